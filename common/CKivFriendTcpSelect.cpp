@@ -1,0 +1,154 @@
+#include "CKivFriendTcpSelect.h"
+
+#include "KivSocket.h"
+
+namespace {
+constexpr int kReadChunk = 16384;
+constexpr int kReceiveBufferSize = 8192;
+}  // namespace
+
+CKivFriendTcpSelect::CKivFriendTcpSelect() = default;
+
+CKivFriendTcpSelect::~CKivFriendTcpSelect() {
+    set_exit(true);
+    close_socket(true);
+}
+
+void CKivFriendTcpSelect::set_proc_func(KivSocketCallback callback, void* user, bool alternative) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_alternative = alternative;
+    KivSocketCallback& slot = alternative ? m_altCallback : m_callback;
+    void*& data = alternative ? m_altUser : m_user;
+    if (callback != nullptr) {
+        slot = callback;
+    }
+    if (user != nullptr) {
+        data = user;
+    }
+}
+
+bool CKivFriendTcpSelect::bind_port(int port) {
+    drop_socket();
+    std::shared_ptr<KivSocket> socket = KivSocket::createTcp();
+    if (!socket || socket->bindAny(port) != KivSocketOk) {
+        return false;
+    }
+    socket->setReceiveBufferSize(kReceiveBufferSize);
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    m_socket = std::move(socket);
+    return true;
+}
+
+unsigned long CKivFriendTcpSelect::connect_svr(const char* address, int port) {
+    std::shared_ptr<KivSocket> socket = current_socket();
+    if (!socket) {
+        return KivSocketErrInvalid;
+    }
+    return static_cast<unsigned long>(socket->connectTo(address, port));
+}
+
+int CKivFriendTcpSelect::send_data(const char* data, int length) {
+    std::shared_ptr<KivSocket> socket = current_socket();
+    return socket ? socket->send(data, length) : -1;
+}
+
+void CKivFriendTcpSelect::close_socket(bool requested) {
+    m_closing = requested;
+    drop_socket();
+}
+
+void CKivFriendTcpSelect::drop_socket() {
+    std::shared_ptr<KivSocket> socket;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        socket.swap(m_socket);
+    }
+    // Threads still holding the socket wake up now; the handle itself closes
+    // when the last of them lets go of it.
+    if (socket) {
+        socket->shutdownBoth();
+    }
+}
+
+unsigned CKivFriendTcpSelect::return_sock_hander() const {
+    std::shared_ptr<KivSocket> socket = current_socket();
+    return socket ? static_cast<unsigned>(socket->handle()) : 0U;
+}
+
+std::shared_ptr<KivSocket> CKivFriendTcpSelect::current_socket() const {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    return m_socket;
+}
+
+void CKivFriendTcpSelect::set_exit(bool exit) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_exit = exit;
+}
+
+void CKivFriendTcpSelect::proc_func(int event, char* data, int length) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (m_exit) {
+        return;
+    }
+    KivSocketCallback callback = m_alternative ? m_altCallback : m_callback;
+    void* user = m_alternative ? m_altUser : m_user;
+    if (callback != nullptr) {
+        callback(event, data, length, user);
+    }
+}
+
+bool CKivFriendTcpSelect::PostSocketData() {
+    if (m_exit) {
+        return false;
+    }
+    if (m_cutter.next() != CKivRecordCutter::Status::Delivered) {
+        return false;
+    }
+    proc_func(EVENT_DATA, m_cutter.record(), m_cutter.recordLength());
+    return m_cutter.pending() > 0;
+}
+
+void CKivFriendTcpSelect::CacheRecvData(const char* data, int length) {
+    if (!m_cutter.append(data, length)) {
+        return;
+    }
+    while (!m_exit && PostSocketData()) {
+    }
+}
+
+void CKivFriendTcpSelect::report_unusable_stream() {
+    close_socket(false);
+    proc_func(EVENT_CLOSED, nullptr, 0);
+}
+
+void CKivFriendTcpSelect::recv_data() {
+    std::shared_ptr<KivSocket> socket = current_socket();
+    if (!socket) {
+        return;
+    }
+    m_cutter.clear();
+    std::unique_ptr<char[]> chunk(new char[kReadChunk]);
+    while (!m_exit) {
+        if (socket->waitReadable() == KivSocket::Wait::Failed) {
+            proc_func(EVENT_CONNECT_FAILED, nullptr, 0);
+            break;
+        }
+        const int got = socket->receive(chunk.get(), kReadChunk);
+        if (m_exit) {
+            break;
+        }
+        if (got <= 0) {
+            if (!m_closing) {
+                proc_func(EVENT_CLOSED, nullptr, 0);
+            }
+            break;
+        }
+        CacheRecvData(chunk.get(), got);
+        // A record that can never be valid, or more pending bytes than the
+        // stream may hold, ends the connection instead of stalling it.
+        if (m_cutter.broken()) {
+            report_unusable_stream();
+            break;
+        }
+    }
+}

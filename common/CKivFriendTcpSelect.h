@@ -1,0 +1,63 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "CKivRecordCutter.h"
+#include "KivSocketEvents.h"
+
+class KivSocket;
+
+// Blocking TCP client socket with a receive loop that cuts the byte stream into
+// records and reports them, and connection events, through a callback that runs
+// inside the object's lock.
+class CKivFriendTcpSelect {
+public:
+    CKivFriendTcpSelect();
+    virtual ~CKivFriendTcpSelect();
+    CKivFriendTcpSelect(const CKivFriendTcpSelect&) = delete;
+    CKivFriendTcpSelect& operator=(const CKivFriendTcpSelect&) = delete;
+
+    // Chooses the callback form; non-null arguments replace the stored pair of that form.
+    void set_proc_func(KivSocketCallback callback, void* user, bool alternative);
+    // Replaces any socket by a new one bound to every local address on `port`.
+    bool bind_port(int port);
+    // Connects the bound socket; 0 or the error number.
+    unsigned long connect_svr(const char* address, int port);
+    // One send of the whole record; the bytes sent, 0 or less on failure.
+    int send_data(const char* data, int length);
+    // Receives and delivers records until the connection ends.
+    void recv_data();
+    // Closes the socket; a blocked receive returns. `requested` silences the close event.
+    void close_socket(bool requested);
+    unsigned return_sock_hander() const;
+    void Lock() { m_lock.lock(); }
+    void UnLock() { m_lock.unlock(); }
+
+protected:
+    void proc_func(int event, char* data, int length);
+    // Delivers at most one record; true while pending bytes remain after a delivery.
+    bool PostSocketData();
+    void CacheRecvData(const char* data, int length);
+    // Sets the exit flag under the callback lock: once it returns, no event is reported.
+    void set_exit(bool exit);
+    bool is_exiting() const { return m_exit; }
+    std::shared_ptr<KivSocket> current_socket() const;
+
+private:
+    void drop_socket();
+    void report_unusable_stream();
+
+    std::atomic<bool> m_exit{false};
+    std::atomic<bool> m_closing{false};
+    bool m_alternative = false;
+    KivSocketCallback m_callback = nullptr;
+    void* m_user = nullptr;
+    KivSocketCallback m_altCallback = nullptr;
+    void* m_altUser = nullptr;
+    std::recursive_mutex m_lock;
+    mutable std::mutex m_socketLock;
+    std::shared_ptr<KivSocket> m_socket;
+    CKivRecordCutter m_cutter;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+// Events a client socket reports through its callback.
+enum KivSocketEvent : int {
+    EVENT_DATA = 3025,            // one complete record and its length
+    EVENT_CONNECT_FAILED = 3026,  // length: the bound port when the network was down, else 0
+    EVENT_CLOSED = 3027,          // the peer closed, a read failed or the stream was unusable
+    EVENT_CONNECTED = 3028        // length: the bound local port
+};
+
+// (event, data, length, user data) of a socket event.
+using KivSocketCallback = void (*)(int event, char* data, int length, void* user);

@@ -1,0 +1,218 @@
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+
+#include "CKivFriendSocketCommon.h"
+#include "KivSocket.h"
+#include "KivTestRegistry.h"
+
+namespace {
+
+struct Event {
+    int code;
+    int length;
+    QByteArray data;
+};
+
+// Collects the socket's events as the worker thread reports them.
+class EventLog {
+public:
+    static void callback(int event, char* data, int length, void* user) {
+        auto* log = static_cast<EventLog*>(user);
+        std::lock_guard<std::mutex> guard(log->m_lock);
+        log->m_events.push_back(
+            {event, length, data != nullptr ? QByteArray(data, length) : QByteArray()});
+        log->m_changed.notify_all();
+    }
+
+    bool waitFor(size_t count, int timeoutMs = 5000) {
+        std::unique_lock<std::mutex> guard(m_lock);
+        return m_changed.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return m_events.size() >= count; });
+    }
+
+    std::vector<Event> events() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_events;
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<Event> m_events;
+};
+
+QByteArray record(quint32 length, quint32 command) {
+    QByteArray bytes(static_cast<int>(length), 'r');
+    const quint32 words[] = {length, command, 0x1D1E1F1C, length, 0};
+    std::memcpy(bytes.data(), words, sizeof(words));
+    return bytes;
+}
+
+// A client socket with its event log, connected to a loopback listener.
+struct Connection {
+    EventLog log;
+    CKivFriendSocketCommon socket;
+    QTcpServer server;
+    QTcpSocket* peer = nullptr;
+
+    bool open() {
+        if (!server.listen(QHostAddress::LocalHost)) {
+            return false;
+        }
+        socket.set_proc_func(&EventLog::callback, &log, false);
+        socket.connect_remote(-1, "127.0.0.1", server.serverPort(), false);
+        if (!log.waitFor(1) || log.events().front().code != EVENT_CONNECTED ||
+            !server.waitForNewConnection(5000)) {
+            return false;
+        }
+        peer = server.nextPendingConnection();
+        return peer != nullptr;
+    }
+
+    void send(const QByteArray& bytes) {
+        peer->write(bytes);
+        peer->waitForBytesWritten(5000);
+    }
+};
+
+}  // namespace
+
+class TestClientSocket : public QObject {
+    Q_OBJECT
+
+private slots:
+    void connectsAndExchangesRecords() {
+        Connection connection;
+        QVERIFY(connection.open());
+        const Event connected = connection.log.events().front();
+        QCOMPARE(connected.length, connection.socket.get_binded_prot());
+        QCOMPARE(connection.peer->peerPort(), quint16(connection.socket.get_binded_prot()));
+
+        const QByteArray first = record(1052, 15);
+        const QByteArray second = record(24, 10000);
+        connection.send(first + second.left(10));
+        QVERIFY(connection.log.waitFor(2));
+        connection.send(second.mid(10));
+        QVERIFY(connection.log.waitFor(3));
+        const auto events = connection.log.events();
+        QCOMPARE(events.at(1).code, int(EVENT_DATA));
+        QCOMPARE(events.at(1).data, first);
+        QCOMPARE(events.at(2).data, second);
+
+        const QByteArray outgoing = record(352, 12);
+        QCOMPARE(connection.socket.send_data(outgoing.constData(), outgoing.size()),
+                 outgoing.size());
+        QByteArray received;
+        while (received.size() < outgoing.size() && connection.peer->waitForReadyRead(5000)) {
+            received += connection.peer->readAll();
+        }
+        QCOMPARE(received, outgoing);
+
+        char server[260] = {};
+        connection.socket.get_server_ip(server, sizeof(server));
+        QCOMPARE(QByteArray(server), QByteArray("127.0.0.1"));
+    }
+
+    void peerCloseReportsClosed() {
+        Connection connection;
+        QVERIFY(connection.open());
+        connection.peer->close();
+        QVERIFY(connection.log.waitFor(2));
+        QCOMPARE(connection.log.events().at(1).code, int(EVENT_CLOSED));
+    }
+
+    void unusableStreamClosesTheConnection_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray badSignature = record(64, 15);
+        badSignature.replace(8, 4, QByteArray(4, '\0'));
+        QByteArray tooLong = record(64, 15);
+        tooLong.replace(0, 4, QByteArray::fromHex("00410000"));
+        QTest::newRow("bad signature") << badSignature;
+        QTest::newRow("length above 16384") << tooLong;
+        QTest::newRow("length below 20") << QByteArray::fromHex("0800000001000000");
+    }
+
+    void unusableStreamClosesTheConnection() {
+        QFETCH(QByteArray, bytes);
+        Connection connection;
+        QVERIFY(connection.open());
+        connection.send(record(24, 10000) + bytes);
+        QVERIFY(connection.log.waitFor(3));
+        const auto events = connection.log.events();
+        QCOMPARE(events.size(), size_t(3));
+        QCOMPARE(events.at(1).code, int(EVENT_DATA));
+        QCOMPARE(events.at(2).code, int(EVENT_CLOSED));
+        QVERIFY(connection.peer->state() == QAbstractSocket::UnconnectedState ||
+                connection.peer->waitForDisconnected(5000));
+    }
+
+    void refusedConnectReportsFailure() {
+        quint16 closedPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            closedPort = probe.serverPort();
+        }
+        EventLog log;
+        CKivFriendSocketCommon socket;
+        socket.set_proc_func(&EventLog::callback, &log, false);
+        socket.connect_remote(-1, "127.0.0.1", closedPort, false);
+        QVERIFY(log.waitFor(1));
+        QCOMPARE(log.events().front().code, int(EVENT_CONNECT_FAILED));
+        QCOMPARE(log.events().front().length, 0);
+        QCOMPARE(socket.get_connect_result(), int(KivSocketErrConnRefused));
+    }
+
+    void stopDuringReceiveReportsNothingMore() {
+        Connection connection;
+        QVERIFY(connection.open());
+        QTest::qWait(50);  // let the worker block in its wait for data
+        QElapsedTimer timer;
+        timer.start();
+        connection.socket.stop();
+        connection.send(record(24, 10000));
+        QTest::qWait(200);
+        QCOMPARE(connection.log.events().size(), size_t(1));
+        QVERIFY(connection.peer->state() == QAbstractSocket::UnconnectedState ||
+                connection.peer->waitForDisconnected(5000));
+        QVERIFY(timer.elapsed() < 3000);
+        QCOMPARE(connection.socket.send_data("x", 1) <= 0, true);
+    }
+
+    void takenLocalPortIsSkipped() {
+        QTcpServer target;
+        QVERIFY(target.listen(QHostAddress::LocalHost));
+        QTcpServer blocker;
+        int taken = 0;
+        for (int port = 40000; port < 60000 && taken == 0; port += 97) {
+            if (KivSocket::portIsFree(port) && KivSocket::portIsFree(port + 1) &&
+                blocker.listen(QHostAddress::Any, quint16(port))) {
+                taken = port;
+            }
+        }
+        QVERIFY(taken != 0);
+        EventLog log;
+        CKivFriendSocketCommon socket;
+        socket.set_proc_func(&EventLog::callback, &log, false);
+        socket.connect_remote(taken, "127.0.0.1", target.serverPort(), false);
+        QCOMPARE(socket.get_binded_prot(), taken + 1);
+        QVERIFY(log.waitFor(1));
+        QCOMPARE(log.events().front().code, int(EVENT_CONNECTED));
+    }
+
+    void localAddressIsDottedIPv4() {
+        char address[64] = {};
+        CKivFriendSocketCommon::get_local_ip(address, sizeof(address));
+        QVERIFY(!QHostAddress(QString::fromLatin1(address)).isNull());
+        QCOMPARE(QHostAddress(QString::fromLatin1(address)).protocol(),
+                 QAbstractSocket::IPv4Protocol);
+    }
+};
+
+KIV_TEST_CLASS(TestClientSocket)
+#include "tst_CKivFriendSocketCommon.moc"
