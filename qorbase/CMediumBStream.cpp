@@ -1,0 +1,5 @@
+#include "CMediumBStream.h"
+
+template class TQorBStreamOwner<MediumBStream>;
+
+CMediumBStream::~CMediumBStream() = default;

@@ -1,0 +1,5 @@
+#include "CShortBStream.h"
+
+template class TQorBStreamOwner<ShortBStream>;
+
+CShortBStream::~CShortBStream() = default;
