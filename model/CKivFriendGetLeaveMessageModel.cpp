@@ -1,0 +1,52 @@
+#include "CKivFriendGetLeaveMessageModel.h"
+
+#include "CKivFriendNetModel.h"
+#include "KivProtocol.h"
+
+CKivFriendGetLeaveMessageModel::CKivFriendGetLeaveMessageModel(unsigned int uid) : m_uid(uid) {}
+
+CKivFriendGetLeaveMessageModel::~CKivFriendGetLeaveMessageModel() {
+    m_stop = true;
+    Thread_Exit();
+    m_itemEvent.Set();
+    End_Thread();
+}
+
+void CKivFriendGetLeaveMessageModel::ItemReceived(int kind, unsigned int rowId) {
+    m_lastKind = kind;
+    m_lastRowId = rowId;
+    m_itemEvent.Set();
+}
+
+void CKivFriendGetLeaveMessageModel::SetStop() {
+    m_stop = true;
+    m_itemEvent.Set();
+}
+
+void CKivFriendGetLeaveMessageModel::sendRequest(unsigned int lastRowId) {
+    LeaveMessageRequest request;
+    KivInitRecord(request, LeaveMessage);
+    request.kind = 1;
+    request.uid = m_uid;
+    request.lastRowId = lastRowId;
+    CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<char*>(&request), sizeof(request));
+}
+
+void CKivFriendGetLeaveMessageModel::SetUid(unsigned int uid) {
+    m_uid = uid;
+}
+
+// One run is one pull from the first item; a later run (after a new login)
+// pulls again what arrived in between.
+unsigned int CKivFriendGetLeaveMessageModel::Virtual_Thread_Proc() {
+    m_stop = false;
+    m_itemEvent.Wait(0);  // forget a wake-up left over from an earlier pull
+    sendRequest(0);
+    for (;;) {
+        m_itemEvent.Wait();
+        if (m_stop) {
+            return 0;
+        }
+        sendRequest(m_lastRowId);
+    }
+}

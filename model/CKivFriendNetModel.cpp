@@ -1,0 +1,455 @@
+#include "CKivFriendNetModel.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "CKivFriendDBModel.h"
+#include "CKivFriendGetLeaveMessageModel.h"
+#include "CKivFriendSocketCommon.h"
+
+CKivFriendNetModel* CKivFriendNetModel::s_instance = nullptr;
+
+CKivFriendNetModel* CKivFriendNetModel::GetInstance() {
+    if (s_instance == nullptr) {
+        KivRegisterMetaTypes();
+        s_instance = new CKivFriendNetModel();
+    }
+    return s_instance;
+}
+
+void CKivFriendNetModel::ReleaseInstance() {
+    delete s_instance;
+    s_instance = nullptr;
+}
+
+CKivFriendNetModel::CKivFriendNetModel() = default;
+
+CKivFriendNetModel::~CKivFriendNetModel() {
+    m_stopping = true;
+    std::shared_ptr<CKivFriendSocketCommon> socket;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        socket.swap(m_socket);
+    }
+    retireSocket(std::move(socket));
+    std::lock_guard<std::mutex> guard(m_leaveLock);
+    m_leaveModel.reset();
+}
+
+void CKivFriendNetModel::SetServerIP_And_Port(const char* address, int port) {
+    m_serverAddress = address != nullptr ? QByteArray(address, int(strnlen(address, 127))) : "";
+    m_serverPort = port;
+}
+
+std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::newSocket() {
+    auto socket = std::make_shared<CKivFriendSocketCommon>();
+    socket->set_proc_func(&CKivFriendNetModel::client_recvice_msg, this, false);
+    return socket;
+}
+
+std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::currentSocket() const {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    return m_socket;
+}
+
+void CKivFriendNetModel::retireSocket(std::shared_ptr<CKivFriendSocketCommon> socket) {
+    if (!socket) {
+        return;
+    }
+    socket->stop();
+    // A sender on another thread may still hold it for the send in progress,
+    // which returns at once now that the socket is shut down.
+    while (socket.use_count() > 1) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    socket.reset();
+}
+
+void CKivFriendNetModel::Create_Socket() {
+    m_stopping = false;
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    if (!m_socket) {
+        m_socket = newSocket();
+    }
+}
+
+void CKivFriendNetModel::Connect_Svr() {
+    m_stopping = true;
+    std::shared_ptr<CKivFriendSocketCommon> old;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        old.swap(m_socket);
+    }
+    retireSocket(std::move(old));
+    m_connected = false;
+    m_stopping = false;
+    std::shared_ptr<CKivFriendSocketCommon> socket = newSocket();
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        m_socket = socket;
+    }
+    socket->connect_remote(-1, m_serverAddress.constData(), m_serverPort, false);
+}
+
+void CKivFriendNetModel::Disconnect_Svr() {
+    m_stopping = true;
+    Delete_Socket();
+}
+
+void CKivFriendNetModel::Delete_Socket() {
+    std::shared_ptr<CKivFriendSocketCommon> socket;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        socket.swap(m_socket);
+    }
+    retireSocket(std::move(socket));
+    m_connected = false;
+}
+
+void CKivFriendNetModel::Stop_Thread_Work() {
+    m_stopping = true;
+    if (std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket()) {
+        socket->stop();
+    }
+}
+
+int CKivFriendNetModel::Send_Msg(const char* record, int length) {
+    if (m_stopping || !m_connected) {
+        return 0;
+    }
+    std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket();
+    return socket ? socket->send_data(record, length) : 0;
+}
+
+QByteArray CKivFriendNetModel::GetAccount() const {
+    std::lock_guard<std::mutex> guard(m_accountLock);
+    return m_account;
+}
+
+CKivFriendGetLeaveMessageModel* CKivFriendNetModel::GetLeaveWord() const {
+    std::lock_guard<std::mutex> guard(m_leaveLock);
+    return m_leaveModel.get();
+}
+
+int CKivFriendNetModel::GetBindLocalPort() const {
+    std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket();
+    return socket ? socket->get_binded_prot() : 0;
+}
+
+void CKivFriendNetModel::GetServerAddrInfo(char* address, int capacity, int& port) const {
+    std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket();
+    if (socket) {
+        socket->get_server_ip(address, capacity);
+    }
+    port = socket ? socket->get_binded_prot() : 0;
+}
+
+void CKivFriendNetModel::client_recvice_msg(int event, char* data, int length, void* user) {
+    if (user != nullptr) {
+        static_cast<CKivFriendNetModel*>(user)->Recvice_Msg(event, data, length);
+    }
+}
+
+void CKivFriendNetModel::sendConnectCheck() {
+    ConnectCheckRequest check;
+    KivInitRecord(check, ConnectCheck);
+    KivWriteText(check.text, "test");
+    if (std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket()) {
+        socket->send_data(reinterpret_cast<const char*>(&check), sizeof(check));
+    }
+}
+
+void CKivFriendNetModel::Recvice_Msg(int event, char* data, int length) {
+    if (m_stopping) {
+        return;
+    }
+    switch (event) {
+        case EVENT_DATA:
+            Socket_Kernel(data, length);
+            break;
+        case EVENT_CONNECT_FAILED:
+            m_connected = false;
+            emit FaildConnect();
+            break;
+        case EVENT_CLOSED:
+            m_connected = false;
+            emit CloseConnect();
+            break;
+        case EVENT_CONNECTED:
+            m_connected = true;
+            sendConnectCheck();
+            break;
+        default:
+            break;
+    }
+}
+
+namespace {
+
+QString utf8Text(const char* field, int size) {
+    return QString::fromUtf8(KivReadText(field, size));
+}
+
+template <std::size_t N>
+QString utf8Text(const char (&field)[N]) {
+    return utf8Text(field, static_cast<int>(N));
+}
+
+}  // namespace
+
+void CKivFriendNetModel::Socket_Kernel(const char* record, int length) {
+    if (record == nullptr || length < int(sizeof(FrameHeader)) || length > kKivMaxRecordLength) {
+        return;
+    }
+    FrameHeader head;
+    std::memcpy(&head, record, sizeof(head));
+    switch (head.command) {
+        case ConnectCheck:
+            if (const auto* check = KivRecordAs<ConnectCheckResult>(record, length)) {
+                emit LoginResult(check->result == 0 ? 3028 : 3026);
+            }
+            break;
+        case Login:
+            onLogin(record, length);
+            break;
+        case FriendList:
+            onList(record, length, false);
+            break;
+        case VipList:
+            onList(record, length, true);
+            break;
+        case ChatMessage:
+            onChat(record, length);
+            break;
+        case Media:
+            onMedia(record, length);
+            break;
+        case Search:
+            onSearch(record, length);
+            break;
+        case AddFriendPush:
+            if (const auto* push = KivRecordAs<AddFriendPushRecord>(record, length)) {
+                CKivFriendDBModel::GetInstance()->AddFriend(record);
+                emit AddFriendConfig(push->toUid);
+            }
+            break;
+        case AddFriendAnswer:
+            if (const auto* answer = KivRecordAs<AddFriendAnswerResult>(record, length)) {
+                emit AddFriendResult(answer->suid, answer->iReturn);
+            }
+            break;
+        case Register:
+            if (const auto* result = KivRecordAs<::RegisterResult>(record, length)) {
+                emit RegisterResult(result->result);
+            }
+            break;
+        case DeleteFriend:
+            if (const auto* result = KivRecordAs<::DeleteFriendResult>(record, length)) {
+                CKivFriendDBModel::GetInstance()->DelFriendChatMsg(result->uid, result->suid);
+                emit DeleteFriendResult(result->suid, result->iReturn);
+            }
+            break;
+        case NewPassword:
+            if (const auto* result = KivRecordAs<NewPasswordResult>(record, length)) {
+                emit SetNewPwd(result->result);
+            }
+            break;
+        case UpdateUserInfo:
+            if (const auto* result = KivRecordAs<::UpdateUserInfoResult>(record, length)) {
+                emit UpdateUserInfoResult(result->uid, result->iReturn, result->iVersion);
+            }
+            break;
+        case LeaveMessage:
+            onLeaveMessage(record, length);
+            break;
+        case UploadFile:
+            if (const auto* reply = KivRecordAs<UploadFileReply>(record, length)) {
+                emit UpLoadFile(utf8Text(reply->text, length - int(sizeof(FrameHeader))));
+            }
+            break;
+        case KivCommand::UploadFileResult:
+            if (const auto* result = KivRecordAs<UploadFileResultRecord>(record, length)) {
+                emit UploadFileResult(utf8Text(result->text, length - int(sizeof(FrameHeader))));
+            }
+            break;
+        case VersionInfo:
+            if (const auto* info = KivRecordAs<VersionInfoResult>(record, length)) {
+                KivVersionText version{};
+                std::memcpy(version.data(), info->version, version.size() - 1);
+                emit RequestVersionRet(version);
+            }
+            break;
+        case CheckNumber:
+            onCheckNumber(record, length);
+            break;
+        case SetMyShow:
+            if (const auto* show = KivRecordAs<SetMyShowRecord>(record, length)) {
+                CKivFriendDBModel::GetInstance()->SaveMyShow(record);
+                emit SetMyShowRet(show->result != 0);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CKivFriendNetModel::onLogin(const char* record, int length) {
+    const auto* login = KivRecordAs<::LoginResult>(record, length);
+    if (login == nullptr) {
+        return;
+    }
+    if (login->result != 0) {
+        emit AccountLoginResult(login->result, login->errorCode, 0, QString::fromUtf8(GetAccount()),
+                                QString(), QString(), QString(), false);
+        return;
+    }
+    const QByteArray account = KivReadText(login->account);
+    m_uid = login->uid;
+    {
+        std::lock_guard<std::mutex> guard(m_accountLock);
+        m_account = account;
+    }
+    m_type = static_cast<int>(login->vipFlag);
+    {
+        std::lock_guard<std::mutex> guard(m_leaveLock);
+        if (!m_leaveModel) {
+            m_leaveModel = std::make_unique<CKivFriendGetLeaveMessageModel>(login->uid);
+        } else {
+            m_leaveModel->SetUid(login->uid);
+        }
+    }
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    bool isNew = false;
+    if (db->CreateDB(QString::fromUtf8(account))) {
+        db->ConnectDB();
+        db->UpdateUserInfor(record, isNew);
+    }
+    bool headIsNumber = false;
+    int head = KivReadText(login->headAdd).trimmed().toInt(&headIsNumber);
+    emit AccountLoginResult(0, static_cast<int>(login->uid), headIsNumber ? head : 0,
+                            QString::fromUtf8(account), utf8Text(login->sign),
+                            utf8Text(login->nickName), QString(), isNew);
+}
+
+void CKivFriendNetModel::onList(const char* record, int length, bool vip) {
+    const auto* list = KivRecordAs<FriendListResult>(record, length);
+    if (list == nullptr) {
+        return;
+    }
+    tag_friend_result& kept = vip ? m_vipResult : m_friendResult;
+    kept.count = list->list.count;
+    std::memcpy(kept.data, list->list.data, sizeof(kept.data));
+    if (vip) {
+        emit AccountVipList(kept);
+    } else {
+        emit AccountFriendList(kept);
+    }
+}
+
+void CKivFriendNetModel::onChat(const char* record, int length) {
+    const auto* chat = KivRecordAs<ChatMessageRecord>(record, length);
+    if (chat == nullptr) {
+        return;
+    }
+    CKivFriendDBModel::GetInstance()->InsertMsg(record);
+    if (chat->senderUid != m_uid) {
+        const QByteArray text = KivReadText(chat->text);
+        emit SendPerMessage(chat->senderUid, text, text.size());
+    }
+}
+
+// Call-control records are not written into the chat table: their "text"
+// would be the binary state word, shown as a garbage message in the history.
+void CKivFriendNetModel::onMedia(const char* record, int length) {
+    const auto* media = KivRecordAs<ptl_sys_send_per_media>(record, length);
+    if (media == nullptr) {
+        return;
+    }
+    const ptl_sys_send_per_media copy = *media;
+    if (media->callerUid == m_uid) {
+        switch (media->state) {
+            case 2:
+                emit SendYesreqMedia(copy);
+                break;
+            case 3:
+                emit SendNoreqMedia(copy);
+                break;
+            case 5:
+                emit SendCloseMedia(copy);
+                break;
+            default:
+                break;
+        }
+    } else if (media->state == 1) {
+        emit SendReqMedia(copy);
+    } else if (media->state == 4) {
+        emit SendCloseMedia(copy);
+    }
+}
+
+void CKivFriendNetModel::onSearch(const char* record, int length) {
+    const auto* result = KivRecordAs<SearchResult>(record, length);
+    if (result == nullptr) {
+        return;
+    }
+    bool isNew = false;
+    if (result->uflg == 1) {
+        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+        db->ConnectDB();
+        db->UpdateFriendInfor(record, isNew);
+    }
+    emit AccountSearchResult(result->uflg, isNew, KivReadText(result->profile.account));
+}
+
+void CKivFriendNetModel::onLeaveMessage(const char* record, int length) {
+    const auto* item = KivRecordAs<::LeaveMessageResult>(record, length);
+    if (item == nullptr) {
+        return;
+    }
+    CKivFriendGetLeaveMessageModel* puller = GetLeaveWord();
+    if (item->endFlag != 0) {
+        if (puller != nullptr) {
+            puller->SetStop();
+        }
+    } else if (item->Serial == 1) {
+        tag_leave_message message{};
+        message.uid = item->item.message.uid;
+        std::memcpy(message.time, item->item.message.time, sizeof(message.time) - 1);
+        // The text is BufLen - 24 bytes, never more than its field holds.
+        const int textLength =
+            std::min<int>(static_cast<int>(std::min<Uint32>(item->BufLen, 0x10000u)) - 24,
+                          static_cast<int>(sizeof(message.text)) - 1);
+        if (textLength > 0) {
+            std::memcpy(message.text, item->item.message.text, static_cast<size_t>(textLength));
+        }
+        if (puller != nullptr) {
+            puller->ItemReceived(item->Serial, item->ServerDBRowID);
+        }
+        CKivFriendDBModel::GetInstance()->SaveLeaveMessage(message);
+        emit SendLeaveMessageSignal();
+    } else if (item->Serial == 2) {
+        if (puller != nullptr) {
+            puller->ItemReceived(item->Serial, item->ServerDBRowID);
+        }
+        CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
+            reinterpret_cast<const char*>(&item->item.request));
+        emit SendAddFriendSignal();
+    }
+    emit LeaveMessageResult(item->Serial, item->ServerDBRowID, item->BufLen);
+}
+
+void CKivFriendNetModel::onCheckNumber(const char* record, int length) {
+    const auto* result = KivRecordAs<CheckNumberResult>(record, length);
+    if (result == nullptr) {
+        return;
+    }
+    const QString checkNumber = QString::fromUtf8(
+        KivReadText(result->checkNumber, length - int(offsetof(CheckNumberResult, checkNumber))));
+    if (result->purpose == 1) {
+        emit MsgRegistRet(static_cast<int>(result->uResult), checkNumber,
+                          static_cast<int>(result->uid));
+    } else {
+        emit MsgNewPwd(checkNumber, static_cast<int>(result->uid));
+    }
+}

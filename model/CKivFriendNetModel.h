@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "KivMetaTypes.h"
+#include "KivProtocol.h"
+
+class CKivFriendSocketCommon;
+class CKivFriendGetLeaveMessageModel;
+
+// The client's one connection to the messaging server: owns the socket, turns
+// its events into signals, dispatches every received record (storing what must
+// be stored) and sends records for every part of the client.
+//
+// Signals are emitted on the socket's receive thread. Every argument is a value
+// (or a reference to one) so that queued receivers get their own copy: the
+// receive path reuses its buffers as soon as the dispatcher returns.
+class CKivFriendNetModel : public QObject {
+    Q_OBJECT
+
+public:
+    static CKivFriendNetModel* GetInstance();
+    static void ReleaseInstance();
+
+    void SetServerIP_And_Port(const char* address, int port);
+    void Create_Socket();
+    // Replaces any socket by a new one connecting to the stored server; the
+    // outcome arrives as LoginResult/FaildConnect. Events of the old socket are dropped.
+    void Connect_Svr();
+    void Disconnect_Svr();
+    void Delete_Socket();
+    void Stop_Thread_Work();
+    bool Return_Exit_State() const { return m_stopping; }
+    void Set_Exit_State(bool stopping) { m_stopping = stopping; }
+    // Sends one record in one call: the bytes sent (negative on error), or 0 when
+    // not connected, stopping or without a socket.
+    int Send_Msg(const char* record, int length);
+
+    Uint32 GetUID() const { return m_uid; }
+    QByteArray GetAccount() const;
+    int GetType() const { return m_type; }
+    CKivFriendGetLeaveMessageModel* GetLeaveWord() const;
+    int GetBindLocalPort() const;
+    void GetServerAddrInfo(char* address, int capacity, int& port) const;
+    void Set_Hwnd(quintptr window) { m_window = window; }
+    bool IsConnected() const { return m_connected; }
+
+    static void client_recvice_msg(int event, char* data, int length, void* user);
+    void Recvice_Msg(int event, char* data, int length);
+    // `record` is a delivery buffer: kKivMaxRecordLength readable bytes that read
+    // as zero past `length`.
+    void Socket_Kernel(const char* record, int length);
+
+signals:
+    void LoginResult(int n);
+    void AccountLoginResult(int result, int s_er, int pHead, QString pAccount, QString pSign,
+                            QString pNickName, QString pAppversion, bool bGUIDnew);
+    void AccountFriendList(const tag_friend_result& m_friendResult);
+    void AccountVipList(const tag_friend_result& m_friendResult);
+    void RegisterResult(int result);
+    // Message: the chat text (UTF-8 chat text format); nLen: its length in bytes.
+    void SendPerMessage(Uint32 SendUID, const QByteArray& Message, int nLen);
+    void SendReqMedia(const ptl_sys_send_per_media& media);
+    void SendCloseMedia(const ptl_sys_send_per_media& media);
+    void SendNoreqMedia(const ptl_sys_send_per_media& media);
+    void SendYesreqMedia(const ptl_sys_send_per_media& media);
+    void LeaveMessageResult(int Serial, Uint32 ServerDBRowID, Uint32 BufLen);
+    // account: the account text of the profile found.
+    void AccountSearchResult(int uflg, bool bGUIDnew, const QByteArray& account);
+    void AddFriendResult(Uint32 suid, Uint32 iReturn);
+    void AddFriendConfig(Uint32 uid);
+    void DeleteFriendResult(Uint32 suid, Uint32 iReturn);
+    void UpdateUserInfoResult(Uint32 uid, Uint32 iReturn, Uint32 iVersion);
+    void SendLeaveMessageSignal();
+    void SendAddFriendSignal();
+    void RequestVersionRet(const KivVersionText& cVersion);
+    void MsgRegistRet(int uResult, QString checkNumber, int uid);
+    void MsgNewPwd(QString checkNumber, int uid);
+    void SetNewPwd(Uint32 uResult);
+    void SetMyShowRet(bool result);
+    void UpLoadFile(QString text);
+    void UploadFileResult(QString text);
+    void CloseConnect();
+    void FaildConnect();
+
+private:
+    CKivFriendNetModel();
+    ~CKivFriendNetModel() override;
+
+    std::shared_ptr<CKivFriendSocketCommon> newSocket();
+    std::shared_ptr<CKivFriendSocketCommon> currentSocket() const;
+    // Stops the socket and destroys it once no sender uses it any more.
+    static void retireSocket(std::shared_ptr<CKivFriendSocketCommon> socket);
+    void sendConnectCheck();
+
+    void onLogin(const char* record, int length);
+    void onList(const char* record, int length, bool vip);
+    void onChat(const char* record, int length);
+    void onMedia(const char* record, int length);
+    void onSearch(const char* record, int length);
+    void onLeaveMessage(const char* record, int length);
+    void onCheckNumber(const char* record, int length);
+
+    static CKivFriendNetModel* s_instance;
+
+    mutable std::mutex m_socketLock;
+    std::shared_ptr<CKivFriendSocketCommon> m_socket;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<quintptr> m_window{0};
+    QByteArray m_serverAddress;
+    int m_serverPort = -1;
+    std::atomic<Uint32> m_uid{0xFFFFFFFFu};
+    mutable std::mutex m_accountLock;
+    QByteArray m_account;
+    std::atomic<int> m_type{0};
+    std::atomic<bool> m_connected{false};
+    tag_friend_result m_friendResult{};
+    tag_friend_result m_vipResult{};
+    mutable std::mutex m_leaveLock;
+    std::unique_ptr<CKivFriendGetLeaveMessageModel> m_leaveModel;
+};

@@ -1,0 +1,329 @@
+#include <QDir>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+
+#include "CKivFriendDBModel.h"
+#include "CKivFriendGetLeaveMessageModel.h"
+#include "CKivFriendHearbeatModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivRecordCutter.h"
+#include "KivTestRegistry.h"
+
+namespace {
+
+constexpr Uint32 kOwnUid = 501;
+constexpr Uint32 kFriendUid = 502;
+
+template <class R>
+QByteArray bytesOf(const R& record) {
+    return QByteArray(reinterpret_cast<const char*>(&record), sizeof(record));
+}
+
+// A server played by the test: it records what the client sends, cut into
+// records, and writes whatever the test gives it.
+class ScriptedServer : public QObject {
+public:
+    ScriptedServer() {
+        server.listen(QHostAddress::LocalHost);
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* next = server.nextPendingConnection()) {
+                peer = next;
+                connect(peer, &QTcpSocket::readyRead, this, [this, next] { read(next); });
+            }
+        });
+    }
+
+    void read(QTcpSocket* from) {
+        const QByteArray bytes = from->readAll();
+        if (from != peer) {
+            return;
+        }
+        cutter.append(bytes.constData(), bytes.size());
+        while (cutter.next() == CKivRecordCutter::Status::Delivered) {
+            received.append(QByteArray(cutter.record(), cutter.recordLength()));
+        }
+    }
+
+    QList<quint32> commands() const {
+        QList<quint32> all;
+        for (const QByteArray& record : received) {
+            FrameHeader head;
+            std::memcpy(&head, record.constData(), sizeof(head));
+            all.append(head.command);
+        }
+        return all;
+    }
+
+    void send(const QByteArray& bytes) {
+        peer->write(bytes);
+        peer->flush();
+    }
+
+    QTcpServer server;
+    QTcpSocket* peer = nullptr;
+    CKivRecordCutter cutter;
+    QList<QByteArray> received;
+};
+
+ptl_sys_send_per_media media(Uint32 caller, Uint32 state) {
+    ptl_sys_send_per_media record;
+    KivInitRecord(record, Media);
+    record.callerUid = caller;
+    record.calleeUid = caller == kOwnUid ? kFriendUid : kOwnUid;
+    record.state = state;
+    KivWriteText(record.addressA, "127.0.0.1");
+    return record;
+}
+
+ChatMessageRecord chat(Uint32 from, const QByteArray& text) {
+    ChatMessageRecord record;
+    KivInitRecord(record, ChatMessage);
+    record.senderUid = from;
+    record.receiverUid = from == kOwnUid ? kFriendUid : kOwnUid;
+    KivWriteText(record.text, text);
+    return record;
+}
+
+}  // namespace
+
+class TestNetModel : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    std::unique_ptr<ScriptedServer> m_server;
+    CKivFriendNetModel* m_model = nullptr;
+
+    void loginAs(Uint32 uid, const char* account) {
+        ::LoginResult login;
+        KivInitRecord(login, Login);
+        login.uid = uid;
+        KivWriteText(login.account, account);
+        KivWriteText(login.nickName, "小明");
+        KivWriteText(login.sign, "签名 it's");
+        KivWriteText(login.headAdd, "12");
+        QObject scope;
+        int results = 0;
+        connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope, [&] { ++results; });
+        m_server->send(bytesOf(login));
+        QTRY_COMPARE_WITH_TIMEOUT(results, 1, 5000);
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_previousDir = QDir::currentPath();
+        QDir::setCurrent(m_dir->path());
+        m_server = std::make_unique<ScriptedServer>();
+        m_model = CKivFriendNetModel::GetInstance();
+        m_model->SetServerIP_And_Port("127.0.0.1", m_server->server.serverPort());
+        QObject scope;
+        int check = 0;
+        connect(m_model, &CKivFriendNetModel::LoginResult, &scope, [&](int n) { check = n; });
+        QCOMPARE(m_model->Send_Msg("x", 1), 0);
+        m_model->Connect_Svr();
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->received.size() == 1, 5000);
+        QCOMPARE(m_server->commands(), QList<quint32>{ConnectCheck});
+        QCOMPARE(KivReadText(reinterpret_cast<const ConnectCheckRequest*>(
+                                 m_server->received.first().constData())
+                                 ->text),
+                 QByteArray("test"));
+        ConnectCheckResult accepted;
+        KivInitRecord(accepted, ConnectCheck);
+        m_server->send(bytesOf(accepted));
+        QTRY_COMPARE_WITH_TIMEOUT(check, 3028, 5000);
+    }
+
+    void cleanup() {
+        CKivFriendNetModel::ReleaseInstance();
+        CKivFriendDBModel::ReleaseInstance();
+        m_server.reset();
+        QDir::setCurrent(m_previousDir);
+        m_dir.reset();
+    }
+
+    void loginFailureReportsPreviousAccountOnly() {
+        ::LoginResult refused;
+        KivInitRecord(refused, Login);
+        refused.result = 1;
+        refused.errorCode = 2;
+        KivWriteText(refused.sign, "must not show");
+        QObject scope;
+        QVariantList args;
+        connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope,
+                [&](int result, int error, int head, QString account, QString sign) {
+                    args = {result, error, head, account, sign};
+                });
+        m_server->send(bytesOf(refused));
+        QTRY_VERIFY_WITH_TIMEOUT(!args.isEmpty(), 5000);
+        QCOMPARE(args.at(0).toInt(), 1);
+        QCOMPARE(args.at(1).toInt(), 2);
+        QCOMPARE(args.at(2).toInt(), 0);
+        QCOMPARE(args.at(3).toString(), QString());
+        QCOMPARE(args.at(4).toString(), QString());
+        QVERIFY(m_model->GetLeaveWord() == nullptr);
+    }
+
+    void loginSuccessStoresTheUserAndCreatesThePullerOnce() {
+        loginAs(kOwnUid, "10001");
+        QCOMPARE(m_model->GetUID(), kOwnUid);
+        QCOMPARE(m_model->GetAccount(), QByteArray("10001"));
+        CKivFriendGetLeaveMessageModel* puller = m_model->GetLeaveWord();
+        QVERIFY(puller != nullptr);
+        QVERIFY(QFileInfo::exists("User/10001/DB/CHAT_MESSAGE.db"));
+        QVERIFY(QFileInfo::exists("User/10001/FileRecv"));
+        loginAs(kOwnUid, "10001");
+        QCOMPARE(m_model->GetLeaveWord(), puller);
+    }
+
+    // Queued receivers must see each record as it was, even when the receive
+    // path has already overwritten its buffers with later records.
+    void queuedReceiversKeepTheirOwnCopies() {
+        loginAs(kOwnUid, "10001");
+        QObject scope;
+        QList<QByteArray> texts;
+        QList<Uint32> mediaStates;
+        connect(m_model, &CKivFriendNetModel::SendPerMessage, &scope,
+                [&](Uint32, const QByteArray& text, int length) {
+                    QCOMPARE(length, text.size());
+                    texts.append(text);
+                });
+        connect(m_model, &CKivFriendNetModel::SendReqMedia, &scope,
+                [&](const ptl_sys_send_per_media& m) { mediaStates.append(m.state); });
+        QByteArray burst;
+        burst += bytesOf(chat(kFriendUid, "first 'quoted' %1"));
+        burst += bytesOf(chat(kOwnUid, "mine, stored but not signalled"));
+        burst += bytesOf(media(kFriendUid, 1));
+        burst += bytesOf(chat(kFriendUid, "second"));
+        m_server->send(burst);
+        QTRY_COMPARE_WITH_TIMEOUT(texts.size(), 2, 5000);
+        QCOMPARE(texts, (QList<QByteArray>{"first 'quoted' %1", "second"}));
+        QCOMPARE(mediaStates, QList<Uint32>{1});
+    }
+
+    void mediaStatesFollowTheCaller_data() {
+        QTest::addColumn<Uint32>("caller");
+        QTest::addColumn<Uint32>("state");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("own call accepted") << kOwnUid << 2u << "yes";
+        QTest::newRow("own call declined") << kOwnUid << 3u << "no";
+        QTest::newRow("own call closed by callee") << kOwnUid << 5u << "close";
+        QTest::newRow("own request echoed") << kOwnUid << 1u << "";
+        QTest::newRow("incoming request") << kFriendUid << 1u << "req";
+        QTest::newRow("incoming closed by caller") << kFriendUid << 4u << "close";
+        QTest::newRow("accept for someone else") << kFriendUid << 2u << "";
+    }
+
+    void mediaStatesFollowTheCaller() {
+        QFETCH(Uint32, caller);
+        QFETCH(Uint32, state);
+        QFETCH(QString, expected);
+        loginAs(kOwnUid, "10001");
+        QObject scope;
+        QString seen;
+        bool marker = false;
+        connect(m_model, &CKivFriendNetModel::SendYesreqMedia, &scope, [&] { seen += "yes"; });
+        connect(m_model, &CKivFriendNetModel::SendNoreqMedia, &scope, [&] { seen += "no"; });
+        connect(m_model, &CKivFriendNetModel::SendCloseMedia, &scope, [&] { seen += "close"; });
+        connect(m_model, &CKivFriendNetModel::SendReqMedia, &scope, [&] { seen += "req"; });
+        connect(m_model, &CKivFriendNetModel::AddFriendResult, &scope, [&] { marker = true; });
+        AddFriendAnswerResult after;
+        KivInitRecord(after, AddFriendAnswer);
+        m_server->send(bytesOf(media(caller, state)) + bytesOf(after));
+        QTRY_VERIFY_WITH_TIMEOUT(marker, 5000);
+        QCOMPARE(seen, expected);
+    }
+
+    void offlinePullRunsUntilTheEndFlag() {
+        loginAs(kOwnUid, "10001");
+        QObject scope;
+        QList<Uint32> results;
+        connect(m_model, &CKivFriendNetModel::LeaveMessageResult, &scope,
+                [&](int, Uint32 rowId) { results.append(rowId); });
+        m_model->GetLeaveWord()->Thread_Start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->commands().count(LeaveMessage), 1, 5000);
+
+        const auto request = [this](int index) {
+            return reinterpret_cast<const LeaveMessageRequest*>(
+                m_server->received.at(m_server->received.size() - 1 - index).constData());
+        };
+        QCOMPARE(request(0)->lastRowId, 0u);
+        QCOMPARE(request(0)->uid, kOwnUid);
+
+        ::LeaveMessageResult item;
+        KivInitRecord(item, LeaveMessage);
+        item.Serial = 1;
+        item.ServerDBRowID = 77;
+        item.BufLen = 24 + 5;
+        item.item.message.uid = kFriendUid;
+        KivWriteText(item.item.message.time, "2026-12-01 08:00:00");
+        KivWriteText(item.item.message.text, "hello");
+        m_server->send(bytesOf(item));
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->commands().count(LeaveMessage), 2, 5000);
+        QCOMPARE(request(0)->lastRowId, 77u);
+
+        ::LeaveMessageResult last;
+        KivInitRecord(last, LeaveMessage);
+        last.Serial = 1;
+        last.ServerDBRowID = 78;
+        last.endFlag = 1;
+        m_server->send(bytesOf(last));
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 5000);
+        QTest::qWait(200);
+        QCOMPARE(m_server->commands().count(LeaveMessage), 2);
+        QCOMPARE(results, (QList<Uint32>{77, 78}));
+        QVERIFY(m_model->GetLeaveWord()->IsStopped());
+
+        const QVector<CKivChatRecordRow> rows =
+            CKivFriendDBModel::GetInstance()->GetChatRecordPage(kOwnUid, kFriendUid, 0, 10);
+        QCOMPARE(rows.size(), 1);
+    }
+
+    void heartbeatCarriesTheCurrentUid() {
+        loginAs(kOwnUid, "10001");
+        CKivFriendHearbeatModel* beat = CKivFriendHearbeatModel::GetInstance();
+        beat->SetInterval(50);
+        beat->StartSendHearbeat(kOwnUid);
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->commands().count(Heartbeat) >= 2, 5000);
+        beat->StartSendHearbeat(kFriendUid);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            reinterpret_cast<const HeartbeatRequest*>(m_server->received.last().constData())->uid ==
+                kFriendUid,
+            5000);
+        QElapsedTimer timer;
+        timer.start();
+        CKivFriendHearbeatModel::ReleaseInstance();
+        QVERIFY(timer.elapsed() < 1000);
+    }
+
+    void replacingTheConnectionIgnoresTheOldOne() {
+        QPointer<QTcpSocket> oldPeer = m_server->peer;
+        QObject scope;
+        int closed = 0;
+        connect(m_model, &CKivFriendNetModel::CloseConnect, &scope, [&] { ++closed; });
+        m_server->received.clear();
+        m_model->Connect_Svr();
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->peer != oldPeer && !m_server->received.isEmpty(), 5000);
+        QCOMPARE(m_server->commands(), QList<quint32>{ConnectCheck});
+        QTest::qWait(100);
+        QCOMPARE(closed, 0);
+        QVERIFY(m_model->Send_Msg("12345678901234567890", 20) == 20);
+    }
+
+    void serverCloseIsReported() {
+        QObject scope;
+        int closed = 0;
+        connect(m_model, &CKivFriendNetModel::CloseConnect, &scope, [&] { ++closed; });
+        m_server->peer->disconnectFromHost();
+        QTRY_COMPARE_WITH_TIMEOUT(closed, 1, 5000);
+        QCOMPARE(m_model->Send_Msg("12345678901234567890", 20), 0);
+    }
+};
+
+KIV_TEST_CLASS(TestNetModel)
+#include "tst_CKivFriendNetModel.moc"
