@@ -61,7 +61,7 @@ long parseProfileInt(const QString& text) {
         if (digit < 0 || digit >= base) {
             break;
         }
-        result = std::min(limit, result * base + digit);
+        result = result > (limit - digit) / base ? limit : result * base + digit;
     }
     return static_cast<long>(negative ? -result : result);
 }

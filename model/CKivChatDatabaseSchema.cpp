@@ -1,0 +1,24 @@
+#include "CKivChatDatabaseSchema.h"
+
+QStringList CKivChatDatabaseSchema::tableStatements() {
+    return {
+        QStringLiteral("CREATE TABLE chat_message_table(id integer PRIMARY KEY "
+                       "AUTOINCREMENT,type integer,senderuid integer,recveruid integer,message "
+                       "TEXT,msgtime varchar(25),isgot  integer);"),
+        QStringLiteral("CREATE TABLE chat_userinfor_table(uid BIGINT(20) PRIMARY KEY,account "
+                       "varchar(128),nickName varchar(128),sign varchar(512),sex integer,birthday "
+                       "varchar(12),area varchar(64),phone varchar(12),groupid integer,headAdd "
+                       "varchar(128));"),
+    };
+}
+
+QStringList CKivChatDatabaseSchema::indexStatements() {
+    return {
+        // One conversation direction in time order: history pages and counts.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS chat_message_pair_time ON "
+                       "chat_message_table(senderuid,recveruid,msgtime,id);"),
+        // Unread rows are few: every unread query starts from isgot=0.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS chat_message_unread ON "
+                       "chat_message_table(isgot,recveruid,senderuid,msgtime);"),
+    };
+}

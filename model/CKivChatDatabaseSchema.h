@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+
+// The statements that make a chat database: the two tables exactly as every
+// client has always created them, and the indexes that the history and unread
+// queries need (created only where missing, so old files gain them).
+class CKivChatDatabaseSchema {
+public:
+    static QStringList tableStatements();
+    static QStringList indexStatements();
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+#include <QVector>
+#include <atomic>
+#include <mutex>
+
+#include "CKivChatHistoryIndex.h"
+#include "CKivChatRecordRow.h"
+#include "KivProtocol.h"
+
+class CKivFriendSqlUtilCommon;
+class QSqlQuery;
+
+// The logged-in account's chat database: its folders, the copy of the
+// template, the schema, and the writes that received records trigger. The
+// network thread writes while the user interface reads; each thread runs on
+// its own connection (see CKivFriendSqlUtilCommon). Values always go into SQL
+// as bound parameters, never as text.
+class CKivFriendDBModel {
+public:
+    static CKivFriendDBModel* GetInstance();
+    static void ReleaseInstance();
+
+    // Makes "User/<account>/FileRecv" and "User/<account>/DB" below the current
+    // directory and copies the template "DB/CHAT_MESSAGE.db" there unless the
+    // account has a database already. An account that is not a plain folder
+    // name is refused (false).
+    bool CreateDB(const QString& account);
+    // Opens the account's database for the calling thread and runs the schema.
+    CKivFriendSqlUtilCommon* ConnectDB();
+    // The largest message id (0 for an empty table or on failure).
+    int Select_chat_table();
+
+    // A ChatMessage record, or any record with the same first fields: sender
+    // uid at 20, receiver uid at 24, text at 28. Own messages are stored read,
+    // received ones unread.
+    bool InsertMessage(const char* record);
+    bool InsertMsg(const char* record);
+    // An offline chat message to the own user (uid from the last login result).
+    bool SaveLeaveMessage(tag_leave_message message);
+    // AddFriendPush-layout records: one type-8 row per requester and asked
+    // user, refreshed and marked unread, and the requester's profile.
+    bool SaveAddFriendRequest(const char* request);
+    bool AddFriend(const char* record);
+    // The own profile from a login result; isNew is set when it was first
+    // stored now. Also keeps the own uid, the VIP flag and the gift balance.
+    bool UpdateUserInfor(const char* loginResult, bool& isNew);
+    // A found user's profile from a search result; isNew is set when the user
+    // is new or the head picture changed.
+    bool UpdateFriendInfor(const char* searchResult, bool& isNew);
+    // Removes the whole conversation of the two users, both directions.
+    bool DelFriendChatMsg(unsigned long uidA, unsigned long uidB);
+    bool SaveMyShow(const char* record);
+
+    // The conversation of the two users, as "order by msgtime desc limit size
+    // offset offset" over both directions returns it (ties newest id first),
+    // and its message count; both fast at any offset.
+    QVector<CKivChatRecordRow> GetChatRecordPage(quint32 uidA, quint32 uidB, int offset, int size);
+    int GetChatRecordCount(quint32 uidA, quint32 uidB);
+
+    quint32 GetVipFlag() const { return m_vipFlag.load(); }
+    float GetGiftBalance() const { return m_giftBalance.load(); }
+    void SetGiftBalance(float balance) { m_giftBalance.store(balance); }
+    int GetLastMessageId() const { return m_lastMessageId.load(); }
+    quint32 GetOwnUid() const { return m_ownUid.load(); }
+    QString GetAccount() const;
+    // "User/<account>/DB/CHAT_MESSAGE.db", absolute; empty before CreateDB.
+    QString GetDatabaseFile() const;
+
+private:
+    CKivFriendDBModel() = default;
+
+    CKivFriendSqlUtilCommon* sqlUtil();
+    // Runs sql with values bound; logs a failure under the caller's name.
+    bool execute(const char* function, const QString& sql, QSqlQuery& query,
+                 const QVariantList& values = {});
+    bool insertChat(const char* function, quint32 sender, quint32 receiver, const QString& text,
+                    const QString& time, int isgot);
+    bool storeFriendRequest(const char* function, const char* record);
+    bool profileExists(const char* function, QSqlQuery& query, quint32 uid, bool* exists);
+    bool insertProfile(const char* function, QSqlQuery& query, const QVariantList& values);
+    // Drops the history index when the account's file changed; history lock held.
+    void followDatabaseFile();
+
+    std::atomic<quint32> m_vipFlag{0};
+    std::atomic<float> m_giftBalance{0.0f};
+    std::atomic<int> m_lastMessageId{0};
+    std::atomic<quint32> m_ownUid{0};
+
+    mutable std::mutex m_accountMutex;
+    QString m_account;
+    QString m_databaseFile;
+
+    // Held across every write that changes a conversation and every history
+    // read, so the history index and the file never disagree.
+    std::mutex m_historyMutex;
+    CKivChatHistoryIndex m_history;
+    QString m_historyFile;
+};
