@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+// The development server's command line.
+class CKivDevOptions {
+public:
+    // Parses `arguments` (program name first). Prints the help text and
+    // returns false with exit code 0 for --help, or prints the error and
+    // returns false with exit code 2 for a bad command line.
+    bool parse(const QStringList& arguments);
+    int exitCode() const { return m_exitCode; }
+
+    quint16 tcpPort() const { return m_tcpPort; }
+    quint16 httpPort() const { return m_httpPort; }
+    quint16 mediaPort() const { return m_mediaPort; }
+    const QString& databasePath() const { return m_databasePath; }
+    const QHostAddress& listenAddress() const { return m_listenAddress; }
+    bool seedDemo() const { return m_seedDemo; }
+
+private:
+    quint16 m_tcpPort = 6800;
+    quint16 m_httpPort = 8080;
+    quint16 m_mediaPort = 6800;
+    QString m_databasePath = QStringLiteral("kivDevServer.db");
+    QHostAddress m_listenAddress = QHostAddress::LocalHost;
+    bool m_seedDemo = false;
+    int m_exitCode = 0;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+#include <memory>
+
+#include "CKivDevCheckNumbers.h"
+#include "CKivDevOnlineUsers.h"
+
+class CKivDevConnection;
+class CKivDevDatabase;
+class CKivDevDispatcher;
+class CKivDevHeadStore;
+class CKivDevOfflineStore;
+class CKivDevUserStore;
+
+// The messaging server: accepts client connections on the event loop's
+// thread and runs every record against the database through its own
+// connection.
+class CKivDevTcpServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxConnections = 512;
+
+    explicit CKivDevTcpServer(QObject* parent = nullptr);
+    ~CKivDevTcpServer() override;
+
+    // Opens the database (creating its tables), optionally adds the demo data.
+    bool open(const QString& databasePath, bool seedDemo, QString& error);
+    bool listen(const QHostAddress& address, quint16 port, QString& error);
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    void acceptConnections();
+    void forget(CKivDevConnection* connection);
+
+    QTcpServer m_server;
+    std::unique_ptr<CKivDevDatabase> m_database;
+    std::unique_ptr<CKivDevUserStore> m_users;
+    std::unique_ptr<CKivDevOfflineStore> m_offline;
+    std::unique_ptr<CKivDevHeadStore> m_heads;
+    CKivDevCheckNumbers m_checkNumbers;
+    CKivDevOnlineUsers m_online;
+    std::unique_ptr<CKivDevDispatcher> m_dispatcher;
+    int m_connections = 0;
+};

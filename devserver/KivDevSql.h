@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+// Prepares `sql`, binds `values` in order and runs it; a failure is logged and
+// gives false. Statements never carry values as text.
+bool KivDevExec(QSqlQuery& query, const QString& sql, const QVariantList& values);

@@ -1,0 +1,51 @@
+// kivDevServer: the messaging server, the head-picture file server and the
+// media registration listener for development and tests, on loopback.
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include "CKivDevHttpServer.h"
+#include "CKivDevMediaListener.h"
+#include "CKivDevOptions.h"
+#include "CKivDevTcpServer.h"
+
+namespace {
+
+int fail(const QString& what, const QString& error) {
+    QTextStream(stderr) << "kivDevServer: " << what << ": " << error << '\n';
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kivDevServer"));
+
+    CKivDevOptions options;
+    if (!options.parse(QCoreApplication::arguments())) {
+        return options.exitCode();
+    }
+    QString error;
+    CKivDevTcpServer tcp;
+    if (!tcp.open(options.databasePath(), options.seedDemo(), error)) {
+        return fail(QStringLiteral("database %1").arg(options.databasePath()), error);
+    }
+    if (!tcp.listen(options.listenAddress(), options.tcpPort(), error)) {
+        return fail(QStringLiteral("tcp port %1").arg(options.tcpPort()), error);
+    }
+    CKivDevMediaListener media;
+    if (!media.listen(options.listenAddress(), options.mediaPort(), error)) {
+        return fail(QStringLiteral("media port %1").arg(options.mediaPort()), error);
+    }
+    CKivDevHttpServer http(options.databasePath());
+    if (!http.start(options.listenAddress().toString(), options.httpPort(), error)) {
+        return fail(QStringLiteral("http port %1").arg(options.httpPort()), error);
+    }
+
+    QTextStream out(stdout);
+    out << "kivDevServer: tcp " << options.listenAddress().toString() << ':' << tcp.port()
+        << " http " << http.port() << " media " << media.port() << '\n';
+    out.flush();
+    return app.exec();
+}

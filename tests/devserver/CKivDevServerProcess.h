@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// The real server program on free loopback ports with a fresh demo database.
+class CKivDevServerProcess {
+public:
+    CKivDevServerProcess();
+    ~CKivDevServerProcess();
+    CKivDevServerProcess(const CKivDevServerProcess&) = delete;
+    CKivDevServerProcess& operator=(const CKivDevServerProcess&) = delete;
+
+    // Starts it and reads the chosen ports from its start-up line.
+    bool start();
+    bool running() const { return m_process.state() == QProcess::Running; }
+    // Waits until the server's output holds `text`.
+    bool waitForLog(const QString& text, int timeoutMs = 3000);
+
+    quint16 tcpPort() const { return m_tcpPort; }
+    quint16 httpPort() const { return m_httpPort; }
+    quint16 mediaPort() const { return m_mediaPort; }
+    QString databasePath() const { return m_dir.filePath(QStringLiteral("dev.db")); }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_log;
+    quint16 m_tcpPort = 0;
+    quint16 m_httpPort = 0;
+    quint16 m_mediaPort = 0;
+};
