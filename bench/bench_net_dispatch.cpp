@@ -1,6 +1,7 @@
 // Received chat records dispatched per second through the net model, each
 // stored as an unread message, against raw SQLite inserts of the same rows in
 // one transaction in the same process.
+#include <sqlite3.h>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <sqlite3.h>
 
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
@@ -34,8 +34,7 @@ double rawInserts(const QString& file) {
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db, "insert into chat_message_table values(NULL,0,?,?,?,?,0)", -1, &insert,
                        nullptr);
-    const QByteArray time =
-        QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss").toUtf8();
+    const QByteArray time = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss").toUtf8();
     const auto start = std::chrono::steady_clock::now();
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     for (int i = 0; i < kMessages; ++i) {
