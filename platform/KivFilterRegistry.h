@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+// Media source filters keep their published class identifiers; a pipeline
+// owner names a filter by identifier and gets the GStreamer element factory
+// that implements it.
+inline constexpr std::string_view KivClsidNetSource = "{01A600DE-57CD-48D3-DE5C-2C0572059935}";
+inline constexpr std::string_view KivClsidScreenCapture = "{01A600DE-57CD-48D3-AA5C-2C05720599A3}";
+
+inline constexpr const char* KivFactoryNetSource = "netsou";
+inline constexpr const char* KivFactoryScreenCapture = "deskgrab";
+
+// The factory name for a class identifier (compared without regard to case,
+// with or without braces); nullptr for an identifier nobody implements.
+const char* KivFactoryForClsid(std::string_view clsid);
