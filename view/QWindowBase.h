@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+
+class QPushButton;
+
+enum EWndCornerType {
+    WndCornerRound,  // the 7 x 7 rounded mask
+    WndCornerSquare,
+};
+
+// Base of the frameless dialogs: own title buttons, drag to move (never above
+// the top of the screen), rounded corners, edge resizing and a style sheet skin.
+class QWindowBase : public QDialog {
+    Q_OBJECT
+public:
+    // The resize zones along the frame; the corner zones sit a few pixels inside.
+    enum HitZone {
+        HitNone,
+        HitLeft,
+        HitRight,
+        HitTop,
+        HitBottom,
+        HitTopLeft,
+        HitTopRight,
+        HitBottomLeft,
+        HitBottomRight,
+    };
+
+    explicit QWindowBase(QWidget* parent);
+
+    void SetBtnNumber(bool three);
+    void EnableMove(bool on);
+    void EnableResize(bool on);
+    void SetCornerType(EWndCornerType type);
+    bool SetSkin(const QString& path);
+
+    static HitZone HitTest(const QPoint& pos, const QSize& size);
+    static Qt::Edges EdgesOf(HitZone zone);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+    QPushButton* m_pMinimize = nullptr;
+    QPushButton* m_pMaximize = nullptr;
+    QPushButton* m_pClose = nullptr;
+
+private:
+    void PlaceTitleButtons();
+    void UpdateResizeCursor(const QPoint& pos);
+
+    bool m_bDragging = false;
+    QPoint m_dragOffset;
+    bool m_bResizable = false;
+    bool m_bMovable = false;
+    bool m_bThreeButtons = false;
+    EWndCornerType m_cornerType = WndCornerRound;
+    QSize m_titleButtonSize;
+};
