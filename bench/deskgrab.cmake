@@ -1,0 +1,1 @@
+# Benchmark targets of deskgrab.

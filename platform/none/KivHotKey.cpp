@@ -1,0 +1,11 @@
+#include "KivHotKey.h"
+
+bool KivHotKey::Register(int, unsigned, unsigned) {
+    return true;
+}
+
+void KivHotKey::Unregister(int) {}
+
+int KivHotKey::FromNativeEvent(const QByteArray&, void*) {
+    return -1;
+}

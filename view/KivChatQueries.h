@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// The chat database reads and writes of the main window, all with bound
+// values. Each is a no-op (empty result) before an account's database exists.
+class KivChatQueries {
+public:
+    struct Message {
+        int id = 0;
+        QString text;
+        QString time;
+    };
+    struct Profile {
+        bool found = false;
+        int head = 0;
+        QString account;
+        QString nickName;
+        QString sign;
+    };
+
+    // Unread chat messages of one friend to the user, oldest first, with an id above afterId.
+    static QVector<Message> UnreadMessages(quint32 friendUid, quint32 ownUid, int afterId = 0);
+    static int UnreadCount(quint32 friendUid, quint32 ownUid);
+    // Marks the friend's messages to the user as read.
+    static bool MarkRead(quint32 friendUid, quint32 ownUid);
+    // The newest chat message either way between the user and another user.
+    static Message LastMessage(quint32 uid);
+    static Profile ReadProfile(quint32 uid);
+    // Friend requests to the user that wait for an answer.
+    static int WaitingRequests(quint32 ownUid);
+};

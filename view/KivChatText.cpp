@@ -1,0 +1,103 @@
+#include "KivChatText.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+
+namespace {
+
+bool IsChatPicture(const QString& name) {
+    const int slash = name.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return false;
+    const QString folder = name.left(slash);
+    if (folder != QLatin1String("image/face") && folder != QLatin1String("image/gift")) {
+        return false;
+    }
+    return QFileInfo::exists(name);
+}
+
+const QRegularExpression& WebAddress() {
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(((([A-Za-z]{3,9}:(?:\/\/)?)(?:[\-;:&=\+\$,\w]+@)?[A-Za-z0-9\.\-]+|(?:www\.|[\-;:&=\+\$,\w]+@)[A-Za-z0-9\.\-]+)((?:\/[\+~%\/\.\w\-]*)?\??(?:[\-\+=&;%@\.\w]*)#?(?:[\.\!\/\\\w]*))?))"));
+    return pattern;
+}
+
+const QRegularExpression& BracketedName() {
+    static const QRegularExpression pattern(QStringLiteral(R"(\[([^\]]+)\])"));
+    return pattern;
+}
+
+}  // namespace
+
+QString KivChatText::ToPlain(const QTextDocument* document) {
+    QString plain;
+    if (!document)
+        return plain;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block != document->begin())
+            plain += QLatin1Char('\n');
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid())
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat()) {
+                const QString name = format.toImageFormat().name();
+                if (IsChatPicture(name)) {
+                    plain +=
+                        QLatin1Char('[') + QFileInfo(name).completeBaseName() + QLatin1Char(']');
+                }
+                continue;
+            }
+            QString text = fragment.text();
+            // A soft line break inside a paragraph is a line of its own on the wire.
+            text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+            plain += text;
+        }
+    }
+    return plain;
+}
+
+QString KivChatText::PicturePathFor(const QString& name) {
+    // A name is one file name, never a path out of the picture folders.
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return QString();
+    static const char* const kPatterns[] = {"image/gift/%1.gif", "image/gift/%1.png",
+                                            "image/gift/%1.jpg", "image/face/%1.png"};
+    for (const char* pattern : kPatterns) {
+        const QString path = QString::fromLatin1(pattern).arg(name);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
+}
+
+QStringList KivChatText::ToHtml(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        line = line.toHtmlEscaped();
+        line.replace(WebAddress(), QStringLiteral("<a href='\\1'><span style=\"text-decoration: "
+                                                  "underline; color:#0000ff;\">\\1</span></a>"));
+        int from = 0;
+        QRegularExpressionMatch match = BracketedName().match(line, from);
+        while (match.hasMatch()) {
+            const QString whole = match.captured(0);
+            const QString path = PicturePathFor(match.captured(1));
+            from = match.capturedStart() + match.capturedLength();
+            if (!path.isEmpty()) {
+                const QString image = QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\"/>")
+                                          .arg(path)
+                                          .arg(60)
+                                          .arg(60);
+                line.replace(whole, image);
+                from = match.capturedStart() + image.size();
+            }
+            match = BracketedName().match(line, from);
+        }
+    }
+    return lines;
+}

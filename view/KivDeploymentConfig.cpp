@@ -1,0 +1,30 @@
+#include "KivDeploymentConfig.h"
+
+#include <QSettings>
+#include <QTextCodec>
+
+namespace {
+
+// Used when the deployment leaves a value out, so a fresh tree still works.
+const char* const kDefaultWebSite = "http://127.0.0.1:8080";
+const quint64 kDefaultCryptKey = Q_UINT64_C(0x0c2ad4a4acb9f023);
+
+}  // namespace
+
+KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
+    QSettings ini(file, QSettings::IniFormat);
+    ini.setIniCodec(QTextCodec::codecForName("GB2312"));
+    m_fileHost =
+        ini.value(QStringLiteral("base/fileHostaddr"), QStringLiteral("127.0.0.1")).toString();
+    m_filePort = ini.value(QStringLiteral("base/filehostport"), 8080).toInt();
+    m_webSite =
+        ini.value(QStringLiteral("web/site"), QString::fromLatin1(kDefaultWebSite)).toString();
+    m_downloadPage =
+        ini.value(QStringLiteral("web/downloadPage"), m_webSite + QStringLiteral("/download"))
+            .toString();
+    bool ok = false;
+    const QString key = ini.value(QStringLiteral("web/cryptKey")).toString();
+    m_cryptKey = key.toULongLong(&ok, 0);
+    if (!ok || m_cryptKey == 0)
+        m_cryptKey = kDefaultCryptKey;
+}

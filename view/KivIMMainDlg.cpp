@@ -1,0 +1,1078 @@
+#include "KivIMMainDlg.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "CKivFriendDBModel.h"
+#include "CKivFriendGetLeaveMessageModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendSysSettingDlg.h"
+#include "CKivIMChatDlg.h"
+#include "CKivIMaddfriendDlg.h"
+#include "CKivIMaddfriendTipDlg.h"
+#include "ImMeaidCueDlg.h"
+#include "KivAddCheckFriendDlg.h"
+#include "KivChatQueries.h"
+#include "KivChatText.h"
+#include "KivDeploymentConfig.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivGlobalAtom.h"
+#include "KivHeadPath.h"
+#include "KivHotKey.h"
+#include "KivHotKeyText.h"
+#include "MyCustomListViewItem.h"
+#include "MyCustomListViewItemDelegate.h"
+#include "MyListModel.h"
+#include "kivFriendQPainterLabelView.h"
+#include "kivPersonalInfoDlg.h"
+#include "tag_chatdlg_Need.h"
+
+KivIMMainDlg* KivIMMainDlg::mainDlg = nullptr;
+
+namespace {
+
+const char* const kSkin = "Resources/skin/kivimmaindlg/";
+const int kFlashIntervalMs = 300;
+
+QString SkinPath(const char* name) {
+    return QString::fromLatin1(kSkin) + QLatin1String(name);
+}
+
+QString BorderImage(const char* name) {
+    return QStringLiteral("border-image:url(%1);").arg(SkinPath(name));
+}
+
+void OpenLocationList() {
+    const QString name = QStringLiteral("connect1");
+    QSqlDatabase db = QSqlDatabase::contains(name)
+                          ? QSqlDatabase::database(name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(QStringLiteral("DB/location_list.db"));
+    // Read-only: a missing file stays missing instead of appearing empty.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!db.isOpen() && QFileInfo::exists(db.databaseName()) && !db.open()) {
+        qDebug() << "执行失败" << db.lastError().text();
+    }
+}
+
+}  // namespace
+
+KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
+    setObjectName(QStringLiteral("MainDlg"));
+    setWindowTitle(QStringLiteral("Lumo"));
+    setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
+    resize(280, 600);
+    m_pHeadManager = new QNetworkAccessManager(this);
+    m_pFlashTimer = new QTimer(this);
+    m_pTray = new QSystemTrayIcon(this);
+    BuildForm();
+    SetBtnNumber(false);
+    EnableMove(true);
+    EnableResize(true);
+    SetSkin(SkinPath("kivimmaindlg.qss"));
+    OpenLocationList();
+    ConnectModel();
+}
+
+KivIMMainDlg::~KivIMMainDlg() {
+    if (mainDlg == this)
+        mainDlg = nullptr;
+}
+
+QListView* KivIMMainDlg::MakePage(const QString& objectName, MyListModel* model) {
+    auto* view = new QListView(m_pPages);
+    view->setObjectName(objectName);
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->setMouseTracking(true);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->setFrameShape(QFrame::NoFrame);
+    m_pPages->addWidget(view);
+    return view;
+}
+
+void KivIMMainDlg::BuildForm() {
+    auto* header = new QWidget(this);
+    header->setObjectName(QStringLiteral("headerWidget"));
+    header->setFixedHeight(120);
+    m_pHead = new kivFriendQPainterLabelView(header);
+    m_pHead->setObjectName(QStringLiteral("BHead"));
+    m_pHead->setGeometry(14, 30, 75, 75);
+    m_pNickName = new QLabel(header);
+    m_pNickName->setObjectName(QStringLiteral("labelNickName"));
+    m_pNickName->setGeometry(100, 40, 170, 24);
+    m_pSign = new QLineEdit(header);
+    m_pSign->setObjectName(QStringLiteral("lineEditSign"));
+    m_pSign->setPlaceholderText(QStringLiteral("编辑个性签名"));
+    m_pSign->setMaxLength(170);
+    m_pSign->setGeometry(96, 70, 172, 24);
+
+    auto* tabs = new QHBoxLayout;
+    tabs->setContentsMargins(0, 0, 0, 0);
+    tabs->setSpacing(0);
+    m_pTabChat = new QPushButton(this);
+    m_pTabChat->setObjectName(QStringLiteral("mBchatDlg"));
+    m_pTabFriend = new QPushButton(this);
+    m_pTabFriend->setObjectName(QStringLiteral("mBfriendDlg"));
+    m_pTabVip = new QPushButton(this);
+    m_pTabVip->setObjectName(QStringLiteral("mBgameDlg"));
+    for (QPushButton* tab : {m_pTabChat, m_pTabFriend, m_pTabVip}) {
+        tab->setFixedHeight(36);
+        tab->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        tab->setFocusPolicy(Qt::NoFocus);
+        tabs->addWidget(tab);
+    }
+    m_pTabChat->setToolTip(QStringLiteral("最近联系人"));
+    m_pTabFriend->setToolTip(QStringLiteral("好友"));
+    m_pTabVip->setToolTip(QStringLiteral("VIP"));
+
+    m_pPages = new QStackedWidget(this);
+    m_pPages->setObjectName(QStringLiteral("stackedWidget"));
+    m_pFriendModel = new MyListModel(this);
+    m_pChatModel = new MyListModel(this);
+    m_pVipModel = new MyListModel(this);
+    m_pFriendView = MakePage(QStringLiteral("listViewFriend"), m_pFriendModel);
+    m_pChatView = MakePage(QStringLiteral("listViewChat"), m_pChatModel);
+    m_pVipView = MakePage(QStringLiteral("listViewVip"), m_pVipModel);
+
+    auto* bottom = new QWidget(this);
+    bottom->setObjectName(QStringLiteral("bottomWidget"));
+    bottom->setFixedHeight(44);
+    auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->setContentsMargins(10, 6, 10, 6);
+    bottomLayout->setSpacing(8);
+    const std::pair<const char*, const char*> bottomButtons[] = {
+        {"b_Set", "系统设置"}, {"b_Check", "查找好友"}, {"b_Home", "主页"}};
+    for (const auto& [name, tip] : bottomButtons) {
+        auto* button = new QPushButton(bottom);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setToolTip(QString::fromUtf8(tip));
+        button->setFixedSize(32, 32);
+        button->setCursor(Qt::PointingHandCursor);
+        bottomLayout->addWidget(button);
+        if (qstrcmp(name, "b_Set") == 0) {
+            connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_SetClicked);
+        } else if (qstrcmp(name, "b_Check") == 0) {
+            connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_CheckClicked);
+        } else {
+            connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_HomeClicked);
+        }
+    }
+    bottomLayout->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(header);
+    layout->addLayout(tabs);
+    layout->addWidget(m_pPages, 1);
+    layout->addWidget(bottom);
+}
+
+void KivIMMainDlg::ConnectModel() {
+    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    connect(net, &CKivFriendNetModel::AccountFriendList, this, &KivIMMainDlg::FriendListResult);
+    connect(net, &CKivFriendNetModel::AccountVipList, this, &KivIMMainDlg::VipListResult);
+    connect(net, &CKivFriendNetModel::AddFriendConfig, this, &KivIMMainDlg::UserAddSlots);
+    connect(net, &CKivFriendNetModel::SendPerMessage, this, &KivIMMainDlg::MessageRecive);
+    connect(net, &CKivFriendNetModel::SendReqMedia, this, &KivIMMainDlg::ReciveReqMedia);
+    connect(net, &CKivFriendNetModel::AddFriendResult, this, &KivIMMainDlg::UserAddResultSlots);
+    connect(net, &CKivFriendNetModel::DeleteFriendResult, this,
+            &KivIMMainDlg::DeleteFriendResultSlot);
+    connect(net, &CKivFriendNetModel::SendLeaveMessageSignal, this, &KivIMMainDlg::getLeaveMessage);
+    connect(net, &CKivFriendNetModel::SendAddFriendSignal, this, &KivIMMainDlg::getAddFriend);
+    connect(net, &CKivFriendNetModel::SetMyShowRet, this, &KivIMMainDlg::LExplainChangeResult);
+    connect(this, &KivIMMainDlg::SendVipList, this, &KivIMMainDlg::SendVipListSlot);
+    connect(m_pHeadManager, &QNetworkAccessManager::finished, this, &KivIMMainDlg::replyFinished);
+    connect(m_pFlashTimer, &QTimer::timeout, this, &KivIMMainDlg::TimeEnd);
+
+    connect(m_pClose, &QPushButton::clicked, this, &KivIMMainDlg::bClose_Clicked);
+    connect(m_pMinimize, &QPushButton::clicked, this, &KivIMMainDlg::bMinimize_Clicked);
+    connect(m_pHead, &QPushButton::clicked, this, &KivIMMainDlg::BHead_Clicked);
+    connect(this, &KivIMMainDlg::SndpathStr, m_pHead, &kivFriendQPainterLabelView::getArguments);
+    connect(m_pTabChat, &QPushButton::clicked, this, &KivIMMainDlg::mBchatDlgClicked);
+    connect(m_pTabChat, &QPushButton::clicked, this, &KivIMMainDlg::changeDlgForChat);
+    connect(m_pTabFriend, &QPushButton::clicked, this, &KivIMMainDlg::mBfriendDlgClicked);
+    connect(m_pTabFriend, &QPushButton::clicked, this, &KivIMMainDlg::changeDlgForFriendList);
+    connect(m_pTabVip, &QPushButton::clicked, this, &KivIMMainDlg::mBgameDlgClicked);
+    connect(m_pTabVip, &QPushButton::clicked, this, &KivIMMainDlg::changeDlgForGame);
+    connect(m_pSign, &QLineEdit::editingFinished, this, &KivIMMainDlg::LExplainTextChange);
+
+    connect(this, &KivIMMainDlg::sndDataToListView, m_pFriendModel, &MyListModel::getData);
+    connect(this, &KivIMMainDlg::cSndDataToListView, m_pChatModel, &MyListModel::getData);
+    connect(this, &KivIMMainDlg::vipSndDataToListView, m_pVipModel, &MyListModel::getData);
+    connect(m_pChatView, &QListView::doubleClicked, this, &KivIMMainDlg::ChatListViewDoubleClicked);
+    connect(m_pFriendView, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { DClickedForRow(index.row(), false); });
+    connect(m_pVipView, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { DClickedForRow(index.row(), true); });
+    connect(m_pFriendView, &QListView::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ShowFriendMenu(m_pFriendView, pos, false); });
+    connect(m_pVipView, &QListView::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ShowFriendMenu(m_pVipView, pos, true); });
+}
+
+void KivIMMainDlg::InitMaindlg() {
+    m_pNickName->setText(m_nickName.isEmpty() ? m_account : m_nickName);
+    m_pSign->setText(m_sign);
+    m_pSign->setToolTip(m_sign);
+    emit SndpathStr(KivHeadPath::OrDefault(KivHeadPath::Own(m_account)));
+    setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
+
+    m_pTray->setIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
+    m_pTray->setToolTip(
+        QStringLiteral("Lumo\n%1").arg(m_nickName + QStringLiteral("(") + m_account + ')'));
+    if (!m_pTrayMenu) {
+        m_pTrayMenu = new QMenu(this);
+        m_pTrayMenu->addAction(QStringLiteral("恢复/显示"), this, &KivIMMainDlg::ShowMainDlg);
+        m_pTrayMenu->addAction(QStringLiteral("退出"), this, &KivIMMainDlg::action_quitClicked);
+        m_pTray->setContextMenu(m_pTrayMenu);
+        connect(m_pTray, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::DoubleClick)
+                        ShowMainDlg();
+                });
+    }
+    m_pTray->show();
+
+    mBfriendDlgClicked();
+    changeDlgForFriendList();
+    InitHotKey();
+}
+
+// ---- pages ---------------------------------------------------------------------
+
+void KivIMMainDlg::SetTabPictures(int pressed) {
+    m_pTabChat->setStyleSheet(
+        BorderImage(pressed == ChatPage ? "pushButton_press.png" : "pushButton.png"));
+    m_pTabFriend->setStyleSheet(
+        BorderImage(pressed == FriendPage ? "pushButton_2_press.png" : "pushButton_2.png"));
+    m_pTabVip->setStyleSheet(
+        BorderImage(pressed == VipPage ? "pushButton_3_press.png" : "pushButton_3.png"));
+}
+
+void KivIMMainDlg::mBchatDlgClicked() {
+    SetTabPictures(ChatPage);
+}
+void KivIMMainDlg::mBfriendDlgClicked() {
+    SetTabPictures(FriendPage);
+}
+void KivIMMainDlg::mBgameDlgClicked() {
+    SetTabPictures(VipPage);
+}
+void KivIMMainDlg::changeDlgForChat() {
+    m_pPages->setCurrentIndex(ChatPage);
+}
+void KivIMMainDlg::changeDlgForFriendList() {
+    m_pPages->setCurrentIndex(FriendPage);
+}
+void KivIMMainDlg::changeDlgForGame() {
+    m_pPages->setCurrentIndex(VipPage);
+}
+int KivIMMainDlg::CurrentPage() const {
+    return m_pPages->currentIndex();
+}
+
+MyListModel* KivIMMainDlg::PageModel(Page page) const {
+    switch (page) {
+        case FriendPage:
+            return m_pFriendModel;
+        case ChatPage:
+            return m_pChatModel;
+        case VipPage:
+            return m_pVipModel;
+    }
+    return nullptr;
+}
+
+QString KivIMMainDlg::HeadOf(quint32 uid, int head) const {
+    return KivHeadPath::Friend(m_account, uid, head);
+}
+
+QList<QStringList> KivIMMainDlg::RowsFor(const std::vector<FriendRecord>& records) const {
+    QList<QStringList> rows;
+    for (const FriendRecord& record : records) {
+        const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(record.uid);
+        const QString name = QString::fromUtf8(KivReadText(record.name));
+        rows.append({name.isEmpty() ? profile.account : name,
+                     KivHeadPath::OrDefault(HeadOf(record.uid, int(record.head))), profile.sign,
+                     QString(), profile.account, QString::number(record.uid)});
+    }
+    return rows;
+}
+
+void KivIMMainDlg::SyncRowDelegates(QListView* view,
+                                    std::vector<MyCustomListViewItemDelegate*>& delegates,
+                                    int rows) {
+    while (int(delegates.size()) < rows) {
+        auto* delegate = new MyCustomListViewItemDelegate(view);
+        view->setItemDelegateForRow(int(delegates.size()), delegate);
+        delegates.push_back(delegate);
+    }
+    while (int(delegates.size()) > rows) {
+        view->setItemDelegateForRow(int(delegates.size()) - 1, nullptr);
+        delete delegates.back();
+        delegates.pop_back();
+    }
+}
+
+// The tips follow the unread list, whatever row each friend is on now.
+void KivIMMainDlg::RefreshRowTips() {
+    const std::pair<MyListModel*, std::vector<MyCustomListViewItemDelegate*>*> pages[] = {
+        {m_pFriendModel, &m_friendDelegates},
+        {m_pChatModel, &m_chatDelegates},
+        {m_pVipModel, &m_vipDelegates}};
+    for (const auto& [model, delegates] : pages) {
+        const QList<QStringList>& rows = model->rows();
+        for (int row = 0; row < rows.size() && row < int(delegates->size()); ++row) {
+            MyCustomListViewItem* item = (*delegates)[row]->item();
+            const int uid = rows[row].value(RowUid).toInt();
+            const bool waiting =
+                std::any_of(m_unread.begin(), m_unread.end(),
+                            [uid](const auto& entry) { return entry.first == uid; });
+            if (waiting) {
+                item->ShowTip(qMax(1, KivChatQueries::UnreadCount(uid, m_uid)));
+                item->StartBlink();
+            } else {
+                item->StopBlink();
+                item->HideTip();
+            }
+        }
+    }
+    m_pFriendView->viewport()->update();
+    m_pChatView->viewport()->update();
+    m_pVipView->viewport()->update();
+}
+
+void KivIMMainDlg::FriendListResult(const tag_friend_result& list) {
+    m_friends = KivFriendRecords(list);
+    for (const FriendRecord& record : m_friends) {
+        if (record.head >= Uint32(KivHeadPath::kFirstUploadedHead) &&
+            !QFileInfo::exists(KivHeadPath::UploadedFriend(m_account, record.uid))) {
+            FetchHead(record.uid);
+        }
+    }
+    const QList<QStringList> rows = RowsFor(m_friends);
+    SyncRowDelegates(m_pFriendView, m_friendDelegates, rows.size());
+    emit sndDataToListView(rows);
+    initListView();
+    initChatListView(false);
+    emit SendVipList();
+    if (!m_bLeavePullStarted) {
+        if (CKivFriendGetLeaveMessageModel* pull =
+                CKivFriendNetModel::GetInstance()->GetLeaveWord()) {
+            pull->Thread_Start();
+            m_bLeavePullStarted = true;
+        }
+    }
+}
+
+void KivIMMainDlg::VipListResult(const tag_friend_result& list) {
+    m_vips = KivFriendRecords(list);
+    const QList<QStringList> rows = RowsFor(m_vips);
+    SyncRowDelegates(m_pVipView, m_vipDelegates, rows.size());
+    emit vipSndDataToListView(rows);
+    RefreshRowTips();
+}
+
+void KivIMMainDlg::initListView() {
+    for (const FriendRecord& record : m_friends) {
+        CKivIMChatDlg* dialog = ChatDialogFor(record.uid);
+        if (!dialog->IsInitialised())
+            InitChatFor(dialog, record.uid);
+        const auto unread =
+            KivChatQueries::UnreadMessages(record.uid, m_uid, m_queuedUpTo.value(record.uid));
+        for (const KivChatQueries::Message& message : unread)
+            dialog->InsertMsg(message.text);
+        if (!unread.isEmpty()) {
+            m_queuedUpTo[record.uid] = unread.last().id;
+            EnterUnread(record.uid);
+        }
+    }
+    if (!m_unread.isEmpty()) {
+        openBeat(m_unread, true);
+        StartFlashing();
+    }
+    RefreshRowTips();
+}
+
+void KivIMMainDlg::initChatListView(bool showPage) {
+    struct Entry {
+        QString time;
+        QStringList row;
+    };
+    std::vector<Entry> entries;
+    auto addAll = [&](const std::vector<FriendRecord>& records) {
+        for (const FriendRecord& record : records) {
+            const bool listed = std::any_of(entries.begin(), entries.end(), [&](const Entry& e) {
+                return e.row.value(RowUid) == QString::number(record.uid);
+            });
+            if (listed)
+                continue;
+            const KivChatQueries::Message last = KivChatQueries::LastMessage(record.uid);
+            if (last.id == 0)
+                continue;
+            const QString shown = last.text.split(QLatin1Char('\n')).value(0);
+            entries.push_back({last.time,
+                               {QString::fromUtf8(KivReadText(record.name)),
+                                KivHeadPath::OrDefault(HeadOf(record.uid, int(record.head))), shown,
+                                last.time, QString(), QString::number(record.uid)}});
+        }
+    };
+    addAll(m_friends);
+    addAll(m_vips);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.time > b.time; });
+    QList<QStringList> rows;
+    for (const Entry& entry : entries)
+        rows.append(entry.row);
+    SyncRowDelegates(m_pChatView, m_chatDelegates, rows.size());
+    emit cSndDataToListView(rows);
+    RefreshRowTips();
+    if (showPage) {
+        mBchatDlgClicked();
+        changeDlgForChat();
+    }
+}
+
+// ---- chat dialogs and the unread list ------------------------------------------
+
+const FriendRecord* KivIMMainDlg::FindRecord(quint32 uid, bool* isVip) const {
+    for (const FriendRecord& record : m_friends) {
+        if (record.uid == uid) {
+            if (isVip)
+                *isVip = false;
+            return &record;
+        }
+    }
+    for (const FriendRecord& record : m_vips) {
+        if (record.uid == uid) {
+            if (isVip)
+                *isVip = true;
+            return &record;
+        }
+    }
+    return nullptr;
+}
+
+CKivIMChatDlg* KivIMMainDlg::ChatDialog(quint32 uid) const {
+    const auto it = m_chatDialogs.find(uid);
+    return it == m_chatDialogs.end() ? nullptr : it->second.get();
+}
+
+CKivIMChatDlg* KivIMMainDlg::ChatDialogFor(quint32 uid) {
+    std::unique_ptr<CKivIMChatDlg>& slot = m_chatDialogs[uid];
+    if (!slot) {
+        slot = std::make_unique<CKivIMChatDlg>(nullptr);
+        connect(this, &KivIMMainDlg::SengMsgKey, slot.get(), &CKivIMChatDlg::SendMsgKeySlot);
+    }
+    return slot.get();
+}
+
+tag_chatdlg_Need KivIMMainDlg::NeedFor(quint32 uid) const {
+    tag_chatdlg_Need need;
+    need.ownUid = m_uid;
+    need.friendUid = uid;
+    const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
+    if (const FriendRecord* record = FindRecord(uid)) {
+        need.headIndex = record->head;
+        need.nickName = QString::fromUtf8(KivReadText(record->name));
+    } else {
+        // Someone in neither list: what the database knows, else the number.
+        need.headIndex = Uint32(qMax(0, profile.head));
+        need.nickName = profile.nickName;
+    }
+    if (need.nickName.isEmpty())
+        need.nickName = profile.account;
+    if (need.nickName.isEmpty())
+        need.nickName = QString::number(uid);
+    need.account = profile.account;
+    need.sign = profile.sign;
+    return need;
+}
+
+void KivIMMainDlg::InitChatFor(CKivIMChatDlg* dialog, quint32 uid) {
+    tag_chatdlg_Need need = NeedFor(uid);
+    dialog->initChatDlg(need);
+}
+
+void KivIMMainDlg::EnterUnread(quint32 uid) {
+    for (const auto& entry : std::as_const(m_unread)) {
+        if (entry.first == int(uid))
+            return;
+    }
+    const FriendRecord* record = FindRecord(uid);
+    m_unread.append({int(uid), record ? int(record->head) : -1});
+}
+
+void KivIMMainDlg::RemoveUnread(quint32 uid) {
+    for (int i = m_unread.size() - 1; i >= 0; --i) {
+        if (m_unread[i].first == int(uid))
+            m_unread.removeAt(i);
+    }
+}
+
+void KivIMMainDlg::MessageRecive(Uint32 uid, const QByteArray& text, int length) {
+    const QString message = QString::fromUtf8(text.left(qBound(0, length, text.size())));
+    CKivIMChatDlg* dialog = ChatDialogFor(uid);
+    if (dialog->isVisible() && !dialog->isMinimized()) {
+        QApplication::alert(dialog);
+        KivChatQueries::MarkRead(uid, m_uid);
+        dialog->ShowFriendMessage(message);
+        initChatListView(false);
+        return;
+    }
+    if (dialog->isMinimized()) {
+        QApplication::alert(dialog);
+        dialog->ShowFriendMessage(message);
+        initChatListView(false);
+        return;
+    }
+    EnterUnread(uid);
+    if (!dialog->IsInitialised())
+        InitChatFor(dialog, uid);
+    openBeat(m_unread, true);
+    StartFlashing();
+    dialog->InsertMsg(message);
+    // The stored row is queued now; an offline refresh must not queue it again.
+    const auto unread = KivChatQueries::UnreadMessages(uid, m_uid, m_queuedUpTo.value(uid));
+    if (!unread.isEmpty())
+        m_queuedUpTo[uid] = unread.last().id;
+    initChatListView(false);
+}
+
+void KivIMMainDlg::getLeaveMessage() {
+    bool any = false;
+    auto scan = [&](const std::vector<FriendRecord>& records) {
+        for (const FriendRecord& record : records) {
+            const auto unread =
+                KivChatQueries::UnreadMessages(record.uid, m_uid, m_queuedUpTo.value(record.uid));
+            if (unread.isEmpty())
+                continue;
+            CKivIMChatDlg* dialog = ChatDialogFor(record.uid);
+            if (!dialog->IsInitialised())
+                InitChatFor(dialog, record.uid);
+            for (const KivChatQueries::Message& message : unread)
+                dialog->InsertMsg(message.text);
+            m_queuedUpTo[record.uid] = unread.last().id;
+            EnterUnread(record.uid);
+            any = true;
+        }
+    };
+    scan(m_friends);
+    scan(m_vips);
+    if (any) {
+        openBeat(m_unread, true);
+        StartFlashing();
+        initChatListView(false);
+    }
+}
+
+void KivIMMainDlg::openBeat(QList<QPair<int, int>> list, bool) {
+    for (const auto& entry : std::as_const(list))
+        EnterUnread(quint32(entry.first));
+    RefreshRowTips();
+}
+
+void KivIMMainDlg::closeBeat(int uid) {
+    RemoveUnread(quint32(uid));
+    RefreshRowTips();
+    if (m_unread.isEmpty())
+        StopFlashing();
+}
+
+void KivIMMainDlg::StartFlashing() {
+    if (!m_pFlashTimer->isActive())
+        m_pFlashTimer->start(kFlashIntervalMs);
+}
+
+void KivIMMainDlg::StopFlashing() {
+    m_pFlashTimer->stop();
+    m_flashPhase = 0;
+    m_pTray->setIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
+}
+
+bool KivIMMainDlg::IsFlashing() const {
+    return m_pFlashTimer->isActive();
+}
+
+void KivIMMainDlg::TimeEnd() {
+    if (m_unread.isEmpty()) {
+        StopFlashing();
+        return;
+    }
+    m_flashPhase = 1 - m_flashPhase;
+    if (m_flashPhase == 1) {
+        const auto& last = m_unread.last();
+        const QString head =
+            last.second < 0 ? KivHeadPath::DefaultHead() : HeadOf(quint32(last.first), last.second);
+        m_pTray->setIcon(QIcon(KivHeadPath::OrDefault(head)));
+    } else {
+        m_pTray->setIcon(QIcon(SkinPath("glint.png")));
+    }
+}
+
+void KivIMMainDlg::OpenChat(quint32 uid) {
+    closeBeat(int(uid));
+    CKivIMChatDlg* dialog = ChatDialogFor(uid);
+    InitChatFor(dialog, uid);
+    if (dialog->isMinimized()) {
+        dialog->showNormal();
+    } else {
+        dialog->show();
+    }
+    dialog->raise();
+    dialog->activateWindow();
+    KivChatQueries::MarkRead(uid, m_uid);
+    RemoveUnread(uid);
+    RefreshRowTips();
+}
+
+void KivIMMainDlg::DClickedForRow(int row, bool vipPage) {
+    const std::vector<FriendRecord>& records = vipPage ? m_vips : m_friends;
+    if (row < 0 || row >= int(records.size()))
+        return;
+    StopFlashing();
+    OpenChat(records[size_t(row)].uid);
+    if (!m_unread.isEmpty())
+        StartFlashing();
+}
+
+void KivIMMainDlg::ChatListViewDoubleClicked(const QModelIndex& index) {
+    const QStringList row = m_pChatModel->rows().value(index.row());
+    bool ok = false;
+    const quint32 uid = row.value(RowUid).toUInt(&ok);
+    if (!ok)
+        return;
+    StopFlashing();
+    OpenChat(uid);
+    if (!m_unread.isEmpty())
+        StartFlashing();
+}
+
+// ---- friends ---------------------------------------------------------------------
+
+int KivIMMainDlg::SendRecord(const void* record, int length) {
+    return CKivFriendNetModel::GetInstance()->Send_Msg(static_cast<const char*>(record), length);
+}
+
+void KivIMMainDlg::ShowTip(const QString& text) {
+    KivFriendMyMessageBoxView::Tip(this, text, QStringLiteral("确定"));
+}
+
+void KivIMMainDlg::FetchHead(quint32 uid) {
+    const KivDeploymentConfig config;
+    const QUrl url(
+        QStringLiteral("http://%1:%2/%3").arg(config.FileHost()).arg(config.FilePort()).arg(uid));
+    m_pHeadManager->get(QNetworkRequest(url));
+}
+
+void KivIMMainDlg::replyFinished(QNetworkReply* reply) {
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError)
+        return;
+    // The picture is named after the user id at the end of the address, and
+    // only a plain number is accepted as a file name.
+    bool ok = false;
+    const quint32 uid = reply->url().fileName().toUInt(&ok);
+    if (!ok || m_account.isEmpty())
+        return;
+    const QImage image = QImage::fromData(reply->readAll());
+    if (image.isNull())
+        return;
+    QDir().mkpath(KivHeadPath::AccountImageFolder(m_account));
+    const QString path = KivHeadPath::UploadedFriend(m_account, uid);
+    if (image.save(path, "PNG")) {
+        RefreshRowTips();
+        for (MyListModel* model : {m_pFriendModel, m_pChatModel, m_pVipModel}) {
+            QList<QStringList> rows = model->rows();
+            for (QStringList& row : rows) {
+                if (row.value(RowUid).toUInt() == uid && row.size() > RowHead)
+                    row[RowHead] = path;
+            }
+            model->getData(rows);
+        }
+    }
+}
+
+void KivIMMainDlg::UserAddSlots(Uint32 uid) {
+    const bool isFriend = std::any_of(m_friends.begin(), m_friends.end(),
+                                      [uid](const FriendRecord& r) { return r.uid == uid; });
+    if (isFriend) {
+        AddFriendAnswerRequest answer;
+        KivInitRecord(answer, AddFriendAnswer);
+        answer.askerUid = uid;
+        answer.ownUid = m_uid;
+        answer.answer = 3;
+        SendRecord(&answer, sizeof(answer));
+        return;
+    }
+    FetchHead(uid);
+    getAddFriend();
+}
+
+void KivIMMainDlg::getAddFriend() {
+    const int waiting = KivChatQueries::WaitingRequests(m_uid);
+    if (waiting <= 0)
+        return;
+    if (!m_pAddFriendTip) {
+        m_pAddFriendTip = new CKivIMaddfriendTipDlg(this);
+        connect(m_pAddFriendTip, &CKivIMaddfriendTipDlg::UserAddAccept, this,
+                &KivIMMainDlg::UserAcceptSlots);
+    }
+    m_pAddFriendTip->SetText(QStringLiteral("您有 %1 条好友请求").arg(waiting));
+    StartFlashing();
+}
+
+void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
+    if (FindRecord(uid) && std::any_of(m_friends.begin(), m_friends.end(),
+                                       [uid](const FriendRecord& r) { return r.uid == uid; })) {
+        return;
+    }
+    const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
+    FriendRecord record{};
+    record.uid = uid;
+    record.head = Uint32(qMax(0, profile.head));
+    KivWriteText(record.name,
+                 (profile.nickName.isEmpty() ? profile.account : profile.nickName).toUtf8());
+    m_friends.push_back(record);
+    if (record.head >= Uint32(KivHeadPath::kFirstUploadedHead))
+        FetchHead(uid);
+    const QList<QStringList> rows = RowsFor(m_friends);
+    SyncRowDelegates(m_pFriendView, m_friendDelegates, rows.size());
+    emit sndDataToListView(rows);
+    RefreshRowTips();
+}
+
+void KivIMMainDlg::UserAddResultSlots(Uint32 uid, Uint32 result) {
+    if (result == kAddAccepted) {
+        AddFriendFromProfile(uid);
+    } else if (result == kAddExists) {
+        ShowTip(QStringLiteral("已经存在该好友"));
+    } else {
+        ShowTip(QStringLiteral("对方拒绝了你的好友添加"));
+    }
+}
+
+void KivIMMainDlg::UserAcceptSlots(Uint32 uid) {
+    AddFriendFromProfile(uid);
+}
+
+void KivIMMainDlg::DeleteFriendResultSlot(Uint32 uid, Uint32 result) {
+    const bool asked = m_pendingDeletes.removeAll(uid) > 0;
+    if (result != 0) {
+        closeBeat(int(uid));
+        auto drop = [uid](std::vector<FriendRecord>& records) {
+            records.erase(std::remove_if(records.begin(), records.end(),
+                                         [uid](const FriendRecord& r) { return r.uid == uid; }),
+                          records.end());
+        };
+        drop(m_friends);
+        const QList<QStringList> rows = RowsFor(m_friends);
+        SyncRowDelegates(m_pFriendView, m_friendDelegates, rows.size());
+        emit sndDataToListView(rows);
+        initChatListView(false);
+    }
+    // A removal started by the other side is shown by the list alone.
+    if (asked)
+        ShowTip(result != 0 ? QStringLiteral("删除成功") : QStringLiteral("删除失败"));
+}
+
+void KivIMMainDlg::ShowFriendMenu(QListView* view, const QPoint& pos, bool vipPage) {
+    const QModelIndex index = view->indexAt(pos);
+    const std::vector<FriendRecord>& records = vipPage ? m_vips : m_friends;
+    if (!index.isValid() || index.row() >= int(records.size()))
+        return;
+    const quint32 uid = records[size_t(index.row())].uid;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("发送即时消息"), this, [this, uid] { OpenChat(uid); });
+    menu.addAction(QStringLiteral("查看个人资料"), this, [this, uid] {
+        OpenPersonalInfo(uid, KivChatQueries::ReadProfile(uid).account, 2);
+    });
+    if (vipPage) {
+        menu.addAction(QStringLiteral("添加为好友"), this, [this, uid] { AddVipF(uid); });
+    } else {
+        menu.addAction(QStringLiteral("删除好友"), this, [this, uid] { action_DelSlot(uid); });
+    }
+    menu.exec(view->viewport()->mapToGlobal(pos));
+}
+
+void KivIMMainDlg::action_DelSlot(quint32 uid) {
+    if (KivFriendMyMessageBoxView::Ask(this, QStringLiteral("您确定要删除该好友吗？"),
+                                       QStringLiteral("确定"), QStringLiteral("取消")) != 1) {
+        return;
+    }
+    DeleteFriendRequest request;
+    KivInitRecord(request, DeleteFriend);
+    request.ownUid = m_uid;
+    request.friendUid = uid;
+    m_pendingDeletes.append(uid);
+    SendRecord(&request, sizeof(request));
+}
+
+void KivIMMainDlg::AddVipF(quint32 uid) {
+    if (CKivFriendDBModel::GetInstance()->GetVipFlag() == 0) {
+        ShowTip(QStringLiteral("您还不是vip，请加入VIP组。"));
+        return;
+    }
+    const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
+    const tag_chatdlg_Need need = NeedFor(uid);
+    if (!m_pAddFriend)
+        m_pAddFriend = new CKivIMaddfriendDlg(this);
+    m_pAddFriend->AcceptFriendInfo({QString::number(m_uid), QString::number(uid), QString(),
+                                    QString::number(need.headIndex), profile.account, QString(),
+                                    need.nickName, profile.sign});
+    m_pAddFriend->show();
+    m_pAddFriend->raise();
+}
+
+kivPersonalInfoDlg* KivIMMainDlg::PersonalInfo(quint32 uid) {
+    std::unique_ptr<kivPersonalInfoDlg>& slot = m_infoDialogs[uid];
+    if (!slot) {
+        slot = std::make_unique<kivPersonalInfoDlg>(nullptr);
+        connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult,
+                slot.get(), &kivPersonalInfoDlg::InitShowInfo);
+        if (uid == m_uid) {
+            connect(slot.get(), &kivPersonalInfoDlg::SndAlter, this, &KivIMMainDlg::AcceptAlter);
+        } else if (CKivIMChatDlg* dialog = ChatDialog(uid)) {
+            connect(slot.get(), &kivPersonalInfoDlg::SndChangeSign, dialog,
+                    &CKivIMChatDlg::setSignText);
+        }
+    }
+    return slot.get();
+}
+
+void KivIMMainDlg::OpenPersonalInfo(quint32 uid, const QString& account, int mode) {
+    kivPersonalInfoDlg* dialog = PersonalInfo(uid);
+    dialog->InitInfo(uid, mode, account);
+    dialog->show();
+    dialog->raise();
+}
+
+void KivIMMainDlg::AcceptAlter(QStringList changed) {
+    // {nick name, signature, head path}; empty fields keep the current value.
+    if (!changed.value(0).isEmpty()) {
+        m_nickName = changed.value(0);
+        m_pNickName->setText(m_nickName);
+    }
+    if (!changed.value(1).isEmpty()) {
+        m_sign = changed.value(1);
+        m_pSign->setText(m_sign);
+    }
+    if (!changed.value(2).isEmpty())
+        emit SndpathStr(changed.value(2));
+}
+
+// ---- own data, media, dialogs --------------------------------------------------------
+
+void KivIMMainDlg::LExplainTextChange() {
+    const QString text = m_pSign->text();
+    if (text == m_sign)
+        return;
+    SetMyShowRecord record;
+    KivInitRecord(record, SetMyShow);
+    record.uid = m_uid;
+    KivWriteText(record.sign, text.toUtf8());
+    SendRecord(&record, sizeof(record));
+}
+
+void KivIMMainDlg::LExplainChangeResult(bool ok) {
+    if (ok) {
+        m_sign = m_pSign->text();
+        m_pSign->setToolTip(m_sign);
+        emit SndSignToshow(m_sign);
+    } else {
+        m_pSign->setText(m_sign);
+    }
+}
+
+void KivIMMainDlg::SendVipListSlot() {
+    VipListRequest request;
+    KivInitRecord(request, VipList);
+    const QByteArray account = m_account.toLatin1();
+    KivWriteText(request.account, account);
+    request.accountLength = Uint32(qstrlen(request.account));
+    SendRecord(&request, sizeof(request));
+}
+
+void KivIMMainDlg::ReciveReqMedia(const ptl_sys_send_per_media& media) {
+    auto* cue = new ImMeaidCueDlg(media, this);
+    connect(cue, &ImMeaidCueDlg::SndCueaccept, this, &KivIMMainDlg::MediaCueaccept);
+    connect(cue, &ImMeaidCueDlg::SndCuedecline, this, &KivIMMainDlg::MediaCuedecline);
+    connect(cue, &ImMeaidCueDlg::SndDelMediaCue, this, &KivIMMainDlg::DelMediaCue);
+    cue->show();
+}
+
+void KivIMMainDlg::MediaCuedecline(ptl_sys_send_per_media* media) {
+    media->state = 3;
+    SendRecord(media, sizeof(*media));
+}
+
+void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr) {
+    if (media->state != 2) {
+        // The call window program takes the request from here once it runs.
+        media->state = 2;
+        return;
+    }
+    media->head.command = Media;
+    SendRecord(media, sizeof(*media));
+}
+
+void KivIMMainDlg::DelMediaCue(QObject* cue) {
+    cue->deleteLater();
+}
+
+void KivIMMainDlg::b_CheckClicked() {
+    if (!m_pCheckFriend) {
+        m_pCheckFriend = new KivAddCheckFriendDlg(this);
+        connect(m_pCheckFriend, &KivAddCheckFriendDlg::SndCloseSignal, this,
+                &KivIMMainDlg::AcceptFriendDelete);
+    }
+    m_pCheckFriend->show();
+    m_pCheckFriend->raise();
+}
+
+void KivIMMainDlg::AcceptFriendDelete() {
+    if (m_pCheckFriend)
+        m_pCheckFriend->deleteLater();
+    m_pCheckFriend = nullptr;
+}
+
+void KivIMMainDlg::b_SetClicked() {
+    if (!m_pSettings)
+        m_pSettings = new CKivFriendSysSettingDlg(this);
+    m_pSettings->show();
+    m_pSettings->raise();
+}
+
+void KivIMMainDlg::b_HomeClicked() {
+    QDesktopServices::openUrl(QUrl(KivDeploymentConfig().WebSite()));
+}
+
+void KivIMMainDlg::BHead_Clicked() {
+    OpenPersonalInfo(m_uid, m_account, 1);
+}
+
+// ---- closing ---------------------------------------------------------------------------
+
+void KivIMMainDlg::Logout() {
+    LogoutRequest request;
+    KivInitRecord(request, ::Logout);
+    request.uid = CKivFriendNetModel::GetInstance()->GetUID();
+    request.status = 5;
+    SendRecord(&request, sizeof(request));
+}
+
+void KivIMMainDlg::bClose_Clicked() {
+    if (!m_settings.contains(QStringLiteral("CloseMaindlg"))) {
+        hide();
+        return;
+    }
+    CloseMainDlgWay(m_settings.value(QStringLiteral("CloseMaindlg")));
+}
+
+void KivIMMainDlg::CloseMainDlgWay(int way) {
+    if (way == 0) {
+        hide();
+    } else if (way == 1) {
+        action_quitClicked();
+    }
+}
+
+void KivIMMainDlg::action_quitClicked() {
+    Logout();
+    m_pTray->hide();
+    close();
+    QApplication::quit();
+}
+
+void KivIMMainDlg::bMinimize_Clicked() {
+    showMinimized();
+}
+
+void KivIMMainDlg::ShowMainDlg() {
+    if (y() < 0)
+        move(x(), 0);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void KivIMMainDlg::WindowsMarginHide(int enable) {
+    if (enable == 1 && (y() == 0 || y() == 1))
+        move(x(), 2 - height());
+}
+
+QString KivIMMainDlg::HtmlToPlain(QTextDocument* document) {
+    return KivChatText::ToPlain(document);
+}
+
+QStringList KivIMMainDlg::PlainToHtml(QString& text) {
+    return KivChatText::ToHtml(text);
+}
+
+int KivIMMainDlg::InitHotKey() {
+    emit SengMsgKey(m_hotKeyText.value(QStringLiteral("SndmsgKey")));
+    KeepWindowsStick(m_settings.value(QStringLiteral("WindowFront")) == 1 ? 1 : 0);
+    int result = 0;
+    struct HotKey {
+        const char* textKey;
+        const char* atomName;
+        int* held;
+        void (KivIMMainDlg::*signal)(int);
+    };
+    const HotKey keys[] = {
+        {"ShowmDlgName", "ShowDlgHotKey", &m_showHotKeyId, &KivIMMainDlg::SndShowDlgHotId},
+        {"GetmsgName", "GetmsgKey", &m_getMsgHotKeyId, &KivIMMainDlg::SndGetmsgHotId},
+    };
+    for (const HotKey& key : keys) {
+        if (*key.held != 0) {
+            KivGlobalAtom::Delete(*key.held);
+            KivHotKey::Unregister(*key.held);
+            *key.held = 0;
+        }
+        const KivHotKeyText parsed =
+            KivHotKeyText::Parse(m_hotKeyText.value(QString::fromLatin1(key.textKey)));
+        if (parsed.empty)
+            continue;
+        *key.held = KivGlobalAtom::Add(QString::fromLatin1(key.atomName)) & 0xFFFF;
+        emit(this->*key.signal)(*key.held);
+        if (!parsed.valid)
+            continue;
+        if (!KivHotKey::Register(*key.held, parsed.modifiers, parsed.virtualKey))
+            result = -1;
+    }
+    return result;
+}
+
+void KivIMMainDlg::KeepWindowsStick(int on) {
+    const bool visible = isVisible();
+    setWindowFlags(Qt::FramelessWindowHint | Qt::Tool |
+                   (on != 0 ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()));
+    if (visible) {
+        show();
+        if (on == 0)
+            activateWindow();
+    }
+}

@@ -1,0 +1,220 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QStringList>
+#include <QVector>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "KivProtocol.h"
+#include "QWindowBase.h"
+
+class CKivIMChatDlg;
+class CKivIMaddfriendDlg;
+class CKivIMaddfriendTipDlg;
+class CKivFriendSysSettingDlg;
+class ImMeaidCueDlg;
+class KivAddCheckFriendDlg;
+class KivChatMessageWidget;
+class MyCustomListViewItemDelegate;
+class MyListModel;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QModelIndex;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPropertyAnimation;
+class QStackedWidget;
+class QSystemTrayIcon;
+class QTextDocument;
+class QTimer;
+class kivFriendQPainterLabelView;
+class kivPersonalInfoDlg;
+struct tag_chatdlg_Need;
+
+// The window of a logged-in session: own head, nick name and signature, the
+// friend, recent-chat and VIP pages, one chat dialog per friend, the unread
+// list and the tray.
+class KivIMMainDlg : public QWindowBase {
+    Q_OBJECT
+public:
+    static KivIMMainDlg* mainDlg;
+
+    // Pages of the stacked widget.
+    enum Page { FriendPage = 0, ChatPage = 1, VipPage = 2 };
+    // Row fields after the name, head and second line.
+    enum RowField {
+        RowName = 0,
+        RowHead = 1,
+        RowText = 2,
+        RowTime = 3,
+        RowAccount = 4,
+        RowUid = 5
+    };
+    // AddFriendAnswer results.
+    static constexpr Uint32 kAddAccepted = 1;
+    static constexpr Uint32 kAddExists = 2;
+
+    explicit KivIMMainDlg(QWidget* parent);
+    ~KivIMMainDlg() override;
+
+    // Filled by the login dialog before InitMaindlg().
+    Uint32 m_uid = 0;
+    int m_headIndex = 0;
+    QString m_account;
+    QString m_sign;
+    QString m_nickName;
+    QMap<QString, int> m_settings;
+    QMap<QString, QString> m_hotKeyText;
+
+    void InitMaindlg();
+    void DClickedForRow(int row, bool vipPage);
+    void initChatListView(bool showPage);
+    void openBeat(QList<QPair<int, int>> list, bool blink);
+    void closeBeat(int uid);
+    int InitHotKey();
+
+    static QString HtmlToPlain(QTextDocument* document);
+    static QStringList PlainToHtml(QString& text);
+
+    // Read by the tests and the tray: the session's state.
+    const QList<QPair<int, int>>& UnreadList() const { return m_unread; }
+    CKivIMChatDlg* ChatDialog(quint32 uid) const;
+    const std::vector<FriendRecord>& Friends() const { return m_friends; }
+    const std::vector<FriendRecord>& Vips() const { return m_vips; }
+    bool IsFlashing() const;
+    int CurrentPage() const;
+    MyListModel* PageModel(Page page) const;
+    kivPersonalInfoDlg* PersonalInfo(quint32 uid);
+
+signals:
+    void SndpathStr(QString path);
+    void sndDataToListView(QList<QStringList> rows);
+    void cSndDataToListView(QList<QStringList> rows);
+    void vipSndDataToListView(QList<QStringList> rows);
+    void SndSignToshow(QString sign);
+    void SndShowDlgHotId(int id);
+    void SndGetmsgHotId(int id);
+    void SndHidemDlgHotId(int id);
+    void SengMsgKey(QString key);
+    void SendVipList();
+
+public slots:
+    void FriendListResult(const tag_friend_result& list);
+    void VipListResult(const tag_friend_result& list);
+    void MessageRecive(Uint32 uid, const QByteArray& text, int length);
+    void ReciveReqMedia(const ptl_sys_send_per_media& media);
+    void UserAddSlots(Uint32 uid);
+    void UserAddResultSlots(Uint32 uid, Uint32 result);
+    void UserAcceptSlots(Uint32 uid);
+    void DeleteFriendResultSlot(Uint32 uid, Uint32 result);
+    void getLeaveMessage();
+    void getAddFriend();
+    void LExplainTextChange();
+    void LExplainChangeResult(bool ok);
+    void SendVipListSlot();
+    void replyFinished(QNetworkReply* reply);
+    void TimeEnd();
+    void MediaCueaccept(ptl_sys_send_per_media* media, quintptr window);
+    void MediaCuedecline(ptl_sys_send_per_media* media);
+    void DelMediaCue(QObject* cue);
+    void AcceptFriendDelete();
+    void AcceptAlter(QStringList changed);
+    void CloseMainDlgWay(int way);
+    void WindowsMarginHide(int enable);
+    void ShowMainDlg();
+    void KeepWindowsStick(int on);
+    void action_quitClicked();
+
+    void bClose_Clicked();
+    void bMinimize_Clicked();
+    void b_CheckClicked();
+    void b_SetClicked();
+    void b_HomeClicked();
+    void BHead_Clicked();
+    void mBchatDlgClicked();
+    void mBfriendDlgClicked();
+    void mBgameDlgClicked();
+    void changeDlgForChat();
+    void changeDlgForFriendList();
+    void changeDlgForGame();
+    void ChatListViewDoubleClicked(const QModelIndex& index);
+
+private:
+    void BuildForm();
+    QListView* MakePage(const QString& objectName, MyListModel* model);
+    void ConnectModel();
+    void SetTabPictures(int pressed);
+    QList<QStringList> RowsFor(const std::vector<FriendRecord>& records) const;
+    void initListView();
+    void SyncRowDelegates(QListView* view, std::vector<MyCustomListViewItemDelegate*>& delegates,
+                          int rows);
+    void RefreshRowTips();
+    const FriendRecord* FindRecord(quint32 uid, bool* isVip = nullptr) const;
+    CKivIMChatDlg* ChatDialogFor(quint32 uid);
+    void InitChatFor(CKivIMChatDlg* dialog, quint32 uid);
+    tag_chatdlg_Need NeedFor(quint32 uid) const;
+    void OpenChat(quint32 uid);
+    void EnterUnread(quint32 uid);
+    void RemoveUnread(quint32 uid);
+    void StartFlashing();
+    void StopFlashing();
+    QString HeadOf(quint32 uid, int head) const;
+    void FetchHead(quint32 uid);
+    void AddFriendFromProfile(quint32 uid);
+    void ShowFriendMenu(QListView* view, const QPoint& pos, bool vipPage);
+    void action_DelSlot(quint32 uid);
+    void AddVipF(quint32 uid);
+    void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
+    void Logout();
+    int SendRecord(const void* record, int length);
+    void ShowTip(const QString& text);
+
+    // Widgets (children of the window).
+    kivFriendQPainterLabelView* m_pHead = nullptr;
+    QLabel* m_pNickName = nullptr;
+    QLineEdit* m_pSign = nullptr;
+    class QPushButton* m_pTabChat = nullptr;
+    class QPushButton* m_pTabFriend = nullptr;
+    class QPushButton* m_pTabVip = nullptr;
+    QStackedWidget* m_pPages = nullptr;
+    QListView* m_pFriendView = nullptr;
+    QListView* m_pChatView = nullptr;
+    QListView* m_pVipView = nullptr;
+    MyListModel* m_pFriendModel = nullptr;
+    MyListModel* m_pChatModel = nullptr;
+    MyListModel* m_pVipModel = nullptr;
+    std::vector<MyCustomListViewItemDelegate*> m_friendDelegates;
+    std::vector<MyCustomListViewItemDelegate*> m_chatDelegates;
+    std::vector<MyCustomListViewItemDelegate*> m_vipDelegates;
+
+    // Session.
+    std::map<quint32, std::unique_ptr<CKivIMChatDlg>> m_chatDialogs;
+    std::map<quint32, std::unique_ptr<kivPersonalInfoDlg>> m_infoDialogs;
+    std::vector<FriendRecord> m_friends;
+    std::vector<FriendRecord> m_vips;
+    QList<QPair<int, int>> m_unread;
+    // Highest message id already queued into each friend's chat dialog.
+    QMap<quint32, int> m_queuedUpTo;
+    QList<quint32> m_pendingDeletes;
+    bool m_bLeavePullStarted = false;
+    // Identifiers of the registered hot keys (0 when none).
+    int m_showHotKeyId = 0;
+    int m_getMsgHotKeyId = 0;
+
+    QSystemTrayIcon* m_pTray = nullptr;
+    QMenu* m_pTrayMenu = nullptr;
+    QTimer* m_pFlashTimer = nullptr;
+    int m_flashPhase = 0;
+    QNetworkAccessManager* m_pHeadManager = nullptr;
+
+    KivAddCheckFriendDlg* m_pCheckFriend = nullptr;
+    CKivFriendSysSettingDlg* m_pSettings = nullptr;
+    CKivIMaddfriendTipDlg* m_pAddFriendTip = nullptr;
+    CKivIMaddfriendDlg* m_pAddFriend = nullptr;
+};

@@ -1,0 +1,5 @@
+#include "QCustomListView.h"
+
+QCustomListView::QCustomListView(QWidget* parent) : QListWidget(parent) {
+    setObjectName(QStringLiteral("listWidget"));
+}
