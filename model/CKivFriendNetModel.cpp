@@ -231,7 +231,9 @@ void CKivFriendNetModel::Socket_Kernel(const char* record, int length) {
         case AddFriendPush:
             if (const auto* push = KivRecordAs<AddFriendPushRecord>(record, length)) {
                 CKivFriendDBModel::GetInstance()->AddFriend(record);
-                emit AddFriendConfig(push->toUid);
+                // The other user of the request: the receiver of a push is always
+                // the own user, so its uid would tell the main window nothing.
+                emit AddFriendConfig(push->fromUid);
             }
             break;
         case AddFriendAnswer:

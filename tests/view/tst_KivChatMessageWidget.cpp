@@ -22,9 +22,14 @@ class tst_KivChatMessageWidget : public QObject {
     static const int Ben = 8;
     static const int Cid = 9;
 
+    static CKivFriendSqlUtilCommon* database() {
+        return CKivFriendSqlUtilCommon::CreateSqlUtil(
+            CKivFriendDBModel::GetInstance()->GetDatabaseFile());
+    }
+
     static void store(int sender, int receiver, const QString& text, const QString& time,
                       int isgot) {
-        CKivFriendSqlUtilCommon* util = CKivFriendDBModel::GetInstance()->ConnectDB();
+        CKivFriendSqlUtilCommon* util = database();
         QSqlQuery query(util->database());
         QVERIFY(util->sqlUtilExecute(
             QStringLiteral("insert into chat_message_table(type,senderuid,recveruid,message,"
@@ -33,7 +38,7 @@ class tst_KivChatMessageWidget : public QObject {
     }
 
     static void markRead(int sender) {
-        CKivFriendSqlUtilCommon* util = CKivFriendDBModel::GetInstance()->ConnectDB();
+        CKivFriendSqlUtilCommon* util = database();
         QSqlQuery query(util->database());
         QVERIFY(util->sqlUtilExecute(
             QStringLiteral("update chat_message_table set isgot=1 where senderuid=?"), query,
@@ -66,6 +71,11 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_previous = QDir::currentPath();
         QDir::setCurrent(m_dir->path());
+        // The skin's tip picture, so styling the rows finds it.
+        QDir().mkpath(QStringLiteral("Resources/skin/kivimmaindlg"));
+        QImage tip(24, 16, QImage::Format_ARGB32);
+        tip.fill(QColor(230, 60, 60));
+        QVERIFY(tip.save(QStringLiteral("Resources/skin/kivimmaindlg/messageTipLabel.png")));
         QVERIFY(CKivFriendDBModel::GetInstance()->CreateDB(QStringLiteral("alice")));
         QVERIFY(CKivFriendDBModel::GetInstance()->ConnectDB());
         store(Ann, Own, QStringLiteral("first"), QStringLiteral("2026-12-01 08:00:00"), 0);

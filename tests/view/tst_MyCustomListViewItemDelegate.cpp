@@ -59,6 +59,11 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_previous = QDir::currentPath();
         QDir::setCurrent(m_dir->path());
+        // The skin's tip picture, so styling the rows finds it.
+        QDir().mkpath(QStringLiteral("Resources/skin/kivimmaindlg"));
+        QImage tip(24, 16, QImage::Format_ARGB32);
+        tip.fill(QColor(230, 60, 60));
+        QVERIFY(tip.save(QStringLiteral("Resources/skin/kivimmaindlg/messageTipLabel.png")));
     }
     void cleanup() {
         QDir::setCurrent(m_previous);

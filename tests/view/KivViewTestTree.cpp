@@ -1,0 +1,29 @@
+#include "KivViewTestTree.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+KivViewTestTree::KivViewTestTree() : m_previous(QDir::currentPath()) {
+    QDir::setCurrent(m_dir.path());
+}
+
+KivViewTestTree::~KivViewTestTree() {
+    QDir::setCurrent(m_previous);
+}
+
+void KivViewTestTree::addPicture(const QString& relativePath) const {
+    const QString file = m_dir.filePath(relativePath);
+    QDir().mkpath(QFileInfo(file).path());
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    image.save(file, "PNG");
+}
+
+void KivViewTestTree::writeFile(const QString& relativePath, const QByteArray& content) const {
+    const QString file = m_dir.filePath(relativePath);
+    QDir().mkpath(QFileInfo(file).path());
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(content);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+
+// A throw-away working directory for window tests: the windows read their
+// pictures and write per-account files relative to it.
+class KivViewTestTree {
+public:
+    KivViewTestTree();
+    ~KivViewTestTree();
+    KivViewTestTree(const KivViewTestTree&) = delete;
+    KivViewTestTree& operator=(const KivViewTestTree&) = delete;
+
+    QString path() const { return m_dir.path(); }
+    // Writes a small valid PNG at the relative path.
+    void addPicture(const QString& relativePath) const;
+    void writeFile(const QString& relativePath, const QByteArray& content) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};

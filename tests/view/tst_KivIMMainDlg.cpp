@@ -1,0 +1,233 @@
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include "CKivFriendDBModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "CKivIMChatDlg.h"
+#include "KivIMMainDlg.h"
+#include "KivTestRegistry.h"
+#include "KivViewTestTree.h"
+#include "MyListModel.h"
+
+namespace {
+
+constexpr Uint32 kOwnUid = 10001;
+
+tag_friend_result MakeFriendList(const QList<QPair<Uint32, QString>>& friends) {
+    tag_friend_result list{};
+    list.count = Uint32(friends.size());
+    auto* records = reinterpret_cast<FriendRecord*>(list.data);
+    for (int i = 0; i < friends.size(); ++i) {
+        records[i].uid = friends[i].first;
+        records[i].head = Uint32(i + 1);
+        KivWriteText(records[i].name, friends[i].second.toUtf8());
+    }
+    return list;
+}
+
+// The server side of the net model's connection: collects every record sent.
+class RecordSink : public QObject {
+public:
+    RecordSink() {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            m_peer = m_server.nextPendingConnection();
+            connect(m_peer, &QTcpSocket::readyRead, this, [this] { m_bytes += m_peer->readAll(); });
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    // Every complete record of the given command received so far.
+    QList<QByteArray> records(Uint32 command) const {
+        QList<QByteArray> found;
+        int at = 0;
+        while (at + int(sizeof(FrameHeader)) <= m_bytes.size()) {
+            FrameHeader head;
+            memcpy(&head, m_bytes.constData() + at, sizeof(head));
+            if (head.length < sizeof(FrameHeader) || at + int(head.length) > m_bytes.size())
+                break;
+            if (head.command == command)
+                found.append(m_bytes.mid(at, int(head.length)));
+            at += int(head.length);
+        }
+        return found;
+    }
+
+private:
+    QTcpServer m_server;
+    QTcpSocket* m_peer = nullptr;
+    QByteArray m_bytes;
+};
+
+}  // namespace
+
+class tst_KivIMMainDlg : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<KivIMMainDlg> m_window;
+
+    void storeIncoming(Uint32 from, const QByteArray& text) {
+        ChatMessageRecord record;
+        KivInitRecord(record, ChatMessage);
+        record.senderUid = from;
+        record.receiverUid = kOwnUid;
+        KivWriteText(record.text, text);
+        QVERIFY(
+            CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record)));
+    }
+    int unreadRows(Uint32 from) {
+        QSqlQuery query(CKivFriendSqlUtilCommon::CreateSqlUtil(
+                            CKivFriendDBModel::GetInstance()->GetDatabaseFile())
+                            ->database());
+        query.exec(QStringLiteral("select count(*) from chat_message_table where isgot=0 and "
+                                  "senderuid=%1")
+                       .arg(from));
+        return query.next() ? query.value(0).toInt() : -1;
+    }
+    bool inUnread(Uint32 uid) const {
+        for (const auto& entry : m_window->UnreadList()) {
+            if (entry.first == int(uid))
+                return true;
+        }
+        return false;
+    }
+
+private slots:
+    void init() {
+        m_tree = std::make_unique<KivViewTestTree>();
+        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+        QVERIFY(db->CreateDB(QStringLiteral("tester")));
+        QVERIFY(db->ConnectDB());
+        m_window = std::make_unique<KivIMMainDlg>(nullptr);
+        KivIMMainDlg::mainDlg = m_window.get();
+        m_window->m_uid = kOwnUid;
+        m_window->m_account = QStringLiteral("tester");
+        m_window->m_nickName = QStringLiteral("张三");
+        m_window->InitMaindlg();
+        m_window->FriendListResult(
+            MakeFriendList({{10002, QStringLiteral("李四")}, {10003, QStringLiteral("王五")}}));
+    }
+    void cleanup() {
+        m_window.reset();
+        CKivFriendNetModel::GetInstance()->Delete_Socket();
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        m_tree.reset();
+    }
+
+    void pagesAfterLogin() {
+        QCOMPARE(m_window->CurrentPage(), int(KivIMMainDlg::FriendPage));
+        const QList<QStringList> rows = m_window->PageModel(KivIMMainDlg::FriendPage)->rows();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].value(KivIMMainDlg::RowName), QStringLiteral("李四"));
+        QCOMPARE(rows[1].value(KivIMMainDlg::RowUid), QStringLiteral("10003"));
+        // Every friend gets its chat dialog at once, hidden.
+        QVERIFY(m_window->ChatDialog(10002) && !m_window->ChatDialog(10002)->isVisible());
+        QVERIFY(!m_window->IsFlashing());
+    }
+
+    void messageForAHiddenDialogWaits() {
+        storeIncoming(10002, "你好");
+        m_window->MessageRecive(10002, QByteArray("你好"), 6);
+        storeIncoming(10002, "在吗");
+        m_window->MessageRecive(10002, QByteArray("在吗"), 6);
+        int entries = 0;
+        for (const auto& entry : m_window->UnreadList())
+            entries += entry.first == 10002;
+        QCOMPARE(entries, 1);
+        QVERIFY(m_window->IsFlashing());
+        CKivIMChatDlg* dialog = m_window->ChatDialog(10002);
+        QCOMPARE(dialog->PendingMessages(), (QStringList{"你好", "在吗"}));
+        QVERIFY(!dialog->isVisible());
+        // The recent-chat page shows the conversation with its last text.
+        const QList<QStringList> recent = m_window->PageModel(KivIMMainDlg::ChatPage)->rows();
+        QCOMPARE(recent.size(), 1);
+        QCOMPARE(recent[0].value(KivIMMainDlg::RowText), QStringLiteral("在吗"));
+
+        // Opening it stops the flashing and marks the rows read.
+        m_window->DClickedForRow(0, false);
+        QVERIFY(!inUnread(10002));
+        QVERIFY(!m_window->IsFlashing());
+        QCOMPARE(unreadRows(10002), 0);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(dialog->PendingMessages().isEmpty());
+    }
+
+    void messageForAnOpenDialogIsReadAtOnce() {
+        CKivIMChatDlg* dialog = m_window->ChatDialog(10003);
+        dialog->show();
+        storeIncoming(10003, "hi");
+        m_window->MessageRecive(10003, QByteArray("hi"), 2);
+        QVERIFY(!inUnread(10003));
+        QCOMPARE(unreadRows(10003), 0);
+        QVERIFY(!m_window->IsFlashing());
+    }
+
+    void strangerStillGetsADialog() {
+        m_window->MessageRecive(10099, QByteArray("我是谁"), 9);
+        CKivIMChatDlg* dialog = m_window->ChatDialog(10099);
+        QVERIFY(dialog);
+        QVERIFY(dialog->IsInitialised());
+        QCOMPARE(dialog->Need().friendUid, Uint32(10099));
+        QCOMPARE(m_window->UnreadList().last(), (QPair<int, int>(10099, -1)));
+        QVERIFY(m_window->IsFlashing());
+    }
+
+    void offlineMessagesAreQueuedOnce() {
+        storeIncoming(10003, "昨天的消息");
+        m_window->getLeaveMessage();
+        m_window->getLeaveMessage();
+        QCOMPARE(m_window->ChatDialog(10003)->PendingMessages(), QStringList{"昨天的消息"});
+        QVERIFY(inUnread(10003));
+    }
+
+    void closeButton_data() {
+        QTest::addColumn<int>("closeWay");
+        QTest::addColumn<bool>("loggedOut");
+        QTest::newRow("hide to the tray") << 0 << false;
+        QTest::newRow("log out") << 1 << true;
+    }
+    void closeButton() {
+        QFETCH(int, closeWay);
+        QFETCH(bool, loggedOut);
+        RecordSink sink;
+        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+        net->SetServerIP_And_Port("127.0.0.1", sink.port());
+        net->Connect_Svr();
+        QTRY_VERIFY(net->IsConnected());
+        m_window->m_settings.insert(QStringLiteral("CloseMaindlg"), closeWay);
+        m_window->show();
+        m_window->findChild<QPushButton*>(QStringLiteral("b_Close"))->click();
+        QVERIFY(!m_window->isVisible());
+        if (loggedOut) {
+            QTRY_COMPARE(sink.records(Logout).size(), 1);
+            LogoutRequest logout;
+            memcpy(&logout, sink.records(Logout).first().constData(), sizeof(logout));
+            QCOMPARE(logout.status, quint16(5));
+        } else {
+            QTest::qWait(200);
+            QCOMPARE(sink.records(Logout).size(), 0);
+        }
+    }
+
+    void automaticAnswerForAFriend() {
+        RecordSink sink;
+        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+        net->SetServerIP_And_Port("127.0.0.1", sink.port());
+        net->Connect_Svr();
+        QTRY_VERIFY(net->IsConnected());
+        m_window->UserAddSlots(10099);
+        m_window->UserAddSlots(10003);
+        QTRY_COMPARE(sink.records(AddFriendAnswer).size(), 1);
+        AddFriendAnswerRequest answer;
+        memcpy(&answer, sink.records(AddFriendAnswer).first().constData(), sizeof(answer));
+        QCOMPARE(answer.askerUid, Uint32(10003));
+        QCOMPARE(answer.ownUid, kOwnUid);
+        QCOMPARE(answer.answer, Uint32(3));
+    }
+};
+
+KIV_TEST_CLASS(tst_KivIMMainDlg)
+#include "tst_KivIMMainDlg.moc"

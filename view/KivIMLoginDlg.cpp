@@ -1,0 +1,564 @@
+#include "KivIMLoginDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTextCodec>
+#include <QTimer>
+#include <QUrl>
+
+#include "CKivFriendHearbeatModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendReadConfigModel.h"
+#include "CKivFriendSocketCommon.h"
+#include "KivDeploymentConfig.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivHeadPath.h"
+#include "KivIMMainDlg.h"
+#include "KivProtocol.h"
+#include "KivUserSettings.h"
+#include "QCustomComboBox.h"
+#include "QCustomLineEdit.h"
+
+namespace {
+
+const char* const kLoginList = "Config/login.ini";
+const char* const kConfig = "Config/config.ini";
+const char* const kSkin = "Resources/skin/kivLoginDlg/";
+const char* const kInstaller = "zodida_1.0.0.1.msi";
+
+QString SkinPath(const char* name) {
+    return QString::fromLatin1(kSkin) + QLatin1String(name);
+}
+
+std::unique_ptr<QSettings> LoginList() {
+    auto ini = std::make_unique<QSettings>(QString::fromLatin1(kLoginList), QSettings::IniFormat);
+    ini->setIniCodec(QTextCodec::codecForName("GB2312"));
+    return ini;
+}
+
+QString Tip() {
+    return QStringLiteral("提示");
+}
+
+}  // namespace
+
+KivIMLoginDlg::KivIMLoginDlg(QWidget* parent) : QWindowBase(parent) {
+    m_pHeadManager = new QNetworkAccessManager(this);
+    m_pNet = CKivFriendNetModel::GetInstance();
+    m_pHeartbeat = CKivFriendHearbeatModel::GetInstance();
+    m_pCrypt = std::make_unique<SimpleCrypt>(KivDeploymentConfig().CryptKey());
+    KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr);
+
+    setObjectName(QStringLiteral("kivLoginDlg"));
+    setWindowTitle(QStringLiteral("Lumo"));
+    BuildForm();
+    ConnectSignals();
+    SetBtnNumber(false);
+    connect(m_pClose, &QPushButton::clicked, this, &KivIMLoginDlg::bClose_Clicked);
+    connect(m_pMinimize, &QPushButton::clicked, this, &KivIMLoginDlg::bMinimize_Clicked);
+    EnableMove(true);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint);
+
+    m_pPassword->SetIcon(QPixmap(SkinPath("passWd.png")));
+    m_pAccount->LineEdit()->SetIcon(QPixmap(SkinPath("Account.png")));
+    const QPixmap background(SkinPath("backgroung_Image.png"));
+    if (!background.isNull()) {
+        QPalette pal = palette();
+        pal.setBrush(QPalette::Window, QBrush(background));
+        setPalette(pal);
+        setAutoFillBackground(true);
+    }
+    SetSkin(SkinPath("kivLoginDlg.qss"));
+    m_pEye->setStyleSheet(
+        QStringLiteral("border-image:url(Resources/skin/kivLoginDlg/eye_on.png);"));
+
+    m_pTray = std::make_unique<QSystemTrayIcon>();
+    m_pTray->setIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
+    m_pTray->setToolTip(QStringLiteral("Lumo"));
+    connect(m_pTray.get(), &QSystemTrayIcon::activated, this, &KivIMLoginDlg::trayiconActivated);
+    m_pTray->show();
+
+    FillAccountList();
+    readConfigInit();
+
+    m_pAccount->installEventFilter(this);
+    m_pAccount->LineEdit()->installEventFilter(this);
+    m_pPassword->installEventFilter(this);
+
+    // Connect before the button is pressed; an automatic login has done it already.
+    if (!IsLoginPending())
+        ConnectServer();
+}
+
+KivIMLoginDlg::~KivIMLoginDlg() = default;
+
+void KivIMLoginDlg::BuildForm() {
+    const QPixmap background(SkinPath("backgroung_Image.png"));
+    resize(background.isNull() ? QSize(430, 330) : background.size());
+
+    m_pHead = new QLabel(this);
+    m_pHead->setObjectName(QStringLiteral("labelHead"));
+    m_pHead->setGeometry(36, 146, 80, 80);
+    m_pHead->setScaledContents(true);
+    m_pHead->setPixmap(QPixmap(KivHeadPath::DefaultHead()));
+
+    m_pAccount = new QCustomComboBox(this);
+    m_pAccount->setGeometry(132, 146, 200, 30);
+    m_pAccount->LineEdit()->setPlaceholderText(QStringLiteral("账号"));
+
+    m_pPassword = new QCustomLineEdit(this);
+    m_pPassword->setObjectName(QStringLiteral("lineEditPassWd"));
+    m_pPassword->setGeometry(132, 182, 200, 30);
+    m_pPassword->setEchoMode(QLineEdit::Password);
+    m_pPassword->setPlaceholderText(QStringLiteral("密码"));
+    m_pPassword->setTextMargins(0, 0, 26, 0);
+
+    m_pEye = new QPushButton(m_pPassword);
+    m_pEye->setObjectName(QStringLiteral("eyeBtn"));
+    m_pEye->setGeometry(176, 5, 20, 20);
+    m_pEye->setCursor(Qt::PointingHandCursor);
+    m_pEye->setFocusPolicy(Qt::NoFocus);
+
+    m_pRemember = new QCheckBox(QStringLiteral("记住密码"), this);
+    m_pRemember->setObjectName(QStringLiteral("checkBoxRemember"));
+    m_pRemember->setGeometry(132, 218, 96, 22);
+    m_pAutoLogin = new QCheckBox(QStringLiteral("自动登入"), this);
+    m_pAutoLogin->setObjectName(QStringLiteral("checkBoxAutoLogin"));
+    m_pAutoLogin->setGeometry(236, 218, 96, 22);
+
+    m_pLogin = new QPushButton(QStringLiteral("登  录"), this);
+    m_pLogin->setObjectName(QStringLiteral("pushButtonLogin"));
+    m_pLogin->setGeometry(132, 252, 200, 36);
+    m_pLogin->setDefault(true);
+
+    m_pRegister = new QPushButton(QStringLiteral("注册账号"), this);
+    m_pRegister->setObjectName(QStringLiteral("bRegAccount"));
+    m_pRegister->setGeometry(340, 151, 72, 20);
+    m_pForget = new QPushButton(QStringLiteral("找回密码"), this);
+    m_pForget->setObjectName(QStringLiteral("bForgetPwd"));
+    m_pForget->setGeometry(340, 187, 72, 20);
+    for (QPushButton* link : {m_pRegister, m_pForget}) {
+        link->setCursor(Qt::PointingHandCursor);
+        link->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void KivIMLoginDlg::ConnectSignals() {
+    connect(m_pNet, &CKivFriendNetModel::LoginResult, this, &KivIMLoginDlg::NetLoginResult);
+    connect(m_pNet, &CKivFriendNetModel::AccountLoginResult, this,
+            &KivIMLoginDlg::AccountLoginResultSlot);
+    connect(m_pNet, &CKivFriendNetModel::FaildConnect, this, &KivIMLoginDlg::FaildConnectSlot);
+    connect(m_pNet, &CKivFriendNetModel::CloseConnect, this, &KivIMLoginDlg::CloseConnectSlot);
+    connect(m_pLogin, &QPushButton::clicked, this, &KivIMLoginDlg::onLoginButtonClicked);
+    connect(m_pRegister, &QPushButton::clicked, this, &KivIMLoginDlg::bRegAccount_Clicked);
+    connect(m_pForget, &QPushButton::clicked, this, &KivIMLoginDlg::bForgetPwd_Clicked);
+    connect(m_pEye, &QPushButton::clicked, this, &KivIMLoginDlg::eyeBtnClicked);
+    connect(m_pAccount, &QComboBox::currentTextChanged, this, &KivIMLoginDlg::ComboBoxChange);
+    connect(m_pAccount, &QCustomComboBox::ItemDel, this, &KivIMLoginDlg::uesrListItemDel);
+    connect(m_pAutoLogin, &QCheckBox::clicked, this, &KivIMLoginDlg::checkBoxClicked);
+    connect(m_pHeadManager, &QNetworkAccessManager::finished, this, &KivIMLoginDlg::replyFinished);
+}
+
+QString KivIMLoginDlg::Account() const {
+    return m_pAccount->currentText().trimmed();
+}
+
+void KivIMLoginDlg::ShowHeadFor(const QString& account) {
+    const QString own = KivHeadPath::Own(account);
+    const bool hasFolder =
+        !account.isEmpty() && QDir(KivHeadPath::AccountImageFolder(account)).exists();
+    m_pHead->setPixmap(
+        QPixmap(hasFolder ? KivHeadPath::OrDefault(own) : KivHeadPath::DefaultHead()));
+}
+
+void KivIMLoginDlg::FillAccountList() {
+    const std::unique_ptr<QSettings> ini = LoginList();
+    const QStringList groups = ini->childGroups();
+    for (const QString& group : groups) {
+        if (group == QLatin1String("CurrentAccount"))
+            continue;
+        const QString account = ini->value(group + QStringLiteral("/UserName")).toString();
+        if (account.isEmpty())
+            continue;
+        m_pAccount->AddAccount(account, QPixmap(KivHeadPath::OrDefault(KivHeadPath::Own(account))));
+    }
+    const QString current = ini->value(QStringLiteral("CurrentAccount/UserName")).toString();
+    const QSignalBlocker block(m_pAccount);
+    const int index = m_pAccount->findText(current);
+    if (index >= 0) {
+        m_pAccount->setCurrentIndex(index);
+    } else {
+        m_pAccount->setEditText(current);
+    }
+    ShowHeadFor(current);
+}
+
+void KivIMLoginDlg::readConfigInit() {
+    const QString account = Account();
+    if (account.isEmpty() || !KivIMMainDlg::mainDlg)
+        return;
+    QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
+    QMap<QString, int>& settings = KivIMMainDlg::mainDlg->m_settings;
+    settings[QStringLiteral("BootStart")] =
+        ini.value(QStringLiteral("/BaseSetting/BootStart")).toInt();
+    settings[QStringLiteral("AutoLogin")] =
+        ini.value(QStringLiteral("/BaseSetting/AutoLogin")).toInt();
+    settings[QStringLiteral("ForgetPwd")] =
+        ini.value(QStringLiteral("/BaseSetting/ForgetPwd")).toInt();
+    const QString stored = ini.value(QStringLiteral("/KivPwd/passWd")).toString();
+    if (settings.value(QStringLiteral("AutoLogin")) == 1) {
+        m_pRemember->setChecked(true);
+        m_pAutoLogin->setChecked(true);
+        m_pPassword->setText(m_pCrypt->decryptToString(stored));
+        onLoginButtonClicked();
+    } else if (settings.value(QStringLiteral("ForgetPwd")) == 1) {
+        m_pRemember->setChecked(true);
+        m_pPassword->setText(m_pCrypt->decryptToString(stored));
+    }
+}
+
+void KivIMLoginDlg::ComboBoxChange(QString text) {
+    m_pPassword->clear();
+    m_pRemember->setChecked(false);
+    m_pAutoLogin->setChecked(false);
+    ShowHeadFor(text.trimmed());
+    readConfigInit();
+}
+
+void KivIMLoginDlg::SetAccount(QString account) {
+    m_pAccount->setEditText(account);
+}
+
+void KivIMLoginDlg::ConnectServer() {
+    SStr_Config_File* config = CKivFriendReadConfigModel::GetInstance()->GetConfigFile();
+    m_pNet->SetServerIP_And_Port(config->ipaddr, config->port);
+    m_pNet->Connect_Svr();
+}
+
+bool KivIMLoginDlg::CheckUpdate() {
+    QSettings ini(QString::fromLatin1(kConfig), QSettings::IniFormat);
+    if (ini.value(QStringLiteral("base/needUpdate")).toInt() != 1)
+        return true;
+    const int mode = ini.value(QStringLiteral("base/UpdateMode")).toInt();
+    if (mode == 1) {
+        if (QMessageBox::question(this, Tip(), QStringLiteral("已有最新版本，是否进行安装？"),
+                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+            const QString folder =
+                QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+            QProcess::startDetached(folder + QLatin1Char('/') + QLatin1String(kInstaller), {});
+            close();
+            QApplication::exit(0);
+            return false;
+        }
+    } else if (mode == 2) {
+        if (QMessageBox::question(this, Tip(), QStringLiteral("软件有最新版本,请到下载最新版本"),
+                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+            QDesktopServices::openUrl(QUrl(KivDeploymentConfig().DownloadPage()));
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray KivIMLoginDlg::BuildLoginRequest(const QString& account, const QString& password) {
+    LoginRequest request;
+    KivInitRecord(request, Login);
+    KivWriteText(request.account, account.toLatin1());
+    KivWriteText(request.password,
+                 QCryptographicHash::hash(password.toLatin1(), QCryptographicHash::Md5).toHex());
+    CKivFriendSocketCommon::get_local_ip(request.localIp, sizeof(request.localIp));
+    request.param1 = 23;
+    request.param2 = 0;
+    request.param3 = 1;
+    return QByteArray(reinterpret_cast<const char*>(&request), sizeof(request));
+}
+
+void KivIMLoginDlg::onLoginButtonClicked() {
+    ConnectServer();
+    if (!CheckUpdate())
+        return;
+    const QByteArray request = BuildLoginRequest(Account(), m_pPassword->text());
+    StopLoginTimer();
+    m_pLoginTimer = new QTimer(this);
+    m_pLoginTimer->setSingleShot(true);
+    connect(m_pLoginTimer, &QTimer::timeout, this, &KivIMLoginDlg::TimeoutEx);
+    m_pLoginTimer->start(kLoginTimeoutMs);
+    m_pLogin->setEnabled(false);
+    QTimer::singleShot(kLoginDelayMs, this, [this, request] { SendLoginWhenConnected(request); });
+}
+
+// The connection opened just before may still be on its way; keep trying
+// until it is up or the login times out.
+void KivIMLoginDlg::SendLoginWhenConnected(const QByteArray& request) {
+    if (!IsLoginPending())
+        return;
+    if (m_pNet->IsConnected()) {
+        m_pNet->Send_Msg(request.constData(), request.size());
+        return;
+    }
+    QTimer::singleShot(100, this, [this, request] { SendLoginWhenConnected(request); });
+}
+
+void KivIMLoginDlg::StopLoginTimer() {
+    if (!m_pLoginTimer)
+        return;
+    m_pLoginTimer->stop();
+    m_pLoginTimer->deleteLater();
+    m_pLoginTimer = nullptr;
+}
+
+void KivIMLoginDlg::TimeoutEx() {
+    StopLoginTimer();
+    m_pLogin->setEnabled(true);
+}
+
+void KivIMLoginDlg::NetLoginResult(int) {}
+
+void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QString pAccount,
+                                           QString pSign, QString pNikeName, QString pAppversion,
+                                           bool bGUIDnew) {
+    StopLoginTimer();
+    if (nSucss == 0) {
+        LoginSucceeded(nErrm, pHead, pAccount, pSign, pNikeName, pAppversion, bGUIDnew);
+        return;
+    }
+    switch (nErrm) {
+        case 0:
+            m_pLogin->setEnabled(true);
+            if (KivIMMainDlg::mainDlg)
+                KivIMMainDlg::mainDlg->close();
+            KivFriendMyMessageBoxView::Tip(this, QStringLiteral("已经在其他地方登陆"),
+                                           QStringLiteral("确定"));
+            m_pHeartbeat->set_stop();
+            close();
+            QApplication::exit(0);
+            break;
+        case 2:
+            m_pLogin->setEnabled(true);
+            KivFriendMyMessageBoxView::Tip(this, QStringLiteral("账号或密码错误"),
+                                           QStringLiteral("确定"));
+            break;
+        case 6:
+            m_pLogin->setEnabled(true);
+            KivFriendMyMessageBoxView::Tip(this, QStringLiteral("用户不存在"),
+                                           QStringLiteral("确定"));
+            break;
+        default:
+            m_pLogin->setEnabled(true);
+            break;
+    }
+}
+
+void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, const QString& sign,
+                                   const QString& nickName, const QString& appVersion,
+                                   bool newGuid) {
+    QSettings config(QString::fromLatin1(kConfig), QSettings::IniFormat);
+    if (config.value(QStringLiteral("base/version")).toString() != appVersion) {
+        config.setValue(QStringLiteral("base/needUpdate"), 0);
+    }
+    config.sync();
+
+    if (m_pTray) {
+        m_pTray->hide();
+        m_pTray.reset();
+    }
+
+    {
+        const std::unique_ptr<QSettings> list = LoginList();
+        if (!list->contains(account + QStringLiteral("/UserName"))) {
+            list->setValue(account + QStringLiteral("/UserName"), account);
+        }
+        list->setValue(QStringLiteral("CurrentAccount/UserName"), account);
+    }
+
+    QDir().mkpath(KivHeadPath::AccountImageFolder(account));
+    if (head < KivHeadPath::kFirstUploadedHead) {
+        const QString own = KivHeadPath::Own(account);
+        QFile::remove(own);
+        QFile::copy(KivHeadPath::Stock(head), own);
+    }
+
+    KivUserSettings::EnsureDefaults(account);
+    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    {
+        QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
+        for (const char* key : {"CloseMaindlg", "MarginHide", "WindowFront"}) {
+            main->m_settings[QString::fromLatin1(key)] =
+                ini.value(QStringLiteral("/BaseSetting/") + QLatin1String(key)).toInt();
+        }
+        const std::pair<const char*, const char*> texts[] = {
+            {"/HostKeyName/ShowmDlgName", "ShowmDlgName"},
+            {"/HostKeyName/GetmsgName", "GetmsgName"},
+            {"/HostKeyName/SndpicName", "SndpicName"},
+            {"/HostKeyName/HideFriendName", "HideFriendName"},
+            {"/HostKey/ShowmDlg", "ShowmDlgKey"},
+            {"/HostKey/Getmsg", "GetmsgKey"},
+            {"/HostKey/Sndmsg", "SndmsgKey"},
+            {"/HostKey/Sndpic", "SndpicKey"},
+            {"/HostKey/HideFriend", "HideFriendKey"},
+        };
+        for (const auto& [file, name] : texts) {
+            main->m_hotKeyText[QString::fromLatin1(name)] =
+                ini.value(QString::fromLatin1(file)).toString();
+        }
+    }
+
+    hide();
+    m_loggedInAccount = account;
+    main->m_uid = Uint32(uid);
+    main->m_headIndex = head;
+    main->m_account = account;
+    main->m_sign = sign;
+    main->m_nickName = nickName;
+    main->InitMaindlg();
+
+    if (newGuid && head >= KivHeadPath::kFirstUploadedHead) {
+        const KivDeploymentConfig deployment;
+        m_pHeadManager->get(QNetworkRequest(QUrl(QStringLiteral("http://%1:%2/%3")
+                                                     .arg(deployment.FileHost())
+                                                     .arg(deployment.FilePort())
+                                                     .arg(uid))));
+    }
+
+    main->show();
+    main->activateWindow();
+    SaveCheckBoxes(account);
+    m_pHeartbeat->StartSendHearbeat(static_cast<unsigned long>(uid));
+}
+
+void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
+    QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
+    if (m_pAutoLogin->isChecked()) {
+        m_pRemember->setChecked(true);
+        ini.setValue(QStringLiteral("/BaseSetting/AutoLogin"), 1);
+    } else {
+        ini.setValue(QStringLiteral("/BaseSetting/AutoLogin"), 0);
+    }
+    if (m_pRemember->isChecked()) {
+        ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 1);
+        ini.setValue(QStringLiteral("/KivPwd/passWd"),
+                     m_pCrypt->encryptToString(m_pPassword->text()));
+    } else {
+        ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 0);
+        ini.remove(QStringLiteral("/KivPwd/passWd"));
+    }
+}
+
+void KivIMLoginDlg::replyFinished(QNetworkReply* reply) {
+    reply->deleteLater();
+    const QImage image = QImage::fromData(reply->readAll());
+    if (image.isNull() || m_loggedInAccount.isEmpty())
+        return;
+    const QString own = KivHeadPath::Own(m_loggedInAccount);
+    QFile::remove(own);
+    image.save(own, "PNG");
+    if (KivIMMainDlg::mainDlg)
+        emit KivIMMainDlg::mainDlg->SndpathStr(own);
+}
+
+void KivIMLoginDlg::FaildConnectSlot() {
+    m_pNet->Delete_Socket();
+    if (IsLoginPending())
+        TimeoutEx();
+    QMessageBox::about(this, Tip(), QStringLiteral("连接失败，请检查您的网络连接!"));
+}
+
+void KivIMLoginDlg::CloseConnectSlot() {
+    QMessageBox::about(this, Tip(), QStringLiteral("请检查您的网络连接!"));
+    if (KivIMMainDlg::mainDlg) {
+        m_pNet->Delete_Socket();
+        delete KivIMMainDlg::mainDlg;
+        KivIMMainDlg::mainDlg = nullptr;
+    }
+    KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr);
+    emit MainDlgReplaced(KivIMMainDlg::mainDlg);
+    if (IsLoginPending())
+        TimeoutEx();
+    m_pLogin->setEnabled(true);
+    show();
+}
+
+void KivIMLoginDlg::eyeBtnClicked() {
+    if (m_showPassword == 0) {
+        m_pEye->setStyleSheet(
+            QStringLiteral("border-image:url(Resources/skin/kivLoginDlg/eye_off.png)"));
+        m_pPassword->setEchoMode(QLineEdit::Normal);
+        m_showPassword = 1;
+    } else {
+        m_pEye->setStyleSheet(
+            QStringLiteral("border-image:url(Resources/skin/kivLoginDlg/eye_on.png)"));
+        m_pPassword->setEchoMode(QLineEdit::Password);
+        m_showPassword = 0;
+    }
+}
+
+void KivIMLoginDlg::checkBoxClicked() {
+    if (m_pAutoLogin->isChecked())
+        m_pRemember->setChecked(true);
+}
+
+void KivIMLoginDlg::uesrListItemDel(QString account) {
+    const std::unique_ptr<QSettings> list = LoginList();
+    list->remove(account);
+}
+
+void KivIMLoginDlg::bRegAccount_Clicked() {
+    QDesktopServices::openUrl(
+        QUrl(KivDeploymentConfig().WebSite() + QStringLiteral("/?/register")));
+}
+
+void KivIMLoginDlg::bForgetPwd_Clicked() {
+    QDesktopServices::openUrl(QUrl(KivDeploymentConfig().WebSite()));
+}
+
+void KivIMLoginDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason != QSystemTrayIcon::DoubleClick)
+        return;
+    showNormal();
+    raise();
+    show();
+}
+
+void KivIMLoginDlg::bClose_Clicked() {
+    if (m_pTray)
+        m_pTray->hide();
+    close();
+    QApplication::exit(0);
+}
+
+void KivIMLoginDlg::bMinimize_Clicked() {
+    showMinimized();
+}
+
+bool KivIMLoginDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWindowBase::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Enter && (key->modifiers() & Qt::KeypadModifier)) {
+        onLoginButtonClicked();
+        return true;
+    }
+    if (key->key() == Qt::Key_Tab) {
+        if (watched == m_pPassword) {
+            m_pAccount->LineEdit()->setFocus(Qt::OtherFocusReason);
+        } else {
+            m_pPassword->setFocus(Qt::OtherFocusReason);
+        }
+        return true;
+    }
+    return QWindowBase::eventFilter(watched, event);
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QSystemTrayIcon>
+#include <memory>
+
+#include "QWindowBase.h"
+#include "SimpleCrypt.h"
+
+class CKivFriendHearbeatModel;
+class CKivFriendNetModel;
+class KivIMMainDlg;
+class QCheckBox;
+class QCustomComboBox;
+class QCustomLineEdit;
+class QLabel;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPushButton;
+class QTimer;
+
+// The first window: saved accounts, password, remember/auto-login, the login
+// request and its result. It stays alive for the whole session.
+class KivIMLoginDlg : public QWindowBase {
+    Q_OBJECT
+public:
+    static constexpr int kLoginDelayMs = 500;
+    static constexpr int kLoginTimeoutMs = 3000;
+
+    explicit KivIMLoginDlg(QWidget* parent);
+    ~KivIMLoginDlg() override;
+
+    // The login request for an account and a password, as sent.
+    static QByteArray BuildLoginRequest(const QString& account, const QString& password);
+    bool IsLoginPending() const { return m_pLoginTimer != nullptr; }
+
+signals:
+    // A fresh main window replaced the previous one after a lost connection.
+    void MainDlgReplaced(KivIMMainDlg* mainDlg);
+
+public slots:
+    void SetAccount(QString account);
+    void onLoginButtonClicked();
+    void NetLoginResult(int result);
+    void AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QString pAccount, QString pSign,
+                                QString pNikeName, QString pAppversion, bool bGUIDnew);
+    void FaildConnectSlot();
+    void CloseConnectSlot();
+    void TimeoutEx();
+    void bRegAccount_Clicked();
+    void bForgetPwd_Clicked();
+    void bClose_Clicked();
+    void bMinimize_Clicked();
+    void eyeBtnClicked();
+    void ComboBoxChange(QString text);
+    void uesrListItemDel(QString account);
+    void checkBoxClicked();
+    void trayiconActivated(QSystemTrayIcon::ActivationReason reason);
+    void replyFinished(QNetworkReply* reply);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildForm();
+    void ConnectSignals();
+    void FillAccountList();
+    void readConfigInit();
+    void ConnectServer();
+    // false when the user chose to install or download an update instead.
+    bool CheckUpdate();
+    void SendLoginWhenConnected(const QByteArray& request);
+    void StopLoginTimer();
+    void LoginSucceeded(int uid, int head, const QString& account, const QString& sign,
+                        const QString& nickName, const QString& appVersion, bool newGuid);
+    void SaveCheckBoxes(const QString& account);
+    QString Account() const;
+    void ShowHeadFor(const QString& account);
+
+    QPushButton* m_pLogin = nullptr;
+    QCustomComboBox* m_pAccount = nullptr;
+    QCustomLineEdit* m_pPassword = nullptr;
+    QCheckBox* m_pRemember = nullptr;
+    QCheckBox* m_pAutoLogin = nullptr;
+    QPushButton* m_pRegister = nullptr;
+    QPushButton* m_pForget = nullptr;
+    QPushButton* m_pEye = nullptr;
+    QLabel* m_pHead = nullptr;
+    std::unique_ptr<QSystemTrayIcon> m_pTray;
+    std::unique_ptr<SimpleCrypt> m_pCrypt;
+    CKivFriendNetModel* m_pNet = nullptr;
+    CKivFriendHearbeatModel* m_pHeartbeat = nullptr;
+    QNetworkAccessManager* m_pHeadManager = nullptr;
+    int m_showPassword = 0;
+    QTimer* m_pLoginTimer = nullptr;
+    QString m_loggedInAccount;
+};
