@@ -51,6 +51,10 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent) : QWindowBase(parent) {
     m_pCloseButton->setObjectName(QStringLiteral("pushButtonClose"));
     m_pSend = new QPushButton(QStringLiteral("发送"), this);
     m_pSend->setObjectName(QStringLiteral("pushButtonSend"));
+    for (QPushButton* button : {m_pCloseButton, m_pSend}) {
+        button->setFixedSize(80, 30);
+        button->setCursor(Qt::PointingHandCursor);
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_pCloseButton);
@@ -182,6 +186,18 @@ bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWindowBase::eventFilter(watched, event);
+}
+
+void CKivIMChatDlg::resizeEvent(QResizeEvent* event) {
+    QWindowBase::resizeEvent(event);
+    const QPixmap background(QStringLiteral("Resources/skin/kivIMChatDlg/backImage.png"));
+    if (background.isNull())
+        return;
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window,
+                 background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    setPalette(pal);
+    setAutoFillBackground(true);
 }
 
 void CKivIMChatDlg::showEvent(QShowEvent* event) {

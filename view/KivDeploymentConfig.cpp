@@ -20,7 +20,7 @@ KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
     m_webSite =
         ini.value(QStringLiteral("web/site"), QString::fromLatin1(kDefaultWebSite)).toString();
     m_downloadPage =
-        ini.value(QStringLiteral("web/downloadPage"), m_webSite + QStringLiteral("/download"))
+        ini.value(QStringLiteral("web/download"), m_webSite + QStringLiteral("/download"))
             .toString();
     bool ok = false;
     const QString key = ini.value(QStringLiteral("web/cryptKey")).toString();

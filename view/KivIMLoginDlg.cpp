@@ -233,8 +233,6 @@ void KivIMLoginDlg::readConfigInit() {
 
 void KivIMLoginDlg::ComboBoxChange(QString text) {
     m_pPassword->clear();
-    m_pRemember->setChecked(false);
-    m_pAutoLogin->setChecked(false);
     ShowHeadFor(text.trimmed());
     readConfigInit();
 }

@@ -1,6 +1,7 @@
 #include "KivIMMainDlg.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QScreen>
 #include <QSqlDatabase>
@@ -31,6 +33,7 @@
 #include "CKivIMaddfriendTipDlg.h"
 #include "ImMeaidCueDlg.h"
 #include "KivAddCheckFriendDlg.h"
+#include "KivChatMessageWidget.h"
 #include "KivChatQueries.h"
 #include "KivChatText.h"
 #include "KivDeploymentConfig.h"
@@ -52,6 +55,8 @@ namespace {
 
 const char* const kSkin = "Resources/skin/kivimmaindlg/";
 const int kFlashIntervalMs = 300;
+const int kWatchIntervalMs = 300;
+const int kEdgeAnimationMs = 300;
 
 QString SkinPath(const char* name) {
     return QString::fromLatin1(kSkin) + QLatin1String(name);
@@ -84,6 +89,10 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     m_pHeadManager = new QNetworkAccessManager(this);
     m_pFlashTimer = new QTimer(this);
     m_pTray = new QSystemTrayIcon(this);
+    m_pWatchTimer = new QTimer(this);
+    m_pEdgeAnimation = new QPropertyAnimation(this, "geometry", this);
+    m_pEdgeAnimation->setDuration(kEdgeAnimationMs);
+    m_pPreview = std::make_unique<KivChatMessageWidget>(nullptr);
     BuildForm();
     SetBtnNumber(false);
     EnableMove(true);
@@ -206,6 +215,13 @@ void KivIMMainDlg::ConnectModel() {
     connect(this, &KivIMMainDlg::SendVipList, this, &KivIMMainDlg::SendVipListSlot);
     connect(m_pHeadManager, &QNetworkAccessManager::finished, this, &KivIMMainDlg::replyFinished);
     connect(m_pFlashTimer, &QTimer::timeout, this, &KivIMMainDlg::TimeEnd);
+    connect(m_pWatchTimer, &QTimer::timeout, this, &KivIMMainDlg::msg_TimerEnd);
+    connect(m_pPreview.get(), &KivChatMessageWidget::ChatInfoClicked, this, [this](int uid) {
+        StopFlashing();
+        OpenChat(quint32(uid));
+        if (!m_unread.isEmpty())
+            StartFlashing();
+    });
 
     connect(m_pClose, &QPushButton::clicked, this, &KivIMMainDlg::bClose_Clicked);
     connect(m_pMinimize, &QPushButton::clicked, this, &KivIMMainDlg::bMinimize_Clicked);
@@ -248,13 +264,12 @@ void KivIMMainDlg::InitMaindlg() {
         m_pTrayMenu->addAction(QStringLiteral("恢复/显示"), this, &KivIMMainDlg::ShowMainDlg);
         m_pTrayMenu->addAction(QStringLiteral("退出"), this, &KivIMMainDlg::action_quitClicked);
         m_pTray->setContextMenu(m_pTrayMenu);
-        connect(m_pTray, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::DoubleClick)
-                        ShowMainDlg();
-                });
+        connect(m_pTray, &QSystemTrayIcon::activated, this, &KivIMMainDlg::trayiconActivated);
     }
     m_pTray->show();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        m_desktop = screen->availableGeometry();
+    m_pWatchTimer->start(kWatchIntervalMs);
 
     mBfriendDlgClicked();
     changeDlgForFriendList();
@@ -517,7 +532,13 @@ void KivIMMainDlg::InitChatFor(CKivIMChatDlg* dialog, quint32 uid) {
     dialog->initChatDlg(need);
 }
 
+void KivIMMainDlg::ShowPreviewEntry(quint32 uid) {
+    const tag_chatdlg_Need need = NeedFor(uid);
+    m_pPreview->insertChatInfo(int(uid), need.nickName, int(need.headIndex), int(m_uid));
+}
+
 void KivIMMainDlg::EnterUnread(quint32 uid) {
+    ShowPreviewEntry(uid);
     for (const auto& entry : std::as_const(m_unread)) {
         if (entry.first == int(uid))
             return;
@@ -597,6 +618,7 @@ void KivIMMainDlg::openBeat(QList<QPair<int, int>> list, bool) {
 
 void KivIMMainDlg::closeBeat(int uid) {
     RemoveUnread(quint32(uid));
+    m_pPreview->UpdateChatInfo(uid);
     RefreshRowTips();
     if (m_unread.isEmpty())
         StopFlashing();
@@ -646,6 +668,7 @@ void KivIMMainDlg::OpenChat(quint32 uid) {
     dialog->activateWindow();
     KivChatQueries::MarkRead(uid, m_uid);
     RemoveUnread(uid);
+    m_pPreview->UpdateChatInfo(int(uid));
     RefreshRowTips();
 }
 
@@ -1012,11 +1035,123 @@ void KivIMMainDlg::bMinimize_Clicked() {
 }
 
 void KivIMMainDlg::ShowMainDlg() {
-    if (y() < 0)
-        move(x(), 0);
+    BackFromEdge();
     showNormal();
     raise();
     activateWindow();
+}
+
+// ---- tray, hot keys and the screen edge ---------------------------------------------
+
+void KivIMMainDlg::BackFromEdge() {
+    if (y() >= 0)
+        return;
+    m_pEdgeAnimation->stop();
+    move(x(), 0);
+}
+
+void KivIMMainDlg::AnimateTo(int top) {
+    if (m_pEdgeAnimation->state() == QAbstractAnimation::Running)
+        return;
+    m_pEdgeAnimation->setStartValue(geometry());
+    m_pEdgeAnimation->setEndValue(QRect(x(), top, width(), height()));
+    m_pEdgeAnimation->start();
+}
+
+void KivIMMainDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason != QSystemTrayIcon::DoubleClick)
+        return;
+    show();
+    trayDoubleClickshowDlg();
+}
+
+void KivIMMainDlg::trayDoubleClickshowDlg() {
+    BackFromEdge();
+    show();
+    activateWindow();
+    GetMsgForHot();
+}
+
+void KivIMMainDlg::ShowmDlgForHot() {
+    if (isHidden()) {
+        BackFromEdge();
+        show();
+        raise();
+        activateWindow();
+    } else if (isMinimized()) {
+        showNormal();
+        raise();
+    } else if (isVisible()) {
+        hide();
+    }
+}
+
+void KivIMMainDlg::HidemDlgHotSlot() {
+    if (!isHidden())
+        hide();
+}
+
+void KivIMMainDlg::GetMsgForHot() {
+    BackFromEdge();
+    if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    if (m_unread.isEmpty())
+        return;
+    const quint32 uid = quint32(m_unread.last().first);
+    KivChatQueries::MarkRead(uid, m_uid);
+    m_pFlashTimer->stop();
+    CKivIMChatDlg* dialog = ChatDialogFor(uid);
+    InitChatFor(dialog, uid);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    closeBeat(int(uid));
+    if (!m_unread.isEmpty()) {
+        StartFlashing();
+    } else {
+        StopFlashing();
+    }
+}
+
+void KivIMMainDlg::PlacePreview() {
+    m_pPreview->move(m_desktop.width() - m_pPreview->width() - 8,
+                     m_desktop.height() - m_pPreview->height() - 25);
+}
+
+void KivIMMainDlg::msg_TimerEnd() {
+    const QPoint mouse = QCursor::pos();
+    const QRect tray = m_pTray->geometry().adjusted(0, 0, 1, 1);
+    const bool onTray = tray.isValid() && tray.contains(mouse);
+    if (onTray && !m_unread.isEmpty() && m_unread.last().second != -1 &&
+        m_pPreview->EntryCount() > 0) {
+        PlacePreview();
+        m_pPreview->show();
+        m_previewTicks = 0;
+    } else if (m_pPreview->isVisible() && m_pPreview->frameGeometry().contains(mouse)) {
+        PlacePreview();
+        m_previewTicks = 0;
+    } else if (m_pPreview->isVisible() && ++m_previewTicks >= 3) {
+        m_pPreview->hide();
+        m_previewTicks = 0;
+    }
+
+    if (m_settings.value(QStringLiteral("MarginHide")) != 1 || !isVisible())
+        return;
+    if (y() == 0 && !frameGeometry().contains(mouse)) {
+        AnimateTo(3 - height());
+    } else if (y() < 0 && frameGeometry().contains(mouse)) {
+        AnimateTo(0);
+    }
+}
+
+void KivIMMainDlg::setInitSlot() {
+    if (m_account.isEmpty())
+        return;
+    InitHotKey();
 }
 
 void KivIMMainDlg::WindowsMarginHide(int enable) {

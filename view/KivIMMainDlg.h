@@ -3,11 +3,14 @@
 #include <QList>
 #include <QMap>
 #include <QPair>
+#include <QRect>
 #include <QStringList>
 #include <QVector>
 #include <map>
 #include <memory>
 #include <vector>
+
+#include <QSystemTrayIcon>
 
 #include "KivProtocol.h"
 #include "QWindowBase.h"
@@ -30,7 +33,6 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QPropertyAnimation;
 class QStackedWidget;
-class QSystemTrayIcon;
 class QTextDocument;
 class QTimer;
 class kivFriendQPainterLabelView;
@@ -91,6 +93,9 @@ public:
     int CurrentPage() const;
     MyListModel* PageModel(Page page) const;
     kivPersonalInfoDlg* PersonalInfo(quint32 uid);
+    KivChatMessageWidget* Preview() const { return m_pPreview.get(); }
+    int ShowHotKeyId() const { return m_showHotKeyId; }
+    int GetMsgHotKeyId() const { return m_getMsgHotKeyId; }
 
 signals:
     void SndpathStr(QString path);
@@ -128,6 +133,13 @@ public slots:
     void CloseMainDlgWay(int way);
     void WindowsMarginHide(int enable);
     void ShowMainDlg();
+    void ShowmDlgForHot();
+    void GetMsgForHot();
+    void HidemDlgHotSlot();
+    void trayDoubleClickshowDlg();
+    void trayiconActivated(QSystemTrayIcon::ActivationReason reason);
+    void msg_TimerEnd();
+    void setInitSlot();
     void KeepWindowsStick(int on);
     void action_quitClicked();
 
@@ -172,6 +184,10 @@ private:
     void AddVipF(quint32 uid);
     void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
     void Logout();
+    void BackFromEdge();
+    void AnimateTo(int top);
+    void PlacePreview();
+    void ShowPreviewEntry(quint32 uid);
     int SendRecord(const void* record, int length);
     void ShowTip(const QString& text);
 
@@ -212,6 +228,11 @@ private:
     QTimer* m_pFlashTimer = nullptr;
     int m_flashPhase = 0;
     QNetworkAccessManager* m_pHeadManager = nullptr;
+    QTimer* m_pWatchTimer = nullptr;
+    int m_previewTicks = 0;
+    QRect m_desktop;
+    std::unique_ptr<KivChatMessageWidget> m_pPreview;
+    QPropertyAnimation* m_pEdgeAnimation = nullptr;
 
     KivAddCheckFriendDlg* m_pCheckFriend = nullptr;
     CKivFriendSysSettingDlg* m_pSettings = nullptr;

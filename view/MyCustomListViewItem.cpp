@@ -66,7 +66,8 @@ MyCustomListViewItem::MyCustomListViewItem(QWidget* parent) : QWidget(parent) {
     nameRow->setContentsMargins(0, 0, 0, 0);
     nameRow->setSpacing(0);
     nameRow->addWidget(m_labelHead);
-    nameRow->addItem(new QSpacerItem(217, 13, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    // No preferred width: a wide spacer would squeeze the name before itself.
+    nameRow->addItem(new QSpacerItem(0, 13, QSizePolicy::Expanding, QSizePolicy::Minimum));
     nameRow->addWidget(m_msgTip);
 
     auto* textColumn = new QVBoxLayout;

@@ -6,11 +6,6 @@
 class tst_QCustomLineEdit : public QObject {
     Q_OBJECT
 
-    static QColor atIcon(QCustomLineEdit& edit) {
-        // The icon is 8 x 8 at x 6, centred in the 30-pixel height.
-        return edit.grab().toImage().pixelColor(QCustomLineEdit::kIconX + 4, 15);
-    }
-
 private slots:
     void iconOnlyWhenEmptyAndUnfocused() {
         QWidget window;
@@ -24,30 +19,23 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         other->setFocus();
-        QVERIFY(!edit->hasFocus());
-        QCOMPARE(atIcon(*edit), QColor(Qt::red));
-        QCOMPARE(edit->grab().toImage().pixelColor(QCustomLineEdit::kIconX - 1, 15),
-                 edit->grab().toImage().pixelColor(QCustomLineEdit::kIconX - 1, 25));
-
+        // The 8 x 8 icon sits at x 6, centred in the 30-pixel height.
+        auto iconShown = [&] {
+            const QImage image = edit->grab().toImage();
+            return image.pixelColor(QCustomLineEdit::kIconX, 11) == Qt::red &&
+                   image.pixelColor(QCustomLineEdit::kIconX + 7, 18) == Qt::red &&
+                   image.pixelColor(QCustomLineEdit::kIconX - 1, 15) != Qt::red;
+        };
+        QVERIFY(iconShown());
         edit->setText(QStringLiteral("secret"));
-        QVERIFY(atIcon(*edit) != QColor(Qt::red));
+        QVERIFY(!iconShown());
         edit->clear();
-        QCOMPARE(atIcon(*edit), QColor(Qt::red));
-
+        QVERIFY(iconShown());
         edit->setFocus();
         QVERIFY(edit->hasFocus());
-        QVERIFY(atIcon(*edit) != QColor(Qt::red));
+        QVERIFY(!iconShown());
         other->setFocus();
-        QCOMPARE(atIcon(*edit), QColor(Qt::red));
-    }
-
-    void noIconNoDrawing() {
-        QCustomLineEdit plain;
-        QCustomLineEdit withNull;
-        withNull.SetIcon(QPixmap());
-        plain.resize(150, 30);
-        withNull.resize(150, 30);
-        QCOMPARE(withNull.grab().toImage(), plain.grab().toImage());
+        QVERIFY(iconShown());
     }
 };
 

@@ -1,0 +1,41 @@
+#include <QApplication>
+#include <QIcon>
+
+#include "CKivFriendDBModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendReadConfigModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "KivClientWiring.h"
+#include "KivFonts.h"
+#include "KivIMLoginDlg.h"
+#include "KivIMMainDlg.h"
+#include "KivNativeEvent.h"
+
+int main(int argc, char* argv[]) {
+    KivNativeEvent filter;
+    QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
+    int exitCode = 0;
+    {
+        QApplication app(argc, argv);
+        QApplication::setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
+        KivFonts::Install();
+
+        KivIMLoginDlg login(nullptr);
+        login.show();
+        app.installNativeEventFilter(&filter);
+        KivClientWiring::Connect(&filter, KivIMMainDlg::mainDlg);
+        // A lost connection brings a fresh main window; its hot keys reach the same filter.
+        QObject::connect(
+            &login, &KivIMLoginDlg::MainDlgReplaced, &filter,
+            [&filter](KivIMMainDlg* mainDlg) { KivClientWiring::Connect(&filter, mainDlg); });
+
+        exitCode = app.exec();
+
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        CKivFriendReadConfigModel::ReleaseInstance();
+        CKivFriendDBModel::ReleaseInstance();
+        CKivFriendNetModel::ReleaseInstance();
+        delete KivIMMainDlg::mainDlg;
+    }
+    return exitCode;
+}

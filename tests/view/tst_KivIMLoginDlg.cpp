@@ -1,0 +1,267 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTcpServer>
+#include <QtTest>
+
+#include "CKivDevServerProcess.h"
+#include "CKivFriendHearbeatModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendReadConfigModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "CKivRawClient.h"
+#include "KivIMLoginDlg.h"
+#include "KivIMMainDlg.h"
+#include "KivModalCloser.h"
+#include "KivTestRegistry.h"
+#include "KivViewTestTree.h"
+#include "QCustomComboBox.h"
+#include "QCustomLineEdit.h"
+#include "SimpleCrypt.h"
+
+class tst_KivIMLoginDlg : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CKivDevServerProcess> m_server;
+    std::unique_ptr<KivIMLoginDlg> m_login;
+    std::unique_ptr<KivModalCloser> m_closer;
+
+    void pointConfigAt(quint16 port) {
+        m_tree->writeFile(QStringLiteral("Config/config.ini"),
+                          QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\nversion=1\n"
+                                         "fileHostaddr=127.0.0.1\nfilehostport=%2\n"
+                                         "[web]\ncryptKey=1234567890123\n")
+                              .arg(port)
+                              .arg(m_server ? m_server->httpPort() : 1)
+                              .toLatin1());
+        CKivFriendReadConfigModel::ReleaseInstance();
+    }
+    void openDialog() {
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+        m_login->show();
+        QTRY_VERIFY(CKivFriendNetModel::GetInstance()->IsConnected());
+    }
+    QCustomComboBox* account() const { return m_login->findChild<QCustomComboBox*>(); }
+    QLineEdit* password() const {
+        return m_login->findChild<QLineEdit*>(QStringLiteral("lineEditPassWd"));
+    }
+    QCheckBox* box(const char* name) const {
+        return m_login->findChild<QCheckBox*>(QString::fromLatin1(name));
+    }
+    QPushButton* loginButton() const {
+        return m_login->findChild<QPushButton*>(QStringLiteral("pushButtonLogin"));
+    }
+    void logIn(const QString& who, const QString& secret) {
+        account()->setEditText(who);
+        password()->setText(secret);
+        loginButton()->click();
+    }
+    QSettings userSettings(const QString& who) const {
+        return QSettings(QStringLiteral("User/%1/Settingconfig/setconfig.ini").arg(who),
+                         QSettings::IniFormat);
+    }
+
+private slots:
+    void init() {
+        m_tree = std::make_unique<KivViewTestTree>();
+        for (int head = 0; head < 6; ++head)
+            m_tree->addPicture(QStringLiteral("image/head/head_%1.png").arg(head));
+        m_server = std::make_unique<CKivDevServerProcess>();
+        QVERIFY(m_server->start());
+        pointConfigAt(m_server->tcpPort());
+        m_closer = std::make_unique<KivModalCloser>();
+        CKivFriendHearbeatModel::GetInstance()->SetInterval(60000);
+    }
+    void cleanup() {
+        m_login.reset();
+        delete KivIMMainDlg::mainDlg;
+        CKivFriendNetModel::GetInstance()->Delete_Socket();
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        m_closer.reset();
+        m_server.reset();
+        CKivFriendReadConfigModel::ReleaseInstance();
+        m_tree.reset();
+    }
+
+    void loginRequestRecord() {
+        const QByteArray bytes =
+            KivIMLoginDlg::BuildLoginRequest(QStringLiteral("10001"), QStringLiteral("123456"));
+        QCOMPARE(bytes.size(), 352);
+        LoginRequest request;
+        memcpy(&request, bytes.constData(), sizeof(request));
+        QCOMPARE(request.head.command, Uint32(Login));
+        QCOMPARE(request.head.length2, Uint32(352));
+        QCOMPARE(QByteArray(request.account), QByteArray("10001"));
+        QCOMPARE(QByteArray(request.password), QByteArray("e10adc3949ba59abbe56e057f20f883e"));
+        QVERIFY(QByteArray(request.localIp).count('.') == 3);
+        QCOMPARE(request.param1, Uint32(23));
+        QCOMPARE(request.param3, Uint32(1));
+    }
+
+    void successWritesTheAccountFiles() {
+        openDialog();
+        box("checkBoxAutoLogin")->click();
+        QVERIFY(box("checkBoxRemember")->isChecked());
+        logIn(QStringLiteral("10001"), QStringLiteral("123456"));
+        QVERIFY(!loginButton()->isEnabled());
+        QTRY_VERIFY(KivIMMainDlg::mainDlg->isVisible());
+        QVERIFY(!m_login->isVisible());
+        QCOMPARE(KivIMMainDlg::mainDlg->m_uid, Uint32(10001));
+        QCOMPARE(KivIMMainDlg::mainDlg->m_nickName, QStringLiteral("张三"));
+        QCOMPARE(KivIMMainDlg::mainDlg->m_settings.value(QStringLiteral("CloseMaindlg")), 1);
+        QCOMPARE(KivIMMainDlg::mainDlg->m_hotKeyText.value(QStringLiteral("SndmsgKey")),
+                 QStringLiteral("C"));
+
+        QSettings list(QStringLiteral("Config/login.ini"), QSettings::IniFormat);
+        QCOMPARE(list.value(QStringLiteral("10001/UserName")).toString(), QStringLiteral("10001"));
+        QCOMPARE(list.value(QStringLiteral("CurrentAccount/UserName")).toString(),
+                 QStringLiteral("10001"));
+        QVERIFY(QFileInfo::exists(QStringLiteral("User/10001/image/head.png")));
+        QSettings settings = userSettings(QStringLiteral("10001"));
+        QCOMPARE(settings.value(QStringLiteral("/BaseSetting/MarginHide")).toInt(), 1);
+        QCOMPARE(settings.value(QStringLiteral("/NetSet/Type")).toString(),
+                 QStringLiteral("NoUse"));
+        QCOMPARE(settings.value(QStringLiteral("/History/SavePath")).toString(),
+                 QStringLiteral("./User/10001/DB"));
+        QCOMPARE(settings.value(QStringLiteral("/BaseSetting/AutoLogin")).toInt(), 1);
+        QCOMPARE(settings.value(QStringLiteral("/BaseSetting/ForgetPwd")).toInt(), 1);
+
+        // The file keeps only the enciphered password.
+        const QString stored = settings.value(QStringLiteral("/KivPwd/passWd")).toString();
+        QVERIFY(!stored.isEmpty());
+        QFile raw(QStringLiteral("User/10001/Settingconfig/setconfig.ini"));
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        QVERIFY(!raw.readAll().contains("123456"));
+        SimpleCrypt crypt(1234567890123ULL);
+        QCOMPARE(crypt.decryptToString(stored), QStringLiteral("123456"));
+        SimpleCrypt wrongKey(99);
+        QVERIFY(wrongKey.decryptToString(stored).isEmpty());
+    }
+
+    void rememberedAccountsFillTheList() {
+        {
+            QSettings list(QStringLiteral("Config/login.ini"), QSettings::IniFormat);
+            list.setValue(QStringLiteral("10002/UserName"), QStringLiteral("10002"));
+            list.setValue(QStringLiteral("老王/UserName"), QStringLiteral("老王"));
+            list.setValue(QStringLiteral("CurrentAccount/UserName"), QStringLiteral("10002"));
+        }
+        QDir().mkpath(QStringLiteral("User/10002/Settingconfig"));
+        {
+            QSettings settings = userSettings(QStringLiteral("10002"));
+            settings.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 1);
+            settings.setValue(
+                QStringLiteral("/KivPwd/passWd"),
+                SimpleCrypt(1234567890123ULL).encryptToString(QStringLiteral("秘密")));
+        }
+        openDialog();
+        QStringList accounts;
+        for (int i = 0; i < account()->count(); ++i)
+            accounts << account()->itemText(i);
+        accounts.sort();
+        QCOMPARE(accounts, (QStringList{"10002", "老王"}));
+        QCOMPARE(account()->currentText(), QStringLiteral("10002"));
+        QCOMPARE(password()->text(), QStringLiteral("秘密"));
+        QVERIFY(box("checkBoxRemember")->isChecked());
+        QVERIFY(!m_login->IsLoginPending());
+
+        emit account()->ItemDel(QStringLiteral("老王"));
+        QSettings list(QStringLiteral("Config/login.ini"), QSettings::IniFormat);
+        QVERIFY(!list.childGroups().contains(QStringLiteral("老王")));
+    }
+
+    void pickingAnAutoLoginAccountLogsIn() {
+        {
+            QSettings list(QStringLiteral("Config/login.ini"), QSettings::IniFormat);
+            list.setValue(QStringLiteral("10001/UserName"), QStringLiteral("10001"));
+            list.setValue(QStringLiteral("10002/UserName"), QStringLiteral("10002"));
+            list.setValue(QStringLiteral("CurrentAccount/UserName"), QStringLiteral("10001"));
+        }
+        QDir().mkpath(QStringLiteral("User/10002/Settingconfig"));
+        {
+            QSettings settings = userSettings(QStringLiteral("10002"));
+            settings.setValue(QStringLiteral("/BaseSetting/AutoLogin"), 1);
+            settings.setValue(
+                QStringLiteral("/KivPwd/passWd"),
+                SimpleCrypt(1234567890123ULL).encryptToString(QStringLiteral("123456")));
+        }
+        openDialog();
+        QVERIFY(!m_login->IsLoginPending());
+        account()->setCurrentIndex(account()->findText(QStringLiteral("10002")));
+        QVERIFY(m_login->IsLoginPending());
+        QTRY_VERIFY(KivIMMainDlg::mainDlg->isVisible());
+        QCOMPARE(KivIMMainDlg::mainDlg->m_uid, Uint32(10002));
+    }
+
+    void failures_data() {
+        QTest::addColumn<QString>("who");
+        QTest::addColumn<QString>("secret");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("wrong password") << "10001"
+                                        << "654321"
+                                        << "账号或密码错误";
+        QTest::newRow("no such user") << "99999"
+                                      << "123456"
+                                      << "用户不存在";
+    }
+    void failures() {
+        QFETCH(QString, who);
+        QFETCH(QString, secret);
+        QFETCH(QString, text);
+        openDialog();
+        logIn(who, secret);
+        QTRY_COMPARE(m_closer->texts(), QStringList{text});
+        QVERIFY(loginButton()->isEnabled());
+        QVERIFY(!KivIMMainDlg::mainDlg->isVisible());
+        QVERIFY(m_login->isVisible());
+    }
+
+    void loggedInElsewhereEndsTheSession() {
+        openDialog();
+        logIn(QStringLiteral("10003"), QStringLiteral("123456"));
+        QTRY_VERIFY(KivIMMainDlg::mainDlg->isVisible());
+        CKivRawClient other;
+        QVERIFY(other.connectTo(m_server->tcpPort()));
+        QVERIFY(other.login(QStringLiteral("10003"), QStringLiteral("123456")));
+        QTRY_VERIFY(m_closer->texts().contains(QStringLiteral("已经在其他地方登陆")));
+        QTRY_VERIFY(!m_login->isVisible());
+        QVERIFY(!KivIMMainDlg::mainDlg->isVisible());
+    }
+
+    void silentServerTimesOut() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        m_server.reset();
+        pointConfigAt(silent.serverPort());
+        openDialog();
+        logIn(QStringLiteral("10001"), QStringLiteral("123456"));
+        QVERIFY(!loginButton()->isEnabled());
+        QVERIFY(m_login->IsLoginPending());
+        QTRY_VERIFY_WITH_TIMEOUT(loginButton()->isEnabled(), 6000);
+        QVERIFY(!m_login->IsLoginPending());
+        QVERIFY(m_closer->texts().isEmpty());
+    }
+
+    void keypadEnterLogsIn() {
+        openDialog();
+        account()->setEditText(QStringLiteral("10004"));
+        password()->setText(QStringLiteral("123456"));
+        QTest::keyClick(password(), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(m_login->IsLoginPending());
+        QTRY_VERIFY(KivIMMainDlg::mainDlg->isVisible());
+    }
+
+    void eyeButtonShowsThePassword() {
+        openDialog();
+        auto* eye = m_login->findChild<QPushButton*>(QStringLiteral("eyeBtn"));
+        QCOMPARE(password()->echoMode(), QLineEdit::Password);
+        eye->click();
+        QCOMPARE(password()->echoMode(), QLineEdit::Normal);
+        QVERIFY(eye->styleSheet().contains(QStringLiteral("eye_off.png")));
+        eye->click();
+        QCOMPARE(password()->echoMode(), QLineEdit::Password);
+    }
+};
+
+KIV_TEST_CLASS(tst_KivIMLoginDlg)
+#include "tst_KivIMLoginDlg.moc"
