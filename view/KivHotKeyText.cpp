@@ -36,7 +36,8 @@ KivHotKeyText KivHotKeyText::Parse(const QString& text) {
         key.valid = true;
         return key;
     }
-    const ushort first = last.at(0).unicode();
+    // Virtual-key codes of letters are the capitals; 'a'..'z' would name other keys.
+    const ushort first = last.at(0).toUpper().unicode();
     key.virtualKey = first < 256 ? first : 0;
     if (parts.size() == 2) {
         key.modifiers = ModifierOf(parts[0]);

@@ -253,6 +253,7 @@ void KivIMMainDlg::InitMaindlg() {
     m_pNickName->setText(m_nickName.isEmpty() ? m_account : m_nickName);
     m_pSign->setText(m_sign);
     m_pSign->setToolTip(m_sign);
+    setWindowTitle(QStringLiteral("Lumo - %1").arg(m_nickName.isEmpty() ? m_account : m_nickName));
     emit SndpathStr(KivHeadPath::OrDefault(KivHeadPath::Own(m_account)));
     setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
 

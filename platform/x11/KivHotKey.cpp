@@ -32,8 +32,6 @@ struct KeySymbolsFree {
 };
 
 xcb_keysym_t KeysymFor(unsigned virtualKey) {
-    if (virtualKey >= 'a' && virtualKey <= 'z')
-        virtualKey -= 'a' - 'A';
     if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z')) {
         // Latin-1 keysyms are the lower-case characters.
         return virtualKey >= 'A' && virtualKey <= 'Z' ? virtualKey + ('a' - 'A') : virtualKey;

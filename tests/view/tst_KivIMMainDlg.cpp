@@ -8,6 +8,7 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivIMChatDlg.h"
+#include "KivChatMessageWidget.h"
 #include "KivIMMainDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
@@ -181,6 +182,67 @@ private slots:
         m_window->getLeaveMessage();
         QCOMPARE(m_window->ChatDialog(10003)->PendingMessages(), QStringList{"昨天的消息"});
         QVERIFY(inUnread(10003));
+    }
+
+    void nextMessageHotKeyOpensTheLastSender() {
+        storeIncoming(10002, "一");
+        m_window->MessageRecive(10002, QByteArray("一"), 3);
+        storeIncoming(10003, "二");
+        m_window->MessageRecive(10003, QByteArray("二"), 3);
+        QCOMPARE(m_window->Preview()->EntryCount(), 2);
+        m_window->GetMsgForHot();
+        QVERIFY(m_window->isVisible());
+        QVERIFY(m_window->ChatDialog(10003)->isVisible());
+        QVERIFY(!m_window->ChatDialog(10002)->isVisible());
+        QVERIFY(m_window->IsFlashing());
+        QCOMPARE(m_window->Preview()->EntryCount(), 1);
+        m_window->GetMsgForHot();
+        QVERIFY(m_window->ChatDialog(10002)->isVisible());
+        QVERIFY(m_window->UnreadList().isEmpty());
+        QVERIFY(!m_window->IsFlashing());
+        QCOMPARE(m_window->Preview()->EntryCount(), 0);
+    }
+
+    void showHotKeyToggles() {
+        m_window->hide();
+        m_window->ShowmDlgForHot();
+        QVERIFY(m_window->isVisible());
+        m_window->ShowmDlgForHot();
+        QVERIFY(!m_window->isVisible());
+        m_window->show();
+        m_window->HidemDlgHotSlot();
+        QVERIFY(!m_window->isVisible());
+    }
+
+    void hotKeyRegistration() {
+        QList<int> shown;
+        QList<int> next;
+        QObject scope;
+        connect(m_window.get(), &KivIMMainDlg::SndShowDlgHotId, &scope,
+                [&](int id) { shown << id; });
+        connect(m_window.get(), &KivIMMainDlg::SndGetmsgHotId, &scope, [&](int id) { next << id; });
+        QCOMPARE(m_window->InitHotKey(), 0);
+        QVERIFY(shown.isEmpty() && next.isEmpty());
+        QCOMPARE(m_window->ShowHotKeyId(), 0);
+
+        m_window->m_hotKeyText[QStringLiteral("ShowmDlgName")] = QStringLiteral("Ctrl + Alt + K");
+        m_window->m_hotKeyText[QStringLiteral("GetmsgName")] = QStringLiteral("F9");
+        QCOMPARE(m_window->InitHotKey(), 0);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(next.size(), 1);
+        QVERIFY(shown[0] >= 0xC000 && shown[0] <= 0xFFFF);
+        QVERIFY(next[0] != shown[0]);
+        QCOMPARE(m_window->ShowHotKeyId(), shown[0]);
+
+        // A changed combination replaces the old one; a cleared one frees its identifier.
+        m_window->m_hotKeyText[QStringLiteral("ShowmDlgName")] = QStringLiteral("Shift + M");
+        m_window->m_hotKeyText[QStringLiteral("GetmsgName")] = QString();
+        QCOMPARE(m_window->InitHotKey(), 0);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(next.size(), 1);
+        QCOMPARE(m_window->GetMsgHotKeyId(), 0);
+        m_window->m_hotKeyText[QStringLiteral("ShowmDlgName")] = QString();
+        m_window->InitHotKey();
     }
 
     void closeButton_data() {

@@ -1,0 +1,24 @@
+#include "NetSourceFormat.h"
+
+int NetSourceFormat::ImageBytes() const {
+    return width * height * bitsPerPixel / 8;
+}
+
+int NetSourceFormat::SampleBytes() const {
+    if (kind == Kind::Audio) {
+        return chunkBytes;
+    }
+    return ImageBytes() + width * bitsPerPixel / 8;
+}
+
+bool NetSourceFormat::operator==(const NetSourceFormat& other) const {
+    if (kind != other.kind) {
+        return false;
+    }
+    if (kind == Kind::Audio) {
+        return sampleRate == other.sampleRate && bitsPerSample == other.bitsPerSample &&
+               channels == other.channels && chunkBytes == other.chunkBytes;
+    }
+    return width == other.width && height == other.height && bitsPerPixel == other.bitsPerPixel &&
+           frameDuration == other.frameDuration;
+}

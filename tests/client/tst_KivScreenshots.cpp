@@ -1,0 +1,97 @@
+#include <QListView>
+#include <QX11Info>
+#include <QtTest>
+
+#include "CKivDevServerProcess.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "KivDataTree.h"
+#include "KivFonts.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivIMLoginDlg.h"
+#include "KivIMMainDlg.h"
+#include "KivScreen.h"
+#include "KivTestRegistry.h"
+#include "MyListModel.h"
+
+// The main window of a real session on the development server, page by page,
+// and the message box, saved as pictures to look at.
+class tst_KivScreenshots : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (!QX11Info::isPlatformX11())
+            QSKIP("needs an X display");
+        KivFonts::Install();
+    }
+
+    void mainWindowPages() {
+        CKivDevServerProcess server;
+        QVERIFY(server.start());
+        KivDataTree tree(server.tcpPort(), server.httpPort());
+        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+
+        KivIMMainDlg window(nullptr);
+        KivIMMainDlg::mainDlg = &window;
+        QObject scope;
+        bool loggedIn = false;
+        connect(net, &CKivFriendNetModel::AccountLoginResult, &scope,
+                [&](int result, int uid, int head, QString account, QString sign, QString nick) {
+                    QCOMPARE(result, 0);
+                    window.m_uid = Uint32(uid);
+                    window.m_headIndex = head;
+                    window.m_account = account;
+                    window.m_sign = sign;
+                    window.m_nickName = nick;
+                    window.m_settings[QStringLiteral("MarginHide")] = 0;
+                    window.InitMaindlg();
+                    window.move(100, 40);
+                    window.show();
+                    loggedIn = true;
+                });
+        net->SetServerIP_And_Port("127.0.0.1", server.tcpPort());
+        net->Connect_Svr();
+        QTRY_VERIFY(net->IsConnected());
+        const QByteArray login =
+            KivIMLoginDlg::BuildLoginRequest(QStringLiteral("10001"), QStringLiteral("123456"));
+        net->Send_Msg(login.constData(), login.size());
+        QTRY_VERIFY(loggedIn);
+        QTRY_COMPARE(window.Friends().size(), size_t(3));
+        QTRY_VERIFY(window.Vips().size() > 0);
+        // The offline messages of the demo account arrive and wait.
+        QTRY_VERIFY(window.UnreadList().size() >= 2);
+        QTest::qWait(300);
+
+        const std::pair<void (KivIMMainDlg::*)(), const char*> pages[] = {
+            {&KivIMMainDlg::mBfriendDlgClicked, "main-friends.png"},
+            {&KivIMMainDlg::mBchatDlgClicked, "main-recent.png"},
+            {&KivIMMainDlg::mBgameDlgClicked, "main-vip.png"},
+        };
+        const std::vector<void (KivIMMainDlg::*)()> switches = {
+            &KivIMMainDlg::changeDlgForFriendList, &KivIMMainDlg::changeDlgForChat,
+            &KivIMMainDlg::changeDlgForGame};
+        for (size_t i = 0; i < 3; ++i) {
+            (window.*pages[i].first)();
+            (window.*switches[i])();
+            QTest::qWait(150);
+            const QImage shot = window.grab().toImage();
+            QVERIFY(KivScreen::Save(shot, QString::fromLatin1(pages[i].second)));
+        }
+        QCOMPARE(window.PageModel(KivIMMainDlg::ChatPage)->rowCount(), 2);
+
+        KivFriendMyMessageBoxView box(&window);
+        box.SetTwoButtons(QStringLiteral("提示"), QStringLiteral("您确定要删除该好友吗？"),
+                          QStringLiteral("确定"), QStringLiteral("取消"));
+        box.show();
+        QTest::qWait(150);
+        QVERIFY(KivScreen::Save(box.grab().toImage(), QStringLiteral("message-box.png")));
+        box.hide();
+
+        net->Delete_Socket();
+        KivIMMainDlg::mainDlg = nullptr;
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+    }
+};
+
+KIV_TEST_CLASS(tst_KivScreenshots)
+#include "tst_KivScreenshots.moc"
