@@ -147,8 +147,14 @@ bool CKivFriendDBModel::execute(const char* function, const QString& sql, QSqlQu
 CKivFriendSqlUtilCommon* CKivFriendDBModel::ConnectDB() {
     CKivFriendSqlUtilCommon* util = sqlUtil();
     QSqlQuery query(util->database());
+    // Only missing tables are made: the usual case is a copy of the template.
+    const QStringList existing = util->database().tables();
     for (const QString& statement : CKivChatDatabaseSchema::tableStatements()) {
-        execute(Q_FUNC_INFO, statement, query);
+        const QString name =
+            statement.section(QLatin1Char(' '), 2, 2).section(QLatin1Char('('), 0, 0);
+        if (!existing.contains(name)) {
+            execute(Q_FUNC_INFO, statement, query);
+        }
     }
     for (const QString& statement : CKivChatDatabaseSchema::indexStatements()) {
         execute(Q_FUNC_INFO, statement, query);

@@ -127,8 +127,6 @@ class tst_CKivFriendDBModel : public QObject {
 
     void login(const QString& account = QStringLiteral("alice")) {
         QVERIFY(m_model->CreateDB(account));
-        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("already exists"));
-        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("already exists"));
         QVERIFY(m_model->ConnectDB());
     }
 
