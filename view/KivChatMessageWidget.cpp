@@ -54,8 +54,7 @@ KivChatMessageWidget::KivChatMessageWidget(QWidget* parent) : QWindowBase(parent
     m_listView->setMouseTracking(true);
     m_listView->setModel(m_model);
     // One stamp serves every row: the box shows no per-row tips.
-    m_delegate = new MyCustomListViewItemDelegate(m_listView);
-    m_listView->setItemDelegate(m_delegate);
+    m_listView->setItemDelegate(new MyCustomListViewItemDelegate(m_listView));
     connect(m_listView, &QListView::clicked, this, &KivChatMessageWidget::ListViewClicked);
 
     auto* layout = new QVBoxLayout(this);

@@ -7,7 +7,6 @@
 
 #include "QWindowBase.h"
 
-class MyCustomListViewItemDelegate;
 class MyListModel;
 class QListView;
 
@@ -19,7 +18,6 @@ public:
     explicit KivChatMessageWidget(QWidget* parent = nullptr);
 
     int EntryCount() const { return m_entries.size(); }
-    bool HasEntry(int friendUid) const { return indexOf(friendUid) >= 0; }
     MyListModel* Model() const { return m_model; }
     QListView* ListView() const { return m_listView; }
 
@@ -59,7 +57,6 @@ private:
 
     QListView* m_listView = nullptr;
     MyListModel* m_model = nullptr;
-    MyCustomListViewItemDelegate* m_delegate = nullptr;
     QVector<Entry> m_entries;
     QRect m_desktop;
 };

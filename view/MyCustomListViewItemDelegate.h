@@ -22,11 +22,11 @@ public:
 
     MyCustomListViewItem* item() const { return m_item.get(); }
 
+private:
     // The head picture drawn for path: decoded once per file version and kept
     // scaled; a missing or unreadable picture gives the default head.
     static QPixmap HeadPixmap(const QString& path);
 
-private:
     // Unparented and never shown: it only lends its look to the rows.
     std::unique_ptr<MyCustomListViewItem> m_item;
 };

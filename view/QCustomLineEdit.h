@@ -10,7 +10,6 @@ public:
     explicit QCustomLineEdit(QWidget* parent = nullptr);
 
     void SetIcon(const QPixmap& icon);
-    QPixmap Icon() const { return m_icon; }
 
     static constexpr int kIconX = 6;
 

@@ -14,12 +14,10 @@ public:
     QDropListItem(const QString& account, const QString& secondText, const QPixmap& head,
                   QListWidgetItem* item, QWidget* parent = nullptr);
 
-    QString Account() const { return m_account; }
     QListWidgetItem* Item() const { return m_item; }
     QPushButton* DeleteButton() const { return m_pBt; }
 
     void SetSelected(bool selected);
-    bool IsSelected() const { return m_selected; }
 
 signals:
     // The user asked to forget this row's account.

@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QImage>
+#include <QTimer>
 
 KivViewTestTree::KivViewTestTree() : m_previous(QDir::currentPath()) {
     QDir::setCurrent(m_dir.path());
@@ -26,4 +28,9 @@ void KivViewTestTree::writeFile(const QString& relativePath, const QByteArray& c
     QFile out(file);
     if (out.open(QIODevice::WriteOnly))
         out.write(content);
+}
+
+void KivViewTestTree::ForgetQuit() {
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }

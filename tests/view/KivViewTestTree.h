@@ -17,6 +17,9 @@ public:
     // Writes a small valid PNG at the relative path.
     void addPicture(const QString& relativePath) const;
     void writeFile(const QString& relativePath, const QByteArray& content) const;
+    // A window that quits the application while no event loop runs leaves the
+    // quit pending, and every later exec() would return at once; this clears it.
+    static void ForgetQuit();
 
 private:
     QTemporaryDir m_dir;

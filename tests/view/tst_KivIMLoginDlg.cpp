@@ -82,6 +82,7 @@ private slots:
         m_server.reset();
         CKivFriendReadConfigModel::ReleaseInstance();
         m_tree.reset();
+        KivViewTestTree::ForgetQuit();
     }
 
     void loginRequestRecord() {

@@ -116,6 +116,7 @@ private slots:
         CKivFriendNetModel::GetInstance()->Delete_Socket();
         CKivFriendSqlUtilCommon::ReleaseSqlUtil();
         m_tree.reset();
+        KivViewTestTree::ForgetQuit();
     }
 
     void pagesAfterLogin() {
