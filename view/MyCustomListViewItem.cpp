@@ -12,10 +12,10 @@
 namespace {
 
 const int kHeadSide = 40;
-const int kTipWidth = 24;
-const int kTipHeight = 16;
+const int kTipWidth = 18;
+const int kTipHeight = 18;
 // More waiting messages than this show as "99+", so the tip keeps its size.
-const int kTipMaxCount = 99;
+const int kTipMaxCount = 9;
 
 }  // namespace
 
@@ -44,6 +44,11 @@ MyCustomListViewItem::MyCustomListViewItem(QWidget* parent) : QWidget(parent) {
     m_labelDescription->setFocusPolicy(Qt::NoFocus);
     m_labelDescription->setMinimumSize(180, 18);
 
+    m_labelTime = new QLabel(this);
+    m_labelTime->setObjectName(QStringLiteral("labelTime"));
+    m_labelTime->setFont(QFont(QStringLiteral("微软雅黑"), 8));
+    m_labelTime->setStyleSheet(QStringLiteral("color: rgb(168, 168, 168);"));
+
     m_msgTip = new QLabel(this);
     m_msgTip->setObjectName(QStringLiteral("MsgTipLab"));
     m_msgTip->setStyleSheet(
@@ -68,6 +73,8 @@ MyCustomListViewItem::MyCustomListViewItem(QWidget* parent) : QWidget(parent) {
     nameRow->addWidget(m_labelHead);
     // No preferred width: a wide spacer would squeeze the name before itself.
     nameRow->addItem(new QSpacerItem(0, 13, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    nameRow->addWidget(m_labelTime);
+    nameRow->addSpacing(6);
     nameRow->addWidget(m_msgTip);
 
     auto* textColumn = new QVBoxLayout;
@@ -77,7 +84,7 @@ MyCustomListViewItem::MyCustomListViewItem(QWidget* parent) : QWidget(parent) {
     textColumn->addWidget(m_labelDescription);
 
     auto* headRow = new QHBoxLayout;
-    headRow->setContentsMargins(10, 2, 0, 2);
+    headRow->setContentsMargins(10, 2, 10, 2);
     headRow->setSpacing(10);
     headRow->addWidget(m_iconLabel);
     headRow->addLayout(textColumn);
@@ -105,6 +112,10 @@ void MyCustomListViewItem::SetHead(const QPixmap& head) {
 
 void MyCustomListViewItem::SetName(const QString& name) {
     m_labelHead->setText(name);
+}
+
+void MyCustomListViewItem::SetTime(const QString& text) {
+    m_labelTime->setText(text);
 }
 
 void MyCustomListViewItem::SetDescription(const QString& text) {

@@ -17,6 +17,8 @@ public:
     void SetHead(const QPixmap& head);
     void SetName(const QString& name);
     void SetDescription(const QString& text);
+    // The time of the row's last message, shown at the right of the name.
+    void SetTime(const QString& text);
 
     // Shows the tip with the number of waiting messages (at least one).
     void ShowTip(int count);
@@ -43,6 +45,7 @@ private:
     QLabel* m_iconLabel = nullptr;
     QLabel* m_labelHead = nullptr;
     QLineEdit* m_labelDescription = nullptr;
+    QLabel* m_labelTime = nullptr;
     QLabel* m_msgTip = nullptr;
     QTimer* m_blinkTimer = nullptr;
     int m_count = 0;

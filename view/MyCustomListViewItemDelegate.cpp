@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPixmapCache>
 
+#include "KivChatTimeText.h"
 #include "KivHeadPath.h"
 #include "MyCustomListViewItem.h"
 
@@ -76,6 +77,9 @@ void MyCustomListViewItemDelegate::paint(QPainter* painter, const QStyleOptionVi
     m_item->SetHead(HeadPixmap(row.value(1)));
     m_item->SetName(row.value(0));
     m_item->SetDescription(row.value(2));
+    const QString time = row.value(3);
+    m_item->SetTime(time.isEmpty() ? QString()
+                                   : KivChatTimeText::Format(time, QDateTime::currentDateTime()));
 
     QColor background(Qt::transparent);
     if (option.state & QStyle::State_Selected) {

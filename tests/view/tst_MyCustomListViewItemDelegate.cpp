@@ -133,7 +133,7 @@ private slots:
         const QRect tipArea(Width - 30, 0, 30, 22);
         QVERIFY(!inked(paintRow(delegate, {"A", QString(), QString()}), tipArea));
         item->ShowTip(120);
-        QCOMPARE(item->TipText(), QStringLiteral("99+"));
+        QCOMPARE(item->TipText(), QStringLiteral("9+"));
         QVERIFY(inked(paintRow(delegate, {"A", QString(), QString()}), tipArea));
 
         QSignalSpy blinked(item, &MyCustomListViewItem::Blinked);
