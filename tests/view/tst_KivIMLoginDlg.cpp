@@ -62,6 +62,23 @@ class tst_KivIMLoginDlg : public QObject {
                          QSettings::IniFormat);
     }
 
+    // Accounts that logged in before, the last one current, and one account's
+    // remembered password with the setting that decides what happens to it.
+    void rememberAccounts(const QStringList& accounts, const QString& who, const char* setting,
+                          const QString& secret) {
+        {
+            QSettings list(QStringLiteral("Config/login.ini"), QSettings::IniFormat);
+            for (const QString& one : accounts)
+                list.setValue(one + QStringLiteral("/UserName"), one);
+            list.setValue(QStringLiteral("CurrentAccount/UserName"), accounts.first());
+        }
+        QDir().mkpath(QStringLiteral("User/%1/Settingconfig").arg(who));
+        QSettings settings = userSettings(who);
+        settings.setValue(QString::fromLatin1(setting), 1);
+        settings.setValue(QStringLiteral("/KivPwd/passWd"),
+                          SimpleCrypt(1234567890123ULL).encryptToString(secret));
+    }
+
 private slots:
     void init() {
         m_tree = std::make_unique<KivViewTestTree>();
@@ -141,20 +158,8 @@ private slots:
     }
 
     void rememberedAccountsFillTheList() {
-        {
-            QSettings list(QStringLiteral("Config/login.ini"), QSettings::IniFormat);
-            list.setValue(QStringLiteral("10002/UserName"), QStringLiteral("10002"));
-            list.setValue(QStringLiteral("老王/UserName"), QStringLiteral("老王"));
-            list.setValue(QStringLiteral("CurrentAccount/UserName"), QStringLiteral("10002"));
-        }
-        QDir().mkpath(QStringLiteral("User/10002/Settingconfig"));
-        {
-            QSettings settings = userSettings(QStringLiteral("10002"));
-            settings.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 1);
-            settings.setValue(
-                QStringLiteral("/KivPwd/passWd"),
-                SimpleCrypt(1234567890123ULL).encryptToString(QStringLiteral("秘密")));
-        }
+        rememberAccounts({"10002", "老王"}, QStringLiteral("10002"), "/BaseSetting/ForgetPwd",
+                         QStringLiteral("秘密"));
         openDialog();
         QStringList accounts;
         for (int i = 0; i < account()->count(); ++i)
@@ -172,20 +177,8 @@ private slots:
     }
 
     void pickingAnAutoLoginAccountLogsIn() {
-        {
-            QSettings list(QStringLiteral("Config/login.ini"), QSettings::IniFormat);
-            list.setValue(QStringLiteral("10001/UserName"), QStringLiteral("10001"));
-            list.setValue(QStringLiteral("10002/UserName"), QStringLiteral("10002"));
-            list.setValue(QStringLiteral("CurrentAccount/UserName"), QStringLiteral("10001"));
-        }
-        QDir().mkpath(QStringLiteral("User/10002/Settingconfig"));
-        {
-            QSettings settings = userSettings(QStringLiteral("10002"));
-            settings.setValue(QStringLiteral("/BaseSetting/AutoLogin"), 1);
-            settings.setValue(
-                QStringLiteral("/KivPwd/passWd"),
-                SimpleCrypt(1234567890123ULL).encryptToString(QStringLiteral("123456")));
-        }
+        rememberAccounts({"10001", "10002"}, QStringLiteral("10002"), "/BaseSetting/AutoLogin",
+                         QStringLiteral("123456"));
         openDialog();
         QVERIFY(!m_login->IsLoginPending());
         account()->setCurrentIndex(account()->findText(QStringLiteral("10002")));
