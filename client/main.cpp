@@ -17,6 +17,8 @@ int main(int argc, char* argv[]) {
     int exitCode = 0;
     {
         QApplication app(argc, argv);
+        // The session lives on in the tray with no window shown; only quitting ends it.
+        QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
         KivFonts::Install();
 

@@ -336,6 +336,8 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
     }
     switch (nErrm) {
         case 0:
+            // The session is over: the closing connection must not bring the login back.
+            m_pNet->Stop_Thread_Work();
             m_pLogin->setEnabled(true);
             if (KivIMMainDlg::mainDlg)
                 KivIMMainDlg::mainDlg->close();

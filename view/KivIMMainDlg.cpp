@@ -1026,6 +1026,8 @@ void KivIMMainDlg::CloseMainDlgWay(int way) {
 
 void KivIMMainDlg::action_quitClicked() {
     Logout();
+    // The server closes the connection after a logout; that is no loss to report.
+    CKivFriendNetModel::GetInstance()->Stop_Thread_Work();
     m_pTray->hide();
     close();
     QApplication::quit();

@@ -134,8 +134,14 @@ private slots:
         QTest::qWait(300);
         QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("client-chat.png")));
 
-        client.terminate();
-        QVERIFY(client.waitForFinished(5000));
+        // The close button logs out and ends the program (close way 1).
+        KivScreen::XDoTool({QStringLiteral("mousemove"), QStringLiteral("--window"), main,
+                            QStringLiteral("262"), QStringLiteral("12"), QStringLiteral("click"),
+                            QStringLiteral("1")});
+        QVERIFY(client.waitForFinished(10000));
+        QCOMPARE(client.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(client.exitCode(), 0);
+        QVERIFY(server.waitForLog(QStringLiteral("logged out")));
     }
 };
 
