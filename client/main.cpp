@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
@@ -21,6 +24,13 @@ int main(int argc, char* argv[]) {
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
         KivFonts::Install();
+        // The stock dialogs (about and question boxes) speak the interface's language.
+        auto* qtTexts = new QTranslator(&app);
+        if (qtTexts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
+            QApplication::installTranslator(qtTexts);
+        }
 
         KivIMLoginDlg login(nullptr);
         login.show();
