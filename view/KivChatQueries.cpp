@@ -61,12 +61,15 @@ bool KivChatQueries::MarkRead(quint32 friendUid, quint32 ownUid) {
                {friendUid, ownUid}, query);
 }
 
-KivChatQueries::Message KivChatQueries::LastMessage(quint32 uid) {
+KivChatQueries::Message KivChatQueries::LastMessage(quint32 friendUid, quint32 ownUid) {
     QSqlQuery query;
-    if (!Run(QStringLiteral("select id,message,msgtime from chat_message_table where "
-                            "(senderuid = ? OR recveruid = ?) AND type<>8 "
-                            "ORDER BY msgtime desc, id desc LIMIT 1"),
-             {uid, uid}, query) ||
+    const QString newest = QStringLiteral(
+        "SELECT * FROM (SELECT id,message,msgtime FROM chat_message_table WHERE senderuid=? AND "
+        "recveruid=? AND type<>8 ORDER BY msgtime DESC, id DESC LIMIT 1)");
+    if (!Run(QStringLiteral("SELECT id,message,msgtime FROM (%1 UNION ALL %1) "
+                            "ORDER BY msgtime DESC, id DESC LIMIT 1")
+                 .arg(newest),
+             {friendUid, ownUid, ownUid, friendUid}, query) ||
         !query.next()) {
         return {};
     }

@@ -25,8 +25,9 @@ public:
     static int UnreadCount(quint32 friendUid, quint32 ownUid);
     // Marks the friend's messages to the user as read.
     static bool MarkRead(quint32 friendUid, quint32 ownUid);
-    // The newest chat message either way between the user and another user.
-    static Message LastMessage(quint32 uid);
+    // The newest chat message either way between the user and a friend; two
+    // index seeks, so a refresh of the recent chats stays cheap on a long history.
+    static Message LastMessage(quint32 friendUid, quint32 ownUid);
     static Profile ReadProfile(quint32 uid);
     // Friend requests to the user that wait for an answer.
     static int WaitingRequests(quint32 ownUid);

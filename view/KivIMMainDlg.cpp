@@ -446,7 +446,7 @@ void KivIMMainDlg::initChatListView(bool showPage) {
             });
             if (listed)
                 continue;
-            const KivChatQueries::Message last = KivChatQueries::LastMessage(record.uid);
+            const KivChatQueries::Message last = KivChatQueries::LastMessage(record.uid, m_uid);
             if (last.id == 0)
                 continue;
             const QString shown = last.text.split(QLatin1Char('\n')).value(0);

@@ -157,6 +157,23 @@ private slots:
         QVERIFY(dialog->PendingMessages().isEmpty());
     }
 
+    void recentChatsShowTheNewestEitherWay() {
+        storeIncoming(10003, "来信");
+        ChatMessageRecord own;
+        KivInitRecord(own, ChatMessage);
+        own.senderUid = kOwnUid;
+        own.receiverUid = 10003;
+        KivWriteText(own.text, QByteArray("回信"));
+        QVERIFY(
+            CKivFriendDBModel::GetInstance()->InsertMessage(reinterpret_cast<const char*>(&own)));
+        m_window->initChatListView(true);
+        QCOMPARE(m_window->CurrentPage(), int(KivIMMainDlg::ChatPage));
+        const QList<QStringList> recent = m_window->PageModel(KivIMMainDlg::ChatPage)->rows();
+        QCOMPARE(recent.size(), 1);
+        QCOMPARE(recent[0].value(KivIMMainDlg::RowText), QStringLiteral("回信"));
+        QCOMPARE(recent[0].value(KivIMMainDlg::RowUid), QStringLiteral("10003"));
+    }
+
     void messageForAnOpenDialogIsReadAtOnce() {
         CKivIMChatDlg* dialog = m_window->ChatDialog(10003);
         dialog->show();
