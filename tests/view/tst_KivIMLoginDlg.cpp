@@ -94,6 +94,7 @@ private slots:
         m_login.reset();
         delete KivIMMainDlg::mainDlg;
         CKivFriendNetModel::GetInstance()->Delete_Socket();
+        CKivFriendHearbeatModel::ReleaseInstance();
         CKivFriendSqlUtilCommon::ReleaseSqlUtil();
         m_closer.reset();
         m_server.reset();
