@@ -1,8 +1,8 @@
 #include "KivViewTestTree.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QImage>
 #include <QTimer>
 
