@@ -80,6 +80,9 @@ void MyCustomListViewItemDelegate::paint(QPainter* painter, const QStyleOptionVi
     const QString time = row.value(3);
     m_item->SetTime(time.isEmpty() ? QString()
                                    : KivChatTimeText::Format(time, QDateTime::currentDateTime()));
+    // A row too narrow for the time as well keeps the room for the text.
+    if (m_item->minimumSizeHint().width() > option.rect.width())
+        m_item->SetTime(QString());
 
     QColor background(Qt::transparent);
     if (option.state & QStyle::State_Selected) {
