@@ -103,6 +103,13 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
 }
 
 KivIMMainDlg::~KivIMMainDlg() {
+    // The desktop's keys go back to it with the window that took them.
+    for (int id : {m_showHotKeyId, m_getMsgHotKeyId}) {
+        if (id != 0) {
+            KivHotKey::Unregister(id);
+            KivGlobalAtom::Delete(id);
+        }
+    }
     if (mainDlg == this)
         mainDlg = nullptr;
 }

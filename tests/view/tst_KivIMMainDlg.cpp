@@ -9,6 +9,7 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivIMChatDlg.h"
 #include "KivChatMessageWidget.h"
+#include "KivGlobalAtom.h"
 #include "KivIMMainDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
@@ -259,8 +260,11 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(next.size(), 1);
         QCOMPARE(m_window->GetMsgHotKeyId(), 0);
-        m_window->m_hotKeyText[QStringLiteral("ShowmDlgName")] = QString();
-        m_window->InitHotKey();
+        // A closed session gives its identifier back.
+        const int held = m_window->ShowHotKeyId();
+        QCOMPARE(KivGlobalAtom::Name(held), QStringLiteral("ShowDlgHotKey"));
+        m_window.reset();
+        QVERIFY(KivGlobalAtom::Name(held).isEmpty());
     }
 
     void closeButton_data() {
