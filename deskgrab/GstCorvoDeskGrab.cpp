@@ -85,7 +85,7 @@ gchar* CaptureRectText(GstCorvoDeskGrab* self) {
     return g_strdup_printf("%d,%d,%d,%d,%d,%d", left, top, right, bottom, width, height);
 }
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* param) {
     GstCorvoDeskGrab* self = GST_CORVO_DESK_GRAB(object);
     switch (id) {
         case PropCaptureRect:
@@ -106,12 +106,12 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
             break;
         }
         default:
-            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
             break;
     }
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
     GstCorvoDeskGrab* self = GST_CORVO_DESK_GRAB(object);
     switch (id) {
         case PropCaptureRect:
@@ -133,7 +133,7 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
             g_value_set_string(value, self->filter->StateFile().c_str());
             break;
         default:
-            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
             break;
     }
 }

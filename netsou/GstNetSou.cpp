@@ -28,13 +28,13 @@ void NetSouFinalize(GObject* object) {
     G_OBJECT_CLASS(gst_net_sou_parent_class)->finalize(object);
 }
 
-void NetSouGetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void NetSouGetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
     GstNetSou* self = GST_NET_SOU(object);
     if (id == PROP_CONTROL) {
         g_value_set_pointer(value, static_cast<INetSourceControl*>(self->filter.get()));
         return;
     }
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
 }
 
 GstStateChangeReturn NetSouChangeState(GstElement* element, GstStateChange transition) {

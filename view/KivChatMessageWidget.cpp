@@ -1,17 +1,14 @@
 #include "KivChatMessageWidget.h"
 
-#include <QDebug>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
 #include <QPixmap>
 #include <QScreen>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QVBoxLayout>
 
 #include "CKivFriendDBModel.h"
-#include "CKivFriendSqlUtilCommon.h"
+#include "KivChatQueries.h"
 #include "KivHeadPath.h"
 #include "MyCustomListViewItemDelegate.h"
 #include "MyListModel.h"
@@ -78,29 +75,14 @@ int KivChatMessageWidget::indexOf(int friendUid) const {
     return -1;
 }
 
-bool KivChatMessageWidget::ReadLastUnread(Entry& entry, int* unreadCount) {
-    *unreadCount = 0;
-    const QString file = CKivFriendDBModel::GetInstance()->GetDatabaseFile();
-    if (file.isEmpty()) {
-        qDebug() << "执行失败"
-                 << "no account database";
+bool KivChatMessageWidget::ReadLastUnread(Entry& entry) {
+    const QVector<KivChatQueries::Message> unread = KivChatQueries::UnreadMessages(
+        static_cast<quint32>(entry.friendUid), static_cast<quint32>(entry.ownUid));
+    if (unread.isEmpty()) {
         return false;
     }
-    CKivFriendSqlUtilCommon* util = CKivFriendSqlUtilCommon::CreateSqlUtil(file);
-    QSqlQuery query(util->database());
-    // Ordered, so the last row read is the latest message.
-    if (!util->sqlUtilExecute(QStringLiteral("select message,msgtime from chat_message_table "
-                                             "where senderuid=? AND recveruid=? AND isgot=0 "
-                                             "ORDER BY msgtime, id"),
-                              query, {entry.friendUid, entry.ownUid})) {
-        qDebug() << "执行失败" << query.lastError().text();
-        return false;
-    }
-    while (query.next()) {
-        entry.message = query.value(0).toString();
-        entry.time = query.value(1).toString();
-        ++*unreadCount;
-    }
+    entry.message = unread.last().text;
+    entry.time = unread.last().time;
     return true;
 }
 
@@ -112,8 +94,7 @@ void KivChatMessageWidget::insertChatInfo(int friendUid, const QString& nickName
     entry.nickName = nickName;
     entry.headPath = KivHeadPath::Friend(CKivFriendDBModel::GetInstance()->GetAccount(),
                                          static_cast<quint32>(friendUid), headIndex);
-    int unread = 0;
-    ReadLastUnread(entry, &unread);
+    ReadLastUnread(entry);
     const int existing = indexOf(friendUid);
     if (existing >= 0) {
         m_entries.remove(existing);
@@ -128,8 +109,7 @@ void KivChatMessageWidget::UpdateChatInfo(int friendUid) {
         return;
     }
     Entry& entry = m_entries[existing];
-    int unread = 0;
-    if (!ReadLastUnread(entry, &unread) || unread == 0) {
+    if (!ReadLastUnread(entry)) {
         m_entries.remove(existing);
     }
     Relayout();

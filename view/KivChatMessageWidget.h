@@ -51,8 +51,8 @@ private:
     };
 
     int indexOf(int friendUid) const;
-    // The last unread message of the entry's friend; false when the query failed.
-    static bool ReadLastUnread(Entry& entry, int* unreadCount);
+    // The last unread message of the entry's friend; false when none waits.
+    static bool ReadLastUnread(Entry& entry);
     void Relayout();
 
     QListView* m_listView = nullptr;

@@ -28,3 +28,7 @@ KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
     if (!ok || m_cryptKey == 0)
         m_cryptKey = kDefaultCryptKey;
 }
+
+QUrl KivDeploymentConfig::HeadUrl(quint32 uid) const {
+    return QUrl(QStringLiteral("http://%1:%2/%3").arg(m_fileHost).arg(m_filePort).arg(uid));
+}

@@ -427,11 +427,7 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
     main->InitMaindlg();
 
     if (newGuid && head >= KivHeadPath::kFirstUploadedHead) {
-        const KivDeploymentConfig deployment;
-        m_pHeadManager->get(QNetworkRequest(QUrl(QStringLiteral("http://%1:%2/%3")
-                                                     .arg(deployment.FileHost())
-                                                     .arg(deployment.FilePort())
-                                                     .arg(uid))));
+        m_pHeadManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(quint32(uid))));
     }
 
     main->show();

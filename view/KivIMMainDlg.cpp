@@ -713,10 +713,7 @@ void KivIMMainDlg::ShowTip(const QString& text) {
 }
 
 void KivIMMainDlg::FetchHead(quint32 uid) {
-    const KivDeploymentConfig config;
-    const QUrl url(
-        QStringLiteral("http://%1:%2/%3").arg(config.FileHost()).arg(config.FilePort()).arg(uid));
-    m_pHeadManager->get(QNetworkRequest(url));
+    m_pHeadManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(uid)));
 }
 
 void KivIMMainDlg::replyFinished(QNetworkReply* reply) {
