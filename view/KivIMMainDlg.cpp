@@ -424,20 +424,29 @@ void KivIMMainDlg::initListView() {
         CKivIMChatDlg* dialog = ChatDialogFor(record.uid);
         if (!dialog->IsInitialised())
             InitChatFor(dialog, record.uid);
-        const auto unread =
-            KivChatQueries::UnreadMessages(record.uid, m_uid, m_queuedUpTo.value(record.uid));
-        for (const KivChatQueries::Message& message : unread)
-            dialog->InsertMsg(message.text);
-        if (!unread.isEmpty()) {
-            m_queuedUpTo[record.uid] = unread.last().id;
-            EnterUnread(record.uid);
-        }
+        QueueUnread(record.uid);
     }
     if (!m_unread.isEmpty()) {
         openBeat(m_unread, true);
         StartFlashing();
     }
     RefreshRowTips();
+}
+
+// Hands the friend's unread messages not queued before to its chat dialog and
+// enters the friend in the unread list; false when none was new.
+bool KivIMMainDlg::QueueUnread(quint32 uid) {
+    const auto unread = KivChatQueries::UnreadMessages(uid, m_uid, m_queuedUpTo.value(uid));
+    if (unread.isEmpty())
+        return false;
+    CKivIMChatDlg* dialog = ChatDialogFor(uid);
+    if (!dialog->IsInitialised())
+        InitChatFor(dialog, uid);
+    for (const KivChatQueries::Message& message : unread)
+        dialog->InsertMsg(message.text);
+    m_queuedUpTo[uid] = unread.last().id;
+    EnterUnread(uid);
+    return true;
 }
 
 void KivIMMainDlg::initChatListView(bool showPage) {
@@ -481,22 +490,19 @@ void KivIMMainDlg::initChatListView(bool showPage) {
 
 // ---- chat dialogs and the unread list ------------------------------------------
 
-const FriendRecord* KivIMMainDlg::FindRecord(quint32 uid, bool* isVip) const {
-    for (const FriendRecord& record : m_friends) {
-        if (record.uid == uid) {
-            if (isVip)
-                *isVip = false;
-            return &record;
-        }
-    }
-    for (const FriendRecord& record : m_vips) {
-        if (record.uid == uid) {
-            if (isVip)
-                *isVip = true;
-            return &record;
+const FriendRecord* KivIMMainDlg::FindRecord(quint32 uid) const {
+    for (const std::vector<FriendRecord>* records : {&m_friends, &m_vips}) {
+        for (const FriendRecord& record : *records) {
+            if (record.uid == uid)
+                return &record;
         }
     }
     return nullptr;
+}
+
+bool KivIMMainDlg::IsFriend(quint32 uid) const {
+    return std::any_of(m_friends.begin(), m_friends.end(),
+                       [uid](const FriendRecord& record) { return record.uid == uid; });
 }
 
 CKivIMChatDlg* KivIMMainDlg::ChatDialog(quint32 uid) const {
@@ -593,24 +599,10 @@ void KivIMMainDlg::MessageRecive(Uint32 uid, const QByteArray& text, int length)
 
 void KivIMMainDlg::getLeaveMessage() {
     bool any = false;
-    auto scan = [&](const std::vector<FriendRecord>& records) {
-        for (const FriendRecord& record : records) {
-            const auto unread =
-                KivChatQueries::UnreadMessages(record.uid, m_uid, m_queuedUpTo.value(record.uid));
-            if (unread.isEmpty())
-                continue;
-            CKivIMChatDlg* dialog = ChatDialogFor(record.uid);
-            if (!dialog->IsInitialised())
-                InitChatFor(dialog, record.uid);
-            for (const KivChatQueries::Message& message : unread)
-                dialog->InsertMsg(message.text);
-            m_queuedUpTo[record.uid] = unread.last().id;
-            EnterUnread(record.uid);
-            any = true;
-        }
-    };
-    scan(m_friends);
-    scan(m_vips);
+    for (const std::vector<FriendRecord>* records : {&m_friends, &m_vips}) {
+        for (const FriendRecord& record : *records)
+            any = QueueUnread(record.uid) || any;
+    }
     if (any) {
         openBeat(m_unread, true);
         StartFlashing();
@@ -664,7 +656,6 @@ void KivIMMainDlg::TimeEnd() {
 }
 
 void KivIMMainDlg::OpenChat(quint32 uid) {
-    closeBeat(int(uid));
     CKivIMChatDlg* dialog = ChatDialogFor(uid);
     InitChatFor(dialog, uid);
     if (dialog->isMinimized()) {
@@ -675,9 +666,8 @@ void KivIMMainDlg::OpenChat(quint32 uid) {
     dialog->raise();
     dialog->activateWindow();
     KivChatQueries::MarkRead(uid, m_uid);
-    RemoveUnread(uid);
-    m_pPreview->UpdateChatInfo(int(uid));
-    RefreshRowTips();
+    // After the rows are read, so the unread box drops the friend as well.
+    closeBeat(int(uid));
 }
 
 void KivIMMainDlg::DClickedForRow(int row, bool vipPage) {
@@ -732,7 +722,6 @@ void KivIMMainDlg::replyFinished(QNetworkReply* reply) {
     QDir().mkpath(KivHeadPath::AccountImageFolder(m_account));
     const QString path = KivHeadPath::UploadedFriend(m_account, uid);
     if (image.save(path, "PNG")) {
-        RefreshRowTips();
         for (MyListModel* model : {m_pFriendModel, m_pChatModel, m_pVipModel}) {
             QList<QStringList> rows = model->rows();
             for (QStringList& row : rows) {
@@ -745,9 +734,7 @@ void KivIMMainDlg::replyFinished(QNetworkReply* reply) {
 }
 
 void KivIMMainDlg::UserAddSlots(Uint32 uid) {
-    const bool isFriend = std::any_of(m_friends.begin(), m_friends.end(),
-                                      [uid](const FriendRecord& r) { return r.uid == uid; });
-    if (isFriend) {
+    if (IsFriend(uid)) {
         AddFriendAnswerRequest answer;
         KivInitRecord(answer, AddFriendAnswer);
         answer.askerUid = uid;
@@ -774,10 +761,8 @@ void KivIMMainDlg::getAddFriend() {
 }
 
 void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
-    if (FindRecord(uid) && std::any_of(m_friends.begin(), m_friends.end(),
-                                       [uid](const FriendRecord& r) { return r.uid == uid; })) {
+    if (IsFriend(uid))
         return;
-    }
     const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
     FriendRecord record{};
     record.uid = uid;

@@ -164,10 +164,12 @@ private:
     void SetTabPictures(int pressed);
     QList<QStringList> RowsFor(const std::vector<FriendRecord>& records) const;
     void initListView();
+    bool QueueUnread(quint32 uid);
     void SyncRowDelegates(QListView* view, std::vector<MyCustomListViewItemDelegate*>& delegates,
                           int rows);
     void RefreshRowTips();
-    const FriendRecord* FindRecord(quint32 uid, bool* isVip = nullptr) const;
+    const FriendRecord* FindRecord(quint32 uid) const;
+    bool IsFriend(quint32 uid) const;
     CKivIMChatDlg* ChatDialogFor(quint32 uid);
     void InitChatFor(CKivIMChatDlg* dialog, quint32 uid);
     tag_chatdlg_Need NeedFor(quint32 uid) const;
