@@ -2,7 +2,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "ArtBrand.h"
 #include "ArtCatalog.h"
 #include "ArtIcons.h"
 #include "ArtPath.h"
@@ -73,22 +72,6 @@ private slots:
                                 .arg(got.top())
                                 .arg(got.width())
                                 .arg(got.height())));
-    }
-
-    void hiDpiName_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("twin");
-        QTest::newRow("plain") << "Resources/skin/SysIcon.png"
-                               << "Resources/skin/SysIcon@2x.png";
-        QTest::newRow("underscores") << "a/closeBt_general.png"
-                                     << "a/closeBt_general@2x.png";
-        QTest::newRow("dot in a folder") << "a.b/c.png"
-                                         << "a.b/c@2x.png";
-    }
-    void hiDpiName() {
-        QFETCH(QString, path);
-        QFETCH(QString, twin);
-        QCOMPARE(ArtCatalog::hiDpiName(path), twin);
     }
 
     // The @2x file is drawn at twice the resolution: a one-pixel line of the
@@ -164,23 +147,6 @@ private slots:
                                                                      .arg(ink.width())
                                                                      .arg(ink.height())));
         QVERIFY(ink.width() >= 12 || ink.height() >= 12);
-    }
-
-    // The word is centred by its computed width; the drawn letters must match it.
-    void wordmarkWidthMatchesTheLetters() {
-        QImage image(400, 120, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        const qreal cap = 60;
-        {
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing);
-            ArtBrand::wordmark(p, QPointF(20, 90), cap, Qt::black);
-        }
-        const QRect ink = inkBounds(image);
-        QVERIFY(qAbs(ink.width() - ArtBrand::wordmarkWidth(cap)) <= 2.0);
-        QVERIFY(qAbs(ink.left() - 20) <= 1);
-        QVERIFY(qAbs(ink.bottom() + 1 - 90) <= 1);
-        QVERIFY(qAbs(ink.height() - cap) <= 2.0);
     }
 };
 
