@@ -120,7 +120,7 @@ void KivCheckCodeDlg::BuildForm(const Form& form) {
     m_pSubmit->setObjectName(QString::fromLatin1(form.submitName));
     m_pSubmit->setDefault(true);
     const int left = (width() - 2 * kButtonWidth - 16) / 2;
-    const int top = height() - kButtonHeight - 34;
+    const int top = height() - kButtonHeight - 24;
     m_pCloseButton->setGeometry(left, top, kButtonWidth, kButtonHeight);
     m_pSubmit->setGeometry(left + kButtonWidth + 16, top, kButtonWidth, kButtonHeight);
     for (QPushButton* button : {m_pCloseButton, m_pSubmit})

@@ -51,6 +51,7 @@ QPlayItem::QPlayItem(const QPixmap& picture, const QString& name, const QString&
     descriptionLabel->setObjectName(QStringLiteral("labelDescription"));
     descriptionLabel->setFont(font);
     descriptionLabel->setStyleSheet(QStringLiteral("color: rgb(109,109,109);"));
+    descriptionLabel->setVisible(!description.isEmpty());
 
     m_pTooltip = new QPushButton(this);
     m_pTooltip->setObjectName(QStringLiteral("m_pTooltip"));
