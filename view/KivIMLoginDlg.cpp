@@ -556,6 +556,8 @@ void KivIMLoginDlg::AcceptDelete() {
         m_pRegisterDlg->deleteLater();
     m_pRegisterDlg = nullptr;
     show();
+    activateWindow();
+    // The new account is in the box; its password comes next.
     m_pPassword->setFocus(Qt::OtherFocusReason);
 }
 
@@ -564,6 +566,7 @@ void KivIMLoginDlg::RecoverAcceptDelete() {
         m_pRecoverDlg->deleteLater();
     m_pRecoverDlg = nullptr;
     show();
+    activateWindow();
 }
 
 void KivIMLoginDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {
