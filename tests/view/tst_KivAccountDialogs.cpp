@@ -168,6 +168,7 @@ private slots:
              QStringLiteral("s3cret!"), QStringLiteral(" %1 ").arg(code));
         Button(dialog, "b_Submit")->click();
         QTRY_VERIFY(m_closer->texts().contains(QStringLiteral("注册成功")));
+        QVERIFY(m_server->waitForLog(QStringLiteral("kivDevServer: register 13912345678")));
         QTRY_VERIFY(login.isVisible());
         QTRY_VERIFY(!login.findChild<kivRegisterDlg*>());
         QCOMPARE(login.findChild<QCustomComboBox*>()->currentText(), QStringLiteral("13912345678"));
@@ -289,7 +290,7 @@ private slots:
         QCOMPARE(m_closer->texts(), QStringList{text});
         QVERIFY(dialog.isVisible());
         QCOMPARE(Edit(&dialog, "EditPhoneNumber")->text(), phone);
-        QVERIFY(!m_server->waitForLog(QStringLiteral("register"), 400));
+        QVERIFY(!m_server->waitForLog(QStringLiteral("kivDevServer: register "), 400));
     }
 
     void codeForAnotherPhoneIsRefused() {
@@ -300,7 +301,7 @@ private slots:
              code);
         Button(&dialog, "b_Submit")->click();
         QCOMPARE(m_closer->texts(), QStringList{"验证码输入不正确！"});
-        QVERIFY(!m_server->waitForLog(QStringLiteral("register"), 400));
+        QVERIFY(!m_server->waitForLog(QStringLiteral("kivDevServer: register "), 400));
     }
 
     // A second answer while the wait runs changes nothing; the wait ends with
@@ -345,6 +346,7 @@ private slots:
              QStringLiteral("fresh-pw"), code + QStringLiteral("\t"));
         Button(&dialog, "bSubmit")->click();
         QTRY_COMPARE(m_closer->texts(), QStringList{"密码修改成功！"});
+        QVERIFY(m_server->waitForLog(QStringLiteral("kivDevServer: new password for uid 10002")));
         QVERIFY(dialog.isVisible());
         QVERIFY(logsIn(QStringLiteral("10002"), QStringLiteral("fresh-pw")));
         QVERIFY(!logsIn(QStringLiteral("10002"), QStringLiteral("123456")));
@@ -389,7 +391,7 @@ private slots:
         Fill(&dialog, phone, password, password, code == "*" ? delivered : code);
         Button(&dialog, "bSubmit")->click();
         QCOMPARE(m_closer->texts(), texts);
-        QVERIFY(!m_server->waitForLog(QStringLiteral("new password"), 400));
+        QVERIFY(!m_server->waitForLog(QStringLiteral("kivDevServer: new password"), 400));
     }
 
     void recoveryCountdownStartsWithTheRequest() {
