@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QX11Info>
 #include <QtTest>
@@ -100,14 +101,31 @@ private slots:
     void registration() { shoot<kivRegisterDlg>("register", "b_Submit", "13912345678"); }
     void recovery() { shoot<kivRecoverPassworddlg>("recover", "bSubmit", "13800000001"); }
 
+    void gameHall_data() {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("play.png") << false;
+        QTest::newRow("play-installed.png") << true;
+    }
     void gameHall() {
+        QFETCH(bool, installed);
+        QTemporaryDir bin;
+        if (installed) {
+            QFile program(bin.filePath(QStringLiteral("PlayHost")));
+            QVERIFY(program.open(QIODevice::WriteOnly));
+            program.write("#!/bin/sh\n");
+            program.setPermissions(program.permissions() | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
         KivIMPlayDlg hall(nullptr);
+        qputenv("PATH", path);
         hall.resize(300, 420);
         hall.move(160, 120);
         hall.show();
         QVERIFY(QTest::qWaitForWindowExposed(&hall));
         QTest::qWait(200);
-        QVERIFY(KivScreen::Save(hall.grab().toImage(), QStringLiteral("play.png")));
+        QVERIFY(
+            KivScreen::Save(hall.grab().toImage(), QString::fromLatin1(QTest::currentDataTag())));
     }
 };
 
