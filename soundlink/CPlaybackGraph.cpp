@@ -140,9 +140,8 @@ void CPlaybackGraph::Refill(int chunkBytes) {
     const int level = m_queue.Held() + m_ringHeld;
     m_windowMin = std::min(m_windowMin, level);
     if (++m_windowChunks * chunkBytes >= kTrimWindowMs * m_bytesPerMs) {
-        const int excess = m_windowMin - kKeepMs * m_bytesPerMs;
-        if (excess > 0) {
-            m_queue.Trim(m_queue.Held() - excess);
+        if (m_windowMin > kTrimAboveMs * m_bytesPerMs) {
+            m_queue.Trim(m_queue.Held() - (m_windowMin - kKeepMs * m_bytesPerMs));
         }
         m_windowMin = INT_MAX;
         m_windowChunks = 0;

@@ -22,15 +22,17 @@ public:
     };
 
     // Chunks kept in the source's ring, ready for the speaker.
-    static constexpr int kRingChunks = 2;
-    // Sound kept in hand beyond the ring when the backlog is trimmed.
-    static constexpr int kKeepMs = 20;
-    // Backlog that stays unplayed this long is trimmed.
-    static constexpr int kTrimWindowMs = 1000;
+    static constexpr int kRingChunks = 1;
+    // A backlog that never fell below kTrimAboveMs during a whole window is
+    // trimmed to kKeepMs: after a burst of late packets, not at every wobble
+    // (each trim is a small jump in the sound).
+    static constexpr int kKeepMs = 10;
+    static constexpr int kTrimAboveMs = 30;
+    static constexpr int kTrimWindowMs = 2000;
     // Hard bound of the queue; more pushes the oldest out at once.
     static constexpr int kQueueLimitMs = 200;
     // The speaker's buffer and its write period, in microseconds.
-    static constexpr int kSinkBufferUs = 40000;
+    static constexpr int kSinkBufferUs = 20000;
     static constexpr int kSinkPeriodUs = 10000;
 
     CPlaybackGraph() = default;
