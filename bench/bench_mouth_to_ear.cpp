@@ -256,6 +256,9 @@ int main(int argc, char** argv) {
         }
     }
     QThread::msleep(1500);
+    peerB.Command(QStringLiteral("status"), QStringLiteral("dropped"), 5000);
+    const QString status =
+        peerB.Output().section(QStringLiteral("status "), -1).section(QLatin1Char('\n'), 0, 0);
     const double seconds = wall.nsecsElapsed() / 1e9;
     const double shareA = (CpuSeconds(peerA.ProcessId()) - cpuA) / seconds;
     const double shareB = (CpuSeconds(peerB.ProcessId()) - cpuB) / seconds;
@@ -309,6 +312,7 @@ int main(int argc, char** argv) {
             CPlaybackGraph::kSinkBufferUs / 1000.0,
         CPlaybackGraph::kKeepMs, CPlaybackGraph::kRingChunks, kEncoderFrameMs / 2,
         CPlaybackGraph::kSinkBufferUs / 1000);
+    std::printf("  B's playback backlog at the end: %s ms\n", qPrintable(status));
     std::printf("CPU of one call, share of one core: A %.1f %%, B %.1f %% (goal: below 10 %%)\n",
                 100.0 * shareA, 100.0 * shareB);
     peerA.Command(QStringLiteral("quit"), QStringLiteral("\x01"), 100);

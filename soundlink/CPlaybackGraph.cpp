@@ -96,6 +96,7 @@ bool CPlaybackGraph::Build(const Format& format) {
     m_ringHeld = 0;
     m_windowMin = INT_MAX;
     m_windowChunks = 0;
+    m_windowDry = false;
     m_pipeline = std::move(pipeline);
     return true;
 }
@@ -136,15 +137,19 @@ void CPlaybackGraph::Refill(int chunkBytes) {
     // (otherwise it was silence); only this thread pushes, so the count is exact.
     if (m_ringHeld >= chunkBytes) {
         m_ringHeld -= chunkBytes;
+    } else {
+        m_windowDry = true;
     }
     const int level = m_queue.Held() + m_ringHeld;
     m_windowMin = std::min(m_windowMin, level);
     if (++m_windowChunks * chunkBytes >= kTrimWindowMs * m_bytesPerMs) {
-        if (m_windowMin > kTrimAboveMs * m_bytesPerMs) {
+        // A window that ran dry shows the backlog is what the jitter needs.
+        if (!m_windowDry && m_windowMin > kTrimAboveMs * m_bytesPerMs) {
             m_queue.Trim(m_queue.Held() - (m_windowMin - kKeepMs * m_bytesPerMs));
         }
         m_windowMin = INT_MAX;
         m_windowChunks = 0;
+        m_windowDry = false;
     }
     const int wanted = kRingChunks * chunkBytes - m_ringHeld;
     if (wanted <= 0) {

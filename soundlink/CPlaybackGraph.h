@@ -23,16 +23,17 @@ public:
 
     // Chunks kept in the source's ring, ready for the speaker.
     static constexpr int kRingChunks = 1;
-    // A backlog that never fell below kTrimAboveMs during a whole window is
-    // trimmed to kKeepMs: after a burst of late packets, not at every wobble
-    // (each trim is a small jump in the sound).
+    // A backlog that never fell below kTrimAboveMs during a whole window in
+    // which the speaker never ran dry is trimmed to kKeepMs: after a burst of
+    // late packets, not at every wobble (each trim is a small jump in the
+    // sound), and not while the network's jitter needs the backlog.
     static constexpr int kKeepMs = 10;
     static constexpr int kTrimAboveMs = 30;
     static constexpr int kTrimWindowMs = 2000;
     // Hard bound of the queue; more pushes the oldest out at once.
     static constexpr int kQueueLimitMs = 200;
     // The speaker's buffer and its write period, in microseconds.
-    static constexpr int kSinkBufferUs = 20000;
+    static constexpr int kSinkBufferUs = 30000;
     static constexpr int kSinkPeriodUs = 10000;
 
     CPlaybackGraph() = default;
@@ -65,5 +66,6 @@ private:
     int m_ringHeld = 0;
     int m_windowMin = 0;
     int m_windowChunks = 0;
+    bool m_windowDry = false;
     std::vector<std::uint8_t> m_scratch;
 };
