@@ -92,6 +92,7 @@ bool CPlaybackGraph::Build(const Format& format) {
     }
     GstOwner<GstPad> pad(gst_element_get_static_pad(source, "src"));
     gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &OnChunk, this, nullptr);
+    std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = control;
     m_ringHeld = 0;
     m_windowMin = INT_MAX;
@@ -120,6 +121,7 @@ void CPlaybackGraph::Stop() {
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     }
+    std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = nullptr;
     m_source.reset();
     m_pipeline.reset();
@@ -130,6 +132,7 @@ void CPlaybackGraph::Push(const std::uint8_t* pcm, int length) {
 }
 
 void CPlaybackGraph::Refill(int chunkBytes) {
+    std::lock_guard<std::mutex> guard(m_refillLock);
     if (chunkBytes <= 0 || m_control == nullptr) {
         return;
     }

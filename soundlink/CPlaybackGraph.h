@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "CPlaybackQueue.h"
@@ -58,6 +59,9 @@ public:
 private:
     GstOwner<GstElement> m_pipeline;
     GstOwner<GstElement> m_source;
+    // Held by Refill; Stop takes it after the pipeline stopped, so the end of
+    // the streaming thread's last Refill is ordered before the teardown.
+    std::mutex m_refillLock;
     INetSourceControl* m_control = nullptr;
     CPlaybackQueue m_queue;
     int m_bytesPerMs = 0;
