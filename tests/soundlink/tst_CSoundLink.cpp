@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "CKivDevServerProcess.h"
 #include "CSoundLink.h"
 #include "CSoundPeer.h"
 #include "CUdpCatcher.h"
@@ -126,6 +127,25 @@ private slots:
         QCOMPARE(Word(accepted, 24), 10002u);
         QCOMPARE(Word(accepted, 28), 2u);
         QCOMPARE(Word(accepted, 168), 5004u + 2);
+    }
+
+    // The development server's media side hears the registration.
+    void registrationReachesTheDevServer() {
+        WithoutSound();
+        CKivDevServerProcess server;
+        QVERIFY(server.start());
+        QFile config(QStringLiteral("Config/config.ini"));
+        QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        config.write(QStringLiteral("[media]\nipaddr=127.0.0.1\nport=%1\n")
+                         .arg(server.mediaPort())
+                         .toLatin1());
+        config.close();
+        CSoundLink session;
+        session.SetAudioFormat(L"", 32000, 16, 2);
+        session.SetSessionInfo(10001, 10003, 2);
+        Start(session, 41234);
+        QVERIFY(
+            server.waitForLog(QStringLiteral("self 10001 peer 10003 state 2 audio port 41234")));
     }
 
     void noInputDevice() {
