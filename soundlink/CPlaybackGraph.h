@@ -29,12 +29,12 @@ public:
     // late packets, not at every wobble (each trim is a small jump in the
     // sound), and not while the network's jitter needs the backlog.
     static constexpr int kKeepMs = 10;
-    static constexpr int kTrimAboveMs = 30;
+    static constexpr int kTrimAboveMs = 20;
     static constexpr int kTrimWindowMs = 2000;
     // Hard bound of the queue; more pushes the oldest out at once.
     static constexpr int kQueueLimitMs = 200;
     // The speaker's buffer and its write period, in microseconds.
-    static constexpr int kSinkBufferUs = 30000;
+    static constexpr int kSinkBufferUs = 20000;
     static constexpr int kSinkPeriodUs = 10000;
 
     CPlaybackGraph() = default;

@@ -51,7 +51,11 @@ private slots:
         m_pulse = qgetenv("PULSE_SERVER");
     }
     void cleanup() {
-        qputenv("PULSE_SERVER", m_pulse);
+        if (m_pulse.isEmpty()) {
+            qunsetenv("PULSE_SERVER");
+        } else {
+            qputenv("PULSE_SERVER", m_pulse);
+        }
         QDir::setCurrent(m_previousDir);
     }
 
@@ -84,6 +88,20 @@ private slots:
         QCOMPARE(first.Received().size(), 2);
         QCOMPARE(second.Received().size(), 1);
         QCOMPARE(first.Received()[0].fromPort, first.Received()[1].fromPort);
+    }
+
+    void formatWithoutRateLeavesTheCapture() {
+        WithoutSound();
+        CSoundLink session;
+        session.SetAudioFormat(L"kiv_headset", 32000, 16, 1);
+        session.SetAudioFormat(L"", 0, 16, 2);
+        QCOMPARE(session.Capture().SampleRate(), 32000);
+        QCOMPARE(session.Capture().Channels(), 1);
+        QCOMPARE(session.Capture().DeviceName(), std::string("kiv_headset"));
+        // Rate 0 reaches the encoder, which refuses it: the call still opens.
+        CUdpCatcher peer;
+        QCOMPARE(Start(session, peer.Port()), 0);
+        QVERIFY(!session.HasEncoder() && !session.IsCapturing());
     }
 
     void everyCallGetsEveryFrameInOrder() {
@@ -167,7 +185,9 @@ private slots:
     }
 
     void captureRunsWhileCallsAreOpen() {
-        NeedSound();
+        if (m_pulse.isEmpty()) {
+            QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
+        }
         CUdpCatcher peer;
         CSoundLink session;
         session.SetAudioFormat(L"", 32000, 16, 2);
@@ -185,7 +205,9 @@ private slots:
     }
 
     void receiveOnlyNeverDecodes() {
-        NeedSound();
+        if (m_pulse.isEmpty()) {
+            QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
+        }
         const int portX = KivFreeUdpPort();
         int portY = KivFreeUdpPort();
         while (portY == portX) {
@@ -206,11 +228,6 @@ private slots:
 
 private:
     void WithoutSound() { qputenv("PULSE_SERVER", kNoServer); }
-    void NeedSound() {
-        if (m_pulse.isEmpty()) {
-            QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
-        }
-    }
 
     QTemporaryDir m_dir;
     QString m_previousDir;
