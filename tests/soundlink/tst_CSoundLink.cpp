@@ -190,9 +190,11 @@ private slots:
         }
         CUdpCatcher peer;
         CSoundLink session;
-        session.SetAudioFormat(L"", 32000, 16, 2);
+        // A source that is not there gives way to the default one.
+        session.SetAudioFormat(L"kiv_no_such_source", 32000, 16, 2);
         const int first = Start(session, peer.Port());
         QVERIFY(session.IsCapturing() && session.HasEncoder());
+        QCOMPARE(session.Capture().LastError(), std::string(CAudioCapture::kDeviceMissing));
         // The microphone's sound is encoded and sent (about 31 frames a second).
         QVERIFY(peer.WaitFor(10));
         const int second = Start(session, peer.Port());
