@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "CFriendInfoWnd.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendGetLeaveMessageModel.h"
 #include "CKivFriendNetModel.h"
@@ -32,6 +33,7 @@
 #include "KivChatMessageWidget.h"
 #include "KivChatQueries.h"
 #include "KivChatText.h"
+#include "KivContactQueries.h"
 #include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivGlobalAtom.h"
@@ -720,16 +722,19 @@ void KivIMMainDlg::UserAddSlots(Uint32 uid) {
 }
 
 void KivIMMainDlg::getAddFriend() {
-    const int waiting = KivChatQueries::WaitingRequests(m_uid);
-    if (waiting <= 0)
+    if (KivChatQueries::WaitingRequests(m_uid) <= 0)
         return;
     if (!m_pAddFriendTip) {
         m_pAddFriendTip = new CKivIMaddfriendTipDlg(this);
         connect(m_pAddFriendTip, &CKivIMaddfriendTipDlg::UserAddAccept, this,
                 &KivIMMainDlg::UserAcceptSlots);
     }
-    m_pAddFriendTip->SetText(QStringLiteral("您有 %1 条好友请求").arg(waiting));
-    StartFlashing();
+    // Showing rebuilds the cards, so a request that arrives while the list is
+    // open joins it.
+    m_pAddFriendTip->hide();
+    m_pAddFriendTip->show();
+    if (m_pAddFriendTip->Cards().empty())
+        m_pAddFriendTip->hide();
 }
 
 void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
@@ -821,13 +826,15 @@ void KivIMMainDlg::AddVipF(quint32 uid) {
         ShowTip(QStringLiteral("您还不是vip，请加入VIP组。"));
         return;
     }
-    const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
+    KivContactProfile profile = KivContactQueries::ByUid(uid);
     const tag_chatdlg_Need need = NeedFor(uid);
+    profile.uid = uid;
+    if (profile.nickName.isEmpty())
+        profile.nickName = need.nickName;
     if (!m_pAddFriend)
         m_pAddFriend = new CKivIMaddfriendDlg(this);
-    m_pAddFriend->AcceptFriendInfo({QString::number(m_uid), QString::number(uid), QString(),
-                                    QString::number(need.headIndex), profile.account, QString(),
-                                    need.nickName, profile.sign});
+    m_pAddFriend->InitFriendInfo(
+        ADDFriendInfo::From(profile, m_uid, QPixmap(HeadOf(uid, int(need.headIndex)))));
     m_pAddFriend->show();
     m_pAddFriend->raise();
 }
@@ -1098,6 +1105,7 @@ int KivIMMainDlg::InitHotKey() {
     emit SengMsgKey(m_hotKeyText.value(QStringLiteral("SndmsgKey")));
     KeepWindowsStick(m_settings.value(QStringLiteral("WindowFront")) == 1 ? 1 : 0);
     int result = 0;
+    m_failedHotKeys.clear();
     struct HotKey {
         const char* textKey;
         const char* atomName;
@@ -1122,8 +1130,10 @@ int KivIMMainDlg::InitHotKey() {
         emit(this->*key.signal)(*key.held);
         if (!parsed.valid)
             continue;
-        if (!KivHotKey::Register(*key.held, parsed.modifiers, parsed.virtualKey))
+        if (!KivHotKey::Register(*key.held, parsed.modifiers, parsed.virtualKey)) {
             result = -1;
+            m_failedHotKeys << QString::fromLatin1(key.textKey);
+        }
     }
     return result;
 }

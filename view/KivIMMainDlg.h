@@ -94,6 +94,13 @@ public:
     KivChatMessageWidget* Preview() const { return m_pPreview.get(); }
     int ShowHotKeyId() const { return m_showHotKeyId; }
     int GetMsgHotKeyId() const { return m_getMsgHotKeyId; }
+    bool IsFriendUid(quint32 uid) const { return IsFriend(uid); }
+    // The hot-key names ("ShowmDlgName", "GetmsgName") that the last
+    // InitHotKey() could not register.
+    QStringList FailedHotKeys() const { return m_failedHotKeys; }
+    CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pAddFriendTip; }
+    KivAddCheckFriendDlg* CheckFriendDialog() const { return m_pCheckFriend; }
+    CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
 
 signals:
     void SndpathStr(QString path);
@@ -220,6 +227,7 @@ private:
     // Identifiers of the registered hot keys (0 when none).
     int m_showHotKeyId = 0;
     int m_getMsgHotKeyId = 0;
+    QStringList m_failedHotKeys;
 
     QNetworkAccessManager* m_pHeadManager = nullptr;
     std::unique_ptr<KivChatMessageWidget> m_pPreview;

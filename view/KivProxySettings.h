@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QNetworkProxy>
+#include <QString>
+
+// The proxy of the settings file ("/NetSet/..."), applied to the program's
+// HTTP traffic (head pictures and uploads).
+struct KivProxySettings {
+    QString type = QStringLiteral("NoUse");  // "NoUse", "HTTPAgency", "SOCKS5gency", "UseBrowser"
+    QString server;
+    QString port;
+    QString userName;
+    QString password;
+
+    static KivProxySettings Read(const QString& settingsFile);
+    // The proxy Qt's network access uses; NoProxy when the kind is unknown,
+    // "UseBrowser" takes the desktop's settings (DefaultProxy).
+    QNetworkProxy Proxy() const;
+    // Makes it the application's proxy; false (and no proxy) when the address
+    // or port of a proxy kind is not usable.
+    bool Apply() const;
+};
