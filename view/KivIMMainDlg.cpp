@@ -843,8 +843,6 @@ kivPersonalInfoDlg* KivIMMainDlg::PersonalInfo(quint32 uid) {
     std::unique_ptr<kivPersonalInfoDlg>& slot = m_infoDialogs[uid];
     if (!slot) {
         slot = std::make_unique<kivPersonalInfoDlg>(nullptr);
-        connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult,
-                slot.get(), &kivPersonalInfoDlg::InitShowInfo);
         if (uid == m_uid) {
             connect(slot.get(), &kivPersonalInfoDlg::SndAlter, this, &KivIMMainDlg::AcceptAlter);
         } else if (CKivIMChatDlg* dialog = ChatDialog(uid)) {

@@ -81,6 +81,8 @@ kivPersonalInfoDlg::kivPersonalInfoDlg(QWidget* parent) : QWindowBase(parent) {
     connect(m_pManager, &QNetworkAccessManager::finished, this, &kivPersonalInfoDlg::replyFinished);
     connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::UpdateUserInfoResult, this,
             &kivPersonalInfoDlg::AlterInfoResult);
+    connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult, this,
+            &kivPersonalInfoDlg::InitShowInfo);
 }
 
 kivPersonalInfoDlg::~kivPersonalInfoDlg() {

@@ -1,6 +1,8 @@
 #include "KivLoggedInSession.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -27,7 +29,13 @@ KivLoggedInSession::~KivLoggedInSession() {
 bool KivLoggedInSession::start(const QString& account) {
     if (!m_server->start())
         return false;
-    m_tree->addPicture(QStringLiteral("image/head/head.png"));
+    // The build's pictures, skins and area database, as the client has them.
+    const QString data = QStringLiteral(KIV_DATA_DIR);
+    QDir().mkpath(QStringLiteral("DB"));
+    for (const char* entry : {"image", "Resources", "DB/location_list.db"}) {
+        const QString name = QString::fromLatin1(entry);
+        QFile::link(data + QLatin1Char('/') + name, name);
+    }
     m_tree->writeFile(QStringLiteral("Config/config.ini"),
                       QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\nversion=1\n"
                                      "fileHostaddr=127.0.0.1\nfilehostport=%2\n")
