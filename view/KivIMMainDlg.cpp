@@ -41,6 +41,8 @@
 #include "KivHotKey.h"
 #include "KivHotKeyText.h"
 #include "KivMainDlgTray.h"
+#include "KivProxySettings.h"
+#include "KivUserSettings.h"
 #include "MyCustomListViewItem.h"
 #include "MyCustomListViewItemDelegate.h"
 #include "MyListModel.h"
@@ -265,6 +267,8 @@ void KivIMMainDlg::InitMaindlg() {
     mBfriendDlgClicked();
     changeDlgForFriendList();
     InitHotKey();
+    // The user's proxy carries the head pictures from the start of the session.
+    KivProxySettings::Read(KivUserSettings::FileFor(m_account)).Apply();
 }
 
 // ---- pages ---------------------------------------------------------------------
