@@ -106,6 +106,7 @@ CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent) : QWindowBase(
     setObjectName(QStringLiteral("CKivFriendSysSettingDlg"));
     KivSkinBackground::Apply(this, SkinFile("SysSettingDlgBackImage1.png"), QSize(600, 440));
     KivSkinBackground::AddTitle(this, QStringLiteral("系统设置"));
+    SetSkin(SkinFile("SysSettingDlg.qss"));
     if (KivIMMainDlg::mainDlg)
         m_account = KivIMMainDlg::mainDlg->m_account;
 
@@ -158,7 +159,6 @@ CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent) : QWindowBase(
 
     SetBtnNumber(false);
     EnableMove(true);
-    SetSkin(SkinFile("SysSettingDlg.qss"));
     connect(ok, &QPushButton::clicked, this, &CKivFriendSysSettingDlg::bpushButtonOk_Clicked);
     connect(apply, &QPushButton::clicked, this, &CKivFriendSysSettingDlg::bpushButtonApp_Clicked);
     connect(cancel, &QPushButton::clicked, this,

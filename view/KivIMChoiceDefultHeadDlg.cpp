@@ -13,12 +13,14 @@ KivIMChoiceDefultHeadDlg::KivIMChoiceDefultHeadDlg(QWidget* parent) : QWidget(pa
     auto* area = new QScrollArea(this);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setStyleSheet(QStringLiteral("border:none;background-color:rgb(255,255,255);"));
     auto* tiles = new QWidget;
     area->setWidget(tiles);
     auto* grid = new QGridLayout(tiles);
-    grid->setContentsMargins(6, 6, 6, 6);
-    grid->setSpacing(3);
+    // Seven tiles and the scroll bar fit the page's width.
+    grid->setContentsMargins(4, 4, 0, 4);
+    grid->setSpacing(2);
     grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

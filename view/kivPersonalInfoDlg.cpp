@@ -128,7 +128,12 @@ void kivPersonalInfoDlg::BuildForm() {
     m_pSex->addItems({QStringLiteral("男"), QStringLiteral("女")});
     m_pSex->setFixedWidth(80);
     grid->addWidget(Caption(QStringLiteral("性别")), 1, 0);
-    grid->addWidget(m_pSex, 1, 1, Qt::AlignLeft);
+    m_pSexText = Value();
+    auto* sex = new QHBoxLayout;
+    sex->addWidget(m_pSex);
+    sex->addWidget(m_pSexText);
+    sex->addStretch();
+    grid->addLayout(sex, 1, 1);
 
     m_pYear = new QLineEdit;
     m_pYear->setObjectName(QStringLiteral("lineEditYear"));
@@ -186,6 +191,8 @@ void kivPersonalInfoDlg::BuildForm() {
     area->addWidget(m_pCountry, 1);
     area->addWidget(m_pProvince, 1);
     area->addWidget(m_pCity, 1);
+    m_pAreaText = Value();
+    area->addWidget(m_pAreaText, 1);
     grid->addWidget(Caption(QStringLiteral("所在地")), 4, 0);
     grid->addLayout(area, 4, 1);
 
@@ -267,6 +274,7 @@ void kivPersonalInfoDlg::ShowProfile(const KivContactProfile& profile) {
     m_pSign->setToolTip(profile.sign);
     m_pAccount->setText(profile.account);
     m_pSex->setCurrentIndex(profile.sex == 0 ? 1 : 0);
+    m_pSexText->setText(m_pSex->currentText());
     const QDate birthday = KivBirthday::Parse(profile.birthday);
     m_pYear->setText(birthday.isValid() ? QString::number(birthday.year()) : QString());
     m_pMonth->setText(birthday.isValid()
@@ -281,6 +289,7 @@ void kivPersonalInfoDlg::ShowProfile(const KivContactProfile& profile) {
     m_pCountry->setCurrentIndex(country < 0 ? 0 : country);
     FillProvinces(area.value(1));
     FillCities(area.value(2));
+    m_pAreaText->setText(KivAreaList::Join(QString(), area.value(1), area.value(2)));
     m_pPhone->setText(profile.phone);
 
     const QString own = OwnAccount();
@@ -326,8 +335,13 @@ void kivPersonalInfoDlg::replyFinished(QNetworkReply* reply) {
 void kivPersonalInfoDlg::SetEditable(bool editable) {
     for (QLineEdit* edit : {m_pNick, m_pSign, m_pYear, m_pMonth, m_pDay, m_pPhone})
         edit->setReadOnly(!editable);
-    for (QComboBox* combo : {m_pSex, m_pCountry, m_pProvince, m_pCity})
+    // A friend's choices read as text.
+    for (QComboBox* combo : {m_pSex, m_pCountry, m_pProvince, m_pCity}) {
         combo->setEnabled(editable);
+        combo->setVisible(editable);
+    }
+    m_pSexText->setVisible(!editable);
+    m_pAreaText->setVisible(!editable);
     m_pSave->setVisible(editable);
     m_pHead->setCursor(editable ? Qt::PointingHandCursor : Qt::ArrowCursor);
     m_pHead->setToolTip(editable ? QStringLiteral("更换头像") : QString());

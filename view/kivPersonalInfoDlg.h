@@ -72,6 +72,8 @@ private:
     QLineEdit* m_pSign = nullptr;
     QLabel* m_pAccount = nullptr;
     QComboBox* m_pSex = nullptr;
+    QLabel* m_pSexText = nullptr;
+    QLabel* m_pAreaText = nullptr;
     QLineEdit* m_pYear = nullptr;
     QLineEdit* m_pMonth = nullptr;
     QLineEdit* m_pDay = nullptr;
