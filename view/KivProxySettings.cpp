@@ -3,6 +3,8 @@
 #include <QNetworkProxyFactory>
 #include <QSettings>
 
+#include "CKivFriendNetModel.h"
+
 KivProxySettings KivProxySettings::Read(const QString& settingsFile) {
     QSettings ini(settingsFile, QSettings::IniFormat);
     KivProxySettings proxy;
@@ -31,7 +33,20 @@ QNetworkProxy KivProxySettings::Proxy() const {
     return QNetworkProxy(kind, server.trimmed(), quint16(number), userName, password);
 }
 
+CKivSocks5Proxy KivProxySettings::SocksProxy() const {
+    CKivSocks5Proxy socks;
+    const QNetworkProxy proxy = Proxy();
+    if (proxy.type() == QNetworkProxy::Socks5Proxy) {
+        socks.host = proxy.hostName().toStdString();
+        socks.port = proxy.port();
+        socks.userName = proxy.user().toStdString();
+        socks.password = proxy.password().toStdString();
+    }
+    return socks;
+}
+
 bool KivProxySettings::Apply() const {
+    CKivFriendNetModel::GetInstance()->SetSocksProxy(SocksProxy());
     const QNetworkProxy proxy = Proxy();
     const bool usesBrowser = proxy.type() == QNetworkProxy::DefaultProxy;
     QNetworkProxyFactory::setUseSystemConfiguration(usesBrowser);
