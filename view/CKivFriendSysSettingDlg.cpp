@@ -641,6 +641,8 @@ void CKivFriendSysSettingDlg::pushButton_7ClickedSlot() {
         Tip(this, QStringLiteral("清理历史记录失败"));
         return;
     }
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->initChatListView(false);
     Tip(this, QStringLiteral("清理历史记录完成！共删除 %1 条消息。").arg(removed));
 }
 

@@ -6,6 +6,7 @@
 
 #include "CKivFriendNetModel.h"
 #include "KivFriendMyMessageBoxView.h"
+#include "KivIMMainDlg.h"
 #include "KivProtocol.h"
 #include "KivSkinBackground.h"
 
@@ -86,6 +87,8 @@ void CKivIMaddfriendDlg::SendAddFriend() {
                                        QStringLiteral("确定"));
         return;
     }
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->NoteAskedFriend(m_info.friendId);
     close();
 }
 

@@ -722,6 +722,10 @@ void KivIMMainDlg::UserAddSlots(Uint32 uid) {
         return;
     }
     FetchHead(uid);
+    if (HasAskedFriend(uid)) {
+        KivContactQueries::AnswerRequests(uid, m_uid);
+        return;
+    }
     getAddFriend();
 }
 

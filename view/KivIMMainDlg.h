@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMap>
 #include <QPair>
+#include <QSet>
 #include <QStringList>
 #include <QVector>
 #include <map>
@@ -95,6 +96,10 @@ public:
     int ShowHotKeyId() const { return m_showHotKeyId; }
     int GetMsgHotKeyId() const { return m_getMsgHotKeyId; }
     bool IsFriendUid(quint32 uid) const { return IsFriend(uid); }
+    // Users this session asked to become friends: their notice that the
+    // friendship stands comes as a request record and needs no answer.
+    void NoteAskedFriend(quint32 uid) { m_askedFriends.insert(uid); }
+    bool HasAskedFriend(quint32 uid) const { return m_askedFriends.contains(uid); }
     // The hot-key names ("ShowmDlgName", "GetmsgName") that the last
     // InitHotKey() could not register.
     QStringList FailedHotKeys() const { return m_failedHotKeys; }
@@ -223,6 +228,7 @@ private:
     // Highest message id already queued into each friend's chat dialog.
     QMap<quint32, int> m_queuedUpTo;
     QList<quint32> m_pendingDeletes;
+    QSet<quint32> m_askedFriends;
     bool m_bLeavePullStarted = false;
     // Identifiers of the registered hot keys (0 when none).
     int m_showHotKeyId = 0;

@@ -155,6 +155,36 @@ private slots:
         QVERIFY(tip->Cards().empty());
     }
 
+    void ownRequestAcceptedByTheOtherSide() {
+        // 10002 has no waiting requests of its own, so any card would be wrong.
+        m_search.reset();
+        m_session = std::make_unique<KivLoggedInSession>();
+        QVERIFY(m_session->start(QStringLiteral("10002")));
+        m_search = std::make_unique<KivAddCheckFriendDlg>();
+        m_search->show();
+        CKivRawClient peer;
+        QVERIFY(peer.connectTo(m_session->server().tcpPort()));
+        QVERIFY(peer.login(QStringLiteral("10005"), QStringLiteral("123456")));
+        KivAddFriendItem* row = searchFor(QStringLiteral("10005"));
+        QVERIFY(row);
+        row->AddBtnClicked();
+        row->RequestDialog()->SendAddFriend();
+        AddFriendPushRecord push;
+        QVERIFY(peer.waitFor(AddFriendPush, push, 10000));
+        AddFriendAnswerRequest answer;
+        KivInitRecord(answer, AddFriendAnswer);
+        answer.askerUid = 10002;
+        answer.ownUid = 10005;
+        answer.answer = 1;
+        peer.send(answer);
+
+        KivIMMainDlg* main = m_session->mainWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(main->IsFriendUid(10005), 10000);
+        // The notice that the friendship stands is no request to answer.
+        QTest::qWait(300);
+        QVERIFY(!main->AddFriendTip() || main->AddFriendTip()->Cards().empty());
+    }
+
     void refusedRequestSendsNothingAndStaysAnswered() {
         StoreRequest(20001, 10001, "路人", "加个好友");
         KivIMMainDlg* main = m_session->mainWindow();
