@@ -172,8 +172,10 @@ void KivIMMainDlg::BuildForm() {
     auto* bottomLayout = new QHBoxLayout(bottom);
     bottomLayout->setContentsMargins(10, 6, 10, 6);
     bottomLayout->setSpacing(8);
-    const std::pair<const char*, const char*> bottomButtons[] = {
-        {"b_Set", "系统设置"}, {"b_Check", "查找好友"}, {"b_Home", "主页"}};
+    const std::pair<const char*, const char*> bottomButtons[] = {{"b_Set", "系统设置"},
+                                                                 {"b_Check", "查找好友"},
+                                                                 {"b_Request", "好友请求"},
+                                                                 {"b_Home", "主页"}};
     for (const auto& [name, tip] : bottomButtons) {
         auto* button = new QPushButton(bottom);
         button->setObjectName(QString::fromLatin1(name));
@@ -185,6 +187,8 @@ void KivIMMainDlg::BuildForm() {
             connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_SetClicked);
         } else if (qstrcmp(name, "b_Check") == 0) {
             connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_CheckClicked);
+        } else if (qstrcmp(name, "b_Request") == 0) {
+            connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_RequestClicked);
         } else {
             connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_HomeClicked);
         }
@@ -729,20 +733,33 @@ void KivIMMainDlg::UserAddSlots(Uint32 uid) {
     getAddFriend();
 }
 
-void KivIMMainDlg::getAddFriend() {
-    if (KivChatQueries::WaitingRequests(m_uid) <= 0)
-        return;
+CKivIMaddfriendTipDlg* KivIMMainDlg::AddFriendTipDialog() {
     if (!m_pAddFriendTip) {
         m_pAddFriendTip = new CKivIMaddfriendTipDlg(this);
         connect(m_pAddFriendTip, &CKivIMaddfriendTipDlg::UserAddAccept, this,
                 &KivIMMainDlg::UserAcceptSlots);
     }
+    return m_pAddFriendTip;
+}
+
+void KivIMMainDlg::getAddFriend() {
+    if (KivChatQueries::WaitingRequests(m_uid) <= 0)
+        return;
+    CKivIMaddfriendTipDlg* tip = AddFriendTipDialog();
     // Showing rebuilds the cards, so a request that arrives while the list is
     // open joins it.
-    m_pAddFriendTip->hide();
-    m_pAddFriendTip->show();
-    if (m_pAddFriendTip->Cards().empty())
-        m_pAddFriendTip->hide();
+    tip->hide();
+    tip->show();
+    if (tip->Cards().empty())
+        tip->hide();
+}
+
+void KivIMMainDlg::b_RequestClicked() {
+    CKivIMaddfriendTipDlg* tip = AddFriendTipDialog();
+    tip->hide();
+    tip->show();
+    tip->raise();
+    tip->activateWindow();
 }
 
 void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {

@@ -156,6 +156,8 @@ public slots:
     void bClose_Clicked();
     void bMinimize_Clicked();
     void b_CheckClicked();
+    // The friend requests waiting for an answer (none is a list saying so).
+    void b_RequestClicked();
     void b_SetClicked();
     void b_HomeClicked();
     void BHead_Clicked();
@@ -195,6 +197,7 @@ private:
     void action_DelSlot(quint32 uid);
     void AddVipF(quint32 uid);
     void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
+    CKivIMaddfriendTipDlg* AddFriendTipDialog();
     void Logout();
     void BackFromEdge();
     void ShowPreviewEntry(quint32 uid);

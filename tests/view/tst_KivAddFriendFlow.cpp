@@ -5,6 +5,7 @@
 
 #include "CFriendInfoWnd.h"
 #include "CKivFriendDBModel.h"
+#include "CKivFriendSysSettingDlg.h"
 #include "CKivIMaddfriendDlg.h"
 #include "CKivIMaddfriendTipDlg.h"
 #include "CKivRawClient.h"
@@ -203,6 +204,20 @@ private slots:
         for (CFriendInfoWnd* one : tip->Cards())
             QVERIFY(one->Requester() != 20001);
         QVERIFY(!main->IsFriendUid(20001));
+    }
+
+    void mainWindowButtonsOpenTheDialogs() {
+        KivIMMainDlg* main = m_session->mainWindow();
+        main->findChild<QPushButton*>(QStringLiteral("b_Request"))->click();
+        QVERIFY(main->AddFriendTip() && main->AddFriendTip()->isVisible());
+        main->findChild<QPushButton*>(QStringLiteral("b_Check"))->click();
+        QVERIFY(main->CheckFriendDialog() && main->CheckFriendDialog()->isVisible());
+        // Closing the search dialog lets it go.
+        main->CheckFriendDialog()->close();
+        QVERIFY(!main->CheckFriendDialog());
+        main->findChild<QPushButton*>(QStringLiteral("b_Set"))->click();
+        QVERIFY(main->SettingsDialog() && main->SettingsDialog()->isVisible());
+        main->SettingsDialog()->close();
     }
 
     void fiveRequestsMakeTwoRowsOfCards() {
