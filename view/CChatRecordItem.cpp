@@ -39,16 +39,15 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
         return;
     }
     // Own names and times in red, the friend's in blue.
-    QPalette colors = palette();
-    colors.setColor(QPalette::WindowText,
-                    kind == OwnMessage ? QColor(0xA5, 0x35, 0x35) : QColor(0x00, 0x6E, 0xFE));
+    const QString color =
+        kind == OwnMessage ? QStringLiteral("color:#A53535;") : QStringLiteral("color:#006EFE;");
     m_pName = new QLabel(this);
     m_pName->setObjectName(QStringLiteral("labelName"));
-    m_pName->setPalette(colors);
+    m_pName->setStyleSheet(color);
     m_pName->move(kLeft, 4);
     m_pTime = new QLabel(this);
     m_pTime->setObjectName(QStringLiteral("labelTime"));
-    m_pTime->setPalette(colors);
+    m_pTime->setStyleSheet(color);
     m_pBody = NewBody(this);
     m_pBody->move(kLeft, kBodyTop);
 }
