@@ -92,6 +92,9 @@ CChatRecordItem* CChatRecord::rowAt(int row) {
 }
 
 void CChatRecord::updateEditorGeometries() {
+    // While a page is being filled rows still move; widgets wait for the end.
+    if (!updatesEnabled())
+        return;
     // Rows stack from the top without spacing, each as high as its size hint.
     const int margin = viewport()->height() / 2;
     const int width = viewport()->width();

@@ -25,6 +25,8 @@ public:
     // "yyyy-MM-dd hh:mm:ss", and whether the user sent it.
     void AddMessage(const QString& text, const QString& name, const QString& time, bool own);
 
+    // Places (and makes) the widgets of the rows in sight.
+    void PlaceRows() { updateEditorGeometries(); }
     // The widget of a row, made now if it was not yet.
     CChatRecordItem* rowAt(int row);
 

@@ -84,6 +84,7 @@ void CKivImChatRecordDlg::RefreshRecordList() {
     }
     m_pList->setUpdatesEnabled(true);
     m_pList->scrollToBottom();
+    m_pList->PlaceRows();
 }
 
 void CKivImChatRecordDlg::ClickPrePage() {
