@@ -1,14 +1,26 @@
 #include "ImMeaidCueDlg.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 
+#include "KivCallProgram.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivMediaRecord.h"
+#include "KivWindowMessage.h"
+
 namespace {
+
+// Window messages of the call window program and the two the cue posts to
+// itself once it has them.
+constexpr quint32 kKindHello = 1;
+constexpr quint32 kKindHangUp = 2;
+constexpr quint32 kKindAnswer = 10;
+constexpr quint32 kKindPorts = 11;
+constexpr quint32 kHelloPosted = 2034;
+constexpr quint32 kAnswerPosted = 2035;
 
 QString CallerText(quint32 uid) {
     return QStringLiteral("用户 %1 邀请您进行视频通话").arg(uid);
@@ -43,15 +55,81 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
     close->setObjectName(QStringLiteral("b_Close"));
     close->setGeometry(width() - 34, 0, 32, 26);
 
+    m_messages = new KivMessageWindow(
+        KivWindowIdFor(quint64(winId())),
+        [this](const KivWindowMessage& message) { OnWindowMessage(message); }, this);
+
     connect(accept, &QPushButton::clicked, this, &ImMeaidCueDlg::CueAccept);
     connect(decline, &QPushButton::clicked, this, &ImMeaidCueDlg::CueDecline);
     connect(close, &QPushButton::clicked, this, &ImMeaidCueDlg::CloseDlg);
 }
 
+ImMeaidCueDlg::~ImMeaidCueDlg() = default;
+
+quint64 ImMeaidCueDlg::MessageWindowId() const {
+    return m_messages->id();
+}
+
+bool ImMeaidCueDlg::IsCall(const ptl_sys_send_per_media& media) const {
+    return media.callerUid == m_media.callerUid && media.calleeUid == m_media.calleeUid;
+}
+
 void ImMeaidCueDlg::CueAccept() {
-    const QString program = QDir::currentPath() + QStringLiteral("/media/CallView");
-    QProcess::startDetached(program, {QStringLiteral("--device=%1").arg(winId())});
+    if (!KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId())})) {
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法启动视频通话程序"),
+                                       QStringLiteral("确定"));
+        return;
+    }
     hide();
+}
+
+void ImMeaidCueDlg::EndCall() {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    if (m_callWindow != 0) {
+        KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'), 2000);
+    }
+    close();
+    emit SndDelMediaCue(this);
+}
+
+void ImMeaidCueDlg::OnWindowMessage(const KivWindowMessage& message) {
+    if (m_ended) {
+        return;
+    }
+    if (message.message == KivWmCopyData) {
+        ptl_sys_send_per_media record;
+        switch (message.kind) {
+            case kKindHello:
+                m_messages->post(kHelloPosted, message.wParam);
+                break;
+            case kKindAnswer:
+                std::memset(&m_answer, 0, sizeof(m_answer));
+                KivMediaFromMessage(message.data, &m_answer);
+                break;
+            case kKindPorts:
+                if (KivMediaFromMessage(message.data, &record)) {
+                    m_answer.audioPortA = record.audioPortA;
+                    m_answer.audioPortB = record.videoPortB;
+                    m_messages->post(kAnswerPosted, message.wParam);
+                }
+                break;
+            case kKindHangUp:
+                m_ended = true;
+                emit SndCallHungUp(&m_answer);
+                emit SndDelMediaCue(this);
+                break;
+            default:
+                break;
+        }
+    } else if (message.message == kHelloPosted) {
+        m_callWindow = message.wParam;
+        emit SndCueaccept(&m_media, quintptr(m_callWindow));
+    } else if (message.message == kAnswerPosted) {
+        emit SndCueaccept(&m_answer, quintptr(message.wParam));
+    }
 }
 
 void ImMeaidCueDlg::CueDecline() {

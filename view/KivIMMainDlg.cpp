@@ -42,6 +42,8 @@
 #include "KivHeadPath.h"
 #include "KivHotKey.h"
 #include "KivHotKeyText.h"
+#include "KivMediaRecord.h"
+#include "KivWindowMessage.h"
 #include "MyCustomListViewItem.h"
 #include "MyCustomListViewItemDelegate.h"
 #include "MyListModel.h"
@@ -213,6 +215,7 @@ void KivIMMainDlg::ConnectModel() {
     connect(net, &CKivFriendNetModel::AddFriendConfig, this, &KivIMMainDlg::UserAddSlots);
     connect(net, &CKivFriendNetModel::SendPerMessage, this, &KivIMMainDlg::MessageRecive);
     connect(net, &CKivFriendNetModel::SendReqMedia, this, &KivIMMainDlg::ReciveReqMedia);
+    connect(net, &CKivFriendNetModel::SendCloseMedia, this, &KivIMMainDlg::CloseMediaCue);
     connect(net, &CKivFriendNetModel::AddFriendResult, this, &KivIMMainDlg::UserAddResultSlots);
     connect(net, &CKivFriendNetModel::DeleteFriendResult, this,
             &KivIMMainDlg::DeleteFriendResultSlot);
@@ -934,6 +937,7 @@ void KivIMMainDlg::ReciveReqMedia(const ptl_sys_send_per_media& media) {
     connect(cue, &ImMeaidCueDlg::SndCueaccept, this, &KivIMMainDlg::MediaCueaccept);
     connect(cue, &ImMeaidCueDlg::SndCuedecline, this, &KivIMMainDlg::MediaCuedecline);
     connect(cue, &ImMeaidCueDlg::SndDelMediaCue, this, &KivIMMainDlg::DelMediaCue);
+    connect(cue, &ImMeaidCueDlg::SndCallHungUp, this, &KivIMMainDlg::MediaCallHungUp);
     cue->show();
 }
 
@@ -942,14 +946,37 @@ void KivIMMainDlg::MediaCuedecline(ptl_sys_send_per_media* media) {
     SendRecord(media, sizeof(*media));
 }
 
-void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr) {
+// The first acceptance hands the request to the call window program, which
+// starts its sessions and answers with its ports; that answer (state 2 by
+// then) goes to the server.
+void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr window) {
     if (media->state != 2) {
-        // The call window program takes the request from here once it runs.
         media->state = 2;
+        KivSendMessage(window, 1, KivWindowIdFor(quint64(winId())), KivMediaToMessage(*media));
         return;
     }
     media->head.command = Media;
     SendRecord(media, sizeof(*media));
+}
+
+void KivIMMainDlg::MediaCallHungUp(ptl_sys_send_per_media* answer) {
+    auto* cue = qobject_cast<ImMeaidCueDlg*>(sender());
+    ptl_sys_send_per_media closed = answer->callerUid != 0 || cue == nullptr ? *answer
+                                                                             : cue->Request();
+    KivFillHeader(closed.head, Media, sizeof(closed));
+    closed.state = 5;
+    SendRecord(&closed, sizeof(closed));
+}
+
+void KivIMMainDlg::CloseMediaCue(const ptl_sys_send_per_media& media) {
+    if (media.state != 4) {
+        return;
+    }
+    for (ImMeaidCueDlg* cue : findChildren<ImMeaidCueDlg*>()) {
+        if (cue->IsCall(media)) {
+            cue->EndCall();
+        }
+    }
 }
 
 void KivIMMainDlg::DelMediaCue(QObject* cue) {
