@@ -961,8 +961,8 @@ void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr window
 
 void KivIMMainDlg::MediaCallHungUp(ptl_sys_send_per_media* answer) {
     auto* cue = qobject_cast<ImMeaidCueDlg*>(sender());
-    ptl_sys_send_per_media closed = answer->callerUid != 0 || cue == nullptr ? *answer
-                                                                             : cue->Request();
+    ptl_sys_send_per_media closed =
+        answer->callerUid != 0 || cue == nullptr ? *answer : cue->Request();
     KivFillHeader(closed.head, Media, sizeof(closed));
     closed.state = 5;
     SendRecord(&closed, sizeof(closed));
