@@ -43,6 +43,8 @@ public:
                             int length) override;
 
     std::uint32_t FramesSent() const;
+    // Whole frames reassembled, decoded or not.
+    std::uint64_t FramesReceived() const { return m_framesReceived.load(); }
 
 private:
     std::unique_ptr<IUDPWireCore2> m_kernel;
@@ -59,4 +61,5 @@ private:
     // Receive thread only.
     CFrameAssembler m_assembler;
     std::atomic<IRecvEvent*> m_target{nullptr};
+    std::atomic<std::uint64_t> m_framesReceived{0};
 };
