@@ -30,9 +30,10 @@ bool SameId(std::string_view a, std::string_view b) {
 }  // namespace
 
 const char* KivFactoryForClsid(std::string_view clsid) {
-    static const std::array<std::pair<std::string_view, const char*>, 2> kFilters = {{
+    static const std::array<std::pair<std::string_view, const char*>, 3> kFilters = {{
         {KivClsidNetSource, KivFactoryNetSource},
         {KivClsidScreenCapture, KivFactoryScreenCapture},
+        {KivClsidSampleSink, KivFactorySampleSink},
     }};
     for (const auto& [id, factory] : kFilters) {
         if (SameId(clsid, id))

@@ -1,0 +1,124 @@
+#include "CAacDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+}
+
+namespace {
+
+// Far beyond any ADTS frame (13-bit length field).
+constexpr int kMaxFrameBytes = 1 << 16;
+
+std::int16_t ToSample(float value) {
+    const float scaled = std::nearbyint(value * 32767.0f);
+    // NaN and out-of-range values from a broken stream clip instead of wrapping.
+    if (!(scaled > -32768.0f)) {
+        return -32768;
+    }
+    return static_cast<std::int16_t>(std::min(scaled, 32767.0f));
+}
+
+}  // namespace
+
+void CAacDecoder::Deleter::operator()(AVCodecContext* context) const {
+    avcodec_free_context(&context);
+}
+
+void CAacDecoder::Deleter::operator()(AVFrame* frame) const {
+    av_frame_free(&frame);
+}
+
+void CAacDecoder::Deleter::operator()(AVPacket* packet) const {
+    av_packet_free(&packet);
+}
+
+std::unique_ptr<CAacDecoder> CAacDecoder::Create() {
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
+    if (codec == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<CAacDecoder> decoder(new CAacDecoder);
+    decoder->m_context.reset(avcodec_alloc_context3(codec));
+    decoder->m_frame.reset(av_frame_alloc());
+    decoder->m_packet.reset(av_packet_alloc());
+    if (!decoder->m_context || !decoder->m_frame || !decoder->m_packet) {
+        return nullptr;
+    }
+    decoder->m_context->thread_count = 1;
+    if (avcodec_open2(decoder->m_context.get(), codec, nullptr) < 0) {
+        return nullptr;
+    }
+    return decoder;
+}
+
+CAacDecoder::~CAacDecoder() = default;
+
+int CAacDecoder::Decode(const std::uint8_t* in, int inLength, std::uint8_t* out, int capacity) {
+    if (in == nullptr || out == nullptr || inLength <= 0 || inLength > kMaxFrameBytes ||
+        capacity < 0) {
+        return -1;
+    }
+    const size_t padded = static_cast<size_t>(inLength) + AV_INPUT_BUFFER_PADDING_SIZE;
+    if (m_input.size() < padded) {
+        m_input.resize(padded);
+    }
+    std::memcpy(m_input.data(), in, static_cast<size_t>(inLength));
+    std::memset(m_input.data() + inLength, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+
+    av_packet_unref(m_packet.get());
+    m_packet->data = m_input.data();
+    m_packet->size = inLength;
+    if (avcodec_send_packet(m_context.get(), m_packet.get()) < 0) {
+        return -1;
+    }
+    int used = 0;
+    bool fits = true;
+    // Every frame the packet gave is taken out, also after one did not fit,
+    // so nothing of this packet is left to mix into the next.
+    while (avcodec_receive_frame(m_context.get(), m_frame.get()) >= 0) {
+        fits = fits && Append(*m_frame, out, capacity, &used);
+        av_frame_unref(m_frame.get());
+    }
+    return fits ? used : -1;
+}
+
+bool CAacDecoder::Append(const AVFrame& frame, std::uint8_t* out, int capacity, int* used) const {
+    const int channels = frame.ch_layout.nb_channels;
+    const int samples = frame.nb_samples;
+    if (channels <= 0 || samples < 0) {
+        return false;
+    }
+    const long long bytes = 2LL * channels * samples;
+    if (bytes > capacity - *used) {
+        return false;
+    }
+    auto* target = reinterpret_cast<std::int16_t*>(out + *used);
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    for (int sample = 0; sample < samples; ++sample) {
+        for (int channel = 0; channel < channels; ++channel) {
+            std::int16_t value;
+            if (format == AV_SAMPLE_FMT_FLTP) {
+                value =
+                    ToSample(reinterpret_cast<const float*>(frame.extended_data[channel])[sample]);
+            } else if (format == AV_SAMPLE_FMT_FLT) {
+                value = ToSample(reinterpret_cast<const float*>(
+                    frame.extended_data[0])[sample * channels + channel]);
+            } else if (format == AV_SAMPLE_FMT_S16P) {
+                value = reinterpret_cast<const std::int16_t*>(frame.extended_data[channel])[sample];
+            } else if (format == AV_SAMPLE_FMT_S16) {
+                value = reinterpret_cast<const std::int16_t*>(
+                    frame.extended_data[0])[sample * channels + channel];
+            } else {
+                return false;
+            }
+            std::memcpy(target + sample * channels + channel, &value, sizeof(value));
+        }
+    }
+    *used += static_cast<int>(bytes);
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+// Where a datagram came from: IPv4 address and port in host byte order.
+struct WireSource {
+    std::uint32_t ipv4 = 0;
+    std::uint16_t port = 0;
+};
+
+// Receives the datagrams of a UDP kernel, on the kernel's receive thread.
+class INetEvent2 {
+public:
+    // Results keep the COM values the kernels compare against.
+    static constexpr std::int32_t kOk = 0;
+    static constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005u);
+
+    // data is valid only during the call.
+    virtual std::int32_t OnRecvFrom(const WireSource& source, const std::uint8_t* data,
+                                    int length) = 0;
+
+protected:
+    ~INetEvent2() = default;
+};

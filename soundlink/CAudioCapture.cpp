@@ -1,0 +1,181 @@
+#include "CAudioCapture.h"
+
+#include <gst/gst.h>
+
+#include "CSoundLog.h"
+#include "ISampleSinkConfig.h"
+#include "KivFilterRegistry.h"
+
+namespace {
+
+constexpr const char* kUnit = "AudioCapture";
+constexpr const char* kAudioSources = "Audio/Source";
+constexpr GstClockTime kStateWait = 5 * GST_SECOND;
+
+std::string InternalName(GstDevice* device) {
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(device), "internal-name") == nullptr) {
+        return std::string();
+    }
+    gchar* name = nullptr;
+    g_object_get(device, "internal-name", &name, nullptr);
+    std::string result = name != nullptr ? name : "";
+    g_free(name);
+    return result;
+}
+
+void SetIfPresent(GstElement* element, const char* property, gint64 value) {
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), property) != nullptr) {
+        g_object_set(element, property, value, nullptr);
+    }
+}
+
+}  // namespace
+
+CAudioCapture::~CAudioCapture() {
+    Stop();
+}
+
+void CAudioCapture::SetFormat(int sampleRate, int bitsPerSample, int channels) {
+    m_sampleRate = sampleRate;
+    m_bitsPerSample = bitsPerSample;
+    m_channels = channels;
+}
+
+void CAudioCapture::SetDeviceName(const std::string& name) {
+    m_deviceName = name;
+}
+
+CAudioCapture::Search CAudioCapture::FindDevice(bool byName, GstOwner<GstDevice>* device) {
+    GstOwner<GstDeviceMonitor> monitor(gst_device_monitor_new());
+    if (!monitor) {
+        return Search::Failed;
+    }
+    gst_device_monitor_add_filter(monitor.get(), kAudioSources, nullptr);
+    if (!gst_device_monitor_start(monitor.get())) {
+        return Search::Failed;
+    }
+    GList* devices = gst_device_monitor_get_devices(monitor.get());
+    gst_device_monitor_stop(monitor.get());
+    Search result = devices == nullptr ? Search::Empty : Search::Failed;
+    for (GList* item = devices; item != nullptr; item = item->next) {
+        auto* candidate = static_cast<GstDevice*>(item->data);
+        if (!byName || InternalName(candidate) == m_deviceName) {
+            device->reset(GST_DEVICE(gst_object_ref(candidate)));
+            result = Search::Found;
+            break;
+        }
+    }
+    g_list_free_full(devices, gst_object_unref);
+    return result;
+}
+
+GstElement* CAudioCapture::MakeSource() {
+    const bool byName = !m_deviceName.empty();
+    GstOwner<GstDevice> device;
+    Search search = FindDevice(byName, &device);
+    const bool named = search == Search::Found && byName;
+    if (search == Search::Failed) {
+        m_lastError = kDeviceMissing;
+        search = FindDevice(false, &device);
+    }
+    if (search == Search::Failed) {
+        CSoundLog::Failed("Can't find audio capture device", CSoundLog::kFail, kUnit, 231);
+        return nullptr;
+    }
+    if (search == Search::Empty) {
+        CSoundLog::Failed("Failed to add audio capture device", CSoundLog::kFail, kUnit, 234);
+        return nullptr;
+    }
+    // The default source is left to the sound server, which honours the
+    // user's choice (and PULSE_SOURCE); a found name is taken as it is.
+    GstElement* source = named ? gst_device_create_element(device.get(), "Audio Capture")
+                               : gst_element_factory_make("pulsesrc", "Audio Capture");
+    if (source == nullptr) {
+        CSoundLog::Failed("Failed to add audio capture device", CSoundLog::kFail, kUnit, 234);
+        return nullptr;
+    }
+    // Short reads keep the delay of the microphone low.
+    SetIfPresent(source, "buffer-time", kSourceBufferUs);
+    SetIfPresent(source, "latency-time", kSourcePeriodUs);
+    return source;
+}
+
+int CAudioCapture::Start() {
+    Stop();
+    GstOwner<GstElement> pipeline(gst_pipeline_new("capture"));
+    if (!pipeline) {
+        CSoundLog::Failed(CSoundLog::kFail, kUnit, 209);
+        return 0;
+    }
+    gst_object_ref_sink(pipeline.get());
+    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    if (convert == nullptr || resample == nullptr) {
+        CSoundLog::Failed(CSoundLog::kFail, kUnit, 222);
+        return 0;
+    }
+    gst_bin_add_many(GST_BIN(pipeline.get()), convert, resample, nullptr);
+    GstElement* source = MakeSource();
+    if (source == nullptr) {
+        return 0;
+    }
+    gst_bin_add(GST_BIN(pipeline.get()), source);
+    if (!gst_element_link(source, convert)) {
+        CSoundLog::Failed(CSoundLog::kFail, kUnit, 238);
+        return 0;
+    }
+    GstElement* renderer =
+        gst_element_factory_make(KivFactoryForClsid(KivClsidSampleSink), "Null Render");
+    if (renderer == nullptr) {
+        CSoundLog::Failed(CSoundLog::kFail, kUnit, 259);
+        return 0;
+    }
+    gst_bin_add(GST_BIN(pipeline.get()), renderer);
+    ISampleSinkConfig* config = nullptr;
+    g_object_get(renderer, kSampleSinkConfigProperty, &config, nullptr);
+    if (config == nullptr ||
+        config->SetFormat(m_sampleRate, m_bitsPerSample, m_channels) != ISampleSinkConfig::kOk) {
+        CSoundLog::Failed(CSoundLog::kFail, kUnit, 263);
+        return 0;
+    }
+    config->SetSampleEvent(this);
+    if (!gst_element_link_many(convert, resample, renderer, nullptr)) {
+        CSoundLog::Failed(CSoundLog::kFail, kUnit, 269);
+        return 0;
+    }
+    m_pipeline = std::move(pipeline);
+    return 1;
+}
+
+bool CAudioCapture::Run(IFrameEvent* sink) {
+    if (!m_pipeline) {
+        return false;
+    }
+    m_sink = sink;
+    m_running = true;
+    GstStateChangeReturn result = gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING);
+    if (result == GST_STATE_CHANGE_ASYNC) {
+        result = gst_element_get_state(m_pipeline.get(), nullptr, nullptr, kStateWait);
+    }
+    if (result == GST_STATE_CHANGE_FAILURE || result == GST_STATE_CHANGE_ASYNC) {
+        CSoundLog::Failed("Failed to run the audio capture", CSoundLog::kFail, kUnit, 280);
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void CAudioCapture::Stop() {
+    m_running = false;
+    if (m_pipeline) {
+        gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
+    }
+    m_pipeline.reset();
+    m_sink = nullptr;
+}
+
+void CAudioCapture::OnRenderSample(const std::uint8_t* data, int length) {
+    if (m_sink != nullptr) {
+        m_sink->OnFrame(data, length);
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+#include "GstOwner.h"
+#include "IFrameEvent.h"
+#include "IRenderSampleEvent.h"
+
+// The microphone: a PulseAudio source converted to the session format and
+// handed, 10 ms at a time, to the sink (the session) on the pipeline's
+// streaming thread.
+class CAudioCapture : public IRenderSampleEvent {
+public:
+    static constexpr const char* kDeviceMissing =
+        "Audio device is not found! Use the default device!";
+    // The source's buffer and its read period, in microseconds.
+    static constexpr int kSourceBufferUs = 40000;
+    static constexpr int kSourcePeriodUs = 10000;
+
+    CAudioCapture() = default;
+    ~CAudioCapture();
+    CAudioCapture(const CAudioCapture&) = delete;
+    CAudioCapture& operator=(const CAudioCapture&) = delete;
+
+    void SetFormat(int sampleRate, int bitsPerSample, int channels);
+    // A PulseAudio source name; empty takes the default source.
+    void SetDeviceName(const std::string& name);
+
+    // Builds the pipeline; 1 built, 0 failed (logged).
+    int Start();
+    // Sets the sink and plays; false (logged) when the pipeline does not run.
+    bool Run(IFrameEvent* sink);
+    // Stops and releases the pipeline; no OnFrame runs after it returns.
+    void Stop();
+
+    void OnRenderSample(const std::uint8_t* data, int length) override;
+
+    bool IsRunning() const { return m_running; }
+    const std::string& LastError() const { return m_lastError; }
+    int SampleRate() const { return m_sampleRate; }
+    int BitsPerSample() const { return m_bitsPerSample; }
+    int Channels() const { return m_channels; }
+    const std::string& DeviceName() const { return m_deviceName; }
+
+private:
+    enum class Search { Found, Empty, Failed };
+    // Finds the source to capture from: the named one, else the default.
+    Search FindDevice(bool byName, GstOwner<GstDevice>* device);
+    GstElement* MakeSource();
+
+    GstOwner<GstElement> m_pipeline;
+    bool m_running = false;
+    std::string m_lastError;
+    int m_sampleRate = 22050;
+    int m_bitsPerSample = 16;
+    int m_channels = 2;
+    std::string m_deviceName;
+    // Set before the pipeline plays and cleared after it stopped.
+    IFrameEvent* m_sink = nullptr;
+};

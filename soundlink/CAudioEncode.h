@@ -1,0 +1,26 @@
+#pragma once
+
+#include "IAACEvent.h"
+#include "IPcmToAACEvent.h"
+
+// Holds the session's AAC encoder (PcmPacker) and passes its frames on.
+class CAudioEncode : public IPcmToAACEvent {
+public:
+    explicit CAudioEncode(IAACEvent* target) : m_target(target) {}
+    ~CAudioEncode() override;
+    CAudioEncode(const CAudioEncode&) = delete;
+    CAudioEncode& operator=(const CAudioEncode&) = delete;
+
+    // False when the encoder refuses the format (there is then none).
+    bool Create(int channels, int sampleRate, int bitsPerSample);
+    void Destroy();
+    bool Exists() const { return m_encoder != nullptr; }
+    // Capture thread: buffers PCM and emits every whole frame.
+    void Process(const std::uint8_t* pcm, int length);
+
+    void OnPcmToAAC(unsigned char* frame, int length) override;
+
+private:
+    void* m_encoder = nullptr;
+    IAACEvent* m_target;
+};

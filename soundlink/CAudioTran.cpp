@@ -1,0 +1,142 @@
+#include "CAudioTran.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "MediaFragment.h"
+#include "WireCore2.h"
+
+namespace {
+
+// Paces the capture thread between datagrams, so a burst does not overrun
+// the receiver.
+constexpr auto kDatagramGap = std::chrono::milliseconds(1);
+
+void Put32(std::uint8_t* out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+}  // namespace
+
+CAudioTran::CAudioTran() = default;
+
+CAudioTran::~CAudioTran() {
+    Close();
+}
+
+int CAudioTran::Open(const std::string& remoteAddress, int remotePort,
+                     const std::string& localAddress, int localPort) {
+    Close();
+    {
+        std::lock_guard<std::mutex> guard(m_sendLock);
+        m_remoteAddress = remoteAddress;
+        m_remotePort = remotePort;
+        m_localAddress = localAddress;
+        m_localPort = localPort;
+    }
+    if (!m_kernel) {
+        m_kernel.reset(A_CreateUDPWireCore2());
+        if (!m_kernel) {
+            return 0;
+        }
+    }
+    m_kernel->SetEventSink(this);
+    m_kernel->Configure(MediaFragment::kMaxDatagram, static_cast<std::uint16_t>(localPort), 0);
+    if (m_kernel->Start() < 0) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> guard(m_sendLock);
+    m_sendBuffer.resize(MediaFragment::kMaxDatagram);
+    return 1;
+}
+
+void CAudioTran::Close() {
+    if (m_kernel) {
+        m_kernel->Stop();
+    }
+}
+
+void CAudioTran::SetRemoteAddress(const std::string& remoteAddress, int remotePort) {
+    std::lock_guard<std::mutex> guard(m_sendLock);
+    m_remoteAddress = remoteAddress;
+    m_remotePort = remotePort;
+}
+
+void CAudioTran::SendFrame(const std::uint8_t* frame, int length) {
+    std::lock_guard<std::mutex> guard(m_sendLock);
+    std::uint32_t address = 0;
+    if (m_sendBuffer.empty() || frame == nullptr || length <= 0 ||
+        length > MediaFragment::kMaxFrame || !SoundLinkParseIPv4(m_remoteAddress, &address) ||
+        m_remotePort <= 0 || m_remotePort > 0xFFFF) {
+        return;
+    }
+    MediaFragment header;
+    header.sequence = m_frameCounter++;
+    header.flag = 1;
+    header.count = static_cast<std::uint16_t>((length + MediaFragment::kMaxPayload - 1) /
+                                              MediaFragment::kMaxPayload);
+    const auto port = static_cast<std::uint16_t>(m_remotePort);
+    for (int index = 0; index < header.count; ++index) {
+        const int offset = index * MediaFragment::kMaxPayload;
+        const int payload = std::min(MediaFragment::kMaxPayload, length - offset);
+        header.index = static_cast<std::uint16_t>(index);
+        header.payloadLength = static_cast<std::uint16_t>(payload);
+        header.WriteTo(m_sendBuffer.data());
+        std::memcpy(m_sendBuffer.data() + MediaFragment::kHeaderBytes, frame + offset,
+                    static_cast<size_t>(payload));
+        m_kernel->SendTo(address, port, m_sendBuffer.data(), MediaFragment::kHeaderBytes + payload);
+        std::this_thread::sleep_for(kDatagramGap);
+    }
+}
+
+void CAudioTran::SendRegistration(int selfId, int peerId, int state,
+                                  const SoundLinkMediaServer& server) {
+    int remotePort = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_sendLock);
+        if (m_sendBuffer.empty()) {
+            return;
+        }
+        remotePort = m_remotePort;
+    }
+    if (!server.valid) {
+        return;
+    }
+    std::uint8_t message[kRegistrationBytes] = {};
+    Put32(message + 0, kRegistrationBytes);
+    Put32(message + 4, kRegistrationCommand);
+    Put32(message + 8, 0x1D1E1F1Cu);
+    Put32(message + 12, kRegistrationBytes);
+    Put32(message + 20, static_cast<std::uint32_t>(selfId));
+    Put32(message + 24, static_cast<std::uint32_t>(peerId));
+    Put32(message + 28, static_cast<std::uint32_t>(state));
+    Put32(message + 168, state == 2 ? static_cast<std::uint32_t>(remotePort) : 0u);
+    m_kernel->SendCommandTo(server.ipv4, server.port, message, kRegistrationBytes);
+}
+
+void CAudioTran::SetReceiveTarget(IRecvEvent* target) {
+    m_target.store(target);
+}
+
+std::int32_t CAudioTran::OnRecvFrom(const WireSource&, const std::uint8_t* data, int length) {
+    const CFrameAssembler::Result result = m_assembler.Add(data, length);
+    if (result == CFrameAssembler::Result::Rejected) {
+        return kFail;
+    }
+    if (result == CFrameAssembler::Result::Complete) {
+        ++m_framesReceived;
+        if (IRecvEvent* target = m_target.load()) {
+            target->OnRecv(m_assembler.Frame(), m_assembler.FrameLength(), m_assembler.KeyFlag());
+        }
+    }
+    return kOk;
+}
+
+std::uint32_t CAudioTran::FramesSent() const {
+    std::lock_guard<std::mutex> guard(m_sendLock);
+    return m_frameCounter;
+}

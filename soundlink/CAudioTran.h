@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "CFrameAssembler.h"
+#include "INetEvent2.h"
+#include "IRecvEvent.h"
+#include "IUDPWireCore2.h"
+#include "SoundLinkAddress.h"
+
+// The UDP transport of one call: AAC frames cut into media fragments to the
+// peer, the registration to the media server, and reassembly of what the
+// peer sends for the receive target.
+class CAudioTran : public INetEvent2 {
+public:
+    static constexpr int kRegistrationBytes = 176;
+    static constexpr int kRegistrationCommand = 11001;
+
+    CAudioTran();
+    ~CAudioTran();
+    CAudioTran(const CAudioTran&) = delete;
+    CAudioTran& operator=(const CAudioTran&) = delete;
+
+    // Binds localPort and starts receiving; 1 opened, 0 the port could not
+    // be bound (nothing is sent then).
+    int Open(const std::string& remoteAddress, int remotePort, const std::string& localAddress,
+             int localPort);
+    // Stops the kernel: no OnRecv runs after it returns.
+    void Close();
+
+    void SetRemoteAddress(const std::string& remoteAddress, int remotePort);
+    // Any thread; from the capture thread one frame at a time.
+    void SendFrame(const std::uint8_t* frame, int length);
+    void SendRegistration(int selfId, int peerId, int state, const SoundLinkMediaServer& server);
+    void SetReceiveTarget(IRecvEvent* target);
+
+    std::int32_t OnRecvFrom(const WireSource& source, const std::uint8_t* data,
+                            int length) override;
+
+    std::uint32_t FramesSent() const;
+    // Whole frames reassembled, decoded or not.
+    std::uint64_t FramesReceived() const { return m_framesReceived.load(); }
+
+private:
+    std::unique_ptr<IUDPWireCore2> m_kernel;
+
+    // Guards the destination, the send buffer and the frame counter.
+    mutable std::mutex m_sendLock;
+    std::string m_remoteAddress;
+    int m_remotePort = 0;
+    std::string m_localAddress;
+    int m_localPort = 0;
+    std::vector<std::uint8_t> m_sendBuffer;
+    std::uint32_t m_frameCounter = 0;
+
+    // Receive thread only.
+    CFrameAssembler m_assembler;
+    std::atomic<IRecvEvent*> m_target{nullptr};
+    std::atomic<std::uint64_t> m_framesReceived{0};
+};

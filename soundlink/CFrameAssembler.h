@@ -1,0 +1,41 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <vector>
+
+#include "MediaFragment.h"
+
+// Puts the fragments of one frame back together. A frame is complete only
+// when every fragment with its sequence number has arrived; a fragment of
+// another frame abandons a partial one, so no frame is ever delivered with
+// bytes left from an older frame.
+class CFrameAssembler {
+public:
+    enum class Result { Rejected, Pending, Complete };
+
+    CFrameAssembler();
+
+    Result Add(const std::uint8_t* datagram, int length);
+
+    // The frame completed by the latest Add that returned Complete.
+    const std::uint8_t* Frame() const { return m_buffer.data(); }
+    int FrameLength() const { return m_frameLength; }
+    bool KeyFlag() const { return m_flag == 1; }
+
+private:
+    void Begin(const MediaFragment& fragment);
+
+    std::vector<std::uint8_t> m_buffer;
+    std::bitset<MediaFragment::kMaxFragments> m_have;
+    bool m_open = false;
+    std::uint32_t m_sequence = 0;
+    int m_count = 0;
+    int m_haveCount = 0;
+    int m_lastPayload = 0;
+    std::uint16_t m_flag = 0;
+    int m_frameLength = 0;
+    // Late copies of a delivered frame must not start it again.
+    bool m_delivered = false;
+    std::uint32_t m_deliveredSequence = 0;
+};

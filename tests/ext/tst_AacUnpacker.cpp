@@ -1,0 +1,147 @@
+#include <QtTest>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "AacUnpacker.h"
+#include "KivTestRegistry.h"
+#include "PcmPacker.h"
+
+namespace {
+
+constexpr int kCapacity = 10240;
+constexpr std::uint8_t kCanary = 0xA5;
+
+struct Closer {
+    void operator()(void* handle) const { AacUnpackerUnInit(handle); }
+};
+using Decoder = std::unique_ptr<void, Closer>;
+
+// Keeps the encoder's frames.
+class CFrames : public IPcmToAACEvent {
+public:
+    void OnPcmToAAC(unsigned char* frame, int length) override {
+        frames.emplace_back(frame, frame + length);
+    }
+    std::vector<std::vector<std::uint8_t>> frames;
+};
+
+// A second of a 1 kHz tone at 32 kHz, encoded.
+std::vector<std::vector<std::uint8_t>> EncodeTone(int channels) {
+    CFrames sink;
+    void* encoder = PcmPackerInit(channels, 32000, 16, &sink);
+    std::vector<std::int16_t> pcm(32000 * static_cast<size_t>(channels));
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        const double t = static_cast<double>(i / static_cast<size_t>(channels)) / 32000.0;
+        pcm[i] = static_cast<std::int16_t>(8000.0 * std::sin(2.0 * M_PI * 1000.0 * t));
+    }
+    PcmPackerProcess(encoder, reinterpret_cast<unsigned char*>(pcm.data()),
+                     static_cast<int>(pcm.size() * 2));
+    PcmPackerUninit(encoder);
+    return sink.frames;
+}
+
+struct Decoded {
+    int result;
+    int length;
+    bool guardIntact;
+};
+
+Decoded Decode(void* decoder, std::vector<std::uint8_t> frame, int capacity) {
+    std::vector<char> out(kCapacity + 64, static_cast<char>(kCanary));
+    bool flag = false;
+    int length = capacity;
+    const int result = AacUnpackerProc(decoder, reinterpret_cast<char*>(frame.data()),
+                                       static_cast<int>(frame.size()), out.data(), flag, length);
+    bool intact = true;
+    for (size_t i = static_cast<size_t>(capacity); i < out.size(); ++i) {
+        intact = intact && static_cast<std::uint8_t>(out[i]) == kCanary;
+    }
+    return Decoded{result, length, intact};
+}
+
+}  // namespace
+
+class tst_AacUnpacker : public QObject {
+    Q_OBJECT
+private slots:
+    void decodesTheEncodersFrames() {
+        const auto frames = EncodeTone(2);
+        QVERIFY(frames.size() > 20);
+        Decoder decoder(AacUnpackerInit());
+        QVERIFY(decoder);
+        bool flag = false;
+        std::vector<std::int16_t> pcm(kCapacity / 2);
+        double energy = 0.0;
+        for (auto frame : frames) {
+            int length = kCapacity;
+            QVERIFY(AacUnpackerProc(decoder.get(), reinterpret_cast<char*>(frame.data()),
+                                    static_cast<int>(frame.size()),
+                                    reinterpret_cast<char*>(pcm.data()), flag, length) != 0);
+            // 1024 stereo 16-bit samples per frame.
+            QCOMPARE(length, 4096);
+            for (int i = 0; i < length / 2; ++i) {
+                energy += double(pcm[size_t(i)]) * pcm[size_t(i)];
+            }
+        }
+        QVERIFY(flag);
+        const double rms = std::sqrt(energy / (double(frames.size()) * 2048.0));
+        // The tone's level (8000 peak, about 5660 rms) comes back.
+        QVERIFY2(rms > 4000.0 && rms < 7000.0, qPrintable(QString::number(rms)));
+    }
+
+    void tooLargeForTheBufferIsDropped() {
+        // Eight channels decode to 16384 bytes, more than the 10240 given.
+        const auto frames = EncodeTone(8);
+        QVERIFY(!frames.empty());
+        Decoder decoder(AacUnpackerInit());
+        const Decoded decoded = Decode(decoder.get(), frames[3], kCapacity);
+        QCOMPARE(decoded.result, 0);
+        QCOMPARE(decoded.length, 0);
+        QVERIFY(decoded.guardIntact);
+        // Stereo frames with a buffer one byte short are dropped the same way.
+        Decoder stereo(AacUnpackerInit());
+        const Decoded shortBuffer = Decode(stereo.get(), EncodeTone(2)[3], 4095);
+        QCOMPARE(shortBuffer.result, 0);
+        QVERIFY(shortBuffer.guardIntact);
+    }
+
+    void hostileInputIsSafe() {
+        const auto frames = EncodeTone(2);
+        Decoder decoder(AacUnpackerInit());
+        std::mt19937 random(14);
+        for (size_t n = 0; n < frames.size(); ++n) {
+            auto frame = frames[n];
+            // Cut short, bits flipped, or noise behind a valid header.
+            switch (n % 3) {
+                case 0:
+                    frame.resize(random() % frame.size());
+                    break;
+                case 1:
+                    for (int flips = 0; flips < 8; ++flips) {
+                        frame[random() % frame.size()] ^= std::uint8_t(1u << (random() % 8));
+                    }
+                    break;
+                default:
+                    for (size_t i = 7; i < frame.size(); ++i) {
+                        frame[i] = std::uint8_t(random());
+                    }
+                    break;
+            }
+            const Decoded decoded = Decode(decoder.get(), frame, kCapacity);
+            QVERIFY(decoded.length >= 0 && decoded.length <= kCapacity);
+            QVERIFY(decoded.guardIntact);
+        }
+        // The decoder still works afterwards.
+        QCOMPARE(Decode(decoder.get(), frames[10], kCapacity).length, 4096);
+        bool flag = false;
+        int length = kCapacity;
+        char out[16];
+        QCOMPARE(AacUnpackerProc(nullptr, out, 16, out, flag, length), 0);
+        QCOMPARE(length, 0);
+    }
+};
+
+KIV_TEST_CLASS(tst_AacUnpacker)
+#include "tst_AacUnpacker.moc"

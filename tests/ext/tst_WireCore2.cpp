@@ -1,0 +1,100 @@
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QtTest>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "KivTestRegistry.h"
+#include "WireCore2.h"
+
+namespace {
+
+class CSink : public INetEvent2 {
+public:
+    std::int32_t OnRecvFrom(const WireSource& source, const std::uint8_t* data,
+                            int length) override {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_datagrams.emplace_back(reinterpret_cast<const char*>(data), length);
+        m_ports.push_back(source.port);
+        m_addresses.push_back(source.ipv4);
+        return kOk;
+    }
+    int Count() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return int(m_datagrams.size());
+    }
+    QByteArray At(int i) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_datagrams[size_t(i)];
+    }
+    std::uint16_t PortAt(int i) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_ports[size_t(i)];
+    }
+    std::uint32_t AddressAt(int i) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_addresses[size_t(i)];
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<QByteArray> m_datagrams;
+    std::vector<std::uint16_t> m_ports;
+    std::vector<std::uint32_t> m_addresses;
+};
+
+int FreePort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress(QHostAddress::LocalHost), 0);
+    return probe.localPort();
+}
+
+}  // namespace
+
+class tst_WireCore2 : public QObject {
+    Q_OBJECT
+private slots:
+    void receivesAndSendsOnOneSocket() {
+        CSink sink;
+        std::unique_ptr<IUDPWireCore2> kernel(A_CreateUDPWireCore2());
+        const int port = FreePort();
+        kernel->SetEventSink(&sink);
+        kernel->Configure(100, std::uint16_t(port), 0);
+        QVERIFY(kernel->Start() >= 0);
+
+        QUdpSocket peer;
+        QVERIFY(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        peer.writeDatagram(QByteArray(200, 'x'), QHostAddress::LocalHost, quint16(port));
+        peer.writeDatagram(QByteArray("hello"), QHostAddress::LocalHost, quint16(port));
+        // The datagram larger than the buffer never reaches the sink.
+        QTRY_COMPARE(sink.Count(), 1);
+        QCOMPARE(sink.At(0), QByteArray("hello"));
+        QCOMPARE(int(sink.PortAt(0)), int(peer.localPort()));
+        QCOMPARE(sink.AddressAt(0), 0x7F000001u);
+
+        // Sends leave from the bound port.
+        QCOMPARE(kernel->SendTo(0x7F000001u, peer.localPort(), "abc", 3), 3);
+        QVERIFY(peer.waitForReadyRead(5000));
+        const QNetworkDatagram answer = peer.receiveDatagram();
+        QCOMPARE(answer.data(), QByteArray("abc"));
+        QCOMPARE(answer.senderPort(), port);
+
+        // A second kernel cannot take the same port.
+        std::unique_ptr<IUDPWireCore2> other(A_CreateUDPWireCore2());
+        other->Configure(100, std::uint16_t(port), 0);
+        QVERIFY(other->Start() < 0);
+        QCOMPARE(other->SendTo(0x7F000001u, peer.localPort(), "abc", 3), -1);
+
+        // Stopped, nothing more arrives and the port is free again.
+        kernel->Stop();
+        peer.writeDatagram(QByteArray("late"), QHostAddress::LocalHost, quint16(port));
+        QTest::qWait(100);
+        QCOMPARE(sink.Count(), 1);
+        QCOMPARE(kernel->SendTo(0x7F000001u, peer.localPort(), "abc", 3), -1);
+        QVERIFY(other->Start() >= 0);
+    }
+};
+
+KIV_TEST_CLASS(tst_WireCore2)
+#include "tst_WireCore2.moc"

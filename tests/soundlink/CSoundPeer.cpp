@@ -1,0 +1,55 @@
+#include "CSoundPeer.h"
+
+#include <QDeadlineTimer>
+#include <QProcessEnvironment>
+#include <QUdpSocket>
+
+CSoundPeer::~CSoundPeer() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(10000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+}
+
+bool CSoundPeer::Start(const QString& workDir, int localPort, int remotePort,
+                       const QString& microphone, const QString& speaker) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PULSE_SOURCE"), microphone);
+    environment.insert(QStringLiteral("PULSE_SINK"), speaker);
+    m_process.setProcessEnvironment(environment);
+    m_process.setWorkingDirectory(workDir);
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start(QStringLiteral(KIV_SOUND_PEER_BINARY),
+                    {QStringLiteral("--local"), QString::number(localPort),
+                     QStringLiteral("--remote-port"), QString::number(remotePort)});
+    return m_process.waitForStarted(10000) && WaitFor(QStringLiteral("call "), 30000);
+}
+
+bool CSoundPeer::Command(const QString& command, const QString& reply, int timeoutMs) {
+    m_process.write((command + QLatin1Char('\n')).toLatin1());
+    return WaitFor(reply, timeoutMs);
+}
+
+bool CSoundPeer::WaitFor(const QString& text, int timeoutMs) {
+    const int from = m_output.size();
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_output.indexOf(text, from) < 0) {
+        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning) {
+            return false;
+        }
+        m_process.waitForReadyRead(100);
+        m_output += QString::fromLocal8Bit(m_process.readAll());
+    }
+    return true;
+}
+
+int KivFreeUdpPort() {
+    QUdpSocket probe;
+    if (!probe.bind(QHostAddress(QHostAddress::Any), 0)) {
+        return 0;
+    }
+    return probe.localPort();
+}

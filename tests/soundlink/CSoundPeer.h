@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// kivSoundPeer in its own process, with its own microphone and speaker.
+class CSoundPeer {
+public:
+    CSoundPeer() = default;
+    ~CSoundPeer();
+    CSoundPeer(const CSoundPeer&) = delete;
+    CSoundPeer& operator=(const CSoundPeer&) = delete;
+
+    // Starts it in workDir with PULSE_SOURCE = microphone and PULSE_SINK =
+    // speaker; true once it reported its call.
+    bool Start(const QString& workDir, int localPort, int remotePort, const QString& microphone,
+               const QString& speaker);
+    // Sends a command line and waits until the output holds reply.
+    bool Command(const QString& command, const QString& reply, int timeoutMs = 20000);
+    QString Output() const { return m_output; }
+    qint64 ProcessId() const { return m_process.processId(); }
+
+private:
+    bool WaitFor(const QString& text, int timeoutMs);
+
+    QProcess m_process;
+    QString m_output;
+};
+
+// A UDP port no socket is bound to at the moment of asking.
+int KivFreeUdpPort();

@@ -1,0 +1,80 @@
+// kivSoundPeer: one audio session in its own process, driven through stdin,
+// for the two-process call tests and the mouth-to-ear benchmark.
+//
+//   kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] [--device NAME]
+//
+// Starts one call at once and prints "call <id>"; then reads commands, one a
+// line: "stop" ends the call ("stopped"), "start" opens a new one, "quit"
+// (or the end of input) leaves. The PulseAudio source and sink are the
+// defaults, so PULSE_SOURCE and PULSE_SINK pick them.
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "SoundLink.h"
+
+namespace {
+
+struct Options {
+    int localPort = 0;
+    int remotePort = 0;
+    std::wstring remote = L"127.0.0.1";
+    std::wstring device;
+};
+
+std::wstring Widen(const char* text) {
+    return std::wstring(text, text + std::strlen(text));
+}
+
+bool Parse(int argc, char** argv, Options* options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        if (name == "--local") {
+            options->localPort = std::atoi(argv[i + 1]);
+        } else if (name == "--remote-port") {
+            options->remotePort = std::atoi(argv[i + 1]);
+        } else if (name == "--remote") {
+            options->remote = Widen(argv[i + 1]);
+        } else if (name == "--device") {
+            options->device = Widen(argv[i + 1]);
+        } else {
+            return false;
+        }
+    }
+    return options->localPort > 0 && options->remotePort > 0;
+}
+
+int Start(ISoundLink* link, const Options& options) {
+    int callId = -1;
+    link->StartCall(options.remote, options.remotePort, L"", options.localPort, &callId, 0);
+    std::cout << "call " << callId << std::endl;
+    return callId;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!Parse(argc, argv, &options)) {
+        std::cerr << "usage: kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] "
+                     "[--device NAME]\n";
+        return 2;
+    }
+    ISoundLink* link = GetSoundLink();
+    link->SetAudioFormat(options.device, 32000, 16, 2);
+    int callId = Start(link, options);
+    std::string command;
+    while (std::getline(std::cin, command)) {
+        if (command == "stop") {
+            link->StopCall(callId);
+            std::cout << "stopped" << std::endl;
+        } else if (command == "start") {
+            callId = Start(link, options);
+        } else if (command == "quit") {
+            break;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,203 @@
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+#include <memory>
+
+#include "CSoundLink.h"
+#include "CSoundPeer.h"
+#include "CUdpCatcher.h"
+#include "KivTestRegistry.h"
+
+namespace {
+
+const QByteArray kNoServer = "unix:/nonexistent/kiv-no-pulse";
+
+quint32 Word(const QByteArray& bytes, int at) {
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+int Start(CSoundLink& session, quint16 remotePort, int mode = 0) {
+    int id = -1;
+    session.StartCall(L"127.0.0.1", remotePort, L"", KivFreeUdpPort(), &id, mode);
+    return id;
+}
+
+void SendAac(CSoundLink& session) {
+    const std::uint8_t frame[300] = {0xFF, 0xF1};
+    session.OnAAC(frame, sizeof(frame));
+}
+
+}  // namespace
+
+// The session in this process: call ids, the fan-out of encoded frames, the
+// capture's life and the error log. Calls go to loopback sockets of the test.
+class tst_CSoundLink : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_server = std::make_unique<CUdpCatcher>();
+        m_previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(QDir().mkpath(QStringLiteral("Config")));
+        QFile config(QStringLiteral("Config/config.ini"));
+        QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        config.write(QStringLiteral("[base]\nipaddr=127.0.0.1\n[media]\nport=%1\n")
+                         .arg(m_server->Port())
+                         .toLatin1());
+        QFile::remove(QStringLiteral("TarnLog.txt"));
+        m_pulse = qgetenv("PULSE_SERVER");
+    }
+    void cleanup() {
+        qputenv("PULSE_SERVER", m_pulse);
+        QDir::setCurrent(m_previousDir);
+    }
+
+    void idsAndRedirection() {
+        WithoutSound();
+        CUdpCatcher first;
+        CUdpCatcher second;
+        CSoundLink session;
+        session.SetAudioFormat(L"", 32000, 16, 2);
+        // Nothing to redirect yet.
+        session.SetRemoteAddress(L"127.0.0.1", second.Port());
+
+        QCOMPARE(Start(session, first.Port()), 0);
+        QCOMPARE(Start(session, first.Port()), 1);
+        session.StopCall(0);
+        session.StopCall(7);
+        QCOMPARE(Start(session, first.Port()), 2);
+        QCOMPARE(session.CallIds(), std::vector<int>({1, 2}));
+
+        // Only the newest call moves.
+        session.SetRemoteAddress(L"127.0.0.1", second.Port());
+        SendAac(session);
+        QVERIFY(first.WaitFor(1) && second.WaitFor(1));
+        // The newest call gone, there is no call to redirect.
+        session.StopCall(2);
+        session.SetRemoteAddress(L"127.0.0.1", second.Port());
+        SendAac(session);
+        QVERIFY(first.WaitFor(2));
+        second.Drain(200);
+        QCOMPARE(first.Received().size(), 2);
+        QCOMPARE(second.Received().size(), 1);
+        QCOMPARE(first.Received()[0].fromPort, first.Received()[1].fromPort);
+    }
+
+    void everyCallGetsEveryFrameInOrder() {
+        WithoutSound();
+        CUdpCatcher peer;
+        CSoundLink session;
+        session.SetAudioFormat(L"", 32000, 16, 2);
+        Start(session, peer.Port());
+        Start(session, peer.Port());
+        for (int frame = 0; frame < 3; ++frame) {
+            SendAac(session);
+        }
+        QVERIFY(peer.WaitFor(6));
+        peer.Drain(100);
+        QCOMPARE(peer.Received().size(), 6);
+        const quint16 firstCall = peer.Received()[0].fromPort;
+        const quint16 secondCall = peer.Received()[1].fromPort;
+        QVERIFY(firstCall != secondCall);
+        for (int frame = 0; frame < 3; ++frame) {
+            QCOMPARE(peer.Received()[2 * frame].fromPort, firstCall);
+            QCOMPARE(peer.Received()[2 * frame + 1].fromPort, secondCall);
+            QCOMPARE(Word(peer.Received()[2 * frame].bytes, 8), quint32(frame));
+            QCOMPARE(Word(peer.Received()[2 * frame + 1].bytes, 8), quint32(frame));
+        }
+    }
+
+    void registrationCarriesTheSession() {
+        WithoutSound();
+        CSoundLink session;
+        session.SetAudioFormat(L"", 32000, 16, 2);
+        Start(session, 5004);
+        session.SetSessionInfo(10001, 10002, 2);
+        Start(session, 5006);
+        QVERIFY(m_server->WaitFor(2));
+        const QByteArray before = m_server->Received()[0].bytes;
+        const QByteArray accepted = m_server->Received()[1].bytes;
+        QCOMPARE(Word(before, 20), 0u);
+        QCOMPARE(Word(before, 28), 1u);
+        QCOMPARE(Word(before, 168), 0u);
+        QCOMPARE(Word(accepted, 20), 10001u);
+        QCOMPARE(Word(accepted, 24), 10002u);
+        QCOMPARE(Word(accepted, 28), 2u);
+        QCOMPARE(Word(accepted, 168), 5004u + 2);
+    }
+
+    void noInputDevice() {
+        WithoutSound();
+        CUdpCatcher peer;
+        CSoundLink session;
+        session.SetAudioFormat(L"", 32000, 16, 2);
+        QCOMPARE(Start(session, peer.Port()), 0);
+        QVERIFY(!session.IsCapturing());
+        QFile log(QStringLiteral("TarnLog.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray lines = log.readAll();
+        QVERIFY2(lines.contains("[Error]Failed to add audio capture device! hr = "
+                                "80004005,<AudioCapture,234>\n"),
+                 lines.constData());
+        QVERIFY2(lines.contains("<AudioDecode,"), lines.constData());
+        peer.Drain(300);
+        QVERIFY(peer.Received().isEmpty());
+    }
+
+    void captureRunsWhileCallsAreOpen() {
+        NeedSound();
+        CUdpCatcher peer;
+        CSoundLink session;
+        session.SetAudioFormat(L"", 32000, 16, 2);
+        const int first = Start(session, peer.Port());
+        QVERIFY(session.IsCapturing() && session.HasEncoder());
+        // The microphone's sound is encoded and sent (about 31 frames a second).
+        QVERIFY(peer.WaitFor(10));
+        const int second = Start(session, peer.Port());
+        session.StopCall(first);
+        QVERIFY(session.IsCapturing() && session.HasEncoder());
+        session.StopCall(second);
+        QVERIFY(!session.IsCapturing() && !session.HasEncoder());
+        Start(session, peer.Port());
+        QVERIFY(session.IsCapturing() && session.HasEncoder());
+    }
+
+    void receiveOnlyNeverDecodes() {
+        NeedSound();
+        const int portX = KivFreeUdpPort();
+        int portY = KivFreeUdpPort();
+        while (portY == portX) {
+            portY = KivFreeUdpPort();
+        }
+        CSoundLink x;
+        CSoundLink y;
+        x.SetAudioFormat(L"", 32000, 16, 2);
+        y.SetAudioFormat(L"", 32000, 16, 2);
+        int idX = -1;
+        int idY = -1;
+        x.StartCall(L"127.0.0.1", portY, L"", portX, &idX, 0);
+        y.StartCall(L"127.0.0.1", portX, L"", portY, &idY, CSoundLink::kReceiveOnly);
+        QTRY_VERIFY_WITH_TIMEOUT(x.Decoder(idX)->FramesDecoded() > 5, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(y.Transport(idY)->FramesReceived() > 5, 10000);
+        QCOMPARE(y.Decoder(idY)->FramesDecoded(), quint64(0));
+    }
+
+private:
+    void WithoutSound() { qputenv("PULSE_SERVER", kNoServer); }
+    void NeedSound() {
+        if (m_pulse.isEmpty()) {
+            QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
+        }
+    }
+
+    QTemporaryDir m_dir;
+    QString m_previousDir;
+    QByteArray m_pulse;
+    // The media server of this test.
+    std::unique_ptr<CUdpCatcher> m_server;
+};
+
+KIV_TEST_CLASS(tst_CSoundLink)
+#include "tst_CSoundLink.moc"
