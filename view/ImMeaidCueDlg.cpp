@@ -31,6 +31,7 @@ QString CallerText(quint32 uid) {
 ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* parent)
     : QDialog(parent), m_media(media) {
     setObjectName(QStringLiteral("ImMediaCueDlg"));
+    setWindowTitle(QStringLiteral("视频通话请求"));
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     KivInitRecord(m_answer, Media);

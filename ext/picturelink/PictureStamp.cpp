@@ -7,8 +7,11 @@ namespace PictureStamp {
 
 namespace {
 
-constexpr std::uint8_t kDark = 16;
-constexpr std::uint8_t kBright = 235;
+// Two dim levels, so the stamp stays discreet in the picture yet survives
+// the encoder; read back as RGB, they lie either side of kThreshold.
+constexpr std::uint8_t kDark = 24;
+constexpr std::uint8_t kBright = 88;
+constexpr int kThreshold = 45;
 
 int Top(int height) {
     return height - 2 * kBlock;
@@ -46,7 +49,7 @@ bool ReadBottomUpBgr(const std::uint8_t* pixels, int stride, int width, int heig
     for (int bit = 0; bit < kBits; ++bit) {
         const std::uint8_t* pixel = line + (bit * kBlock + kBlock / 2) * 3;
         const int level = (pixel[0] + pixel[1] + pixel[2]) / 3;
-        result = (result << 1) | (level > 128 ? 1u : 0u);
+        result = (result << 1) | (level > kThreshold ? 1u : 0u);
     }
     *value = result;
     return true;

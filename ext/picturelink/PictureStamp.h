@@ -4,7 +4,7 @@
 
 // The test picture carries its capture time, so the far side can measure the
 // delay to its screen: 32 blocks of 8 x 8 pixels near the bottom of the
-// picture, one bit each (dark 0, bright 1), most significant first.
+// picture, one bit each (darker 0, lighter 1), most significant first.
 namespace PictureStamp {
 
 constexpr int kBits = 32;
