@@ -22,8 +22,8 @@ constexpr quint32 kKindPorts = 11;
 constexpr quint32 kHelloPosted = 2034;
 constexpr quint32 kAnswerPosted = 2035;
 
-QString CallerText(quint32 uid) {
-    return QStringLiteral("用户 %1 邀请您进行视频通话").arg(uid);
+QString CallerText(const QString& caller) {
+    return QStringLiteral("%1\n邀请您进行视频通话").arg(caller);
 }
 
 }  // namespace
@@ -42,10 +42,12 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
     if (skin.open(QIODevice::ReadOnly))
         setStyleSheet(QString::fromUtf8(skin.readAll()));
 
-    auto* text = new QLabel(CallerText(media.callerUid), this);
-    text->setObjectName(QStringLiteral("labelCueText"));
-    text->setAlignment(Qt::AlignCenter);
-    text->setGeometry(10, 40, width() - 20, 50);
+    // Beside the picture's call badge on the left.
+    m_text = new QLabel(CallerText(QStringLiteral("用户 %1").arg(media.callerUid)), this);
+    m_text->setObjectName(QStringLiteral("labelCueText"));
+    m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_text->setWordWrap(true);
+    m_text->setGeometry(100, 48, width() - 110, 48);
     auto* accept = new QPushButton(QStringLiteral("接受"), this);
     accept->setObjectName(QStringLiteral("b_cueaccept"));
     accept->setGeometry(width() / 2 - 100, height() - 50, 90, 32);
@@ -66,6 +68,10 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
 }
 
 ImMeaidCueDlg::~ImMeaidCueDlg() = default;
+
+void ImMeaidCueDlg::SetCallerName(const QString& name) {
+    m_text->setText(CallerText(name));
+}
 
 quint64 ImMeaidCueDlg::MessageWindowId() const {
     return m_messages->id();

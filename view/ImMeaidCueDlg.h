@@ -6,6 +6,7 @@
 #include "KivProtocol.h"
 
 class KivMessageWindow;
+class QLabel;
 struct KivWindowMessage;
 
 // The small always-on-top window that announces a call request; the main
@@ -25,6 +26,8 @@ public:
     quint64 CallWindow() const { return m_callWindow; }
     // Whether a record from the server belongs to this call.
     bool IsCall(const ptl_sys_send_per_media& media) const;
+    // Names the caller by the name the friend list shows.
+    void SetCallerName(const QString& name);
     // The caller ended the call: the call window closes, and so does the cue.
     void EndCall();
 
@@ -51,6 +54,7 @@ private:
     ptl_sys_send_per_media m_media;
     ptl_sys_send_per_media m_answer;
     QPixmap m_background;
+    QLabel* m_text = nullptr;
     QPoint m_dragOffset;
     quint64 m_callWindow = 0;
     bool m_ended = false;

@@ -938,6 +938,9 @@ void KivIMMainDlg::ReciveReqMedia(const ptl_sys_send_per_media& media) {
     connect(cue, &ImMeaidCueDlg::SndCuedecline, this, &KivIMMainDlg::MediaCuedecline);
     connect(cue, &ImMeaidCueDlg::SndDelMediaCue, this, &KivIMMainDlg::DelMediaCue);
     connect(cue, &ImMeaidCueDlg::SndCallHungUp, this, &KivIMMainDlg::MediaCallHungUp);
+    if (const FriendRecord* caller = FindRecord(media.callerUid))
+        cue->SetCallerName(
+            QString::fromUtf8(caller->name, int(qstrnlen(caller->name, sizeof(caller->name)))));
     cue->show();
 }
 

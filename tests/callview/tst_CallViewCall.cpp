@@ -1,0 +1,331 @@
+#include <gst/gst.h>
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QX11Info>
+#include <QtTest>
+
+#include <memory>
+
+#include "CKivDevServerProcess.h"
+#include "CPcmRecorder.h"
+#include "CPulseDevices.h"
+#include "CToneMeter.h"
+#include "KivDataTree.h"
+#include "KivScreen.h"
+#include "KivTestRegistry.h"
+
+namespace {
+
+constexpr double kToneA = 440.0;
+constexpr double kToneB = 660.0;
+constexpr std::size_t kWindow = CPcmRecorder::kRate / 2;
+// Where the call button sits in the chat dialog, and the cue's two buttons.
+const QPoint kCallButton(97, 357);
+const QPoint kCueAccept(95, 126);
+const QPoint kCueDecline(205, 126);
+const QPoint kCallViewClose(502, 15);
+const QRect kRemoteVideo(3, 30, 522, 392);
+
+QString Xdo(const QStringList& arguments) {
+    return KivScreen::XDoTool(arguments);
+}
+
+void Click(const QString& window, const QPoint& at, int repeat = 1) {
+    Xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+         QString::number(at.y()), QStringLiteral("click"), QStringLiteral("--repeat"),
+         QString::number(repeat), QStringLiteral("--delay"), QStringLiteral("80"),
+         QStringLiteral("1")});
+}
+
+void Move(const QString& window, int x, int y) {
+    Xdo({QStringLiteral("windowmove"), window, QString::number(x), QString::number(y)});
+}
+
+// A visible window of one process whose name matches, or empty.
+QString WindowOf(qint64 pid, const QString& name) {
+    return Xdo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"), name})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+        .value(0);
+}
+
+// The call windows on the screen (their own top-level windows, not the video
+// children, which carry the program's name too).
+QStringList CallWindows() {
+    QStringList found;
+    const QStringList candidates = Xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), QStringLiteral("^CallView$")})
+                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& window : candidates) {
+        if (!Xdo({QStringLiteral("getwindowpid"), window}).isEmpty() &&
+            Xdo({QStringLiteral("getwindowgeometry"), window})
+                .contains(QStringLiteral("Geometry: 528x425"))) {
+            found << window;
+        }
+    }
+    return found;
+}
+
+QImage Region(const QString& window, const QRect& area) {
+    return KivScreen::Grab(window).copy(area);
+}
+
+QByteArray Digest(const QImage& image) {
+    const QImage plain = image.convertToFormat(QImage::Format_RGB32);
+    return QCryptographicHash::hash(
+        QByteArray(reinterpret_cast<const char*>(plain.constBits()), int(plain.sizeInBytes())),
+        QCryptographicHash::Md5);
+}
+
+// True when most of the picture is neither the empty white of the window
+// nor one flat colour: a drawn picture.
+bool ShowsAPicture(const QImage& image) {
+    if (image.isNull()) {
+        return false;
+    }
+    int white = 0;
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 8) {
+        for (int x = 0; x < image.width(); x += 8) {
+            const QRgb pixel = image.pixel(x, y);
+            white += pixel == qRgb(255, 255, 255) ? 1 : 0;
+            colours.insert(pixel);
+        }
+    }
+    const int samples = ((image.height() + 7) / 8) * ((image.width() + 7) / 8);
+    return white < samples / 4 && colours.size() > 2;
+}
+
+// The remote video of a call window moves: two pictures a second apart differ.
+bool RemoteVideoMoves(const QString& window) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const QImage first = Region(window, kRemoteVideo);
+        QTest::qWait(1000);
+        const QImage second = Region(window, kRemoteVideo);
+        if (ShowsAPicture(first) && ShowsAPicture(second) && Digest(first) != Digest(second)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct Heard {
+    double toneA;
+    double toneB;
+    double levelDb;
+};
+
+Heard Listen(const CPcmRecorder& recorder) {
+    const std::size_t until = recorder.Count() + kWindow;
+    if (!QTest::qWaitFor([&] { return recorder.Count() >= until; }, 20000)) {
+        return Heard{0.0, 0.0, -200.0};
+    }
+    const std::vector<std::int16_t> samples = recorder.Last(kWindow);
+    const CToneMeter meter(samples, CPcmRecorder::kRate);
+    return Heard{meter.PowerAt(kToneA), meter.PowerAt(kToneB), meter.LevelDb()};
+}
+
+// One client program with its own data tree, microphone and speaker.
+class Client {
+public:
+    Client(const CKivDevServerProcess& server, const QString& microphone, const QString& speaker)
+        : m_tree(server.tcpPort(), server.httpPort()) {
+        m_tree.writeFile(QStringLiteral("Config/config.ini"),
+                         QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\nversion=1\n"
+                                        "needUpdate=0\nfileHostaddr=127.0.0.1\nfilehostport=%2\n"
+                                        "[media]\nipaddr=127.0.0.1\nport=%3\n")
+                             .arg(server.tcpPort())
+                             .arg(server.httpPort())
+                             .arg(server.mediaPort())
+                             .toLatin1());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PULSE_SOURCE"), microphone);
+        environment.insert(QStringLiteral("PULSE_SINK"), speaker);
+        m_process.setProcessEnvironment(environment);
+        m_process.setWorkingDirectory(m_tree.path());
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+    ~Client() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+    bool start() {
+        m_process.start(QStringLiteral(KIV_CLIENT_BINARY), QStringList());
+        return m_process.waitForStarted(10000);
+    }
+    qint64 pid() const { return m_process.processId(); }
+
+    // Logs in from the login dialog placed at x, y.
+    bool login(const QString& account, int x, int y) {
+        QString dialog;
+        if (!QTest::qWaitFor(
+                [&] { return !(dialog = WindowOf(pid(), QStringLiteral("^Lumo$"))).isEmpty(); },
+                20000)) {
+            return false;
+        }
+        Move(dialog, x, y);
+        QTest::qWait(300);
+        Click(dialog, QPoint(200, 161));
+        Xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), account});
+        Xdo({QStringLiteral("key"), QStringLiteral("Tab")});
+        Xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
+             QStringLiteral("123456")});
+        Xdo({QStringLiteral("key"), QStringLiteral("KP_Enter")});
+        return true;
+    }
+
+private:
+    KivDataTree m_tree;
+    QProcess m_process;
+};
+
+}  // namespace
+
+// Two real clients call each other through the development server: 10001
+// calls 10002 from the chat dialog, 10002 accepts in the cue dialog, both
+// call windows show the other side's moving picture and play its sound, and
+// a hang-up on one side closes the other. A declined call ends the caller's
+// waiting call window.
+class tst_CallViewCall : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (!QX11Info::isPlatformX11() || !KivScreen::Available()) {
+            QSKIP("needs an X display with xdotool and ImageMagick");
+        }
+        gst_init(nullptr, nullptr);
+    }
+
+    void twoClientsCallEachOther() {
+        const bool sound = !qEnvironmentVariableIsEmpty("PULSE_SERVER");
+        const QString tag = QString::number(QCoreApplication::applicationPid());
+        const QString micA = QStringLiteral("kiv_call_a_mic_") + tag;
+        const QString spkA = QStringLiteral("kiv_call_a_spk_") + tag;
+        const QString micB = QStringLiteral("kiv_call_b_mic_") + tag;
+        const QString spkB = QStringLiteral("kiv_call_b_spk_") + tag;
+        CPulseDevices devices;
+        if (sound) {
+            for (const QString& name : {micA, spkA, micB, spkB}) {
+                QVERIFY2(devices.AddSink(name), qPrintable(name));
+            }
+        }
+
+        CKivDevServerProcess server;
+        QVERIFY(server.start());
+        Client a(server, micA + QStringLiteral(".monitor"), spkA);
+        Client b(server, micB + QStringLiteral(".monitor"), spkB);
+        QVERIFY(a.start());
+        QVERIFY(b.start());
+        QVERIFY(a.login(QStringLiteral("10001"), 20, 100));
+        QVERIFY(b.login(QStringLiteral("10002"), 660, 100));
+
+        QString mainA;
+        QString mainB;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(mainA = WindowOf(a.pid(), QStringLiteral("^Lumo - 张三$"))).isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(mainB = WindowOf(b.pid(), QStringLiteral("^Lumo - 李四$"))).isEmpty(), 20000);
+        Move(mainA, 20, 100);
+        Move(mainB, 980, 100);
+        QTest::qWait(500);
+
+        // A opens the chat with 李四 (first friend row) and notes how the
+        // call button looks while it can be pressed.
+        Click(mainA, QPoint(100, 178), 2);
+        QString chat;
+        QTRY_VERIFY_WITH_TIMEOUT(!(chat = WindowOf(a.pid(), QStringLiteral("^李四$"))).isEmpty(),
+                                 20000);
+        // Out of the way of the call windows, which open along the top.
+        Move(chat, 600, 250);
+        QTest::qWait(800);
+        const QRect buttonArea(kCallButton - QPoint(14, 14), QSize(28, 28));
+        const QByteArray enabledButton = Digest(Region(chat, buttonArea));
+
+        // A calls: its call window opens at once, B is asked.
+        Click(chat, kCallButton);
+        QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 1, 20000);
+        const QString callA = CallWindows().first();
+        QTRY_VERIFY(Digest(Region(chat, buttonArea)) != enabledButton);
+        QString cue;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(cue = WindowOf(b.pid(), QStringLiteral("^视频通话请求$"))).isEmpty(), 20000);
+        QTest::qWait(500);
+        QVERIFY(KivScreen::Save(KivScreen::Grab(cue), QStringLiteral("call-cue.png")));
+
+        std::unique_ptr<CPcmRecorder> heardByA;
+        std::unique_ptr<CPcmRecorder> heardByB;
+        std::unique_ptr<CTonePlayer> speakA;
+        std::unique_ptr<CTonePlayer> speakB;
+        if (sound) {
+            heardByA =
+                std::make_unique<CPcmRecorder>(qPrintable(spkA + QStringLiteral(".monitor")));
+            heardByB =
+                std::make_unique<CPcmRecorder>(qPrintable(spkB + QStringLiteral(".monitor")));
+            speakA = std::make_unique<CTonePlayer>(qPrintable(micA), kToneA);
+            speakB = std::make_unique<CTonePlayer>(qPrintable(micB), kToneB);
+            QVERIFY(heardByA->Start() && heardByB->Start());
+            QVERIFY(speakA->Start() && speakB->Start());
+        }
+
+        // B accepts: its own call window opens, and both show the other side.
+        Click(cue, kCueAccept);
+        QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 2, 20000);
+        QString callB;
+        for (const QString& window : CallWindows()) {
+            if (window != callA) {
+                callB = window;
+            }
+        }
+        Move(callA, 10, 10);
+        Move(callB, 545, 10);
+        QVERIFY2(RemoteVideoMoves(callA), "A's remote video does not move");
+        QVERIFY2(RemoteVideoMoves(callB), "B's remote video does not move");
+        QVERIFY(KivScreen::Save(KivScreen::Grab(callA), QStringLiteral("call-caller.png")));
+        QVERIFY(KivScreen::Save(KivScreen::Grab(callB), QStringLiteral("call-callee.png")));
+        QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("call-screen.png")));
+
+        if (sound) {
+            bool bothHeard = false;
+            Heard atA{};
+            Heard atB{};
+            for (int attempt = 0; attempt < 30 && !bothHeard; ++attempt) {
+                atA = Listen(*heardByA);
+                atB = Listen(*heardByB);
+                bothHeard = atB.toneA > 100.0 * atB.toneB && atB.levelDb > -30.0 &&
+                            atA.toneB > 100.0 * atA.toneA && atA.levelDb > -30.0;
+            }
+            const QString figures = QStringLiteral(
+                                        "B hears 440 Hz %1, 660 Hz %2 at %3 dB; "
+                                        "A hears 440 Hz %4, 660 Hz %5 at %6 dB")
+                                        .arg(atB.toneA)
+                                        .arg(atB.toneB)
+                                        .arg(atB.levelDb)
+                                        .arg(atA.toneA)
+                                        .arg(atA.toneB)
+                                        .arg(atA.levelDb);
+            qInfo().noquote() << figures;
+            QVERIFY2(bothHeard, qPrintable(figures));
+        }
+
+        // A hangs up: both call windows close and A's call button comes back.
+        Click(callA, kCallViewClose);
+        QTRY_VERIFY_WITH_TIMEOUT(CallWindows().isEmpty(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(Digest(Region(chat, buttonArea)), enabledButton, 10000);
+        QVERIFY(server.waitForLog(QStringLiteral("media registration"), 5000));
+
+        // B declines the next call: A's waiting call window closes.
+        Click(chat, kCallButton);
+        QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 1, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(cue = WindowOf(b.pid(), QStringLiteral("^视频通话请求$"))).isEmpty(), 20000);
+        QTest::qWait(300);
+        Click(cue, kCueDecline);
+        QTRY_VERIFY_WITH_TIMEOUT(CallWindows().isEmpty(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(Digest(Region(chat, buttonArea)), enabledButton, 10000);
+    }
+};
+
+KIV_TEST_CLASS(tst_CallViewCall)
+#include "tst_CallViewCall.moc"
