@@ -3,8 +3,11 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+
+#include <unistd.h>
 
 #include "CPictureCall.h"
 #include "CPictureCapture.h"
@@ -30,6 +33,14 @@ std::uint32_t AddressOf(const std::wstring& text) {
 CPictureLink::CPictureLink() = default;
 
 CPictureLink::~CPictureLink() {
+    if (m_reporter.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_reporterLock);
+            m_reporterStop = true;
+        }
+        m_reporterWake.notify_all();
+        m_reporter.join();
+    }
     m_capture.reset();
     std::lock_guard<std::mutex> lock(m_callsLock);
     m_calls.clear();
@@ -95,6 +106,7 @@ int CPictureLink::StartCall(std::uintptr_t localWindow, std::uintptr_t remoteWin
         m_capture = std::make_unique<CPictureCapture>(
             [this](const std::uint8_t* frame, int length) { OnEncoded(frame, length); });
     }
+    StartReporting();
     if (!m_capture->IsRunning()) {
         m_capture->Start(m_device, m_width, m_height, localWindow);
     } else {
@@ -135,17 +147,29 @@ void CPictureLink::OnEncoded(const std::uint8_t* frame, int length) {
     }
 }
 
-void CPictureLink::ReportFigures() {
-    if (std::getenv("KIV_PICTURELINK_FIGURES") == nullptr) {
+void CPictureLink::StartReporting() {
+    const char* seconds = std::getenv("KIV_PICTURELINK_FIGURES");
+    if (seconds == nullptr || m_reporter.joinable()) {
         return;
     }
+    const auto interval = std::chrono::seconds(std::max(1, std::atoi(seconds)));
+    m_reporter = std::thread([this, interval] {
+        std::unique_lock<std::mutex> lock(m_reporterLock);
+        while (!m_reporterWake.wait_for(lock, interval, [this] { return m_reporterStop; })) {
+            ReportFigures();
+        }
+    });
+}
+
+void CPictureLink::ReportFigures() {
     std::lock_guard<std::mutex> lock(m_callsLock);
     for (const auto& call : m_calls) {
         CPicturePlayer::Figures figures = call->player->TakeFigures();
         std::sort(figures.delaysMs.begin(), figures.delaysMs.end());
         const long median =
             figures.delaysMs.empty() ? -1 : long(figures.delaysMs[figures.delaysMs.size() / 2]);
-        std::fprintf(stderr, "picturelink-figures call=%d frames=%llu median-delay-ms=%ld\n",
-                     call->id, static_cast<unsigned long long>(figures.frames), median);
+        std::fprintf(stderr, "picturelink-figures pid=%d call=%d frames=%llu median-delay-ms=%ld\n",
+                     int(getpid()), call->id, static_cast<unsigned long long>(figures.frames),
+                     median);
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "IPictureLink.h"
@@ -26,11 +28,12 @@ public:
                   int localPort, int* callId) override;
     int StopCall(int callId) override;
 
-    // Writes the drawn pictures and delays since the last report to standard
-    // error, when KIV_PICTURELINK_FIGURES is set (for the call benchmark).
+private:
+    // With KIV_PICTURELINK_FIGURES=<seconds> set (for the call benchmark), the
+    // pictures drawn and their delays go to standard error at that interval.
+    void StartReporting();
     void ReportFigures();
 
-private:
     void OnEncoded(const std::uint8_t* frame, int length);
 
     std::unique_ptr<CPictureCapture> m_capture;
@@ -43,4 +46,8 @@ private:
     int m_selfId = 0;
     int m_peerId = 0;
     int m_state = 1;
+    std::thread m_reporter;
+    std::mutex m_reporterLock;
+    std::condition_variable m_reporterWake;
+    bool m_reporterStop = false;
 };

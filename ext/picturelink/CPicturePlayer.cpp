@@ -42,8 +42,7 @@ CPicturePlayer::CPicturePlayer(std::uintptr_t window, int width, int height)
     if (control == nullptr || control->SetVideoMode(kDecodeAtPush, width, height) != 0) {
         return;
     }
-    // The source hands out bottom-up pictures.
-    GstElement* rest = PictureGstBin("videoflip method=vertical-flip ! videoconvert ! " + sink);
+    GstElement* rest = PictureGstBin("videoconvert ! " + sink);
     if (rest == nullptr) {
         return;
     }
@@ -100,7 +99,7 @@ GstPadProbeReturn CPicturePlayer::OnPicture(GstPad*, GstPadProbeInfo* info, gpoi
     std::uint32_t stamp = 0;
     const bool stamped =
         map.size >= size_t(stride) * size_t(self->m_height) &&
-        PictureStamp::ReadBottomUpBgr(map.data, stride, self->m_width, self->m_height, &stamp);
+        PictureStamp::ReadBgr(map.data, stride, self->m_width, self->m_height, &stamp);
     gst_buffer_unmap(buffer, &map);
     if (!stamped || stamp == self->m_lastStamp) {
         return GST_PAD_PROBE_OK;

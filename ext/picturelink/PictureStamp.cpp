@@ -38,13 +38,12 @@ void Write(std::uint8_t* luma, int stride, int width, int height, std::uint32_t 
     }
 }
 
-bool ReadBottomUpBgr(const std::uint8_t* pixels, int stride, int width, int height,
-                     std::uint32_t* value) {
+bool ReadBgr(const std::uint8_t* pixels, int stride, int width, int height, std::uint32_t* value) {
     if (width < kBits * kBlock || height < 2 * kBlock) {
         return false;
     }
     const int row = Top(height) + kBlock / 2;
-    const std::uint8_t* line = pixels + (height - 1 - row) * stride;
+    const std::uint8_t* line = pixels + row * stride;
     std::uint32_t result = 0;
     for (int bit = 0; bit < kBits; ++bit) {
         const std::uint8_t* pixel = line + (bit * kBlock + kBlock / 2) * 3;

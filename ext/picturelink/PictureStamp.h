@@ -16,8 +16,7 @@ std::uint32_t NowMs();
 // Writes `value` into the luma plane of a picture at least 256 x 16 pixels.
 void Write(std::uint8_t* luma, int stride, int width, int height, std::uint32_t value);
 
-// Reads the value back from a bottom-up B, G, R picture of the same size.
-bool ReadBottomUpBgr(const std::uint8_t* pixels, int stride, int width, int height,
-                     std::uint32_t* value);
+// Reads the value back from a B, G, R picture of the same size (rows from the top).
+bool ReadBgr(const std::uint8_t* pixels, int stride, int width, int height, std::uint32_t* value);
 
 }  // namespace PictureStamp
