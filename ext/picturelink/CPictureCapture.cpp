@@ -94,7 +94,7 @@ bool CPictureCapture::Start(const std::string& device, int width, int height,
         return true;
     }
     return Run(
-        "videotestsrc is-live=true pattern=ball motion=sweep animation-mode=running-time "
+        "videotestsrc is-live=true pattern=ball motion=wavy "
         "background-color=0xff203040 foreground-color=0xfff0c020",
         width, height, localWindow, true);
 }

@@ -89,9 +89,9 @@ bool ShowsAPicture(const QImage& image) {
 // The remote video of a call window moves: two pictures a second apart differ.
 bool RemoteVideoMoves(const QString& window) {
     for (int attempt = 0; attempt < 20; ++attempt) {
-        const QImage first = Region(window, kRemoteVideo);
+        const QImage first = Region(window, kRemotePicture);
         QTest::qWait(1000);
-        const QImage second = Region(window, kRemoteVideo);
+        const QImage second = Region(window, kRemotePicture);
         if (ShowsAPicture(first) && ShowsAPicture(second) && Digest(first) != Digest(second)) {
             return true;
         }

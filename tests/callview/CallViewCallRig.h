@@ -15,13 +15,15 @@ class CKivDevServerProcess;
 // for the whole-call test and the call benchmark.
 namespace CallViewCallRig {
 
-// Where the call button sits in the chat dialog, the cue's two buttons, the
-// call window's close button and its remote video.
+// Where the call button sits in the chat dialog, the cue's two buttons and
+// the call window's close button.
 inline const QPoint kCallButton(97, 357);
 inline const QPoint kCueAccept(95, 126);
 inline const QPoint kCueDecline(205, 126);
 inline const QPoint kCallViewClose(502, 15);
-inline const QRect kRemoteVideo(3, 30, 522, 392);
+// The remote picture above the time stamp of the test picture, which changes
+// with every picture by itself.
+inline const QRect kRemotePicture(3, 30, 522, 350);
 
 QString Xdo(const QStringList& arguments);
 void Click(const QString& window, const QPoint& at, int repeat = 1);
