@@ -5,8 +5,7 @@
 
 namespace {
 
-// Used when the deployment leaves a value out, so a fresh tree still works.
-const char* const kDefaultWebSite = "http://127.0.0.1:8080";
+// Used when the deployment leaves the key out, so a fresh tree still works.
 const quint64 kDefaultCryptKey = Q_UINT64_C(0x0c2ad4a4acb9f023);
 
 }  // namespace
@@ -17,11 +16,11 @@ KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
     m_fileHost =
         ini.value(QStringLiteral("base/fileHostaddr"), QStringLiteral("127.0.0.1")).toString();
     m_filePort = ini.value(QStringLiteral("base/filehostport"), 8080).toInt();
-    m_webSite =
-        ini.value(QStringLiteral("web/site"), QString::fromLatin1(kDefaultWebSite)).toString();
-    m_downloadPage =
-        ini.value(QStringLiteral("web/download"), m_webSite + QStringLiteral("/download"))
-            .toString();
+    m_webSite = ini.value(QStringLiteral("web/site")).toString().trimmed();
+    const QString download =
+        m_webSite.isEmpty() ? QString() : m_webSite + QStringLiteral("/download");
+    m_downloadPage = ini.value(QStringLiteral("web/download"), download).toString().trimmed();
+    m_playHost = ini.value(QStringLiteral("web/playHost")).toString().trimmed();
     bool ok = false;
     const QString key = ini.value(QStringLiteral("web/cryptKey")).toString();
     m_cryptKey = key.toULongLong(&ok, 0);

@@ -32,6 +32,8 @@
 #include "KivUserSettings.h"
 #include "QCustomComboBox.h"
 #include "QCustomLineEdit.h"
+#include "kivRecoverPassworddlg.h"
+#include "kivRegisterDlg.h"
 
 namespace {
 
@@ -512,13 +514,59 @@ void KivIMLoginDlg::uesrListItemDel(QString account) {
     list->remove(account);
 }
 
+// The service's web pages when the deployment has a web site; otherwise, or
+// when no browser opens, the client's own dialogs through the messaging server.
 void KivIMLoginDlg::bRegAccount_Clicked() {
-    QDesktopServices::openUrl(
-        QUrl(KivDeploymentConfig().WebSite() + QStringLiteral("/?/register")));
+    const QString site = KivDeploymentConfig().WebSite();
+    if (!site.isEmpty() && QDesktopServices::openUrl(QUrl(site + QStringLiteral("/?/register"))))
+        return;
+    if (!m_pRegisterDlg) {
+        m_pRegisterDlg = new kivRegisterDlg(this);
+        connect(m_pRegisterDlg, &kivRegisterDlg::SetPhoneNumber, this, &KivIMLoginDlg::SetAccount);
+        connect(m_pRegisterDlg, &kivRegisterDlg::CloseSignal, this, &KivIMLoginDlg::AcceptDelete);
+    }
+    ShowInsteadOfLogin(m_pRegisterDlg);
 }
 
 void KivIMLoginDlg::bForgetPwd_Clicked() {
-    QDesktopServices::openUrl(QUrl(KivDeploymentConfig().WebSite()));
+    const QString site = KivDeploymentConfig().WebSite();
+    if (!site.isEmpty() && QDesktopServices::openUrl(QUrl(site)))
+        return;
+    if (!m_pRecoverDlg) {
+        m_pRecoverDlg = new kivRecoverPassworddlg(this);
+        connect(m_pRecoverDlg, &kivRecoverPassworddlg::CloseSignal, this,
+                &KivIMLoginDlg::RecoverAcceptDelete);
+    }
+    ShowInsteadOfLogin(m_pRecoverDlg);
+}
+
+void KivIMLoginDlg::ShowInsteadOfLogin(QWidget* dialog) {
+    QRect place = dialog->rect();
+    place.moveCenter(frameGeometry().center());
+    dialog->move(place.topLeft());
+    hide();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void KivIMLoginDlg::AcceptDelete() {
+    // Destroyed later: the call comes from the dialog's own signal.
+    if (m_pRegisterDlg)
+        m_pRegisterDlg->deleteLater();
+    m_pRegisterDlg = nullptr;
+    show();
+    activateWindow();
+    // The new account is in the box; its password comes next.
+    m_pPassword->setFocus(Qt::OtherFocusReason);
+}
+
+void KivIMLoginDlg::RecoverAcceptDelete() {
+    if (m_pRecoverDlg)
+        m_pRecoverDlg->deleteLater();
+    m_pRecoverDlg = nullptr;
+    show();
+    activateWindow();
 }
 
 void KivIMLoginDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {

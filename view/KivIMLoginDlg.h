@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <memory>
 
@@ -17,6 +18,8 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QPushButton;
 class QTimer;
+class kivRecoverPassworddlg;
+class kivRegisterDlg;
 
 // The first window: saved accounts, password, remember/auto-login, the login
 // request and its result. It stays alive for the whole session.
@@ -39,6 +42,9 @@ signals:
 
 public slots:
     void SetAccount(QString account);
+    // The registration or recovery dialog has closed: the login comes back.
+    void AcceptDelete();
+    void RecoverAcceptDelete();
     void onLoginButtonClicked();
     void NetLoginResult(int result);
     void AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QString pAccount, QString pSign,
@@ -74,6 +80,8 @@ private:
                         const QString& nickName, const QString& appVersion, bool newGuid);
     void SaveCheckBoxes(const QString& account);
     QString Account() const;
+    // Shows an account dialog of the client in place of the login dialog.
+    void ShowInsteadOfLogin(QWidget* dialog);
     void ShowHeadFor(const QString& account);
 
     QPushButton* m_pLogin = nullptr;
@@ -92,5 +100,7 @@ private:
     QNetworkAccessManager* m_pHeadManager = nullptr;
     int m_showPassword = 0;
     QTimer* m_pLoginTimer = nullptr;
+    QPointer<kivRegisterDlg> m_pRegisterDlg;
+    QPointer<kivRecoverPassworddlg> m_pRecoverDlg;
     QString m_loggedInAccount;
 };

@@ -1,7 +1,6 @@
 #include "KivIMMainDlg.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -13,14 +12,11 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QPropertyAnimation>
 #include <QPushButton>
-#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -42,6 +38,7 @@
 #include "KivHeadPath.h"
 #include "KivHotKey.h"
 #include "KivHotKeyText.h"
+#include "KivMainDlgTray.h"
 #include "KivMediaRecord.h"
 #include "KivWindowMessage.h"
 #include "MyCustomListViewItem.h"
@@ -56,9 +53,6 @@ KivIMMainDlg* KivIMMainDlg::mainDlg = nullptr;
 namespace {
 
 const char* const kSkin = "Resources/skin/kivimmaindlg/";
-const int kFlashIntervalMs = 300;
-const int kWatchIntervalMs = 300;
-const int kEdgeAnimationMs = 300;
 
 QString SkinPath(const char* name) {
     return QString::fromLatin1(kSkin) + QLatin1String(name);
@@ -89,12 +83,8 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
     resize(280, 600);
     m_pHeadManager = new QNetworkAccessManager(this);
-    m_pFlashTimer = new QTimer(this);
-    m_pTray = new QSystemTrayIcon(this);
-    m_pWatchTimer = new QTimer(this);
-    m_pEdgeAnimation = new QPropertyAnimation(this, "geometry", this);
-    m_pEdgeAnimation->setDuration(kEdgeAnimationMs);
     m_pPreview = std::make_unique<KivChatMessageWidget>(nullptr);
+    m_pTray = new KivMainDlgTray(this, m_pPreview.get());
     BuildForm();
     SetBtnNumber(false);
     EnableMove(true);
@@ -224,8 +214,11 @@ void KivIMMainDlg::ConnectModel() {
     connect(net, &CKivFriendNetModel::SetMyShowRet, this, &KivIMMainDlg::LExplainChangeResult);
     connect(this, &KivIMMainDlg::SendVipList, this, &KivIMMainDlg::SendVipListSlot);
     connect(m_pHeadManager, &QNetworkAccessManager::finished, this, &KivIMMainDlg::replyFinished);
-    connect(m_pFlashTimer, &QTimer::timeout, this, &KivIMMainDlg::TimeEnd);
-    connect(m_pWatchTimer, &QTimer::timeout, this, &KivIMMainDlg::msg_TimerEnd);
+    connect(m_pTray, &KivMainDlgTray::FlashTimeout, this, &KivIMMainDlg::TimeEnd);
+    connect(m_pTray, &KivMainDlgTray::WatchTimeout, this, &KivIMMainDlg::msg_TimerEnd);
+    connect(m_pTray, &KivMainDlgTray::ShowRequested, this, &KivIMMainDlg::ShowMainDlg);
+    connect(m_pTray, &KivMainDlgTray::QuitRequested, this, &KivIMMainDlg::action_quitClicked);
+    connect(m_pTray, &KivMainDlgTray::Activated, this, &KivIMMainDlg::trayiconActivated);
     connect(m_pPreview.get(), &KivChatMessageWidget::ChatInfoClicked, this, [this](int uid) {
         StopFlashing();
         OpenChat(quint32(uid));
@@ -267,20 +260,8 @@ void KivIMMainDlg::InitMaindlg() {
     emit SndpathStr(KivHeadPath::OrDefault(KivHeadPath::Own(m_account)));
     setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
 
-    m_pTray->setIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
-    m_pTray->setToolTip(
+    m_pTray->Show(
         QStringLiteral("Lumo\n%1").arg(m_nickName + QStringLiteral("(") + m_account + ')'));
-    if (!m_pTrayMenu) {
-        m_pTrayMenu = new QMenu(this);
-        m_pTrayMenu->addAction(QStringLiteral("恢复/显示"), this, &KivIMMainDlg::ShowMainDlg);
-        m_pTrayMenu->addAction(QStringLiteral("退出"), this, &KivIMMainDlg::action_quitClicked);
-        m_pTray->setContextMenu(m_pTrayMenu);
-        connect(m_pTray, &QSystemTrayIcon::activated, this, &KivIMMainDlg::trayiconActivated);
-    }
-    m_pTray->show();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        m_desktop = screen->availableGeometry();
-    m_pWatchTimer->start(kWatchIntervalMs);
 
     mBfriendDlgClicked();
     changeDlgForFriendList();
@@ -628,18 +609,15 @@ void KivIMMainDlg::closeBeat(int uid) {
 }
 
 void KivIMMainDlg::StartFlashing() {
-    if (!m_pFlashTimer->isActive())
-        m_pFlashTimer->start(kFlashIntervalMs);
+    m_pTray->StartFlashing();
 }
 
 void KivIMMainDlg::StopFlashing() {
-    m_pFlashTimer->stop();
-    m_flashPhase = 0;
-    m_pTray->setIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
+    m_pTray->StopFlashing();
 }
 
 bool KivIMMainDlg::IsFlashing() const {
-    return m_pFlashTimer->isActive();
+    return m_pTray->IsFlashing();
 }
 
 void KivIMMainDlg::TimeEnd() {
@@ -647,15 +625,9 @@ void KivIMMainDlg::TimeEnd() {
         StopFlashing();
         return;
     }
-    m_flashPhase = 1 - m_flashPhase;
-    if (m_flashPhase == 1) {
-        const auto& last = m_unread.last();
-        const QString head =
-            last.second < 0 ? KivHeadPath::DefaultHead() : HeadOf(quint32(last.first), last.second);
-        m_pTray->setIcon(QIcon(KivHeadPath::OrDefault(head)));
-    } else {
-        m_pTray->setIcon(QIcon(SkinPath("glint.png")));
-    }
+    const auto& last = m_unread.last();
+    m_pTray->Flash(last.second < 0 ? KivHeadPath::DefaultHead()
+                                   : HeadOf(quint32(last.first), last.second));
 }
 
 void KivIMMainDlg::OpenChat(quint32 uid) {
@@ -1047,7 +1019,7 @@ void KivIMMainDlg::action_quitClicked() {
     Logout();
     // The server closes the connection after a logout; that is no loss to report.
     CKivFriendNetModel::GetInstance()->Stop_Thread_Work();
-    m_pTray->hide();
+    m_pTray->Hide();
     close();
     QApplication::quit();
 }
@@ -1066,18 +1038,7 @@ void KivIMMainDlg::ShowMainDlg() {
 // ---- tray, hot keys and the screen edge ---------------------------------------------
 
 void KivIMMainDlg::BackFromEdge() {
-    if (y() >= 0)
-        return;
-    m_pEdgeAnimation->stop();
-    move(x(), 0);
-}
-
-void KivIMMainDlg::AnimateTo(int top) {
-    if (m_pEdgeAnimation->state() == QAbstractAnimation::Running)
-        return;
-    m_pEdgeAnimation->setStartValue(geometry());
-    m_pEdgeAnimation->setEndValue(QRect(x(), top, width(), height()));
-    m_pEdgeAnimation->start();
+    m_pTray->BackFromEdge();
 }
 
 void KivIMMainDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {
@@ -1125,7 +1086,7 @@ void KivIMMainDlg::GetMsgForHot() {
         return;
     const quint32 uid = quint32(m_unread.last().first);
     KivChatQueries::MarkRead(uid, m_uid);
-    m_pFlashTimer->stop();
+    m_pTray->PauseFlashing();
     CKivIMChatDlg* dialog = ChatDialogFor(uid);
     InitChatFor(dialog, uid);
     dialog->show();
@@ -1139,35 +1100,9 @@ void KivIMMainDlg::GetMsgForHot() {
     }
 }
 
-void KivIMMainDlg::PlacePreview() {
-    m_pPreview->move(m_desktop.width() - m_pPreview->width() - 8,
-                     m_desktop.height() - m_pPreview->height() - 25);
-}
-
 void KivIMMainDlg::msg_TimerEnd() {
-    const QPoint mouse = QCursor::pos();
-    const QRect tray = m_pTray->geometry().adjusted(0, 0, 1, 1);
-    const bool onTray = tray.isValid() && tray.contains(mouse);
-    if (onTray && !m_unread.isEmpty() && m_unread.last().second != -1 &&
-        m_pPreview->EntryCount() > 0) {
-        PlacePreview();
-        m_pPreview->show();
-        m_previewTicks = 0;
-    } else if (m_pPreview->isVisible() && m_pPreview->frameGeometry().contains(mouse)) {
-        PlacePreview();
-        m_previewTicks = 0;
-    } else if (m_pPreview->isVisible() && ++m_previewTicks >= 3) {
-        m_pPreview->hide();
-        m_previewTicks = 0;
-    }
-
-    if (m_settings.value(QStringLiteral("MarginHide")) != 1 || !isVisible())
-        return;
-    if (y() == 0 && !frameGeometry().contains(mouse)) {
-        AnimateTo(3 - height());
-    } else if (y() < 0 && frameGeometry().contains(mouse)) {
-        AnimateTo(0);
-    }
+    m_pTray->Watch(!m_unread.isEmpty() && m_unread.last().second != -1,
+                   m_settings.value(QStringLiteral("MarginHide")) == 1);
 }
 
 void KivIMMainDlg::setInitSlot() {
@@ -1177,8 +1112,8 @@ void KivIMMainDlg::setInitSlot() {
 }
 
 void KivIMMainDlg::WindowsMarginHide(int enable) {
-    if (enable == 1 && (y() == 0 || y() == 1))
-        move(x(), 2 - height());
+    if (enable == 1)
+        m_pTray->HideAtEdge();
 }
 
 QString KivIMMainDlg::HtmlToPlain(QTextDocument* document) {

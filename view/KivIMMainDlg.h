@@ -3,7 +3,6 @@
 #include <QList>
 #include <QMap>
 #include <QPair>
-#include <QRect>
 #include <QStringList>
 #include <QVector>
 #include <map>
@@ -22,6 +21,7 @@ class CKivFriendSysSettingDlg;
 class ImMeaidCueDlg;
 class KivAddCheckFriendDlg;
 class KivChatMessageWidget;
+class KivMainDlgTray;
 class MyCustomListViewItemDelegate;
 class MyListModel;
 class QLabel;
@@ -31,10 +31,8 @@ class QMenu;
 class QModelIndex;
 class QNetworkAccessManager;
 class QNetworkReply;
-class QPropertyAnimation;
 class QStackedWidget;
 class QTextDocument;
-class QTimer;
 class kivFriendQPainterLabelView;
 class kivPersonalInfoDlg;
 struct tag_chatdlg_Need;
@@ -191,8 +189,6 @@ private:
     void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
     void Logout();
     void BackFromEdge();
-    void AnimateTo(int top);
-    void PlacePreview();
     void ShowPreviewEntry(quint32 uid);
     int SendRecord(const void* record, int length);
     void ShowTip(const QString& text);
@@ -229,16 +225,10 @@ private:
     int m_showHotKeyId = 0;
     int m_getMsgHotKeyId = 0;
 
-    QSystemTrayIcon* m_pTray = nullptr;
-    QMenu* m_pTrayMenu = nullptr;
-    QTimer* m_pFlashTimer = nullptr;
-    int m_flashPhase = 0;
     QNetworkAccessManager* m_pHeadManager = nullptr;
-    QTimer* m_pWatchTimer = nullptr;
-    int m_previewTicks = 0;
-    QRect m_desktop;
     std::unique_ptr<KivChatMessageWidget> m_pPreview;
-    QPropertyAnimation* m_pEdgeAnimation = nullptr;
+    // Tray, flashing, the tray's preview and the top-edge hiding.
+    KivMainDlgTray* m_pTray = nullptr;
 
     KivAddCheckFriendDlg* m_pCheckFriend = nullptr;
     CKivFriendSysSettingDlg* m_pSettings = nullptr;

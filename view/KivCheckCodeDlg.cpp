@@ -1,0 +1,221 @@
+#include "KivCheckCodeDlg.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+
+#include "CKivFriendNetModel.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivResendCountdown.h"
+
+namespace {
+
+const QSize kFallbackSize(430, 400);
+const int kBandHeight = 96;
+const int kFormMargin = 48;
+const int kButtonWidth = 150;
+const int kButtonHeight = 34;
+
+QLabel* FieldLabel(const char* objectName, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setFont(QFont(QStringLiteral("微软雅黑")));
+    return label;
+}
+
+QLineEdit* Field(const char* objectName, const QString& placeholder, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    edit->setPlaceholderText(placeholder);
+    edit->setFixedHeight(30);
+    return edit;
+}
+
+}  // namespace
+
+KivCheckCodeDlg::KivCheckCodeDlg(const Form& form, QWidget* parent) : QWindowBase(parent) {
+    m_pNet = CKivFriendNetModel::GetInstance();
+    setObjectName(QString::fromLatin1(form.objectName));
+    setWindowTitle(QString::fromUtf8(form.title));
+
+    const QPixmap background(QString::fromLatin1(form.background));
+    setFixedSize(background.isNull() ? kFallbackSize : background.size());
+    if (!background.isNull()) {
+        QPalette pal = palette();
+        pal.setBrush(QPalette::Window, QBrush(background));
+        setPalette(pal);
+        setAutoFillBackground(true);
+    }
+    SetSkin(QString::fromLatin1(form.sheet));
+    SetBtnNumber(false);
+    EnableMove(true);
+    m_pMinimize->setFlat(true);
+    m_pClose->setFlat(true);
+    connect(m_pMinimize, &QPushButton::clicked, this, &KivCheckCodeDlg::bMinimize_Clicked);
+    connect(m_pClose, &QPushButton::clicked, this, &KivCheckCodeDlg::bClose_Clicked);
+
+    BuildForm(form);
+    m_pCountdown =
+        new KivResendCountdown(form.firstWait, form.laterWait, m_pCountdownLabel, m_pGetCode, this);
+    connect(m_pCountdown->Timer(), &QTimer::timeout, this, &KivCheckCodeDlg::TimerEnd);
+    connect(m_pCloseButton, &QPushButton::clicked, this, &KivCheckCodeDlg::bClose_Clicked);
+}
+
+void KivCheckCodeDlg::BuildForm(const Form& form) {
+    auto* title = new QLabel(QString::fromUtf8(form.title), this);
+    title->setObjectName(QStringLiteral("labelTitle"));
+    title->setGeometry(16, 4, 200, 26);
+
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("layoutWidget"));
+    area->setGeometry(kFormMargin, kBandHeight + 20, width() - 2 * kFormMargin, 190);
+    m_pGrid = new QGridLayout(area);
+    m_pGrid->setObjectName(QStringLiteral("gridLayout"));
+    m_pGrid->setContentsMargins(0, 0, 0, 0);
+    m_pGrid->setHorizontalSpacing(10);
+    m_pGrid->setVerticalSpacing(12);
+
+    // No length limits on the fields: a pasted text cut short would be sent as
+    // something the user never typed. The checks refuse what does not fit.
+    m_pPhone = Field("EditPhoneNumber", QStringLiteral("请输入手机号码"), area);
+    m_pPhone->setInputMethodHints(Qt::ImhDigitsOnly);
+    m_pCode = Field("EditPhoneCode", QStringLiteral("请输入手机验证码"), area);
+    m_pPasswd = Field("EditPasswd", QStringLiteral("请输入密码"), area);
+    m_pPasswd2 = Field("EditPasswd_2", QStringLiteral("请再次输入密码"), area);
+    for (QLineEdit* secret : {m_pPasswd, m_pPasswd2})
+        secret->setEchoMode(QLineEdit::Password);
+    m_passwordBytes = form.passwordBytes;
+    m_pGetCode = new QPushButton(QStringLiteral("获取验证码"), area);
+    m_pGetCode->setObjectName(QStringLiteral("b_GetCode"));
+    m_pGetCode->setFixedSize(104, 30);
+    m_pGetCode->setCursor(Qt::PointingHandCursor);
+    m_pCountdownLabel = new QLabel(area);
+    m_pCountdownLabel->setObjectName(QStringLiteral("labelCountdown"));
+    m_pCountdownLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QSizePolicy keepRoom = m_pCountdownLabel->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_pCountdownLabel->setSizePolicy(keepRoom);
+
+    // Row 0 is left to the dialog's own fields.
+    m_pGrid->addWidget(FieldLabel("label_2", QStringLiteral("手机号码"), area), 1, 0);
+    m_pGrid->addWidget(m_pPhone, 1, 1, 1, 2);
+    m_pGrid->addWidget(FieldLabel("label_7", QStringLiteral("验证码"), area), 2, 0);
+    m_pGrid->addWidget(m_pCode, 2, 1);
+    m_pGrid->addWidget(m_pGetCode, 2, 2);
+    m_pGrid->addWidget(m_pCountdownLabel, 3, 1, 1, 2);
+    m_pGrid->addWidget(FieldLabel("label_3", QStringLiteral("密码"), area), 4, 0);
+    m_pGrid->addWidget(m_pPasswd, 4, 1, 1, 2);
+    m_pGrid->addWidget(FieldLabel("label_4", QStringLiteral("确认密码"), area), 5, 0);
+    m_pGrid->addWidget(m_pPasswd2, 5, 1, 1, 2);
+    m_pGrid->setRowStretch(6, 1);
+
+    m_pCloseButton = new QPushButton(QStringLiteral("取消"), this);
+    m_pCloseButton->setObjectName(QStringLiteral("bClose"));
+    m_pSubmit = new QPushButton(QString::fromUtf8(form.submitText), this);
+    m_pSubmit->setObjectName(QString::fromLatin1(form.submitName));
+    m_pSubmit->setDefault(true);
+    const int left = (width() - 2 * kButtonWidth - 16) / 2;
+    const int top = height() - kButtonHeight - 24;
+    m_pCloseButton->setGeometry(left, top, kButtonWidth, kButtonHeight);
+    m_pSubmit->setGeometry(left + kButtonWidth + 16, top, kButtonWidth, kButtonHeight);
+    for (QPushButton* button : {m_pCloseButton, m_pSubmit})
+        button->setCursor(Qt::PointingHandCursor);
+
+    setTabOrder(m_pPhone, m_pCode);
+    setTabOrder(m_pCode, m_pGetCode);
+    setTabOrder(m_pGetCode, m_pPasswd);
+    setTabOrder(m_pPasswd, m_pPasswd2);
+    setTabOrder(m_pPasswd2, m_pSubmit);
+    setTabOrder(m_pSubmit, m_pCloseButton);
+    m_pPhone->setFocus();
+}
+
+bool KivCheckCodeDlg::IsCountdownRunning() const {
+    return m_pCountdown->IsRunning();
+}
+
+int KivCheckCodeDlg::CountdownSeconds() const {
+    return m_pCountdown->Seconds();
+}
+
+void KivCheckCodeDlg::StartCountdown() {
+    m_pCountdown->Start();
+}
+
+void KivCheckCodeDlg::TimerEnd() {
+    m_pCountdown->Tick();
+}
+
+// The record carries the password as Latin-1 text of limited length, and the
+// login digests it the same way; anything else would be changed on the way.
+bool KivCheckCodeDlg::CheckPasswordFits() {
+    const QString password = m_pPasswd->text();
+    if (password.size() > m_passwordBytes) {
+        ShowMessage(QStringLiteral("密码不能超过%1个字符！").arg(m_passwordBytes), m_pPasswd);
+        return false;
+    }
+    for (const QChar c : password) {
+        if (c.unicode() > 0xFF || !c.isPrint()) {
+            ShowMessage(QStringLiteral("密码只能由字母、数字和符号组成！"), m_pPasswd);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString KivCheckCodeDlg::Phone() const {
+    return m_pPhone->text().trimmed();
+}
+
+QString KivCheckCodeDlg::TypedCode() const {
+    return m_pCode->text().trimmed();
+}
+
+bool KivCheckCodeDlg::ShowMessage(const QString& text, QLineEdit* field) {
+    const QPointer<KivCheckCodeDlg> self(this);
+    m_pFocusAfterBox = field;
+    // On the heap: the box must not outlive a dialog destroyed while it waits.
+    QPointer<KivFriendMyMessageBoxView> box = new KivFriendMyMessageBoxView(this);
+    box->SetOneButton(QStringLiteral("提示"), text, QStringLiteral("确定"));
+    connect(box.data(), &KivFriendMyMessageBoxView::bBtn1NameClickedSignal, this,
+            &KivCheckCodeDlg::BoxMessageSlot);
+    box->exec();
+    delete box.data();
+    return !self.isNull();
+}
+
+void KivCheckCodeDlg::BoxMessageSlot() {
+    if (!m_pFocusAfterBox)
+        return;
+    m_pFocusAfterBox->setFocus(Qt::OtherFocusReason);
+    m_pFocusAfterBox->selectAll();
+}
+
+bool KivCheckCodeDlg::SendRecord(const char* record, int length) {
+    if (m_pNet->Send_Msg(record, length) > 0)
+        return true;
+    if (!m_pNet->IsConnected())
+        m_pNet->Connect_Svr();
+    ShowMessage(QStringLiteral("请检查您的网络连接!"));
+    return false;
+}
+
+void KivCheckCodeDlg::bMinimize_Clicked() {
+    showMinimized();
+}
+
+void KivCheckCodeDlg::bClose_Clicked() {
+    hide();
+    emit CloseSignal();
+}
+
+// Escape and the window manager's close end the dialog like its close buttons,
+// so the owner always hears of it.
+void KivCheckCodeDlg::reject() {
+    bClose_Clicked();
+}

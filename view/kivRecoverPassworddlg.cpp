@@ -1,0 +1,121 @@
+#include "kivRecoverPassworddlg.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "CKivFriendNetModel.h"
+#include "KivPhoneNumber.h"
+#include "KivProtocol.h"
+
+namespace {
+
+constexpr std::uint32_t kPurposeRecover = 2;
+constexpr Uint32 kPasswordChanged = 1;
+
+const KivCheckCodeDlg::Form kForm = {
+    "kivRecoverPassworddlg",
+    "找回密码",
+    "Resources/skin/kivRecoverPassWdDlg/backImage.png",
+    "Resources/skin/kivRecoverPassWdDlg/kivrecoverpassworddlg.qss",
+    "bSubmit",
+    "确定",
+    kivRecoverPassworddlg::kFirstWait,
+    kivRecoverPassworddlg::kLaterWait,
+    int(sizeof(NewPasswordRequest::password)) - 1,
+};
+
+}  // namespace
+
+kivRecoverPassworddlg::kivRecoverPassworddlg(QWidget* parent) : KivCheckCodeDlg(kForm, parent) {
+    m_pPasswd->setPlaceholderText(QStringLiteral("请输入新密码"));
+    connect(m_pSubmit, &QPushButton::clicked, this, &kivRecoverPassworddlg::bSubmit_Clicked);
+    connect(m_pGetCode, &QPushButton::clicked, this, &kivRecoverPassworddlg::getCodeClicked);
+    connect(m_pNet, &CKivFriendNetModel::MsgNewPwd, this,
+            &kivRecoverPassworddlg::AcceptMsgNewPwdSlot);
+    connect(m_pNet, &CKivFriendNetModel::SetNewPwd, this, &kivRecoverPassworddlg::SetNewPwdSlot);
+}
+
+void kivRecoverPassworddlg::getCodeClicked() {
+    if (!KivPhoneNumber::IsValid(Phone())) {
+        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+        return;
+    }
+    SendRePWD(Phone());
+}
+
+// The wait starts with the request here, not with the answer.
+void kivRecoverPassworddlg::SendRePWD(QString phone) {
+    CheckNumberRequest request;
+    KivInitRecord(request, CheckNumber);
+    request.purpose = kPurposeRecover;
+    KivWriteText(request.phone, phone.toLatin1());
+    if (!SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+        return;
+    m_requestedPhone = phone;
+    StartCountdown();
+}
+
+void kivRecoverPassworddlg::AcceptMsgNewPwdSlot(QString checkNumber, int uid) {
+    if (m_requestedPhone.isEmpty())
+        return;
+    m_uid = uid;
+    if (uid == 0) {
+        ForgetCheckNumber();
+        ShowMessage(QStringLiteral("该手机没有注册！"), m_pPhone);
+        return;
+    }
+    m_checkNumber = checkNumber.trimmed();
+    m_codePhone = m_requestedPhone;
+}
+
+void kivRecoverPassworddlg::ForgetCheckNumber() {
+    m_checkNumber.clear();
+    m_codePhone.clear();
+}
+
+void kivRecoverPassworddlg::bSubmit_Clicked() {
+    const QString phone = Phone();
+    if (!KivPhoneNumber::IsValid(phone)) {
+        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+        return;
+    }
+    // An empty new password would lock the account out.
+    if (m_pPasswd->text().isEmpty()) {
+        ShowMessage(QStringLiteral("请输入密码！"), m_pPasswd);
+        return;
+    }
+    if (!CheckPasswordFits())
+        return;
+    if (m_pPasswd->text() != m_pPasswd2->text()) {
+        ShowMessage(QStringLiteral("两次输入密码不匹配！"), m_pPasswd2);
+        return;
+    }
+    // Without a delivered number there is no account to send the password for.
+    if (m_checkNumber.isEmpty() || m_uid == 0) {
+        ShowMessage(QStringLiteral("请先获取验证码！"), m_pCode);
+        return;
+    }
+    if (TypedCode() != m_checkNumber || phone != m_codePhone) {
+        ShowMessage(QStringLiteral("验证码错误！"), m_pCode);
+        return;
+    }
+    NewPasswordRequest request;
+    KivInitRecord(request, NewPassword);
+    request.uid = std::uint32_t(m_uid);
+    KivWriteText(request.password, m_pPasswd->text().toLatin1());
+    if (SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+        m_waitingForResult = true;
+}
+
+void kivRecoverPassworddlg::SetNewPwdSlot(Uint32 result) {
+    if (!m_waitingForResult)
+        return;
+    m_waitingForResult = false;
+    if (result == kPasswordChanged) {
+        // The server takes a check number once.
+        ForgetCheckNumber();
+        ShowMessage(QStringLiteral("密码修改成功！"));
+    } else {
+        ShowMessage(QStringLiteral("密码修改失败！"));
+    }
+}

@@ -1,0 +1,153 @@
+#include "kivRegisterDlg.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "CKivFriendNetModel.h"
+#include "KivPhoneNumber.h"
+#include "KivProtocol.h"
+
+namespace {
+
+constexpr std::uint32_t kPurposeRegister = 1;
+constexpr int kCheckNumberIssued = 2;
+constexpr int kPhoneRefused = 1;
+constexpr int kRegistered = 0;
+constexpr int kAccountTaken = 1;
+
+const KivCheckCodeDlg::Form kForm = {
+    "kivRegisterDlg",
+    "注册",
+    "Resources/skin/kivRegisterDlg/backgroung_Image.png",
+    "Resources/skin/kivRegisterDlg/kivRegisterDlg.qss",
+    "b_Submit",
+    "注册",
+    kivRegisterDlg::kFirstWait,
+    kivRegisterDlg::kLaterWait,
+    int(sizeof(RegisterRequest::password)) - 1,
+};
+
+}  // namespace
+
+kivRegisterDlg::kivRegisterDlg(QWidget* parent) : KivCheckCodeDlg(kForm, parent) {
+    QWidget* area = m_pGrid->parentWidget();
+    auto* accountLabel = new QLabel(QStringLiteral("账号"), area);
+    accountLabel->setObjectName(QStringLiteral("label"));
+    m_pAccount = new QLineEdit(area);
+    m_pAccount->setObjectName(QStringLiteral("EditAccount"));
+    m_pAccount->setPlaceholderText(QStringLiteral("账号为手机号"));
+    m_pGrid->addWidget(accountLabel, 0, 0);
+    m_pGrid->addWidget(m_pAccount, 0, 1, 1, 2);
+    // The account is the phone number; the field is kept but not shown.
+    accountLabel->hide();
+    m_pAccount->hide();
+
+    connect(m_pNet, &CKivFriendNetModel::RegisterResult, this, &kivRegisterDlg::NetRegisterResult);
+    connect(m_pNet, &CKivFriendNetModel::MsgRegistRet, this,
+            &kivRegisterDlg::AcceptMsgRegistRetSlot);
+    connect(m_pSubmit, &QPushButton::clicked, this, &kivRegisterDlg::bSubmit_Clicked);
+    connect(m_pGetCode, &QPushButton::clicked, this, &kivRegisterDlg::getCodeClicked);
+}
+
+void kivRegisterDlg::getCodeClicked() {
+    if (!KivPhoneNumber::IsValid(Phone())) {
+        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+        return;
+    }
+    SendRegist(Phone());
+}
+
+void kivRegisterDlg::SendRegist(QString phone) {
+    CheckNumberRequest request;
+    KivInitRecord(request, CheckNumber);
+    request.purpose = kPurposeRegister;
+    KivWriteText(request.phone, phone.toLatin1());
+    if (SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+        m_requestedPhone = phone;
+}
+
+void kivRegisterDlg::AcceptMsgRegistRetSlot(int uResult, QString checkNumber, int uid) {
+    if (m_requestedPhone.isEmpty())
+        return;
+    if (uResult == kPhoneRefused) {
+        ShowMessage(QStringLiteral("该手机号码已注册或不存在！"), m_pPhone);
+        return;
+    }
+    if (uResult != kCheckNumberIssued)
+        return;
+    // A later answer replaces the number: the server keeps only the newest one.
+    if (uid != 0)
+        m_uid = uid;
+    m_checkNumber = checkNumber.trimmed();
+    m_codePhone = m_requestedPhone;
+    StartCountdown();
+}
+
+void kivRegisterDlg::bSubmit_Clicked() {
+    const QString phone = Phone();
+    if (!KivPhoneNumber::IsValid(phone)) {
+        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+        return;
+    }
+    if (m_pPasswd->text().isEmpty()) {
+        ShowMessage(QStringLiteral("请输入密码！"), m_pPasswd);
+        return;
+    }
+    if (!CheckPasswordFits())
+        return;
+    if (m_pPasswd->text() != m_pPasswd2->text()) {
+        ShowMessage(QStringLiteral("两次输入密码不匹配！"), m_pPasswd2);
+        return;
+    }
+    if (TypedCode().isEmpty()) {
+        ShowMessage(QStringLiteral("请输入验证码！"), m_pCode);
+        return;
+    }
+    // A number sent to another phone does not prove this one.
+    if (m_checkNumber.isEmpty() || TypedCode() != m_checkNumber || phone != m_codePhone) {
+        ShowMessage(QStringLiteral("验证码输入不正确！"), m_pCode);
+        return;
+    }
+    if (m_uid == 0) {
+        ShowMessage(QStringLiteral("注册失败！"));
+        return;
+    }
+    SendRegisterRecord(phone);
+}
+
+void kivRegisterDlg::SendRegisterRecord(const QString& phone) {
+    RegisterRequest request;
+    KivInitRecord(request, Register);
+    request.uid = std::uint32_t(m_uid);
+    KivWriteText(request.account, phone.toLatin1());
+    KivWriteText(request.clientKind, "PC");
+    request.param1 = 1;
+    KivWriteText(request.password, m_pPasswd->text().toLatin1());
+    KivWriteText(request.phone, phone.toLatin1());
+    KivWriteText(request.checkNumber, TypedCode().toLatin1());
+    request.param2 = 1;
+    if (SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+        m_waitingForResult = true;
+}
+
+void kivRegisterDlg::NetRegisterResult(int result) {
+    // Only the answer to this dialog's own request counts.
+    if (!m_waitingForResult)
+        return;
+    m_waitingForResult = false;
+    if (result == kRegistered) {
+        m_phone = Phone().toLatin1();
+        emit SetPhoneNumber(QString::fromLatin1(m_phone));
+        if (!ShowMessage(QStringLiteral("注册成功")))
+            return;
+        hide();
+        emit CloseSignal();
+    } else if (result == kAccountTaken) {
+        ShowMessage(QStringLiteral("此账号已注册"), m_pPhone);
+    } else {
+        // The server refused the number or the check number; say so rather than nothing.
+        ShowMessage(QStringLiteral("注册失败！"));
+    }
+}
