@@ -10,6 +10,7 @@
 #include "KivFriendMyMessageBoxView.h"
 #include "KivMediaRecord.h"
 #include "KivWindowMessage.h"
+#include "KivWindowWatch.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ constexpr quint32 kKindAnswer = 10;
 constexpr quint32 kKindPorts = 11;
 constexpr quint32 kHelloPosted = 2034;
 constexpr quint32 kAnswerPosted = 2035;
+// How long the call window program may take to show its window.
+constexpr int kStartGraceMs = 20000;
 
 QString CallerText(const QString& caller) {
     return QStringLiteral("%1\n邀请您进行视频通话").arg(caller);
@@ -61,6 +64,8 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
     m_messages = new KivMessageWindow(
         KivWindowIdFor(quint64(winId())),
         [this](const KivWindowMessage& message) { OnWindowMessage(message); }, this);
+    m_watch = new KivWindowWatch(this);
+    connect(m_watch, &KivWindowWatch::Gone, this, &ImMeaidCueDlg::CallWindowEnded);
 
     connect(accept, &QPushButton::clicked, this, &ImMeaidCueDlg::CueAccept);
     connect(decline, &QPushButton::clicked, this, &ImMeaidCueDlg::CueDecline);
@@ -87,7 +92,18 @@ void ImMeaidCueDlg::CueAccept() {
                                        QStringLiteral("确定"));
         return;
     }
+    m_watch->Watch(0, kStartGraceMs);
     hide();
+}
+
+void ImMeaidCueDlg::CallWindowEnded() {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    m_watch->Stop();
+    emit SndCallHungUp(&m_answer);
+    emit SndDelMediaCue(this);
 }
 
 void ImMeaidCueDlg::EndCall() {
@@ -95,6 +111,7 @@ void ImMeaidCueDlg::EndCall() {
         return;
     }
     m_ended = true;
+    m_watch->Stop();
     if (m_callWindow != 0) {
         KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'), 2000);
     }
@@ -124,15 +141,14 @@ void ImMeaidCueDlg::OnWindowMessage(const KivWindowMessage& message) {
                 }
                 break;
             case kKindHangUp:
-                m_ended = true;
-                emit SndCallHungUp(&m_answer);
-                emit SndDelMediaCue(this);
+                CallWindowEnded();
                 break;
             default:
                 break;
         }
     } else if (message.message == kHelloPosted) {
         m_callWindow = message.wParam;
+        m_watch->Watch(m_callWindow);
         emit SndCueaccept(&m_media, quintptr(m_callWindow));
     } else if (message.message == kAnswerPosted) {
         emit SndCueaccept(&m_answer, quintptr(message.wParam));

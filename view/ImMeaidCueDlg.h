@@ -6,6 +6,7 @@
 #include "KivProtocol.h"
 
 class KivMessageWindow;
+class KivWindowWatch;
 class QLabel;
 struct KivWindowMessage;
 
@@ -50,6 +51,8 @@ protected:
 
 private:
     void OnWindowMessage(const KivWindowMessage& message);
+    // The call window hung up, or is gone without a word.
+    void CallWindowEnded();
 
     ptl_sys_send_per_media m_media;
     ptl_sys_send_per_media m_answer;
@@ -59,4 +62,5 @@ private:
     quint64 m_callWindow = 0;
     bool m_ended = false;
     KivMessageWindow* m_messages = nullptr;
+    KivWindowWatch* m_watch = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "KivCallProgram.h"
 #include "KivMediaRecord.h"
 #include "KivWindowMessage.h"
+#include "KivWindowWatch.h"
 
 namespace {
 
@@ -14,6 +15,8 @@ constexpr quint32 kKindHangUp = 2;
 constexpr quint32 kKindRequest = 10;
 constexpr quint32 kKindPorts = 11;
 constexpr int kHangUpTimeoutMs = 2000;
+// How long the call window program may take to show its window.
+constexpr int kStartGraceMs = 20000;
 
 void SendToServer(const ptl_sys_send_per_media& record) {
     CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&record),
@@ -26,6 +29,8 @@ KivChatCallLink::KivChatCallLink(QWidget* dialog) : QObject(dialog) {
     m_messages = new KivMessageWindow(
         KivWindowIdFor(quint64(dialog->winId())),
         [this](const KivWindowMessage& message) { OnWindowMessage(message); }, this);
+    m_watch = new KivWindowWatch(this);
+    connect(m_watch, &KivWindowWatch::Gone, this, &KivChatCallLink::CallWindowEnded);
 }
 
 KivChatCallLink::~KivChatCallLink() = default;
@@ -43,9 +48,13 @@ bool KivChatCallLink::Open() {
     m_callWindow = 0;
     m_requestPending = false;
     m_requestSent = false;
-    return KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId()),
-                                QStringLiteral("--me=%1").arg(m_ownId),
-                                QStringLiteral("--to=%1").arg(m_friendId)});
+    const bool started = KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId()),
+                                              QStringLiteral("--me=%1").arg(m_ownId),
+                                              QStringLiteral("--to=%1").arg(m_friendId)});
+    if (started) {
+        m_watch->Watch(0, kStartGraceMs);
+    }
+    return started;
 }
 
 bool KivChatCallLink::IsOwnCall(const ptl_sys_send_per_media& media) const {
@@ -60,17 +69,10 @@ void KivChatCallLink::OnWindowMessage(const KivWindowMessage& message) {
     switch (message.kind) {
         case kKindHello:
             m_callWindow = message.wParam;
+            m_watch->Watch(m_callWindow);
             break;
         case kKindHangUp:
-            if (m_requestSent) {
-                ptl_sys_send_per_media closed = m_request;
-                closed.state = 4;
-                SendToServer(closed);
-            }
-            m_callWindow = 0;
-            m_requestPending = false;
-            m_requestSent = false;
-            emit CallEnded();
+            CallWindowEnded();
             break;
         case kKindRequest:
             if (KivMediaFromMessage(message.data, &record)) {
@@ -97,7 +99,21 @@ void KivChatCallLink::OnWindowMessage(const KivWindowMessage& message) {
     }
 }
 
+void KivChatCallLink::CallWindowEnded() {
+    m_watch->Stop();
+    if (m_requestSent) {
+        ptl_sys_send_per_media closed = m_request;
+        closed.state = 4;
+        SendToServer(closed);
+    }
+    m_callWindow = 0;
+    m_requestPending = false;
+    m_requestSent = false;
+    emit CallEnded();
+}
+
 void KivChatCallLink::EndCallWindow() {
+    m_watch->Stop();
     if (m_callWindow != 0) {
         KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'),
                        kHangUpTimeoutMs);

@@ -5,6 +5,7 @@
 #include "KivProtocol.h"
 
 class KivMessageWindow;
+class KivWindowWatch;
 class QWidget;
 struct KivWindowMessage;
 
@@ -40,8 +41,11 @@ private:
     void OnWindowMessage(const KivWindowMessage& message);
     bool IsOwnCall(const ptl_sys_send_per_media& media) const;
     void EndCallWindow();
+    // The call window ended (it said so, or it is gone): the peer hears state 4.
+    void CallWindowEnded();
 
     KivMessageWindow* m_messages = nullptr;
+    KivWindowWatch* m_watch = nullptr;
     quint32 m_ownId = 0;
     quint32 m_friendId = 0;
     quint64 m_callWindow = 0;

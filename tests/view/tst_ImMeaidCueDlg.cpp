@@ -86,6 +86,20 @@ private slots:
         QCOMPARE(accepted.size(), 0);
     }
 
+    // A call window that went away without a word counts as hanging up.
+    void aVanishedCallWindowEndsTheCall() {
+        ImMeaidCueDlg cue(Record(1), nullptr);
+        QSignalSpy hungUp(&cue, &ImMeaidCueDlg::SndCallHungUp);
+        {
+            KivMessageWindow callWindow(KivWindowIdFor(0), [](const KivWindowMessage&) {});
+            QVERIFY(KivSendMessage(cue.MessageWindowId(), 1, callWindow.id(), QByteArray(1, '\0')));
+            QTRY_COMPARE(cue.CallWindow(), callWindow.id());
+            QTest::qWait(1500);
+            QCOMPARE(hungUp.size(), 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(hungUp.size(), 1, 10000);
+    }
+
     void reportsAHangUpOnce() {
         ImMeaidCueDlg cue(Record(1), nullptr);
         QSignalSpy hungUp(&cue, &ImMeaidCueDlg::SndCallHungUp);
