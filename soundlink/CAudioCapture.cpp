@@ -151,7 +151,10 @@ bool CAudioCapture::Run(IFrameEvent* sink) {
     if (!m_pipeline) {
         return false;
     }
-    m_sink = sink;
+    {
+        std::lock_guard<std::mutex> guard(m_sinkLock);
+        m_sink = sink;
+    }
     m_running = true;
     GstStateChangeReturn result = gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING);
     if (result == GST_STATE_CHANGE_ASYNC) {
@@ -170,11 +173,13 @@ void CAudioCapture::Stop() {
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     }
+    std::lock_guard<std::mutex> guard(m_sinkLock);
     m_pipeline.reset();
     m_sink = nullptr;
 }
 
 void CAudioCapture::OnRenderSample(const std::uint8_t* data, int length) {
+    std::lock_guard<std::mutex> guard(m_sinkLock);
     if (m_sink != nullptr) {
         m_sink->OnFrame(data, length);
     }

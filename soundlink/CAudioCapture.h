@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 
 #include "GstOwner.h"
@@ -14,7 +15,7 @@ public:
     static constexpr const char* kDeviceMissing =
         "Audio device is not found! Use the default device!";
     // The source's buffer and its read period, in microseconds.
-    static constexpr int kSourceBufferUs = 40000;
+    static constexpr int kSourceBufferUs = 20000;
     static constexpr int kSourcePeriodUs = 10000;
 
     CAudioCapture() = default;
@@ -55,6 +56,8 @@ private:
     int m_bitsPerSample = 16;
     int m_channels = 2;
     std::string m_deviceName;
-    // Set before the pipeline plays and cleared after it stopped.
+    // Set before the pipeline plays and cleared after it stopped; the lock
+    // orders the streaming thread's last hand-over before the teardown.
+    std::mutex m_sinkLock;
     IFrameEvent* m_sink = nullptr;
 };

@@ -7,17 +7,25 @@ CAudioEncode::~CAudioEncode() {
 }
 
 bool CAudioEncode::Create(int channels, int sampleRate, int bitsPerSample) {
-    Destroy();
+    std::lock_guard<std::mutex> guard(m_lock);
+    PcmPackerUninit(m_encoder);
     m_encoder = PcmPackerInit(channels, sampleRate, bitsPerSample, this);
     return m_encoder != nullptr;
 }
 
 void CAudioEncode::Destroy() {
+    std::lock_guard<std::mutex> guard(m_lock);
     PcmPackerUninit(m_encoder);
     m_encoder = nullptr;
 }
 
+bool CAudioEncode::Exists() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_encoder != nullptr;
+}
+
 void CAudioEncode::Process(const std::uint8_t* pcm, int length) {
+    std::lock_guard<std::mutex> guard(m_lock);
     if (m_encoder != nullptr) {
         PcmPackerProcess(m_encoder, const_cast<unsigned char*>(pcm), length);
     }

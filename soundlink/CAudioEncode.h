@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+
 #include "IAACEvent.h"
 #include "IPcmToAACEvent.h"
 
@@ -14,13 +16,16 @@ public:
     // False when the encoder refuses the format (there is then none).
     bool Create(int channels, int sampleRate, int bitsPerSample);
     void Destroy();
-    bool Exists() const { return m_encoder != nullptr; }
+    bool Exists() const;
     // Capture thread: buffers PCM and emits every whole frame.
     void Process(const std::uint8_t* pcm, int length);
 
     void OnPcmToAAC(unsigned char* frame, int length) override;
 
 private:
+    // The capture thread's use and the caller's create and destroy are
+    // ordered here, not only by the pipeline's stop.
+    mutable std::mutex m_lock;
     void* m_encoder = nullptr;
     IAACEvent* m_target;
 };

@@ -92,10 +92,12 @@ bool CPlaybackGraph::Build(const Format& format) {
     }
     GstOwner<GstPad> pad(gst_element_get_static_pad(source, "src"));
     gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &OnChunk, this, nullptr);
+    std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = control;
     m_ringHeld = 0;
     m_windowMin = INT_MAX;
     m_windowChunks = 0;
+    m_windowDry = false;
     m_pipeline = std::move(pipeline);
     return true;
 }
@@ -119,6 +121,7 @@ void CPlaybackGraph::Stop() {
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     }
+    std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = nullptr;
     m_source.reset();
     m_pipeline.reset();
@@ -129,6 +132,7 @@ void CPlaybackGraph::Push(const std::uint8_t* pcm, int length) {
 }
 
 void CPlaybackGraph::Refill(int chunkBytes) {
+    std::lock_guard<std::mutex> guard(m_refillLock);
     if (chunkBytes <= 0 || m_control == nullptr) {
         return;
     }
@@ -136,16 +140,19 @@ void CPlaybackGraph::Refill(int chunkBytes) {
     // (otherwise it was silence); only this thread pushes, so the count is exact.
     if (m_ringHeld >= chunkBytes) {
         m_ringHeld -= chunkBytes;
+    } else {
+        m_windowDry = true;
     }
     const int level = m_queue.Held() + m_ringHeld;
     m_windowMin = std::min(m_windowMin, level);
     if (++m_windowChunks * chunkBytes >= kTrimWindowMs * m_bytesPerMs) {
-        const int excess = m_windowMin - kKeepMs * m_bytesPerMs;
-        if (excess > 0) {
-            m_queue.Trim(m_queue.Held() - excess);
+        // A window that ran dry shows the backlog is what the jitter needs.
+        if (!m_windowDry && m_windowMin > kTrimAboveMs * m_bytesPerMs) {
+            m_queue.Trim(m_queue.Held() - (m_windowMin - kKeepMs * m_bytesPerMs));
         }
         m_windowMin = INT_MAX;
         m_windowChunks = 0;
+        m_windowDry = false;
     }
     const int wanted = kRingChunks * chunkBytes - m_ringHeld;
     if (wanted <= 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "CPlaybackQueue.h"
@@ -22,15 +23,18 @@ public:
     };
 
     // Chunks kept in the source's ring, ready for the speaker.
-    static constexpr int kRingChunks = 2;
-    // Sound kept in hand beyond the ring when the backlog is trimmed.
-    static constexpr int kKeepMs = 20;
-    // Backlog that stays unplayed this long is trimmed.
-    static constexpr int kTrimWindowMs = 1000;
+    static constexpr int kRingChunks = 1;
+    // A backlog that never fell below kTrimAboveMs during a whole window in
+    // which the speaker never ran dry is trimmed to kKeepMs: after a burst of
+    // late packets, not at every wobble (each trim is a small jump in the
+    // sound), and not while the network's jitter needs the backlog.
+    static constexpr int kKeepMs = 10;
+    static constexpr int kTrimAboveMs = 20;
+    static constexpr int kTrimWindowMs = 2000;
     // Hard bound of the queue; more pushes the oldest out at once.
     static constexpr int kQueueLimitMs = 200;
     // The speaker's buffer and its write period, in microseconds.
-    static constexpr int kSinkBufferUs = 40000;
+    static constexpr int kSinkBufferUs = 20000;
     static constexpr int kSinkPeriodUs = 10000;
 
     CPlaybackGraph() = default;
@@ -55,6 +59,9 @@ public:
 private:
     GstOwner<GstElement> m_pipeline;
     GstOwner<GstElement> m_source;
+    // Held by Refill; Stop takes it after the pipeline stopped, so the end of
+    // the streaming thread's last Refill is ordered before the teardown.
+    std::mutex m_refillLock;
     INetSourceControl* m_control = nullptr;
     CPlaybackQueue m_queue;
     int m_bytesPerMs = 0;
@@ -63,5 +70,6 @@ private:
     int m_ringHeld = 0;
     int m_windowMin = 0;
     int m_windowChunks = 0;
+    bool m_windowDry = false;
     std::vector<std::uint8_t> m_scratch;
 };

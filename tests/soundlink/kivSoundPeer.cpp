@@ -5,7 +5,8 @@
 //
 // Starts one call at once and prints "call <id>"; then reads commands, one a
 // line: "stop" ends the call ("stopped"), "start" opens a new one, "quit"
-// (or the end of input) leaves. The PulseAudio source and sink are the
+// (or the end of input) leaves; "status" prints the call's playback backlog
+// and the sound dropped to bound it, in ms. The PulseAudio source and sink are the
 // defaults, so PULSE_SOURCE and PULSE_SINK pick them.
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <iostream>
 #include <string>
 
+#include "CSoundLink.h"
 #include "SoundLink.h"
 
 namespace {
@@ -72,6 +74,15 @@ int main(int argc, char** argv) {
             std::cout << "stopped" << std::endl;
         } else if (command == "start") {
             callId = Start(link, options);
+        } else if (command == "status") {
+            // The test peer looks inside its own session.
+            const CAudioDecode* decoder = static_cast<CSoundLink*>(link)->Decoder(callId);
+            if (decoder != nullptr) {
+                const CPlaybackQueue& queue = decoder->Playback().Queue();
+                const int bytesPerMs = 32 * 2 * 2;
+                std::cout << "status backlog " << queue.Held() / bytesPerMs << " dropped "
+                          << queue.DroppedBytes() / bytesPerMs << std::endl;
+            }
         } else if (command == "quit") {
             break;
         }

@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "CKivDevServerProcess.h"
 #include "CSoundLink.h"
 #include "CSoundPeer.h"
 #include "CUdpCatcher.h"
@@ -50,7 +51,11 @@ private slots:
         m_pulse = qgetenv("PULSE_SERVER");
     }
     void cleanup() {
-        qputenv("PULSE_SERVER", m_pulse);
+        if (m_pulse.isEmpty()) {
+            qunsetenv("PULSE_SERVER");
+        } else {
+            qputenv("PULSE_SERVER", m_pulse);
+        }
         QDir::setCurrent(m_previousDir);
     }
 
@@ -83,6 +88,20 @@ private slots:
         QCOMPARE(first.Received().size(), 2);
         QCOMPARE(second.Received().size(), 1);
         QCOMPARE(first.Received()[0].fromPort, first.Received()[1].fromPort);
+    }
+
+    void formatWithoutRateLeavesTheCapture() {
+        WithoutSound();
+        CSoundLink session;
+        session.SetAudioFormat(L"kiv_headset", 32000, 16, 1);
+        session.SetAudioFormat(L"", 0, 16, 2);
+        QCOMPARE(session.Capture().SampleRate(), 32000);
+        QCOMPARE(session.Capture().Channels(), 1);
+        QCOMPARE(session.Capture().DeviceName(), std::string("kiv_headset"));
+        // Rate 0 reaches the encoder, which refuses it: the call still opens.
+        CUdpCatcher peer;
+        QCOMPARE(Start(session, peer.Port()), 0);
+        QVERIFY(!session.HasEncoder() && !session.IsCapturing());
     }
 
     void everyCallGetsEveryFrameInOrder() {
@@ -128,6 +147,25 @@ private slots:
         QCOMPARE(Word(accepted, 168), 5004u + 2);
     }
 
+    // The development server's media side hears the registration.
+    void registrationReachesTheDevServer() {
+        WithoutSound();
+        CKivDevServerProcess server;
+        QVERIFY(server.start());
+        QFile config(QStringLiteral("Config/config.ini"));
+        QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        config.write(QStringLiteral("[media]\nipaddr=127.0.0.1\nport=%1\n")
+                         .arg(server.mediaPort())
+                         .toLatin1());
+        config.close();
+        CSoundLink session;
+        session.SetAudioFormat(L"", 32000, 16, 2);
+        session.SetSessionInfo(10001, 10003, 2);
+        Start(session, 41234);
+        QVERIFY(
+            server.waitForLog(QStringLiteral("self 10001 peer 10003 state 2 audio port 41234")));
+    }
+
     void noInputDevice() {
         WithoutSound();
         CUdpCatcher peer;
@@ -147,12 +185,16 @@ private slots:
     }
 
     void captureRunsWhileCallsAreOpen() {
-        NeedSound();
+        if (m_pulse.isEmpty()) {
+            QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
+        }
         CUdpCatcher peer;
         CSoundLink session;
-        session.SetAudioFormat(L"", 32000, 16, 2);
+        // A source that is not there gives way to the default one.
+        session.SetAudioFormat(L"kiv_no_such_source", 32000, 16, 2);
         const int first = Start(session, peer.Port());
         QVERIFY(session.IsCapturing() && session.HasEncoder());
+        QCOMPARE(session.Capture().LastError(), std::string(CAudioCapture::kDeviceMissing));
         // The microphone's sound is encoded and sent (about 31 frames a second).
         QVERIFY(peer.WaitFor(10));
         const int second = Start(session, peer.Port());
@@ -165,7 +207,9 @@ private slots:
     }
 
     void receiveOnlyNeverDecodes() {
-        NeedSound();
+        if (m_pulse.isEmpty()) {
+            QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
+        }
         const int portX = KivFreeUdpPort();
         int portY = KivFreeUdpPort();
         while (portY == portX) {
@@ -186,11 +230,6 @@ private slots:
 
 private:
     void WithoutSound() { qputenv("PULSE_SERVER", kNoServer); }
-    void NeedSound() {
-        if (m_pulse.isEmpty()) {
-            QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
-        }
-    }
 
     QTemporaryDir m_dir;
     QString m_previousDir;

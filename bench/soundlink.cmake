@@ -1,0 +1,7 @@
+# Benchmark targets of soundlink: two processes with one audio session each.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SOUNDLINK_BENCH_GST REQUIRED IMPORTED_TARGET gstreamer-1.0 gstreamer-app-1.0)
+
+add_executable(bench_mouth_to_ear ${CMAKE_CURRENT_LIST_DIR}/bench_mouth_to_ear.cpp)
+target_link_libraries(bench_mouth_to_ear PRIVATE SoundLink kivTestSound Qt5::Core
+    PkgConfig::SOUNDLINK_BENCH_GST)
