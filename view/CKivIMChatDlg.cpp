@@ -1,94 +1,274 @@
 #include "CKivIMChatDlg.h"
 
-#include <QDateTime>
+#include <QAction>
+#include <QComboBox>
 #include <QDebug>
+#include <QFileInfo>
+#include <QFontComboBox>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
-#include <QSqlError>
-#include <QTextBrowser>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QTextImageFormat>
 #include <QVBoxLayout>
 
+#include "CChatHistoryList.h"
+#include "CChatItem.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
-#include "CKivFriendSqlUtilCommon.h"
+#include "CKivIMfaceDlg.h"
+#include "CKivImChatRecordDlg.h"
+#include "KivChatQueries.h"
 #include "KivChatText.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
-#include "KivProtocol.h"
+#include "KivUserSettings.h"
 #include "kivFriendQPainterLabelView.h"
+#include "kivPersonalInfoDlg.h"
+
+namespace {
+
+const QString kSkin = QStringLiteral("Resources/skin/kivIMChatDlg/");
+constexpr int kHeaderHeight = 96;
+constexpr int kToolSide = 28;
+
+QString OwnAccount() {
+    return KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_account : QString();
+}
+
+void Tip(QWidget* parent, const QString& text) {
+    KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
+}
+
+}  // namespace
 
 CKivIMChatDlg::CKivIMChatDlg(QWidget* parent) : QWindowBase(parent) {
     setObjectName(QStringLiteral("CKivIMChatDlg"));
-    resize(573, 533);
-    setMinimumWidth(573);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    resize(kWidth, kHeight);
+    setMinimumWidth(kWidth);
 
-    auto* header = new QWidget(this);
-    header->setObjectName(QStringLiteral("chatHeader"));
-    header->setFixedHeight(96);
-    m_pHead = new kivFriendQPainterLabelView(header);
-    m_pHead->setGeometry(14, 12, 75, 75);
-    m_pName = new QLabel(header);
-    m_pName->setObjectName(QStringLiteral("personalInfoLab"));
-    m_pName->setGeometry(100, 22, 360, 26);
-    m_pSign = new QLabel(header);
-    m_pSign->setObjectName(QStringLiteral("label_2"));
-    m_pSign->setGeometry(100, 52, 420, 22);
+    m_pPane = new QWidget(this);
+    m_pPane->setObjectName(QStringLiteral("chatPane"));
+    auto* layout = new QVBoxLayout(m_pPane);
+    layout->setContentsMargins(2, 0, 2, 10);
+    layout->setSpacing(0);
+    layout->addWidget(BuildHeader());
 
-    m_pHistory = new QTextBrowser(this);
+    m_pHistory = new CChatHistoryList(m_pPane);
     m_pHistory->setObjectName(QStringLiteral("listWidget"));
-    m_pHistory->setOpenExternalLinks(true);
-    m_pInput = new QTextEdit(this);
+    m_pHistory->setFixedWidth(569);
+    QFont listFont = m_pHistory->font();
+    listFont.setPointSize(16);
+    listFont.setBold(true);
+    m_pHistory->setFont(listFont);
+    layout->addWidget(m_pHistory, 1);
+    layout->addWidget(BuildToolBar());
+
+    m_pInputLayout = new QVBoxLayout;
+    m_pInputLayout->setSpacing(0);
+    m_pFontBar = BuildFontBar();
+    m_pInput = new QTextEdit(m_pPane);
     m_pInput->setObjectName(QStringLiteral("textEdit"));
-    m_pInput->setFixedHeight(120);
-    m_pInput->installEventFilter(this);
+    m_pInput->setFixedHeight(110);
+    QFont inputFont = m_pInput->font();
+    inputFont.setPointSize(12);
+    m_pInput->setFont(inputFont);
+    m_pInput->document()->setDefaultFont(inputFont);
+    m_pInputLayout->addWidget(m_pInput);
+    layout->addLayout(m_pInputLayout);
+    layout->addWidget(BuildSendRow());
 
-    m_pCloseButton = new QPushButton(QStringLiteral("关闭"), this);
-    m_pCloseButton->setObjectName(QStringLiteral("pushButtonClose"));
-    m_pSend = new QPushButton(QStringLiteral("发送"), this);
-    m_pSend->setObjectName(QStringLiteral("pushButtonSend"));
-    for (QPushButton* button : {m_pCloseButton, m_pSend}) {
-        button->setFixedSize(80, 30);
-        button->setCursor(Qt::PointingHandCursor);
-    }
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_pCloseButton);
-    buttons->addWidget(m_pSend);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 10);
-    layout->addWidget(header);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(10, 0, 10, 0);
-    body->addWidget(m_pHistory, 1);
-    body->addWidget(m_pInput);
-    body->addLayout(buttons);
-    layout->addLayout(body, 1);
+    m_pRecord = new CKivImChatRecordDlg(this);
+    m_pRecord->move(kWidth + 5, 121);
+    m_pRecord->hide();
+    m_pFaceOwner = std::make_unique<CKivIMfaceDlg>(nullptr, false);
+    m_pFaceDlg = m_pFaceOwner.get();
+    m_pGiftDlg = new CKivIMfaceDlg(this, true);
 
     SetBtnNumber(false);
     EnableMove(true);
-    SetSkin(QStringLiteral("Resources/skin/kivIMChatDlg/IMChatDlg.qss"));
+    SetSkin(kSkin + QStringLiteral("IMChatDlg.qss"));
+    createButton();
+    ConnectSignals();
+    m_pName->installEventFilter(this);
+    m_pInput->installEventFilter(this);
+    installEventFilter(this);
+}
+
+CKivIMChatDlg::~CKivIMChatDlg() = default;
+
+QWidget* CKivIMChatDlg::BuildHeader() {
+    auto* header = new QWidget(m_pPane);
+    header->setObjectName(QStringLiteral("chatHeader"));
+    header->setFixedHeight(kHeaderHeight);
+    m_pHead = new kivFriendQPainterLabelView(header);
+    m_pHead->setObjectName(QStringLiteral("headButton"));
+    m_pHead->setGeometry(12, 10, 75, 75);
+    m_pName = new QLabel(header);
+    m_pName->setObjectName(QStringLiteral("personalInfoLab"));
+    m_pName->setFont(QFont(QStringLiteral("微软雅黑")));
+    m_pName->setStyleSheet(QStringLiteral("text-align : left;color: rgb(255,255,255);"));
+    m_pName->setCursor(Qt::PointingHandCursor);
+    m_pName->setGeometry(100, 22, 360, 26);
+    m_pSign = new QLabel(header);
+    m_pSign->setObjectName(QStringLiteral("label_2"));
+    m_pSign->setGeometry(100, 54, 440, 22);
+    auto* spare = new QLabel(header);
+    spare->setObjectName(QStringLiteral("label_3"));
+    spare->hide();
+    return header;
+}
+
+QPushButton* CKivIMChatDlg::ToolButton(const char* objectName, const QString& tip) {
+    auto* button = new QPushButton(m_pPane);
+    button->setObjectName(QLatin1String(objectName));
+    button->setFixedSize(kToolSide, kToolSide);
+    button->setToolTip(tip);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QWidget* CKivIMChatDlg::BuildToolBar() {
+    auto* bar = new QWidget(m_pPane);
+    bar->setObjectName(QStringLiteral("toolBar"));
+    bar->setFixedHeight(38);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(10, 5, 12, 5);
+    row->setSpacing(8);
+    m_pFaceBtn = ToolButton("b_FaceBtn", QStringLiteral("表情"));
+    m_pVipBtn = ToolButton("b_vipBtn", QStringLiteral("礼物"));
+    m_pFontBtn = ToolButton("b_FontBtn", QStringLiteral("字体"));
+    QPushButton* screenshot = ToolButton("b_ScreenshotBtn", QString());
+    QPushButton* shake = ToolButton("b_shakeBtn", QString());
+    QPushButton* picture = ToolButton("bpicBtn", QString());
+    m_pCallBtn = ToolButton("b_vidoBtn", QStringLiteral("视频通话"));
+    m_pHistoryBtn = ToolButton("b_historyBtn", QStringLiteral("消息记录"));
+    for (QPushButton* hidden : {m_pFontBtn, screenshot, shake, picture})
+        hidden->hide();
+    for (QPushButton* button :
+         {m_pFaceBtn, m_pVipBtn, m_pFontBtn, screenshot, shake, picture, m_pCallBtn})
+        row->addWidget(button);
+    row->addStretch(1);
+    row->addWidget(m_pHistoryBtn);
+    return bar;
+}
+
+QWidget* CKivIMChatDlg::BuildFontBar() {
+    auto* bar = new QWidget(m_pPane);
+    bar->setObjectName(QStringLiteral("fontBar"));
+    bar->setMinimumHeight(30);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(10, 3, 10, 3);
+    row->setSpacing(6);
+    m_pFontFamily = new QFontComboBox(bar);
+    m_pFontFamily->setObjectName(QStringLiteral("fontComboBox"));
+    m_pFontSize = new QComboBox(bar);
+    m_pFontSize->setObjectName(QStringLiteral("fontSizeComboBox"));
+    for (int size = 9; size <= 22; ++size)
+        m_pFontSize->addItem(QString::number(size));
+    m_pFontSize->setCurrentText(QStringLiteral("12"));
+    auto style = [bar](const char* name, const char* picture) {
+        auto* button = new QPushButton(bar);
+        button->setObjectName(QLatin1String(name));
+        button->setFixedSize(24, 24);
+        button->setStyleSheet(
+            QStringLiteral("border-image:url(%1%2.png);").arg(kSkin, QLatin1String(picture)));
+        return button;
+    };
+    m_pBold = style("bfontBoldfaceBtn", "fontBoldfaceBtn");
+    m_pItalic = style("bfontItalicBtn", "fontItalicBtn");
+    m_pUnderline = style("bfontUnderlineBtn", "fontUnderlineBtn");
+    row->addWidget(m_pFontFamily, 1);
+    row->addWidget(m_pFontSize);
+    row->addWidget(m_pBold);
+    row->addWidget(m_pItalic);
+    row->addWidget(m_pUnderline);
+    bar->hide();
+    return bar;
+}
+
+QWidget* CKivIMChatDlg::BuildSendRow() {
+    auto* bar = new QWidget(m_pPane);
+    bar->setObjectName(QStringLiteral("sendRow"));
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(10, 8, 12, 0);
+    row->setSpacing(0);
+    m_pCloseButton = new QPushButton(QStringLiteral("关闭"), bar);
+    m_pCloseButton->setObjectName(QStringLiteral("pushButtonClose"));
+    m_pCloseButton->setFixedSize(72, 28);
+    m_pSend = new QPushButton(QStringLiteral("发送"), bar);
+    m_pSend->setObjectName(QStringLiteral("pushButtonSend"));
+    m_pSend->setFixedSize(72, 28);
+    m_pKeyMenuBtn = new QPushButton(bar);
+    m_pKeyMenuBtn->setObjectName(QStringLiteral("sKeyMenuBtn"));
+    m_pKeyMenuBtn->setFixedSize(22, 28);
+    m_pKeyMenuBtn->setToolTip(QStringLiteral("发送快捷键"));
+    for (QPushButton* button : {m_pCloseButton, m_pSend, m_pKeyMenuBtn}) {
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    row->addStretch(1);
+    row->addWidget(m_pCloseButton);
+    row->addSpacing(10);
+    row->addWidget(m_pSend);
+    row->addWidget(m_pKeyMenuBtn);
+    return bar;
+}
+
+void CKivIMChatDlg::ConnectSignals() {
     connect(m_pClose, &QPushButton::clicked, this, &CKivIMChatDlg::CloseChatDlg);
-    connect(m_pMinimize, &QPushButton::clicked, this, &CKivIMChatDlg::bMinimize_Clicked);
     connect(m_pCloseButton, &QPushButton::clicked, this, &CKivIMChatDlg::CloseChatDlg);
+    connect(m_pMinimize, &QPushButton::clicked, this, &CKivIMChatDlg::bMinimize_Clicked);
     connect(m_pSend, &QPushButton::clicked, this, &CKivIMChatDlg::SendMessage);
-    connect(this, &CKivIMChatDlg::SndpathStr, m_pHead, &kivFriendQPainterLabelView::getArguments);
+    connect(m_pCallBtn, &QPushButton::clicked, this, &CKivIMChatDlg::OpenMedia);
+    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    connect(net, &CKivFriendNetModel::SendNoreqMedia, this, &CKivIMChatDlg::NoReqMedia);
+    connect(net, &CKivFriendNetModel::SendYesreqMedia, this, &CKivIMChatDlg::YesReqMedia);
+    connect(net, &CKivFriendNetModel::SendCloseMedia, this, &CKivIMChatDlg::CloseReqMedia);
+    connect(m_pFontBtn, &QPushButton::clicked, this, &CKivIMChatDlg::fontChooseClickedSlot);
+    connect(m_pHistoryBtn, &QPushButton::clicked, this, &CKivIMChatDlg::HistoryClick);
+    connect(m_pFontFamily, &QComboBox::currentTextChanged, this,
+            &CKivIMChatDlg::fontComboBox_currentFontChanged);
+    connect(m_pFontSize, &QComboBox::currentTextChanged, this,
+            &CKivIMChatDlg::fontSizeComboBox_currentIndexChange);
+    connect(m_pBold, &QPushButton::clicked, this, &CKivIMChatDlg::bfontBoldfaceBtnClicked);
+    connect(m_pItalic, &QPushButton::clicked, this, &CKivIMChatDlg::bfontItalicBtnClicked);
+    connect(m_pUnderline, &QPushButton::clicked, this, &CKivIMChatDlg::bfontUnderlineBtnClicked);
+    connect(m_pFaceBtn, &QPushButton::clicked, this, &CKivIMChatDlg::onFaceDialogShow);
+    connect(m_pVipBtn, &QPushButton::clicked, this, &CKivIMChatDlg::OnVipDialogShow);
+    connect(m_pFaceDlg->table(), &QTableWidget::cellClicked, this,
+            &CKivIMChatDlg::FaceTabelcellClickedSlot);
+    connect(m_pGiftDlg->table(), &QTableWidget::cellClicked, this,
+            &CKivIMChatDlg::VipTabelcellClickedSlot);
+    connect(m_pInput, &QTextEdit::textChanged, this, &CKivIMChatDlg::OntextChanged);
+    connect(m_pHistory, &CChatHistoryList::ResendRequested, this, &CKivIMChatDlg::ResendMessage);
+    connect(m_pHead, &QPushButton::clicked, this, &CKivIMChatDlg::personalInfoBtnClicked);
 }
 
 void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     m_need = need;
     setWindowTitle(need.nickName);
-    m_pName->setText(need.nickName.isEmpty() ? need.account : need.nickName);
+    m_pName->setText(need.nickName);
     m_pSign->setText(need.sign);
-    const QString account = KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_account : QString();
+    const QString account = OwnAccount();
     const QString head = KivHeadPath::Friend(account, need.friendUid, int(need.headIndex));
     setWindowIcon(QIcon(KivHeadPath::OrDefault(head)));
+    connect(this, &CKivIMChatDlg::SndpathStr, m_pHead, &kivFriendQPainterLabelView::getArguments,
+            Qt::UniqueConnection);
     emit SndpathStr(head);
+    m_pHistory->setHeadPaths(KivHeadPath::Own(account), head);
+    const QString ownName =
+        KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_nickName : QString::number(need.ownUid);
+    m_pRecord->SetConversation(need.ownUid, ownName, need.friendUid, need.nickName);
     m_bInit = true;
 }
 
@@ -97,41 +277,74 @@ void CKivIMChatDlg::InsertMsg(QString text) {
 }
 
 void CKivIMChatDlg::ShowFriendMessage(const QString& text) {
-    AppendLines(text, false);
+    m_pHistory->addChatMessage(text, false);
 }
 
-void CKivIMChatDlg::AppendLines(const QString& text, bool own) {
-    const QString who = own ? QStringLiteral("我") : m_pName->text();
-    const QString color = own ? QStringLiteral("#2f7d32") : QStringLiteral("#2a6fc9");
-    m_pHistory->append(QStringLiteral("<div style=\"color:%1\">%2 %3</div>")
-                           .arg(color, who.toHtmlEscaped(),
-                                QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss"))));
-    m_pHistory->append(KivChatText::ToHtml(text).join(QStringLiteral("<br/>")));
+double CKivIMChatDlg::GiftCost() const {
+    return KivChatText::GiftCost(KivIMMainDlg::HtmlToPlain(m_pInput->document()));
 }
 
 void CKivIMChatDlg::SendMessage() {
-    const QString plain = KivChatText::ToPlain(m_pInput->document());
+    const QString plain = KivIMMainDlg::HtmlToPlain(m_pInput->document());
     if (plain.isEmpty())
         return;
-    const QByteArray utf8 = plain.toUtf8();
-    if (utf8.size() > 1023) {
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("消息过长"), QStringLiteral("确定"));
+    if (plain.toUtf8().size() > kMaxTextBytes) {
+        Tip(this, QStringLiteral("消息过长"));
         return;
     }
-    AppendLines(plain, true);
+    // Every gift in the text is paid for, picked or typed; the balance is
+    // lowered only for a message that left.
+    const double cost = KivChatText::GiftCost(plain);
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    if (cost > double(db->GetGiftBalance())) {
+        Tip(this, QStringLiteral("你的余额不够兑换礼物！"));
+        return;
+    }
+    CChatItem* item = m_pHistory->addChatMessage(plain, true);
+    m_pInput->clear();
+    if (!Deliver(plain)) {
+        item->SetFailed(true);
+        return;
+    }
+    if (cost > 0)
+        db->SetGiftBalance(float(qMax(0.0, double(db->GetGiftBalance()) - cost)));
+}
+
+void CKivIMChatDlg::ResendMessage(CChatItem* item) {
+    if (!item || !item->IsFailed())
+        return;
+    const QString plain = item->PlainText();
+    const double cost = KivChatText::GiftCost(plain);
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    if (cost > double(db->GetGiftBalance())) {
+        Tip(this, QStringLiteral("你的余额不够兑换礼物！"));
+        return;
+    }
+    if (!Deliver(plain))
+        return;
+    item->SetFailed(false);
+    if (cost > 0)
+        db->SetGiftBalance(float(qMax(0.0, double(db->GetGiftBalance()) - cost)));
+}
+
+bool CKivIMChatDlg::Deliver(const QString& plain) {
     ChatMessageRecord record;
     KivInitRecord(record, ChatMessage);
     record.senderUid = m_need.ownUid;
     record.receiverUid = m_need.friendUid;
-    KivWriteText(record.text, utf8);
-    CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&record),
-                                                sizeof(record));
-    m_pInput->clear();
+    KivWriteText(record.text, plain.toUtf8());
+    const int sent = CKivFriendNetModel::GetInstance()->Send_Msg(
+        reinterpret_cast<const char*>(&record), int(sizeof(record)));
+    if (sent != int(sizeof(record)))
+        return false;
+    // Only what left is stored: the history must not claim a message the
+    // friend never got.
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     db->ConnectDB();
     db->InsertMessage(reinterpret_cast<const char*>(&record));
     if (KivIMMainDlg::mainDlg)
         KivIMMainDlg::mainDlg->initChatListView(false);
+    return true;
 }
 
 void CKivIMChatDlg::setSignText(QString sign) {
@@ -139,37 +352,271 @@ void CKivIMChatDlg::setSignText(QString sign) {
     m_pSign->setText(sign);
 }
 
+void CKivIMChatDlg::createButton() {
+    m_pKeyMenu = new QMenu(this);
+    m_pKeyMenu->setObjectName(QStringLiteral("Send_selected_Menu"));
+    m_pKeyMenu->setFixedSize(184, 42);
+    m_pEnterAction = m_pKeyMenu->addAction(QStringLiteral("按Enter键发送消息"));
+    m_pCtrlEnterAction = m_pKeyMenu->addAction(QStringLiteral("按Ctrl+Enter键发送消息"));
+    connect(m_pEnterAction, &QAction::triggered, this, &CKivIMChatDlg::selected_EnterSlot);
+    connect(m_pCtrlEnterAction, &QAction::triggered, this, &CKivIMChatDlg::selected_CEnterSlot);
+    m_pKeyMenuBtn->setMenu(m_pKeyMenu);
+    m_pKeyMenuBtn->setStyleSheet(QStringLiteral("QPushButton::menu-indicator{image:None;}"));
+    m_pKeyMenu->setStyleSheet(QStringLiteral(
+        "QMenu#Send_selected_Menu{border-image:url(Resources/skin/kivIMChatDlg/"
+        "sKeyBackImage.png);}QMenu::icon{padding-left:10px;}QMenu::icon:checked{border-image:url("
+        "Resources/skin/kivIMChatDlg/IsSelect.png);}QMenu::item{height:20;padding-left:30px;}"
+        "QMenu::icon:selected{background: transparent;}QMenu::item:selected{background: "
+        "rgba(34, 194, 176);}"));
+    // A dialog made after the main window announced the key starts in the stored mode.
+    const QString key = KivIMMainDlg::mainDlg
+                            ? KivIMMainDlg::mainDlg->m_hotKeyText.value(QStringLiteral("SndmsgKey"))
+                            : QString();
+    ApplySendMode(key == QLatin1String("C") ? 2 : 1);
+}
+
+void CKivIMChatDlg::ApplySendMode(int mode) {
+    m_sendMode = mode;
+    const QIcon selected(kSkin + QStringLiteral("IsSelect.png"));
+    m_pEnterAction->setIcon(mode == 1 ? selected : QIcon());
+    m_pCtrlEnterAction->setIcon(mode == 2 ? selected : QIcon());
+}
+
+void CKivIMChatDlg::StoreSendKey(const QString& key) {
+    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    if (!main)
+        return;
+    if (!main->m_account.isEmpty()) {
+        QSettings settings(KivUserSettings::FileFor(main->m_account), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("/HostKey/Sndmsg"), key);
+    }
+    main->m_hotKeyText[QStringLiteral("SndmsgKey")] = key;
+    // Every open conversation follows the choice, as the next login would.
+    emit main->SengMsgKey(key);
+}
+
+void CKivIMChatDlg::selected_EnterSlot() {
+    ApplySendMode(1);
+    StoreSendKey(QStringLiteral("E"));
+}
+
+void CKivIMChatDlg::selected_CEnterSlot() {
+    ApplySendMode(2);
+    StoreSendKey(QStringLiteral("C"));
+}
+
 void CKivIMChatDlg::SendMsgKeySlot(QString key) {
     if (key == QLatin1String("E"))
-        m_sendMode = 1;
+        ApplySendMode(1);
     if (key == QLatin1String("C"))
-        m_sendMode = 2;
+        ApplySendMode(2);
+}
+
+void CKivIMChatDlg::PlacePicker(CKivIMfaceDlg* picker) {
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    const int listBottom = m_pHistory->mapTo(this, QPoint(0, m_pHistory->height())).y();
+    picker->setGeometry(origin.x() - 20, origin.y() + listBottom - 300, 450, 300);
+    picker->show();
+    picker->raise();
+}
+
+void CKivIMChatDlg::onFaceDialogShow() {
+    PlacePicker(m_pFaceDlg);
+}
+
+void CKivIMChatDlg::OnVipDialogShow() {
+    PlacePicker(m_pGiftDlg);
+}
+
+void CKivIMChatDlg::InsertPicture(CKivIMfaceDlg* picker, int row, int column, bool gift) {
+    QTableWidgetItem* cell = picker->table()->item(row, column);
+    if (!cell)
+        return;
+    const QString path = cell->text();
+    if (cell->data(Qt::DecorationRole).value<QPixmap>().isNull())
+        return;
+    if (gift && QFileInfo(path).path() == QLatin1String("image/gift")) {
+        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+        if (db->GetVipFlag() == 0) {
+            picker->hide();
+            Tip(this, QStringLiteral("您还不是vip，请加入VIP组！"));
+            return;
+        }
+        // The gifts already in the input count against the balance as well.
+        if (CKivIMfaceDlg::PriceOf(path) + GiftCost() > double(db->GetGiftBalance())) {
+            picker->hide();
+            Tip(this, QStringLiteral("余额不足！请充值。"));
+            return;
+        }
+    }
+    QTextImageFormat image;
+    image.setName(path);
+    image.setWidth(kPictureSide);
+    image.setHeight(kPictureSide);
+    m_pInput->textCursor().insertImage(image);
+    picker->hide();
+    m_pInput->setFocus();
+}
+
+void CKivIMChatDlg::FaceTabelcellClickedSlot(int row, int column) {
+    InsertPicture(m_pFaceDlg, row, column, false);
+}
+
+void CKivIMChatDlg::VipTabelcellClickedSlot(int row, int column) {
+    InsertPicture(m_pGiftDlg, row, column, true);
+}
+
+void CKivIMChatDlg::HistoryClick() {
+    if (!m_bRecordShown) {
+        resize(width() + kRecordWidth, height());
+        m_pRecord->show();
+        m_pRecord->raise();
+    } else {
+        resize(width() - kRecordWidth, height());
+        m_pRecord->hide();
+    }
+    m_bRecordShown = !m_bRecordShown;
+}
+
+void CKivIMChatDlg::personalInfoBtnClicked() {
+    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    if (!main || m_need.friendUid == 0)
+        return;
+    kivPersonalInfoDlg* info = main->PersonalInfo(m_need.friendUid);
+    info->InitInfo(m_need.friendUid, 2, m_need.account);
+    info->show();
+    info->raise();
+}
+
+void CKivIMChatDlg::SetCallInProgress(bool busy) {
+    m_pCallBtn->setEnabled(!busy);
+}
+
+void CKivIMChatDlg::OpenMedia() {}
+
+void CKivIMChatDlg::NoReqMedia(const ptl_sys_send_per_media&) {
+    SetCallInProgress(false);
+}
+
+void CKivIMChatDlg::YesReqMedia(const ptl_sys_send_per_media&) {}
+
+void CKivIMChatDlg::CloseReqMedia(const ptl_sys_send_per_media&) {
+    SetCallInProgress(false);
 }
 
 void CKivIMChatDlg::CloseChatDlg() {
     m_pInput->clear();
     hide();
+    if (m_bRecordShown)
+        resize(width() - kRecordWidth, height());
+    m_bRecordShown = false;
+    m_pRecord->hide();
 }
 
 void CKivIMChatDlg::bMinimize_Clicked() {
     showMinimized();
 }
 
-void CKivIMChatDlg::MarkRead() {
-    CKivFriendSqlUtilCommon* sql = CKivFriendDBModel::GetInstance()->ConnectDB();
-    if (!sql)
-        return;
-    QSqlQuery query(sql->database());
-    if (!sql->sqlUtilExecute(QStringLiteral("update chat_message_table set isgot = 1 where "
-                                            "senderuid=? AND recveruid=? AND isgot=0"),
-                             query, {m_need.friendUid, m_need.ownUid})) {
-        qDebug() << "执行失败" << query.lastError().text();
+void CKivIMChatDlg::fontChooseClickedSlot() {
+    if (m_fontBarShown == 0) {
+        m_pInputLayout->insertWidget(0, m_pFontBar);
+        m_pFontBar->show();
+        m_fontBarShown = 1;
+    } else {
+        m_pInputLayout->removeWidget(m_pFontBar);
+        m_pFontBar->hide();
+        m_fontBarShown = 0;
     }
 }
 
+void CKivIMChatDlg::fontComboBox_currentFontChanged(QString family) {
+    m_pInput->setFontFamily(family);
+    m_pInput->setFocus();
+}
+
+void CKivIMChatDlg::fontSizeComboBox_currentIndexChange(QString size) {
+    m_pInput->setFontPointSize(size.toDouble());
+    m_pInput->setFocus();
+}
+
+void CKivIMChatDlg::SetStyleButton(QPushButton* button, const char* picture, bool pressed) {
+    button->setStyleSheet(
+        QStringLiteral("border-image:url(%1%2%3.png);")
+            .arg(kSkin, QLatin1String(picture), pressed ? QStringLiteral("_press") : QString()));
+}
+
+void CKivIMChatDlg::bfontBoldfaceBtnClicked() {
+    textBoldPressed(m_bold == 0);
+}
+
+void CKivIMChatDlg::bfontItalicBtnClicked() {
+    textItalicPressed(m_italic == 0);
+}
+
+void CKivIMChatDlg::bfontUnderlineBtnClicked() {
+    textUnderLinePressed(m_underline == 0);
+}
+
+void CKivIMChatDlg::textBoldPressed(bool on) {
+    m_bold = on ? 1 : 0;
+    m_pInput->setFontWeight(on ? 75 : 50);
+    SetStyleButton(m_pBold, "fontBoldfaceBtn", on);
+    m_pInput->setFocus();
+}
+
+void CKivIMChatDlg::textItalicPressed(bool on) {
+    m_italic = on ? 1 : 0;
+    m_pInput->setFontItalic(on);
+    SetStyleButton(m_pItalic, "fontItalicBtn", on);
+    m_pInput->setFocus();
+}
+
+void CKivIMChatDlg::textUnderLinePressed(bool on) {
+    m_underline = on ? 1 : 0;
+    m_pInput->setFontUnderline(on);
+    SetStyleButton(m_pUnderline, "fontUnderlineBtn", on);
+    m_pInput->setFocus();
+}
+
+void CKivIMChatDlg::OntextChanged() {
+    if (m_pInput->fontPointSize() > 0 && m_pInput->fontPointSize() < 12)
+        m_pInput->setFontPointSize(12);
+}
+
+void CKivIMChatDlg::MarkRead() {
+    if (m_need.friendUid == 0)
+        return;
+    if (!KivChatQueries::MarkRead(m_need.friendUid, m_need.ownUid)) {
+        qDebug() << "执行失败";
+        return;
+    }
+    // Whatever waited from this friend has been seen now.
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->closeBeat(int(m_need.friendUid));
+}
+
 bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate && watched == this)
         MarkRead();
+    if (watched == m_pName) {
+        switch (event->type()) {
+            case QEvent::Enter:
+                m_pName->setStyleSheet(
+                    QStringLiteral("text-align : left;text-decoration:underline;"));
+                break;
+            case QEvent::Leave:
+                m_pName->setStyleSheet(
+                    QStringLiteral("text-align : left;color: rgb(255,255,255);"));
+                break;
+            case QEvent::MouseButtonPress:
+                m_pName->setStyleSheet(
+                    QStringLiteral("text-align : left;text-decoration:underline;"));
+                personalInfoBtnClicked();
+                return true;
+            default:
+                break;
+        }
+    }
     if (watched == m_pInput && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return) {
@@ -179,8 +626,9 @@ bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
             if (ctrl && m_sendMode == 1) {
-                m_pInput->setPlainText(m_pInput->toPlainText() + QLatin1Char('\n'));
-                m_pInput->moveCursor(QTextCursor::End);
+                // A new line at the cursor; pictures and the rest of the input stay.
+                m_pInput->textCursor().insertBlock();
+                m_pInput->ensureCursorVisible();
                 return true;
             }
         }
@@ -188,9 +636,21 @@ bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
     return QWindowBase::eventFilter(watched, event);
 }
 
+void CKivIMChatDlg::showEvent(QShowEvent* event) {
+    for (const QString& text : std::as_const(m_pending))
+        m_pHistory->addChatMessage(text, false);
+    m_pending.clear();
+    QWindowBase::showEvent(event);
+    if (m_pMinimize)
+        m_pMinimize->move(width() - 65, 0);
+    if (m_pClose)
+        m_pClose->move(width() - 33, 0);
+}
+
 void CKivIMChatDlg::resizeEvent(QResizeEvent* event) {
     QWindowBase::resizeEvent(event);
-    const QPixmap background(QStringLiteral("Resources/skin/kivIMChatDlg/backImage.png"));
+    m_pPane->setGeometry(0, 0, kWidth, height());
+    const QPixmap background(kSkin + QStringLiteral("backImage.png"));
     if (background.isNull())
         return;
     QPalette pal = palette();
@@ -198,11 +658,4 @@ void CKivIMChatDlg::resizeEvent(QResizeEvent* event) {
                  background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     setPalette(pal);
     setAutoFillBackground(true);
-}
-
-void CKivIMChatDlg::showEvent(QShowEvent* event) {
-    for (const QString& text : std::as_const(m_pending))
-        AppendLines(text, false);
-    m_pending.clear();
-    QWindowBase::showEvent(event);
 }

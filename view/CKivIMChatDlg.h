@@ -1,22 +1,43 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
 
+#include "KivProtocol.h"
 #include "QWindowBase.h"
 #include "tag_chatdlg_Need.h"
 
+class CChatHistoryList;
+class CChatItem;
+class CKivIMfaceDlg;
+class CKivImChatRecordDlg;
+class QAction;
+class QComboBox;
+class QFontComboBox;
 class QLabel;
+class QMenu;
 class QPushButton;
-class QTextBrowser;
 class QTextEdit;
+class QVBoxLayout;
 class kivFriendQPainterLabelView;
 
-// The one-to-one chat window of a friend. The main window keeps one per
-// friend, hidden between conversations.
+// The one-to-one chat window of a friend: the conversation as bubbles, a rich
+// input with faces and priced gifts, the chat record panel at its right, the
+// friend's profile and the call button. The main window keeps one per friend,
+// hidden between conversations.
 class CKivIMChatDlg : public QWindowBase {
     Q_OBJECT
 public:
+    static constexpr int kWidth = 573;
+    static constexpr int kHeight = 533;
+    // How much the record panel widens the dialog.
+    static constexpr int kRecordWidth = 366;
+    // Longest chat text in UTF-8 bytes: the record's text field less its NUL.
+    static constexpr int kMaxTextBytes = 1023;
+    static constexpr int kPictureSide = 60;
+
     explicit CKivIMChatDlg(QWidget* parent = nullptr);
+    ~CKivIMChatDlg() override;
 
     void initChatDlg(tag_chatdlg_Need& need);
     bool IsInitialised() const { return m_bInit; }
@@ -28,16 +49,52 @@ public:
     void ShowFriendMessage(const QString& text);
     QStringList PendingMessages() const { return m_pending; }
     int SendMode() const { return m_sendMode; }
+    bool IsRecordShown() const { return m_bRecordShown; }
+    // The gift prices of the pictures in the input.
+    double GiftCost() const;
+
+    CChatHistoryList* History() const { return m_pHistory; }
+    QTextEdit* Input() const { return m_pInput; }
+    CKivIMfaceDlg* FacePicker() const { return m_pFaceDlg; }
+    CKivIMfaceDlg* GiftPicker() const { return m_pGiftDlg; }
+    CKivImChatRecordDlg* Record() const { return m_pRecord; }
+    QPushButton* CallButton() const { return m_pCallBtn; }
 
 signals:
+    void SndShowType(int const& type, int const& value, QString const& text);
     void SndpathStr(QString path);
 
 public slots:
     void SendMessage();
     void setSignText(QString sign);
     void SendMsgKeySlot(QString key);
+    void selected_EnterSlot();
+    void selected_CEnterSlot();
+    void FaceTabelcellClickedSlot(int row, int column);
+    void VipTabelcellClickedSlot(int row, int column);
+    void onFaceDialogShow();
+    void OnVipDialogShow();
+    void HistoryClick();
+    void personalInfoBtnClicked();
+    void OpenMedia();
+    void NoReqMedia(const ptl_sys_send_per_media& media);
+    void YesReqMedia(const ptl_sys_send_per_media& media);
+    void CloseReqMedia(const ptl_sys_send_per_media& media);
     void CloseChatDlg();
     void bMinimize_Clicked();
+    void fontChooseClickedSlot();
+    void fontComboBox_currentFontChanged(QString family);
+    void fontSizeComboBox_currentIndexChange(QString size);
+    void bfontBoldfaceBtnClicked();
+    void bfontItalicBtnClicked();
+    void bfontUnderlineBtnClicked();
+    void textBoldPressed(bool on);
+    void textItalicPressed(bool on);
+    void textUnderLinePressed(bool on);
+    void OntextChanged();
+    void createButton();
+    // Sends a message that could not leave before.
+    void ResendMessage(CChatItem* item);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,19 +102,60 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void AppendLines(const QString& text, bool own);
+    QWidget* BuildHeader();
+    QWidget* BuildToolBar();
+    QWidget* BuildFontBar();
+    QWidget* BuildSendRow();
+    QPushButton* ToolButton(const char* objectName, const QString& tip);
+    void ConnectSignals();
+    // Sends the text as one chat record and stores it; false when it did not leave.
+    bool Deliver(const QString& plain);
+    void InsertPicture(CKivIMfaceDlg* picker, int row, int column, bool gift);
+    void PlacePicker(CKivIMfaceDlg* picker);
+    void ApplySendMode(int mode);
+    void StoreSendKey(const QString& key);
     void MarkRead();
+    // The call button is usable exactly while no call runs from this dialog.
+    void SetCallInProgress(bool busy);
+    void SetStyleButton(QPushButton* button, const char* picture, bool pressed);
 
     tag_chatdlg_Need m_need;
     bool m_bInit = false;
     int m_sendMode = 1;
     QStringList m_pending;
+    int m_bold = 0;
+    int m_italic = 0;
+    int m_underline = 0;
+    int m_fontBarShown = 0;
+    bool m_bRecordShown = false;
 
+    QWidget* m_pPane = nullptr;
     kivFriendQPainterLabelView* m_pHead = nullptr;
     QLabel* m_pName = nullptr;
     QLabel* m_pSign = nullptr;
-    QTextBrowser* m_pHistory = nullptr;
+    CChatHistoryList* m_pHistory = nullptr;
     QTextEdit* m_pInput = nullptr;
+    QVBoxLayout* m_pInputLayout = nullptr;
+    QWidget* m_pFontBar = nullptr;
+    QFontComboBox* m_pFontFamily = nullptr;
+    QComboBox* m_pFontSize = nullptr;
+    QPushButton* m_pBold = nullptr;
+    QPushButton* m_pItalic = nullptr;
+    QPushButton* m_pUnderline = nullptr;
+    QPushButton* m_pFaceBtn = nullptr;
+    QPushButton* m_pVipBtn = nullptr;
+    QPushButton* m_pHistoryBtn = nullptr;
+    QPushButton* m_pCallBtn = nullptr;
+    QPushButton* m_pFontBtn = nullptr;
     QPushButton* m_pSend = nullptr;
     QPushButton* m_pCloseButton = nullptr;
+    QPushButton* m_pKeyMenuBtn = nullptr;
+    QMenu* m_pKeyMenu = nullptr;
+    QAction* m_pEnterAction = nullptr;
+    QAction* m_pCtrlEnterAction = nullptr;
+    CKivImChatRecordDlg* m_pRecord = nullptr;
+    // The face picker has no parent (it pops up over other windows); owned here.
+    std::unique_ptr<CKivIMfaceDlg> m_pFaceOwner;
+    CKivIMfaceDlg* m_pFaceDlg = nullptr;
+    CKivIMfaceDlg* m_pGiftDlg = nullptr;
 };

@@ -101,3 +101,20 @@ QStringList KivChatText::ToHtml(const QString& text) {
     }
     return lines;
 }
+
+double KivChatText::GiftPrice(const QString& path) {
+    bool number = false;
+    const double price = QFileInfo(path).completeBaseName().toDouble(&number);
+    return number && qIsFinite(price) && price > 0 ? price : 0.0;
+}
+
+double KivChatText::GiftCost(const QString& plain) {
+    double cost = 0;
+    QRegularExpressionMatchIterator it = BracketedName().globalMatch(plain);
+    while (it.hasNext()) {
+        const QString path = PicturePathFor(it.next().captured(1));
+        if (path.startsWith(QLatin1String("image/gift/")))
+            cost += GiftPrice(path);
+    }
+    return cost;
+}

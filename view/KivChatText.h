@@ -18,4 +18,10 @@ public:
 
     // The picture for a bracketed name (gift first, then face), or empty.
     static QString PicturePathFor(const QString& name);
+    // What the gifts of a chat text cost: the prices of every bracketed name
+    // that shows as a gift picture.
+    static double GiftCost(const QString& plain);
+    // A gift picture's price is its base name read as a number; a name that
+    // is no positive finite number costs nothing.
+    static double GiftPrice(const QString& path);
 };

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QImage>
+#include <QListWidget>
+
+class CChatItem;
+
+// The conversation of a chat dialog as bubbles, newest at the bottom. Only
+// the newest kMaxLiveMessages stay as widgets (older ones remain in the chat
+// record), so a conversation that stays open keeps a bounded size.
+class CChatHistoryList : public QListWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMaxLiveMessages = 300;
+
+    explicit CChatHistoryList(QWidget* parent = nullptr);
+
+    // Appends one message in the chat text format; the new bubble.
+    CChatItem* addChatMessage(const QString& text, bool own);
+    void setHeadImages(const QString& ownPath, const QString& friendPath);
+    // Where the heads come from; loaded by the next message that needs them.
+    void setHeadPaths(const QString& ownPath, const QString& friendPath);
+
+    CChatItem* itemAt(int row) const;
+
+signals:
+    // A message marked as not sent was clicked to send it again.
+    void ResendRequested(CChatItem* item);
+
+public slots:
+    void clickedItem(QListWidgetItem* item);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FollowViewportWidth();
+    void DropOldest();
+
+    QImage m_ownHead;
+    QImage m_friendHead;
+    QString m_ownHeadPath;
+    QString m_friendHeadPath;
+    int m_viewportWidth = 0;
+};

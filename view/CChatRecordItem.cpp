@@ -1,0 +1,114 @@
+#include "CChatRecordItem.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidgetItem>
+#include <QPixmap>
+#include <QTextDocument>
+
+#include "CTextBrowserEx.h"
+
+namespace {
+
+constexpr int kLeft = 12;
+constexpr int kBodyTop = 22;
+
+}  // namespace
+
+CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kind)
+    : QWidget(parent), m_pRow(row), m_kind(kind) {
+    if (kind == DateLine) {
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(kLeft, 0, kLeft, 0);
+        layout->setSpacing(8);
+        auto line = [this](const char* picture) {
+            auto* label = new QLabel(this);
+            label->setPixmap(QPixmap(QLatin1String(picture)));
+            label->setScaledContents(true);
+            label->setFixedHeight(9);
+            label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+            return label;
+        };
+        m_pLineLeft = line("Resources/skin/CKivImChatRecordDlg/dataitimeLineL.png");
+        m_pDate = new QLabel(this);
+        m_pDate->setObjectName(QStringLiteral("labelDate"));
+        m_pLineRight = line("Resources/skin/CKivImChatRecordDlg/dataitimeLineR.png");
+        layout->addWidget(m_pLineLeft, 1);
+        layout->addWidget(m_pDate, 0);
+        layout->addWidget(m_pLineRight, 1);
+        if (m_pRow)
+            m_pRow->setSizeHint(QSize(-1, kDateLineHeight));
+        return;
+    }
+    const QString color =
+        kind == OwnMessage ? QStringLiteral("color:#A53535;") : QStringLiteral("color:#006EFE;");
+    m_pName = new QLabel(this);
+    m_pName->setObjectName(QStringLiteral("labelName"));
+    m_pName->setStyleSheet(color);
+    m_pName->move(kLeft, 4);
+    m_pTime = new QLabel(this);
+    m_pTime->setObjectName(QStringLiteral("labelTime"));
+    m_pTime->setStyleSheet(color);
+    m_pBody = new CTextBrowserEx(this);
+    // padding 10, top 3, bottom 0, as margins around the text.
+    m_pBody->SetPadding(10, 3, 10, 0);
+    m_pBody->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    m_pBody->setLineWrapColumnOrWidth(kBodyWidth - 20);
+    m_pBody->move(kLeft, kBodyTop);
+    if (m_pRow)
+        m_pRow->setSizeHint(QSize(-1, 100));
+}
+
+void CChatRecordItem::SetDate(const QString& date) {
+    if (m_pDate)
+        m_pDate->setText(date);
+}
+
+void CChatRecordItem::SetMessage(const QStringList& htmlLines, const QString& name,
+                                 const QString& time) {
+    if (!m_pBody)
+        return;
+    m_pName->setText(name);
+    m_pName->adjustSize();
+    m_pTime->setText(time);
+    m_pTime->adjustSize();
+    m_pBody->AppendLines(htmlLines);
+    Measure();
+}
+
+QString CChatRecordItem::Name() const {
+    return m_pName ? m_pName->text() : QString();
+}
+
+QString CChatRecordItem::Time() const {
+    return m_pTime ? m_pTime->text() : QString();
+}
+
+QString CChatRecordItem::Date() const {
+    return m_pDate ? m_pDate->text() : QString();
+}
+
+void CChatRecordItem::Measure() {
+    const int height = int(m_pBody->document()->size().height() + 0.999) + 3;
+    m_pBody->resize(kBodyWidth, height);
+    if (m_pRow)
+        m_pRow->setSizeHint(QSize(-1, m_pBody->geometry().bottom() + 1 + 5));
+    m_bMeasure = false;
+}
+
+void CChatRecordItem::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_pName && m_pTime) {
+        const QFontMetrics metrics(m_pName->font());
+        m_pTime->move(kLeft + metrics.horizontalAdvance(m_pName->text()) + 8,
+                      m_pName->y() + (m_pName->height() - m_pTime->height()) / 2);
+        m_bMeasure = true;
+    }
+}
+
+void CChatRecordItem::paintEvent(QPaintEvent* event) {
+    // Fonts and styles are final once shown: measure the body once more.
+    if (m_bMeasure && m_pBody)
+        Measure();
+    QWidget::paintEvent(event);
+}

@@ -1,0 +1,131 @@
+#include "CKivImChatRecordDlg.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
+
+#include "CChatRecord.h"
+#include "CKivFriendDBModel.h"
+
+namespace {
+
+constexpr int kTitleHeight = 30;
+constexpr int kButtonSide = 22;
+
+}  // namespace
+
+CKivImChatRecordDlg::CKivImChatRecordDlg(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("CKivImChatRecordDlg"));
+    setAttribute(Qt::WA_StyledBackground);
+    resize(358, 405);
+
+    auto* title = new QLabel(QStringLiteral("消息记录"), this);
+    title->setObjectName(QStringLiteral("labelTitle"));
+    title->setGeometry(10, 0, 200, kTitleHeight - 1);
+
+    m_pList = new CChatRecord(this);
+    // Oldest, older, newer, newest from left to right.
+    m_pLeftTopPage = AddPageButton("LeftTopPage", QStringLiteral("第一页"));
+    m_pPrePage = AddPageButton("PrePage", QStringLiteral("上一页"));
+    m_pNextPage = AddPageButton("NextPage", QStringLiteral("下一页"));
+    m_pRightTopPage = AddPageButton("RightTopPage", QStringLiteral("最后一页"));
+    connect(m_pPrePage, &QPushButton::clicked, this, &CKivImChatRecordDlg::ClickPrePage);
+    connect(m_pNextPage, &QPushButton::clicked, this, &CKivImChatRecordDlg::ClickNextPage);
+    connect(m_pLeftTopPage, &QPushButton::clicked, this, &CKivImChatRecordDlg::ClickLeftTopPage);
+    connect(m_pRightTopPage, &QPushButton::clicked, this, &CKivImChatRecordDlg::ClickRightTopPage);
+
+    QFile skin(QStringLiteral("Resources/skin/CKivImChatRecordDlg/CKivImChatRecordDlg.qss"));
+    if (skin.open(QIODevice::ReadOnly))
+        setStyleSheet(QString::fromUtf8(skin.readAll()));
+}
+
+QPushButton* CKivImChatRecordDlg::AddPageButton(const char* objectName, const QString& tip) {
+    auto* button = new QPushButton(this);
+    button->setObjectName(QLatin1String(objectName));
+    button->setFixedSize(kButtonSide, kButtonSide);
+    button->setToolTip(tip);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setEnabled(false);
+    return button;
+}
+
+void CKivImChatRecordDlg::SetConversation(quint32 ownUid, const QString& ownName, quint32 friendUid,
+                                          const QString& friendName) {
+    if (friendUid != m_friendUid || ownUid != m_ownUid)
+        m_offset = 0;
+    m_ownUid = ownUid;
+    m_ownName = ownName;
+    m_friendUid = friendUid;
+    m_friendName = friendName;
+}
+
+void CKivImChatRecordDlg::SetNickNameToUidMap(std::map<unsigned long, QString>& names) {
+    m_names = names;
+}
+
+void CKivImChatRecordDlg::RefreshRecordList() {
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    db->ConnectDB();
+    m_pList->setUpdatesEnabled(false);
+    m_pList->Reset();
+    m_total = db->GetChatRecordCount(m_ownUid, m_friendUid);
+    m_pPrePage->setEnabled(m_total != 0 && m_total - m_offset > kPageSize);
+    m_pLeftTopPage->setEnabled(m_pPrePage->isEnabled());
+    m_pNextPage->setEnabled(m_offset != 0);
+    m_pRightTopPage->setEnabled(m_offset != 0);
+    const QVector<CKivChatRecordRow> rows =
+        db->GetChatRecordPage(m_ownUid, m_friendUid, m_offset, kPageSize);
+    for (const CKivChatRecordRow& row : rows) {
+        const bool own = row.senderUid == m_ownUid;
+        m_pList->AddMessage(row.message, own ? m_ownName : m_friendName, row.msgTime, own);
+    }
+    m_pList->setUpdatesEnabled(true);
+    m_pList->scrollToBottom();
+}
+
+void CKivImChatRecordDlg::ClickPrePage() {
+    m_offset += kPageSize;
+    RefreshRecordList();
+}
+
+void CKivImChatRecordDlg::ClickNextPage() {
+    m_offset = qMax(0, m_offset - kPageSize);
+    RefreshRecordList();
+}
+
+void CKivImChatRecordDlg::ClickLeftTopPage() {
+    m_offset = m_total < kPageSize ? 0 : m_total - kPageSize;
+    RefreshRecordList();
+}
+
+void CKivImChatRecordDlg::ClickRightTopPage() {
+    m_offset = 0;
+    RefreshRecordList();
+}
+
+void CKivImChatRecordDlg::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    RefreshRecordList();
+}
+
+void CKivImChatRecordDlg::paintEvent(QPaintEvent*) {
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    painter.fillRect(0, 0, width(), kTitleHeight - 1, QColor(230, 235, 238));
+}
+
+void CKivImChatRecordDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int bottom = height() - kButtonSide - 6;
+    m_pList->setGeometry(1, kTitleHeight, width() - 1, bottom - kTitleHeight - 4);
+    int x = width() - 4 * (kButtonSide + 4) - 6;
+    for (QPushButton* button : {m_pLeftTopPage, m_pPrePage, m_pNextPage, m_pRightTopPage}) {
+        button->move(x, bottom);
+        x += kButtonSide + 4;
+    }
+}

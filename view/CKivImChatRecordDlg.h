@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <map>
+
+class CChatRecord;
+class QPushButton;
+
+// The chat history panel beside a chat dialog: every message exchanged with
+// one friend, kPageSize at a time, newest page first, each page in time order
+// with a date line wherever the day changes.
+class CKivImChatRecordDlg : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kPageSize = 60;
+
+    explicit CKivImChatRecordDlg(QWidget* parent);
+
+    // Whose conversation the panel pages through.
+    void SetConversation(quint32 ownUid, const QString& ownName, quint32 friendUid,
+                         const QString& friendName);
+    void SetNickNameToUidMap(std::map<unsigned long, QString>& names);
+
+    int Offset() const { return m_offset; }
+    int Total() const { return m_total; }
+    CChatRecord* List() const { return m_pList; }
+
+public slots:
+    void RefreshRecordList();
+    void ClickPrePage();
+    void ClickNextPage();
+    void ClickLeftTopPage();
+    void ClickRightTopPage();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QPushButton* AddPageButton(const char* objectName, const QString& tip);
+
+    quint32 m_ownUid = 0;
+    quint32 m_friendUid = 0;
+    QString m_ownName;
+    QString m_friendName;
+    std::map<unsigned long, QString> m_names;
+    int m_offset = 0;
+    int m_total = 0;
+
+    CChatRecord* m_pList = nullptr;
+    QPushButton* m_pPrePage = nullptr;
+    QPushButton* m_pNextPage = nullptr;
+    QPushButton* m_pLeftTopPage = nullptr;
+    QPushButton* m_pRightTopPage = nullptr;
+};
