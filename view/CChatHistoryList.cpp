@@ -51,7 +51,7 @@ CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
 
     auto* row = new QListWidgetItem(this);
     row->setFlags(Qt::ItemIsEnabled);
-    row->setSizeHint(QSize(-1, 100));
+    row->setSizeHint(QSize(0, 100));
     QFont font = this->font();
     font.setPointSize(16);
     auto* item = new CChatItem(this, row, font);

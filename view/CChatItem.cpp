@@ -109,7 +109,7 @@ void CChatItem::Place(const QSize& bodySize) {
         m_pFailedMark->move(body.right() + 6, body.center().y() - m_pFailedMark->height() / 2);
     }
     if (m_pRow)
-        m_pRow->setSizeHint(QSize(-1, m_pBody->geometry().bottom() + 1 + 10));
+        m_pRow->setSizeHint(QSize(0, m_pBody->geometry().bottom() + 1 + 10));
     update();
 }
 

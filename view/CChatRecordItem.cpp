@@ -37,7 +37,7 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
         layout->addWidget(m_pDate, 0);
         layout->addWidget(m_pLineRight, 1);
         if (m_pRow)
-            m_pRow->setSizeHint(QSize(-1, kDateLineHeight));
+            m_pRow->setSizeHint(QSize(0, kDateLineHeight));
         return;
     }
     const QString color =
@@ -56,7 +56,7 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
     m_pBody->setLineWrapColumnOrWidth(kBodyWidth - 20);
     m_pBody->move(kLeft, kBodyTop);
     if (m_pRow)
-        m_pRow->setSizeHint(QSize(-1, 100));
+        m_pRow->setSizeHint(QSize(0, 100));
 }
 
 void CChatRecordItem::SetDate(const QString& date) {
@@ -92,7 +92,7 @@ void CChatRecordItem::Measure() {
     const int height = int(m_pBody->document()->size().height() + 0.999) + 3;
     m_pBody->resize(kBodyWidth, height);
     if (m_pRow)
-        m_pRow->setSizeHint(QSize(-1, m_pBody->geometry().bottom() + 1 + 5));
+        m_pRow->setSizeHint(QSize(0, m_pBody->geometry().bottom() + 1 + 5));
     m_bMeasure = false;
 }
 

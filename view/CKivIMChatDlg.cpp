@@ -265,7 +265,12 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     connect(this, &CKivIMChatDlg::SndpathStr, m_pHead, &kivFriendQPainterLabelView::getArguments,
             Qt::UniqueConnection);
     emit SndpathStr(head);
-    m_pHistory->setHeadPaths(KivHeadPath::Own(account), head);
+    // The own picture is kept per account once chosen; before that the stock one.
+    QString ownHead = KivHeadPath::Own(account);
+    if (!QFileInfo(ownHead).isFile() && KivIMMainDlg::mainDlg &&
+        KivIMMainDlg::mainDlg->m_headIndex < KivHeadPath::kFirstUploadedHead)
+        ownHead = KivHeadPath::Stock(KivIMMainDlg::mainDlg->m_headIndex);
+    m_pHistory->setHeadPaths(ownHead, head);
     const QString ownName =
         KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_nickName : QString::number(need.ownUid);
     m_pRecord->SetConversation(need.ownUid, ownName, need.friendUid, need.nickName);

@@ -1,0 +1,120 @@
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTextImageFormat>
+#include <QX11Info>
+#include <QtTest>
+
+#include "CChatHistoryList.h"
+#include "CChatRecord.h"
+#include "CKivDevServerProcess.h"
+#include "CKivFriendDBModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "CKivIMChatDlg.h"
+#include "CKivIMfaceDlg.h"
+#include "CKivImChatRecordDlg.h"
+#include "KivDataTree.h"
+#include "KivFonts.h"
+#include "KivIMLoginDlg.h"
+#include "KivIMMainDlg.h"
+#include "KivScreen.h"
+#include "KivTestRegistry.h"
+
+// A chat of the VIP demo user on the development server, saved as pictures:
+// bubbles with faces and a gift, the gift picker open, the chat record panel.
+class tst_KivChatScreenshots : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (!QX11Info::isPlatformX11())
+            QSKIP("needs an X display");
+        KivFonts::Install();
+    }
+
+    void chatDialog() {
+        CKivDevServerProcess server;
+        QVERIFY(server.start());
+        KivDataTree tree(server.tcpPort(), server.httpPort());
+        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+
+        KivIMMainDlg window(nullptr);
+        KivIMMainDlg::mainDlg = &window;
+        QObject scope;
+        bool loggedIn = false;
+        connect(net, &CKivFriendNetModel::AccountLoginResult, &scope,
+                [&](int result, int uid, int head, QString account, QString sign, QString nick) {
+                    QCOMPARE(result, 0);
+                    window.m_uid = Uint32(uid);
+                    window.m_headIndex = head;
+                    window.m_account = account;
+                    window.m_sign = sign;
+                    window.m_nickName = nick;
+                    window.InitMaindlg();
+                    loggedIn = true;
+                });
+        net->SetServerIP_And_Port("127.0.0.1", server.tcpPort());
+        net->Connect_Svr();
+        QTRY_VERIFY(net->IsConnected());
+        const QByteArray login =
+            KivIMLoginDlg::BuildLoginRequest(QStringLiteral("10003"), QStringLiteral("123456"));
+        net->Send_Msg(login.constData(), login.size());
+        QTRY_VERIFY(loggedIn);
+        QTRY_VERIFY(window.Friends().size() > 0);
+        QVERIFY(CKivFriendDBModel::GetInstance()->GetVipFlag() != 0);
+
+        CKivIMChatDlg* chat = window.ChatDialog(10001);
+        QVERIFY(chat);
+        chat->move(120, 60);
+        chat->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chat));
+        chat->ShowFriendMessage(QStringLiteral("王五，周末一起去爬山吗？[大笑]"));
+        QTextEdit* input = chat->Input();
+        input->setPlainText(QStringLiteral("好啊！我带上相机"));
+        QTextCursor cursor = input->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        QTextImageFormat face;
+        face.setName(QStringLiteral("image/face/偷笑.png"));
+        face.setWidth(60);
+        face.setHeight(60);
+        cursor.insertImage(face);
+        chat->SendMessage();
+        chat->ShowFriendMessage(QStringLiteral(
+            "路线我看好了，详情见 www.example.com/hiking 。早上七点在地铁站集合，别迟到哦。"));
+
+        // A gift from the picker.
+        chat->OnVipDialogShow();
+        CKivIMfaceDlg* gifts = chat->GiftPicker();
+        QVERIFY(QTest::qWaitForWindowExposed(gifts));
+        QTest::qWait(200);
+        QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("chat-gift-picker.png")));
+        chat->VipTabelcellClickedSlot(0, 4);
+        input->textCursor().insertText(QStringLiteral("送你一份礼物"));
+        const float before = CKivFriendDBModel::GetInstance()->GetGiftBalance();
+        chat->SendMessage();
+        QCOMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), before - 5.0f);
+        QTest::qWait(300);
+        QVERIFY(KivScreen::Save(chat->grab().toImage(), QStringLiteral("chat-bubbles.png")));
+
+        chat->onFaceDialogShow();
+        QVERIFY(QTest::qWaitForWindowExposed(chat->FacePicker()));
+        QTest::qWait(200);
+        QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("chat-face-picker.png")));
+        chat->FacePicker()->hide();
+
+        chat->HistoryClick();
+        QTRY_VERIFY(chat->Record()->isVisible());
+        QTRY_VERIFY(chat->Record()->List()->count() >= 3);
+        QTest::qWait(300);
+        QVERIFY(KivScreen::Save(chat->grab().toImage(), QStringLiteral("chat-record.png")));
+        chat->CloseChatDlg();
+
+        net->Delete_Socket();
+        KivIMMainDlg::mainDlg = nullptr;
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+    }
+};
+
+KIV_TEST_CLASS(tst_KivChatScreenshots)
+#include "tst_KivChatScreenshots.moc"

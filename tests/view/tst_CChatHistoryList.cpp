@@ -1,0 +1,115 @@
+#include <QFontMetricsF>
+#include <QScrollBar>
+#include <QtTest>
+
+#include "CChatHistoryList.h"
+#include "CChatItem.h"
+#include "CTextDocument.h"
+#include "KivTestRegistry.h"
+#include "KivViewTestTree.h"
+
+// The bubbles of a conversation: their self-measuring size, their side, and
+// how the list follows its width and bounds its size.
+class tst_CChatHistoryList : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CChatHistoryList> m_list;
+
+    static QFont BodyFont() {
+        QFont font = CChatHistoryList().font();
+        font.setPointSize(12);
+        return font;
+    }
+
+private slots:
+    void init() {
+        m_tree = std::make_unique<KivViewTestTree>();
+        m_tree->addPicture(QStringLiteral("image/face/12.png"));
+        m_list = std::make_unique<CChatHistoryList>();
+        m_list->resize(569, 400);
+        m_list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_list.get()));
+    }
+    void cleanup() {
+        m_list.reset();
+        m_tree.reset();
+    }
+
+    void bubbleWidthRule_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("widest");
+        QTest::addColumn<int>("lines");
+        const QFontMetricsF metrics(BodyFont());
+        QTest::newRow("one word") << "hello" << qCeil(metrics.horizontalAdvance("hello")) << 1;
+        QTest::newRow("face only") << "[12]" << 62 << 1;
+        QTest::newRow("word and face")
+            << "hi[12]" << qCeil(metrics.horizontalAdvance("hi") + 60) + 2 << 1;
+        QTest::newRow("two lines, the wider counts")
+            << "a\nlonger line" << qCeil(metrics.horizontalAdvance("longer line")) << 2;
+    }
+    void bubbleWidthRule() {
+        QFETCH(QString, text);
+        QFETCH(int, widest);
+        QFETCH(int, lines);
+        CChatItem* item = m_list->addChatMessage(text, true);
+        CTextDocument* body = item->Body();
+        QCOMPARE(body->WidestBlock(), widest);
+        QCOMPARE(body->width(), widest + 46);
+        QCOMPARE(body->document()->blockCount(), lines);
+        // As high as its text: one line of text, or the 60-pixel face.
+        QVERIFY(body->height() >= 20 + lines * QFontMetrics(BodyFont()).height());
+        QVERIFY(!text.contains("[12]") || body->height() >= 20 + 60);
+        QCOMPARE(item->Row()->sizeHint().height(), body->geometry().bottom() + 1 + 10);
+    }
+
+    void longTextWrapsAt400() {
+        const QString text = QString("这是一段很长的消息，").repeated(12);
+        CChatItem* item = m_list->addChatMessage(text, false);
+        CTextDocument* body = item->Body();
+        QCOMPARE(body->width(), 400);
+        const int line = QFontMetrics(BodyFont()).height();
+        QVERIFY2(body->height() >= 20 + 3 * line, qPrintable(QString::number(body->height())));
+        // Every line fits inside the bubble's padding.
+        QVERIFY(body->document()->size().width() <= 400 - 28 - 10);
+    }
+
+    void sidesAndResizeRealignment() {
+        CChatItem* own = m_list->addChatMessage("mine", true);
+        CChatItem* theirs = m_list->addChatMessage("yours", false);
+        QCOMPARE(own->Body()->x(), 46);
+        int right = m_list->viewport()->width();
+        QCOMPARE(theirs->Body()->geometry().right() + 1, right - 31 - 10);
+        const int frame = m_list->width() - right;
+        m_list->resize(700, 400);
+        QTRY_COMPARE(m_list->viewport()->width(), 700 - frame);
+        right = m_list->viewport()->width();
+        QTRY_COMPARE(theirs->Body()->geometry().right() + 1, right - 31 - 10);
+        QCOMPARE(own->Body()->x(), 46);
+        // Measuring again after the width change keeps the size.
+        QTRY_VERIFY(!theirs->Body()->NeedsRelayout());
+        QCOMPARE(theirs->Body()->width(), theirs->Body()->WidestBlock() + 46);
+    }
+
+    void newestStayAtTheBottom() {
+        for (int i = 0; i < 20; ++i)
+            m_list->addChatMessage(QString::number(i), i % 2 == 0);
+        QScrollBar* bar = m_list->verticalScrollBar();
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        QVERIFY(bar->maximum() > 0);
+    }
+
+    void oldBubblesLeaveButFailedOnesStay() {
+        CChatItem* failed = m_list->addChatMessage("not sent", true);
+        failed->SetFailed(true);
+        for (int i = 0; i < CChatHistoryList::kMaxLiveMessages + 5; ++i)
+            m_list->addChatMessage(QString::number(i), false);
+        QCOMPARE(m_list->count(), CChatHistoryList::kMaxLiveMessages);
+        QCOMPARE(m_list->itemAt(0), failed);
+        QCOMPARE(m_list->itemAt(1)->PlainText(), QStringLiteral("6"));
+        QCOMPARE(m_list->itemAt(m_list->count() - 1)->PlainText(),
+                 QString::number(CChatHistoryList::kMaxLiveMessages + 4));
+    }
+};
+
+KIV_TEST_CLASS(tst_CChatHistoryList)
+#include "tst_CChatHistoryList.moc"
