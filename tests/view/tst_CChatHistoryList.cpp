@@ -78,12 +78,12 @@ private slots:
         CChatItem* theirs = m_list->addChatMessage("yours", false);
         QCOMPARE(own->Body()->x(), 46);
         int right = m_list->viewport()->width();
-        QCOMPARE(theirs->Body()->geometry().right() + 1, right - 31 - 10);
+        QCOMPARE(theirs->Body()->geometry().right() + 1, right - 4 - 32 - 10);
         const int frame = m_list->width() - right;
         m_list->resize(700, 400);
         QTRY_COMPARE(m_list->viewport()->width(), 700 - frame);
         right = m_list->viewport()->width();
-        QTRY_COMPARE(theirs->Body()->geometry().right() + 1, right - 31 - 10);
+        QTRY_COMPARE(theirs->Body()->geometry().right() + 1, right - 4 - 32 - 10);
         QCOMPARE(own->Body()->x(), 46);
         // Measuring again after the width change keeps the size.
         QTRY_VERIFY(!theirs->Body()->NeedsRelayout());
