@@ -4,6 +4,7 @@
 
 #include "CChatRecordItem.h"
 #include "KivIMMainDlg.h"
+#include "KivWidgetRowDelegate.h"
 
 CChatRecord::CChatRecord(QWidget* parent) : QListWidget(parent) {
     setObjectName(QStringLiteral("chatRecordList"));
@@ -12,10 +13,17 @@ CChatRecord::CChatRecord(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
+    setItemDelegate(new KivWidgetRowDelegate(this));
 }
 
 void CChatRecord::Reset() {
+    // The rows' widgets go now, not at the next return to the event loop,
+    // so paging quickly never piles them up.
+    QList<QWidget*> rows;
+    for (int row = 0; row < count(); ++row)
+        rows << itemWidget(item(row));
     clear();
+    qDeleteAll(rows);
     m_currentDate = QDate();
 }
 

@@ -40,15 +40,17 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
             m_pRow->setSizeHint(QSize(0, kDateLineHeight));
         return;
     }
-    const QString color =
-        kind == OwnMessage ? QStringLiteral("color:#A53535;") : QStringLiteral("color:#006EFE;");
+    // Own names and times in red, the friend's in blue.
+    QPalette colors = palette();
+    colors.setColor(QPalette::WindowText,
+                    kind == OwnMessage ? QColor(0xA5, 0x35, 0x35) : QColor(0x00, 0x6E, 0xFE));
     m_pName = new QLabel(this);
     m_pName->setObjectName(QStringLiteral("labelName"));
-    m_pName->setStyleSheet(color);
+    m_pName->setPalette(colors);
     m_pName->move(kLeft, 4);
     m_pTime = new QLabel(this);
     m_pTime->setObjectName(QStringLiteral("labelTime"));
-    m_pTime->setStyleSheet(color);
+    m_pTime->setPalette(colors);
     m_pBody = new CTextBrowserEx(this);
     // padding 10, top 3, bottom 0, as margins around the text.
     m_pBody->SetPadding(10, 3, 10, 0);

@@ -98,6 +98,25 @@ private slots:
         QVERIFY(bar->maximum() > 0);
     }
 
+    void bubblesInSightSitOnTheirRows() {
+        for (int i = 0; i < 40; ++i)
+            m_list->addChatMessage(QString("第%1行\n").arg(i).repeated(1 + i % 3), i % 2 == 0);
+        for (int value : {m_list->verticalScrollBar()->maximum(), 0, 700}) {
+            m_list->verticalScrollBar()->setValue(value);
+            int shown = 0;
+            for (int row = 0; row < m_list->count(); ++row) {
+                CChatItem* bubble = m_list->itemAt(row);
+                const QRect rect = m_list->visualItemRect(m_list->item(row));
+                if (rect.intersects(m_list->viewport()->rect())) {
+                    QVERIFY(bubble->isVisible());
+                    QCOMPARE(bubble->geometry(), rect);
+                    ++shown;
+                }
+            }
+            QVERIFY(shown >= 2);
+        }
+    }
+
     void oldBubblesLeaveButFailedOnesStay() {
         CChatItem* failed = m_list->addChatMessage("not sent", true);
         failed->SetFailed(true);
