@@ -34,12 +34,12 @@ bool IsChatPicture(const QString& path) {
 // The two constructs the conversion may write; everything else must be text.
 const QRegularExpression& Link() {
     static const QRegularExpression link(QStringLiteral(
-        R"(<a href='([^'<>"]*)'><span style="text-decoration: underline; color:#0000ff;">([^<>]*)</span></a>)"));
+        R"re(<a href='([^'<>"]*)'><span style="text-decoration: underline; color:#0000ff;">([^<>]*)</span></a>)re"));
     return link;
 }
 const QRegularExpression& Image() {
     static const QRegularExpression image(
-        QStringLiteral(R"(<img src="([^"<>]*)" width="60" height="60"/>)"));
+        QStringLiteral(R"re(<img src="([^"<>]*)" width="60" height="60"/>)re"));
     return image;
 }
 

@@ -34,8 +34,8 @@ void CChatHistoryList::setHeadPaths(const QString& ownPath, const QString& frien
 }
 
 void CChatHistoryList::setHeadImages(const QString& ownPath, const QString& friendPath) {
-    const int side = 2 * CChatItem::kHeadSize;
-    auto load = [side](const QString& path) {
+    auto load = [](const QString& path) {
+        const int side = 2 * CChatItem::kHeadSize;
         QImage head(KivHeadPath::OrDefault(path));
         return head.isNull()
                    ? head

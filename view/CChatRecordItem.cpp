@@ -36,8 +36,6 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
         layout->addWidget(m_pLineLeft, 1);
         layout->addWidget(m_pDate, 0);
         layout->addWidget(m_pLineRight, 1);
-        if (m_pRow)
-            m_pRow->setSizeHint(QSize(0, kDateLineHeight));
         return;
     }
     // Own names and times in red, the friend's in blue.
@@ -51,14 +49,21 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
     m_pTime = new QLabel(this);
     m_pTime->setObjectName(QStringLiteral("labelTime"));
     m_pTime->setPalette(colors);
-    m_pBody = new CTextBrowserEx(this);
-    // padding 10, top 3, bottom 0, as margins around the text.
-    m_pBody->SetPadding(10, 3, 10, 0);
-    m_pBody->setLineWrapMode(QTextEdit::FixedPixelWidth);
-    m_pBody->setLineWrapColumnOrWidth(kBodyWidth - 20);
+    m_pBody = NewBody(this);
     m_pBody->move(kLeft, kBodyTop);
-    if (m_pRow)
-        m_pRow->setSizeHint(QSize(0, 100));
+}
+
+CTextBrowserEx* CChatRecordItem::NewBody(QWidget* parent) {
+    auto* body = new CTextBrowserEx(parent);
+    // padding 10, top 3, bottom 0, as margins around the text.
+    body->SetPadding(10, 3, 10, 0);
+    body->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    body->setLineWrapColumnOrWidth(kBodyWidth - 20);
+    return body;
+}
+
+int CChatRecordItem::RowHeightFor(qreal documentHeight) {
+    return kBodyTop + int(documentHeight + 0.999) + 3 + 5;
 }
 
 void CChatRecordItem::SetDate(const QString& date) {
@@ -94,7 +99,7 @@ void CChatRecordItem::Measure() {
     const int height = int(m_pBody->document()->size().height() + 0.999) + 3;
     m_pBody->resize(kBodyWidth, height);
     if (m_pRow)
-        m_pRow->setSizeHint(QSize(0, m_pBody->geometry().bottom() + 1 + 5));
+        m_pRow->setSizeHint(QSize(0, RowHeightFor(m_pBody->document()->size().height())));
     m_bMeasure = false;
 }
 

@@ -88,11 +88,11 @@ class tst_CKivImChatRecordDlg : public QObject {
         }
         return rows;
     }
-    Shown shown() const {
+    Shown shown() {
         Shown result;
-        const CChatRecord* list = m_record->List();
+        CChatRecord* list = m_record->List();
         for (int row = 0; row < list->count(); ++row) {
-            const CChatRecordItem* item = list->rowAt(row);
+            CChatRecordItem* item = list->rowAt(row);
             if (item->kind() == CChatRecordItem::DateLine) {
                 result.dates << item->Date();
             } else {
@@ -176,10 +176,10 @@ private slots:
         store(kFriend, kOwn, "新年好", QDateTime(QDate(2026, 1, 2), QTime(0, 0, 5)));
         store(kOwn, kFriend, "同乐", QDateTime(QDate(2026, 1, 2), QTime(0, 1, 0)));
         m_record->RefreshRecordList();
-        const CChatRecord* list = m_record->List();
+        CChatRecord* list = m_record->List();
         QStringList rows;
         for (int row = 0; row < list->count(); ++row) {
-            const CChatRecordItem* item = list->rowAt(row);
+            CChatRecordItem* item = list->rowAt(row);
             rows << (item->kind() == CChatRecordItem::DateLine ? item->Date()
                                                                : item->Body()->toPlainText());
         }
