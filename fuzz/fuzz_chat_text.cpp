@@ -80,9 +80,12 @@ void CheckDocument(const QStringList& lines) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    static QTemporaryDir tree;
-    QDir::setCurrent(tree.path());
+    // Kept for the whole run and never destroyed: the platform plug-in may be
+    // gone by the time static objects are.
+    static QGuiApplication* app = new QGuiApplication(*argc, *argv);
+    static QTemporaryDir* tree = new QTemporaryDir;
+    Q_UNUSED(app);
+    QDir::setCurrent(tree->path());
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QDir().mkpath(QStringLiteral("image/face"));
@@ -103,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Fail("lines lost or added", text);
     for (const QString& line : lines)
         CheckLine(line);
-    CheckDocument(lines);
+    if (!qEnvironmentVariableIsSet("KIV_FUZZ_NO_DOCUMENT"))
+        CheckDocument(lines);
     return 0;
 }
