@@ -7,6 +7,7 @@
 #include "CTextDocument.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
+#include "KivWidgetRowDelegate.h"
 
 CChatHistoryList::CChatHistoryList(QWidget* parent) : QListWidget(parent) {
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -17,6 +18,7 @@ CChatHistoryList::CChatHistoryList(QWidget* parent) : QListWidget(parent) {
     setStyleSheet(
         QStringLiteral("QListWidget{border:none;background-color:rgb(255,255,255);}"
                        "QListWidget::item:selected{background-color:transparent;}"));
+    setItemDelegate(new KivWidgetRowDelegate(this));
     connect(this, &QListWidget::itemClicked, this, &CChatHistoryList::clickedItem);
 }
 
@@ -32,8 +34,8 @@ void CChatHistoryList::setHeadPaths(const QString& ownPath, const QString& frien
 }
 
 void CChatHistoryList::setHeadImages(const QString& ownPath, const QString& friendPath) {
-    const int side = 2 * CChatItem::kHeadSize;
-    auto load = [side](const QString& path) {
+    auto load = [](const QString& path) {
+        const int side = 2 * CChatItem::kHeadSize;
         QImage head(KivHeadPath::OrDefault(path));
         return head.isNull()
                    ? head
@@ -57,6 +59,7 @@ CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
     auto* item = new CChatItem(this, row, font);
     item->SetPlainText(text);
     item->setHead(QPixmap::fromImage(own ? m_ownHead : m_friendHead));
+    m_bubbles.insert(row, item);
     setItemWidget(row, item);
     item->setContent(lines, own);
     connect(item, &CChatItem::ResendRequested, this, &CChatHistoryList::ResendRequested);
@@ -67,7 +70,7 @@ CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
 }
 
 CChatItem* CChatHistoryList::itemAt(int row) const {
-    return qobject_cast<CChatItem*>(itemWidget(item(row)));
+    return m_bubbles.value(item(row));
 }
 
 void CChatHistoryList::DropOldest() {
@@ -79,8 +82,40 @@ void CChatHistoryList::DropOldest() {
             ++row;
             continue;
         }
-        delete takeItem(row);
+        // Deleted now rather than later: a busy conversation may not return
+        // to the event loop between messages.
+        QListWidgetItem* entry = takeItem(row);
+        m_bubbles.remove(entry);
+        delete entry;
+        delete oldest;
     }
+}
+
+void CChatHistoryList::updateEditorGeometries() {
+    // Rows stack from the top without spacing, each as high as its size hint:
+    // adding them up is far cheaper than asking the view for every row.
+    const int margin = viewport()->height();
+    const int width = viewport()->width();
+    int top = -verticalOffset();
+    for (int row = 0; row < count(); ++row) {
+        QListWidgetItem* entry = item(row);
+        const int height = entry->sizeHint().height();
+        CChatItem* widget = m_bubbles.value(entry);
+        if (widget) {
+            if (top + height > -margin && top < viewport()->height() + margin) {
+                widget->setGeometry(0, top, width, height);
+                widget->show();
+            } else if (!widget->isHidden()) {
+                widget->hide();
+            }
+        }
+        top += height;
+    }
+}
+
+void CChatHistoryList::scrollContentsBy(int dx, int dy) {
+    QListWidget::scrollContentsBy(dx, dy);
+    updateEditorGeometries();
 }
 
 void CChatHistoryList::showEvent(QShowEvent* event) {

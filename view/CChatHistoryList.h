@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QListWidget>
 
@@ -11,7 +12,7 @@ class CChatItem;
 class CChatHistoryList : public QListWidget {
     Q_OBJECT
 public:
-    static constexpr int kMaxLiveMessages = 300;
+    static constexpr int kMaxLiveMessages = 200;
 
     explicit CChatHistoryList(QWidget* parent = nullptr);
 
@@ -34,11 +35,19 @@ protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+protected slots:
+    // Only the bubbles in sight are placed and shown; the others wait hidden,
+    // so a new message or a scroll moves a screenful of widgets, not all.
+    void updateEditorGeometries() override;
 
 private:
     void FollowViewportWidth();
     void DropOldest();
 
+    // The bubble of each row; asking the view would search the rows each time.
+    QHash<const QListWidgetItem*, CChatItem*> m_bubbles;
     QImage m_ownHead;
     QImage m_friendHead;
     QString m_ownHeadPath;

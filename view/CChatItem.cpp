@@ -95,14 +95,15 @@ void CChatItem::ListWidthChanged() {
 }
 
 void CChatItem::Place(const QSize& bodySize) {
+    // Heads keep the same margin from either edge; the body sits 10 pixels
+    // from its head.
     if (m_bOwn) {
-        m_pHead->move(4, kTop);
-        m_pBody->setGeometry(QRect(QPoint(4 + kHeadSize + 10, kTop), bodySize));
+        m_pHead->move(kEdge, kTop);
+        m_pBody->setGeometry(QRect(QPoint(kEdge + kHeadSize + kGap, kTop), bodySize));
     } else {
-        const int v = m_pList->viewport()->width();
-        m_pHead->move(v - kHeadSize + 1, kTop);
-        m_pBody->setGeometry(
-            QRect(QPoint(v - kHeadSize + 1 - bodySize.width() - 10, kTop), bodySize));
+        const int head = m_pList->viewport()->width() - kEdge - kHeadSize;
+        m_pHead->move(head, kTop);
+        m_pBody->setGeometry(QRect(QPoint(head - kGap - bodySize.width(), kTop), bodySize));
     }
     if (m_pFailedMark) {
         const QRect body = m_pBody->geometry();

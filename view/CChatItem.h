@@ -17,6 +17,8 @@ class CChatItem : public QWidget {
 public:
     static constexpr int kHeadSize = 32;
     static constexpr int kTop = 10;
+    static constexpr int kEdge = 4;
+    static constexpr int kGap = 10;
 
     CChatItem(QListWidget* list, QListWidgetItem* row, const QFont& font);
 

@@ -36,27 +36,34 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
         layout->addWidget(m_pLineLeft, 1);
         layout->addWidget(m_pDate, 0);
         layout->addWidget(m_pLineRight, 1);
-        if (m_pRow)
-            m_pRow->setSizeHint(QSize(0, kDateLineHeight));
         return;
     }
-    const QString color =
-        kind == OwnMessage ? QStringLiteral("color:#A53535;") : QStringLiteral("color:#006EFE;");
+    // Own names and times in red, the friend's in blue.
+    QPalette colors = palette();
+    colors.setColor(QPalette::WindowText,
+                    kind == OwnMessage ? QColor(0xA5, 0x35, 0x35) : QColor(0x00, 0x6E, 0xFE));
     m_pName = new QLabel(this);
     m_pName->setObjectName(QStringLiteral("labelName"));
-    m_pName->setStyleSheet(color);
+    m_pName->setPalette(colors);
     m_pName->move(kLeft, 4);
     m_pTime = new QLabel(this);
     m_pTime->setObjectName(QStringLiteral("labelTime"));
-    m_pTime->setStyleSheet(color);
-    m_pBody = new CTextBrowserEx(this);
-    // padding 10, top 3, bottom 0, as margins around the text.
-    m_pBody->SetPadding(10, 3, 10, 0);
-    m_pBody->setLineWrapMode(QTextEdit::FixedPixelWidth);
-    m_pBody->setLineWrapColumnOrWidth(kBodyWidth - 20);
+    m_pTime->setPalette(colors);
+    m_pBody = NewBody(this);
     m_pBody->move(kLeft, kBodyTop);
-    if (m_pRow)
-        m_pRow->setSizeHint(QSize(0, 100));
+}
+
+CTextBrowserEx* CChatRecordItem::NewBody(QWidget* parent) {
+    auto* body = new CTextBrowserEx(parent);
+    // padding 10, top 3, bottom 0, as margins around the text.
+    body->SetPadding(10, 3, 10, 0);
+    body->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    body->setLineWrapColumnOrWidth(kBodyWidth - 20);
+    return body;
+}
+
+int CChatRecordItem::RowHeightFor(qreal documentHeight) {
+    return kBodyTop + int(documentHeight + 0.999) + 3 + 5;
 }
 
 void CChatRecordItem::SetDate(const QString& date) {
@@ -92,7 +99,7 @@ void CChatRecordItem::Measure() {
     const int height = int(m_pBody->document()->size().height() + 0.999) + 3;
     m_pBody->resize(kBodyWidth, height);
     if (m_pRow)
-        m_pRow->setSizeHint(QSize(0, m_pBody->geometry().bottom() + 1 + 5));
+        m_pRow->setSizeHint(QSize(0, RowHeightFor(m_pBody->document()->size().height())));
     m_bMeasure = false;
 }
 

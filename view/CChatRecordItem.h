@@ -18,6 +18,11 @@ public:
 
     CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kind);
 
+    // A message body as rows show it: 300 wide, text wrapped inside its padding.
+    static CTextBrowserEx* NewBody(QWidget* parent);
+    // A message row's height for a body text of this height.
+    static int RowHeightFor(qreal documentHeight);
+
     // A date line's text.
     void SetDate(const QString& date);
     // A message: its HTML lines, the sender's name and the time "hh:mm:ss".

@@ -64,7 +64,8 @@ QString KivChatText::ToPlain(const QTextDocument* document) {
 
 QString KivChatText::PicturePathFor(const QString& name) {
     // A name is one file name, never a path out of the picture folders.
-    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
+        name.contains(QChar::Null))
         return QString();
     static const char* const kPatterns[] = {"image/gift/%1.gif", "image/gift/%1.png",
                                             "image/gift/%1.jpg", "image/face/%1.png"};

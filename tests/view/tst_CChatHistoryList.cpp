@@ -78,12 +78,12 @@ private slots:
         CChatItem* theirs = m_list->addChatMessage("yours", false);
         QCOMPARE(own->Body()->x(), 46);
         int right = m_list->viewport()->width();
-        QCOMPARE(theirs->Body()->geometry().right() + 1, right - 31 - 10);
+        QCOMPARE(theirs->Body()->geometry().right() + 1, right - 4 - 32 - 10);
         const int frame = m_list->width() - right;
         m_list->resize(700, 400);
         QTRY_COMPARE(m_list->viewport()->width(), 700 - frame);
         right = m_list->viewport()->width();
-        QTRY_COMPARE(theirs->Body()->geometry().right() + 1, right - 31 - 10);
+        QTRY_COMPARE(theirs->Body()->geometry().right() + 1, right - 4 - 32 - 10);
         QCOMPARE(own->Body()->x(), 46);
         // Measuring again after the width change keeps the size.
         QTRY_VERIFY(!theirs->Body()->NeedsRelayout());
@@ -96,6 +96,25 @@ private slots:
         QScrollBar* bar = m_list->verticalScrollBar();
         QTRY_COMPARE(bar->value(), bar->maximum());
         QVERIFY(bar->maximum() > 0);
+    }
+
+    void bubblesInSightSitOnTheirRows() {
+        for (int i = 0; i < 40; ++i)
+            m_list->addChatMessage(QString("第%1行\n").arg(i).repeated(1 + i % 3), i % 2 == 0);
+        for (int value : {m_list->verticalScrollBar()->maximum(), 0, 700}) {
+            m_list->verticalScrollBar()->setValue(value);
+            int shown = 0;
+            for (int row = 0; row < m_list->count(); ++row) {
+                CChatItem* bubble = m_list->itemAt(row);
+                const QRect rect = m_list->visualItemRect(m_list->item(row));
+                if (rect.intersects(m_list->viewport()->rect())) {
+                    QVERIFY(bubble->isVisible());
+                    QCOMPARE(bubble->geometry(), rect);
+                    ++shown;
+                }
+            }
+            QVERIFY(shown >= 2);
+        }
     }
 
     void oldBubblesLeaveButFailedOnesStay() {

@@ -1,0 +1,5 @@
+# The chat dialog and chat record panel under a long conversation.
+add_executable(bench_chat_view ${CMAKE_CURRENT_LIST_DIR}/bench_chat_view.cpp)
+target_link_libraries(bench_chat_view PRIVATE kivView Qt5::Sql SQLite::SQLite3)
+target_compile_definitions(bench_chat_view PRIVATE KIV_DATA_DIR="${CMAKE_BINARY_DIR}/data")
+add_dependencies(bench_chat_view kivData)

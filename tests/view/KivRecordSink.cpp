@@ -1,0 +1,34 @@
+#include "KivRecordSink.h"
+
+#include <QTcpSocket>
+#include <cstring>
+
+#include "KivProtocol.h"
+
+KivRecordSink::KivRecordSink() {
+    m_server.listen(QHostAddress::LocalHost);
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        m_peer = m_server.nextPendingConnection();
+        connect(m_peer, &QTcpSocket::readyRead, this, [this] { m_bytes += m_peer->readAll(); });
+    });
+}
+
+QList<QByteArray> KivRecordSink::records(quint32 command) const {
+    QList<QByteArray> found;
+    int at = 0;
+    while (at + int(sizeof(FrameHeader)) <= m_bytes.size()) {
+        FrameHeader head;
+        std::memcpy(&head, m_bytes.constData() + at, sizeof(head));
+        if (head.length < sizeof(FrameHeader) || at + int(head.length) > m_bytes.size())
+            break;
+        if (head.command == command)
+            found.append(m_bytes.mid(at, int(head.length)));
+        at += int(head.length);
+    }
+    return found;
+}
+
+void KivRecordSink::disconnectPeer() {
+    if (m_peer)
+        m_peer->abort();
+}

@@ -1,0 +1,210 @@
+#include <QDateTime>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "CChatRecord.h"
+#include "CChatRecordItem.h"
+#include "CKivFriendDBModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "CKivImChatRecordDlg.h"
+#include "CTextBrowserEx.h"
+#include "KivTestRegistry.h"
+#include "KivViewTestTree.h"
+
+namespace {
+
+constexpr quint32 kOwn = 10001;
+constexpr quint32 kFriend = 10002;
+const QDateTime kStart(QDate(2026, 3, 1), QTime(8, 0, 0));
+
+struct Shown {
+    QStringList dates;
+    // "name|hh:mm:ss|text" per message, top to bottom.
+    QStringList messages;
+};
+
+}  // namespace
+
+// Paging through the chat record: every page must hold exactly the rows of
+// the plain "limit 60 offset N" query, shown oldest first under date lines.
+class tst_CKivImChatRecordDlg : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<QWidget> m_parent;
+    CKivImChatRecordDlg* m_record = nullptr;
+
+    QSqlDatabase database() {
+        return CKivFriendSqlUtilCommon::CreateSqlUtil(
+                   CKivFriendDBModel::GetInstance()->GetDatabaseFile())
+            ->database();
+    }
+    void store(quint32 from, quint32 to, const QString& text, const QDateTime& when) {
+        QSqlQuery query(database());
+        query.prepare(QStringLiteral(
+            "insert into chat_message_table(type,senderuid,recveruid,message,msgtime,isgot) "
+            "values(0,?,?,?,?,1)"));
+        query.addBindValue(from);
+        query.addBindValue(to);
+        query.addBindValue(text);
+        query.addBindValue(when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        QVERIFY(query.exec());
+    }
+    // n messages, alternating sides, one minute apart, with a stranger's in between.
+    void fill(int n) {
+        QSqlDatabase db = database();
+        db.transaction();
+        for (int i = 0; i < n; ++i) {
+            const bool own = i % 2 == 0;
+            store(own ? kOwn : kFriend, own ? kFriend : kOwn, QStringLiteral("消息%1").arg(i),
+                  kStart.addSecs(60 * i));
+            if (i % 10 == 0)
+                store(10003, kOwn, QStringLiteral("别人"), kStart.addSecs(60 * i + 1));
+        }
+        db.commit();
+    }
+    // The page as the literal query gives it, in the order the panel shows it.
+    QStringList literalPage(int offset) {
+        QSqlQuery query(database());
+        const QString sql =
+            QStringLiteral(
+                "select senderuid,message,msgtime from chat_message_table where senderuid = %1 "
+                "and recveruid= %2 or senderuid = %2 and recveruid= %1 order by msgtime desc "
+                "limit %3 offset %4")
+                .arg(kOwn)
+                .arg(kFriend)
+                .arg(CKivImChatRecordDlg::kPageSize)
+                .arg(offset);
+        if (!query.exec(sql))
+            return {QStringLiteral("query failed")};
+        QStringList rows;
+        while (query.next()) {
+            const bool own = query.value(0).toUInt() == kOwn;
+            const QString time =
+                QDateTime::fromString(query.value(2).toString(), "yyyy-MM-dd hh:mm:ss")
+                    .toString("hh:mm:ss");
+            rows.prepend(QStringLiteral("%1|%2|%3")
+                             .arg(own ? "我" : "李四", time, query.value(1).toString()));
+        }
+        return rows;
+    }
+    Shown shown() {
+        Shown result;
+        CChatRecord* list = m_record->List();
+        for (int row = 0; row < list->count(); ++row) {
+            CChatRecordItem* item = list->rowAt(row);
+            if (item->kind() == CChatRecordItem::DateLine) {
+                result.dates << item->Date();
+            } else {
+                result.messages << QStringLiteral("%1|%2|%3")
+                                       .arg(item->Name(), item->Time(),
+                                            item->Body()->toPlainText());
+            }
+        }
+        return result;
+    }
+    QString enabledButtons() const {
+        QString state;
+        for (const char* name : {"LeftTopPage", "PrePage", "NextPage", "RightTopPage"}) {
+            if (m_record->findChild<QPushButton*>(QLatin1String(name))->isEnabled())
+                state += QLatin1String(name) + QLatin1Char(' ');
+        }
+        return state.trimmed();
+    }
+
+private slots:
+    void init() {
+        m_tree = std::make_unique<KivViewTestTree>();
+        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+        QVERIFY(db->CreateDB(QStringLiteral("tester")));
+        QVERIFY(db->ConnectDB());
+        m_parent = std::make_unique<QWidget>();
+        m_record = new CKivImChatRecordDlg(m_parent.get());
+        m_record->SetConversation(kOwn, QStringLiteral("我"), kFriend, QStringLiteral("李四"));
+    }
+    void cleanup() {
+        m_parent.reset();
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        m_tree.reset();
+    }
+
+    void paging_data() {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<int>("oldestOffset");
+        QTest::newRow("none") << 0 << QStringList{""} << 0;
+        QTest::newRow("one page") << 60 << QStringList{""} << 0;
+        QTest::newRow("one more") << 61
+                                  << QStringList{"LeftTopPage PrePage", "NextPage RightTopPage"}
+                                  << 1;
+        QTest::newRow("three pages")
+            << 130
+            << QStringList{"LeftTopPage PrePage", "LeftTopPage PrePage NextPage RightTopPage",
+                           "NextPage RightTopPage"}
+            << 70;
+    }
+    void paging() {
+        QFETCH(int, total);
+        QFETCH(QStringList, buttons);
+        QFETCH(int, oldestOffset);
+        fill(total);
+        m_record->RefreshRecordList();
+        QCOMPARE(m_record->Total(), total);
+        // Older and older pages down to the oldest, each the literal query's rows.
+        for (int page = 0; page < buttons.size(); ++page) {
+            QCOMPARE(m_record->Offset(), page * CKivImChatRecordDlg::kPageSize);
+            QCOMPARE(enabledButtons(), buttons[page]);
+            QCOMPARE(shown().messages, literalPage(m_record->Offset()));
+            if (page + 1 < buttons.size())
+                m_record->ClickPrePage();
+        }
+        QCOMPARE(shown().messages.size(), total == 0 ? 0 : total - (buttons.size() - 1) * 60);
+        m_record->ClickRightTopPage();
+        QCOMPARE(m_record->Offset(), 0);
+        QCOMPARE(shown().messages, literalPage(0));
+        m_record->ClickLeftTopPage();
+        QCOMPARE(m_record->Offset(), oldestOffset);
+        QCOMPARE(shown().messages, literalPage(oldestOffset));
+        m_record->ClickNextPage();
+        QCOMPARE(m_record->Offset(), qMax(0, oldestOffset - CKivImChatRecordDlg::kPageSize));
+        QCOMPARE(shown().messages, literalPage(m_record->Offset()));
+    }
+
+    void twoDaysOnOnePage() {
+        store(kOwn, kFriend, "早", QDateTime(QDate(2026, 1, 1), QTime(23, 58, 0)));
+        store(kFriend, kOwn, "晚安", QDateTime(QDate(2026, 1, 1), QTime(23, 59, 0)));
+        store(kFriend, kOwn, "新年好", QDateTime(QDate(2026, 1, 2), QTime(0, 0, 5)));
+        store(kOwn, kFriend, "同乐", QDateTime(QDate(2026, 1, 2), QTime(0, 1, 0)));
+        m_record->RefreshRecordList();
+        CChatRecord* list = m_record->List();
+        QStringList rows;
+        for (int row = 0; row < list->count(); ++row) {
+            CChatRecordItem* item = list->rowAt(row);
+            rows << (item->kind() == CChatRecordItem::DateLine ? item->Date()
+                                                               : item->Body()->toPlainText());
+        }
+        QCOMPARE(rows, (QStringList{"2026-01-01", "早", "晚安", "2026-01-02", "新年好", "同乐"}));
+        QCOMPARE(list->rowAt(1)->kind(), CChatRecordItem::OwnMessage);
+        QCOMPARE(list->rowAt(2)->kind(), CChatRecordItem::FriendMessage);
+    }
+
+    void messagesAddedLaterShowOnTheNextRefresh() {
+        fill(3);
+        m_record->RefreshRecordList();
+        QCOMPARE(shown().messages.size(), 3);
+        // The model's own writes keep its page index current.
+        ChatMessageRecord record;
+        KivInitRecord(record, ChatMessage);
+        record.senderUid = kFriend;
+        record.receiverUid = kOwn;
+        KivWriteText(record.text, QByteArray("刚到"));
+        QVERIFY(
+            CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record)));
+        m_record->RefreshRecordList();
+        QCOMPARE(m_record->Total(), 4);
+        QVERIFY(shown().messages.last().endsWith(QStringLiteral("|刚到")));
+    }
+};
+
+KIV_TEST_CLASS(tst_CKivImChatRecordDlg)
+#include "tst_CKivImChatRecordDlg.moc"
