@@ -44,7 +44,22 @@ unsigned long CKivFriendTcpSelect::connect_svr(const char* address, int port) {
     if (!socket) {
         return KivSocketErrInvalid;
     }
-    return static_cast<unsigned long>(socket->connectTo(address, port));
+    CKivSocks5Proxy proxy;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        proxy = m_proxy;
+    }
+    if (!proxy.enabled()) {
+        return static_cast<unsigned long>(socket->connectTo(address, port));
+    }
+    const int result = socket->connectTo(proxy.host.c_str(), proxy.port);
+    return static_cast<unsigned long>(
+        result != KivSocketOk ? result : proxy.handshake(*socket, address ? address : "", port));
+}
+
+void CKivFriendTcpSelect::set_proxy(const CKivSocks5Proxy& proxy) {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    m_proxy = proxy;
 }
 
 int CKivFriendTcpSelect::send_data(const char* data, int length) {

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "CKivRecordCutter.h"
+#include "CKivSocks5Proxy.h"
 #include "KivSocketEvents.h"
 
 class KivSocket;
@@ -25,6 +26,8 @@ public:
     bool bind_port(int port);
     // Connects the bound socket; 0 or the error number.
     unsigned long connect_svr(const char* address, int port);
+    // Later connections go through this proxy (none when it is not enabled).
+    void set_proxy(const CKivSocks5Proxy& proxy);
     // One send of the whole record; the bytes sent, 0 or less on failure.
     int send_data(const char* data, int length);
     // Receives and delivers records until the connection ends.
@@ -59,5 +62,6 @@ private:
     std::recursive_mutex m_lock;
     mutable std::mutex m_socketLock;
     std::shared_ptr<KivSocket> m_socket;
+    CKivSocks5Proxy m_proxy;
     CKivRecordCutter m_cutter;
 };

@@ -45,7 +45,14 @@ void CKivFriendNetModel::SetServerIP_And_Port(const char* address, int port) {
 std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::newSocket() {
     auto socket = std::make_shared<CKivFriendSocketCommon>();
     socket->set_proc_func(&CKivFriendNetModel::client_recvice_msg, this, false);
+    std::lock_guard<std::mutex> guard(m_proxyLock);
+    socket->set_proxy(m_proxy);
     return socket;
+}
+
+void CKivFriendNetModel::SetSocksProxy(const CKivSocks5Proxy& proxy) {
+    std::lock_guard<std::mutex> guard(m_proxyLock);
+    m_proxy = proxy;
 }
 
 std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::currentSocket() const {

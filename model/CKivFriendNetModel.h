@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "CKivSocks5Proxy.h"
 #include "KivMetaTypes.h"
 #include "KivProtocol.h"
 
@@ -32,6 +33,8 @@ public:
     // Replaces any socket by a new one connecting to the stored server; the
     // outcome arrives as LoginResult/FaildConnect. Events of the old socket are dropped.
     void Connect_Svr();
+    // Connections made from now on go through this SOCKS5 proxy (none when not enabled).
+    void SetSocksProxy(const CKivSocks5Proxy& proxy);
     void Disconnect_Svr();
     void Delete_Socket();
     void Stop_Thread_Work();
@@ -109,6 +112,8 @@ private:
     static CKivFriendNetModel* s_instance;
 
     mutable std::mutex m_socketLock;
+    mutable std::mutex m_proxyLock;
+    CKivSocks5Proxy m_proxy;
     std::shared_ptr<CKivFriendSocketCommon> m_socket;
     std::atomic<bool> m_stopping{false};
     std::atomic<quintptr> m_window{0};

@@ -1,10 +1,101 @@
 #include "CKivIMaddfriendDlg.h"
 
-CKivIMaddfriendDlg::CKivIMaddfriendDlg(QWidget* parent)
-    : KivPlaceholderDlg(QStringLiteral("CKivIMAddFriendDlg"), QStringLiteral("添加好友"), parent) {}
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
-void CKivIMaddfriendDlg::AcceptFriendInfo(const QStringList& info) {
+#include "CKivFriendNetModel.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivIMMainDlg.h"
+#include "KivProtocol.h"
+#include "KivSkinBackground.h"
+
+namespace {
+
+QLabel* AddLabel(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+}  // namespace
+
+CKivIMaddfriendDlg::CKivIMaddfriendDlg(QWidget* parent) : QWindowBase(parent) {
+    setObjectName(QStringLiteral("CKivIMaddfriendDlg"));
+    KivSkinBackground::Apply(
+        this, QStringLiteral("Resources/skin/CKivIMAddFriendDlg/backImage.png"), QSize(400, 280));
+    KivSkinBackground::AddTitle(this, QStringLiteral("添加好友"));
+
+    m_pHead = AddLabel(this, "labelHeadBk", QRect(24, 52, 80, 80));
+    m_pHead->setAlignment(Qt::AlignCenter);
+    m_pNick = AddLabel(this, "labelNickName", QRect(120, 52, 260, 24));
+    m_pAccount = AddLabel(this, "labelAcount", QRect(120, 80, 260, 18));
+    m_pSex = AddLabel(this, "labelSex", QRect(120, 100, 90, 18));
+    m_pAge = AddLabel(this, "labelAge", QRect(210, 100, 170, 18));
+    m_pArea = AddLabel(this, "labellocal", QRect(120, 120, 260, 18));
+    auto* prompt = AddLabel(this, "labelVerify", QRect(24, 146, 352, 18));
+    prompt->setText(QStringLiteral("请输入验证信息："));
+    m_pVerify = new QLineEdit(this);
+    m_pVerify->setObjectName(QStringLiteral("lineEditVerify"));
+    m_pVerify->setGeometry(24, 168, 352, 32);
+    m_pVerify->setPlaceholderText(QStringLiteral("我是…"));
+
+    auto* send = new QPushButton(QStringLiteral("发送"), this);
+    send->setObjectName(QStringLiteral("pushButtonSend"));
+    send->setGeometry(width() - 24 - 80 - 10 - 80, height() - 42, 80, 30);
+    send->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("pushButtonClose"));
+    cancel->setGeometry(width() - 24 - 80, height() - 42, 80, 30);
+
+    SetBtnNumber(false);
+    EnableMove(true);
+    SetSkin(QStringLiteral("Resources/skin/CKivIMAddFriendDlg/KivIMAddFriendDlg.qss"));
+    connect(send, &QPushButton::clicked, this, &CKivIMaddfriendDlg::SendAddFriend);
+    connect(cancel, &QPushButton::clicked, this, &CKivIMaddfriendDlg::CloseDlg);
+    connect(m_pClose, &QPushButton::clicked, this, &CKivIMaddfriendDlg::CloseDlg);
+    connect(m_pMinimize, &QPushButton::clicked, this, &CKivIMaddfriendDlg::b_MinimizeClicked);
+}
+
+void CKivIMaddfriendDlg::InitFriendInfo(const ADDFriendInfo& info) {
     m_info = info;
-    const QString nick = info.value(6);
-    SetText(QStringLiteral("添加 %1 (%2) 为好友").arg(nick, info.value(4)));
+    m_pHead->setPixmap(info.head.scaled(m_pHead->size() - QSize(4, 4), Qt::KeepAspectRatio,
+                                        Qt::SmoothTransformation));
+    m_pNick->setText(info.nickName);
+    m_pAccount->setText(info.account);
+    m_pSex->setText(QStringLiteral("性别:%1").arg(info.sex));
+    m_pAge->setText(QStringLiteral("年龄:%1").arg(info.age));
+    m_pArea->setText(QStringLiteral("%1").arg(info.area));
+}
+
+void CKivIMaddfriendDlg::SendAddFriend() {
+    const QByteArray text = m_pVerify->text().toUtf8();
+    if (text.size() >= kVerifyField) {
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("验证消息过长"),
+                                       QStringLiteral("确定"));
+        return;
+    }
+    AddFriendRequestRecord request;
+    KivInitRecord(request, AddFriendRequest);
+    request.fromUid = m_info.ownId;
+    request.toUid = m_info.friendId;
+    KivWriteText(request.verifyText, text);
+    if (CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&request),
+                                                    int(sizeof(request))) <= 0) {
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
+                                       QStringLiteral("确定"));
+        return;
+    }
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->NoteAskedFriend(m_info.friendId);
+    close();
+}
+
+void CKivIMaddfriendDlg::CloseDlg() {
+    close();
+}
+
+void CKivIMaddfriendDlg::b_MinimizeClicked() {
+    showMinimized();
 }

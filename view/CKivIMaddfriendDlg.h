@@ -1,19 +1,35 @@
 #pragma once
 
-#include <QStringList>
+#include "ADDFriendInfo.h"
+#include "QWindowBase.h"
 
-#include "KivPlaceholderDlg.h"
+class QLabel;
+class QLineEdit;
 
-// Asks a user to become a friend, with a short request text.
-class CKivIMaddfriendDlg : public KivPlaceholderDlg {
+// Asks a user to become a friend: the person's profile and a verification text.
+class CKivIMaddfriendDlg : public QWindowBase {
     Q_OBJECT
 public:
+    // The verification text field holds at most this many bytes with its terminator.
+    static constexpr int kVerifyField = 52;
+
     explicit CKivIMaddfriendDlg(QWidget* parent = nullptr);
 
-    // The person asked: {own uid, uid, sex, head, account, name, nick name, sign, area, ..}.
-    void AcceptFriendInfo(const QStringList& info);
-    QStringList FriendInfo() const { return m_info; }
+    void InitFriendInfo(const ADDFriendInfo& info);
+    const ADDFriendInfo& FriendInfo() const { return m_info; }
+
+public slots:
+    void SendAddFriend();
+    void CloseDlg();
+    void b_MinimizeClicked();
 
 private:
-    QStringList m_info;
+    ADDFriendInfo m_info;
+    QLabel* m_pHead = nullptr;
+    QLabel* m_pNick = nullptr;
+    QLabel* m_pAccount = nullptr;
+    QLabel* m_pSex = nullptr;
+    QLabel* m_pAge = nullptr;
+    QLabel* m_pArea = nullptr;
+    QLineEdit* m_pVerify = nullptr;
 };

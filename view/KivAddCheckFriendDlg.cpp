@@ -1,11 +1,181 @@
 #include "KivAddCheckFriendDlg.h"
 
-KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent)
-    : KivPlaceholderDlg(QStringLiteral("kivCheckFriendDlg"), QStringLiteral("查找好友"), parent) {
-    SetText(QStringLiteral("查找好友"));
+#include <QCloseEvent>
+#include <QDebug>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPushButton>
+#include <QScrollArea>
+
+#include "CKivFriendNetModel.h"
+#include "KivAddFriendItem.h"
+#include "KivContactQueries.h"
+#include "KivDeploymentConfig.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivHeadPath.h"
+#include "KivProtocol.h"
+#include "KivSafeImage.h"
+#include "KivSkinBackground.h"
+
+namespace {
+
+constexpr int kNotFound = 3;
+
+QString OwnAccount() {
+    return QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
+}
+
+}  // namespace
+
+KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent) : QWindowBase(parent) {
+    setObjectName(QStringLiteral("KivAddCheckFriendDlg"));
+    KivSkinBackground::Apply(
+        this, QStringLiteral("Resources/skin/KivIMAddFriendTipDlg/AddFriendTipDlgBackImage.png"),
+        QSize(460, 320));
+    KivSkinBackground::AddTitle(this, QStringLiteral("查找用户"));
+
+    m_pEdit = new QLineEdit(this);
+    m_pEdit->setObjectName(QStringLiteral("lineEditCheck"));
+    m_pEdit->setPlaceholderText(QStringLiteral("输入账号或手机号"));
+    m_pEdit->setMaxLength(127);
+    m_pEdit->setGeometry(20, 52, width() - 40 - 82, 32);
+    auto* check = new QPushButton(QStringLiteral("查找"), this);
+    check->setObjectName(QStringLiteral("bCheckBtn"));
+    check->setGeometry(width() - 20 - 72, 52, 72, 32);
+    check->setCursor(Qt::PointingHandCursor);
+    check->setDefault(true);
+
+    m_pCaption = new QLabel(this);
+    m_pCaption->setObjectName(QStringLiteral("labelCaption"));
+    m_pCaption->setGeometry(20, 94, width() - 40, 20);
+
+    auto* area = new QScrollArea(this);
+    area->setObjectName(QStringLiteral("scrollAreaResult"));
+    area->setGeometry(20, 118, width() - 40, height() - 118 - 20);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    auto* results = new QWidget;
+    results->setObjectName(QStringLiteral("resultWidget"));
+    results->setStyleSheet(
+        QStringLiteral("#resultWidget{border:0px;background:rgba(255,255,255,20%);}"));
+    area->setWidget(results);
+    area->setStyleSheet(
+        QStringLiteral("QScrollArea{border:0px;background:rgba(255,255,255,20%);}"));
+    m_pGrid = new QGridLayout(results);
+    m_pGrid->setContentsMargins(5, 5, 5, 5);
+
+    m_pManager = new QNetworkAccessManager(this);
+    SetBtnNumber(false);
+    EnableMove(true);
+    SetSkin(QStringLiteral("Resources/skin/kivCheckFriendDlg/kivCheckFriendDlg.qss"));
+
+    connect(check, &QPushButton::clicked, this, &KivAddCheckFriendDlg::CheckBtnClicked);
+    connect(m_pEdit, &QLineEdit::returnPressed, this, &KivAddCheckFriendDlg::CheckBtnClicked);
+    connect(m_pClose, &QPushButton::clicked, this, &KivAddCheckFriendDlg::bClose_Clicked);
+    connect(m_pMinimize, &QPushButton::clicked, this, &KivAddCheckFriendDlg::bMinimize_Clicked);
+    connect(m_pManager, &QNetworkAccessManager::finished, this,
+            &KivAddCheckFriendDlg::replyFinished);
+    connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult, this,
+            &KivAddCheckFriendDlg::InitCheckFriendDlg);
+}
+
+KivAddCheckFriendDlg::~KivAddCheckFriendDlg() = default;
+
+void KivAddCheckFriendDlg::CheckBtnClicked() {
+    m_resultCount = 0;
+    const QString text = m_pEdit->text().simplified();
+    if (text.isEmpty())
+        return;
+    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    SearchRequest request;
+    KivInitRecord(request, Search);
+    request.uid = net->GetUID();
+    KivWriteText(request.account, text.toLatin1());
+    request.param1 = 1;
+    request.param2 = 0;
+    // The local profile table keeps no versions, so the server always sends the whole profile.
+    request.profileVersion = 0;
+    if (net->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request))) <= 0) {
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
+                                       QStringLiteral("确定"));
+        return;
+    }
+    m_pendingSearch = text;
+}
+
+void KivAddCheckFriendDlg::InitCheckFriendDlg(int result, bool, const QByteArray&) {
+    if (m_pendingSearch.isEmpty())
+        return;
+    const QString searched = m_pendingSearch;
+    m_pendingSearch.clear();
+    const KivContactProfile profile =
+        result == kNotFound ? KivContactProfile() : KivContactQueries::ByAccount(searched);
+    if (!profile.found) {
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("没有该用户"), QStringLiteral("确定"));
+        return;
+    }
+    const QList<QVariant> info = {CKivFriendNetModel::GetInstance()->GetUID(),
+                                  profile.uid,
+                                  profile.sex,
+                                  profile.head,
+                                  profile.account,
+                                  profile.nickName,
+                                  profile.nickName,
+                                  profile.sign,
+                                  profile.area,
+                                  profile.phone,
+                                  profile.birthday};
+    m_pManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(profile.uid)));
+    delete m_pItem;
+    m_pItem = new KivAddFriendItem;
+    connect(this, &KivAddCheckFriendDlg::SndFriendInfo, m_pItem,
+            &KivAddFriendItem::AcceptFriendInfo);
+    emit SndFriendInfo(info);
+    disconnect(this, &KivAddCheckFriendDlg::SndFriendInfo, m_pItem,
+               &KivAddFriendItem::AcceptFriendInfo);
+    m_pGrid->addWidget(m_pItem, 0, 0, Qt::AlignTop);
+    m_pGrid->setRowStretch(0, 1);
+    m_pGrid->setColumnStretch(0, 1);
+    m_pCaption->setText(QStringLiteral("找到1联系人个人"));
+    ++m_resultCount;
+}
+
+void KivAddCheckFriendDlg::replyFinished(QNetworkReply* reply) {
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError)
+        return;
+    bool ok = false;
+    const quint32 uid = reply->url().fileName().toUInt(&ok);
+    const QString account = OwnAccount();
+    if (!ok || account.isEmpty())
+        return;
+    QString error;
+    const QImage image = KivSafeImage::Decode(reply->readAll(), &error);
+    if (image.isNull()) {
+        qDebug() << "head picture of" << uid << "refused:" << error;
+        return;
+    }
+    const QString path = KivHeadPath::UploadedFriend(account, uid);
+    if (!KivSafeImage::StorePng(image, path))
+        return;
+    if (m_pItem && m_pItem->FriendId() == uid &&
+        m_pItem->HeadIndex() >= KivHeadPath::kFirstUploadedHead)
+        m_pItem->SetHead(path);
+}
+
+void KivAddCheckFriendDlg::bClose_Clicked() {
+    close();
+}
+
+void KivAddCheckFriendDlg::bMinimize_Clicked() {
+    showMinimized();
 }
 
 void KivAddCheckFriendDlg::closeEvent(QCloseEvent* event) {
-    KivPlaceholderDlg::closeEvent(event);
+    QWindowBase::closeEvent(event);
     emit SndCloseSignal();
 }

@@ -1,16 +1,50 @@
 #pragma once
 
-#include "KivPlaceholderDlg.h"
+#include <QList>
+#include <QVariant>
 
-// Search for users and add them as friends.
-class KivAddCheckFriendDlg : public KivPlaceholderDlg {
+#include "QWindowBase.h"
+
+class KivAddFriendItem;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// "查找用户": searches one user by account or phone number through the server
+// and shows the match as a row with an add button.
+class KivAddCheckFriendDlg : public QWindowBase {
     Q_OBJECT
 public:
     explicit KivAddCheckFriendDlg(QWidget* parent = nullptr);
+    ~KivAddCheckFriendDlg() override;
+
+    KivAddFriendItem* ResultItem() const { return m_pItem; }
+    int ResultCount() const { return m_resultCount; }
 
 signals:
+    void SndFriendInfo(QList<QVariant> info);
     void SndCloseSignal();
+
+public slots:
+    void CheckBtnClicked();
+    void InitCheckFriendDlg(int result, bool isNew, const QByteArray& account);
+    void replyFinished(QNetworkReply* reply);
+    void bClose_Clicked();
+    void bMinimize_Clicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLineEdit* m_pEdit = nullptr;
+    QLabel* m_pCaption = nullptr;
+    QGridLayout* m_pGrid = nullptr;
+    QNetworkAccessManager* m_pManager = nullptr;
+    KivAddFriendItem* m_pItem = nullptr;
+    int m_resultCount = 0;
+    // The text of the search that waits for its answer; empty when none does,
+    // so answers to other windows' searches are left alone.
+    QString m_pendingSearch;
 };

@@ -29,6 +29,7 @@
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
 #include "KivProtocol.h"
+#include "KivProxySettings.h"
 #include "KivUserSettings.h"
 #include "QCustomComboBox.h"
 #include "QCustomLineEdit.h"
@@ -244,6 +245,10 @@ void KivIMLoginDlg::SetAccount(QString account) {
 }
 
 void KivIMLoginDlg::ConnectServer() {
+    // The proxy the shown account chose carries this connection too.
+    const QString account = m_pAccount->currentText().trimmed();
+    if (!account.isEmpty())
+        KivProxySettings::Read(KivUserSettings::FileFor(account)).Apply();
     SStr_Config_File* config = CKivFriendReadConfigModel::GetInstance()->GetConfigFile();
     m_pNet->SetServerIP_And_Port(config->ipaddr, config->port);
     m_pNet->Connect_Svr();

@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "CFriendInfoWnd.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendGetLeaveMessageModel.h"
 #include "CKivFriendNetModel.h"
@@ -32,6 +33,7 @@
 #include "KivChatMessageWidget.h"
 #include "KivChatQueries.h"
 #include "KivChatText.h"
+#include "KivContactQueries.h"
 #include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivGlobalAtom.h"
@@ -40,6 +42,8 @@
 #include "KivHotKeyText.h"
 #include "KivMainDlgTray.h"
 #include "KivMediaRecord.h"
+#include "KivProxySettings.h"
+#include "KivUserSettings.h"
 #include "KivWindowMessage.h"
 #include "MyCustomListViewItem.h"
 #include "MyCustomListViewItemDelegate.h"
@@ -170,8 +174,10 @@ void KivIMMainDlg::BuildForm() {
     auto* bottomLayout = new QHBoxLayout(bottom);
     bottomLayout->setContentsMargins(10, 6, 10, 6);
     bottomLayout->setSpacing(8);
-    const std::pair<const char*, const char*> bottomButtons[] = {
-        {"b_Set", "系统设置"}, {"b_Check", "查找好友"}, {"b_Home", "主页"}};
+    const std::pair<const char*, const char*> bottomButtons[] = {{"b_Set", "系统设置"},
+                                                                 {"b_Check", "查找好友"},
+                                                                 {"b_Request", "好友请求"},
+                                                                 {"b_Home", "主页"}};
     for (const auto& [name, tip] : bottomButtons) {
         auto* button = new QPushButton(bottom);
         button->setObjectName(QString::fromLatin1(name));
@@ -183,6 +189,8 @@ void KivIMMainDlg::BuildForm() {
             connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_SetClicked);
         } else if (qstrcmp(name, "b_Check") == 0) {
             connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_CheckClicked);
+        } else if (qstrcmp(name, "b_Request") == 0) {
+            connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_RequestClicked);
         } else {
             connect(button, &QPushButton::clicked, this, &KivIMMainDlg::b_HomeClicked);
         }
@@ -266,6 +274,8 @@ void KivIMMainDlg::InitMaindlg() {
     mBfriendDlgClicked();
     changeDlgForFriendList();
     InitHotKey();
+    // The user's proxy carries the head pictures from the start of the session.
+    KivProxySettings::Read(KivUserSettings::FileFor(m_account)).Apply();
 }
 
 // ---- pages ---------------------------------------------------------------------
@@ -719,20 +729,40 @@ void KivIMMainDlg::UserAddSlots(Uint32 uid) {
         return;
     }
     FetchHead(uid);
+    if (HasAskedFriend(uid)) {
+        KivContactQueries::AnswerRequests(uid, m_uid);
+        return;
+    }
     getAddFriend();
 }
 
-void KivIMMainDlg::getAddFriend() {
-    const int waiting = KivChatQueries::WaitingRequests(m_uid);
-    if (waiting <= 0)
-        return;
+CKivIMaddfriendTipDlg* KivIMMainDlg::AddFriendTipDialog() {
     if (!m_pAddFriendTip) {
         m_pAddFriendTip = new CKivIMaddfriendTipDlg(this);
         connect(m_pAddFriendTip, &CKivIMaddfriendTipDlg::UserAddAccept, this,
                 &KivIMMainDlg::UserAcceptSlots);
     }
-    m_pAddFriendTip->SetText(QStringLiteral("您有 %1 条好友请求").arg(waiting));
-    StartFlashing();
+    return m_pAddFriendTip;
+}
+
+void KivIMMainDlg::getAddFriend() {
+    if (KivChatQueries::WaitingRequests(m_uid) <= 0)
+        return;
+    CKivIMaddfriendTipDlg* tip = AddFriendTipDialog();
+    // Showing rebuilds the cards, so a request that arrives while the list is
+    // open joins it.
+    tip->hide();
+    tip->show();
+    if (tip->Cards().empty())
+        tip->hide();
+}
+
+void KivIMMainDlg::b_RequestClicked() {
+    CKivIMaddfriendTipDlg* tip = AddFriendTipDialog();
+    tip->hide();
+    tip->show();
+    tip->raise();
+    tip->activateWindow();
 }
 
 void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
@@ -824,13 +854,15 @@ void KivIMMainDlg::AddVipF(quint32 uid) {
         ShowTip(QStringLiteral("您还不是vip，请加入VIP组。"));
         return;
     }
-    const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
+    KivContactProfile profile = KivContactQueries::ByUid(uid);
     const tag_chatdlg_Need need = NeedFor(uid);
+    profile.uid = uid;
+    if (profile.nickName.isEmpty())
+        profile.nickName = need.nickName;
     if (!m_pAddFriend)
         m_pAddFriend = new CKivIMaddfriendDlg(this);
-    m_pAddFriend->AcceptFriendInfo({QString::number(m_uid), QString::number(uid), QString(),
-                                    QString::number(need.headIndex), profile.account, QString(),
-                                    need.nickName, profile.sign});
+    m_pAddFriend->InitFriendInfo(
+        ADDFriendInfo::From(profile, m_uid, QPixmap(HeadOf(uid, int(need.headIndex)))));
     m_pAddFriend->show();
     m_pAddFriend->raise();
 }
@@ -839,8 +871,6 @@ kivPersonalInfoDlg* KivIMMainDlg::PersonalInfo(quint32 uid) {
     std::unique_ptr<kivPersonalInfoDlg>& slot = m_infoDialogs[uid];
     if (!slot) {
         slot = std::make_unique<kivPersonalInfoDlg>(nullptr);
-        connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult,
-                slot.get(), &kivPersonalInfoDlg::InitShowInfo);
         if (uid == m_uid) {
             connect(slot.get(), &kivPersonalInfoDlg::SndAlter, this, &KivIMMainDlg::AcceptAlter);
         } else if (CKivIMChatDlg* dialog = ChatDialog(uid)) {
@@ -1128,6 +1158,7 @@ int KivIMMainDlg::InitHotKey() {
     emit SengMsgKey(m_hotKeyText.value(QStringLiteral("SndmsgKey")));
     KeepWindowsStick(m_settings.value(QStringLiteral("WindowFront")) == 1 ? 1 : 0);
     int result = 0;
+    m_failedHotKeys.clear();
     struct HotKey {
         const char* textKey;
         const char* atomName;
@@ -1152,8 +1183,10 @@ int KivIMMainDlg::InitHotKey() {
         emit(this->*key.signal)(*key.held);
         if (!parsed.valid)
             continue;
-        if (!KivHotKey::Register(*key.held, parsed.modifiers, parsed.virtualKey))
+        if (!KivHotKey::Register(*key.held, parsed.modifiers, parsed.virtualKey)) {
             result = -1;
+            m_failedHotKeys << QString::fromLatin1(key.textKey);
+        }
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMap>
 #include <QPair>
+#include <QSet>
 #include <QStringList>
 #include <QVector>
 #include <map>
@@ -94,6 +95,17 @@ public:
     KivChatMessageWidget* Preview() const { return m_pPreview.get(); }
     int ShowHotKeyId() const { return m_showHotKeyId; }
     int GetMsgHotKeyId() const { return m_getMsgHotKeyId; }
+    bool IsFriendUid(quint32 uid) const { return IsFriend(uid); }
+    // Users this session asked to become friends: their notice that the
+    // friendship stands comes as a request record and needs no answer.
+    void NoteAskedFriend(quint32 uid) { m_askedFriends.insert(uid); }
+    bool HasAskedFriend(quint32 uid) const { return m_askedFriends.contains(uid); }
+    // The hot-key names ("ShowmDlgName", "GetmsgName") that the last
+    // InitHotKey() could not register.
+    QStringList FailedHotKeys() const { return m_failedHotKeys; }
+    CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pAddFriendTip; }
+    KivAddCheckFriendDlg* CheckFriendDialog() const { return m_pCheckFriend; }
+    CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
 
 signals:
     void SndpathStr(QString path);
@@ -148,6 +160,8 @@ public slots:
     void bClose_Clicked();
     void bMinimize_Clicked();
     void b_CheckClicked();
+    // The friend requests waiting for an answer (none is a list saying so).
+    void b_RequestClicked();
     void b_SetClicked();
     void b_HomeClicked();
     void BHead_Clicked();
@@ -187,6 +201,7 @@ private:
     void action_DelSlot(quint32 uid);
     void AddVipF(quint32 uid);
     void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
+    CKivIMaddfriendTipDlg* AddFriendTipDialog();
     void Logout();
     void BackFromEdge();
     void ShowPreviewEntry(quint32 uid);
@@ -220,10 +235,12 @@ private:
     // Highest message id already queued into each friend's chat dialog.
     QMap<quint32, int> m_queuedUpTo;
     QList<quint32> m_pendingDeletes;
+    QSet<quint32> m_askedFriends;
     bool m_bLeavePullStarted = false;
     // Identifiers of the registered hot keys (0 when none).
     int m_showHotKeyId = 0;
     int m_getMsgHotKeyId = 0;
+    QStringList m_failedHotKeys;
 
     QNetworkAccessManager* m_pHeadManager = nullptr;
     std::unique_ptr<KivChatMessageWidget> m_pPreview;

@@ -1,28 +1,90 @@
 #pragma once
 
+#include <QPointer>
 #include <QStringList>
 
-#include "KivPlaceholderDlg.h"
+#include "KivContactProfile.h"
+#include "KivProtocol.h"
+#include "QWindowBase.h"
 
-// A user's profile: the own one can be edited, a friend's is shown.
-class kivPersonalInfoDlg : public KivPlaceholderDlg {
+#include "KivIMChoiceHeadDlg.h"
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPushButton;
+
+// A user's profile: "我的资料" (own, editable) or "好友资料" (a friend's,
+// read-only), with the age, star sign and zodiac animal of the birthday.
+class kivPersonalInfoDlg : public QWindowBase {
     Q_OBJECT
 public:
-    explicit kivPersonalInfoDlg(QWidget* parent = nullptr);
+    enum Mode { OwnMode = 1, FriendMode = 2 };
 
-    // mode 1: the own profile; mode 2: a friend's.
+    explicit kivPersonalInfoDlg(QWidget* parent = nullptr);
+    ~kivPersonalInfoDlg() override;
+
+    // Chooses the mode and asks the server for a fresh copy of the profile.
     void InitInfo(quint32 uid, int mode, const QString& account);
+    // Loads and shows the profile of uid from the local database.
+    void InitInfo(const int& uid, bool refresh);
+    void showType(const int& uid, const int& mode, const QString& account);
     quint32 Uid() const { return m_uid; }
+    int Mode() const { return m_mode; }
+    // The profile as the fields hold it now.
+    KivContactProfile EditedProfile() const;
+    KivIMChoiceHeadDlg* HeadDialog() const { return m_pHeadDlg; }
 
 signals:
+    // {nick name, signature, head picture path}; empty fields are unchanged.
     void SndAlter(QStringList changed);
     void SndChangeSign(QString sign);
 
 public slots:
     void InitShowInfo(int uflg, bool bGUIDnew, const QByteArray& account);
+    void SaveClicked();
+    void AlterInfoResult(Uint32 uid, Uint32 result, Uint32 version);
+    void HeadClicked();
+    void HeadChanged(const QString& path);
+    void replyFinished(QNetworkReply* reply);
 
 private:
+    void BuildForm();
+    void ShowProfile(const KivContactProfile& profile);
+    void ShowHead(const QString& path);
+    void UpdateDerived();
+    void UpdateDayRule();
+    void FillProvinces(const QString& select);
+    void FillCities(const QString& select);
+    void SetEditable(bool editable);
+    QString Birthday() const;
+
     quint32 m_uid = 0;
-    int m_mode = 0;
+    int m_mode = FriendMode;
     QString m_account;
+    KivContactProfile m_shown;
+    bool m_bSaving = false;
+    KivContactProfile m_saving;
+
+    QPushButton* m_pHead = nullptr;
+    QLineEdit* m_pNick = nullptr;
+    QLineEdit* m_pSign = nullptr;
+    QLabel* m_pAccount = nullptr;
+    QComboBox* m_pSex = nullptr;
+    QLabel* m_pSexText = nullptr;
+    QLabel* m_pAreaText = nullptr;
+    QLineEdit* m_pYear = nullptr;
+    QLineEdit* m_pMonth = nullptr;
+    QLineEdit* m_pDay = nullptr;
+    QLabel* m_pAge = nullptr;
+    QLabel* m_pStar = nullptr;
+    QLabel* m_pZodiac = nullptr;
+    QComboBox* m_pCountry = nullptr;
+    QComboBox* m_pProvince = nullptr;
+    QComboBox* m_pCity = nullptr;
+    QLineEdit* m_pPhone = nullptr;
+    QPushButton* m_pSave = nullptr;
+    QNetworkAccessManager* m_pManager = nullptr;
+    QPointer<KivIMChoiceHeadDlg> m_pHeadDlg;
 };

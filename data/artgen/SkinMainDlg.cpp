@@ -62,4 +62,6 @@ void addMainDlgSkin(ArtCatalog& catalog) {
                           ArtIcon::UserPlus, 18, false);
     ArtButtonSet::addTool(catalog, kFolder + QStringLiteral("b_Home"), QSize(28, 28), ArtIcon::Home,
                           18, false);
+    ArtButtonSet::addTool(catalog, kFolder + QStringLiteral("b_Request"), QSize(28, 28),
+                          ArtIcon::User, 18, false);
 }

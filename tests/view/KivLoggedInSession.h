@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+
+#include "CKivDevServerProcess.h"
+#include "KivIMMainDlg.h"
+#include "KivViewTestTree.h"
+
+// A client logged in to the real development server in a throw-away data
+// tree, with its main window: what the contact dialogs need to run.
+class KivLoggedInSession {
+public:
+    KivLoggedInSession();
+    ~KivLoggedInSession();
+
+    // Starts the server and logs the net model in; false on any failure.
+    bool start(const QString& account = QStringLiteral("10001"));
+    CKivDevServerProcess& server() { return *m_server; }
+    KivIMMainDlg* mainWindow() { return m_window.get(); }
+    const KivViewTestTree& tree() const { return *m_tree; }
+
+private:
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CKivDevServerProcess> m_server;
+    std::unique_ptr<KivIMMainDlg> m_window;
+};

@@ -1,0 +1,207 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "CKivFriendNetModel.h"
+#include "KivAreaList.h"
+#include "KivBirthday.h"
+#include "KivContactQueries.h"
+#include "KivLoggedInSession.h"
+#include "KivModalCloser.h"
+#include "KivTestRegistry.h"
+#include "kivPersonalInfoDlg.h"
+
+// Own and friend profiles, read from the local database and the development server.
+class tst_kivPersonalInfoDlg : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivLoggedInSession> m_session;
+    std::unique_ptr<KivModalCloser> m_closer;
+    std::unique_ptr<kivPersonalInfoDlg> m_owned;
+    kivPersonalInfoDlg* m_dialog = nullptr;
+
+    template <class W>
+    W* child(const char* name) const {
+        return m_dialog->findChild<W*>(QString::fromLatin1(name));
+    }
+    QString text(const char* name) const {
+        if (auto* edit = child<QLineEdit>(name))
+            return edit->text();
+        if (auto* label = child<QLabel>(name))
+            return label->text();
+        return child<QComboBox>(name)->currentText();
+    }
+    // Opens a profile and waits for the server's fresh copy to be shown.
+    void open(quint32 uid, int mode, const QString& account) {
+        QSignalSpy answered(CKivFriendNetModel::GetInstance(),
+                            &CKivFriendNetModel::AccountSearchResult);
+        m_dialog->InitInfo(uid, mode, account);
+        m_dialog->show();
+        QTRY_VERIFY_WITH_TIMEOUT(answered.count() > 0, 10000);
+        QTRY_COMPARE(text("lineEditNickName").isEmpty(), false);
+    }
+
+private slots:
+    void init() {
+        m_session = std::make_unique<KivLoggedInSession>();
+        QVERIFY(m_session->start());
+        m_closer = std::make_unique<KivModalCloser>();
+        m_owned = std::make_unique<kivPersonalInfoDlg>();
+        m_dialog = m_owned.get();
+    }
+    void cleanup() {
+        m_owned.reset();
+        m_closer.reset();
+        m_session.reset();
+    }
+
+    void ownProfileWithDerivedFields() {
+        open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
+        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("我的资料"));
+        QCOMPARE(text("lineEditNickName"), QStringLiteral("张三"));
+        QCOMPARE(text("lineEditSign"), QStringLiteral("今天天气不错"));
+        QCOMPARE(text("lineEditYear"), QStringLiteral("1990"));
+        QCOMPARE(text("labelStar"), QStringLiteral("魔羯座"));
+        QCOMPARE(text("labelZodiac"), QStringLiteral("马"));
+        QCOMPARE(text("labelAge"),
+                 QString::number(KivBirthday::Age(QDate(1990, 1, 1), QDate::currentDate())));
+        // "北京" is a province; its districts come from the area database.
+        QCOMPARE(text("comboBoxProvince"), QStringLiteral("北京"));
+        QVERIFY(child<QComboBox>("comboBoxProvince")->count() > 30);
+        QVERIFY(child<QComboBox>("comboBoxCity")->findText(QStringLiteral("海淀区")) > 0);
+        QVERIFY(child<QPushButton>("pushButtonSave")->isVisible());
+        // Typing a new month changes the sign at once.
+        child<QLineEdit>("lineEditMonth")->setText(QStringLiteral("03"));
+        child<QLineEdit>("lineEditDay")->setText(QStringLiteral("21"));
+        QCOMPARE(text("labelStar"), QStringLiteral("白羊座"));
+    }
+
+    void areaListsFollowTheProvince() {
+        open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
+        auto* province = child<QComboBox>("comboBoxProvince");
+        province->setCurrentIndex(province->findText(QStringLiteral("广东")));
+        auto* city = child<QComboBox>("comboBoxCity");
+        QVERIFY(city->findText(QStringLiteral("深圳")) > 0);
+        QVERIFY(city->findText(QStringLiteral("海淀区")) < 0);
+        QCOMPARE(
+            KivAreaList::Split(QStringLiteral("广州")),
+            (QStringList{QStringLiteral("中国"), QStringLiteral("广东"), QStringLiteral("广州")}));
+    }
+
+    void savedProfileReachesServerAndDatabase() {
+        // The main window's own dialog, so the window follows the change.
+        m_dialog = m_session->mainWindow()->PersonalInfo(10001);
+        open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
+        QSignalSpy altered(m_dialog, &kivPersonalInfoDlg::SndAlter);
+        QSignalSpy signChanged(m_dialog, &kivPersonalInfoDlg::SndChangeSign);
+        child<QLineEdit>("lineEditNickName")->setText(QStringLiteral("张三丰"));
+        child<QLineEdit>("lineEditSign")->setText(QStringLiteral("太极"));
+        child<QComboBox>("comboBoxSex")->setCurrentIndex(1);
+        child<QLineEdit>("lineEditYear")->setText(QStringLiteral("2000"));
+        child<QLineEdit>("lineEditMonth")->setText(QStringLiteral("02"));
+        child<QLineEdit>("lineEditDay")->setText(QStringLiteral("29"));
+        auto* province = child<QComboBox>("comboBoxProvince");
+        province->setCurrentIndex(province->findText(QStringLiteral("广东")));
+        auto* city = child<QComboBox>("comboBoxCity");
+        city->setCurrentIndex(city->findText(QStringLiteral("深圳")));
+        child<QPushButton>("pushButtonSave")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(m_closer->texts().contains(QStringLiteral("修改成功")), 10000);
+        QCOMPARE(altered.count(), 1);
+        QCOMPARE(altered.first().first().toStringList().value(0), QStringLiteral("张三丰"));
+        QCOMPARE(signChanged.count(), 1);
+        const KivContactProfile stored = KivContactQueries::ByUid(10001);
+        QCOMPARE(stored.nickName, QStringLiteral("张三丰"));
+        QCOMPARE(stored.sex, 0);
+        QCOMPARE(stored.birthday, QStringLiteral("2000-02-29"));
+        QCOMPARE(stored.area, QStringLiteral("中国 广东 深圳"));
+        // The main window shows the new nick name and signature.
+        QCOMPARE(m_session->mainWindow()->m_sign, QStringLiteral("太极"));
+
+        // The server keeps it: a fresh dialog reads the server's copy.
+        m_dialog = m_owned.get();
+        open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
+        QCOMPARE(text("lineEditNickName"), QStringLiteral("张三丰"));
+        QCOMPARE(text("comboBoxCity"), QStringLiteral("深圳"));
+        QCOMPARE(text("comboBoxSex"), QStringLiteral("女"));
+    }
+
+    void badInputIsRefusedAndNothingSent_data() {
+        QTest::addColumn<QString>("nick");
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("blank nick") << "   "
+                                    << "1990"
+                                    << "01"
+                                    << "01"
+                                    << ""
+                                    << "昵称不能为空！";
+        QTest::newRow("29 Feb 2015") << "张三"
+                                     << "2015"
+                                     << "02"
+                                     << "29"
+                                     << ""
+                                     << "生日格式不正确";
+        QTest::newRow("month only") << "张三"
+                                    << ""
+                                    << "05"
+                                    << ""
+                                    << ""
+                                    << "生日格式不正确";
+        QTest::newRow("short phone") << "张三"
+                                     << "1990"
+                                     << "01"
+                                     << "01"
+                                     << "1380000"
+                                     << "手机号码格式不正确";
+    }
+    void badInputIsRefusedAndNothingSent() {
+        QFETCH(QString, nick);
+        QFETCH(QString, year);
+        QFETCH(QString, month);
+        QFETCH(QString, day);
+        QFETCH(QString, phone);
+        QFETCH(QString, message);
+        open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
+        QSignalSpy results(CKivFriendNetModel::GetInstance(),
+                           &CKivFriendNetModel::UpdateUserInfoResult);
+        child<QLineEdit>("lineEditNickName")->setText(nick);
+        // Set directly: the fields' validators would not even let these in by typing.
+        child<QLineEdit>("lineEditYear")->setText(year);
+        child<QLineEdit>("lineEditMonth")->setText(month);
+        child<QLineEdit>("lineEditDay")->setText(day);
+        child<QLineEdit>("lineEditPhone")->setText(phone);
+        child<QPushButton>("pushButtonSave")->click();
+        QVERIFY(m_closer->texts().contains(message));
+        QVERIFY(!results.wait(500));
+    }
+
+    void friendProfileIsReadOnly() {
+        open(10002, kivPersonalInfoDlg::FriendMode, QStringLiteral("10002"));
+        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("好友资料"));
+        QCOMPARE(text("lineEditNickName"), QStringLiteral("李四"));
+        QCOMPARE(text("comboBoxSex"), QStringLiteral("女"));
+        QCOMPARE(text("labelStar"), QStringLiteral("金牛座"));
+        QVERIFY(child<QLineEdit>("lineEditNickName")->isReadOnly());
+        QVERIFY(!child<QComboBox>("comboBoxProvince")->isEnabled());
+        QVERIFY(!child<QPushButton>("pushButtonSave")->isVisible());
+        m_dialog->HeadClicked();
+        QVERIFY(!m_dialog->HeadDialog());
+    }
+
+    void mainWindowOpensOneDialogPerUser() {
+        KivIMMainDlg* main = m_session->mainWindow();
+        main->BHead_Clicked();
+        kivPersonalInfoDlg* own = main->PersonalInfo(10001);
+        QVERIFY(own->isVisible());
+        QCOMPARE(own->Mode(), int(kivPersonalInfoDlg::OwnMode));
+        QCOMPARE(main->PersonalInfo(10001), own);
+        QVERIFY(main->PersonalInfo(10002) != own);
+    }
+};
+
+KIV_TEST_CLASS(tst_kivPersonalInfoDlg)
+#include "tst_kivPersonalInfoDlg.moc"

@@ -1,0 +1,85 @@
+#include "CFriendInfoWnd.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "CKivFriendNetModel.h"
+#include "CKivIMaddfriendTipDlg.h"
+#include "KivContactQueries.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivProtocol.h"
+
+namespace {
+
+constexpr Uint32 kAnswerAccept = 1;
+
+}  // namespace
+
+CFriendInfoWnd::CFriendInfoWnd(CKivIMaddfriendTipDlg* owner, QWidget* parent)
+    : QWidget(parent), m_pOwner(owner) {
+    setObjectName(QStringLiteral("CFriendInfoWnd"));
+    setAttribute(Qt::WA_StyledBackground);
+    setFixedSize(176, 150);
+    m_pHead = new QLabel(this);
+    m_pHead->setGeometry(12, 12, 40, 40);
+    m_pName = new QLabel(this);
+    m_pName->setObjectName(QStringLiteral("labelName"));
+    m_pName->setGeometry(60, 12, 106, 20);
+    m_pTime = new QLabel(this);
+    m_pTime->setObjectName(QStringLiteral("labelTime"));
+    m_pTime->setGeometry(60, 34, 106, 16);
+    m_pText = new QLabel(this);
+    m_pText->setObjectName(QStringLiteral("labelText"));
+    m_pText->setGeometry(12, 60, 152, 40);
+    m_pText->setWordWrap(true);
+    m_pText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pAccept = new QPushButton(QStringLiteral("接受"), this);
+    m_pAccept->setObjectName(QStringLiteral("m_pAccept"));
+    m_pAccept->setGeometry(18, 114, 64, 26);
+    m_pAccept->setCursor(Qt::PointingHandCursor);
+    m_pRef = new QPushButton(QStringLiteral("拒绝"), this);
+    m_pRef->setObjectName(QStringLiteral("m_pRef"));
+    m_pRef->setGeometry(94, 114, 64, 26);
+    m_pRef->setCursor(Qt::PointingHandCursor);
+    connect(m_pAccept, &QPushButton::clicked, this, &CFriendInfoWnd::Accept);
+    connect(m_pRef, &QPushButton::clicked, this, &CFriendInfoWnd::Refuse);
+}
+
+void CFriendInfoWnd::SetRequest(qint64 requester, const QString& headPath, const QString& name,
+                                const QString& text, const QString& time) {
+    m_requester = requester;
+    m_pHead->setPixmap(
+        QPixmap(headPath).scaled(40, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    m_pName->setText(fontMetrics().elidedText(name, Qt::ElideRight, m_pName->width()));
+    m_pName->setToolTip(name);
+    m_pText->setText(text.isEmpty() ? QStringLiteral("请求添加你为好友") : text);
+    m_pText->setToolTip(text);
+    m_pTime->setText(time);
+}
+
+void CFriendInfoWnd::Accept() {
+    if (m_requester == -1)
+        return;
+    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    AddFriendAnswerRequest answer;
+    KivInitRecord(answer, AddFriendAnswer);
+    answer.askerUid = Uint32(m_requester);
+    answer.ownUid = net->GetUID();
+    answer.answer = kAnswerAccept;
+    if (net->Send_Msg(reinterpret_cast<const char*>(&answer), int(sizeof(answer))) <= 0) {
+        // Not answered: the card stays for another try.
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
+                                       QStringLiteral("确定"));
+        return;
+    }
+    KivContactQueries::AnswerRequests(quint32(m_requester), net->GetUID());
+    m_pOwner->AcceptUser(static_cast<unsigned long>(m_requester));
+    m_pOwner->RemoveCard(this);
+}
+
+void CFriendInfoWnd::Refuse() {
+    if (m_requester != -1)
+        KivContactQueries::AnswerRequests(quint32(m_requester),
+                                          CKivFriendNetModel::GetInstance()->GetUID());
+    m_pOwner->RemoveCard(this);
+}

@@ -1,0 +1,94 @@
+#include "KivAddFriendItem.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "CKivFriendNetModel.h"
+#include "CKivIMaddfriendDlg.h"
+#include "KivBirthday.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivHeadPath.h"
+
+namespace {
+
+constexpr int kHeadSide = 48;
+
+}  // namespace
+
+KivAddFriendItem::KivAddFriendItem(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("KivAddFriendItem"));
+    m_pHead = new QLabel(this);
+    m_pHead->setObjectName(QStringLiteral("labelHead"));
+    m_pHead->setFixedSize(kHeadSide, kHeadSide);
+    m_pNick = new QLabel(this);
+    m_pNick->setObjectName(QStringLiteral("labelNickName"));
+    m_pAccount = new QLabel(this);
+    m_pAccount->setObjectName(QStringLiteral("labelAccount"));
+    auto* add = new QPushButton(QStringLiteral("添加"), this);
+    add->setObjectName(QStringLiteral("AddBtn"));
+    add->setFixedSize(64, 26);
+    add->setCursor(Qt::PointingHandCursor);
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->addWidget(m_pNick);
+    texts->addWidget(m_pAccount);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(10);
+    layout->addWidget(m_pHead);
+    layout->addLayout(texts, 1);
+    layout->addWidget(add);
+    connect(add, &QPushButton::clicked, this, &KivAddFriendItem::AddBtnClicked);
+}
+
+KivAddFriendItem::~KivAddFriendItem() = default;
+
+void KivAddFriendItem::AcceptFriendInfo(const QList<QVariant>& info) {
+    m_info.ownId = info.value(0).toUInt();
+    m_info.friendId = info.value(1).toUInt();
+    m_info.sex = info.value(2).toInt() == 0 ? QStringLiteral("女") : QStringLiteral("男");
+    m_headIndex = info.value(3).toInt();
+    m_info.account = info.value(4).toString();
+    m_info.nickName = info.value(6).toString();
+    if (m_info.nickName.isEmpty())
+        m_info.nickName = m_info.account;
+    m_sign = info.value(7).toString();
+    m_info.area = info.value(8).toString();
+    m_info.age = KivBirthday::AgeText(info.value(10).toString());
+    const QString own = QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
+    SetHead(KivHeadPath::OrDefault(KivHeadPath::Friend(own, m_info.friendId, m_headIndex)));
+    m_pNick->setText(m_info.nickName);
+    m_pAccount->setText(m_info.account);
+    setToolTip(m_sign);
+}
+
+void KivAddFriendItem::SetHead(const QString& path) {
+    m_info.head = QPixmap(path);
+    m_pHead->setPixmap(
+        m_info.head.scaled(kHeadSide, kHeadSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void KivAddFriendItem::ShowCheckFriendInfo(const int&, const QString& account) {
+    m_pAccount->setText(account);
+}
+
+void KivAddFriendItem::AddBtnClicked() {
+    const QString own = QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
+    if (m_info.account == own) {
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("不能添加自己为好友"),
+                                       QStringLiteral("确定"));
+        return;
+    }
+    if (!m_pRequest) {
+        // A window of its own: it stays when the search dialog is closed.
+        m_pRequest = new CKivIMaddfriendDlg(nullptr);
+        m_pRequest->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pRequest->InitFriendInfo(m_info);
+    m_pRequest->show();
+    m_pRequest->raise();
+    m_pRequest->activateWindow();
+}

@@ -1,0 +1,330 @@
+#include "KivIMChoiceHeadDlg.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include "CHeadItem.h"
+#include "CKivFriendNetModel.h"
+#include "KivContactQueries.h"
+#include "KivDeploymentConfig.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivHeadPath.h"
+#include "KivIMChoiceDefultHeadDlg.h"
+#include "KivIMMainDlg.h"
+#include "KivImChoiceCustomHeadDlg.h"
+#include "KivProfileUpdate.h"
+#include "KivSafeImage.h"
+#include "KivSkinBackground.h"
+
+namespace {
+
+constexpr Uint32 kUpdated = 1;
+const char* const kFolder = "Resources/skin/kivChoiceHeaddlg/";
+
+QString Skin(const char* name) {
+    return QString::fromLatin1(kFolder) + QLatin1String(name);
+}
+
+void Tip(QWidget* parent, const QString& text) {
+    KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
+}
+
+QByteArray Png(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+}  // namespace
+
+KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent) : QWindowBase(parent) {
+    setObjectName(QStringLiteral("KivIMChoiceHeadDlg"));
+    KivSkinBackground::Apply(this, Skin("bkground.png"), QSize(495, 400));
+    KivSkinBackground::AddTitle(this, QStringLiteral("更换头像"));
+
+    m_pDefaultTab = new QPushButton(QStringLiteral("经典头像"), this);
+    m_pDefaultTab->setObjectName(QStringLiteral("DefultBt"));
+    m_pDefaultTab->setGeometry(16, 40, 96, 32);
+    m_pCustomTab = new QPushButton(QStringLiteral("自定义头像"), this);
+    m_pCustomTab->setObjectName(QStringLiteral("CustomBt"));
+    m_pCustomTab->setGeometry(112, 40, 96, 32);
+
+    m_pDefault = new KivIMChoiceDefultHeadDlg(this);
+    m_pDefault->setGeometry(16, 76, 463, 243);
+    m_pDefault->setStyleSheet(QStringLiteral("border:none;background-color:rgb(255,255,255);"));
+    m_pCustom = new KivImChoiceCustomHeadDlg(this);
+    m_pCustom->setGeometry(16, 76, 463, 243);
+
+    m_pReSel = new QPushButton(QStringLiteral("重新选择"), this);
+    m_pReSel->setObjectName(QStringLiteral("ReSelBt"));
+    m_pReSel->setGeometry(159, 319, 91, 31);
+    m_pProgress = new QProgressBar(this);
+    m_pProgress->setObjectName(QStringLiteral("progressUpload"));
+    m_pProgress->setGeometry(16, 364, 150, 14);
+    m_pProgress->setTextVisible(false);
+    m_pStatus = new QLabel(this);
+    m_pStatus->setObjectName(QStringLiteral("labelStatus"));
+    m_pStatus->setGeometry(172, 358, 120, 26);
+
+    m_pSave = new QPushButton(QStringLiteral("保存"), this);
+    m_pSave->setObjectName(QStringLiteral("SaveBt"));
+    m_pSave->setGeometry(width() - 16 - 80 - 10 - 80, height() - 40, 80, 30);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("CancelBt"));
+    cancel->setGeometry(width() - 16 - 80, height() - 40, 80, 30);
+
+    m_pManager = new QNetworkAccessManager(this);
+    m_pWatchdog = new QTimer(this);
+    m_pWatchdog->setSingleShot(true);
+
+    SetBtnNumber(false);
+    EnableMove(true);
+    SetSkin(Skin("kivChoiceHeaddlg.qss"));
+    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    connect(m_pDefaultTab, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::DefultBtClicked);
+    connect(m_pCustomTab, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::CustomBtClicked);
+    connect(m_pReSel, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::ReSelBtClicked);
+    connect(m_pSave, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::SaveBtClicked);
+    connect(cancel, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::CancelBtClicked);
+    connect(m_pClose, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::CancelBtClicked);
+    connect(m_pMinimize, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(m_pManager, &QNetworkAccessManager::finished, this, &KivIMChoiceHeadDlg::replyFinished);
+    connect(m_pWatchdog, &QTimer::timeout, this, &KivIMChoiceHeadDlg::CheckUpload);
+    connect(m_pCustom, &KivImChoiceCustomHeadDlg::ImageChosen, this,
+            [this] { m_pSave->setEnabled(!m_bUploading); });
+    connect(net, &CKivFriendNetModel::UpLoadFile, this, &KivIMChoiceHeadDlg::UpLoadFileSlot);
+    connect(net, &CKivFriendNetModel::UploadFileResult, this,
+            &KivIMChoiceHeadDlg::UpLoadFileRetSlot);
+    connect(net, &CKivFriendNetModel::UpdateUserInfoResult, this,
+            &KivIMChoiceHeadDlg::AlterHeadResult);
+    EndUpload();
+    DefultBtClicked();
+}
+
+KivIMChoiceHeadDlg::~KivIMChoiceHeadDlg() = default;
+
+void KivIMChoiceHeadDlg::CustomBtClicked() {
+    m_pDefault->hide();
+    m_pCustom->show();
+    m_pCustomTab->setStyleSheet(
+        QStringLiteral("border-image:url(%1);").arg(Skin("SwitchBtSel.png")));
+    m_pDefaultTab->setStyleSheet(QStringLiteral("background: transparent;"));
+    m_pReSel->setGeometry(159, 319, 91, 31);
+    m_pReSel->setVisible(m_pCustom->CustomImage().isNull() == false);
+}
+
+void KivIMChoiceHeadDlg::DefultBtClicked() {
+    m_pCustom->hide();
+    m_pDefault->show();
+    m_pDefaultTab->setStyleSheet(
+        QStringLiteral("border-image:url(%1);").arg(Skin("SwitchBtSel.png")));
+    m_pCustomTab->setStyleSheet(QStringLiteral("background: transparent;"));
+    m_pReSel->hide();
+}
+
+void KivIMChoiceHeadDlg::ReSelBtClicked() {
+    m_pCustom->AddImageBtClicked();
+}
+
+void KivIMChoiceHeadDlg::ClearPages() {
+    m_pDefault->ClearSelection();
+    m_pCustom->Clear();
+    m_pReSel->hide();
+}
+
+void KivIMChoiceHeadDlg::CancelBtClicked() {
+    setResult(0);
+    hide();
+    ClearPages();
+}
+
+void KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
+    const quint32 uid = CKivFriendNetModel::GetInstance()->GetUID();
+    KivContactProfile profile = KivContactQueries::ByUid(uid);
+    if (!profile.found && KivIMMainDlg::mainDlg) {
+        profile.uid = uid;
+        profile.account = KivIMMainDlg::mainDlg->m_account;
+        profile.nickName = KivIMMainDlg::mainDlg->m_nickName;
+        profile.sign = KivIMMainDlg::mainDlg->m_sign;
+    }
+    profile.uid = uid;
+    profile.head = head;
+    m_newHead = head;
+    if (KivProfileUpdate::Send(profile) <= 0) {
+        Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
+        return;
+    }
+    m_bAwaitingProfile = true;
+}
+
+void KivIMChoiceHeadDlg::SaveBtClicked() {
+    if (m_pDefault->isVisible()) {
+        CHeadItem* item = m_pDefault->SelectedItem();
+        if (!item)
+            return;
+        const int head = CHeadItem::HeadNumberOf(item->ImagePath());
+        if (head < 0)
+            return;
+        m_bBuiltIn = true;
+        SendProfileWithHead(head);
+        ClearPages();
+        setResult(1);
+        hide();
+        return;
+    }
+    m_uploaded = m_pCustom->CustomImage();
+    if (m_uploaded.isNull())
+        return;
+    if (m_uploaded.width() > kUploadSide || m_uploaded.height() > kUploadSide)
+        m_uploaded = m_uploaded.scaled(kUploadSide, kUploadSide, Qt::KeepAspectRatio,
+                                       Qt::SmoothTransformation);
+    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    UploadFileRequest request;
+    KivInitRecord(request, UploadFile);
+    request.uid = net->GetUID();
+    request.kind = 1;
+    if (net->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request))) <= 0) {
+        Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
+        return;
+    }
+    m_bBuiltIn = false;
+    m_bUploading = true;
+    m_pSave->setEnabled(false);
+    m_pProgress->setRange(0, 0);
+    m_pProgress->show();
+    m_pStatus->setText(QStringLiteral("正在上传…"));
+    m_pWatchdog->start(m_watchdogMs);
+}
+
+QUrl KivIMChoiceHeadDlg::UploadUrl(quint32 uid, const QString& session, int pngBytes) {
+    const KivDeploymentConfig config;
+    const QUrl server = config.HeadUrl(0);
+    return QUrl(QStringLiteral("http://%1:%2/?UserID=%3&Session=%4&FileSize=%5&Chunknum=1&QN=0&"
+                               "End=1&Type=jpg&Attribution=1")
+                    .arg(server.host())
+                    .arg(server.port())
+                    .arg(uid)
+                    .arg(session)
+                    .arg(pngBytes));
+}
+
+QByteArray KivIMChoiceHeadDlg::UploadBody(const QByteArray& png) {
+    return QByteArrayLiteral("Content:") + png.toBase64() + QByteArrayLiteral("\r\n\r\n");
+}
+
+void KivIMChoiceHeadDlg::UpLoadFileSlot(const QString& session) {
+    if (!m_bUploading || m_pReply)
+        return;
+    // The session goes into the address, so only a plain number is taken.
+    bool ok = false;
+    const quint32 number = session.trimmed().toUInt(&ok);
+    if (!ok || number == 0) {
+        CheckUpload();
+        return;
+    }
+    const QByteArray png = Png(m_uploaded);
+    QNetworkRequest request(UploadUrl(CKivFriendNetModel::GetInstance()->GetUID(),
+                                      QString::number(number), png.size()));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QStringLiteral("application/x-www-form-urlencoded"));
+    m_uploadSession = number;
+    m_pReply = m_pManager->post(request, UploadBody(png));
+    connect(m_pReply, &QNetworkReply::uploadProgress, this, &KivIMChoiceHeadDlg::OnUploadProgress);
+}
+
+void KivIMChoiceHeadDlg::OnUploadProgress(qint64 sent, qint64 total) {
+    if (total <= 0)
+        return;
+    m_pProgress->setRange(0, 1000);
+    m_pProgress->setValue(int(sent * 1000 / total));
+}
+
+void KivIMChoiceHeadDlg::replyFinished(QNetworkReply* reply) {
+    reply->deleteLater();
+    if (reply != m_pReply)
+        return;
+    m_pReply = nullptr;
+    if (!m_bUploading)
+        return;
+    if (reply->error() != QNetworkReply::NoError) {
+        // The file server did not keep the picture: no profile may name it.
+        EndUpload();
+        Tip(this, QStringLiteral("upload error"));
+        return;
+    }
+    UpLoadFileRetSlot(QString::number(m_uploadSession));
+}
+
+void KivIMChoiceHeadDlg::UpLoadFileRetSlot(const QString& text) {
+    if (!m_bUploading || m_pReply)
+        return;
+    bool ok = false;
+    const int head = text.trimmed().toInt(&ok);
+    if (!ok || head < KivHeadPath::kFirstUploadedHead) {
+        EndUpload();
+        Tip(this, QStringLiteral("upload error"));
+        return;
+    }
+    EndUpload();
+    SendProfileWithHead(head);
+    setResult(1);
+    hide();
+}
+
+void KivIMChoiceHeadDlg::CheckUpload() {
+    if (!m_bUploading)
+        return;
+    if (m_pReply) {
+        QNetworkReply* reply = m_pReply;
+        m_pReply = nullptr;
+        reply->abort();
+    }
+    EndUpload();
+    if (isVisible())
+        Tip(this, QStringLiteral("upload error"));
+}
+
+void KivIMChoiceHeadDlg::EndUpload() {
+    m_bUploading = false;
+    m_pWatchdog->stop();
+    m_pSave->setEnabled(true);
+    m_pProgress->hide();
+    m_pStatus->clear();
+}
+
+void KivIMChoiceHeadDlg::AlterHeadResult(Uint32 uid, Uint32 result, Uint32) {
+    if (!m_bAwaitingProfile || uid != CKivFriendNetModel::GetInstance()->GetUID())
+        return;
+    m_bAwaitingProfile = false;
+    if (result != kUpdated) {
+        Tip(this, QStringLiteral("修改失败"));
+        return;
+    }
+    KivContactQueries::SetHead(uid, m_newHead);
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->m_headIndex = m_newHead;
+    const QString own =
+        KivHeadPath::Own(QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount()));
+    if (m_bBuiltIn) {
+        const QString stock = KivHeadPath::Stock(m_newHead);
+        KivSafeImage::StorePng(QImage(stock), own);
+        emit AllHeaderChange(stock);
+        return;
+    }
+    QString path = own;
+    if (SaveCustomHeadImage(path))
+        emit AllHeaderChange(path);
+}
+
+bool KivIMChoiceHeadDlg::SaveCustomHeadImage(QString& path) const {
+    return !m_uploaded.isNull() && KivSafeImage::StorePng(m_uploaded, path);
+}

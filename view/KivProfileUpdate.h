@@ -1,0 +1,12 @@
+#pragma once
+
+#include "KivContactProfile.h"
+#include "KivProtocol.h"
+
+// The own profile as the UpdateUserInfo record carries it.
+class KivProfileUpdate {
+public:
+    static UpdateUserInfoRequest Build(const KivContactProfile& profile);
+    // Sends it through the net model; the bytes sent, 0 when not connected.
+    static int Send(const KivContactProfile& profile);
+};

@@ -1,0 +1,56 @@
+#include "KivProxySettings.h"
+
+#include <QNetworkProxyFactory>
+#include <QSettings>
+
+#include "CKivFriendNetModel.h"
+
+KivProxySettings KivProxySettings::Read(const QString& settingsFile) {
+    QSettings ini(settingsFile, QSettings::IniFormat);
+    KivProxySettings proxy;
+    proxy.type = ini.value(QStringLiteral("/NetSet/Type"), proxy.type).toString();
+    proxy.server = ini.value(QStringLiteral("/NetSet/Server")).toString();
+    proxy.port = ini.value(QStringLiteral("/NetSet/Port")).toString();
+    proxy.userName = ini.value(QStringLiteral("/NetSet/UserName")).toString();
+    proxy.password = ini.value(QStringLiteral("/NetSet/passWd")).toString();
+    return proxy;
+}
+
+QNetworkProxy KivProxySettings::Proxy() const {
+    QNetworkProxy::ProxyType kind = QNetworkProxy::NoProxy;
+    if (type == QLatin1String("HTTPAgency"))
+        kind = QNetworkProxy::HttpProxy;
+    else if (type == QLatin1String("SOCKS5gency"))
+        kind = QNetworkProxy::Socks5Proxy;
+    else if (type == QLatin1String("UseBrowser"))
+        return QNetworkProxy(QNetworkProxy::DefaultProxy);
+    if (kind == QNetworkProxy::NoProxy)
+        return QNetworkProxy(QNetworkProxy::NoProxy);
+    bool ok = false;
+    const uint number = port.trimmed().toUInt(&ok);
+    if (!ok || number == 0 || number > 65535 || server.trimmed().isEmpty())
+        return QNetworkProxy(QNetworkProxy::NoProxy);
+    return QNetworkProxy(kind, server.trimmed(), quint16(number), userName, password);
+}
+
+CKivSocks5Proxy KivProxySettings::SocksProxy() const {
+    CKivSocks5Proxy socks;
+    const QNetworkProxy proxy = Proxy();
+    if (proxy.type() == QNetworkProxy::Socks5Proxy) {
+        socks.host = proxy.hostName().toStdString();
+        socks.port = proxy.port();
+        socks.userName = proxy.user().toStdString();
+        socks.password = proxy.password().toStdString();
+    }
+    return socks;
+}
+
+bool KivProxySettings::Apply() const {
+    CKivFriendNetModel::GetInstance()->SetSocksProxy(SocksProxy());
+    const QNetworkProxy proxy = Proxy();
+    const bool usesBrowser = proxy.type() == QNetworkProxy::DefaultProxy;
+    QNetworkProxyFactory::setUseSystemConfiguration(usesBrowser);
+    if (!usesBrowser)
+        QNetworkProxy::setApplicationProxy(proxy);
+    return usesBrowser || type == QLatin1String("NoUse") || proxy.type() != QNetworkProxy::NoProxy;
+}

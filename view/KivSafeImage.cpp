@@ -1,0 +1,57 @@
+#include "KivSafeImage.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
+
+QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error) {
+    if (bytes.isEmpty() || bytes.size() > kMaxFileBytes) {
+        *error = bytes.isEmpty() ? QStringLiteral("图片为空") : QStringLiteral("图片文件过大");
+        return QImage();
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // The header tells the size without decoding the pixels.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty()) {
+        *error = QStringLiteral("无法识别的图片");
+        return QImage();
+    }
+    if (size.width() > kMaxSide || size.height() > kMaxSide ||
+        qint64(size.width()) * size.height() > kMaxPixels) {
+        *error = QStringLiteral("图片尺寸过大");
+        return QImage();
+    }
+    QImage image = reader.read();
+    if (image.isNull())
+        *error = QStringLiteral("无法识别的图片");
+    return image;
+}
+
+QImage KivSafeImage::Load(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("无法打开文件");
+        return QImage();
+    }
+    if (file.size() > kMaxFileBytes) {
+        *error = QStringLiteral("图片文件过大");
+        return QImage();
+    }
+    return Decode(file.readAll(), error);
+}
+
+bool KivSafeImage::StorePng(const QImage& image, const QString& path) {
+    if (image.isNull())
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG"))
+        return false;
+    return file.commit();
+}
