@@ -151,6 +151,7 @@ int main(int argc, char** argv) {
         return Fail("no login");
     }
     Move(mainA, 20, 100);
+    DismissFriendRequests(a.pid());
     if (!b.login(QStringLiteral("10002"), 660, 100) ||
         !loggedIn(b, QStringLiteral("^Lumo - 李四$"), &mainB)) {
         return Fail("no login");

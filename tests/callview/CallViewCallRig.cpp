@@ -99,6 +99,21 @@ bool RemoteVideoMoves(const QString& window) {
     return false;
 }
 
+void DismissFriendRequests(qint64 pid) {
+    const QString name = QStringLiteral("^下面联系人请求添加你为好友$");
+    QString requests;
+    if (!QTest::qWaitFor([&] { return !(requests = WindowOf(pid, name)).isEmpty(); }, 8000)) {
+        return;
+    }
+    const QString geometry = Xdo({QStringLiteral("getwindowgeometry"), requests});
+    const int width =
+        geometry.section(QStringLiteral("Geometry: "), 1).section(QLatin1Char('x'), 0, 0).toInt();
+    Click(requests, QPoint(width - 18, 13));
+    if (!QTest::qWaitFor([&] { return WindowOf(pid, name).isEmpty(); }, 5000)) {
+        qWarning("the friend requests window stayed open");
+    }
+}
+
 Client::Client(const CKivDevServerProcess& server, const QString& microphone,
                const QString& speaker, const QStringList& extraEnvironment)
     : m_tree(server.tcpPort(), server.httpPort()) {

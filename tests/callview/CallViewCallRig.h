@@ -41,6 +41,10 @@ bool ShowsAPicture(const QImage& image);
 // The remote video of a call window moves: two pictures a second apart differ.
 bool RemoteVideoMoves(const QString& window);
 
+// Closes the friend requests window that the first demo account is shown
+// after logging in (a demo user asked to be friends), so it covers nothing.
+void DismissFriendRequests(qint64 pid);
+
 // One client program with its own data tree, microphone and speaker.
 class Client {
 public:

@@ -82,6 +82,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             !(mainA = WindowOf(a.pid(), QStringLiteral("^Lumo - 张三$"))).isEmpty(), 20000);
         Move(mainA, 20, 100);
+        DismissFriendRequests(a.pid());
         QVERIFY(b.login(QStringLiteral("10002"), 660, 100));
         QString mainB;
         QTRY_VERIFY_WITH_TIMEOUT(
