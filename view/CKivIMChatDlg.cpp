@@ -24,6 +24,7 @@
 #include "CKivFriendNetModel.h"
 #include "CKivIMfaceDlg.h"
 #include "CKivImChatRecordDlg.h"
+#include "KivChatCallLink.h"
 #include "KivChatQueries.h"
 #include "KivChatText.h"
 #include "KivFriendMyMessageBoxView.h"
@@ -497,16 +498,35 @@ void CKivIMChatDlg::SetCallInProgress(bool busy) {
     m_pCallBtn->setEnabled(!busy);
 }
 
-void CKivIMChatDlg::OpenMedia() {}
-
-void CKivIMChatDlg::NoReqMedia(const ptl_sys_send_per_media&) {
-    SetCallInProgress(false);
+void CKivIMChatDlg::OpenMedia() {
+    if (m_pCallLink == nullptr) {
+        m_pCallLink = new KivChatCallLink(this);
+        connect(m_pCallLink, &KivChatCallLink::CallEnded, this,
+                [this] { SetCallInProgress(false); });
+    }
+    m_pCallLink->SetUsers(m_need.ownUid, m_need.friendUid);
+    SetCallInProgress(true);
+    if (!m_pCallLink->Open()) {
+        SetCallInProgress(false);
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法启动视频通话程序"),
+                                       QStringLiteral("确定"));
+    }
 }
 
-void CKivIMChatDlg::YesReqMedia(const ptl_sys_send_per_media&) {}
+// Every chat dialog hears every answer; the call link keeps to its own call.
+void CKivIMChatDlg::NoReqMedia(const ptl_sys_send_per_media& media) {
+    if (m_pCallLink != nullptr)
+        m_pCallLink->Declined(media);
+}
 
-void CKivIMChatDlg::CloseReqMedia(const ptl_sys_send_per_media&) {
-    SetCallInProgress(false);
+void CKivIMChatDlg::YesReqMedia(const ptl_sys_send_per_media& media) {
+    if (m_pCallLink != nullptr)
+        m_pCallLink->Accepted(media);
+}
+
+void CKivIMChatDlg::CloseReqMedia(const ptl_sys_send_per_media& media) {
+    if (m_pCallLink != nullptr)
+        m_pCallLink->Closed(media);
 }
 
 void CKivIMChatDlg::CloseChatDlg() {

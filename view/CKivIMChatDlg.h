@@ -11,6 +11,7 @@ class CChatHistoryList;
 class CChatItem;
 class CKivIMfaceDlg;
 class CKivImChatRecordDlg;
+class KivChatCallLink;
 class QAction;
 class QComboBox;
 class QFontComboBox;
@@ -146,6 +147,7 @@ private:
     QPushButton* m_pVipBtn = nullptr;
     QPushButton* m_pHistoryBtn = nullptr;
     QPushButton* m_pCallBtn = nullptr;
+    KivChatCallLink* m_pCallLink = nullptr;
     QPushButton* m_pFontBtn = nullptr;
     QPushButton* m_pSend = nullptr;
     QPushButton* m_pCloseButton = nullptr;

@@ -1,17 +1,32 @@
 #include "ImMeaidCueDlg.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
+
+#include "KivCallProgram.h"
+#include "KivFriendMyMessageBoxView.h"
+#include "KivMediaRecord.h"
+#include "KivWindowMessage.h"
+#include "KivWindowWatch.h"
 
 namespace {
 
-QString CallerText(quint32 uid) {
-    return QStringLiteral("用户 %1 邀请您进行视频通话").arg(uid);
+// Window messages of the call window program and the two the cue posts to
+// itself once it has them.
+constexpr quint32 kKindHello = 1;
+constexpr quint32 kKindHangUp = 2;
+constexpr quint32 kKindAnswer = 10;
+constexpr quint32 kKindPorts = 11;
+constexpr quint32 kHelloPosted = 2034;
+constexpr quint32 kAnswerPosted = 2035;
+// How long the call window program may take to show its window.
+constexpr int kStartGraceMs = 20000;
+
+QString CallerText(const QString& caller) {
+    return QStringLiteral("%1\n邀请您进行视频通话").arg(caller);
 }
 
 }  // namespace
@@ -19,6 +34,7 @@ QString CallerText(quint32 uid) {
 ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* parent)
     : QDialog(parent), m_media(media) {
     setObjectName(QStringLiteral("ImMediaCueDlg"));
+    setWindowTitle(QStringLiteral("视频通话请求"));
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     KivInitRecord(m_answer, Media);
@@ -29,10 +45,12 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
     if (skin.open(QIODevice::ReadOnly))
         setStyleSheet(QString::fromUtf8(skin.readAll()));
 
-    auto* text = new QLabel(CallerText(media.callerUid), this);
-    text->setObjectName(QStringLiteral("labelCueText"));
-    text->setAlignment(Qt::AlignCenter);
-    text->setGeometry(10, 40, width() - 20, 50);
+    // Beside the picture's call badge on the left.
+    m_text = new QLabel(CallerText(QStringLiteral("用户 %1").arg(media.callerUid)), this);
+    m_text->setObjectName(QStringLiteral("labelCueText"));
+    m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_text->setWordWrap(true);
+    m_text->setGeometry(100, 48, width() - 110, 48);
     auto* accept = new QPushButton(QStringLiteral("接受"), this);
     accept->setObjectName(QStringLiteral("b_cueaccept"));
     accept->setGeometry(width() / 2 - 100, height() - 50, 90, 32);
@@ -43,15 +61,98 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
     close->setObjectName(QStringLiteral("b_Close"));
     close->setGeometry(width() - 34, 0, 32, 26);
 
+    m_messages = new KivMessageWindow(
+        KivWindowIdFor(quint64(winId())),
+        [this](const KivWindowMessage& message) { OnWindowMessage(message); }, this);
+    m_watch = new KivWindowWatch(this);
+    connect(m_watch, &KivWindowWatch::Gone, this, &ImMeaidCueDlg::CallWindowEnded);
+
     connect(accept, &QPushButton::clicked, this, &ImMeaidCueDlg::CueAccept);
     connect(decline, &QPushButton::clicked, this, &ImMeaidCueDlg::CueDecline);
     connect(close, &QPushButton::clicked, this, &ImMeaidCueDlg::CloseDlg);
 }
 
+ImMeaidCueDlg::~ImMeaidCueDlg() = default;
+
+void ImMeaidCueDlg::SetCallerName(const QString& name) {
+    m_text->setText(CallerText(name));
+}
+
+quint64 ImMeaidCueDlg::MessageWindowId() const {
+    return m_messages->id();
+}
+
+bool ImMeaidCueDlg::IsCall(const ptl_sys_send_per_media& media) const {
+    return media.callerUid == m_media.callerUid && media.calleeUid == m_media.calleeUid;
+}
+
 void ImMeaidCueDlg::CueAccept() {
-    const QString program = QDir::currentPath() + QStringLiteral("/media/CallView");
-    QProcess::startDetached(program, {QStringLiteral("--device=%1").arg(winId())});
+    if (!KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId())})) {
+        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法启动视频通话程序"),
+                                       QStringLiteral("确定"));
+        return;
+    }
+    m_watch->Watch(0, kStartGraceMs);
     hide();
+}
+
+void ImMeaidCueDlg::CallWindowEnded() {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    m_watch->Stop();
+    emit SndCallHungUp(&m_answer);
+    emit SndDelMediaCue(this);
+}
+
+void ImMeaidCueDlg::EndCall() {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    m_watch->Stop();
+    if (m_callWindow != 0) {
+        KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'), 2000);
+    }
+    close();
+    emit SndDelMediaCue(this);
+}
+
+void ImMeaidCueDlg::OnWindowMessage(const KivWindowMessage& message) {
+    if (m_ended) {
+        return;
+    }
+    if (message.message == KivWmCopyData) {
+        ptl_sys_send_per_media record;
+        switch (message.kind) {
+            case kKindHello:
+                m_messages->post(kHelloPosted, message.wParam);
+                break;
+            case kKindAnswer:
+                std::memset(&m_answer, 0, sizeof(m_answer));
+                KivMediaFromMessage(message.data, &m_answer);
+                break;
+            case kKindPorts:
+                if (KivMediaFromMessage(message.data, &record)) {
+                    m_answer.audioPortA = record.audioPortA;
+                    m_answer.audioPortB = record.videoPortB;
+                    m_messages->post(kAnswerPosted, message.wParam);
+                }
+                break;
+            case kKindHangUp:
+                CallWindowEnded();
+                break;
+            default:
+                break;
+        }
+    } else if (message.message == kHelloPosted) {
+        m_callWindow = message.wParam;
+        m_watch->Watch(m_callWindow);
+        emit SndCueaccept(&m_media, quintptr(m_callWindow));
+    } else if (message.message == kAnswerPosted) {
+        emit SndCueaccept(&m_answer, quintptr(message.wParam));
+    }
 }
 
 void ImMeaidCueDlg::CueDecline() {

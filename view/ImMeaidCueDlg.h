@@ -5,22 +5,39 @@
 
 #include "KivProtocol.h"
 
+class KivMessageWindow;
+class KivWindowWatch;
 class QLabel;
+struct KivWindowMessage;
 
 // The small always-on-top window that announces a call request; the main
-// window answers the server from its signals.
+// window answers the server from its signals. Accepting starts the call
+// window program, and the hidden cue relays between it and the main window
+// until the call ends.
 class ImMeaidCueDlg : public QDialog {
     Q_OBJECT
 public:
     ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* parent);
+    ~ImMeaidCueDlg() override;
 
     ptl_sys_send_per_media& Request() { return m_media; }
     const ptl_sys_send_per_media& Answer() const { return m_answer; }
+    // The id the call window program sends its messages to.
+    quint64 MessageWindowId() const;
+    quint64 CallWindow() const { return m_callWindow; }
+    // Whether a record from the server belongs to this call.
+    bool IsCall(const ptl_sys_send_per_media& media) const;
+    // Names the caller by the name the friend list shows.
+    void SetCallerName(const QString& name);
+    // The caller ended the call: the call window closes, and so does the cue.
+    void EndCall();
 
 signals:
     void SndCueaccept(ptl_sys_send_per_media* media, quintptr window);
     void SndCuedecline(ptl_sys_send_per_media* media);
     void SndDelMediaCue(QObject* cue);
+    // The user hung up in the call window.
+    void SndCallHungUp(ptl_sys_send_per_media* answer);
 
 public slots:
     void CueAccept();
@@ -33,8 +50,17 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void OnWindowMessage(const KivWindowMessage& message);
+    // The call window hung up, or is gone without a word.
+    void CallWindowEnded();
+
     ptl_sys_send_per_media m_media;
     ptl_sys_send_per_media m_answer;
     QPixmap m_background;
+    QLabel* m_text = nullptr;
     QPoint m_dragOffset;
+    quint64 m_callWindow = 0;
+    bool m_ended = false;
+    KivMessageWindow* m_messages = nullptr;
+    KivWindowWatch* m_watch = nullptr;
 };

@@ -41,8 +41,10 @@
 #include "KivHotKey.h"
 #include "KivHotKeyText.h"
 #include "KivMainDlgTray.h"
+#include "KivMediaRecord.h"
 #include "KivProxySettings.h"
 #include "KivUserSettings.h"
+#include "KivWindowMessage.h"
 #include "MyCustomListViewItem.h"
 #include "MyCustomListViewItemDelegate.h"
 #include "MyListModel.h"
@@ -211,6 +213,7 @@ void KivIMMainDlg::ConnectModel() {
     connect(net, &CKivFriendNetModel::AddFriendConfig, this, &KivIMMainDlg::UserAddSlots);
     connect(net, &CKivFriendNetModel::SendPerMessage, this, &KivIMMainDlg::MessageRecive);
     connect(net, &CKivFriendNetModel::SendReqMedia, this, &KivIMMainDlg::ReciveReqMedia);
+    connect(net, &CKivFriendNetModel::SendCloseMedia, this, &KivIMMainDlg::CloseMediaCue);
     connect(net, &CKivFriendNetModel::AddFriendResult, this, &KivIMMainDlg::UserAddResultSlots);
     connect(net, &CKivFriendNetModel::DeleteFriendResult, this,
             &KivIMMainDlg::DeleteFriendResultSlot);
@@ -936,6 +939,10 @@ void KivIMMainDlg::ReciveReqMedia(const ptl_sys_send_per_media& media) {
     connect(cue, &ImMeaidCueDlg::SndCueaccept, this, &KivIMMainDlg::MediaCueaccept);
     connect(cue, &ImMeaidCueDlg::SndCuedecline, this, &KivIMMainDlg::MediaCuedecline);
     connect(cue, &ImMeaidCueDlg::SndDelMediaCue, this, &KivIMMainDlg::DelMediaCue);
+    connect(cue, &ImMeaidCueDlg::SndCallHungUp, this, &KivIMMainDlg::MediaCallHungUp);
+    if (const FriendRecord* caller = FindRecord(media.callerUid))
+        cue->SetCallerName(
+            QString::fromUtf8(caller->name, int(qstrnlen(caller->name, sizeof(caller->name)))));
     cue->show();
 }
 
@@ -944,14 +951,37 @@ void KivIMMainDlg::MediaCuedecline(ptl_sys_send_per_media* media) {
     SendRecord(media, sizeof(*media));
 }
 
-void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr) {
+// The first acceptance hands the request to the call window program, which
+// starts its sessions and answers with its ports; that answer (state 2 by
+// then) goes to the server.
+void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr window) {
     if (media->state != 2) {
-        // The call window program takes the request from here once it runs.
         media->state = 2;
+        KivSendMessage(window, 1, KivWindowIdFor(quint64(winId())), KivMediaToMessage(*media));
         return;
     }
     media->head.command = Media;
     SendRecord(media, sizeof(*media));
+}
+
+void KivIMMainDlg::MediaCallHungUp(ptl_sys_send_per_media* answer) {
+    auto* cue = qobject_cast<ImMeaidCueDlg*>(sender());
+    ptl_sys_send_per_media closed =
+        answer->callerUid != 0 || cue == nullptr ? *answer : cue->Request();
+    KivFillHeader(closed.head, Media, sizeof(closed));
+    closed.state = 5;
+    SendRecord(&closed, sizeof(closed));
+}
+
+void KivIMMainDlg::CloseMediaCue(const ptl_sys_send_per_media& media) {
+    if (media.state != 4) {
+        return;
+    }
+    for (ImMeaidCueDlg* cue : findChildren<ImMeaidCueDlg*>()) {
+        if (cue->IsCall(media)) {
+            cue->EndCall();
+        }
+    }
 }
 
 void KivIMMainDlg::DelMediaCue(QObject* cue) {

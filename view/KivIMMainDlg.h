@@ -138,6 +138,10 @@ public slots:
     void MediaCueaccept(ptl_sys_send_per_media* media, quintptr window);
     void MediaCuedecline(ptl_sys_send_per_media* media);
     void DelMediaCue(QObject* cue);
+    // The called side hung up in its call window: the caller hears state 5.
+    void MediaCallHungUp(ptl_sys_send_per_media* answer);
+    // The caller ended a call this side was offered or took.
+    void CloseMediaCue(const ptl_sys_send_per_media& media);
     void AcceptFriendDelete();
     void AcceptAlter(QStringList changed);
     void CloseMainDlgWay(int way);

@@ -6,7 +6,7 @@
 
 KivDataTree::KivDataTree(quint16 serverPort, quint16 httpPort) : m_previous(QDir::currentPath()) {
     const QDir data(QStringLiteral(KIV_DATA_DIR));
-    for (const char* entry : {"Resources", "image", "DB", "fonts.conf"}) {
+    for (const char* entry : {"Resources", "image", "DB", "fonts.conf", "media"}) {
         QFile::link(data.absoluteFilePath(QLatin1String(entry)),
                     m_dir.filePath(QLatin1String(entry)));
     }

@@ -1,0 +1,201 @@
+#include "CallViewController.h"
+
+#include "CallViewFreePort.h"
+#include "IPictureLink.h"
+#include "ISoundLink.h"
+#include "KivMediaRecord.h"
+#include "KivWindowMessage.h"
+
+namespace {
+
+constexpr int kKindHello = 1;
+constexpr int kKindHangUp = 2;
+constexpr int kKindRequest = 10;
+constexpr int kKindPorts = 11;
+constexpr int kVideoWidth = 320;
+constexpr int kVideoHeight = 240;
+constexpr int kSampleRate = 32000;
+constexpr int kSampleBits = 16;
+constexpr int kChannels = 2;
+constexpr int kStarterWatchMs = 1000;
+const wchar_t* const kLoopback = L"127.0.0.1";
+
+std::wstring Wide(const char* text) {
+    return QString::fromLocal8Bit(text).toStdWString();
+}
+
+}  // namespace
+
+CallViewController::CallViewController(const CallViewCommandLine& commandLine, Sessions sessions,
+                                       Messenger messenger, CallViewFreePort& ports,
+                                       QByteArray ownAddress, QObject* parent)
+    : QObject(parent),
+      m_commandLine(commandLine),
+      m_sessions(sessions),
+      m_messenger(std::move(messenger)),
+      m_ports(ports),
+      m_ownAddress(std::move(ownAddress)) {
+    KivInitRecord(m_record, Media);
+    connect(&m_starterWatch, &QTimer::timeout, this, &CallViewController::WatchStarter);
+}
+
+void CallViewController::Start(std::uintptr_t localWindow, std::uintptr_t remoteWindow) {
+    m_localWindow = localWindow;
+    m_remoteWindow = remoteWindow;
+    const quint64 starter = m_commandLine.starterWindow();
+    m_messenger.send(starter, kKindHello, QByteArray(1, '\0'));
+    if (starter != 0) {
+        m_starterWatch.start(kStarterWatchMs);
+    }
+    if (m_commandLine.isCallingSide()) {
+        StartCalling();
+    }
+}
+
+// The calling side sends towards loopback until the answer names the peer.
+void CallViewController::StartCalling() {
+    const int self = m_commandLine.selfId();
+    const int peer = m_commandLine.peerId();
+    // Each port stays held until just before its session binds it.
+    const int videoPort = m_ports.Reserve();
+    m_ports.Release(videoPort);
+    if (m_sessions.video != nullptr) {
+        m_sessions.video->SetVideoFormat(std::wstring(), kVideoWidth, kVideoHeight);
+        m_sessions.video->SetSessionInfo(self, peer, 1);
+        m_sessions.video->StartCall(m_localWindow, m_remoteWindow, kLoopback, videoPort + 1,
+                                    std::wstring(), videoPort, &m_videoCallId);
+    }
+    const int audioPort = m_ports.Reserve();
+    m_ports.Release(audioPort);
+    if (m_sessions.audio != nullptr) {
+        m_sessions.audio->SetAudioFormat(std::wstring(), kSampleRate, kSampleBits, kChannels);
+        m_sessions.audio->StartCall(kLoopback, audioPort + 1, std::wstring(), audioPort,
+                                    &m_audioCallId, 0);
+    }
+    ptl_sys_send_per_media request;
+    KivInitRecord(request, Media);
+    request.callerUid = std::uint32_t(self);
+    request.calleeUid = std::uint32_t(peer);
+    request.state = 1;
+    KivWriteText(request.addressA, sizeof(request.addressA), m_ownAddress.constData(),
+                 m_ownAddress.size());
+    request.videoPortA = std::uint32_t(videoPort);
+    ptl_sys_send_per_media ports;
+    KivInitRecord(ports, Media);
+    ports.videoPortA = std::uint32_t(audioPort);  // the client reads audio port A here
+    Report(request, ports);
+}
+
+void CallViewController::Report(const ptl_sys_send_per_media& request,
+                                const ptl_sys_send_per_media& ports) {
+    const quint64 starter = m_commandLine.starterWindow();
+    m_messenger.send(starter, kKindRequest, KivMediaToMessage(request));
+    m_messenger.send(starter, kKindPorts, KivMediaToMessage(ports));
+}
+
+void CallViewController::OnWindowMessage(const KivWindowMessage& message) {
+    if (m_finished || message.message != KivWmCopyData || message.kind == 0 ||
+        message.data.isEmpty()) {
+        return;
+    }
+    if (message.kind == kKindHangUp) {
+        // The other side ended the call; the starter knows already.
+        StopCalls();
+        m_finished = true;
+        emit Finished(0);
+        return;
+    }
+    if (KivMessageCommand(message.data) != Media) {
+        m_finished = true;
+        emit Finished(0);
+        return;
+    }
+    ptl_sys_send_per_media record;
+    if (!KivMediaFromMessage(message.data, &record)) {
+        return;
+    }
+    m_record = record;
+    QMetaObject::invokeMethod(this, &CallViewController::ApplyRecord, Qt::QueuedConnection);
+}
+
+// State 2 starts a pair of calls towards the caller; any other state
+// redirects the newest calls to the second address.
+void CallViewController::ApplyRecord() {
+    if (m_finished) {
+        return;
+    }
+    const ptl_sys_send_per_media record = m_record;
+    const bool start = record.state == 2;
+    const int first = int(record.callerUid);
+    const int second = int(record.calleeUid);
+    const int state = int(record.state);
+
+    const int videoPort = start ? m_ports.Reserve() : 0;
+    m_ports.Release(videoPort);
+    if (m_sessions.video != nullptr) {
+        m_sessions.video->SetVideoFormat(std::wstring(), kVideoWidth, kVideoHeight);
+        m_sessions.video->SetSessionInfo(first, second, state);
+        if (start) {
+            m_sessions.video->StartCall(m_localWindow, m_remoteWindow, Wide(record.addressA),
+                                        int(record.videoPortA), std::wstring(), videoPort,
+                                        &m_videoCallId);
+        } else {
+            m_sessions.video->SetRemoteAddress(Wide(record.addressB), int(record.videoPortB));
+        }
+    }
+    const int audioPort = start ? m_ports.Reserve() : 0;
+    m_ports.Release(audioPort);
+    if (m_sessions.audio != nullptr) {
+        m_sessions.audio->SetAudioFormat(std::wstring(), kSampleRate, kSampleBits, kChannels);
+        m_sessions.audio->SetSessionInfo(first, second, state);
+        if (start) {
+            m_sessions.audio->StartCall(Wide(record.addressA), int(record.audioPortA),
+                                        std::wstring(), audioPort, &m_audioCallId, 0);
+        } else {
+            m_sessions.audio->SetRemoteAddress(Wide(record.addressB), int(record.audioPortB));
+        }
+    }
+    if (!start) {
+        return;
+    }
+    ptl_sys_send_per_media answer = record;
+    KivFillHeader(answer.head, Media, sizeof(answer));
+    KivWriteText(answer.addressB, sizeof(answer.addressB), m_ownAddress.constData(),
+                 m_ownAddress.size());
+    answer.videoPortB = std::uint32_t(videoPort);
+    ptl_sys_send_per_media ports;
+    KivInitRecord(ports, Media);
+    ports.videoPortB = std::uint32_t(audioPort);  // becomes audio port B
+    ports.audioPortA = record.audioPortA;
+    Report(answer, ports);
+}
+
+void CallViewController::StopCalls() {
+    m_starterWatch.stop();
+    if (m_sessions.video != nullptr && m_videoCallId >= 0) {
+        m_sessions.video->StopCall(m_videoCallId);
+    }
+    if (m_sessions.audio != nullptr && m_audioCallId >= 0) {
+        m_sessions.audio->StopCall(m_audioCallId);
+    }
+    m_videoCallId = -1;
+    m_audioCallId = -1;
+}
+
+void CallViewController::HangUp() {
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    StopCalls();
+    m_messenger.send(m_commandLine.starterWindow(), kKindHangUp, QByteArray(1, '\0'));
+    emit Finished(0);
+}
+
+void CallViewController::WatchStarter() {
+    if (!m_finished && !m_messenger.exists(m_commandLine.starterWindow())) {
+        m_finished = true;
+        StopCalls();
+        emit Finished(0);
+    }
+}

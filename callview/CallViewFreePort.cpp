@@ -1,0 +1,32 @@
+#include "CallViewFreePort.h"
+
+#include "KivUdpSocket.h"
+
+namespace {
+
+constexpr int kFirstPort = 1100;
+constexpr int kPortCount = 65535 - kFirstPort;
+
+}  // namespace
+
+CallViewFreePort::CallViewFreePort() : m_random(std::random_device{}()) {}
+
+CallViewFreePort::CallViewFreePort(unsigned seed) : m_random(seed) {}
+
+CallViewFreePort::~CallViewFreePort() = default;
+
+int CallViewFreePort::Reserve() {
+    const int start = int(m_random() % unsigned(kPortCount));
+    for (int step = 0; step < kPortCount; ++step) {
+        const int port = kFirstPort + (start + step) % kPortCount;
+        if (auto socket = KivUdpSocket::bindAny(port)) {
+            m_held[port] = std::move(socket);
+            return port;
+        }
+    }
+    return 0;
+}
+
+void CallViewFreePort::Release(int port) {
+    m_held.erase(port);
+}

@@ -1,0 +1,5 @@
+#include "CallViewSound.h"
+
+ISoundLink* CallViewSoundLink() {
+    return nullptr;
+}

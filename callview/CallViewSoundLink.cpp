@@ -1,0 +1,7 @@
+#include "CallViewSound.h"
+
+#include "SoundLink.h"
+
+ISoundLink* CallViewSoundLink() {
+    return GetSoundLink();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "CPictureReassembler.h"
+
+class KivUdpSocket;
+
+// One call's UDP leg: sends encoded frames as fragments to the remote
+// address, and reassembles what arrives on the local port on its own thread,
+// handing complete frames to the sink there.
+class CPictureTransport {
+public:
+    CPictureTransport(std::unique_ptr<KivUdpSocket> socket, CPictureReassembler::FrameSink sink);
+    ~CPictureTransport();
+
+    // Host byte order; frames sent afterwards go there.
+    void SetRemote(std::uint32_t address, int port);
+    // Any thread; one frame at a time.
+    void SendFrame(const std::uint8_t* frame, int length);
+
+private:
+    void Receive();
+
+    std::unique_ptr<KivUdpSocket> m_socket;
+    CPictureReassembler m_reassembler;
+    std::mutex m_remoteLock;
+    std::uint32_t m_remoteAddress = 0;
+    int m_remotePort = 0;
+    std::uint32_t m_sequence = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_receiver;
+};

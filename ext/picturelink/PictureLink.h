@@ -1,0 +1,6 @@
+#pragma once
+
+#include "IPictureLink.h"
+
+// The process's one video session.
+IPictureLink* GetPictureLink();

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One IPv4 UDP socket bound to a local port on every local address; the
+// handle is closed by the destructor.
+class KivUdpSocket {
+public:
+    // A socket bound to `port` (0: the system picks one), or nullptr when the
+    // port is taken or the system refuses a socket.
+    static std::unique_ptr<KivUdpSocket> bindAny(int port);
+
+    ~KivUdpSocket();
+    KivUdpSocket(const KivUdpSocket&) = delete;
+    KivUdpSocket& operator=(const KivUdpSocket&) = delete;
+
+    int localPort() const;
+    void setBufferSizes(int bytes);
+    // One datagram to an IPv4 address in host byte order; bytes sent or -1.
+    int sendTo(std::uint32_t address, int port, const void* data, int length);
+    // Waits up to timeoutMs for one datagram: its length, 0 when none came,
+    // -1 on a socket error. `from` (host byte order) may be null.
+    int receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from = nullptr);
+
+    // The own IPv4 address (dotted text) that traffic towards `host` (dotted
+    // IPv4 text) leaves from, found from the routing table without sending
+    // anything; empty when there is no route.
+    static std::string localAddressToward(const char* host);
+
+    // Dotted IPv4 text to host byte order; false for anything else.
+    static bool parseIPv4(const char* text, std::uint32_t* address);
+
+private:
+    explicit KivUdpSocket(int fd) : m_fd(fd) {}
+    int m_fd;
+};

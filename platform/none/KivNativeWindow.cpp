@@ -1,0 +1,5 @@
+#include "KivNativeWindow.h"
+
+bool KivNativeWindowSize(std::uintptr_t, int*, int*) {
+    return false;
+}

@@ -1,0 +1,111 @@
+#include "KivUdpSocket.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+std::unique_ptr<KivUdpSocket> KivUdpSocket::bindAny(int port) {
+    if (port < 0 || port > 65535) {
+        return nullptr;
+    }
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<KivUdpSocket> socket(new KivUdpSocket(fd));
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0) {
+        return nullptr;
+    }
+    return socket;
+}
+
+KivUdpSocket::~KivUdpSocket() {
+    ::close(m_fd);
+}
+
+int KivUdpSocket::localPort() const {
+    sockaddr_in local{};
+    socklen_t size = sizeof(local);
+    if (::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+        return 0;
+    }
+    return ntohs(local.sin_port);
+}
+
+void KivUdpSocket::setBufferSizes(int bytes) {
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes));
+    ::setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof(bytes));
+}
+
+int KivUdpSocket::sendTo(std::uint32_t address, int port, const void* data, int length) {
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_addr.s_addr = htonl(address);
+    remote.sin_port = htons(static_cast<std::uint16_t>(port));
+    const ssize_t sent = ::sendto(m_fd, data, static_cast<size_t>(length), MSG_NOSIGNAL,
+                                  reinterpret_cast<sockaddr*>(&remote), sizeof(remote));
+    return sent < 0 ? -1 : static_cast<int>(sent);
+}
+
+int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from) {
+    pollfd wait{m_fd, POLLIN, 0};
+    const int ready = ::poll(&wait, 1, timeoutMs);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) {
+        return 0;
+    }
+    if (ready < 0) {
+        return -1;
+    }
+    sockaddr_in remote{};
+    socklen_t size = sizeof(remote);
+    const ssize_t got = ::recvfrom(m_fd, buffer, static_cast<size_t>(capacity), MSG_DONTWAIT,
+                                   reinterpret_cast<sockaddr*>(&remote), &size);
+    if (got < 0) {
+        return (errno == EAGAIN || errno == EINTR || errno == ECONNREFUSED) ? 0 : -1;
+    }
+    if (from != nullptr) {
+        *from = ntohl(remote.sin_addr.s_addr);
+    }
+    return static_cast<int>(got);
+}
+
+bool KivUdpSocket::parseIPv4(const char* text, std::uint32_t* address) {
+    in_addr parsed{};
+    if (text == nullptr || ::inet_pton(AF_INET, text, &parsed) != 1) {
+        return false;
+    }
+    *address = ntohl(parsed.s_addr);
+    return true;
+}
+
+std::string KivUdpSocket::localAddressToward(const char* host) {
+    std::uint32_t address = 0;
+    if (!parseIPv4(host, &address)) {
+        return {};
+    }
+    KivUdpSocket probe(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (probe.m_fd < 0) {
+        return {};
+    }
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_addr.s_addr = htonl(address);
+    remote.sin_port = htons(9);
+    sockaddr_in local{};
+    socklen_t size = sizeof(local);
+    char text[INET_ADDRSTRLEN] = {};
+    if (::connect(probe.m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof(remote)) != 0 ||
+        ::getsockname(probe.m_fd, reinterpret_cast<sockaddr*>(&local), &size) != 0 ||
+        ::inet_ntop(AF_INET, &local.sin_addr, text, sizeof(text)) == nullptr) {
+        return {};
+    }
+    return text;
+}

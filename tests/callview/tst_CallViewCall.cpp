@@ -1,0 +1,190 @@
+#include <gst/gst.h>
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QX11Info>
+#include <QtTest>
+
+#include <memory>
+
+#include "CKivDevServerProcess.h"
+#include "CPcmRecorder.h"
+#include "CPulseDevices.h"
+#include "CToneMeter.h"
+#include "CallViewCallRig.h"
+#include "KivScreen.h"
+#include "KivTestRegistry.h"
+
+namespace {
+
+using namespace CallViewCallRig;
+
+constexpr double kToneA = 440.0;
+constexpr double kToneB = 660.0;
+constexpr std::size_t kWindow = CPcmRecorder::kRate / 2;
+
+struct Heard {
+    double toneA;
+    double toneB;
+    double levelDb;
+};
+
+Heard Listen(const CPcmRecorder& recorder) {
+    const std::size_t until = recorder.Count() + kWindow;
+    if (!QTest::qWaitFor([&] { return recorder.Count() >= until; }, 20000)) {
+        return Heard{0.0, 0.0, -200.0};
+    }
+    const std::vector<std::int16_t> samples = recorder.Last(kWindow);
+    const CToneMeter meter(samples, CPcmRecorder::kRate);
+    return Heard{meter.PowerAt(kToneA), meter.PowerAt(kToneB), meter.LevelDb()};
+}
+
+}  // namespace
+
+// Two real clients call each other through the development server: 10001
+// calls 10002 from the chat dialog, 10002 accepts in the cue dialog, both
+// call windows show the other side's moving picture and play its sound, and
+// a hang-up on one side closes the other. A declined call ends the caller's
+// waiting call window.
+class tst_CallViewCall : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (!QX11Info::isPlatformX11() || !KivScreen::Available()) {
+            QSKIP("needs an X display with xdotool and ImageMagick");
+        }
+        gst_init(nullptr, nullptr);
+    }
+
+    void twoClientsCallEachOther() {
+        const bool sound = !qEnvironmentVariableIsEmpty("PULSE_SERVER");
+        const QString tag = QString::number(QCoreApplication::applicationPid());
+        const QString micA = QStringLiteral("kiv_call_a_mic_") + tag;
+        const QString spkA = QStringLiteral("kiv_call_a_spk_") + tag;
+        const QString micB = QStringLiteral("kiv_call_b_mic_") + tag;
+        const QString spkB = QStringLiteral("kiv_call_b_spk_") + tag;
+        CPulseDevices devices;
+        if (sound) {
+            for (const QString& name : {micA, spkA, micB, spkB}) {
+                QVERIFY2(devices.AddSink(name), qPrintable(name));
+            }
+        }
+
+        CKivDevServerProcess server;
+        QVERIFY(server.start());
+        Client a(server, micA + QStringLiteral(".monitor"), spkA);
+        Client b(server, micB + QStringLiteral(".monitor"), spkB);
+        QVERIFY(a.start());
+        QVERIFY(b.start());
+        // One at a time: a main window opening must not take the other's typing.
+        QVERIFY(a.login(QStringLiteral("10001"), 660, 100));
+        QString mainA;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(mainA = WindowOf(a.pid(), QStringLiteral("^Lumo - 张三$"))).isEmpty(), 20000);
+        Move(mainA, 20, 100);
+        DismissFriendRequests(a.pid());
+        QVERIFY(b.login(QStringLiteral("10002"), 660, 100));
+        QString mainB;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(mainB = WindowOf(b.pid(), QStringLiteral("^Lumo - 李四$"))).isEmpty(), 20000);
+        Move(mainB, 980, 100);
+        QTest::qWait(500);
+
+        // A opens the chat with 李四 (first friend row) and notes how the
+        // call button looks while it can be pressed.
+        Click(mainA, QPoint(100, 178), 2);
+        QString chat;
+        QTRY_VERIFY_WITH_TIMEOUT(!(chat = WindowOf(a.pid(), QStringLiteral("^李四$"))).isEmpty(),
+                                 20000);
+        // Out of the way of the call windows, which open along the top.
+        Move(chat, 600, 250);
+        QTest::qWait(800);
+        const QRect buttonArea(kCallButton - QPoint(14, 14), QSize(28, 28));
+        const QByteArray enabledButton = Digest(Region(chat, buttonArea));
+
+        // A calls: its call window opens at once, B is asked.
+        Click(chat, kCallButton);
+        QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 1, 20000);
+        const QString callA = CallWindows().first();
+        QTRY_VERIFY(Digest(Region(chat, buttonArea)) != enabledButton);
+        QString cue;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(cue = WindowOf(b.pid(), QStringLiteral("^视频通话请求$"))).isEmpty(), 20000);
+        QTest::qWait(500);
+        QVERIFY(KivScreen::Save(KivScreen::Grab(cue), QStringLiteral("call-cue.png")));
+
+        std::unique_ptr<CPcmRecorder> heardByA;
+        std::unique_ptr<CPcmRecorder> heardByB;
+        std::unique_ptr<CTonePlayer> speakA;
+        std::unique_ptr<CTonePlayer> speakB;
+        if (sound) {
+            heardByA =
+                std::make_unique<CPcmRecorder>(qPrintable(spkA + QStringLiteral(".monitor")));
+            heardByB =
+                std::make_unique<CPcmRecorder>(qPrintable(spkB + QStringLiteral(".monitor")));
+            speakA = std::make_unique<CTonePlayer>(qPrintable(micA), kToneA);
+            speakB = std::make_unique<CTonePlayer>(qPrintable(micB), kToneB);
+            QVERIFY(heardByA->Start() && heardByB->Start());
+            QVERIFY(speakA->Start() && speakB->Start());
+        }
+
+        // B accepts: its own call window opens, and both show the other side.
+        Click(cue, kCueAccept);
+        QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 2, 20000);
+        QString callB;
+        for (const QString& window : CallWindows()) {
+            if (window != callA) {
+                callB = window;
+            }
+        }
+        Move(callA, 10, 10);
+        Move(callB, 545, 10);
+        QVERIFY2(RemoteVideoMoves(callA), "A's remote video does not move");
+        QVERIFY2(RemoteVideoMoves(callB), "B's remote video does not move");
+        QVERIFY(KivScreen::Save(KivScreen::Grab(callA), QStringLiteral("call-caller.png")));
+        QVERIFY(KivScreen::Save(KivScreen::Grab(callB), QStringLiteral("call-callee.png")));
+        QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("call-screen.png")));
+
+        if (sound) {
+            bool bothHeard = false;
+            Heard atA{};
+            Heard atB{};
+            for (int attempt = 0; attempt < 30 && !bothHeard; ++attempt) {
+                atA = Listen(*heardByA);
+                atB = Listen(*heardByB);
+                bothHeard = atB.toneA > 100.0 * atB.toneB && atB.levelDb > -30.0 &&
+                            atA.toneB > 100.0 * atA.toneA && atA.levelDb > -30.0;
+            }
+            const QString figures = QStringLiteral(
+                                        "B hears 440 Hz %1, 660 Hz %2 at %3 dB; "
+                                        "A hears 440 Hz %4, 660 Hz %5 at %6 dB")
+                                        .arg(atB.toneA)
+                                        .arg(atB.toneB)
+                                        .arg(atB.levelDb)
+                                        .arg(atA.toneA)
+                                        .arg(atA.toneB)
+                                        .arg(atA.levelDb);
+            qInfo().noquote() << figures;
+            QVERIFY2(bothHeard, qPrintable(figures));
+        }
+
+        // A hangs up: both call windows close and A's call button comes back.
+        Click(callA, kCallViewClose);
+        QTRY_VERIFY_WITH_TIMEOUT(CallWindows().isEmpty(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(Digest(Region(chat, buttonArea)), enabledButton, 10000);
+        QVERIFY(server.waitForLog(QStringLiteral("media registration"), 5000));
+
+        // B declines the next call: A's waiting call window closes.
+        Click(chat, kCallButton);
+        QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 1, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(cue = WindowOf(b.pid(), QStringLiteral("^视频通话请求$"))).isEmpty(), 20000);
+        QTest::qWait(300);
+        Click(cue, kCueDecline);
+        QTRY_VERIFY_WITH_TIMEOUT(CallWindows().isEmpty(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(Digest(Region(chat, buttonArea)), enabledButton, 10000);
+    }
+};
+
+KIV_TEST_CLASS(tst_CallViewCall)
+#include "tst_CallViewCall.moc"

@@ -1,0 +1,119 @@
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "ImMeaidCueDlg.h"
+#include "KivMediaRecord.h"
+#include "KivTestRegistry.h"
+#include "KivWindowMessage.h"
+
+namespace {
+
+ptl_sys_send_per_media Record(std::uint32_t state) {
+    ptl_sys_send_per_media media;
+    KivInitRecord(media, Media);
+    media.callerUid = 10001;
+    media.calleeUid = 10002;
+    media.state = state;
+    return media;
+}
+
+// The cue's acceptances as they were signalled.
+struct Accepted {
+    QList<QPair<ptl_sys_send_per_media*, quintptr>> signals_;
+    explicit Accepted(ImMeaidCueDlg& cue) {
+        QObject::connect(&cue, &ImMeaidCueDlg::SndCueaccept,
+                         [this](ptl_sys_send_per_media* media, quintptr window) {
+                             signals_.append({media, window});
+                         });
+    }
+    int size() const { return signals_.size(); }
+};
+
+}  // namespace
+
+// The cue relays between the call window program and the main window: it
+// learns the call window from kind 1, builds the answer from kinds 10 and 11,
+// and reports a hang-up (kind 2). The call window here is this test.
+class tst_ImMeaidCueDlg : public QObject {
+    Q_OBJECT
+private slots:
+    void relaysTheAcceptance() {
+        ImMeaidCueDlg cue(Record(1), nullptr);
+        Accepted accepted(cue);
+        const quint64 callWindow = 4242;
+
+        QVERIFY(KivSendMessage(cue.MessageWindowId(), 1, callWindow, QByteArray(1, '\0')));
+        QTRY_COMPARE(accepted.size(), 1);
+        QCOMPARE(accepted.signals_[0].first, &cue.Request());
+        QCOMPARE(accepted.signals_[0].second, quintptr(callWindow));
+        QCOMPARE(cue.CallWindow(), callWindow);
+
+        ptl_sys_send_per_media answer = Record(2);
+        std::strcpy(answer.addressA, "127.0.0.1");
+        answer.videoPortA = 4000;
+        std::strcpy(answer.addressB, "127.0.0.2");
+        answer.videoPortB = 5000;
+        QVERIFY(KivSendMessage(cue.MessageWindowId(), 10, callWindow, KivMediaToMessage(answer)));
+        ptl_sys_send_per_media ports;
+        KivInitRecord(ports, Media);
+        ports.videoPortB = 5100;
+        ports.audioPortA = 4100;
+        QVERIFY(KivSendMessage(cue.MessageWindowId(), 11, callWindow, KivMediaToMessage(ports)));
+        QTRY_COMPARE(accepted.size(), 2);
+        const ptl_sys_send_per_media* sent = accepted.signals_[1].first;
+        QCOMPARE(sent, &cue.Answer());
+        QCOMPARE(sent->state, 2u);
+        QCOMPARE(QByteArray(sent->addressB), QByteArray("127.0.0.2"));
+        QCOMPARE(sent->videoPortA, 4000u);
+        QCOMPARE(sent->videoPortB, 5000u);
+        QCOMPARE(sent->audioPortA, 4100u);
+        QCOMPARE(sent->audioPortB, 5100u);
+    }
+
+    // A record claiming more than it carries is not copied; a ports message
+    // without a valid record sends nothing on.
+    void refusesRecordsLongerThanTheirMessage() {
+        ImMeaidCueDlg cue(Record(1), nullptr);
+        Accepted accepted(cue);
+        ptl_sys_send_per_media answer = Record(2);
+        answer.videoPortA = 4000;
+        QByteArray cut = KivMediaToMessage(answer).left(60);
+        QVERIFY(KivSendMessage(cue.MessageWindowId(), 10, 1, cut));
+        QCOMPARE(cue.Answer().videoPortA, 0u);
+        answer.head.length = 500;
+        QVERIFY(KivSendMessage(cue.MessageWindowId(), 11, 1, KivMediaToMessage(answer)));
+        QCoreApplication::processEvents();
+        QCOMPARE(accepted.size(), 0);
+    }
+
+    // A call window that went away without a word counts as hanging up.
+    void aVanishedCallWindowEndsTheCall() {
+        ImMeaidCueDlg cue(Record(1), nullptr);
+        QSignalSpy hungUp(&cue, &ImMeaidCueDlg::SndCallHungUp);
+        {
+            KivMessageWindow callWindow(KivWindowIdFor(0), [](const KivWindowMessage&) {});
+            QVERIFY(KivSendMessage(cue.MessageWindowId(), 1, callWindow.id(), QByteArray(1, '\0')));
+            QTRY_COMPARE(cue.CallWindow(), callWindow.id());
+            QTest::qWait(1500);
+            QCOMPARE(hungUp.size(), 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(hungUp.size(), 1, 10000);
+    }
+
+    void reportsAHangUpOnce() {
+        ImMeaidCueDlg cue(Record(1), nullptr);
+        QSignalSpy hungUp(&cue, &ImMeaidCueDlg::SndCallHungUp);
+        QSignalSpy gone(&cue, &ImMeaidCueDlg::SndDelMediaCue);
+        QVERIFY(KivSendMessage(cue.MessageWindowId(), 2, 1, QByteArray(1, '\0')));
+        QVERIFY(KivSendMessage(cue.MessageWindowId(), 2, 1, QByteArray(1, '\0')));
+        QCOMPARE(hungUp.size(), 1);
+        QCOMPARE(gone.size(), 1);
+        QVERIFY(cue.IsCall(Record(4)));
+        ptl_sys_send_per_media other = Record(4);
+        other.callerUid = 10003;
+        QVERIFY(!cue.IsCall(other));
+    }
+};
+
+KIV_TEST_CLASS(tst_ImMeaidCueDlg)
+#include "tst_ImMeaidCueDlg.moc"

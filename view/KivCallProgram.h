@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QStringList>
+
+// Starts the call window program ("media/CallView" below the data root) as a
+// detached process. It learns the messaging server's address from its
+// environment, so it can tell the peer the own address that faces it.
+bool KivStartCallProgram(const QStringList& arguments);

@@ -1,0 +1,146 @@
+#include "KivChatCallLink.h"
+
+#include <QWidget>
+
+#include "CKivFriendNetModel.h"
+#include "KivCallProgram.h"
+#include "KivMediaRecord.h"
+#include "KivWindowMessage.h"
+#include "KivWindowWatch.h"
+
+namespace {
+
+constexpr quint32 kKindHello = 1;
+constexpr quint32 kKindHangUp = 2;
+constexpr quint32 kKindRequest = 10;
+constexpr quint32 kKindPorts = 11;
+constexpr int kHangUpTimeoutMs = 2000;
+// How long the call window program may take to show its window.
+constexpr int kStartGraceMs = 20000;
+
+void SendToServer(const ptl_sys_send_per_media& record) {
+    CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&record),
+                                                int(sizeof(record)));
+}
+
+}  // namespace
+
+KivChatCallLink::KivChatCallLink(QWidget* dialog) : QObject(dialog) {
+    m_messages = new KivMessageWindow(
+        KivWindowIdFor(quint64(dialog->winId())),
+        [this](const KivWindowMessage& message) { OnWindowMessage(message); }, this);
+    m_watch = new KivWindowWatch(this);
+    connect(m_watch, &KivWindowWatch::Gone, this, &KivChatCallLink::CallWindowEnded);
+}
+
+KivChatCallLink::~KivChatCallLink() = default;
+
+void KivChatCallLink::SetUsers(quint32 ownId, quint32 friendId) {
+    m_ownId = ownId;
+    m_friendId = friendId;
+}
+
+quint64 KivChatCallLink::MessageWindowId() const {
+    return m_messages->id();
+}
+
+bool KivChatCallLink::Open() {
+    m_callWindow = 0;
+    m_requestPending = false;
+    m_requestSent = false;
+    const bool started = KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId()),
+                                              QStringLiteral("--me=%1").arg(m_ownId),
+                                              QStringLiteral("--to=%1").arg(m_friendId)});
+    if (started) {
+        m_watch->Watch(0, kStartGraceMs);
+    }
+    return started;
+}
+
+bool KivChatCallLink::IsOwnCall(const ptl_sys_send_per_media& media) const {
+    return m_callWindow != 0 && media.callerUid == m_ownId && media.calleeUid == m_friendId;
+}
+
+void KivChatCallLink::OnWindowMessage(const KivWindowMessage& message) {
+    if (message.message != KivWmCopyData) {
+        return;
+    }
+    ptl_sys_send_per_media record;
+    switch (message.kind) {
+        case kKindHello:
+            m_callWindow = message.wParam;
+            m_watch->Watch(m_callWindow);
+            break;
+        case kKindHangUp:
+            CallWindowEnded();
+            break;
+        case kKindRequest:
+            if (KivMediaFromMessage(message.data, &record)) {
+                KivInitRecord(m_request, Media);
+                m_request.callerUid = record.callerUid;
+                m_request.calleeUid = record.calleeUid;
+                m_request.state = record.state;
+                std::memcpy(m_request.addressA, record.addressA, sizeof(m_request.addressA));
+                m_request.videoPortA = record.videoPortA;
+                m_requestPending = true;
+            }
+            break;
+        case kKindPorts:
+            if (m_requestPending && KivMediaFromMessage(message.data, &record)) {
+                // The call window reports its audio port in the video port A field.
+                m_request.audioPortA = record.videoPortA;
+                SendToServer(m_request);
+                m_requestPending = false;
+                m_requestSent = true;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void KivChatCallLink::CallWindowEnded() {
+    m_watch->Stop();
+    if (m_requestSent) {
+        ptl_sys_send_per_media closed = m_request;
+        closed.state = 4;
+        SendToServer(closed);
+    }
+    m_callWindow = 0;
+    m_requestPending = false;
+    m_requestSent = false;
+    emit CallEnded();
+}
+
+void KivChatCallLink::EndCallWindow() {
+    m_watch->Stop();
+    if (m_callWindow != 0) {
+        KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'),
+                       kHangUpTimeoutMs);
+    }
+    m_callWindow = 0;
+    m_requestPending = false;
+    m_requestSent = false;
+    emit CallEnded();
+}
+
+void KivChatCallLink::Declined(const ptl_sys_send_per_media& media) {
+    if (IsOwnCall(media)) {
+        EndCallWindow();
+    }
+}
+
+void KivChatCallLink::Accepted(const ptl_sys_send_per_media& media) {
+    if (!IsOwnCall(media)) {
+        return;
+    }
+    ptl_sys_send_per_media answer = media;
+    answer.state = 11;
+    KivSendMessage(m_callWindow, kKindHello, MessageWindowId(), KivMediaToMessage(answer));
+}
+
+void KivChatCallLink::Closed(const ptl_sys_send_per_media& media) {
+    if (IsOwnCall(media) && media.state == 5) {
+        EndCallWindow();
+    }
+}

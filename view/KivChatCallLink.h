@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+
+#include "KivProtocol.h"
+
+class KivMessageWindow;
+class KivWindowWatch;
+class QWidget;
+struct KivWindowMessage;
+
+// The calling side of a chat dialog: starts the call window program, builds
+// the call request from the ports it reports (kinds 10 and 11) and sends it,
+// relays the peer's answer to the call window, and ends the call window when
+// the peer declines or hangs up. A hang-up in the own call window tells the
+// peer (state 4).
+class KivChatCallLink : public QObject {
+    Q_OBJECT
+public:
+    // Messages are taken for `dialog`'s window.
+    explicit KivChatCallLink(QWidget* dialog);
+    ~KivChatCallLink() override;
+
+    void SetUsers(quint32 ownId, quint32 friendId);
+    // Starts the call window program; false when it cannot be started.
+    bool Open();
+
+    // Answers from the server about calls; records of other calls are ignored.
+    void Declined(const ptl_sys_send_per_media& media);
+    void Accepted(const ptl_sys_send_per_media& media);
+    void Closed(const ptl_sys_send_per_media& media);
+
+    quint64 MessageWindowId() const;
+    quint64 CallWindow() const { return m_callWindow; }
+
+signals:
+    // No call runs from this dialog any more: the call button comes back.
+    void CallEnded();
+
+private:
+    void OnWindowMessage(const KivWindowMessage& message);
+    bool IsOwnCall(const ptl_sys_send_per_media& media) const;
+    void EndCallWindow();
+    // The call window ended (it said so, or it is gone): the peer hears state 4.
+    void CallWindowEnded();
+
+    KivMessageWindow* m_messages = nullptr;
+    KivWindowWatch* m_watch = nullptr;
+    quint32 m_ownId = 0;
+    quint32 m_friendId = 0;
+    quint64 m_callWindow = 0;
+    ptl_sys_send_per_media m_request{};
+    bool m_requestPending = false;
+    bool m_requestSent = false;
+};
