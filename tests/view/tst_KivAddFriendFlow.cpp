@@ -159,6 +159,9 @@ private slots:
     void ownRequestAcceptedByTheOtherSide() {
         // 10002 has no waiting requests of its own, so any card would be wrong.
         m_search.reset();
+        // The old session gives its working directory back first; made the other
+        // way round, the new session would run in the folder the test started in.
+        m_session.reset();
         m_session = std::make_unique<KivLoggedInSession>();
         QVERIFY(m_session->start(QStringLiteral("10002")));
         m_search = std::make_unique<KivAddCheckFriendDlg>();
