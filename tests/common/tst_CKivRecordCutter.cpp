@@ -91,6 +91,12 @@ private slots:
         QTest::newRow("short after long keeps zero tail")
             << list + small + chat + small << QList<int>{16384}
             << QList<QByteArray>{list, small, chat, small} << false;
+        QTest::newRow("each read one whole record, long then short")
+            << list + small + chat + small << QList<int>{8216, 24, 1052, 24}
+            << QList<QByteArray>{list, small, chat, small} << false;
+        QTest::newRow("whole record first, the rest pending")
+            << chat + small + chat << QList<int>{1062, 1066} << QList<QByteArray>{chat, small, chat}
+            << false;
         QTest::newRow("incomplete record stays pending")
             << small + chat.left(500) << QList<int>{16384} << QList<QByteArray>{small} << false;
 
@@ -135,6 +141,22 @@ private slots:
         const QByteArray small = record(24, 10000);
         QVERIFY(cutter.append(small.constData(), small.size()));
         QCOMPARE(cutter.next(), CKivRecordCutter::Status::Delivered);
+    }
+
+    void keepsOrderWhenReadsComeBeforeCutting() {
+        // The first read's record waits in the delivery buffer; the second
+        // read must neither overwrite it nor overtake it.
+        CKivRecordCutter cutter;
+        const QByteArray first = record(1052, 15);
+        const QByteArray second = record(24, 10000);
+        QVERIFY(cutter.append(first.constData(), first.size()));
+        QVERIFY(cutter.append(second.constData(), second.size()));
+        QCOMPARE(cutter.next(), CKivRecordCutter::Status::Delivered);
+        QCOMPARE(QByteArray(cutter.record(), cutter.recordLength()), first);
+        QCOMPARE(cutter.next(), CKivRecordCutter::Status::Delivered);
+        QCOMPARE(QByteArray(cutter.record(), cutter.recordLength()), second);
+        QCOMPARE(cutter.next(), CKivRecordCutter::Status::NeedMore);
+        QCOMPARE(cutter.pending(), 0);
     }
 
     void compactsPendingBytesWithoutLosingThem() {
