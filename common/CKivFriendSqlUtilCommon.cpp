@@ -52,6 +52,12 @@ QSqlDatabase CKivFriendSqlUtilCommon::database() {
     return CKivSqlThreadConnection::current().open(databaseFile());
 }
 
+QSqlQuery* CKivFriendSqlUtilCommon::keptQuery(const QString& sql) {
+    CKivSqlThreadConnection& connection = CKivSqlThreadConnection::current();
+    connection.open(databaseFile());
+    return connection.kept(sql);
+}
+
 void CKivFriendSqlUtilCommon::adopt(QSqlQuery& query) {
     const QSqlDatabase connection = database();
     if (query.driver() != connection.driver()) {

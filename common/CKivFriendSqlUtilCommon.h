@@ -23,6 +23,10 @@ public:
     // is ever spliced into the statement's text.
     bool sqlUtilExecute(const QString& sql, QSqlQuery& query, const QVariantList& values);
 
+    // A statement prepared once per thread and kept for the next run of the
+    // same text (bind and exec it); null when it cannot be prepared.
+    QSqlQuery* keptQuery(const QString& sql);
+
     // The calling thread's connection, open on the current file.
     QSqlDatabase database();
     QString databaseFile() const;

@@ -4,6 +4,9 @@
 
 namespace {
 constexpr int kReadChunk = 16384;
+// Reads taken in one burst while more bytes are already waiting; bounds how
+// long a stop() may wait for the callback lock.
+constexpr int kBurstReads = 16;
 constexpr int kReceiveBufferSize = 8192;
 }  // namespace
 
@@ -119,11 +122,13 @@ bool CKivFriendTcpSelect::PostSocketData() {
     if (m_cutter.next() != CKivRecordCutter::Status::Delivered) {
         return false;
     }
+    ++m_deliveries;
     proc_func(EVENT_DATA, m_cutter.record(), m_cutter.recordLength());
     return m_cutter.pending() > 0;
 }
 
 void CKivFriendTcpSelect::CacheRecvData(const char* data, int length) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_cutter.append(data, length)) {
         return;
     }
@@ -134,6 +139,44 @@ void CKivFriendTcpSelect::CacheRecvData(const char* data, int length) {
 void CKivFriendTcpSelect::report_unusable_stream() {
     close_socket(false);
     proc_func(EVENT_CLOSED, nullptr, 0);
+}
+
+bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, char* chunk) {
+    // The records of the whole burst go out in one hold of the callback lock,
+    // so a stop() never falls between them and the end of their burst.
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    const int before = m_deliveries;
+    const auto endBurst = [&] {
+        if (m_reportReadEnd && m_deliveries != before) {
+            proc_func(EVENT_DATA_END, nullptr, 0);
+        }
+    };
+    for (int reads = 1;; ++reads) {
+        const int got = socket.receive(chunk, kReadChunk);
+        if (m_exit) {
+            return false;
+        }
+        if (got <= 0) {
+            endBurst();
+            if (!m_closing) {
+                proc_func(EVENT_CLOSED, nullptr, 0);
+            }
+            return false;
+        }
+        CacheRecvData(chunk, got);
+        // A record that can never be valid, or more pending bytes than the
+        // stream may hold, ends the connection instead of stalling it.
+        if (m_cutter.broken()) {
+            endBurst();
+            report_unusable_stream();
+            return false;
+        }
+        if (m_exit || reads == kBurstReads || socket.bytesWaiting() <= 0) {
+            break;
+        }
+    }
+    endBurst();
+    return true;
 }
 
 void CKivFriendTcpSelect::recv_data() {
@@ -148,21 +191,7 @@ void CKivFriendTcpSelect::recv_data() {
             proc_func(EVENT_CONNECT_FAILED, nullptr, 0);
             break;
         }
-        const int got = socket->receive(chunk.get(), kReadChunk);
-        if (m_exit) {
-            break;
-        }
-        if (got <= 0) {
-            if (!m_closing) {
-                proc_func(EVENT_CLOSED, nullptr, 0);
-            }
-            break;
-        }
-        CacheRecvData(chunk.get(), got);
-        // A record that can never be valid, or more pending bytes than the
-        // stream may hold, ends the connection instead of stalling it.
-        if (m_cutter.broken()) {
-            report_unusable_stream();
+        if (!receive_burst(*socket, chunk.get())) {
             break;
         }
     }

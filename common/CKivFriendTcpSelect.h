@@ -22,6 +22,10 @@ public:
 
     // Chooses the callback form; non-null arguments replace the stored pair of that form.
     void set_proc_func(KivSocketCallback callback, void* user, bool alternative);
+    // Also report EVENT_DATA_END once the records of each burst are delivered:
+    // a read, and the reads after it while more bytes were already waiting
+    // (a bounded number), so that the receiver can treat them as one batch.
+    void report_read_end(bool report) { m_reportReadEnd = report; }
     // Replaces any socket by a new one bound to every local address on `port`.
     bool bind_port(int port);
     // Connects the bound socket; 0 or the error number.
@@ -51,9 +55,13 @@ protected:
 private:
     void drop_socket();
     void report_unusable_stream();
+    // Reads and delivers one burst; false when the connection ended.
+    bool receive_burst(KivSocket& socket, char* chunk);
 
     std::atomic<bool> m_exit{false};
     std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_reportReadEnd{false};
+    int m_deliveries = 0;  // records delivered so far; receive thread only
     bool m_alternative = false;
     KivSocketCallback m_callback = nullptr;
     void* m_user = nullptr;

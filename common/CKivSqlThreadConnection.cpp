@@ -42,6 +42,7 @@ QSqlDatabase CKivSqlThreadConnection::open(const QString& file) {
     if (m_database.isOpen() && m_file == file) {
         return m_database;
     }
+    m_kept.clear();
     m_database.close();
     m_file = file;
     m_database.setDatabaseName(file);
@@ -53,10 +54,23 @@ QSqlDatabase CKivSqlThreadConnection::open(const QString& file) {
     return m_database;
 }
 
+QSqlQuery* CKivSqlThreadConnection::kept(const QString& sql) {
+    const auto found = m_kept.constFind(sql);
+    if (found != m_kept.constEnd()) {
+        return found.value().get();
+    }
+    auto query = std::make_shared<QSqlQuery>(m_database);
+    if (!m_database.isOpen() || !query->prepare(sql)) {
+        return nullptr;
+    }
+    return m_kept.insert(sql, query).value().get();
+}
+
 void CKivSqlThreadConnection::release() {
     if (m_name.isEmpty()) {
         return;
     }
+    m_kept.clear();
     m_database.close();
     m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);

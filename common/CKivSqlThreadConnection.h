@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
+#include <memory>
+
+class QSqlQuery;
 
 // The calling thread's own connection to the chat database. Qt forbids using
 // one connection from two threads, so every thread that runs SQL gets its own,
@@ -15,6 +19,10 @@ public:
 
     // The connection, (re)opened on file when it is not open on it yet.
     QSqlDatabase open(const QString& file);
+    // A statement kept prepared on this connection for the next run of the
+    // same text; null when it cannot be prepared. Valid until the connection
+    // is reopened or released.
+    QSqlQuery* kept(const QString& sql);
     void release();
 
 private:
@@ -24,4 +32,5 @@ private:
     QString m_name;
     QString m_file;
     QSqlDatabase m_database;
+    QHash<QString, std::shared_ptr<QSqlQuery>> m_kept;
 };

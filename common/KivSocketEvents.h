@@ -5,7 +5,10 @@ enum KivSocketEvent : int {
     EVENT_DATA = 3025,            // one complete record and its length
     EVENT_CONNECT_FAILED = 3026,  // length: the bound port when the network was down, else 0
     EVENT_CLOSED = 3027,          // the peer closed, a read failed or the stream was unusable
-    EVENT_CONNECTED = 3028        // length: the bound local port
+    EVENT_CONNECTED = 3028,       // length: the bound local port
+    // Reported only when asked for (report_read_end): every record cut from
+    // one read has been delivered. Null, 0.
+    EVENT_DATA_END = 3029
 };
 
 // (event, data, length, user data) of a socket event.

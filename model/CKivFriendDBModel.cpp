@@ -41,8 +41,18 @@ QString textAt(const char* record, std::size_t offset, int size) {
     return text.isNull() ? QStringLiteral("") : text;
 }
 
+// The local time text of the current second. Turning the clock into local
+// time looks the time zone up again every time, which costs more than the
+// insert it dates, so each thread keeps the text until the second changes.
 QString currentTimeText() {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    thread_local qint64 second = -1;
+    thread_local QString text;
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    if (now != second) {
+        second = now;
+        text = QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
+    return text;
 }
 
 // The account names a folder below "User/": nothing that climbs out of it.
@@ -75,6 +85,56 @@ QVariantList pushProfile(const char* record) {
 }
 
 }  // namespace
+
+// One write that changes a conversation. Outside a batch it is a transaction
+// of its own, taken with the write lock before the history lock; inside the
+// calling thread's batch it joins the batch's transaction, and what the
+// history index must learn waits for the batch's commit.
+class CKivFriendDBModel::WriteScope {
+public:
+    explicit WriteScope(CKivFriendDBModel& model)
+        : m_model(model),
+          m_own(!model.InBatch()),
+          m_begun(m_own && model.transaction("BEGIN IMMEDIATE")),
+          m_lock(model.m_historyMutex) {
+        model.followDatabaseFile();
+    }
+    ~WriteScope() {
+        if (m_begun && !m_finished) {
+            m_model.transaction("ROLLBACK");
+        }
+    }
+    WriteScope(const WriteScope&) = delete;
+    WriteScope& operator=(const WriteScope&) = delete;
+
+    void note(const IndexChange& change) { m_changes.append(change); }
+    // Commits an own transaction; the index learns of the writes once they
+    // are in the file.
+    bool commit() {
+        m_finished = true;
+        if (!m_own) {
+            m_model.m_batchChanges += m_changes;
+            return true;
+        }
+        if (m_begun && !m_model.transaction("COMMIT")) {
+            m_model.transaction("ROLLBACK");
+            qDebug().noquote() << Q_FUNC_INFO << "commit failed";
+            return false;
+        }
+        m_model.applyIndexChanges(m_changes);
+        return true;
+    }
+
+private:
+    CKivFriendDBModel& m_model;
+    const bool m_own;
+    // False outside a batch when the transaction could not start: the
+    // statements then commit on their own, as they would without one.
+    const bool m_begun;
+    std::lock_guard<std::mutex> m_lock;
+    bool m_finished = false;
+    QVector<IndexChange> m_changes;
+};
 
 CKivFriendDBModel* CKivFriendDBModel::GetInstance() {
     std::lock_guard<std::mutex> lock(instanceMutex());
@@ -178,22 +238,28 @@ int CKivFriendDBModel::Select_chat_table() {
 bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32 receiver,
                                    const QString& text, const QString& time, int isgot) {
     // The key assigns the id: concurrent inserts can never pick the same one.
-    const QString sql = isgot ? QStringLiteral(
-                                    "insert into chat_message_table "
-                                    "values(NULL,0,:send_id,:rev_id,:htmlText,:TimeText,1)")
-                              : QStringLiteral(
-                                    "insert into chat_message_table "
-                                    "values(NULL,0,:send_id,:rev_id,:htmlText,:TimeText,0)");
-    std::lock_guard<std::mutex> lock(m_historyMutex);
-    followDatabaseFile();
-    QSqlQuery query(sqlUtil()->database());
-    if (!execute(function, sql, query, {sender, receiver, text, time})) {
+    static const QString readSql = QStringLiteral(
+        "insert into chat_message_table values(NULL,0,:send_id,:rev_id,:htmlText,:TimeText,1)");
+    static const QString unreadSql = QStringLiteral(
+        "insert into chat_message_table values(NULL,0,:send_id,:rev_id,:htmlText,:TimeText,0)");
+    WriteScope scope(*this);
+    QSqlQuery* query = sqlUtil()->keptQuery(isgot ? readSql : unreadSql);
+    if (query == nullptr) {
+        qDebug().noquote() << function << "cannot prepare the insert";
         return false;
     }
-    const qint64 id = query.lastInsertId().toLongLong();
+    query->bindValue(0, sender);
+    query->bindValue(1, receiver);
+    query->bindValue(2, text);
+    query->bindValue(3, time);
+    if (!query->exec()) {
+        qDebug().noquote() << function << query->lastError().text();
+        return false;
+    }
+    const qint64 id = query->lastInsertId().toLongLong();
     m_lastMessageId.store(static_cast<int>(id));
-    m_history.added(sender, receiver, time, id);
-    return true;
+    scope.note(IndexChange{true, sender, receiver, time, id});
+    return scope.commit();
 }
 
 bool CKivFriendDBModel::InsertMessage(const char* record) {
@@ -230,8 +296,7 @@ bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* rec
     const QString text = textAt(record, offsetof(R, requestText), sizeof(R::requestText));
     const QString now = currentTimeText();
 
-    std::lock_guard<std::mutex> lock(m_historyMutex);
-    followDatabaseFile();
+    WriteScope scope(*this);
     Select_chat_table();
     QSqlQuery query(sqlUtil()->database());
     if (!execute(function,
@@ -242,12 +307,15 @@ bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* rec
     }
     if (query.next()) {
         const qint64 id = query.value(0).toLongLong();
+        if (!execute(function,
+                     QStringLiteral("update chat_message_table set msgtime=?,message=?,isgot=0 "
+                                    "where id=?"),
+                     query, {now, text, id})) {
+            return false;
+        }
         // The row moves in time order; the conversation is indexed afresh.
-        m_history.forget(from, to);
-        return execute(function,
-                       QStringLiteral("update chat_message_table set msgtime=?,message=?,isgot=0 "
-                                      "where id=?"),
-                       query, {now, text, id});
+        scope.note(IndexChange{false, from, to, QString(), 0});
+        return scope.commit();
     }
     if (!execute(function,
                  QStringLiteral("insert into chat_message_table values(NULL,8,?,?,?,?,0)"), query,
@@ -256,8 +324,8 @@ bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* rec
     }
     const qint64 id = query.lastInsertId().toLongLong();
     m_lastMessageId.store(static_cast<int>(id));
-    m_history.added(from, to, now, id);
-    return true;
+    scope.note(IndexChange{true, from, to, now, id});
+    return scope.commit();
 }
 
 bool CKivFriendDBModel::profileExists(const char* function, QSqlQuery& query, quint32 uid,
@@ -398,15 +466,16 @@ bool CKivFriendDBModel::UpdateFriendInfor(const char* searchResult, bool& isNew)
 bool CKivFriendDBModel::DelFriendChatMsg(unsigned long uidA, unsigned long uidB) {
     const QString sql =
         QStringLiteral("delete from chat_message_table where senderuid=? and recveruid=?");
-    std::lock_guard<std::mutex> lock(m_historyMutex);
-    followDatabaseFile();
+    WriteScope scope(*this);
     QSqlQuery query(sqlUtil()->database());
     const qulonglong a = uidA;
     const qulonglong b = uidB;
     const bool forward = execute(Q_FUNC_INFO, sql, query, {a, b});
     const bool backward = execute(Q_FUNC_INFO, sql, query, {b, a});
-    m_history.forget(static_cast<quint32>(uidA), static_cast<quint32>(uidB));
-    return forward && backward;
+    scope.note(
+        IndexChange{false, static_cast<quint32>(uidA), static_cast<quint32>(uidB), QString(), 0});
+    // What one direction removed is kept even when the other failed.
+    return scope.commit() && forward && backward;
 }
 
 bool CKivFriendDBModel::SaveMyShow(const char* record) {
@@ -419,6 +488,63 @@ bool CKivFriendDBModel::SaveMyShow(const char* record) {
                    QStringLiteral("update chat_userinfor_table set sign=? where uid=?"), query,
                    {textAt(record, offsetof(R, sign), sizeof(R::sign)),
                     fieldAt<quint32>(record, offsetof(R, uid))});
+}
+
+bool CKivFriendDBModel::transaction(const char* statement) {
+    QSqlQuery* query = sqlUtil()->keptQuery(QString::fromLatin1(statement));
+    return query != nullptr && query->exec();
+}
+
+void CKivFriendDBModel::applyIndexChanges(const QVector<IndexChange>& changes) {
+    for (const IndexChange& change : changes) {
+        if (change.added) {
+            m_history.added(change.sender, change.receiver, change.time, change.id);
+        } else {
+            m_history.forget(change.sender, change.receiver);
+        }
+    }
+}
+
+bool CKivFriendDBModel::BeginBatch() {
+    if (InBatch()) {
+        return true;
+    }
+    if (!transaction("BEGIN IMMEDIATE")) {
+        qDebug().noquote() << Q_FUNC_INFO << "cannot start a transaction";
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_historyMutex);
+    m_batchThread.store(std::this_thread::get_id());
+    m_batchChanges.clear();
+    return true;
+}
+
+bool CKivFriendDBModel::CommitBatch() {
+    if (!InBatch()) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_historyMutex);
+    m_batchThread.store(std::thread::id());
+    QVector<IndexChange> changes;
+    changes.swap(m_batchChanges);
+    if (!transaction("COMMIT")) {
+        transaction("ROLLBACK");
+        qDebug().noquote() << Q_FUNC_INFO << "commit failed, the batch was rolled back";
+        return false;
+    }
+    followDatabaseFile();
+    applyIndexChanges(changes);
+    return true;
+}
+
+void CKivFriendDBModel::RollbackBatch() {
+    if (!InBatch()) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_historyMutex);
+    m_batchThread.store(std::thread::id());
+    m_batchChanges.clear();
+    transaction("ROLLBACK");
 }
 
 void CKivFriendDBModel::followDatabaseFile() {

@@ -5,6 +5,7 @@
 #include <QVector>
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 #include "CKivChatHistoryIndex.h"
 #include "CKivChatRecordRow.h"
@@ -54,6 +55,15 @@ public:
     bool DelFriendChatMsg(unsigned long uidA, unsigned long uidB);
     bool SaveMyShow(const char* record);
 
+    // Group commit for the calling thread: the writes up to CommitBatch() run
+    // in one transaction and become visible together. False when the
+    // transaction cannot start; the writes then commit one by one.
+    bool BeginBatch();
+    // False when the commit failed and the batch's writes were rolled back.
+    bool CommitBatch();
+    void RollbackBatch();
+    bool InBatch() const { return m_batchThread.load() == std::this_thread::get_id(); }
+
     // The conversation of the two users, as "order by msgtime desc limit size
     // offset offset" over both directions returns it (ties newest id first),
     // and its message count; both fast at any offset.
@@ -70,6 +80,16 @@ public:
     QString GetDatabaseFile() const;
 
 private:
+    class WriteScope;
+    // A change the history index must learn of once its write is committed.
+    struct IndexChange {
+        bool added = true;  // else the conversation is forgotten
+        quint32 sender = 0;
+        quint32 receiver = 0;
+        QString time;
+        qint64 id = 0;
+    };
+
     CKivFriendDBModel() = default;
 
     CKivFriendSqlUtilCommon* sqlUtil();
@@ -83,6 +103,9 @@ private:
     bool insertProfile(const char* function, QSqlQuery& query, const QVariantList& values);
     // Drops the history index when the account's file changed; history lock held.
     void followDatabaseFile();
+    // BEGIN IMMEDIATE, COMMIT or ROLLBACK on the calling thread's connection.
+    bool transaction(const char* statement);
+    void applyIndexChanges(const QVector<IndexChange>& changes);
 
     std::atomic<quint32> m_vipFlag{0};
     std::atomic<float> m_giftBalance{0.0f};
@@ -93,9 +116,15 @@ private:
     QString m_account;
     QString m_databaseFile;
 
-    // Held across every write that changes a conversation and every history
-    // read, so the history index and the file never disagree.
+    // Held across every commit that changes a conversation and every history
+    // read, so the history index and the file never disagree. A writer takes
+    // it only once it holds the database's write lock (BEGIN IMMEDIATE), so a
+    // writer waiting for that lock never holds it.
     std::mutex m_historyMutex;
     CKivChatHistoryIndex m_history;
     QString m_historyFile;
+    // The thread whose batch is open, and the index changes its commit brings;
+    // the changes are guarded by the history lock.
+    std::atomic<std::thread::id> m_batchThread{};
+    QVector<IndexChange> m_batchChanges;
 };

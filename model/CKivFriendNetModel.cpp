@@ -45,6 +45,7 @@ void CKivFriendNetModel::SetServerIP_And_Port(const char* address, int port) {
 std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::newSocket() {
     auto socket = std::make_shared<CKivFriendSocketCommon>();
     socket->set_proc_func(&CKivFriendNetModel::client_recvice_msg, this, false);
+    socket->report_read_end(true);
     std::lock_guard<std::mutex> guard(m_proxyLock);
     socket->set_proxy(m_proxy);
     return socket;
@@ -168,11 +169,23 @@ void CKivFriendNetModel::sendConnectCheck() {
 }
 
 void CKivFriendNetModel::Recvice_Msg(int event, char* data, int length) {
+    // What the read stored is committed and announced even when the socket
+    // is being replaced: those records were dispatched before that began.
+    if (event == EVENT_DATA_END) {
+        m_inRead = false;
+        m_batch.finish();
+        return;
+    }
     if (m_stopping) {
         return;
     }
+    if (event != EVENT_DATA) {
+        m_inRead = false;
+        m_batch.finish();
+    }
     switch (event) {
         case EVENT_DATA:
+            m_inRead = true;
             Socket_Kernel(data, length);
             break;
         case EVENT_CONNECT_FAILED:
@@ -209,6 +222,20 @@ void CKivFriendNetModel::Socket_Kernel(const char* record, int length) {
     if (record == nullptr || length < int(sizeof(FrameHeader)) || length > kKivMaxRecordLength) {
         return;
     }
+    FrameHeader head;
+    std::memcpy(&head, record, sizeof(head));
+    // Received messages and offline items join the batch; anything else
+    // first lets the batch go out, so signals keep the order of the records.
+    if (head.command != ChatMessage && head.command != LeaveMessage) {
+        m_batch.finish();
+    }
+    dispatch(record, length);
+    if (!m_inRead) {
+        m_batch.finish();
+    }
+}
+
+void CKivFriendNetModel::dispatch(const char* record, int length) {
     FrameHeader head;
     std::memcpy(&head, record, sizeof(head));
     switch (head.command) {
@@ -361,10 +388,15 @@ void CKivFriendNetModel::onChat(const char* record, int length) {
     if (chat == nullptr) {
         return;
     }
-    CKivFriendDBModel::GetInstance()->InsertMsg(record);
+    auto stored = std::make_shared<ChatMessageRecord>(*chat);
+    m_batch.store([stored] {
+        return CKivFriendDBModel::GetInstance()->InsertMsg(
+            reinterpret_cast<const char*>(stored.get()));
+    });
     if (chat->senderUid != m_uid) {
+        const Uint32 sender = chat->senderUid;
         const QByteArray text = KivReadText(chat->text);
-        emit SendPerMessage(chat->senderUid, text, text.size());
+        m_batch.announce([this, sender, text] { emit SendPerMessage(sender, text, text.size()); });
     }
 }
 
@@ -432,20 +464,31 @@ void CKivFriendNetModel::onLeaveMessage(const char* record, int length) {
         if (textLength > 0) {
             std::memcpy(message.text, item->item.message.text, static_cast<size_t>(textLength));
         }
+        // The next request goes out while this item is being stored: items
+        // are stored in the order they arrive all the same.
         if (puller != nullptr) {
             puller->ItemReceived(item->Serial, item->ServerDBRowID);
         }
-        CKivFriendDBModel::GetInstance()->SaveLeaveMessage(message);
-        emit SendLeaveMessageSignal();
+        auto stored = std::make_shared<tag_leave_message>(message);
+        m_batch.store(
+            [stored] { return CKivFriendDBModel::GetInstance()->SaveLeaveMessage(*stored); });
+        m_batch.announce([this] { emit SendLeaveMessageSignal(); });
     } else if (item->Serial == 2) {
         if (puller != nullptr) {
             puller->ItemReceived(item->Serial, item->ServerDBRowID);
         }
-        CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
-            reinterpret_cast<const char*>(&item->item.request));
-        emit SendAddFriendSignal();
+        auto stored = std::make_shared<AddFriendPushRecord>(item->item.request);
+        m_batch.store([stored] {
+            return CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
+                reinterpret_cast<const char*>(stored.get()));
+        });
+        m_batch.announce([this] { emit SendAddFriendSignal(); });
     }
-    emit LeaveMessageResult(item->Serial, item->ServerDBRowID, item->BufLen);
+    const int serial = item->Serial;
+    const Uint32 rowId = item->ServerDBRowID;
+    const Uint32 bufLen = item->BufLen;
+    m_batch.announce(
+        [this, serial, rowId, bufLen] { emit LeaveMessageResult(serial, rowId, bufLen); });
 }
 
 void CKivFriendNetModel::onCheckNumber(const char* record, int length) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "CKivReceiveBatch.h"
 #include "CKivSocks5Proxy.h"
 #include "KivMetaTypes.h"
 #include "KivProtocol.h"
@@ -56,7 +57,9 @@ public:
     static void client_recvice_msg(int event, char* data, int length, void* user);
     void Recvice_Msg(int event, char* data, int length);
     // `record` is a delivery buffer: kKivMaxRecordLength readable bytes that read
-    // as zero past `length`.
+    // as zero past `length`. Inside a read (between EVENT_DATA and
+    // EVENT_DATA_END) received messages join the read's group commit;
+    // a record handed in on its own is stored and announced at once.
     void Socket_Kernel(const char* record, int length);
 
 signals:
@@ -100,6 +103,7 @@ private:
     // Stops the socket and destroys it once no sender uses it any more.
     static void retireSocket(std::shared_ptr<CKivFriendSocketCommon> socket);
     void sendConnectCheck();
+    void dispatch(const char* record, int length);
 
     void onLogin(const char* record, int length);
     void onList(const char* record, int length, bool vip);
@@ -128,4 +132,7 @@ private:
     tag_friend_result m_vipResult{};
     mutable std::mutex m_leaveLock;
     std::unique_ptr<CKivFriendGetLeaveMessageModel> m_leaveModel;
+    // Receive thread only: the group commit of the records of the current read.
+    CKivReceiveBatch m_batch;
+    bool m_inRead = false;
 };

@@ -48,6 +48,8 @@ public:
     // Blocks until the socket is readable, closed or in error (all Ready), or the wait
     // itself fails (Failed).
     Wait waitReadable();
+    // Received bytes a receive would return at once (0 when none or on error).
+    int bytesWaiting() const;
     // Ends both directions: a blocked connect, wait or receive returns at once.
     void shutdownBoth();
     int handle() const { return m_fd; }

@@ -5,6 +5,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
@@ -132,6 +133,11 @@ int KivSocket::receive(char* buffer, int capacity) {
         got = ::recv(m_fd, buffer, static_cast<size_t>(capacity), 0);
     } while (got < 0 && errno == EINTR);
     return static_cast<int>(got);
+}
+
+int KivSocket::bytesWaiting() const {
+    int waiting = 0;
+    return ::ioctl(m_fd, FIONREAD, &waiting) == 0 ? waiting : 0;
 }
 
 KivSocket::Wait KivSocket::waitReadable() {
