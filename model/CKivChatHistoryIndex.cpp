@@ -23,24 +23,76 @@ bool CKivChatHistoryIndex::before(const Key& a, const Key& b) {
     return order > 0 || (order == 0 && a.id > b.id);
 }
 
+QStringList CKivChatHistoryIndex::schema() {
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS kiv_history_conversation(low INTEGER NOT NULL,"
+                       "high INTEGER NOT NULL,total INTEGER NOT NULL,covered INTEGER NOT NULL,"
+                       "PRIMARY KEY(low,high));"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS kiv_history_bucket(low INTEGER NOT NULL,"
+                       "high INTEGER NOT NULL,msgtime TEXT NOT NULL,id INTEGER NOT NULL,"
+                       "rows INTEGER NOT NULL,PRIMARY KEY(low,high,msgtime,id)) WITHOUT ROWID;"),
+    };
+}
+
+namespace {
+
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error) {
+    if (!query.prepare(sql)) {
+        *error = query.lastError().text();
+        return false;
+    }
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        *error = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QVariantList pairValues(quint32 uidA, quint32 uidB) {
+    return {std::min(uidA, uidB), std::max(uidA, uidB)};
+}
+
+}  // namespace
+
+bool CKivChatHistoryIndex::dropSaved(const QSqlDatabase& database, quint32 uidA, quint32 uidB) {
+    QSqlQuery query(database);
+    QString error;
+    return run(query, QStringLiteral("DELETE FROM kiv_history_conversation WHERE low=? AND high=?"),
+               pairValues(uidA, uidB), &error) &&
+           run(query, QStringLiteral("DELETE FROM kiv_history_bucket WHERE low=? AND high=?"),
+               pairValues(uidA, uidB), &error);
+}
+
+bool CKivChatHistoryIndex::fail(const QString& error) {
+    m_lastError = error;
+    return false;
+}
+
 void CKivChatHistoryIndex::clear() {
     m_conversations.clear();
+    m_unsaved.clear();
 }
 
 void CKivChatHistoryIndex::forget(quint32 uidA, quint32 uidB) {
     m_conversations.remove(pairKey(uidA, uidB));
+    m_unsaved.remove(pairKey(uidA, uidB));
 }
 
 void CKivChatHistoryIndex::added(quint32 sender, quint32 receiver, const QString& msgTime,
                                  qint64 id) {
     const auto found = m_conversations.find(pairKey(sender, receiver));
-    if (found == m_conversations.end()) {
-        return;
+    if (found != m_conversations.end()) {
+        add(&found.value(), Key{msgTime.toUtf8(), id});
     }
-    Conversation& conversation = found.value();
-    const Key key{msgTime.toUtf8(), id};
-    ++conversation.total;
-    QVector<Bucket>& buckets = conversation.buckets;
+}
+
+void CKivChatHistoryIndex::add(Conversation* conversation, const Key& key) {
+    ++conversation->total;
+    conversation->covered = std::max(conversation->covered, key.id);
+    QVector<Bucket>& buckets = conversation->buckets;
     const auto next = std::upper_bound(
         buckets.begin(), buckets.end(), key,
         [](const Key& row, const Bucket& bucket) { return before(row, bucket.first); });
@@ -112,6 +164,75 @@ bool CKivChatHistoryIndex::scan(const QSqlDatabase& database, quint32 uidA, quin
     return true;
 }
 
+bool CKivChatHistoryIndex::build(const QSqlDatabase& database, quint32 uidA, quint32 uidB,
+                                 Conversation* built) {
+    // No commit of the model can happen meanwhile (its owner serialises),
+    // so every row up to the largest id now is among those scanned.
+    QSqlQuery last(database);
+    if (!run(last, QStringLiteral("select max(id) from chat_message_table"), {}, &m_lastError)) {
+        return false;
+    }
+    built->covered = last.next() ? last.value(0).toLongLong() : 0;
+    return scan(database, uidA, uidB, nullptr, -1, true,
+                [built](const CKivChatRecordRow&, const Key& rowKey) {
+                    if (built->total % BucketSize == 0) {
+                        built->buckets.append(Bucket{rowKey, 0});
+                    }
+                    ++built->buckets.last().count;
+                    ++built->total;
+                });
+}
+
+bool CKivChatHistoryIndex::load(const QSqlDatabase& database, quint32 uidA, quint32 uidB,
+                                Conversation* loaded) {
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    if (!run(query,
+             QStringLiteral("select total,covered from kiv_history_conversation "
+                            "where low=? and high=?"),
+             pairValues(uidA, uidB), &m_lastError) ||
+        !query.next()) {
+        return false;
+    }
+    const int total = query.value(0).toInt();
+    loaded->covered = query.value(1).toLongLong();
+    loaded->savedTotal = total;
+    loaded->savedCovered = loaded->covered;
+    if (!run(query,
+             QStringLiteral("select msgtime,id,rows from kiv_history_bucket where low=? and "
+                            "high=? order by msgtime desc,id desc"),
+             pairValues(uidA, uidB), &m_lastError)) {
+        return false;
+    }
+    while (query.next()) {
+        const Bucket bucket{Key{query.value(0).toByteArray(), query.value(1).toLongLong()},
+                            query.value(2).toInt()};
+        loaded->buckets.append(bucket);
+        loaded->saved.insert(SavedKey(bucket.first.time, bucket.first.id), bucket.count);
+        loaded->total += bucket.count;
+    }
+    if (loaded->total != total) {
+        return false;
+    }
+    // Rows stored since the keys were saved, by any writer, have larger ids.
+    if (!run(query,
+             QStringLiteral("select id,senderuid,recveruid,msgtime from chat_message_table "
+                            "where id>? order by id"),
+             {loaded->covered}, &m_lastError)) {
+        return false;
+    }
+    const quint64 pair = pairKey(uidA, uidB);
+    qint64 newest = loaded->covered;
+    while (query.next()) {
+        newest = query.value(0).toLongLong();
+        if (pairKey(query.value(1).toUInt(), query.value(2).toUInt()) == pair) {
+            add(loaded, Key{query.value(3).toString().toUtf8(), newest});
+        }
+    }
+    loaded->covered = newest;
+    return true;
+}
+
 CKivChatHistoryIndex::Conversation* CKivChatHistoryIndex::conversation(const QSqlDatabase& database,
                                                                        quint32 uidA, quint32 uidB) {
     const quint64 key = pairKey(uidA, uidB);
@@ -119,16 +240,80 @@ CKivChatHistoryIndex::Conversation* CKivChatHistoryIndex::conversation(const QSq
     if (found != m_conversations.end()) {
         return &found.value();
     }
-    Conversation built;
-    const bool scanned = scan(database, uidA, uidB, nullptr, -1, true,
-                              [&built](const CKivChatRecordRow&, const Key& rowKey) {
-                                  if (built.total % BucketSize == 0) {
-                                      built.buckets.append(Bucket{rowKey, 0});
-                                  }
-                                  ++built.buckets.last().count;
-                                  ++built.total;
-                              });
-    return scanned ? &m_conversations.insert(key, built).value() : nullptr;
+    Conversation ready;
+    if (!load(database, uidA, uidB, &ready)) {
+        ready = Conversation();
+        ready.purge = true;
+        if (!build(database, uidA, uidB, &ready)) {
+            return nullptr;
+        }
+    }
+    Conversation& kept = m_conversations.insert(key, ready).value();
+    if (kept.purge || kept.total != kept.savedTotal || kept.covered != kept.savedCovered) {
+        m_unsaved.insert(key, true);
+    }
+    return &kept;
+}
+
+bool CKivChatHistoryIndex::saveConversation(const QSqlDatabase& database, quint64 pair,
+                                            Conversation* conversation) {
+    const QVariantList owners = {static_cast<quint32>(pair >> 32),
+                                 static_cast<quint32>(pair & 0xFFFFFFFFu)};
+    QMap<SavedKey, int> now;
+    for (const Bucket& bucket : conversation->buckets) {
+        now.insert(SavedKey(bucket.first.time, bucket.first.id), bucket.count);
+    }
+    QSqlQuery query(database);
+    if (conversation->purge) {
+        if (!run(query, QStringLiteral("delete from kiv_history_bucket where low=? and high=?"),
+                 owners, &m_lastError)) {
+            return false;
+        }
+        conversation->saved.clear();
+        conversation->purge = false;
+    }
+    for (auto it = conversation->saved.cbegin(); it != conversation->saved.cend(); ++it) {
+        if (!now.contains(it.key()) &&
+            !run(query,
+                 QStringLiteral("delete from kiv_history_bucket where low=? and high=? and "
+                                "msgtime=? and id=?"),
+                 owners + QVariantList{QString::fromUtf8(it.key().first), it.key().second},
+                 &m_lastError)) {
+            return false;
+        }
+    }
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        const auto was = conversation->saved.constFind(it.key());
+        if ((was == conversation->saved.cend() || was.value() != it.value()) &&
+            !run(query,
+                 QStringLiteral("insert or replace into kiv_history_bucket values(?,?,?,?,?)"),
+                 owners +
+                     QVariantList{QString::fromUtf8(it.key().first), it.key().second, it.value()},
+                 &m_lastError)) {
+            return false;
+        }
+    }
+    if (!run(query,
+             QStringLiteral("insert or replace into kiv_history_conversation values(?,?,?,?)"),
+             owners + QVariantList{conversation->total, conversation->covered}, &m_lastError)) {
+        return false;
+    }
+    conversation->saved = now;
+    conversation->savedTotal = conversation->total;
+    conversation->savedCovered = conversation->covered;
+    return true;
+}
+
+bool CKivChatHistoryIndex::save(const QSqlDatabase& database) {
+    for (auto it = m_unsaved.begin(); it != m_unsaved.end();) {
+        const auto found = m_conversations.find(it.key());
+        if (found != m_conversations.end() &&
+            !saveConversation(database, it.key(), &found.value())) {
+            return false;
+        }
+        it = m_unsaved.erase(it);
+    }
+    return true;
 }
 
 bool CKivChatHistoryIndex::split(const QSqlDatabase& database, quint32 uidA, quint32 uidB,
@@ -152,6 +337,7 @@ bool CKivChatHistoryIndex::split(const QSqlDatabase& database, quint32 uidA, qui
     for (int i = 0; i < parts.size(); ++i) {
         conversation->buckets.insert(bucket + i, parts.at(i));
     }
+    m_unsaved.insert(pairKey(uidA, uidB), true);
     return true;
 }
 

@@ -216,7 +216,8 @@ CKivFriendSqlUtilCommon* CKivFriendDBModel::ConnectDB() {
             execute(Q_FUNC_INFO, statement, query);
         }
     }
-    for (const QString& statement : CKivChatDatabaseSchema::indexStatements()) {
+    for (const QString& statement :
+         CKivChatDatabaseSchema::indexStatements() + CKivChatHistoryIndex::schema()) {
         execute(Q_FUNC_INFO, statement, query);
     }
     return util;
@@ -314,6 +315,9 @@ bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* rec
             return false;
         }
         // The row moves in time order; the conversation is indexed afresh.
+        if (!CKivChatHistoryIndex::dropSaved(sqlUtil()->database(), from, to)) {
+            return false;
+        }
         scope.note(IndexChange{false, from, to, QString(), 0});
         return scope.commit();
     }
@@ -472,6 +476,10 @@ bool CKivFriendDBModel::DelFriendChatMsg(unsigned long uidA, unsigned long uidB)
     const qulonglong b = uidB;
     const bool forward = execute(Q_FUNC_INFO, sql, query, {a, b});
     const bool backward = execute(Q_FUNC_INFO, sql, query, {b, a});
+    if (!CKivChatHistoryIndex::dropSaved(sqlUtil()->database(), static_cast<quint32>(uidA),
+                                         static_cast<quint32>(uidB))) {
+        return false;
+    }
     scope.note(
         IndexChange{false, static_cast<quint32>(uidA), static_cast<quint32>(uidB), QString(), 0});
     // What one direction removed is kept even when the other failed.
@@ -558,20 +566,41 @@ void CKivFriendDBModel::followDatabaseFile() {
 QVector<CKivChatRecordRow> CKivFriendDBModel::GetChatRecordPage(quint32 uidA, quint32 uidB,
                                                                 int offset, int size) {
     QVector<CKivChatRecordRow> rows;
-    std::lock_guard<std::mutex> lock(m_historyMutex);
-    followDatabaseFile();
-    if (!m_history.page(sqlUtil()->database(), uidA, uidB, offset, size, &rows)) {
-        qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+    {
+        std::lock_guard<std::mutex> lock(m_historyMutex);
+        followDatabaseFile();
+        if (!m_history.page(sqlUtil()->database(), uidA, uidB, offset, size, &rows)) {
+            qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+        }
     }
+    saveHistoryIndex();
     return rows;
 }
 
 int CKivFriendDBModel::GetChatRecordCount(quint32 uidA, quint32 uidB) {
     int total = 0;
-    std::lock_guard<std::mutex> lock(m_historyMutex);
-    followDatabaseFile();
-    if (!m_history.count(sqlUtil()->database(), uidA, uidB, &total)) {
-        qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+    {
+        std::lock_guard<std::mutex> lock(m_historyMutex);
+        followDatabaseFile();
+        if (!m_history.count(sqlUtil()->database(), uidA, uidB, &total)) {
+            qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+        }
     }
+    saveHistoryIndex();
     return total;
+}
+
+void CKivFriendDBModel::saveHistoryIndex() {
+    {
+        std::lock_guard<std::mutex> lock(m_historyMutex);
+        if (!m_history.unsaved() || InBatch()) {
+            return;
+        }
+    }
+    WriteScope scope(*this);
+    if (!m_history.save(sqlUtil()->database())) {
+        qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+        return;
+    }
+    scope.commit();
 }

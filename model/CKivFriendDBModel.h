@@ -106,6 +106,8 @@ private:
     // BEGIN IMMEDIATE, COMMIT or ROLLBACK on the calling thread's connection.
     bool transaction(const char* statement);
     void applyIndexChanges(const QVector<IndexChange>& changes);
+    // Keeps what changed in the history index with the file.
+    void saveHistoryIndex();
 
     std::atomic<quint32> m_vipFlag{0};
     std::atomic<float> m_giftBalance{0.0f};
