@@ -72,6 +72,9 @@ void CKivDevConnection::sendBytes(const char* data, int length) {
         return;
     }
     m_socket->write(data, length);
+    // Out now rather than on the next pass of the event loop: a client that
+    // waits for each answer (the offline pull) waits less.
+    m_socket->flush();
 }
 
 void CKivDevConnection::close(const char* reason) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <cstdint>
@@ -22,13 +24,25 @@ public:
     };
 
     explicit CKivDevOfflineStore(QSqlDatabase db) : m_db(std::move(db)) {}
+    ~CKivDevOfflineStore();
 
     // A newer request from the same sender replaces a waiting one.
     bool add(std::uint32_t receiver, Kind kind, std::uint32_t sender, const QByteArray& text);
-    // The receiver has everything up to `lastId`: those items are done.
+    // The receiver has everything up to `lastId`: those items are done. They
+    // are removed from the file a batch at a time, at the end of a pull at the
+    // latest; until then they are skipped all the same.
     void acknowledge(std::uint32_t receiver, std::uint32_t lastId);
-    std::optional<Item> next(std::uint32_t receiver, std::uint32_t afterId) const;
+    std::optional<Item> next(std::uint32_t receiver, std::uint32_t afterId);
 
 private:
+    // Removes the acknowledged items of every receiver from the file.
+    void removeAcknowledged();
+
     QSqlDatabase m_db;
+    // Statements of the pull, prepared once.
+    QSqlQuery m_nextQuery{m_db};
+    QSqlQuery m_removeQuery{m_db};
+    // Per receiver, the last item acknowledged and not yet removed.
+    QHash<std::uint32_t, std::uint32_t> m_acknowledged;
+    int m_unremoved = 0;
 };

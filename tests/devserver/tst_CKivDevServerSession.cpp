@@ -136,6 +136,37 @@ private slots:
         QCOMPARE(pullAll(again), QStringList());
     }
 
+    void anInterruptedPullResumesAfterWhatWasAcknowledged() {
+        {
+            CKivRawClient sender;
+            QVERIFY(sender.connectTo(m_server.tcpPort()));
+            QVERIFY(sender.login(QStringLiteral("10004"), QStringLiteral("123456")));
+            for (const char* text : {"one", "two", "three"}) {
+                sender.sendChat(10005, text);
+            }
+            sender.sendVipList();
+            QVERIFY(!sender.waitFor(VipList).isEmpty());
+        }
+        {
+            // Takes "one", acknowledges it by asking for the next, and drops
+            // the connection with "two" unacknowledged.
+            CKivRawClient receiver;
+            QVERIFY(receiver.connectTo(m_server.tcpPort()));
+            QVERIFY(receiver.login(QStringLiteral("10005"), QStringLiteral("123456")));
+            receiver.sendLeaveRequest(0);
+            auto first = std::make_unique<LeaveMessageResult>();
+            QVERIFY(receiver.waitFor(LeaveMessage, *first));
+            receiver.sendLeaveRequest(first->ServerDBRowID);
+            auto second = std::make_unique<LeaveMessageResult>();
+            QVERIFY(receiver.waitFor(LeaveMessage, *second));
+            QCOMPARE(KivReadText(second->item.message.text), QByteArray("two"));
+        }
+        CKivRawClient again;
+        QVERIFY(again.connectTo(m_server.tcpPort()));
+        QVERIFY(again.login(QStringLiteral("10005"), QStringLiteral("123456")));
+        QCOMPARE(pullAll(again), QStringList({"1:10004:two", "1:10004:three"}));
+    }
+
     void seededItemsComeInOrderAndEndWithTheEndFlag() {
         CKivRawClient client;
         QVERIFY(client.connectTo(m_server.tcpPort()));
