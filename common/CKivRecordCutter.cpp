@@ -1,5 +1,6 @@
 #include "CKivRecordCutter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -44,7 +45,8 @@ void CKivRecordCutter::clear() {
     m_recordLength = 0;
     std::memset(m_buffers->delivery, 0, static_cast<size_t>(m_dirty));
     m_dirty = 0;
-    m_held = false;
+    m_borrowed = nullptr;
+    m_borrowedLength = 0;
     m_broken = false;
 }
 
@@ -57,20 +59,7 @@ void CKivRecordCutter::deliver(const char* record, int size) {
     m_recordLength = size;
 }
 
-bool CKivRecordCutter::append(const char* data, int length) {
-    if (m_broken || length < 0 || length > kPendingCapacity - m_count) {
-        m_broken = true;
-        return false;
-    }
-    if (m_count == 0 && !m_held) {
-        const int size = judge(reinterpret_cast<const unsigned char*>(data), length);
-        if (size > 0) {
-            deliver(data, size);
-            m_held = true;
-            data += size;
-            length -= size;
-        }
-    }
+void CKivRecordCutter::copyToPending(const char* data, int length) {
     if (m_start + m_count + length > kPendingCapacity) {
         std::memmove(m_buffers->pending, m_buffers->pending + m_start,
                      static_cast<size_t>(m_count));
@@ -80,6 +69,44 @@ bool CKivRecordCutter::append(const char* data, int length) {
         std::memcpy(m_buffers->pending + m_start + m_count, data, static_cast<size_t>(length));
     }
     m_count += length;
+}
+
+void CKivRecordCutter::keepBorrowed() {
+    copyToPending(m_borrowed, m_borrowedLength);
+    m_borrowed = nullptr;
+    m_borrowedLength = 0;
+}
+
+int CKivRecordCutter::bytesToComplete(const char* data, int length) const {
+    unsigned char head[4] = {};
+    const int known = std::min(m_count, 4);
+    std::memcpy(head, m_buffers->pending + m_start, static_cast<size_t>(known));
+    if (known + length < 4) {
+        return length;
+    }
+    std::memcpy(head + known, data, static_cast<size_t>(4 - known));
+    const uint32_t size = readLength(head);
+    // An invalid length, or pending bytes that hold more than the start of one
+    // record (the caller appended twice without cutting): everything is kept.
+    if (size < static_cast<uint32_t>(kHeaderSize) ||
+        size > static_cast<uint32_t>(kDeliveryCapacity) || static_cast<int>(size) <= m_count) {
+        return length;
+    }
+    return std::min(length, static_cast<int>(size) - m_count);
+}
+
+bool CKivRecordCutter::append(const char* data, int length) {
+    if (m_broken || length < 0 || length > kPendingCapacity - pending()) {
+        m_broken = true;
+        return false;
+    }
+    keepBorrowed();
+    // A record begun in an earlier read takes only the bytes that complete it;
+    // the records after it are cut from the caller's bytes.
+    const int copied = m_count == 0 ? 0 : bytesToComplete(data, length);
+    copyToPending(data, copied);
+    m_borrowed = data + copied;
+    m_borrowedLength = length - copied;
     return true;
 }
 
@@ -87,21 +114,27 @@ CKivRecordCutter::Status CKivRecordCutter::next() {
     if (m_broken) {
         return Status::Broken;
     }
-    if (m_held) {
-        m_held = false;
-        return Status::Delivered;
-    }
-    const char* head = m_buffers->pending + m_start;
-    const int size = judge(reinterpret_cast<const unsigned char*>(head), m_count);
+    const bool borrowed = m_count == 0 && m_borrowedLength > 0;
+    const char* head = borrowed ? m_borrowed : m_buffers->pending + m_start;
+    const int size =
+        judge(reinterpret_cast<const unsigned char*>(head), borrowed ? m_borrowedLength : m_count);
     if (size < 0) {
         m_broken = true;
         return Status::Broken;
     }
     if (size == 0) {
-        return Status::NeedMore;
+        const bool joined = !borrowed && m_borrowedLength > 0;
+        keepBorrowed();
+        // Bytes that followed an incomplete pending record now extend it.
+        return joined ? next() : Status::NeedMore;
     }
     deliver(head, size);
-    m_count -= size;
-    m_start = m_count == 0 ? 0 : m_start + size;
+    if (borrowed) {
+        m_borrowed += size;
+        m_borrowedLength -= size;
+    } else {
+        m_count -= size;
+        m_start = m_count == 0 ? 0 : m_start + size;
+    }
     return Status::Delivered;
 }

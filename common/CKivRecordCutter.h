@@ -21,9 +21,11 @@ public:
     CKivRecordCutter();
 
     // Appends received bytes; false (and the stream is broken) when they would
-    // take the pending bytes over kPendingCapacity. A read that starts with a
-    // whole record while nothing is pending hands that record straight to the
-    // delivery buffer (the next next() reports it), so it is copied once.
+    // take the pending bytes over kPendingCapacity. While nothing is pending
+    // the bytes are not copied: records are cut straight out of them, and only
+    // an incomplete record at their end is kept. So `data` must stay valid
+    // until next() has returned something other than Delivered, or until the
+    // next append().
     bool append(const char* data, int length);
     // Cuts the next record out of the pending bytes into the delivery buffer.
     Status next();
@@ -31,8 +33,8 @@ public:
     // The delivery buffer: kDeliveryCapacity bytes, the last record first.
     char* record() { return m_buffers->delivery; }
     int recordLength() const { return m_recordLength; }
-    // Bytes received and not yet cut, a record held for the next next() aside.
-    int pending() const { return m_count; }
+    // Bytes received and not yet cut.
+    int pending() const { return m_count + m_borrowedLength; }
     bool broken() const { return m_broken; }
     void clear();
 
@@ -40,6 +42,12 @@ private:
     // Copies a record into the delivery buffer and clears what the previous
     // one left behind it.
     void deliver(const char* record, int size);
+    void copyToPending(const char* data, int length);
+    // Copies what is left of the caller's bytes into the pending buffer.
+    void keepBorrowed();
+    // How many of `data` the pending record needs to be whole (all of them
+    // when its length is not known yet or is invalid).
+    int bytesToComplete(const char* data, int length) const;
 
     // Both buffers in one page-aligned block, the pending bytes starting half a
     // page from the delivery buffer modulo 4 KB. Two separate heap blocks tend
@@ -61,7 +69,9 @@ private:
     // Bytes of the delivery buffer that may be non-zero; everything above is zero,
     // so a shorter record only has to clear what the previous one left behind.
     int m_dirty = 0;
-    // The delivery buffer holds a record that next() has not reported yet.
-    bool m_held = false;
+    // The caller's bytes not cut yet; they follow the pending bytes, which
+    // then hold at most one record, a whole one.
+    const char* m_borrowed = nullptr;
+    int m_borrowedLength = 0;
     bool m_broken = false;
 };

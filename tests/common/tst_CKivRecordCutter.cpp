@@ -1,3 +1,4 @@
+#include <QRandomGenerator>
 #include <QtTest>
 #include <cstring>
 #include <vector>
@@ -144,8 +145,8 @@ private slots:
     }
 
     void keepsOrderWhenReadsComeBeforeCutting() {
-        // The first read's record waits in the delivery buffer; the second
-        // read must neither overwrite it nor overtake it.
+        // The first read is not cut yet when the second arrives: its bytes
+        // must be kept before the second's, neither lost nor overtaken.
         CKivRecordCutter cutter;
         const QByteArray first = record(1052, 15);
         const QByteArray second = record(24, 10000);
@@ -156,6 +157,70 @@ private slots:
         QCOMPARE(cutter.next(), CKivRecordCutter::Status::Delivered);
         QCOMPARE(QByteArray(cutter.record(), cutter.recordLength()), second);
         QCOMPARE(cutter.next(), CKivRecordCutter::Status::NeedMore);
+        QCOMPARE(cutter.pending(), 0);
+    }
+
+    void appendsWithoutCuttingKeepEveryByte() {
+        // Reads that end inside records, appended before anything is cut.
+        const QByteArray stream = record(1052, 15) + record(24, 10000) + record(8216, 13);
+        CKivRecordCutter cutter;
+        QVERIFY(cutter.append(stream.constData(), 1500));
+        QVERIFY(cutter.append(stream.constData() + 1500, 3));
+        QVERIFY(cutter.append(stream.constData() + 1503, stream.size() - 1503));
+        QList<QByteArray> records;
+        while (cutter.next() == CKivRecordCutter::Status::Delivered) {
+            records.append(QByteArray(cutter.record(), cutter.recordLength()));
+        }
+        QCOMPARE(records,
+                 (QList<QByteArray>{record(1052, 15), record(24, 10000), record(8216, 13)}));
+        QCOMPARE(cutter.pending(), 0);
+    }
+
+    // Records of every size fed in reads of every size, sometimes two reads
+    // before any cutting: each record comes out once, whole and in order.
+    void cutsRandomReadsOfRandomRecords_data() {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+            QTest::newRow(qPrintable(QString::number(seed))) << seed;
+        }
+    }
+    void cutsRandomReadsOfRandomRecords() {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        QList<QByteArray> expected;
+        QByteArray stream;
+        for (int i = 0; i < 300; ++i) {
+            const quint32 size =
+                random.bounded(3) == 0 ? 20 + random.bounded(16365u) : 20 + random.bounded(1200u);
+            expected.append(record(size, static_cast<quint32>(i)));
+            stream += expected.last();
+        }
+        CKivRecordCutter cutter;
+        QList<QByteArray> records;
+        QByteArray held;  // a read appended but not cut yet stays alive
+        for (int offset = 0; offset < stream.size();) {
+            const int room = CKivRecordCutter::kPendingCapacity - cutter.pending();
+            const int size = std::min({1 + static_cast<int>(random.bounded(20000u)),
+                                       static_cast<int>(stream.size()) - offset, room});
+            QByteArray read = stream.mid(offset, size);
+            QVERIFY(cutter.append(read.constData(), read.size()));
+            offset += size;
+            if (random.bounded(4) == 0 && offset < stream.size() && room - size > 20000) {
+                held = read;
+                continue;
+            }
+            for (;;) {
+                const auto status = cutter.next();
+                QVERIFY(status != CKivRecordCutter::Status::Broken);
+                if (status == CKivRecordCutter::Status::NeedMore) {
+                    break;
+                }
+                records.append(QByteArray(cutter.record(), cutter.recordLength()));
+            }
+            held.clear();
+        }
+        QCOMPARE(records.size(), expected.size());
+        QVERIFY(records == expected);
         QCOMPARE(cutter.pending(), 0);
     }
 
