@@ -7,7 +7,7 @@ enum KivSocketEvent : int {
     EVENT_CLOSED = 3027,          // the peer closed, a read failed or the stream was unusable
     EVENT_CONNECTED = 3028,       // length: the bound local port
     // Reported only when asked for (report_read_end): every record cut from
-    // one read has been delivered. Null, 0.
+    // one burst of reads has been delivered. Null, 0.
     EVENT_DATA_END = 3029
 };
 

@@ -169,7 +169,7 @@ void CKivFriendNetModel::sendConnectCheck() {
 }
 
 void CKivFriendNetModel::Recvice_Msg(int event, char* data, int length) {
-    // What the read stored is committed and announced even when the socket
+    // What the burst stored is committed and announced even when the socket
     // is being replaced: those records were dispatched before that began.
     if (event == EVENT_DATA_END) {
         m_inRead = false;
