@@ -1,7 +1,7 @@
 // Received chat records per second through the whole receive path: a local
 // server writes them to the client's socket, which cuts each read into
 // records and dispatches them through the net model (stored as unread
-// messages in one commit per read, then announced). Against raw SQLite
+// messages in one commit per burst of reads, then announced). Against raw SQLite
 // inserts of the same rows in one transaction, in the same process.
 #include <sqlite3.h>
 

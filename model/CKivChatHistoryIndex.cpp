@@ -86,6 +86,8 @@ void CKivChatHistoryIndex::added(quint32 sender, quint32 receiver, const QString
     const auto found = m_conversations.find(pairKey(sender, receiver));
     if (found != m_conversations.end()) {
         add(&found.value(), Key{msgTime.toUtf8(), id});
+        // Kept fresh at the next read, so a later run has little to catch up.
+        m_unsaved.insert(found.key(), true);
     }
 }
 
