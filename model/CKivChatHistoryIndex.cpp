@@ -31,6 +31,19 @@ QStringList CKivChatHistoryIndex::schema() {
         QStringLiteral("CREATE TABLE IF NOT EXISTS kiv_history_bucket(low INTEGER NOT NULL,"
                        "high INTEGER NOT NULL,msgtime TEXT NOT NULL,id INTEGER NOT NULL,"
                        "rows INTEGER NOT NULL,PRIMARY KEY(low,high,msgtime,id)) WITHOUT ROWID;"),
+        // Rows that leave a conversation or move in time, by any writer (the
+        // settings' "clear history" deletes directly), void what is kept of
+        // it; new rows need nothing, their ids are caught up with.
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS kiv_history_row_deleted AFTER DELETE ON "
+                       "chat_message_table BEGIN DELETE FROM kiv_history_conversation WHERE "
+                       "low=min(OLD.senderuid,OLD.recveruid) AND "
+                       "high=max(OLD.senderuid,OLD.recveruid); END;"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS kiv_history_row_moved AFTER UPDATE OF "
+                       "senderuid,recveruid,msgtime ON chat_message_table BEGIN DELETE FROM "
+                       "kiv_history_conversation WHERE low=min(OLD.senderuid,OLD.recveruid) AND "
+                       "high=max(OLD.senderuid,OLD.recveruid); DELETE FROM "
+                       "kiv_history_conversation WHERE low=min(NEW.senderuid,NEW.recveruid) AND "
+                       "high=max(NEW.senderuid,NEW.recveruid); END;"),
     };
 }
 
@@ -66,9 +79,13 @@ bool CKivChatHistoryIndex::dropSaved(const QSqlDatabase& database, quint32 uidA,
                pairValues(uidA, uidB), &error);
 }
 
-bool CKivChatHistoryIndex::fail(const QString& error) {
-    m_lastError = error;
-    return false;
+bool CKivChatHistoryIndex::stillKept(const QSqlDatabase& database, quint32 uidA, quint32 uidB) {
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    return run(query,
+               QStringLiteral("select 1 from kiv_history_conversation where low=? and high=?"),
+               pairValues(uidA, uidB), &m_lastError) &&
+           query.next();
 }
 
 void CKivChatHistoryIndex::clear() {
@@ -197,6 +214,7 @@ bool CKivChatHistoryIndex::load(const QSqlDatabase& database, quint32 uidA, quin
         return false;
     }
     const int total = query.value(0).toInt();
+    loaded->inFile = true;
     loaded->covered = query.value(1).toLongLong();
     loaded->savedTotal = total;
     loaded->savedCovered = loaded->covered;
@@ -240,7 +258,11 @@ CKivChatHistoryIndex::Conversation* CKivChatHistoryIndex::conversation(const QSq
     const quint64 key = pairKey(uidA, uidB);
     const auto found = m_conversations.find(key);
     if (found != m_conversations.end()) {
-        return &found.value();
+        if (!found->inFile || stillKept(database, uidA, uidB)) {
+            return &found.value();
+        }
+        // Rows of it were deleted or moved behind the model's back.
+        forget(uidA, uidB);
     }
     Conversation ready;
     if (!load(database, uidA, uidB, &ready)) {
@@ -301,6 +323,7 @@ bool CKivChatHistoryIndex::saveConversation(const QSqlDatabase& database, quint6
         return false;
     }
     conversation->saved = now;
+    conversation->inFile = true;
     conversation->savedTotal = conversation->total;
     conversation->savedCovered = conversation->covered;
     return true;

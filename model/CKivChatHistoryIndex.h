@@ -70,6 +70,9 @@ private:
         qint64 savedCovered = -1;
         // The file may keep buckets not in `saved`: clear them all first.
         bool purge = false;
+        // The file keeps this conversation (it was loaded or saved); when that
+        // is gone, a writer deleted or moved rows of it.
+        bool inFile = false;
     };
     static quint64 pairKey(quint32 uidA, quint32 uidB);
     // True when a comes before b, newest first.
@@ -90,7 +93,7 @@ private:
     // rows found no longer match the count kept.
     bool split(const QSqlDatabase& database, quint32 uidA, quint32 uidB, Conversation* conversation,
                int bucket);
-    bool fail(const QString& error);
+    bool stillKept(const QSqlDatabase& database, quint32 uidA, quint32 uidB);
 
     QHash<quint64, Conversation> m_conversations;
     QHash<quint64, bool> m_unsaved;

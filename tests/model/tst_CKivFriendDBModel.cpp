@@ -479,6 +479,18 @@ private slots:
         QVERIFY(m_model->InsertMsg(chatRecord(3003, Own, "elsewhere").constData()));
         agree(rows + 62);
 
+        // Rows deleted behind the model's back, as "clear history" does.
+        QSqlQuery removal;
+        QVERIFY(util()->sqlUtilExecute(
+            QStringLiteral("delete from chat_message_table where message like 'm1%'"), removal));
+        const int left = scalar(
+            "select count(*) from chat_message_table where senderuid = ? and recveruid= ? or "
+            "senderuid = ? and recveruid= ?",
+            {Own, Friend, Friend, Own});
+        agree(left);
+        restart();
+        agree(left);
+
         QVERIFY(m_model->DelFriendChatMsg(Own, Friend));
         agree(0);
         QVERIFY(m_model->InsertMsg(chatRecord(Own, Friend, "after").constData()));
