@@ -12,6 +12,7 @@
 
 #include "CKivChatDatabaseSchema.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "KivLog.h"
 
 namespace {
 
@@ -161,10 +162,9 @@ QString CKivFriendDBModel::GetDatabaseFile() const {
 
 bool CKivFriendDBModel::CreateDB(const QString& account) {
     if (!isPlainFolderName(account)) {
-        qDebug().noquote() << Q_FUNC_INFO << "refused account name" << account;
-        std::lock_guard<std::mutex> lock(m_accountMutex);
-        m_account.clear();
-        m_databaseFile.clear();
+        // The database in use stays open: a refused name must not cost the
+        // session its messages.
+        qCWarning(lcKivModel).noquote() << "account name refused as a folder:" << account;
         return false;
     }
     const QDir current = QDir::current();
@@ -181,7 +181,7 @@ bool CKivFriendDBModel::CreateDB(const QString& account) {
     // QFile::copy never overwrites: an existing database stays as it is.
     if (!current.exists(dbFolder)) {
         if (current.mkpath(dbFolder) && QFile::copy(templateFile, dbFile)) {
-            qDebug("copy db");
+            qCDebug(lcKivModel) << "copy db";
         }
     } else if (!QFile::exists(dbFile)) {
         QFile::copy(templateFile, dbFile);
@@ -199,7 +199,7 @@ bool CKivFriendDBModel::execute(const char* function, const QString& sql, QSqlQu
     const bool ok = values.isEmpty() ? util->sqlUtilExecute(sql, query)
                                      : util->sqlUtilExecute(sql, query, values);
     if (!ok) {
-        qDebug().noquote() << function << query.lastError().text();
+        qCWarning(lcKivModel).noquote() << function << query.lastError().text();
     }
     return ok;
 }
@@ -570,7 +570,7 @@ QVector<CKivChatRecordRow> CKivFriendDBModel::GetChatRecordPage(quint32 uidA, qu
         std::lock_guard<std::mutex> lock(m_historyMutex);
         followDatabaseFile();
         if (!m_history.page(sqlUtil()->database(), uidA, uidB, offset, size, &rows)) {
-            qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+            qCWarning(lcKivModel).noquote() << Q_FUNC_INFO << m_history.lastError();
         }
     }
     saveHistoryIndex();
@@ -583,7 +583,7 @@ int CKivFriendDBModel::GetChatRecordCount(quint32 uidA, quint32 uidB) {
         std::lock_guard<std::mutex> lock(m_historyMutex);
         followDatabaseFile();
         if (!m_history.count(sqlUtil()->database(), uidA, uidB, &total)) {
-            qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+            qCWarning(lcKivModel).noquote() << Q_FUNC_INFO << m_history.lastError();
         }
     }
     saveHistoryIndex();
@@ -599,7 +599,7 @@ void CKivFriendDBModel::saveHistoryIndex() {
     }
     WriteScope scope(*this);
     if (!m_history.save(sqlUtil()->database())) {
-        qDebug().noquote() << Q_FUNC_INFO << m_history.lastError();
+        qCWarning(lcKivModel).noquote() << Q_FUNC_INFO << m_history.lastError();
         return;
     }
     scope.commit();

@@ -6,6 +6,7 @@
 CKivFriendGetLeaveMessageModel::CKivFriendGetLeaveMessageModel(unsigned int uid) : m_uid(uid) {}
 
 CKivFriendGetLeaveMessageModel::~CKivFriendGetLeaveMessageModel() {
+    m_ending = true;
     m_stop = true;
     Thread_Exit();
     m_itemEvent.Set();
@@ -23,13 +24,14 @@ void CKivFriendGetLeaveMessageModel::SetStop() {
     m_itemEvent.Set();
 }
 
-void CKivFriendGetLeaveMessageModel::sendRequest(unsigned int lastRowId) {
+bool CKivFriendGetLeaveMessageModel::sendRequest(unsigned int lastRowId) {
     LeaveMessageRequest request;
     KivInitRecord(request, LeaveMessage);
     request.kind = 1;
     request.uid = m_uid;
     request.lastRowId = lastRowId;
-    CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<char*>(&request), sizeof(request));
+    return CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<char*>(&request),
+                                                       sizeof(request)) > 0;
 }
 
 void CKivFriendGetLeaveMessageModel::SetUid(unsigned int uid) {
@@ -41,12 +43,19 @@ void CKivFriendGetLeaveMessageModel::SetUid(unsigned int uid) {
 unsigned int CKivFriendGetLeaveMessageModel::Virtual_Thread_Proc() {
     m_stop = false;
     m_itemEvent.Wait(0);  // forget a wake-up left over from an earlier pull
-    sendRequest(0);
+    // Looked at after the reset: the wake-up of a destructor that comes later
+    // stays signalled for the wait below.
+    if (m_ending) {
+        return 0;
+    }
+    // A request that cannot go out brings no item to wait for.
+    if (!sendRequest(0)) {
+        return 0;
+    }
     for (;;) {
         m_itemEvent.Wait();
-        if (m_stop) {
+        if (m_stop || m_ending || !sendRequest(m_lastRowId)) {
             return 0;
         }
-        sendRequest(m_lastRowId);
     }
 }

@@ -26,11 +26,14 @@ protected:
     unsigned int Virtual_Thread_Proc() override;
 
 private:
-    void sendRequest(unsigned int lastRowId);
+    // False when the request could not be sent (no connection).
+    bool sendRequest(unsigned int lastRowId);
 
     std::atomic<int> m_lastKind{-1};
     std::atomic<unsigned int> m_lastRowId{0xFFFFFFFFu};
     std::atomic<bool> m_stop{false};
+    // Set for good when the puller goes; a starting run never clears it.
+    std::atomic<bool> m_ending{false};
     std::atomic<unsigned int> m_uid;
     CKivAutoResetEvent m_itemEvent;
 };

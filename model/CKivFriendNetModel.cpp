@@ -7,8 +7,26 @@
 #include "CKivFriendDBModel.h"
 #include "CKivFriendGetLeaveMessageModel.h"
 #include "CKivFriendSocketCommon.h"
+#include "KivLog.h"
 
 CKivFriendNetModel* CKivFriendNetModel::s_instance = nullptr;
+
+namespace {
+
+// Set while Connect_Svr runs: a local port that cannot be bound is reported
+// inside it, on the caller's thread.
+thread_local bool t_connecting = false;
+
+bool isLoginRequest(const char* record, int length) {
+    FrameHeader head;
+    if (record == nullptr || length < int(sizeof(head))) {
+        return false;
+    }
+    std::memcpy(&head, record, sizeof(head));
+    return head.command == Login;
+}
+
+}  // namespace
 
 CKivFriendNetModel* CKivFriendNetModel::GetInstance() {
     if (s_instance == nullptr) {
@@ -91,13 +109,19 @@ void CKivFriendNetModel::Connect_Svr() {
     }
     retireSocket(std::move(old));
     m_connected = false;
+    m_checkPending = false;
+    m_loginPending = false;
+    m_loggedIn = false;
+    endPull();
     m_stopping = false;
     std::shared_ptr<CKivFriendSocketCommon> socket = newSocket();
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         m_socket = socket;
     }
+    t_connecting = true;
     socket->connect_remote(-1, m_serverAddress.constData(), m_serverPort, false);
+    t_connecting = false;
 }
 
 void CKivFriendNetModel::Disconnect_Svr() {
@@ -113,6 +137,7 @@ void CKivFriendNetModel::Delete_Socket() {
     }
     retireSocket(std::move(socket));
     m_connected = false;
+    endPull();
 }
 
 void CKivFriendNetModel::Stop_Thread_Work() {
@@ -127,7 +152,19 @@ int CKivFriendNetModel::Send_Msg(const char* record, int length) {
         return 0;
     }
     std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket();
-    return socket ? socket->send_data(record, length) : 0;
+    if (!socket) {
+        return 0;
+    }
+    // Armed before sending: the answer may be dispatched before send returns.
+    const bool login = isLoginRequest(record, length);
+    if (login) {
+        m_loginPending = true;
+    }
+    const int sent = socket->send_data(record, length);
+    if (login && sent <= 0) {
+        m_loginPending = false;
+    }
+    return sent;
 }
 
 QByteArray CKivFriendNetModel::GetAccount() const {
@@ -190,13 +227,31 @@ void CKivFriendNetModel::Recvice_Msg(int event, char* data, int length) {
             break;
         case EVENT_CONNECT_FAILED:
             m_connected = false;
-            emit FaildConnect();
+            endPull();
+            if (t_connecting) {
+                // Reported inside Connect_Svr: a receiver that deletes the socket
+                // must not run while Connect_Svr still uses it.
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        if (!m_stopping) {
+                            emit FaildConnect();
+                        }
+                    },
+                    Qt::QueuedConnection);
+            } else {
+                emit FaildConnect();
+            }
             break;
         case EVENT_CLOSED:
             m_connected = false;
+            endPull();
             emit CloseConnect();
             break;
         case EVENT_CONNECTED:
+            m_loginPending = false;
+            m_loggedIn = false;
+            m_checkPending = true;
             m_connected = true;
             sendConnectCheck();
             break;
@@ -241,6 +296,10 @@ void CKivFriendNetModel::dispatch(const char* record, int length) {
     switch (head.command) {
         case ConnectCheck:
             if (const auto* check = KivRecordAs<ConnectCheckResult>(record, length)) {
+                if (!m_checkPending.exchange(false)) {
+                    qCWarning(lcKivNet) << "connection check answer without a check ignored";
+                    break;
+                }
                 emit LoginResult(check->result == 0 ? 3028 : 3026);
             }
             break;
@@ -330,16 +389,53 @@ void CKivFriendNetModel::dispatch(const char* record, int length) {
     }
 }
 
+void CKivFriendNetModel::endPull() {
+    if (CKivFriendGetLeaveMessageModel* puller = GetLeaveWord()) {
+        puller->SetStop();
+    }
+}
+
+void CKivFriendNetModel::onLoginRefused(std::int32_t result, std::int32_t errorCode) {
+    // A refusal answers the pending login. Once logged in, only the notice that
+    // the account logged in elsewhere (error 0) may come unasked.
+    const bool answersLogin = m_loginPending.exchange(false);
+    if (!answersLogin && !(m_loggedIn && errorCode == 0)) {
+        qCWarning(lcKivNet) << "login refusal without a login ignored, error" << errorCode;
+        return;
+    }
+    emit AccountLoginResult(result, errorCode, 0, QString::fromUtf8(GetAccount()), QString(),
+                            QString(), QString(), false);
+}
+
 void CKivFriendNetModel::onLogin(const char* record, int length) {
+    // A short result still says whether the login failed.
+    constexpr int kResultEnd = int(offsetof(::LoginResult, errorCode));
+    constexpr int kErrorEnd = int(offsetof(::LoginResult, uid));
+    if (length < kResultEnd) {
+        qCWarning(lcKivNet) << "login result of" << length << "bytes refused";
+        return;
+    }
+    std::int32_t result = 0;
+    std::memcpy(&result, record + offsetof(::LoginResult, result), sizeof(result));
+    if (result != 0) {
+        // Without its error code a refusal selects no message, only ends the wait.
+        std::int32_t errorCode = -1;
+        if (length >= kErrorEnd) {
+            std::memcpy(&errorCode, record + offsetof(::LoginResult, errorCode), sizeof(errorCode));
+        }
+        onLoginRefused(result, errorCode);
+        return;
+    }
     const auto* login = KivRecordAs<::LoginResult>(record, length);
     if (login == nullptr) {
+        qCWarning(lcKivNet) << "successful login result of" << length << "bytes refused";
         return;
     }
-    if (login->result != 0) {
-        emit AccountLoginResult(login->result, login->errorCode, 0, QString::fromUtf8(GetAccount()),
-                                QString(), QString(), QString(), false);
+    if (!m_loginPending.exchange(false)) {
+        qCWarning(lcKivNet) << "login result without a login ignored";
         return;
     }
+    m_loggedIn = true;
     const QByteArray account = KivReadText(login->account);
     m_uid = login->uid;
     {

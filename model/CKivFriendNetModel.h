@@ -104,6 +104,9 @@ private:
     static void retireSocket(std::shared_ptr<CKivFriendSocketCommon> socket);
     void sendConnectCheck();
     void dispatch(const char* record, int length);
+    // Ends an offline pull that waits for items the lost connection will not bring.
+    void endPull();
+    void onLoginRefused(std::int32_t result, std::int32_t errorCode);
 
     void onLogin(const char* record, int length);
     void onList(const char* record, int length, bool vip);
@@ -128,6 +131,11 @@ private:
     QByteArray m_account;
     std::atomic<int> m_type{0};
     std::atomic<bool> m_connected{false};
+    // Session records are taken only in the state they answer: the connection
+    // check right after connecting, a login result after a login was sent.
+    std::atomic<bool> m_checkPending{false};
+    std::atomic<bool> m_loginPending{false};
+    std::atomic<bool> m_loggedIn{false};
     tag_friend_result m_friendResult{};
     tag_friend_result m_vipResult{};
     mutable std::mutex m_leaveLock;

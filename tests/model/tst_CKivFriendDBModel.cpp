@@ -247,13 +247,24 @@ private slots:
     }
     void refusedAccounts() {
         QFETCH(QString, account);
-        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("refused account name"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("account name refused"));
         QVERIFY(!m_model->CreateDB(account));
         QVERIFY(m_model->GetDatabaseFile().isEmpty());
         QVERIFY(!QDir(QStringLiteral("User")).exists() ||
                 QDir(QStringLiteral("User"))
                     .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
                     .isEmpty());
+    }
+
+    // A refused account keeps the database in use: the session goes on storing.
+    void refusedAccountKeepsTheOpenDatabase() {
+        login();
+        const QString file = m_model->GetDatabaseFile();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("account name refused"));
+        QVERIFY(!m_model->CreateDB(QStringLiteral("../x")));
+        QCOMPARE(m_model->GetDatabaseFile(), file);
+        QVERIFY(m_model->InsertMsg(chatRecord(Friend, Own, "still stored").constData()));
+        QCOMPARE(m_model->Select_chat_table(), 1);
     }
 
     void readAndUnreadMessages() {

@@ -1,4 +1,8 @@
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -9,6 +13,7 @@
 #include "CKivFriendGetLeaveMessageModel.h"
 #include "CKivFriendHearbeatModel.h"
 #include "CKivFriendNetModel.h"
+#include "CKivFriendSqlUtilCommon.h"
 #include "CKivRecordCutter.h"
 #include "KivTestRegistry.h"
 
@@ -78,6 +83,25 @@ ptl_sys_send_per_media media(Uint32 caller, Uint32 state) {
     return record;
 }
 
+// The first `length` bytes of a record, with a header saying so.
+template <class R>
+QByteArray cut(R record, int length) {
+    record.head.length = Uint32(length);
+    record.head.length2 = Uint32(length);
+    return bytesOf(record).left(length);
+}
+
+::LoginResult loginResult(Uint32 uid, const char* account) {
+    ::LoginResult login;
+    KivInitRecord(login, Login);
+    login.uid = uid;
+    KivWriteText(login.account, account);
+    KivWriteText(login.nickName, "小明");
+    KivWriteText(login.sign, "签名 it's");
+    KivWriteText(login.headAdd, "12");
+    return login;
+}
+
 ChatMessageRecord chat(Uint32 from, const QByteArray& text) {
     ChatMessageRecord record;
     KivInitRecord(record, ChatMessage);
@@ -98,19 +122,50 @@ private:
     std::unique_ptr<ScriptedServer> m_server;
     CKivFriendNetModel* m_model = nullptr;
 
+    void sendLoginRequest() {
+        LoginRequest request;
+        KivInitRecord(request, Login);
+        QVERIFY(m_model->Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request)) > 0);
+    }
+
     void loginAs(Uint32 uid, const char* account) {
-        ::LoginResult login;
-        KivInitRecord(login, Login);
-        login.uid = uid;
-        KivWriteText(login.account, account);
-        KivWriteText(login.nickName, "小明");
-        KivWriteText(login.sign, "签名 it's");
-        KivWriteText(login.headAdd, "12");
+        sendLoginRequest();
         QObject scope;
         int results = 0;
         connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope, [&] { ++results; });
-        m_server->send(bytesOf(login));
+        m_server->send(bytesOf(loginResult(uid, account)));
         QTRY_COMPARE_WITH_TIMEOUT(results, 1, 5000);
+    }
+
+    // Sends a chat message from the friend and waits until it is signalled.
+    void expectChatDelivered(const QByteArray& text) {
+        QObject scope;
+        QByteArray seen;
+        connect(m_model, &CKivFriendNetModel::SendPerMessage, &scope,
+                [&](Uint32, const QByteArray& message) { seen = message; });
+        m_server->send(bytesOf(chat(kFriendUid, text)));
+        QTRY_COMPARE_WITH_TIMEOUT(seen, text, 5000);
+    }
+
+    int storedRows() {
+        return CKivFriendDBModel::GetInstance()
+            ->GetChatRecordPage(kOwnUid, kFriendUid, 0, 100)
+            .size();
+    }
+
+    // Connects again and logs in on the new connection.
+    void reconnectAndLogin() {
+        QPointer<QTcpSocket> oldPeer = m_server->peer;
+        QObject scope;
+        int check = 0;
+        connect(m_model, &CKivFriendNetModel::LoginResult, &scope, [&](int n) { check = n; });
+        m_model->Connect_Svr();
+        QTRY_VERIFY_WITH_TIMEOUT(m_server->peer != oldPeer && m_model->IsConnected(), 5000);
+        ConnectCheckResult accepted;
+        KivInitRecord(accepted, ConnectCheck);
+        m_server->send(bytesOf(accepted));
+        QTRY_COMPARE_WITH_TIMEOUT(check, 3028, 5000);
+        loginAs(kOwnUid, "10001");
     }
 
 private slots:
@@ -159,6 +214,7 @@ private slots:
                 [&](int result, int error, int head, QString account, QString sign) {
                     args = {result, error, head, account, sign};
                 });
+        sendLoginRequest();
         m_server->send(bytesOf(refused));
         QTRY_VERIFY_WITH_TIMEOUT(!args.isEmpty(), 5000);
         QCOMPARE(args.at(0).toInt(), 1);
@@ -167,6 +223,93 @@ private slots:
         QCOMPARE(args.at(3).toString(), QString());
         QCOMPARE(args.at(4).toString(), QString());
         QVERIFY(m_model->GetLeaveWord() == nullptr);
+    }
+
+    // Session records that answer nothing asked are dropped, and a refused
+    // account name never closes the database in use: later messages are stored.
+    void unaskedSessionRecordsKeepTheSession_data() {
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QByteArray>("account");
+        QTest::newRow("stray login result") << false << QByteArray("10009");
+        QTest::newRow("stray login, account no folder can take") << false << QByteArray("../x");
+        QTest::newRow("asked login, account no folder can take") << true << QByteArray("a/b");
+    }
+    void unaskedSessionRecordsKeepTheSession() {
+        QFETCH(bool, asked);
+        QFETCH(QByteArray, account);
+        loginAs(kOwnUid, "10001");
+        expectChatDelivered("before");
+        QObject scope;
+        int results = 0;
+        int checks = 0;
+        connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope, [&] { ++results; });
+        connect(m_model, &CKivFriendNetModel::LoginResult, &scope, [&] { ++checks; });
+        if (asked)
+            sendLoginRequest();
+        ConnectCheckResult check;
+        KivInitRecord(check, ConnectCheck);
+        m_server->send(bytesOf(check) + bytesOf(loginResult(kOwnUid + 7, account.constData())));
+        expectChatDelivered("after");
+        QCOMPARE(results, asked ? 1 : 0);
+        QCOMPARE(checks, 0);
+        QCOMPARE(m_model->GetUID(), asked ? kOwnUid + 7 : kOwnUid);
+        QCOMPARE(storedRows(), 2);
+    }
+
+    // A refusal shorter than the full result still ends the wait; a short
+    // success cannot say who logged in and is refused.
+    void shortLoginResults_data() {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("expectedError");
+        QTest::newRow("refusal with its error code") << 1 << 28 << 2;
+        QTest::newRow("refusal without its error code") << 1 << 24 << -1;
+        QTest::newRow("header only") << 1 << 20 << -2;
+        QTest::newRow("short success") << 0 << 1027 << -2;
+    }
+    void shortLoginResults() {
+        QFETCH(int, result);
+        QFETCH(int, length);
+        QFETCH(int, expectedError);
+        sendLoginRequest();
+        ::LoginResult login = loginResult(kOwnUid, "10001");
+        login.result = result;
+        login.errorCode = 2;
+        QObject scope;
+        int error = -2;
+        connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope,
+                [&](int, int code) { error = code; });
+        bool marker = false;
+        connect(m_model, &CKivFriendNetModel::AddFriendResult, &scope, [&] { marker = true; });
+        AddFriendAnswerResult after;
+        KivInitRecord(after, AddFriendAnswer);
+        m_server->send(cut(login, length) + bytesOf(after));
+        QTRY_VERIFY_WITH_TIMEOUT(marker, 5000);
+        QCOMPARE(error, expectedError);
+        QVERIFY(m_model->GetLeaveWord() == nullptr);
+    }
+
+    void searchWithoutAMatchLeavesTheDatabaseAlone() {
+        loginAs(kOwnUid, "10001");
+        SearchResult found;
+        KivInitRecord(found, Search);
+        found.uflg = 0;
+        found.profile.uid = 777;
+        KivWriteText(found.profile.account, "stranger");
+        QObject scope;
+        int flag = -1;
+        connect(m_model, &CKivFriendNetModel::AccountSearchResult, &scope,
+                [&](int uflg) { flag = uflg; });
+        m_server->send(bytesOf(found));
+        QTRY_COMPARE_WITH_TIMEOUT(flag, 0, 5000);
+        QSqlQuery query(CKivFriendSqlUtilCommon::CreateSqlUtil(
+                            CKivFriendDBModel::GetInstance()->GetDatabaseFile())
+                            ->database());
+        QVERIFY(
+            query.exec(QStringLiteral("select count(*) from chat_userinfor_table where uid=777")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
     }
 
     void loginSuccessStoresTheUserAndCreatesThePullerOnce() {
@@ -282,6 +425,100 @@ private slots:
         const QVector<CKivChatRecordRow> rows =
             CKivFriendDBModel::GetInstance()->GetChatRecordPage(kOwnUid, kFriendUid, 0, 10);
         QCOMPARE(rows.size(), 1);
+    }
+
+    // A pull cut off by a lost connection ends with it; the next login pulls
+    // again from the first item on the new connection.
+    void pullEndsWithTheConnection() {
+        loginAs(kOwnUid, "10001");
+        m_model->GetLeaveWord()->Thread_Start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->commands().count(LeaveMessage), 1, 5000);
+        QObject scope;
+        int closed = 0;
+        connect(m_model, &CKivFriendNetModel::CloseConnect, &scope, [&] { ++closed; });
+        m_server->peer->disconnectFromHost();
+        QTRY_COMPARE_WITH_TIMEOUT(closed, 1, 5000);
+        m_model->Delete_Socket();
+        m_server->received.clear();
+        reconnectAndLogin();
+        m_model->GetLeaveWord()->Thread_Start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->commands().count(LeaveMessage), 1, 5000);
+        const auto* request =
+            reinterpret_cast<const LeaveMessageRequest*>(m_server->received.last().constData());
+        QCOMPARE(request->lastRowId, 0u);
+    }
+
+    // Destroying a puller whose run is just starting must not leave the run
+    // waiting for an item (the destructor would then wait for ever).
+    void pullerGoesWhileARunStarts() {
+        loginAs(kOwnUid, "10001");
+        std::atomic<bool> done{false};
+        std::thread churn([&done] {
+            for (int i = 0; i < 200; ++i) {
+                auto puller = std::make_unique<CKivFriendGetLeaveMessageModel>(kOwnUid);
+                puller->Thread_Start();
+                if (i % 2 == 0)
+                    std::this_thread::yield();
+            }
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
+        churn.join();
+    }
+
+    // Descriptors run out: the failure is reported inside Connect_Svr. A
+    // receiver that deletes the socket at once must not hang the caller.
+    void unboundPortFailsAsAnEvent() {
+        QObject scope;
+        int failed = 0;
+        connect(
+            m_model, &CKivFriendNetModel::FaildConnect, &scope,
+            [&] {
+                ++failed;
+                m_model->Delete_Socket();
+            },
+            Qt::DirectConnection);
+        m_model->Delete_Socket();
+        // Take every descriptor below a limit just above the highest one open. The
+        // port probe then tries every port before it gives up, which takes a while.
+        int highest = 0;
+        for (const QString& name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files))
+            highest = qMax(highest, name.toInt());
+        rlimit previous{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &previous), 0);
+        rlimit tight = previous;
+        tight.rlim_cur = rlim_t(highest + 1);
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &tight), 0);
+        std::vector<int> taken;
+        for (int fd = dup(0); fd >= 0; fd = dup(0))
+            taken.push_back(fd);
+        std::atomic<bool> returned{false};
+        std::thread caller([&] {
+            m_model->Connect_Svr();
+            returned = true;
+        });
+        for (int waited = 0; !returned && waited < 60000; waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int fd : taken)
+            close(fd);
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &previous), 0);
+        QVERIFY2(returned, "Connect_Svr waits for itself");
+        caller.join();
+        QTRY_COMPARE_WITH_TIMEOUT(failed, 1, 5000);
+        QVERIFY(!m_model->IsConnected());
+    }
+
+    void heartbeatWithoutAConnectionKeepsRunning() {
+        m_model->Delete_Socket();
+        CKivFriendHearbeatModel* beat = CKivFriendHearbeatModel::GetInstance();
+        beat->SetInterval(5);
+        beat->StartSendHearbeat(kOwnUid);
+        QTest::qWait(50);
+        QVERIFY(beat->Is_Thread_Running());
+        QElapsedTimer timer;
+        timer.start();
+        CKivFriendHearbeatModel::ReleaseInstance();
+        QVERIFY(timer.elapsed() < 1000);
     }
 
     void heartbeatCarriesTheCurrentUid() {
