@@ -4,14 +4,11 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "CKivFriendDBModel.h"
-#include "CKivFriendNetModel.h"
-#include "CKivFriendReadConfigModel.h"
-#include "CKivFriendSqlUtilCommon.h"
 #include "KivClientWiring.h"
 #include "KivFonts.h"
 #include "KivIMLoginDlg.h"
 #include "KivIMMainDlg.h"
+#include "KivModelRelease.h"
 #include "KivNativeEvent.h"
 
 int main(int argc, char* argv[]) {
@@ -43,10 +40,7 @@ int main(int argc, char* argv[]) {
 
         exitCode = app.exec();
 
-        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
-        CKivFriendReadConfigModel::ReleaseInstance();
-        CKivFriendDBModel::ReleaseInstance();
-        CKivFriendNetModel::ReleaseInstance();
+        KivReleaseModels();
         delete KivIMMainDlg::mainDlg;
     }
     return exitCode;
