@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTextCodec>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -42,6 +43,8 @@ const char* const kLoginList = "Config/login.ini";
 const char* const kConfig = "Config/config.ini";
 const char* const kSkin = "Resources/skin/kivLoginDlg/";
 const char* const kInstaller = "zodida_1.0.0.1.msi";
+// How often a main window that waits to be torn down looks again.
+const int kRetireRetryMs = 100;
 
 QString SkinPath(const char* name) {
     return QString::fromLatin1(kSkin) + QLatin1String(name);
@@ -265,8 +268,12 @@ bool KivIMLoginDlg::CheckUpdate() {
             const QString folder =
                 QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
             QProcess::startDetached(folder + QLatin1Char('/') + QLatin1String(kInstaller), {});
+            m_bInstalling = true;
             close();
-            QApplication::exit(0);
+            // Queued: at start-up (automatic login) the event loop has not begun,
+            // and an exit now would be forgotten by the time it does.
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
             return false;
         }
     } else if (mode == 2) {
@@ -293,6 +300,10 @@ QByteArray KivIMLoginDlg::BuildLoginRequest(const QString& account, const QStrin
 }
 
 void KivIMLoginDlg::onLoginButtonClicked() {
+    // One login at a time: a second one would reconnect under the first. Once
+    // the installer runs, the program only waits for its end.
+    if (IsLoginPending() || m_bInstalling)
+        return;
     ConnectServer();
     if (!CheckUpdate())
         return;
@@ -482,10 +493,10 @@ void KivIMLoginDlg::FaildConnectSlot() {
 
 void KivIMLoginDlg::CloseConnectSlot() {
     QMessageBox::about(this, Tip(), QStringLiteral("请检查您的网络连接!"));
-    if (KivIMMainDlg::mainDlg) {
+    if (KivIMMainDlg* old = KivIMMainDlg::mainDlg) {
         m_pNet->Delete_Socket();
-        delete KivIMMainDlg::mainDlg;
         KivIMMainDlg::mainDlg = nullptr;
+        RetireMainDlg(old);
     }
     KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr);
     emit MainDlgReplaced(KivIMMainDlg::mainDlg);
@@ -493,6 +504,18 @@ void KivIMLoginDlg::CloseConnectSlot() {
         TimeoutEx();
     m_pLogin->setEnabled(true);
     show();
+}
+
+// The connection may drop while the old main window runs a loop of its own (a
+// message box, its context menu) further down the stack: it is hidden at once
+// and destroyed when no loop runs inside the application's own.
+void KivIMLoginDlg::RetireMainDlg(KivIMMainDlg* old) {
+    if (QThread::currentThread()->loopLevel() <= 1) {
+        delete old;
+        return;
+    }
+    old->hide();
+    QTimer::singleShot(kRetireRetryMs, old, [old] { RetireMainDlg(old); });
 }
 
 void KivIMLoginDlg::eyeBtnClicked() {

@@ -83,6 +83,7 @@ private:
     // Shows an account dialog of the client in place of the login dialog.
     void ShowInsteadOfLogin(QWidget* dialog);
     void ShowHeadFor(const QString& account);
+    static void RetireMainDlg(KivIMMainDlg* old);
 
     QPushButton* m_pLogin = nullptr;
     QCustomComboBox* m_pAccount = nullptr;
@@ -103,4 +104,5 @@ private:
     QPointer<kivRegisterDlg> m_pRegisterDlg;
     QPointer<kivRecoverPassworddlg> m_pRecoverDlg;
     QString m_loggedInAccount;
+    bool m_bInstalling = false;
 };

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTcpServer>
@@ -244,6 +245,87 @@ private slots:
         QTest::keyClick(password(), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(m_login->IsLoginPending());
         QTRY_VERIFY(KivIMMainDlg::mainDlg->isVisible());
+    }
+
+    // A second keypad Enter while the first login waits would connect again
+    // and send the login twice.
+    void keypadEnterWhilePendingIsIgnored() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&silent, &QTcpServer::newConnection, this, [&] {
+            while (silent.hasPendingConnections()) {
+                silent.nextPendingConnection();
+                ++connections;
+            }
+        });
+        m_server.reset();
+        pointConfigAt(silent.serverPort());
+        openDialog();
+        QTRY_COMPARE(connections, 1);
+        logIn(QStringLiteral("10001"), QStringLiteral("123456"));
+        QTRY_COMPARE(connections, 2);
+        QTest::keyClick(password(), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(m_login->IsLoginPending());
+        QTest::qWait(300);
+        QCOMPARE(connections, 2);
+    }
+
+    // Answering "Yes" to the installer question of an automatic login at
+    // start-up ends the program once its event loop runs.
+    void updateAtStartUpQuits() {
+        m_closer.reset();
+        m_tree->writeFile(QStringLiteral("Config/config.ini"),
+                          QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\nneedUpdate=1\n"
+                                         "UpdateMode=1\n[web]\ncryptKey=1234567890123\n")
+                              .arg(m_server->tcpPort())
+                              .toLatin1());
+        CKivFriendReadConfigModel::ReleaseInstance();
+        rememberAccounts({"10001"}, QStringLiteral("10001"), "/BaseSetting/AutoLogin",
+                         QStringLiteral("123456"));
+        QTimer answer;
+        QStringList asked;
+        QList<QPointer<QMessageBox>> seen;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->isVisible() && !seen.contains(box)) {
+                seen << box;
+                asked << box->text();
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+        answer.start(20);
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+        QCOMPARE(asked, QStringList{QStringLiteral("已有最新版本，是否进行安装？")});
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        giveUp.start(20000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        giveUp.stop();
+        QVERIFY(!KivIMMainDlg::mainDlg->isVisible());
+    }
+
+    // The connection drops while the main window waits in a message box of its
+    // own: the window must outlive that box and go when the box is answered.
+    void lostConnectionWaitsForTheMainWindowsLoop() {
+        openDialog();
+        QPointer<KivIMMainDlg> old = KivIMMainDlg::mainDlg;
+        bool aliveAfterItsBox = false;
+        QEventLoop application;
+        QTimer::singleShot(0, &application, [&] {
+            QTimer::singleShot(0, [] { emit CKivFriendNetModel::GetInstance()->CloseConnect(); });
+            old->UserAddResultSlots(10002, KivIMMainDlg::kAddExists);
+            aliveAfterItsBox = !old.isNull() && old->isHidden();
+            application.quit();
+        });
+        application.exec();
+        QVERIFY(aliveAfterItsBox);
+        QTRY_VERIFY(old.isNull());
+        QVERIFY(KivIMMainDlg::mainDlg != nullptr);
+        QVERIFY(m_login->isVisible());
+        QCOMPARE(m_closer->texts(), (QStringList{QStringLiteral("请检查您的网络连接!"),
+                                                 QStringLiteral("已经存在该好友")}));
     }
 
     void eyeButtonShowsThePassword() {
