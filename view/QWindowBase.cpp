@@ -182,6 +182,8 @@ void QWindowBase::mousePressEvent(QMouseEvent* event) {
     }
     if (event->button() == Qt::LeftButton && m_bMovable) {
         m_bDragging = true;
+        m_bDragMoved = false;
+        m_dragPress = event->globalPos();
         m_dragOffset = event->globalPos() - pos();
     }
     QDialog::mousePressEvent(event);
@@ -189,8 +191,12 @@ void QWindowBase::mousePressEvent(QMouseEvent* event) {
 
 void QWindowBase::mouseMoveEvent(QMouseEvent* event) {
     if (m_bDragging && (event->buttons() & Qt::LeftButton)) {
-        const QPoint target = event->globalPos() - m_dragOffset;
-        if ((target - pos()).manhattanLength() > QApplication::startDragDistance()) {
+        // The threshold only tells a drag from a click; once passed, the window
+        // follows the mouse exactly.
+        if (m_bDragMoved || (event->globalPos() - m_dragPress).manhattanLength() >
+                                QApplication::startDragDistance()) {
+            m_bDragMoved = true;
+            const QPoint target = event->globalPos() - m_dragOffset;
             move(target.x(), qMax(0, target.y()));
             m_dragOffset = event->globalPos() - pos();
         }

@@ -55,6 +55,9 @@ private:
 
     bool m_bDragging = false;
     QPoint m_dragOffset;
+    // Where the press was, and whether the drag has passed the start distance.
+    QPoint m_dragPress;
+    bool m_bDragMoved = false;
     bool m_bResizable = false;
     bool m_bMovable = false;
     bool m_bThreeButtons = false;

@@ -83,6 +83,29 @@ private slots:
         QCOMPARE(window.x(), 130);
     }
 
+    // Steps smaller than the start distance add up: the window follows the
+    // mouse from the press, without jumps.
+    void dragFollowsSmallSteps() {
+        QWindowBase window(nullptr);
+        window.EnableMove(true);
+        window.setGeometry(100, 200, 200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint grip(20, 20);
+        const QPoint pressed = window.mapToGlobal(grip);
+        QTest::mousePress(&window, Qt::LeftButton, {}, grip);
+        const int step = qMax(1, QApplication::startDragDistance() / 3);
+        for (int i = 1; i <= 12; ++i) {
+            QMouseEvent move(QEvent::MouseMove, grip, pressed + QPoint(step * i, 0), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &move);
+            if (step * i > QApplication::startDragDistance())
+                QCOMPARE(window.x(), 100 + step * i);
+        }
+        QTest::mouseRelease(&window, Qt::LeftButton, {}, grip);
+        QCOMPARE(window.pos(), QPoint(100 + step * 12, 200));
+    }
+
     void missingSkinKeepsTheLook() {
         QWindowBase window(nullptr);
         window.setStyleSheet(QStringLiteral("QWidget{color:red;}"));
