@@ -828,11 +828,9 @@ void KivIMMainDlg::ShowFriendMenu(QListView* view, const QPoint& pos, bool vipPa
     menu.addAction(QStringLiteral("查看个人资料"), this, [this, uid] {
         OpenPersonalInfo(uid, KivChatQueries::ReadProfile(uid).account, 2);
     });
-    if (vipPage) {
+    menu.addAction(QStringLiteral("删除好友"), this, [this, uid] { action_DelSlot(uid); });
+    if (vipPage)
         menu.addAction(QStringLiteral("添加为好友"), this, [this, uid] { AddVipF(uid); });
-    } else {
-        menu.addAction(QStringLiteral("删除好友"), this, [this, uid] { action_DelSlot(uid); });
-    }
     menu.exec(view->viewport()->mapToGlobal(pos));
 }
 
@@ -873,12 +871,32 @@ kivPersonalInfoDlg* KivIMMainDlg::PersonalInfo(quint32 uid) {
         slot = std::make_unique<kivPersonalInfoDlg>(nullptr);
         if (uid == m_uid) {
             connect(slot.get(), &kivPersonalInfoDlg::SndAlter, this, &KivIMMainDlg::AcceptAlter);
-        } else if (CKivIMChatDlg* dialog = ChatDialog(uid)) {
-            connect(slot.get(), &kivPersonalInfoDlg::SndChangeSign, dialog,
-                    &CKivIMChatDlg::setSignText);
+        } else {
+            connect(slot.get(), &kivPersonalInfoDlg::SndChangeSign, this,
+                    [this, uid](const QString& sign) { ShowFriendSign(uid, sign); });
         }
     }
     return slot.get();
+}
+
+// A friend's signature read from the profile: the rows of the friend and VIP
+// pages and the friend's chat dialog, if one is open.
+void KivIMMainDlg::ShowFriendSign(quint32 uid, const QString& sign) {
+    const QString key = QString::number(uid);
+    for (MyListModel* model : {m_pFriendModel, m_pVipModel}) {
+        QList<QStringList> rows = model->rows();
+        bool changed = false;
+        for (QStringList& row : rows) {
+            if (row.value(RowUid) == key && row.size() > RowText && row[RowText] != sign) {
+                row[RowText] = sign;
+                changed = true;
+            }
+        }
+        if (changed)
+            model->getData(rows);
+    }
+    if (CKivIMChatDlg* dialog = ChatDialog(uid))
+        dialog->setSignText(sign);
 }
 
 void KivIMMainDlg::OpenPersonalInfo(quint32 uid, const QString& account, int mode) {

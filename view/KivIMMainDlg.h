@@ -202,6 +202,7 @@ private:
     void AddVipF(quint32 uid);
     void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
     CKivIMaddfriendTipDlg* AddFriendTipDialog();
+    void ShowFriendSign(quint32 uid, const QString& sign);
     void Logout();
     void BackFromEdge();
     void ShowPreviewEntry(quint32 uid);

@@ -1,3 +1,5 @@
+#include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTcpServer>
@@ -14,6 +16,7 @@
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "MyListModel.h"
+#include "kivPersonalInfoDlg.h"
 
 namespace {
 
@@ -129,6 +132,59 @@ private slots:
         // Every friend gets its chat dialog at once, hidden.
         QVERIFY(m_window->ChatDialog(10002) && !m_window->ChatDialog(10002)->isVisible());
         QVERIFY(!m_window->IsFlashing());
+    }
+
+    void emptyFriendListEmptiesThePage() {
+        m_window->FriendListResult(MakeFriendList({}));
+        QVERIFY(m_window->Friends().empty());
+        QVERIFY(m_window->PageModel(KivIMMainDlg::FriendPage)->rows().isEmpty());
+        m_window->DClickedForRow(0, false);
+        QVERIFY(!m_window->ChatDialog(10002) || !m_window->ChatDialog(10002)->isVisible());
+    }
+
+    // The menu of each page, read while it is open.
+    void friendMenus_data() {
+        QTest::addColumn<bool>("vipPage");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("friends") << false
+                                 << QStringList{"发送即时消息", "查看个人资料", "删除好友"};
+        QTest::newRow("VIP") << true
+                             << QStringList{"发送即时消息", "查看个人资料", "删除好友",
+                                            "添加为好友"};
+    }
+    void friendMenus() {
+        QFETCH(bool, vipPage);
+        QFETCH(QStringList, items);
+        m_window->VipListResult(MakeFriendList({{10004, QStringLiteral("赵六")}}));
+        m_window->show();
+        if (vipPage)
+            m_window->changeDlgForGame();
+        auto* view = m_window->findChild<QListView*>(vipPage ? QStringLiteral("listViewVip")
+                                                             : QStringLiteral("listViewFriend"));
+        QVERIFY(view);
+        QTRY_VERIFY(view->isVisible());
+        QStringList seen;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* action : menu->actions())
+                    seen << action->text();
+                menu->close();
+            }
+        });
+        reader.start(20);
+        emit view->customContextMenuRequested(
+            view->visualRect(view->model()->index(0, 0)).center());
+        QCOMPARE(seen, items);
+    }
+
+    // A signature read from a friend's profile reaches the friend's row.
+    void profileSignatureReachesTheRow() {
+        kivPersonalInfoDlg* info = m_window->PersonalInfo(10003);
+        emit info->SndChangeSign(QStringLiteral("新的签名"));
+        const QList<QStringList> rows = m_window->PageModel(KivIMMainDlg::FriendPage)->rows();
+        QCOMPARE(rows[1].value(KivIMMainDlg::RowText), QStringLiteral("新的签名"));
+        QCOMPARE(rows[0].value(KivIMMainDlg::RowText), QString());
     }
 
     void messageForAHiddenDialogWaits() {
