@@ -6,6 +6,7 @@
 
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "KivLog.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool Run(const QString& sql, const QVariantList& values, QSqlQuery& query) {
     CKivFriendSqlUtilCommon* util = CKivFriendSqlUtilCommon::CreateSqlUtil(file);
     query = QSqlQuery(util->database());
     if (!util->sqlUtilExecute(sql, query, values)) {
-        qDebug() << "执行失败" << query.lastError().text();
+        qCWarning(lcKivView) << "执行失败" << query.lastError().text();
         return false;
     }
     return true;

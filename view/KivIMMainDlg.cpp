@@ -40,6 +40,7 @@
 #include "KivHeadPath.h"
 #include "KivHotKey.h"
 #include "KivHotKeyText.h"
+#include "KivLog.h"
 #include "KivMainDlgTray.h"
 #include "KivMediaRecord.h"
 #include "KivProxySettings.h"
@@ -75,7 +76,7 @@ void OpenLocationList() {
     // Read-only: a missing file stays missing instead of appearing empty.
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!db.isOpen() && QFileInfo::exists(db.databaseName()) && !db.open()) {
-        qDebug() << "执行失败" << db.lastError().text();
+        qCWarning(lcKivView) << "执行失败" << db.lastError().text();
     }
 }
 
