@@ -1,28 +1,13 @@
 #include "CKivFriendReadIniFile.h"
 
-#include <QSettings>
-#include <QStringList>
+#include "KivPrivateProfile.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <limits>
 
 namespace {
-
-// An INI file's keys outside any section, and those of [General], are the
-// top level of QSettings.
-bool isTopLevel(const QString& section) {
-    return section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0;
-}
-
-QString findName(const QStringList& names, const QString& wanted) {
-    for (const QString& name : names) {
-        if (name.compare(wanted, Qt::CaseInsensitive) == 0) {
-            return name;
-        }
-    }
-    return QString();
-}
 
 QString fromWide(const wchar_t* text) {
     return text ? QString::fromWCharArray(text) : QString();
@@ -85,52 +70,13 @@ QString CKivFriendReadIniFile::path() const {
     return QString::fromWCharArray(m_path);
 }
 
-QString CKivFriendReadIniFile::storedKey(QSettings& settings, const QString& section,
-                                         const QString& key) {
-    QString group;
-    if (!isTopLevel(section)) {
-        group = findName(settings.childGroups(), section);
-        if (group.isEmpty()) {
-            return section + '/' + key;
-        }
-        settings.beginGroup(group);
-    }
-    QString name = findName(settings.childKeys(), key);
-    if (!group.isEmpty()) {
-        settings.endGroup();
-    }
-    if (name.isEmpty()) {
-        name = key;
-    }
-    return group.isEmpty() && isTopLevel(section) ? name : group + '/' + name;
-}
-
 QString CKivFriendReadIniFile::value(const wchar_t* section, const wchar_t* key) const {
     const QString sectionName = fromWide(section);
     const QString keyName = fromWide(key);
     if (sectionName.isEmpty() || keyName.isEmpty() || m_path[0] == L'\0') {
         return QString();
     }
-    QSettings settings(path(), QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
-    if (!isTopLevel(sectionName)) {
-        const QString group = findName(settings.childGroups(), sectionName);
-        if (group.isEmpty()) {
-            return QString();
-        }
-        settings.beginGroup(group);
-    }
-    const QString name = findName(settings.childKeys(), keyName);
-    if (name.isEmpty()) {
-        return QString();
-    }
-    const QVariant stored = settings.value(name);
-    // Unquoted commas make QSettings split a value into a list.
-    if (stored.type() == QVariant::StringList) {
-        return stored.toStringList().join(QLatin1String(", "));
-    }
-    const QString text = stored.toString();
-    return text.isNull() ? QString(QLatin1String("")) : text;
+    return KivPrivateProfile(path()).Read(sectionName, keyName);
 }
 
 int CKivFriendReadIniFile::read_string(const wchar_t* section, const wchar_t* key, wchar_t* out,
@@ -180,14 +126,7 @@ int CKivFriendReadIniFile::write(const wchar_t* section, const wchar_t* key, con
     if (sectionName.isEmpty() || keyName.isEmpty() || m_path[0] == L'\0') {
         return 0;
     }
-    QSettings settings(path(), QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
-    if (settings.status() != QSettings::NoError) {
-        return 0;
-    }
-    settings.setValue(storedKey(settings, sectionName, keyName), value);
-    settings.sync();
-    return settings.status() == QSettings::NoError ? 1 : 0;
+    return KivPrivateProfile(path()).Write(sectionName, keyName, value) ? 1 : 0;
 }
 
 int CKivFriendReadIniFile::write_string(const wchar_t* section, const wchar_t* key,

@@ -2,11 +2,10 @@
 
 #include <QString>
 
-class QSettings;
-
 // Reads and writes the values of one INI file. Every call goes to the file
 // itself, so a value written by one reader is seen by the next read of any
-// other. Section and key names match whatever their case in the file.
+// other. Section and key names match whatever their case in the file; a write
+// keeps every other line of the file as it was.
 class CKivFriendReadIniFile {
 public:
     static constexpr int PathCapacity = 260;
@@ -34,8 +33,6 @@ private:
     // The value as text, or a null string when the section or key is missing.
     QString value(const wchar_t* section, const wchar_t* key) const;
     int write(const wchar_t* section, const wchar_t* key, const QString& value);
-    // "section/key" with the spelling already used in the file, if any.
-    static QString storedKey(QSettings& settings, const QString& section, const QString& key);
 
     wchar_t m_path[PathCapacity];
 };

@@ -1,7 +1,8 @@
 #include "KivDeploymentConfig.h"
 
-#include <QSettings>
 #include <QTextCodec>
+
+#include "KivPrivateProfile.h"
 
 namespace {
 
@@ -11,18 +12,20 @@ const quint64 kDefaultCryptKey = Q_UINT64_C(0x0c2ad4a4acb9f023);
 }  // namespace
 
 KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
-    QSettings ini(file, QSettings::IniFormat);
-    ini.setIniCodec(QTextCodec::codecForName("GB2312"));
-    m_fileHost =
-        ini.value(QStringLiteral("base/fileHostaddr"), QStringLiteral("127.0.0.1")).toString();
-    m_filePort = ini.value(QStringLiteral("base/filehostport"), 8080).toInt();
-    m_webSite = ini.value(QStringLiteral("web/site")).toString().trimmed();
+    const KivPrivateProfile ini(file, QTextCodec::codecForName("GB2312"));
+    const auto value = [&ini](const char* section, const char* key, const QString& fallback) {
+        const QString text = ini.Read(QLatin1String(section), QLatin1String(key));
+        return text.isNull() ? fallback : text;
+    };
+    m_fileHost = value("base", "fileHostaddr", QStringLiteral("127.0.0.1"));
+    m_filePort = value("base", "filehostport", QStringLiteral("8080")).toInt();
+    m_webSite = value("web", "site", QString()).trimmed();
     const QString download =
         m_webSite.isEmpty() ? QString() : m_webSite + QStringLiteral("/download");
-    m_downloadPage = ini.value(QStringLiteral("web/download"), download).toString().trimmed();
-    m_playHost = ini.value(QStringLiteral("web/playHost")).toString().trimmed();
+    m_downloadPage = value("web", "download", download).trimmed();
+    m_playHost = value("web", "playHost", QString()).trimmed();
     bool ok = false;
-    const QString key = ini.value(QStringLiteral("web/cryptKey")).toString();
+    const QString key = ini.Read(QStringLiteral("web"), QStringLiteral("cryptKey"));
     m_cryptKey = key.toULongLong(&ok, 0);
     if (!ok || m_cryptKey == 0)
         m_cryptKey = kDefaultCryptKey;

@@ -29,6 +29,7 @@
 #include "KivFriendMyMessageBoxView.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
+#include "KivPrivateProfile.h"
 #include "KivProtocol.h"
 #include "KivProxySettings.h"
 #include "KivUserSettings.h"
@@ -258,10 +259,10 @@ void KivIMLoginDlg::ConnectServer() {
 }
 
 bool KivIMLoginDlg::CheckUpdate() {
-    QSettings ini(QString::fromLatin1(kConfig), QSettings::IniFormat);
-    if (ini.value(QStringLiteral("base/needUpdate")).toInt() != 1)
+    const KivPrivateProfile ini(QString::fromLatin1(kConfig));
+    if (ini.Read(QStringLiteral("base"), QStringLiteral("needUpdate")).toInt() != 1)
         return true;
-    const int mode = ini.value(QStringLiteral("base/UpdateMode")).toInt();
+    const int mode = ini.Read(QStringLiteral("base"), QStringLiteral("UpdateMode")).toInt();
     if (mode == 1) {
         if (QMessageBox::question(this, Tip(), QStringLiteral("已有最新版本，是否进行安装？"),
                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
@@ -384,11 +385,11 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
 void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, const QString& sign,
                                    const QString& nickName, const QString& appVersion,
                                    bool newGuid) {
-    QSettings config(QString::fromLatin1(kConfig), QSettings::IniFormat);
-    if (config.value(QStringLiteral("base/version")).toString() != appVersion) {
-        config.setValue(QStringLiteral("base/needUpdate"), 0);
+    // The deployment's file: one line changes, the rest stays as it was written.
+    const KivPrivateProfile config(QString::fromLatin1(kConfig));
+    if (config.Read(QStringLiteral("base"), QStringLiteral("version")) != appVersion) {
+        config.Write(QStringLiteral("base"), QStringLiteral("needUpdate"), QStringLiteral("0"));
     }
-    config.sync();
 
     if (m_pTray) {
         m_pTray->hide();

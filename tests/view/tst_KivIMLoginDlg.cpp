@@ -328,6 +328,26 @@ private slots:
                                                  QStringLiteral("已经存在该好友")}));
     }
 
+    // The login's update bookkeeping changes one line of the deployment's file.
+    void loginKeepsTheDeploymentFile() {
+        const QByteArray deployed = QStringLiteral(
+                                        "; written by hand\n[base]\nipaddr=127.0.0.1\n"
+                                        "port=%1\nversion=9\n\n[web]\n"
+                                        "site=http://kiv.example/?a=1,2;3\n")
+                                        .arg(m_server->tcpPort())
+                                        .toLatin1();
+        m_tree->writeFile(QStringLiteral("Config/config.ini"), deployed);
+        CKivFriendReadConfigModel::ReleaseInstance();
+        openDialog();
+        logIn(QStringLiteral("10001"), QStringLiteral("123456"));
+        QTRY_VERIFY(KivIMMainDlg::mainDlg->isVisible());
+        QFile file(QStringLiteral("Config/config.ini"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray expected = deployed;
+        expected.replace("version=9\n", "version=9\nneedUpdate=0\n");
+        QCOMPARE(file.readAll(), expected);
+    }
+
     void eyeButtonShowsThePassword() {
         openDialog();
         auto* eye = m_login->findChild<QPushButton*>(QStringLiteral("eyeBtn"));
