@@ -1,6 +1,7 @@
 #include "CFrameQueue.h"
 
 #include <cstring>
+#include <new>
 
 #include "NetSourceKeyUnit.h"
 
@@ -10,6 +11,9 @@ CFrameQueue::PushResult CFrameQueue::Push(const std::uint8_t* data, int length, 
     }
     {
         std::lock_guard<std::mutex> guard(m_lock);
+        if (length > m_unitLimit) {
+            return PushResult::TooLarge;
+        }
         Slot& slot = m_slots[static_cast<size_t>(m_write)];
         if (slot.ready) {
             m_haveKey = false;
@@ -22,7 +26,13 @@ CFrameQueue::PushResult CFrameQueue::Push(const std::uint8_t* data, int length, 
             return PushResult::NoKey;
         }
         if (slot.bytes.size() < static_cast<size_t>(length)) {
-            slot.bytes.resize(static_cast<size_t>(length));
+            try {
+                slot.bytes.resize(static_cast<size_t>(length));
+            } catch (const std::bad_alloc&) {
+                // The stream now has a hole: wait for the next key unit.
+                m_haveKey = false;
+                return PushResult::NoMemory;
+            }
         }
         std::memcpy(slot.bytes.data(), data, static_cast<size_t>(length));
         slot.length = length;
@@ -50,6 +60,17 @@ bool CFrameQueue::Pop(std::vector<std::uint8_t>& unit, int& tag) {
     slot.ready = false;
     m_read = (m_read + 1) % kSlots;
     return true;
+}
+
+void CFrameQueue::SetUnitLimit(int bytes) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_unitLimit = bytes;
+    // Slots that grew for larger units give their memory back.
+    for (Slot& slot : m_slots) {
+        if (!slot.ready && slot.bytes.size() > static_cast<size_t>(bytes)) {
+            std::vector<std::uint8_t>().swap(slot.bytes);
+        }
+    }
 }
 
 void CFrameQueue::Reset() {

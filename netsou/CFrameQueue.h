@@ -14,13 +14,16 @@ class CFrameQueue {
 public:
     static constexpr int kSlots = 15;
 
-    enum class PushResult { Queued, Empty, NoKey, SlotBusy };
+    enum class PushResult { Queued, Empty, NoKey, SlotBusy, TooLarge, NoMemory };
 
     PushResult Push(const std::uint8_t* data, int length, int tag);
 
     // Waits for the unit in the read slot and moves it to unit. False when
     // the queue was reset or released before one came.
     bool Pop(std::vector<std::uint8_t>& unit, int& tag);
+
+    // Units longer than this are refused; slots grow at most to it.
+    void SetUnitLimit(int bytes);
 
     // Empties every slot, forgets the key and wakes a waiting Pop.
     void Reset();
@@ -44,5 +47,6 @@ private:
     int m_write = 0;
     bool m_haveKey = false;
     bool m_released = false;
+    int m_unitLimit = 0x7FFFFFFF;
     std::uint64_t m_resets = 0;
 };

@@ -19,6 +19,7 @@ std::int32_t CNetSourceFilter::SetAudioMode(int mode, int sampleRate, int bitsPe
 }
 
 void CNetSourceFilter::Run() {
+    m_pin.DropPushes(false);
     m_pin.EndStop();
     m_pin.ResetQueue();
     m_pin.SetActive(1);
@@ -30,6 +31,7 @@ void CNetSourceFilter::Pause() {
 }
 
 void CNetSourceFilter::Stop() {
+    m_pin.DropPushes(true);
     m_pin.BeginStop();
     m_pin.SetActive(0);
 }

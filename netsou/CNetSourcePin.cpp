@@ -33,8 +33,10 @@ std::int32_t CNetSourcePin::SetVideoMode(int mode, int width, int height) {
     }
     int bits = 0;
     bool active = false;
+    int previous = 0;
     {
         std::lock_guard<std::mutex> guard(m_settingsLock);
+        previous = m_settings.mode;
         m_settings.mode = mode;
         m_settings.width = width;
         m_settings.height = height;
@@ -44,6 +46,8 @@ std::int32_t CNetSourcePin::SetVideoMode(int mode, int width, int height) {
         bits = m_settings.bitsPerPixel;
         active = m_settings.active;
     }
+    // A unit larger than a sample could never be delivered.
+    m_queue.SetUnitLimit(Format().SampleBytes());
     std::int32_t result = INetSourceControl::kOk;
     switch (mode) {
         case 1:
@@ -65,6 +69,9 @@ std::int32_t CNetSourcePin::SetVideoMode(int mode, int width, int height) {
         default:
             break;
     }
+    if (IsQueuedMode(previous) && !IsQueuedMode(mode)) {
+        m_queue.Reset();
+    }
     // A fill still waiting in the old mode returns and sees the new one.
     Wake();
     return result;
@@ -72,7 +79,7 @@ std::int32_t CNetSourcePin::SetVideoMode(int mode, int width, int height) {
 
 std::int32_t CNetSourcePin::PushData(const std::uint8_t* data, int length,
                                      [[maybe_unused]] int reserved1, int reserved2) {
-    if (m_stopping) {
+    if (m_dropPushes) {
         return INetSourceControl::kOk;
     }
     if (length < 0 || (length > 0 && data == nullptr)) {
@@ -84,12 +91,14 @@ std::int32_t CNetSourcePin::PushData(const std::uint8_t* data, int length,
             m_decode.Push(data, length);
             break;
         case 2:
-            m_queue.Push(data, length, reserved2);
+            if (!Queue(data, length, reserved2)) {
+                return INetSourceControl::kFail;
+            }
             m_wake.Set();
             break;
         case 3:
-            if (settings.active) {
-                m_queue.Push(data, length, reserved2);
+            if (settings.active && !Queue(data, length, reserved2)) {
+                return INetSourceControl::kFail;
             }
             break;
         case 11:
@@ -142,8 +151,10 @@ std::int32_t CNetSourcePin::SetAudioMode(int mode, int sampleRate, int bitsPerSa
     if (chunkBytes < frameBytes) {
         return INetSourceControl::kFail;
     }
+    int previous = 0;
     {
         std::lock_guard<std::mutex> guard(m_settingsLock);
+        previous = m_settings.mode;
         m_settings.mode = mode;
         m_settings.sampleRate = sampleRate;
         m_settings.bitsPerSample = bitsPerSample;
@@ -153,6 +164,9 @@ std::int32_t CNetSourcePin::SetAudioMode(int mode, int sampleRate, int bitsPerSa
     }
     if (mode == kAudioMode) {
         m_ring.Configure(chunkBytes, bitsPerSample == 8 ? 0x80 : 0x00);
+    }
+    if (IsQueuedMode(previous)) {
+        m_queue.Reset();
     }
     Wake();
     return INetSourceControl::kOk;
@@ -239,6 +253,14 @@ void CNetSourcePin::ResetQueue() {
     if (IsQueuedMode(Mode())) {
         m_queue.Reset();
     }
+}
+
+// False for a unit the queue refuses (too large for a sample, or no memory for
+// it); a full slot is no error, the unit is dropped.
+bool CNetSourcePin::Queue(const std::uint8_t* data, int length, int tag) {
+    const CFrameQueue::PushResult result = m_queue.Push(data, length, tag);
+    return result != CFrameQueue::PushResult::TooLarge &&
+           result != CFrameQueue::PushResult::NoMemory;
 }
 
 CNetSourcePin::Settings CNetSourcePin::Snapshot() const {

@@ -43,15 +43,19 @@ public:
     // is being stopped.
     Fill FillBuffer(CNetSourceSample& sample);
 
-    // Stopping: pushes are ignored and every waiting fill returns.
+    // Stopping (a stop, a pause or a flush): every waiting fill returns.
     void BeginStop();
     void EndStop();
+    // Pushes are dropped from a stop of the filter until it runs again; a
+    // pause or a flush keeps them.
+    void DropPushes(bool drop) { m_dropPushes = drop; }
     // Wakes a fill waiting for a raw frame or a decoded picture.
     void Wake();
     // Empties the frame queue in the queued modes.
     void ResetQueue();
 
 private:
+    bool Queue(const std::uint8_t* data, int length, int tag);
     struct Settings {
         int mode = 101;
         int width = 1280;
@@ -77,6 +81,7 @@ private:
     mutable std::mutex m_settingsLock;
     Settings m_settings;
     std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_dropPushes{false};
     CAutoEvent m_wake;
     CRawFrame m_raw;
     CFrameQueue m_queue;

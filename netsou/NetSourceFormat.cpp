@@ -8,7 +8,8 @@ int NetSourceFormat::SampleBytes() const {
     if (kind == Kind::Audio) {
         return chunkBytes;
     }
-    return ImageBytes() + width * bitsPerPixel / 8;
+    // Eight rows beyond the picture, room for a compressed unit larger than it.
+    return ImageBytes() + width * bitsPerPixel;
 }
 
 bool NetSourceFormat::operator==(const NetSourceFormat& other) const {

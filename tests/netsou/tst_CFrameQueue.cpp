@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(pin.Format().kind, NetSourceFormat::Kind::CompressedVideo);
         CNetSourceSample sample;
         pin.DecideBufferSize(sample);
-        QCOMPARE(sample.Size(), 320 * 240 * 3 + 320 * 3);
+        QCOMPARE(sample.Size(), 320 * 240 * 3 + 8 * 320 * 3);
         const auto delta = Unit(false, 1);
         const auto key = Unit(true, 2, 500);
         const auto next = Unit(false, 3, 40);

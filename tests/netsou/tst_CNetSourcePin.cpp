@@ -2,6 +2,7 @@
 #include <future>
 #include <vector>
 
+#include "CNetSourceFilter.h"
 #include "CNetSourcePin.h"
 #include "CTestH264Encoder.h"
 #include "CTestPattern.h"
@@ -132,20 +133,80 @@ private slots:
         QCOMPARE(waiting.get(), CNetSourcePin::Fill::Stopping);
     }
 
-    // While stopping, pushes are ignored; after the stop ends they count again.
-    void stoppingIgnoresPushes() {
-        CNetSourcePin pin;
-        QCOMPARE(pin.SetVideoMode(11, 2, 2), INetSourceControl::kOk);
-        const std::vector<std::uint8_t> frame(12, 9);
-        pin.BeginStop();
-        QCOMPARE(pin.PushData(frame.data(), 12, 0, 0), INetSourceControl::kOk);
+    // A stopped filter ignores pushes until it runs again; a pause or a flush
+    // (an unlock of the streaming thread) keeps them.
+    void onlyAStopDropsPushes() {
+        CNetSourceFilter filter;
+        CNetSourcePin& pin = filter.Pin();
+        QCOMPARE(pin.SetVideoMode(2, 16, 16), INetSourceControl::kOk);
+        filter.Run();
         CNetSourceSample sample;
         pin.DecideBufferSize(sample);
+        const std::vector<std::uint8_t> key{0, 0, 0, 1, 0x67, 1, 2, 3};
+        filter.Pause();
+        filter.Unlock();
+        QCOMPARE(pin.PushData(key.data(), int(key.size()), 0, 0), INetSourceControl::kOk);
         QCOMPARE(pin.FillBuffer(sample), CNetSourcePin::Fill::Stopping);
-        pin.EndStop();
-        QCOMPARE(pin.PushData(frame.data(), 12, 0, 0), INetSourceControl::kOk);
+        filter.UnlockStop();
         QCOMPARE(pin.FillBuffer(sample), CNetSourcePin::Fill::Delivered);
-        QVERIFY(std::equal(frame.begin(), frame.end(), sample.Data()));
+        QCOMPARE(sample.DataLength(), int(key.size()));
+        filter.Stop();
+        filter.UnlockStop();
+        QCOMPARE(pin.PushData(key.data(), int(key.size()), 0, 0), INetSourceControl::kOk);
+        filter.Run();
+        auto waiting = std::async(std::launch::async, [&] { return pin.FillBuffer(sample); });
+        QCOMPARE(waiting.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+        QCOMPARE(pin.PushData(key.data(), int(key.size()), 0, 0), INetSourceControl::kOk);
+        QCOMPARE(waiting.get(), CNetSourcePin::Fill::Delivered);
+    }
+
+    // Leaving a queued mode wakes the fill that waits for a unit, so the new
+    // mode delivers.
+    void leavingAQueuedModeWakesTheFill_data() {
+        QTest::addColumn<int>("queued");
+        QTest::addColumn<bool>("toAudio");
+        QTest::newRow("2 to raw") << 2 << false;
+        QTest::newRow("3 to raw") << 3 << false;
+        QTest::newRow("2 to sound") << 2 << true;
+    }
+    void leavingAQueuedModeWakesTheFill() {
+        QFETCH(int, queued);
+        QFETCH(bool, toAudio);
+        CNetSourcePin pin;
+        QCOMPARE(pin.SetVideoMode(queued, 16, 16), INetSourceControl::kOk);
+        pin.SetActive(1);
+        CNetSourceSample sample;
+        pin.DecideBufferSize(sample);
+        auto waiting = std::async(std::launch::async, [&] { return pin.FillBuffer(sample); });
+        // A failed check must not leave the fill waiting for ever.
+        const std::unique_ptr<CNetSourcePin, void (*)(CNetSourcePin*)> unblock(
+            &pin, [](CNetSourcePin* p) { p->BeginStop(); });
+        QCOMPARE(waiting.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+        if (toAudio) {
+            QCOMPARE(pin.SetAudioMode(101, 16000, 16, 1, 1024), INetSourceControl::kOk);
+        } else {
+            QCOMPARE(pin.SetVideoMode(11, 2, 2), INetSourceControl::kOk);
+        }
+        QCOMPARE(waiting.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+        QCOMPARE(waiting.get(), CNetSourcePin::Fill::Nothing);
+    }
+
+    // A compressed unit may be larger than the picture: eight rows of room.
+    void largeUnitsFitTheSample() {
+        CNetSourcePin pin;
+        QCOMPARE(pin.SetVideoMode(2, 64, 16), INetSourceControl::kOk);
+        CNetSourceSample sample;
+        pin.DecideBufferSize(sample);
+        QCOMPARE(sample.Size(), 64 * 16 * 3 + 8 * 64 * 3);
+        std::vector<std::uint8_t> unit(size_t(64 * 16 * 3 + 4 * 64 * 3), 7);
+        unit[4] = 0x67;
+        QCOMPARE(pin.PushData(unit.data(), int(unit.size()), 0, 0), INetSourceControl::kOk);
+        QCOMPARE(pin.FillBuffer(sample), CNetSourcePin::Fill::Delivered);
+        QCOMPARE(sample.DataLength(), int(unit.size()));
+        std::vector<std::uint8_t> tooLarge(size_t(sample.Size() + 1), 7);
+        tooLarge[4] = 0x67;
+        QCOMPARE(pin.PushData(tooLarge.data(), int(tooLarge.size()), 0, 0),
+                 INetSourceControl::kFail);
     }
 
     void waitingRawFillEndsOnStop() {
