@@ -53,7 +53,8 @@ bool CCorvoCapturePin::Start(std::string* error) {
     m_nextAllowed.Wait(0);
     m_done.Wait(0);
     m_staged = Staged{};
-    m_frameCount = 0;
+    m_ended.Wait(0);
+    m_nextStart = 0;
     m_pacer.Restart();
     m_thread = std::thread(&CCorvoCapturePin::CaptureLoop, this);
     return true;
@@ -62,6 +63,11 @@ bool CCorvoCapturePin::Start(std::string* error) {
 void CCorvoCapturePin::Stop() {
     if (m_thread.joinable()) {
         m_quit.Set();
+        // A grab stuck on the display would hold the thread: after a short
+        // wait it is made to give up.
+        if (!m_ended.Wait(kStopWaitMs)) {
+            m_screen->Interrupt();
+        }
         m_thread.join();
     }
     m_screen->Close();
@@ -87,9 +93,9 @@ CorvoFillResult CCorvoCapturePin::Fill(const CorvoFrameTarget& target, CorvoFram
                                        std::string* error) {
     const CorvoCaptureSnapshot settings = m_settings.Snapshot();
     timing->stamped = settings.timestamps;
-    timing->start = m_frameCount * settings.rate.frameTime;
+    timing->start = m_nextStart;
     timing->end = timing->start + settings.rate.frameTime;
-    ++m_frameCount;
+    m_nextStart = timing->end;
 
     // Wait first, then grab: the picture shows the screen when it is due.
     if (settings.pacing && !m_pacer.WaitTurn(settings.rate.intervalMs)) {
@@ -142,6 +148,7 @@ void CCorvoCapturePin::CaptureLoop() {
     for (;;) {
         const int woken = CKivAutoResetEvent::WaitAny({&m_quit, &m_request, &m_nextAllowed});
         if (woken == 0) {
+            m_ended.Set();
             return;
         }
         const CorvoCaptureSnapshot settings = m_settings.Snapshot();

@@ -32,6 +32,8 @@ class CCorvoCapturePin {
 public:
     // A request waits this long for the capture thread, then goes out black.
     static constexpr int kCaptureTimeoutMs = 1000;
+    // How long a stop waits for the capture thread before it interrupts a grab.
+    static constexpr int kStopWaitMs = 500;
 
     CCorvoCapturePin(CCorvoCaptureSettings& settings, std::unique_ptr<ICorvoScreenSource> screen);
     ~CCorvoCapturePin();
@@ -77,6 +79,8 @@ private:
     CKivAutoResetEvent m_request;
     CKivAutoResetEvent m_nextAllowed;
     CKivAutoResetEvent m_done;
+    // Set by the capture thread as it ends.
+    CKivAutoResetEvent m_ended;
     std::thread m_thread;
 
     // The frame the capture thread may write; only while Fill waits for it.
@@ -91,7 +95,9 @@ private:
     std::string m_lostReason;
 
     // Streaming thread only.
-    std::int64_t m_frameCount = 0;
+    // Start of the next frame: each frame follows the end of the one before,
+    // whatever frame time the settings give from one frame to the next.
+    std::int64_t m_nextStart = 0;
     CCorvoPacer m_pacer;
     std::shared_ptr<const CCorvoImage> m_stillSource;
     CCorvoImage m_stillPrepared;

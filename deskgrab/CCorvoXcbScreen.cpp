@@ -1,5 +1,7 @@
 #include "CCorvoXcbScreen.h"
 
+#include <sys/socket.h>
+
 #include "CCorvoCursorOverlay.h"
 
 namespace {
@@ -91,6 +93,14 @@ void CCorvoXcbScreen::Close() {
 
 CorvoScreenSize CCorvoXcbScreen::Size() {
     return m_size;
+}
+
+void CCorvoXcbScreen::Interrupt() {
+    // A shut-down socket ends any read or write of the connection with an
+    // error; the connection itself is released by Close on the owner's side.
+    if (m_connection != nullptr) {
+        ::shutdown(xcb_get_file_descriptor(m_connection->Get()), SHUT_RDWR);
+    }
 }
 
 bool CCorvoXcbScreen::IsLost() {

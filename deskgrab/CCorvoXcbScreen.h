@@ -28,6 +28,7 @@ public:
     bool Grab(int left, int top, int width, int height, CorvoImageView* picture,
               std::string* error) override;
     bool IsLost() override;
+    void Interrupt() override;
 
 private:
     bool GrabShared(int left, int top, int width, int height, CorvoImageView* picture,

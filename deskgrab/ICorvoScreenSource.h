@@ -20,4 +20,7 @@ public:
                       std::string* error) = 0;
     // True once the screen is gone for good.
     virtual bool IsLost() = 0;
+    // Called from another thread: makes a grab that hangs (a stuck display)
+    // give up soon. The source is lost afterwards until it is opened again.
+    virtual void Interrupt() = 0;
 };

@@ -40,7 +40,11 @@ public:
               std::string* error) override {
         {
             std::unique_lock<std::mutex> guard(m_gateLock);
-            m_gateChanged.wait(guard, [this] { return m_gateOpen; });
+            m_gateChanged.wait(guard, [this] { return m_gateOpen || m_interrupted; });
+            if (m_interrupted) {
+                *error = "interrupted";
+                return false;
+            }
         }
         {
             std::lock_guard<std::mutex> guard(m_callsLock);
@@ -62,6 +66,18 @@ public:
         }
         *picture = {m_picture.data(), width, height, width * 4};
         return true;
+    }
+
+    void Interrupt() override {
+        {
+            std::lock_guard<std::mutex> guard(m_gateLock);
+            m_interrupted = true;
+        }
+        m_gateChanged.notify_all();
+    }
+    bool Interrupted() {
+        std::lock_guard<std::mutex> guard(m_gateLock);
+        return m_interrupted;
     }
 
     // While closed, grabs hang as on a stuck X server.
@@ -90,6 +106,7 @@ private:
     std::mutex m_gateLock;
     std::condition_variable m_gateChanged;
     bool m_gateOpen = true;
+    bool m_interrupted = false;
 };
 
 struct Frame {
@@ -180,6 +197,52 @@ private slots:
         CorvoFrameTiming timing;
         QCOMPARE(rig.Fill(frame, &timing), CorvoFillResult::Ok);
         QCOMPARE(timing.start, std::int64_t(0));
+    }
+
+    // A new frame time applies from the end of the last frame: times never
+    // go back and never leap ahead.
+    void rateChangeKeepsTimesContinuous_data() {
+        QTest::addColumn<int>("fps");
+        QTest::addColumn<std::int64_t>("frameTime");
+        QTest::newRow("slower") << 5 << std::int64_t(2000000);
+        QTest::newRow("faster") << 40 << std::int64_t(250000);
+    }
+    void rateChangeKeepsTimesContinuous() {
+        QFETCH(int, fps);
+        QFETCH(std::int64_t, frameTime);
+        Rig rig;
+        rig.settings.SetFrameRate(30);
+        rig.settings.SetFrameRate(-1);
+        QVERIFY(rig.Start());
+        Frame frame(320, 240);
+        CorvoFrameTiming timing;
+        for (int n = 0; n < 3; ++n)
+            QCOMPARE(rig.Fill(frame, &timing), CorvoFillResult::Ok);
+        rig.settings.SetFrameRate(fps);
+        rig.settings.SetFrameRate(-1);
+        CorvoFrameTiming next;
+        QCOMPARE(rig.Fill(frame, &next), CorvoFillResult::Ok);
+        QCOMPARE(next.start, timing.end);
+        QCOMPARE(next.end, timing.end + frameTime);
+    }
+
+    // A grab stuck on the display does not hold the pin's stop: the grab is
+    // interrupted after a short wait.
+    void stopEndsAStuckGrab() {
+        Rig rig;
+        QVERIFY(rig.Start());
+        rig.screen->SetGate(false);
+        Frame frame(320, 240);
+        QCOMPARE(rig.Fill(frame), CorvoFillResult::Ok);
+        QVERIFY(frame.IsBlack());
+        std::atomic<bool> stopped{false};
+        std::thread stopper([&] {
+            rig.pin->Stop();
+            stopped = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(stopped, 20000);
+        stopper.join();
+        QVERIFY(rig.screen->Interrupted());
     }
 
     void stampsCanBeSwitchedOff() {
