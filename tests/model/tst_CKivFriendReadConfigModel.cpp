@@ -43,7 +43,7 @@ private slots:
         QTest::newRow("overlong address")
             << QByteArray("[base]\nipaddr=" + QByteArray(40, '9') + "\n") << QByteArray(31, '9')
             << 6800 << 1;
-        QTest::newRow("garbage") << QByteArray("\x01\xff[[[=\n\x00\x00=", 12) << QByteArray()
+        QTest::newRow("garbage") << QByteArray("\x01\xff[[[=\n\x00\x00=", 10) << QByteArray()
                                  << 6800 << 1;
     }
     void values() {
