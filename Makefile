@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIV_WERROR=ON
 
-.PHONY: run test build configure bootstrap clean
+.PHONY: run test build configure bootstrap clean test-asan test-tsan
 
 run: build
 	@scripts/run "$(BUILD_DIR)"
@@ -20,5 +20,17 @@ configure: bootstrap
 bootstrap:
 	@scripts/bootstrap
 
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under
+# ThreadSanitizer, each in its own build folder.
+test-asan: bootstrap
+	@cmake -S . -B build-asan -G Ninja $(CMAKE_FLAGS) -DKIV_ASAN=ON -DKIV_BENCH=OFF >/dev/null
+	@cmake --build build-asan -j "$(JOBS)"
+	@scripts/with-services ctest --test-dir build-asan --output-on-failure -j "$(JOBS)"
+
+test-tsan: bootstrap
+	@cmake -S . -B build-tsan -G Ninja $(CMAKE_FLAGS) -DKIV_TSAN=ON -DKIV_BENCH=OFF >/dev/null
+	@cmake --build build-tsan -j "$(JOBS)"
+	@scripts/with-services ctest --test-dir build-tsan --output-on-failure -j "$(JOBS)"
+
 clean:
-	rm -rf "$(BUILD_DIR)"
+	rm -rf "$(BUILD_DIR)" build-asan build-tsan

@@ -19,6 +19,18 @@ if(KIV_TSAN)
     add_link_options(-fsanitize=thread)
 endif()
 
+# The sanitizers' reports from system libraries are suppressed, for the tests
+# and for every program the build or a test starts (children inherit these).
+set(KIV_SANITIZER_ENV)
+if(KIV_ASAN)
+    list(APPEND KIV_SANITIZER_ENV
+        "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+endif()
+if(KIV_TSAN)
+    list(APPEND KIV_SANITIZER_ENV
+        "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp:print_suppressions=0")
+endif()
+
 if(KIV_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         message(FATAL_ERROR "KIV_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
