@@ -134,6 +134,50 @@ private slots:
         QVERIFY(!m_window->IsFlashing());
     }
 
+    // With "MarginHide" 1 a window touching the top edge slides up when the
+    // mouse is elsewhere; with 0 it stays.
+    void hidingAtTheTopEdge_data() {
+        QTest::addColumn<int>("marginHide");
+        QTest::addColumn<bool>("hides");
+        QTest::newRow("on") << 1 << true;
+        QTest::newRow("off") << 0 << false;
+    }
+    void hidingAtTheTopEdge() {
+        QFETCH(int, marginHide);
+        QFETCH(bool, hides);
+        m_window->m_settings[QStringLiteral("MarginHide")] = marginHide;
+        m_window->show();
+        m_window->move(400, 0);
+        QCursor::setPos(1, 1);
+        m_window->msg_TimerEnd();
+        if (hides) {
+            QTRY_COMPARE(m_window->y(), 3 - m_window->height());
+        } else {
+            QTest::qWait(400);
+            QCOMPARE(m_window->y(), 0);
+        }
+        m_window->WindowsMarginHide(marginHide);
+        QCOMPARE(m_window->y(), hides ? 3 - m_window->height() : 0);
+        m_window->ShowMainDlg();
+        QCOMPARE(m_window->y(), 0);
+    }
+
+    // The tray's preview goes on the third watch tick without the mouse on it.
+    void previewHidesAfterThreeTicks() {
+        storeIncoming(10002, "你好");
+        m_window->MessageRecive(10002, QByteArray("你好"), 6);
+        KivChatMessageWidget* preview = m_window->Preview();
+        QCOMPARE(preview->EntryCount(), 1);
+        preview->show();
+        preview->move(500, 400);
+        QCursor::setPos(1, 1);
+        m_window->msg_TimerEnd();
+        m_window->msg_TimerEnd();
+        QVERIFY(preview->isVisible());
+        m_window->msg_TimerEnd();
+        QVERIFY(!preview->isVisible());
+    }
+
     void emptyFriendListEmptiesThePage() {
         m_window->FriendListResult(MakeFriendList({}));
         QVERIFY(m_window->Friends().empty());
