@@ -62,20 +62,23 @@ private slots:
         QTRY_VERIFY(window.UnreadList().size() >= 2);
         QTest::qWait(300);
 
-        const std::pair<void (KivIMMainDlg::*)(), const char*> pages[] = {
-            {&KivIMMainDlg::mBfriendDlgClicked, "main-friends.png"},
-            {&KivIMMainDlg::mBchatDlgClicked, "main-recent.png"},
-            {&KivIMMainDlg::mBgameDlgClicked, "main-vip.png"},
+        struct Page {
+            void (KivIMMainDlg::*tab)();
+            void (KivIMMainDlg::*show)();
+            const char* file;
         };
-        const std::vector<void (KivIMMainDlg::*)()> switches = {
-            &KivIMMainDlg::changeDlgForFriendList, &KivIMMainDlg::changeDlgForChat,
-            &KivIMMainDlg::changeDlgForGame};
-        for (size_t i = 0; i < 3; ++i) {
-            (window.*pages[i].first)();
-            (window.*switches[i])();
+        const Page pages[] = {
+            {&KivIMMainDlg::mBfriendDlgClicked, &KivIMMainDlg::changeDlgForFriendList,
+             "main-friends.png"},
+            {&KivIMMainDlg::mBchatDlgClicked, &KivIMMainDlg::changeDlgForChat, "main-recent.png"},
+            {&KivIMMainDlg::mBgameDlgClicked, &KivIMMainDlg::changeDlgForGame, "main-vip.png"},
+        };
+        for (const Page& page : pages) {
+            (window.*page.tab)();
+            (window.*page.show)();
             QTest::qWait(150);
             const QImage shot = window.grab().toImage();
-            QVERIFY(KivScreen::Save(shot, QString::fromLatin1(pages[i].second)));
+            QVERIFY(KivScreen::Save(shot, QString::fromLatin1(page.file)));
         }
         QCOMPARE(window.PageModel(KivIMMainDlg::ChatPage)->rowCount(), 2);
 
