@@ -119,7 +119,7 @@ public:
         }
         if (m_begun && !m_model.transaction("COMMIT")) {
             m_model.transaction("ROLLBACK");
-            qDebug().noquote() << Q_FUNC_INFO << "commit failed";
+            qCWarning(lcKivModel).noquote() << Q_FUNC_INFO << "commit failed";
             return false;
         }
         m_model.applyIndexChanges(m_changes);
@@ -246,7 +246,7 @@ bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32
     WriteScope scope(*this);
     QSqlQuery* query = sqlUtil()->keptQuery(isgot ? readSql : unreadSql);
     if (query == nullptr) {
-        qDebug().noquote() << function << "cannot prepare the insert";
+        qCWarning(lcKivModel).noquote() << function << "cannot prepare the insert";
         return false;
     }
     query->bindValue(0, sender);
@@ -254,7 +254,7 @@ bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32
     query->bindValue(2, text);
     query->bindValue(3, time);
     if (!query->exec()) {
-        qDebug().noquote() << function << query->lastError().text();
+        qCWarning(lcKivModel).noquote() << function << query->lastError().text();
         return false;
     }
     const qint64 id = query->lastInsertId().toLongLong();
@@ -518,7 +518,7 @@ bool CKivFriendDBModel::BeginBatch() {
         return true;
     }
     if (!transaction("BEGIN IMMEDIATE")) {
-        qDebug().noquote() << Q_FUNC_INFO << "cannot start a transaction";
+        qCWarning(lcKivModel).noquote() << Q_FUNC_INFO << "cannot start a transaction";
         return false;
     }
     std::lock_guard<std::mutex> lock(m_historyMutex);
@@ -537,7 +537,8 @@ bool CKivFriendDBModel::CommitBatch() {
     changes.swap(m_batchChanges);
     if (!transaction("COMMIT")) {
         transaction("ROLLBACK");
-        qDebug().noquote() << Q_FUNC_INFO << "commit failed, the batch was rolled back";
+        qCWarning(lcKivModel).noquote()
+            << Q_FUNC_INFO << "commit failed, the batch was rolled back";
         return false;
     }
     followDatabaseFile();

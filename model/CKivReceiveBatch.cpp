@@ -4,11 +4,12 @@
 #include <utility>
 
 #include "CKivFriendDBModel.h"
+#include "KivLog.h"
 
 bool CKivReceiveBatch::writeAlone(const Write& write) {
     const bool stored = write();
     if (!stored) {
-        qWarning("CKivReceiveBatch: a received record could not be stored");
+        qCWarning(lcKivModel) << "CKivReceiveBatch: a received record could not be stored";
     }
     return stored;
 }
