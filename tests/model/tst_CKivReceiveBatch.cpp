@@ -103,6 +103,10 @@ private:
                 },
                 Qt::DirectConnection);
         }
+        // A login result counts only as the answer to a login request.
+        LoginRequest request;
+        KivInitRecord(request, Login);
+        QVERIFY(m_model->Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request)) > 0);
         ::LoginResult result;
         KivInitRecord(result, Login);
         result.uid = kOwn;
