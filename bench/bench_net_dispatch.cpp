@@ -169,6 +169,10 @@ int main(int argc, char** argv) {
         std::printf("dispatch: the client did not connect\n");
         return 1;
     }
+    // The model takes a login result only as the answer to its own request.
+    LoginRequest request;
+    KivInitRecord(request, Login);
+    model->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request)));
     ::LoginResult login;
     KivInitRecord(login, Login);
     login.uid = kOwn;
