@@ -1,15 +1,25 @@
-# Two commands: `make run` and `make test`. Everything else is a step of theirs.
+# Two commands: `make run` and `make test`; `make package` and `make install`
+# for installing the client. Everything else is a step of theirs.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIV_WERROR=ON
 
-.PHONY: run test build configure bootstrap clean test-asan test-tsan
+.PHONY: run test package install build configure bootstrap clean test-asan test-tsan
 
 run: build
 	@scripts/run "$(BUILD_DIR)"
 
 test: build
 	@scripts/with-services ctest --test-dir "$(BUILD_DIR)" --output-on-failure -j "$(JOBS)"
+
+# The Debian package of the client, in $(BUILD_DIR)/kivim_<version>_<arch>.deb.
+package: build
+	@cmake --build "$(BUILD_DIR)" --target package
+
+# Installs below PREFIX (default /usr/local); DESTDIR stages as usual.
+PREFIX ?= /usr/local
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install "$(BUILD_DIR)" --prefix "$(PREFIX)"
 
 build: configure
 	@cmake --build "$(BUILD_DIR)" -j "$(JOBS)"

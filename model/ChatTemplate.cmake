@@ -10,3 +10,4 @@ add_custom_command(OUTPUT ${KIV_CHAT_TEMPLATE}
     DEPENDS kivMakeChatTemplate
     COMMENT "Making the template chat database DB/CHAT_MESSAGE.db")
 add_custom_target(kivChatTemplate ALL DEPENDS ${KIV_CHAT_TEMPLATE})
+kiv_install_data(DB FILES ${KIV_CHAT_TEMPLATE})

@@ -1,0 +1,36 @@
+# `make package` (the `package` target): a Debian package of the installation
+# with prefix /usr, built by CPack.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kivim)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Lumo developers")
+set(CPACK_PACKAGE_CONTACT "The Lumo developers <lumo@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "instant messaging client with voice and video calls")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Lumo is a desktop instant messaging client with a Chinese interface. It\n"
+    "logs in to a messaging server over one TCP connection and offers friend,\n"
+    "recent chat and VIP lists, rich-text chat with faces and priced gift\n"
+    "pictures, offline messages, friend requests, profiles and head pictures,\n"
+    "a tray icon and global hot keys, and voice and video calls in a separate\n"
+    "call window.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
+# The libraries the binaries link are computed by dpkg-shlibdeps; our own
+# private ones are found through their RUNPATH.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What is loaded at run time rather than linked: Qt's SQLite driver, the
+# GStreamer elements the media pipelines are built from, the font the skins
+# name and Qt's own Chinese texts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt5sql5-sqlite, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk, qttranslations5-l10n, gstreamer1.0-plugins-ugly, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)
