@@ -27,6 +27,8 @@ QProcessEnvironment KivInstalledTree::userEnvironment(const QString& home,
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home);
     environment.remove(QStringLiteral("XDG_DATA_HOME"));
+    // No site template of the machine running the tests.
+    environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), home + QStringLiteral("/no-site"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     return environment;
 }

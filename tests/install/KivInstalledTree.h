@@ -21,8 +21,8 @@ public:
     QString launcher() const { return path(QStringLiteral("bin/kivim")); }
     // A fresh, empty home folder for another user.
     QString newHome();
-    // The environment of a user with that home: no XDG_DATA_HOME of the
-    // tester's own, the client on the given Qt platform.
+    // The environment of a user with that home: no XDG_DATA_HOME or site
+    // template of the tester's own, the client on the given Qt platform.
     static QProcessEnvironment userEnvironment(const QString& home, const QString& platform);
 
 private:

@@ -204,6 +204,22 @@ private slots:
         QVERIFY(WriteAll(templatePath, oldTemplate));
     }
 
+    // A site's template wins over the installed one, for new users only.
+    void siteTemplate() {
+        const QString home = m_tree->newHome();
+        const QString site = home + QStringLiteral("/site");
+        const QByteArray siteConfig = "[base]\nipaddr=192.0.2.7\nport=7100\n";
+        QVERIFY(WriteAll(site + QStringLiteral("/kivim/Config/config.ini"), siteConfig));
+        QProcessEnvironment environment =
+            KivInstalledTree::userEnvironment(home, QStringLiteral("offscreen"));
+        // Relative and empty entries are skipped; the first folder holding the file wins.
+        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"),
+                           QStringLiteral("etc/xdg::%1/empty:%2:%1/later").arg(home, site));
+        QVERIFY(WriteAll(home + QStringLiteral("/later/kivim/Config/config.ini"), "later"));
+        QCOMPARE(KivRun(m_tree->launcher(), {QStringLiteral("--prepare")}, environment), 0);
+        QCOMPARE(ReadAll(DataRoot(home) + QStringLiteral("/Config/config.ini")), siteConfig);
+    }
+
     // Two starts at the same moment (a double click in the menu) both succeed
     // and leave one complete configuration.
     void simultaneousFirstStarts() {
