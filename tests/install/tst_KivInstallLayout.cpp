@@ -197,6 +197,18 @@ private slots:
         QVERIFY2(far < 64 * 64 / 50, qPrintable(QString::number(far)));
     }
 
+    // The launcher runs under /bin/sh, which is dash on Debian, not bash.
+    void launcherIsPlainShell() {
+        const QString shellcheck = QStandardPaths::findExecutable(QStringLiteral("shellcheck"));
+        if (shellcheck.isEmpty())
+            QSKIP("needs shellcheck");
+        QByteArray output;
+        QCOMPARE(KivRun(shellcheck, {QStringLiteral("--shell=sh"), m_tree->launcher()},
+                        QProcessEnvironment::systemEnvironment(), &output),
+                 0);
+        QVERIFY2(output.isEmpty(), output.constData());
+    }
+
     void menuEntry() {
         const QString entry = m_tree->path(QStringLiteral("share/applications/kivim.desktop"));
         const QString validate =
