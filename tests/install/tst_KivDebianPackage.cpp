@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -114,13 +115,20 @@ private slots:
         }
     }
 
-    // The unpacked package is a working installation: its launcher prepares
-    // a data root that reaches the package's own files.
+    // The unpacked package is a working installation of its own: its launcher
+    // prepares a data root that reaches the package's files.
     void unpackedPackageRuns() {
         QTemporaryDir root;
         int code = 0;
         Run(Tool("dpkg-deb"), {QStringLiteral("-x"), m_package, root.path()}, &code);
         QCOMPARE(code, 0);
+        // No file names the build tree: no RUNPATH, script or text points back into it.
+        QDirIterator files(root.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(!file.readAll().contains(KIV_BUILD_DIR), qPrintable(file.fileName()));
+        }
         const QString home = root.filePath(QStringLiteral("home"));
         QVERIFY(QDir().mkpath(home));
         QByteArray output;
