@@ -17,7 +17,7 @@ bool KivInstalledTree::install(QString* error) {
 }
 
 QString KivInstalledTree::newHome() {
-    const QString home = m_dir.filePath(QStringLiteral("home%1").arg(++m_homes));
+    const QString home = m_dir.filePath(QStringLiteral("home of user %1").arg(++m_homes));
     QDir().mkpath(home);
     return home;
 }

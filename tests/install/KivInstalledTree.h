@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 
 // The build installed with `cmake --install` below a private prefix, and the
-// means to run its launcher as a user with a home folder of their own.
+// means to run its launcher as a user with a home folder of their own. Both
+// paths hold blanks, as real ones may.
 class KivInstalledTree {
 public:
     KivInstalledTree();
@@ -16,7 +17,7 @@ public:
     // Runs the installation; false with `error` holding cmake's output.
     bool install(QString* error);
 
-    QString prefix() const { return m_dir.filePath(QStringLiteral("prefix")); }
+    QString prefix() const { return m_dir.filePath(QStringLiteral("the prefix")); }
     QString path(const QString& relative) const { return prefix() + QLatin1Char('/') + relative; }
     QString launcher() const { return path(QStringLiteral("bin/kivim")); }
     // A fresh, empty home folder for another user.

@@ -128,8 +128,10 @@ private slots:
                 const QStringList parts = line.trimmed().split(QStringLiteral(" => "));
                 if (parts.size() != 2 || !ours.contains(parts.at(0)))
                     continue;
-                const QString resolved =
-                    QFileInfo(parts.at(1).section(QLatin1Char(' '), 0, 0)).canonicalFilePath();
+                // "name => path (0xaddress)"; the path may hold blanks.
+                QString path = parts.at(1);
+                path.remove(QRegularExpression(QStringLiteral(" \\(0x[0-9a-f]+\\)$")));
+                const QString resolved = QFileInfo(path).canonicalFilePath();
                 QVERIFY2(resolved.startsWith(privateLibs + QLatin1Char('/')),
                          qPrintable(relative + ": " + line));
             }
