@@ -24,11 +24,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 # The libraries the binaries link are computed by dpkg-shlibdeps; our own
 # private ones are found through their RUNPATH.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What is loaded at run time rather than linked: Qt's SQLite driver, the
-# GStreamer elements the media pipelines are built from, the font the skins
-# name and Qt's own Chinese texts.
+# Loaded at run time rather than linked, so named here: Qt's SQLite driver
+# (the chat database) and the GStreamer elements the media pipelines are
+# built from (conversion and test sources, PulseAudio, the camera). A module
+# that builds a pipeline with an element of another package adds it here.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt5sql5-sqlite, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio")
+# Wanted but not needed to run: the font the skins name (fontconfig falls
+# back to another), Qt's Chinese texts of the stock dialogs, the H.264
+# encoder element of video calls, xdg-open for web pages.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "fonts-noto-cjk, qttranslations5-l10n, gstreamer1.0-plugins-ugly, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
