@@ -211,6 +211,22 @@ private slots:
         QVERIFY2(output.isEmpty(), output.constData());
     }
 
+    // Software centres read it; warnings (the id is not a reverse domain
+    // name) are accepted, errors are not.
+    void softwareCentreEntry() {
+        const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+        if (appstream.isEmpty())
+            QSKIP("needs appstreamcli");
+        QByteArray output;
+        KivRun(appstream,
+               {QStringLiteral("validate"), QStringLiteral("--no-net"),
+                m_tree->path(QStringLiteral("share/metainfo/kivim.metainfo.xml"))},
+               QProcessEnvironment::systemEnvironment(), &output);
+        for (const QByteArray& line : output.split('\n'))
+            QVERIFY2(!line.startsWith("E:"), output.constData());
+        QVERIFY2(output.contains("kivim"), output.constData());
+    }
+
     void menuEntry() {
         const QString entry = m_tree->path(QStringLiteral("share/applications/kivim.desktop"));
         const QString validate =
