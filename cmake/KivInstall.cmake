@@ -48,6 +48,8 @@ function(kiv_install target kind)
         set(runpath "$ORIGIN/${libraries}")
     endif()
     set_target_properties(${target} PROPERTIES INSTALL_RPATH "${runpath}")
+    # The install tests build every installed target first.
+    set_property(GLOBAL APPEND PROPERTY KIV_INSTALLED_TARGETS ${target})
     install(TARGETS ${target}
         LIBRARY DESTINATION ${destination}
         RUNTIME DESTINATION ${destination})
