@@ -65,6 +65,7 @@ private slots:
         QTest::newRow("netsou") << plugins + QStringLiteral("libgstnetsou.so") << false;
         QTest::newRow("deskgrab") << plugins + QStringLiteral("libgstdeskgrab.so") << false;
         QTest::newRow("chat template") << data + QStringLiteral("DB/CHAT_MESSAGE.db") << false;
+        QTest::newRow("area database") << data + QStringLiteral("DB/location_list.db") << false;
         QTest::newRow("configuration") << data + QStringLiteral("Config/config.ini") << false;
         QTest::newRow("fonts") << data + QStringLiteral("fonts.conf") << false;
         QTest::newRow("skin") << data + QStringLiteral("Resources/skin/kivLoginDlg/kivLoginDlg.qss")
