@@ -25,16 +25,16 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 # private ones are found through their RUNPATH.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time rather than linked, so named here: Qt's SQLite driver
-# (the chat database) and the GStreamer elements the media pipelines are
-# built from (conversion and test sources, PulseAudio, the camera). A module
-# that builds a pipeline with an element of another package adds it here.
+# (the chat and area databases) and the GStreamer elements the call
+# pipelines are built from: conversion, test source and appsrc/appsink
+# (base), PulseAudio and the camera (good), x264enc (ugly), ximagesink (x).
+# A module that builds a pipeline with an element of another package adds it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt5sql5-sqlite, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-pulseaudio")
+    "libqt5sql5-sqlite, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-x")
 # Wanted but not needed to run: the font the skins name (fontconfig falls
-# back to another), Qt's Chinese texts of the stock dialogs, the H.264
-# encoder element of video calls, xdg-open for web pages.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "fonts-noto-cjk, qttranslations5-l10n, gstreamer1.0-plugins-ugly, xdg-utils")
+# back to another), Qt's Chinese texts of the stock dialogs, xdg-open for
+# web pages.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qttranslations5-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

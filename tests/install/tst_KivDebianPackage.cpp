@@ -81,6 +81,9 @@ private slots:
         // Our own libraries travel inside the package.
         for (const QString& name : names)
             QVERIFY2(!name.contains(QStringLiteral("kiv"), Qt::CaseInsensitive), qPrintable(name));
+        // The call pipelines' encoder and video sink.
+        QVERIFY(names.contains(QStringLiteral("gstreamer1.0-plugins-ugly")));
+        QVERIFY(names.contains(QStringLiteral("gstreamer1.0-x")));
         QVERIFY(field(QStringLiteral("Recommends")).contains(QStringLiteral("fonts-noto-cjk")));
     }
 

@@ -57,9 +57,11 @@ private slots:
         const QString data = QStringLiteral(KIV_INSTALL_DATADIR "/");
         QTest::newRow("launcher") << "bin/kivim" << true;
         QTest::newRow("client") << QStringLiteral(KIV_INSTALL_PROGRAMDIR "/kivClient") << true;
+        QTest::newRow("call window")
+            << QStringLiteral(KIV_INSTALL_PROGRAMDIR "/media/CallView") << true;
         for (const char* library : {"kivCommon", "kivModel", "kivView", "kivPlatform", "qorbase",
                                     "PcmPacker", "AvcUnpack", "DeskGrabProperty", "SoundLink",
-                                    "AacUnpacker", "SampleSink", "WireCore2"})
+                                    "AacUnpacker", "SampleSink", "WireCore2", "PictureLink"})
             QTest::newRow(library)
                 << libs + QStringLiteral("lib%1.so").arg(QLatin1String(library)) << false;
         QTest::newRow("netsou") << plugins + QStringLiteral("libgstnetsou.so") << false;
@@ -138,7 +140,7 @@ private slots:
                          qPrintable(relative + ": " + line));
             }
         }
-        QVERIFY(binaries >= 15);
+        QVERIFY(binaries >= 17);
     }
 
     void pluginsLoadFromTheInstallation_data() {
