@@ -1,12 +1,43 @@
 #include "CChatRecord.h"
 
-#include <QDateTime>
-#include <QTextDocument>
-
 #include "CChatRecordItem.h"
 #include "CTextBrowserEx.h"
+#include "KivChatTextDocument.h"
 #include "KivIMMainDlg.h"
 #include "KivWidgetRowDelegate.h"
+
+namespace {
+
+struct Stamp {
+    QDate date;
+    QString clock;
+};
+
+// "yyyy-MM-dd hh:mm:ss" read by hand: the stored text is a wall-clock time,
+// and the stock parser consults the time zone for every row. Anything else
+// keeps no date and shows as it is.
+Stamp ReadStamp(const QString& text) {
+    if (text.size() != 19 || text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-') ||
+        text[10] != QLatin1Char(' ') || text[13] != QLatin1Char(':') ||
+        text[16] != QLatin1Char(':'))
+        return {QDate(), text};
+    auto number = [&text](int at, int digits) {
+        int value = 0;
+        for (int i = at; i < at + digits; ++i) {
+            if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9'))
+                return -1;
+            value = value * 10 + (text[i].unicode() - '0');
+        }
+        return value;
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime clock(number(11, 2), number(14, 2), number(17, 2));
+    if (!date.isValid() || !clock.isValid())
+        return {QDate(), text};
+    return {date, text.mid(11)};
+}
+
+}  // namespace
 
 CChatRecord::CChatRecord(QWidget* parent) : QListWidget(parent) {
     setObjectName(QStringLiteral("chatRecordList"));
@@ -16,27 +47,42 @@ CChatRecord::CChatRecord(QWidget* parent) : QListWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setItemDelegate(new KivWidgetRowDelegate(this));
-    m_pMeasure = CChatRecordItem::NewBody(viewport());
-    m_pMeasure->hide();
+    m_pModel = CChatRecordItem::NewBody(viewport());
+    m_pModel->hide();
 }
 
 CChatRecord::~CChatRecord() {
+    // Widgets first: their bodies show texts the list owns.
     qDeleteAll(m_widgets);
+    for (QVector<CChatRecordItem*>& spare : m_spare)
+        qDeleteAll(spare);
 }
 
 void CChatRecord::Reset() {
-    // The rows' widgets go now, so paging quickly never piles them up.
-    qDeleteAll(m_widgets);
+    for (CChatRecordItem* widget : qAsConst(m_widgets)) {
+        widget->hide();
+        widget->Release();
+        m_spare[widget->kind()].append(widget);
+    }
     m_widgets.clear();
+    for (const Entry& entry : qAsConst(m_entries))
+        delete entry.text;
     m_entries.clear();
     clear();
     m_currentDate = QDate();
+    m_bFilling = true;
 }
 
-int CChatRecord::MessageHeight(const QStringList& lines) {
-    m_pMeasure->clear();
-    m_pMeasure->AppendLines(lines);
-    return CChatRecordItem::RowHeightFor(m_pMeasure->document()->size().height());
+KivChatTextDocument* CChatRecord::NewText(const QString& plain) {
+    // The panel's style decides the body font once the body is polished.
+    m_pModel->ensurePolished();
+    auto* text = new KivChatTextDocument(this);
+    text->setDefaultFont(m_pModel->document()->defaultFont());
+    text->setDefaultTextOption(m_pModel->document()->defaultTextOption());
+    text->setTextWidth(CChatRecordItem::kTextWidth);
+    QString line = plain;
+    text->AppendLines(KivIMMainDlg::PlainToHtml(line));
+    return text;
 }
 
 void CChatRecord::InsertRow(int at, const Entry& entry, int height) {
@@ -50,11 +96,10 @@ void CChatRecord::InsertRow(int at, const Entry& entry, int height) {
 
 void CChatRecord::AddMessage(const QString& text, const QString& name, const QString& time,
                              bool own) {
-    QString plain = text;
-    const QDateTime when = QDateTime::fromString(time, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const Stamp stamp = ReadStamp(time);
     // A row without a readable time still shows, under the date line of the
     // rows around it.
-    const QDate date = when.isValid() ? when.date() : m_currentDate;
+    const QDate date = stamp.date.isValid() ? stamp.date : m_currentDate;
     if (date != m_currentDate || count() == 0) {
         Entry line;
         line.kind = CChatRecordItem::DateLine;
@@ -64,10 +109,10 @@ void CChatRecord::AddMessage(const QString& text, const QString& name, const QSt
     }
     Entry message;
     message.kind = own ? CChatRecordItem::OwnMessage : CChatRecordItem::FriendMessage;
-    message.lines = KivIMMainDlg::PlainToHtml(plain);
+    message.text = NewText(text);
     message.name = name;
-    message.time = when.isValid() ? when.toString(QStringLiteral("hh:mm:ss")) : time;
-    InsertRow(1, message, MessageHeight(message.lines));
+    message.time = stamp.clock;
+    InsertRow(1, message, CChatRecordItem::RowHeightFor(message.text->size().height()));
 }
 
 CChatRecordItem* CChatRecord::WidgetFor(QListWidgetItem* row) {
@@ -76,11 +121,15 @@ CChatRecordItem* CChatRecord::WidgetFor(QListWidgetItem* row) {
     const auto entry = m_entries.constFind(row);
     if (entry == m_entries.constEnd())
         return nullptr;
-    auto* widget = new CChatRecordItem(viewport(), row, CChatRecordItem::Kind(entry->kind));
+    QVector<CChatRecordItem*>& spare = m_spare[entry->kind];
+    CChatRecordItem* widget =
+        spare.isEmpty() ? new CChatRecordItem(viewport(), CChatRecordItem::Kind(entry->kind))
+                        : spare.takeLast();
+    widget->SetRow(row);
     if (entry->kind == CChatRecordItem::DateLine) {
         widget->SetDate(entry->date);
     } else {
-        widget->SetMessage(entry->lines, entry->name, entry->time);
+        widget->SetMessage(entry->text, entry->name, entry->time);
     }
     widget->hide();
     m_widgets.insert(row, widget);
@@ -91,9 +140,13 @@ CChatRecordItem* CChatRecord::rowAt(int row) {
     return WidgetFor(item(row));
 }
 
+void CChatRecord::PlaceRows() {
+    m_bFilling = false;
+    updateEditorGeometries();
+}
+
 void CChatRecord::updateEditorGeometries() {
-    // While a page is being filled rows still move; widgets wait for the end.
-    if (!updatesEnabled())
+    if (m_bFilling || !updatesEnabled())
         return;
     // Rows stack from the top without spacing, each as high as its size hint.
     const int margin = viewport()->height() / 2;

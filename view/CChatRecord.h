@@ -3,31 +3,34 @@
 #include <QDate>
 #include <QHash>
 #include <QListWidget>
-#include <QStringList>
+#include <QVector>
 
 class CChatRecordItem;
 class CTextBrowserEx;
+class KivChatTextDocument;
 
 // The rows of one page of the chat record. Rows arrive newest first; each
 // goes to the top of its day, under that day's date line, so the page reads
-// from oldest to newest. A row's widget is made only when the row comes into
-// sight: its height is measured from its text beforehand, so a page of sixty
-// messages costs a screenful of widgets.
+// from oldest to newest. Each message's text is laid out once, when it
+// arrives, at the width it is shown; a row's widget is given to it only when
+// the row comes into sight, and widgets are kept from page to page, so a
+// page costs its texts and a screenful of widgets that already exist.
 class CChatRecord : public QListWidget {
     Q_OBJECT
 public:
     explicit CChatRecord(QWidget* parent = nullptr);
     ~CChatRecord() override;
 
-    // Empties the list and forgets the current day.
+    // Empties the list and forgets the current day. Until PlaceRows no row
+    // gets a widget, as rows still move while a page is filled.
     void Reset();
     // One message: its chat text, the sender's name, its time
     // "yyyy-MM-dd hh:mm:ss", and whether the user sent it.
     void AddMessage(const QString& text, const QString& name, const QString& time, bool own);
 
-    // Places (and makes) the widgets of the rows in sight.
-    void PlaceRows() { updateEditorGeometries(); }
-    // The widget of a row, made now if it was not yet.
+    // Places (and gives widgets to) the rows in sight.
+    void PlaceRows();
+    // The widget of a row, given now if it had none.
     CChatRecordItem* rowAt(int row);
 
 protected:
@@ -40,17 +43,20 @@ private:
     struct Entry {
         int kind = 0;
         QString date;
-        QStringList lines;
+        KivChatTextDocument* text = nullptr;
         QString name;
         QString time;
     };
     void InsertRow(int at, const Entry& entry, int height);
     CChatRecordItem* WidgetFor(QListWidgetItem* row);
-    int MessageHeight(const QStringList& lines);
+    KivChatTextDocument* NewText(const QString& plain);
 
     QDate m_currentDate;
+    bool m_bFilling = false;
     QHash<const QListWidgetItem*, Entry> m_entries;
     QHash<const QListWidgetItem*, CChatRecordItem*> m_widgets;
-    // Lays out message texts to learn their heights, the way a row's body would.
-    CTextBrowserEx* m_pMeasure = nullptr;
+    // Widgets of rows gone with the last page, by kind, waiting for new rows.
+    QVector<CChatRecordItem*> m_spare[3];
+    // A body as rows have it, hidden: its font and wrapping are the texts'.
+    CTextBrowserEx* m_pModel = nullptr;
 };

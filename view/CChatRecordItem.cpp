@@ -7,6 +7,7 @@
 #include <QTextDocument>
 
 #include "CTextBrowserEx.h"
+#include "KivChatTextDocument.h"
 
 namespace {
 
@@ -15,8 +16,7 @@ constexpr int kBodyTop = 22;
 
 }  // namespace
 
-CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kind)
-    : QWidget(parent), m_pRow(row), m_kind(kind) {
+CChatRecordItem::CChatRecordItem(QWidget* parent, Kind kind) : QWidget(parent), m_kind(kind) {
     if (kind == DateLine) {
         auto* layout = new QHBoxLayout(this);
         layout->setContentsMargins(kLeft, 0, kLeft, 0);
@@ -50,6 +50,7 @@ CChatRecordItem::CChatRecordItem(QWidget* parent, QListWidgetItem* row, Kind kin
     m_pTime->setStyleSheet(color);
     m_pBody = NewBody(this);
     m_pBody->move(kLeft, kBodyTop);
+    m_pBlank = new KivChatTextDocument(this);
 }
 
 CTextBrowserEx* CChatRecordItem::NewBody(QWidget* parent) {
@@ -57,7 +58,7 @@ CTextBrowserEx* CChatRecordItem::NewBody(QWidget* parent) {
     // padding 10, top 3, bottom 0, as margins around the text.
     body->SetPadding(10, 3, 10, 0);
     body->setLineWrapMode(QTextEdit::FixedPixelWidth);
-    body->setLineWrapColumnOrWidth(kBodyWidth - 20);
+    body->setLineWrapColumnOrWidth(kTextWidth);
     return body;
 }
 
@@ -70,16 +71,26 @@ void CChatRecordItem::SetDate(const QString& date) {
         m_pDate->setText(date);
 }
 
-void CChatRecordItem::SetMessage(const QStringList& htmlLines, const QString& name,
+void CChatRecordItem::SetMessage(KivChatTextDocument* text, const QString& name,
                                  const QString& time) {
     if (!m_pBody)
         return;
-    m_pName->setText(name);
-    m_pName->adjustSize();
-    m_pTime->setText(time);
-    m_pTime->adjustSize();
-    m_pBody->AppendLines(htmlLines);
+    if (m_pName->text() != name) {
+        m_pName->setText(name);
+        m_pName->adjustSize();
+    }
+    if (m_pTime->text() != time) {
+        m_pTime->setText(time);
+        m_pTime->adjustSize();
+    }
+    m_pBody->setDocument(text);
     Measure();
+}
+
+void CChatRecordItem::Release() {
+    m_pRow = nullptr;
+    if (m_pBody)
+        m_pBody->setDocument(m_pBlank);
 }
 
 QString CChatRecordItem::Name() const {
