@@ -142,7 +142,8 @@ bool FillDatabase(const QString& file) {
                        "insert into chat_message_table(type,senderuid,recveruid,message,msgtime,"
                        "isgot) values(0,?,?,?,?,1)",
                        -1, &insert, nullptr);
-    const QDateTime start(QDate(2020, 1, 1), QTime(8, 0, 0));
+    // Counted in UTC: wall-clock steps of 150 s, and no time zone lookup per row.
+    const QDateTime start(QDate(2020, 1, 1), QTime(8, 0, 0), Qt::UTC);
     for (int i = 0; i < TotalRows; ++i) {
         const bool conversation = i % 5 < 3;
         const bool own = i % 2 == 0;
@@ -199,6 +200,11 @@ void PageRecord() {
     const double open = Ms(timer);
     std::vector<double> pages;
     std::vector<double> pagesCpu;
+    // The same page shown once more step by step, to see where its time goes.
+    std::vector<double> query;
+    std::vector<double> built;
+    std::vector<double> placed;
+    std::vector<double> drawn;
     auto page = [&](const char* button) {
         QElapsedTimer one;
         one.start();
@@ -207,6 +213,19 @@ void PageRecord() {
         QApplication::processEvents();
         pagesCpu.push_back(CpuMs() - cpuStart);
         pages.push_back(Ms(one));
+
+        one.restart();
+        const QVector<CKivChatRecordRow> rows = record->QueryPage();
+        query.push_back(Ms(one));
+        one.restart();
+        record->FillPage(rows);
+        built.push_back(Ms(one));
+        one.restart();
+        record->PlacePage();
+        placed.push_back(Ms(one));
+        one.restart();
+        QApplication::processEvents();
+        drawn.push_back(Ms(one));
     };
     for (int i = 0; i < 20; ++i)
         page("PrePage");
@@ -214,14 +233,20 @@ void PageRecord() {
     for (int i = 0; i < 20; ++i)
         page("NextPage");
     page("RightTopPage");
+    const double median = Percentile(pages, 0.5);
     std::printf("chat record panel, %d stored rows, %d in the conversation\n", TotalRows,
                 ConversationRows);
     std::printf("  first open (builds the page index) %.1f ms\n", open);
     std::printf(
-        "  page (query + 60 rows drawn): median %.2f ms, max %.2f ms over %zu pages "
-        "(goal: < 10 ms)\n",
-        Percentile(pages, 0.5), Percentile(pages, 1.0), pages.size());
+        "  page (query + 60 rows drawn): median %.2f ms (%.2f of the 10 ms goal), max %.2f ms "
+        "over %zu pages\n",
+        median, median / 10.0, Percentile(pages, 1.0), pages.size());
     std::printf("  page, CPU time of the thread: median %.2f ms\n", Percentile(pagesCpu, 0.5));
+    std::printf(
+        "  page split (medians): query %.2f ms, rows built %.2f ms, rows in sight placed "
+        "%.2f ms, drawn %.2f ms\n",
+        Percentile(query, 0.5), Percentile(built, 0.5), Percentile(placed, 0.5),
+        Percentile(drawn, 0.5));
     const int oldest = record->Total() - CKivImChatRecordDlg::kPageSize;
     std::vector<double> reads;
     for (int offset = 0; offset < 20 * CKivImChatRecordDlg::kPageSize;

@@ -67,21 +67,31 @@ void CKivImChatRecordDlg::SetNickNameToUidMap(std::map<unsigned long, QString>& 
 }
 
 void CKivImChatRecordDlg::RefreshRecordList() {
+    FillPage(QueryPage());
+    PlacePage();
+}
+
+QVector<CKivChatRecordRow> CKivImChatRecordDlg::QueryPage() {
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     db->ConnectDB();
-    m_pList->setUpdatesEnabled(false);
-    m_pList->Reset();
     m_total = db->GetChatRecordCount(m_ownUid, m_friendUid);
     m_pPrePage->setEnabled(m_total != 0 && m_total - m_offset > kPageSize);
     m_pLeftTopPage->setEnabled(m_pPrePage->isEnabled());
     m_pNextPage->setEnabled(m_offset != 0);
     m_pRightTopPage->setEnabled(m_offset != 0);
-    const QVector<CKivChatRecordRow> rows =
-        db->GetChatRecordPage(m_ownUid, m_friendUid, m_offset, kPageSize);
+    return db->GetChatRecordPage(m_ownUid, m_friendUid, m_offset, kPageSize);
+}
+
+void CKivImChatRecordDlg::FillPage(const QVector<CKivChatRecordRow>& rows) {
+    m_pList->setUpdatesEnabled(false);
+    m_pList->Reset();
     for (const CKivChatRecordRow& row : rows) {
         const bool own = row.senderUid == m_ownUid;
         m_pList->AddMessage(row.message, own ? m_ownName : m_friendName, row.msgTime, own);
     }
+}
+
+void CKivImChatRecordDlg::PlacePage() {
     m_pList->setUpdatesEnabled(true);
     m_pList->scrollToBottom();
     m_pList->PlaceRows();

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 #include <QWidget>
 #include <map>
+
+#include "CKivChatRecordRow.h"
 
 class CChatRecord;
 class QPushButton;
@@ -25,6 +28,13 @@ public:
     int Offset() const { return m_offset; }
     int Total() const { return m_total; }
     CChatRecord* List() const { return m_pList; }
+
+    // The three steps of showing a page, apart so their costs can be told
+    // apart: read the count and the page at the current offset (and set the
+    // buttons), build the rows, and place the rows in sight at the bottom.
+    QVector<CKivChatRecordRow> QueryPage();
+    void FillPage(const QVector<CKivChatRecordRow>& rows);
+    void PlacePage();
 
 public slots:
     void RefreshRecordList();
