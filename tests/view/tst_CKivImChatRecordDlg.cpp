@@ -9,6 +9,8 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivImChatRecordDlg.h"
 #include "CTextBrowserEx.h"
+#include "KivChatTextDocument.h"
+#include "KivIMMainDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 
@@ -186,6 +188,87 @@ private slots:
         QCOMPARE(rows, (QStringList{"2026-01-01", "早", "晚安", "2026-01-02", "新年好", "同乐"}));
         QCOMPARE(list->rowAt(1)->kind(), CChatRecordItem::OwnMessage);
         QCOMPARE(list->rowAt(2)->kind(), CChatRecordItem::FriendMessage);
+    }
+
+    // A stored time that is not a wall-clock time shows as stored, under the
+    // date line of the rows around it.
+    void unreadableTimesShowAsStored() {
+        QSqlQuery query(database());
+        query.prepare(QStringLiteral(
+            "insert into chat_message_table(type,senderuid,recveruid,message,msgtime,isgot) "
+            "values(0,?,?,?,?,1)"));
+        auto row = [&query](const QString& text, const QString& time) {
+            query.addBindValue(kOwn);
+            query.addBindValue(kFriend);
+            query.addBindValue(text);
+            query.addBindValue(time);
+            return query.exec();
+        };
+        QVERIFY(row("一", "2026-01-01 23:58:00"));
+        QVERIFY(row("二", "2026-01-01 25:00:00"));
+        QVERIFY(row("三", "2026-02-30 10:00:00"));
+        QVERIFY(row("五", "2026-03-01 09:00:01"));
+        m_record->RefreshRecordList();
+        const Shown page = shown();
+        QCOMPARE(page.dates, (QStringList{"2026-01-01", "2026-03-01"}));
+        QCOMPARE(page.messages, (QStringList{"我|23:58:00|一", "我|2026-01-01 25:00:00|二",
+                                             "我|2026-02-30 10:00:00|三", "我|09:00:01|五"}));
+    }
+
+    // Texts are laid out before any row is shown: each row must be as high as
+    // the same text in a body of its own, shown in the panel, needs.
+    void rowsAreAsHighAsTheirShownText() {
+        const QStringList texts{
+            QStringLiteral("短"),
+            QStringLiteral("两行\n第二行 www.example.com/a/very/long/address/that/wraps/somewhere"),
+            QString(QStringLiteral("很长的一段话，")).repeated(20),
+            QStringLiteral("[大笑][偷笑] 笑"),
+        };
+        for (int i = 0; i < texts.size(); ++i)
+            store(i % 2 ? kFriend : kOwn, i % 2 ? kOwn : kFriend, texts[i], kStart.addSecs(i));
+        m_parent->resize(400, 420);
+        m_parent->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_parent.get()));
+        m_record->show();
+        m_record->RefreshRecordList();
+        CChatRecord* list = m_record->List();
+        CTextBrowserEx* alone = CChatRecordItem::NewBody(list->viewport());
+        alone->show();
+        for (int row = 1; row < list->count(); ++row) {
+            CChatRecordItem* item = list->rowAt(row);
+            alone->clear();
+            QString plain = texts[row - 1];
+            alone->AppendLines(KivIMMainDlg::PlainToHtml(plain));
+            const int expected = CChatRecordItem::RowHeightFor(alone->document()->size().height());
+            QCOMPARE(list->item(row)->sizeHint().height(), expected);
+            QCOMPARE(item->Body()->toPlainText(), alone->toPlainText());
+        }
+        QVERIFY(list->item(3)->sizeHint().height() > list->item(1)->sizeHint().height() + 40);
+    }
+
+    // Paging back and forth keeps one page of texts and at most a page of
+    // row widgets, whatever was shown before.
+    void pagingKeepsNothingOfOldPages() {
+        fill(130);
+        m_parent->resize(400, 420);
+        m_parent->show();
+        m_record->show();
+        CChatRecord* list = m_record->List();
+        int widgets = 0;
+        for (int round = 0; round < 3; ++round) {
+            m_record->ClickLeftTopPage();
+            m_record->ClickNextPage();
+            m_record->ClickNextPage();
+            QCOMPARE(shown().messages, literalPage(0));
+            const int now = list->viewport()->findChildren<CChatRecordItem*>().size();
+            if (round > 0)
+                QCOMPARE(now, widgets);
+            widgets = now;
+            QCOMPARE(list->findChildren<KivChatTextDocument*>(QString(), Qt::FindDirectChildrenOnly)
+                         .size(),
+                     CKivImChatRecordDlg::kPageSize);
+        }
+        QVERIFY(widgets <= 2 * (CKivImChatRecordDlg::kPageSize + 1));
     }
 
     void messagesAddedLaterShowOnTheNextRefresh() {
