@@ -11,6 +11,8 @@
 
 #include "CKivFriendNetModel.h"
 #include "KivFriendMyMessageBoxView.h"
+#include "KivPhoneNumber.h"
+#include "KivProtocol.h"
 #include "KivResendCountdown.h"
 
 namespace {
@@ -218,4 +220,22 @@ void KivCheckCodeDlg::bClose_Clicked() {
 // so the owner always hears of it.
 void KivCheckCodeDlg::reject() {
     bClose_Clicked();
+}
+
+bool KivCheckCodeDlg::CheckPhone() {
+    if (KivPhoneNumber::IsValid(Phone()))
+        return true;
+    ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+    return false;
+}
+
+bool KivCheckCodeDlg::RequestCheckNumber(const QString& phone, std::uint32_t purpose) {
+    CheckNumberRequest request;
+    KivInitRecord(request, CheckNumber);
+    request.purpose = purpose;
+    KivWriteText(request.phone, phone.toLatin1());
+    if (!SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+        return false;
+    m_requestedPhone = phone;
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <cstdint>
 
 #include "QWindowBase.h"
 
@@ -55,6 +56,11 @@ protected:
     // connection is opened again for the next try.
     bool SendRecord(const char* record, int length);
     void StartCountdown();
+    // Says so and returns false when the typed phone number breaks the rule.
+    bool CheckPhone();
+    // Asks the server for a check number for `phone`; `purpose` 1 registers,
+    // 2 recovers. The phone is remembered once the request went out.
+    bool RequestCheckNumber(const QString& phone, std::uint32_t purpose);
     // Shows why the new password cannot be sent; true when it can.
     bool CheckPasswordFits();
 
@@ -72,6 +78,8 @@ protected:
     QPushButton* m_pCloseButton = nullptr;
     QLabel* m_pCountdownLabel = nullptr;
     CKivFriendNetModel* m_pNet = nullptr;
+    // The phone of the latest check-number request that went out.
+    QString m_requestedPhone;
 
 private:
     void BuildForm(const Form& form);

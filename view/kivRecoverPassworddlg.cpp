@@ -36,23 +36,14 @@ kivRecoverPassworddlg::kivRecoverPassworddlg(QWidget* parent) : KivCheckCodeDlg(
 }
 
 void kivRecoverPassworddlg::getCodeClicked() {
-    if (!KivPhoneNumber::IsValid(Phone())) {
-        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
-        return;
-    }
-    SendRePWD(Phone());
+    if (CheckPhone())
+        SendRePWD(Phone());
 }
 
 // The wait starts with the request here, not with the answer.
 void kivRecoverPassworddlg::SendRePWD(QString phone) {
-    CheckNumberRequest request;
-    KivInitRecord(request, CheckNumber);
-    request.purpose = kPurposeRecover;
-    KivWriteText(request.phone, phone.toLatin1());
-    if (!SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
-        return;
-    m_requestedPhone = phone;
-    StartCountdown();
+    if (RequestCheckNumber(phone, kPurposeRecover))
+        StartCountdown();
 }
 
 void kivRecoverPassworddlg::AcceptMsgNewPwdSlot(QString checkNumber, int uid) {

@@ -26,7 +26,6 @@ private:
     int m_uid = 0;
     QString m_checkNumber;
     // The phone the last request went to, and the one the held check number belongs to.
-    QString m_requestedPhone;
     QString m_codePhone;
     bool m_waitingForResult = false;
 };

@@ -52,20 +52,12 @@ kivRegisterDlg::kivRegisterDlg(QWidget* parent) : KivCheckCodeDlg(kForm, parent)
 }
 
 void kivRegisterDlg::getCodeClicked() {
-    if (!KivPhoneNumber::IsValid(Phone())) {
-        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
-        return;
-    }
-    SendRegist(Phone());
+    if (CheckPhone())
+        SendRegist(Phone());
 }
 
 void kivRegisterDlg::SendRegist(QString phone) {
-    CheckNumberRequest request;
-    KivInitRecord(request, CheckNumber);
-    request.purpose = kPurposeRegister;
-    KivWriteText(request.phone, phone.toLatin1());
-    if (SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
-        m_requestedPhone = phone;
+    RequestCheckNumber(phone, kPurposeRegister);
 }
 
 void kivRegisterDlg::AcceptMsgRegistRetSlot(int uResult, QString checkNumber, int uid) {

@@ -30,7 +30,6 @@ private:
     int m_uid = 0;
     QString m_checkNumber;
     // The phone the last request went to, and the one the held check number belongs to.
-    QString m_requestedPhone;
     QString m_codePhone;
     // The phone number of the registered account.
     QByteArray m_phone;
