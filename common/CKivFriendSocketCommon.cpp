@@ -104,19 +104,22 @@ unsigned int CKivFriendSocketCommon::Virtual_Thread_Proc() {
     }
     const unsigned long result = connect_svr(address.c_str(), port);
     m_connectResult = static_cast<int>(result);
+    const bool retry =
+        result == KivSocketErrAddrInUse && !is_exiting() && ++m_inUseRetries <= kBindAttempts;
+    if (!retry) {
+        // The next connection the caller asks for gets its own retries.
+        m_inUseRetries = 0;
+    }
     if (is_exiting()) {
         return 0;
     }
-    if (result != KivSocketErrAddrInUse) {
-        m_inUseRetries = 0;
-    }
-    if (result == KivSocketOk) {
-        return_state(EVENT_CONNECTED, nullptr, m_bindPort);
-        recv_data();
-    } else if (result == KivSocketErrAddrInUse && ++m_inUseRetries <= kBindAttempts) {
+    if (retry) {
         m_connectResult = -1;
         close_socket(false);
         connect_remote(m_bindPort + 1, address.c_str(), port, true);
+    } else if (result == KivSocketOk) {
+        return_state(EVENT_CONNECTED, nullptr, m_bindPort);
+        recv_data();
     } else {
         return_state(EVENT_CONNECT_FAILED, nullptr,
                      result == KivSocketErrNetDown ? static_cast<int>(m_bindPort) : 0);

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "CKivFriendSocketCommon.h"
+#include "KivConnectInUse.h"
 #include "KivSocket.h"
 #include "KivTestRegistry.h"
 
@@ -203,6 +204,60 @@ private slots:
         QCOMPARE(socket.get_binded_prot(), taken + 1);
         QVERIFY(log.waitFor(1));
         QCOMPARE(log.events().front().code, int(EVENT_CONNECTED));
+    }
+
+    // A connect refused because its address pair is still in use (10048) is
+    // made again from the next local port, to the same server; one that never
+    // stops being refused ends in a failure instead of trying forever.
+    void addressInUseRetriesFromTheNextPort_data() {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<bool>("connects");
+        QTest::newRow("once") << 1 << true;
+        QTest::newRow("always") << 1000 << false;
+    }
+    void addressInUseRetriesFromTheNextPort() {
+        QFETCH(int, refusals);
+        QFETCH(bool, connects);
+        QTcpServer target;
+        QVERIFY(target.listen(QHostAddress::LocalHost));
+        int first = 0;
+        for (int port = 41000; port < 60000 && first == 0; port += 89) {
+            if (KivSocket::portIsFree(port) && KivSocket::portIsFree(port + 1)) {
+                first = port;
+            }
+        }
+        QVERIFY(first != 0);
+        KivConnectInUse inUse(target.serverPort(), refusals);
+        EventLog log;
+        CKivFriendSocketCommon socket;
+        socket.set_proc_func(&EventLog::callback, &log, false);
+        socket.connect_remote(first, "127.0.0.1", target.serverPort(), false);
+        QVERIFY(log.waitFor(1, 20000));
+        const Event event = log.events().front();
+        QCOMPARE(KivConnectInUse::localPort(0), first);
+        if (connects) {
+            QCOMPARE(event.code, int(EVENT_CONNECTED));
+            QCOMPARE(KivConnectInUse::refused(), 1);
+            QVERIFY(socket.get_binded_prot() > first);
+            QCOMPARE(event.length, socket.get_binded_prot());
+            QVERIFY(target.waitForNewConnection(5000));
+            QTcpSocket* peer = target.nextPendingConnection();
+            QCOMPARE(int(peer->peerPort()), socket.get_binded_prot());
+        } else {
+            QCOMPARE(event.code, int(EVENT_CONNECT_FAILED));
+            QCOMPARE(KivConnectInUse::refused(), CKivFriendSocketCommon::kBindAttempts + 1);
+            for (int i = 1; i < KivConnectInUse::refused(); ++i) {
+                QVERIFY(KivConnectInUse::localPort(i) > KivConnectInUse::localPort(i - 1));
+            }
+            // The next attempt has its retries again.
+            KivConnectInUse again(target.serverPort(), 1);
+            socket.connect_remote(first, "127.0.0.1", target.serverPort(), false);
+            QVERIFY(log.waitFor(2, 20000));
+            QCOMPARE(log.events()[1].code, int(EVENT_CONNECTED));
+            QCOMPARE(KivConnectInUse::refused(), 1);
+        }
+        QTest::qWait(100);
+        QCOMPARE(log.events().size(), size_t(connects ? 1 : 2));
     }
 
     void localAddressIsDottedIPv4() {
