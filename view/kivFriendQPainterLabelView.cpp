@@ -17,14 +17,21 @@ void kivFriendQPainterLabelView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(236, 243, 249, 150), 6));
+    const QRect circle = rect().adjusted(3, 3, -3, -3);
     QPixmap picture(m_path);
     if (picture.isNull())
         picture.load(QStringLiteral("image/head/head.png"));
-    if (!picture.isNull()) {
-        // The brush pattern starts at the origin, which is where the circle starts.
-        painter.setBrush(picture.scaled(75, 75, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    if (!picture.isNull() && !circle.isEmpty()) {
+        // The middle square of the picture fills the circle: a brush smaller
+        // than the circle would repeat, so a wide or tall head would tile.
+        const int side = qMin(picture.width(), picture.height());
+        const QPixmap square =
+            picture.copy((picture.width() - side) / 2, (picture.height() - side) / 2, side, side);
+        QBrush brush(square.scaled(circle.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        brush.setTransform(QTransform::fromTranslate(circle.x(), circle.y()));
+        painter.setBrush(brush);
     } else {
         painter.setBrush(QColor(220, 228, 236));
     }
-    painter.drawEllipse(rect().adjusted(3, 3, -3, -3));
+    painter.drawEllipse(circle);
 }
