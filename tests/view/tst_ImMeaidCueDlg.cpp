@@ -1,3 +1,4 @@
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -98,6 +99,37 @@ private slots:
             QCOMPARE(hungUp.size(), 0);
         }
         QTRY_COMPARE_WITH_TIMEOUT(hungUp.size(), 1, 10000);
+    }
+
+    // Closing the cue only dismisses it; refusing also answers the caller.
+    // Both hand the cue back to the main window to be deleted.
+    void closingIsNotRefusing_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("declines");
+        QTest::newRow("close") << "b_Close" << 0;
+        QTest::newRow("refuse") << "b_cuedecline" << 1;
+    }
+    void closingIsNotRefusing() {
+        QFETCH(QString, button);
+        QFETCH(int, declines);
+        ImMeaidCueDlg cue(Record(1), nullptr);
+        cue.show();
+        QList<ptl_sys_send_per_media*> declined;
+        connect(&cue, &ImMeaidCueDlg::SndCuedecline,
+                [&](ptl_sys_send_per_media* media) { declined.append(media); });
+        QSignalSpy gone(&cue, &ImMeaidCueDlg::SndDelMediaCue);
+        Accepted accepted(cue);
+        auto* pressed = cue.findChild<QPushButton*>(button);
+        QVERIFY(pressed != nullptr);
+        QTest::mouseClick(pressed, Qt::LeftButton);
+        QCOMPARE(declined.size(), declines);
+        if (declines == 1) {
+            QCOMPARE(declined[0], &cue.Request());
+        }
+        QCOMPARE(gone.size(), 1);
+        QCOMPARE(gone[0][0].value<QObject*>(), &cue);
+        QCOMPARE(accepted.size(), 0);
+        QVERIFY(!cue.isVisible());
     }
 
     void reportsAHangUpOnce() {
