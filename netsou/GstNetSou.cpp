@@ -1,6 +1,7 @@
 #include "GstNetSou.h"
 
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "CNetSouOutput.h"
@@ -13,6 +14,10 @@ struct _GstNetSou {
     // Built in place at instance init and destroyed at finalize.
     std::unique_ptr<CNetSourceFilter> filter;
     std::unique_ptr<CNetSouOutput> output;
+    // Held by the streaming thread while it makes a buffer, and taken by stop
+    // and finalize: the output goes back to the state-change thread through a
+    // lock of ours, not only through GStreamer's task lock.
+    std::mutex streaming;
 };
 
 G_DEFINE_TYPE(GstNetSou, gst_net_sou, GST_TYPE_PUSH_SRC)
@@ -23,8 +28,10 @@ enum { PROP_0, PROP_CONTROL };
 
 void NetSouFinalize(GObject* object) {
     GstNetSou* self = GST_NET_SOU(object);
+    { std::lock_guard<std::mutex> streamingDone(self->streaming); }
     self->output.~unique_ptr();
     self->filter.~unique_ptr();
+    self->streaming.~mutex();
     G_OBJECT_CLASS(gst_net_sou_parent_class)->finalize(object);
 }
 
@@ -76,6 +83,7 @@ gboolean NetSouSetCaps(GstBaseSrc* source, GstCaps* caps) {
 gboolean NetSouStop(GstBaseSrc* source) {
     GstNetSou* self = GST_NET_SOU(source);
     self->filter->Stop();
+    std::lock_guard<std::mutex> streamingDone(self->streaming);
     self->output->Clear();
     return TRUE;
 }
@@ -92,6 +100,7 @@ gboolean NetSouUnlockStop(GstBaseSrc* source) {
 
 GstFlowReturn NetSouCreate(GstPushSrc* source, GstBuffer** out) {
     GstNetSou* self = GST_NET_SOU(source);
+    std::lock_guard<std::mutex> streaming(self->streaming);
     CNetSourcePin& pin = self->filter->Pin();
     while (true) {
         // The owner may switch modes; caps follow before the next sample.
@@ -145,6 +154,7 @@ static void gst_net_sou_class_init(GstNetSouClass* klass) {
 static void gst_net_sou_init(GstNetSou* self) {
     new (&self->filter) std::unique_ptr<CNetSourceFilter>(std::make_unique<CNetSourceFilter>());
     new (&self->output) std::unique_ptr<CNetSouOutput>(std::make_unique<CNetSouOutput>());
+    new (&self->streaming) std::mutex();
     // Data arrives when the owner pushes it, so nothing is produced before
     // PLAYING and nothing is time-stamped: downstream plays on arrival.
     gst_base_src_set_live(GST_BASE_SRC(self), TRUE);
