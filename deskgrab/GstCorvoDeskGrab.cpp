@@ -3,6 +3,7 @@
 #include <gst/video/video.h>
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "CCorvoDeskGrab.h"
@@ -15,6 +16,10 @@ struct _GstCorvoDeskGrab {
     GstPushSrc parent;
     CCorvoDeskGrab* filter;
     GstVideoInfo info;
+    // Held by the streaming thread while it fills a frame, and taken by stop
+    // and finalize: the filter goes back to the state-change thread through a
+    // lock of ours, not only through GStreamer's task lock.
+    std::mutex* streaming;
 };
 
 G_DEFINE_TYPE(GstCorvoDeskGrab, gst_corvo_desk_grab, GST_TYPE_PUSH_SRC)
@@ -139,7 +144,10 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
 }
 
 void Finalize(GObject* object) {
-    delete GST_CORVO_DESK_GRAB(object)->filter;
+    GstCorvoDeskGrab* self = GST_CORVO_DESK_GRAB(object);
+    { std::lock_guard<std::mutex> streamingDone(*self->streaming); }
+    delete self->filter;
+    delete self->streaming;
     G_OBJECT_CLASS(gst_corvo_desk_grab_parent_class)->finalize(object);
 }
 
@@ -229,6 +237,9 @@ gboolean DecideAllocation(GstBaseSrc* source, GstQuery* query) {
 
 gboolean Start(GstBaseSrc* source) {
     GstCorvoDeskGrab* self = GST_CORVO_DESK_GRAB(source);
+    // The streaming thread starts after this: what the start sets reaches it
+    // through the streaming lock.
+    std::lock_guard<std::mutex> streaming(*self->streaming);
     std::string error;
     if (!self->filter->Pin().Start(&error)) {
         GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ,
@@ -239,7 +250,9 @@ gboolean Start(GstBaseSrc* source) {
 }
 
 gboolean Stop(GstBaseSrc* source) {
-    GST_CORVO_DESK_GRAB(source)->filter->Pin().Stop();
+    GstCorvoDeskGrab* self = GST_CORVO_DESK_GRAB(source);
+    self->filter->Pin().Stop();
+    std::lock_guard<std::mutex> streamingDone(*self->streaming);
     return TRUE;
 }
 
@@ -279,6 +292,7 @@ CorvoFrameTarget TargetOf(GstVideoFrame& frame, CorvoPixelFormat format) {
 
 GstFlowReturn Fill(GstPushSrc* source, GstBuffer* buffer) {
     GstCorvoDeskGrab* self = GST_CORVO_DESK_GRAB(source);
+    std::lock_guard<std::mutex> streaming(*self->streaming);
     CorvoPixelFormat format = CorvoPixelFormat::Rgb32;
     GstVideoFrame frame;
     if (!ToCorvoFormat(GST_VIDEO_INFO_FORMAT(&self->info), &format) ||
@@ -369,6 +383,7 @@ static void gst_corvo_desk_grab_class_init(GstCorvoDeskGrabClass* klass) {
 
 static void gst_corvo_desk_grab_init(GstCorvoDeskGrab* self) {
     self->filter = new CCorvoDeskGrab();
+    self->streaming = new std::mutex();
     gst_video_info_init(&self->info);
     GstBaseSrc* base = GST_BASE_SRC(self);
     gst_base_src_set_live(base, TRUE);
