@@ -28,3 +28,8 @@ void CSampleSinkConfig::Deliver(const std::uint8_t* data, int length) {
         m_event->OnRenderSample(data, length);
     }
 }
+
+CSampleSinkConfig::~CSampleSinkConfig() {
+    std::lock_guard<std::mutex> events(m_eventLock);
+    std::lock_guard<std::mutex> format(m_formatLock);
+}

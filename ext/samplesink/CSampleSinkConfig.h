@@ -7,6 +7,10 @@
 // The sink's settings and its hand-over of bytes to the event.
 class CSampleSinkConfig : public ISampleSinkConfig {
 public:
+    // Takes both locks once: whatever a streaming thread did under them is
+    // ordered before the destruction by our own locks.
+    ~CSampleSinkConfig();
+
     struct Format {
         int sampleRate = 0;
         int bitsPerSample = 0;
