@@ -155,8 +155,12 @@ void KivCheckCodeDlg::TimerEnd() {
 
 // The record carries the password as Latin-1 text of limited length, and the
 // login digests it the same way; anything else would be changed on the way.
-bool KivCheckCodeDlg::CheckPasswordFits() {
+bool KivCheckCodeDlg::CheckPasswords() {
     const QString password = m_pPasswd->text();
+    if (password.isEmpty()) {
+        ShowMessage(QStringLiteral("请输入密码！"), m_pPasswd);
+        return false;
+    }
     if (password.size() > m_passwordBytes) {
         ShowMessage(QStringLiteral("密码不能超过%1个字符！").arg(m_passwordBytes), m_pPasswd);
         return false;
@@ -166,6 +170,10 @@ bool KivCheckCodeDlg::CheckPasswordFits() {
             ShowMessage(QStringLiteral("密码只能由字母、数字和符号组成！"), m_pPasswd);
             return false;
         }
+    }
+    if (password != m_pPasswd2->text()) {
+        ShowMessage(QStringLiteral("两次输入密码不匹配！"), m_pPasswd2);
+        return false;
     }
     return true;
 }

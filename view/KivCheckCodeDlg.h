@@ -61,8 +61,10 @@ protected:
     // Asks the server for a check number for `phone`; `purpose` 1 registers,
     // 2 recovers. The phone is remembered once the request went out.
     bool RequestCheckNumber(const QString& phone, std::uint32_t purpose);
-    // Shows why the new password cannot be sent; true when it can.
-    bool CheckPasswordFits();
+    // Shows why the password typed twice cannot be sent (empty, too long,
+    // not the same twice); true when it can. An empty password would lock the
+    // account out.
+    bool CheckPasswords();
 
     // The typed values, without leading or trailing blanks.
     QString Phone() const;

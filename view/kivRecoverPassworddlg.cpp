@@ -4,7 +4,6 @@
 #include <QPushButton>
 
 #include "CKivFriendNetModel.h"
-#include "KivPhoneNumber.h"
 #include "KivProtocol.h"
 
 namespace {
@@ -66,21 +65,8 @@ void kivRecoverPassworddlg::ForgetCheckNumber() {
 
 void kivRecoverPassworddlg::bSubmit_Clicked() {
     const QString phone = Phone();
-    if (!KivPhoneNumber::IsValid(phone)) {
-        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+    if (!CheckPhone() || !CheckPasswords())
         return;
-    }
-    // An empty new password would lock the account out.
-    if (m_pPasswd->text().isEmpty()) {
-        ShowMessage(QStringLiteral("请输入密码！"), m_pPasswd);
-        return;
-    }
-    if (!CheckPasswordFits())
-        return;
-    if (m_pPasswd->text() != m_pPasswd2->text()) {
-        ShowMessage(QStringLiteral("两次输入密码不匹配！"), m_pPasswd2);
-        return;
-    }
     // Without a delivered number there is no account to send the password for.
     if (m_checkNumber.isEmpty() || m_uid == 0) {
         ShowMessage(QStringLiteral("请先获取验证码！"), m_pCode);

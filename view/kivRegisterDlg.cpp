@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 #include "CKivFriendNetModel.h"
-#include "KivPhoneNumber.h"
 #include "KivProtocol.h"
 
 namespace {
@@ -79,20 +78,8 @@ void kivRegisterDlg::AcceptMsgRegistRetSlot(int uResult, QString checkNumber, in
 
 void kivRegisterDlg::bSubmit_Clicked() {
     const QString phone = Phone();
-    if (!KivPhoneNumber::IsValid(phone)) {
-        ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+    if (!CheckPhone() || !CheckPasswords())
         return;
-    }
-    if (m_pPasswd->text().isEmpty()) {
-        ShowMessage(QStringLiteral("请输入密码！"), m_pPasswd);
-        return;
-    }
-    if (!CheckPasswordFits())
-        return;
-    if (m_pPasswd->text() != m_pPasswd2->text()) {
-        ShowMessage(QStringLiteral("两次输入密码不匹配！"), m_pPasswd2);
-        return;
-    }
     if (TypedCode().isEmpty()) {
         ShowMessage(QStringLiteral("请输入验证码！"), m_pCode);
         return;
