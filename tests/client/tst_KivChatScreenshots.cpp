@@ -19,6 +19,7 @@
 #include "KivFonts.h"
 #include "KivIMLoginDlg.h"
 #include "KivIMMainDlg.h"
+#include "KivMainWindowLogin.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
 
@@ -40,27 +41,8 @@ private slots:
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
 
         KivIMMainDlg window(nullptr);
-        KivIMMainDlg::mainDlg = &window;
-        QObject scope;
-        bool loggedIn = false;
-        connect(net, &CKivFriendNetModel::AccountLoginResult, &scope,
-                [&](int result, int uid, int head, QString account, QString sign, QString nick) {
-                    QCOMPARE(result, 0);
-                    window.m_uid = Uint32(uid);
-                    window.m_headIndex = head;
-                    window.m_account = account;
-                    window.m_sign = sign;
-                    window.m_nickName = nick;
-                    window.InitMaindlg();
-                    loggedIn = true;
-                });
         net->SetServerIP_And_Port("127.0.0.1", server.tcpPort());
-        net->Connect_Svr();
-        QTRY_VERIFY(net->IsConnected());
-        const QByteArray login =
-            KivIMLoginDlg::BuildLoginRequest(QStringLiteral("10003"), QStringLiteral("123456"));
-        net->Send_Msg(login.constData(), login.size());
-        QTRY_VERIFY(loggedIn);
+        QVERIFY(KivMainWindowLogin::LogIn(window, QStringLiteral("10003")));
         QTRY_VERIFY(window.Friends().size() > 0);
         QVERIFY(CKivFriendDBModel::GetInstance()->GetVipFlag() != 0);
 

@@ -10,6 +10,7 @@
 #include "KivFriendMyMessageBoxView.h"
 #include "KivIMLoginDlg.h"
 #include "KivIMMainDlg.h"
+#include "KivMainWindowLogin.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
 #include "MyListModel.h"
@@ -32,30 +33,12 @@ private slots:
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
 
         KivIMMainDlg window(nullptr);
-        KivIMMainDlg::mainDlg = &window;
-        QObject scope;
-        bool loggedIn = false;
-        connect(net, &CKivFriendNetModel::AccountLoginResult, &scope,
-                [&](int result, int uid, int head, QString account, QString sign, QString nick) {
-                    QCOMPARE(result, 0);
-                    window.m_uid = Uint32(uid);
-                    window.m_headIndex = head;
-                    window.m_account = account;
-                    window.m_sign = sign;
-                    window.m_nickName = nick;
-                    window.m_settings[QStringLiteral("MarginHide")] = 0;
-                    window.InitMaindlg();
-                    window.move(100, 40);
-                    window.show();
-                    loggedIn = true;
-                });
         net->SetServerIP_And_Port("127.0.0.1", server.tcpPort());
-        net->Connect_Svr();
-        QTRY_VERIFY(net->IsConnected());
-        const QByteArray login =
-            KivIMLoginDlg::BuildLoginRequest(QStringLiteral("10001"), QStringLiteral("123456"));
-        net->Send_Msg(login.constData(), login.size());
-        QTRY_VERIFY(loggedIn);
+        QVERIFY(KivMainWindowLogin::LogIn(window, QStringLiteral("10001"), [&window] {
+            window.m_settings[QStringLiteral("MarginHide")] = 0;
+        }));
+        window.move(100, 40);
+        window.show();
         QTRY_COMPARE(window.Friends().size(), size_t(3));
         QTRY_VERIFY(window.Vips().size() > 0);
         // The offline messages of the demo account arrive and wait.
