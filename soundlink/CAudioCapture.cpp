@@ -173,9 +173,13 @@ void CAudioCapture::Stop() {
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     }
-    std::lock_guard<std::mutex> guard(m_sinkLock);
+    {
+        std::lock_guard<std::mutex> guard(m_sinkLock);
+        m_sink = nullptr;
+    }
+    // Released outside our lock: the renderer takes its own lock as it goes,
+    // and its streaming thread holds that one while it waits for ours.
     m_pipeline.reset();
-    m_sink = nullptr;
 }
 
 void CAudioCapture::OnRenderSample(const std::uint8_t* data, int length) {

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "CKivFriendDBModel.h"
@@ -89,6 +90,20 @@ private:
     CKivFriendNetModel* m_model = nullptr;
     QList<QByteArray> m_announced;
 
+    // Hooks that run on the receive thread. They are connected before the
+    // connection and its thread exist and change only under the lock, so the
+    // receive thread is ordered after each change by means the thread checker
+    // sees (Qt's own connection list is not instrumented).
+    std::mutex m_hookLock;
+    std::function<void()> m_onLogin;
+    std::function<void(const QByteArray&)> m_onAnnounce;
+
+    template <class Hook, class Value>
+    void setHook(Hook& hook, Value value) {
+        std::lock_guard<std::mutex> guard(m_hookLock);
+        hook = std::move(value);
+    }
+
     // Logs in; `onReceiveThread` runs on the receive thread's database
     // connection right after the login opened it.
     void login(const std::function<void(QSqlDatabase)>& onReceiveThread = {}) {
@@ -96,12 +111,9 @@ private:
         int results = 0;
         connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope, [&] { ++results; });
         if (onReceiveThread) {
-            connect(
-                m_model, &CKivFriendNetModel::AccountLoginResult, &scope,
-                [&] {
-                    onReceiveThread(CKivFriendSqlUtilCommon::CreateSqlUtil(database())->database());
-                },
-                Qt::DirectConnection);
+            setHook(m_onLogin, [this, onReceiveThread] {
+                onReceiveThread(CKivFriendSqlUtilCommon::CreateSqlUtil(database())->database());
+            });
         }
         // A login result counts only as the answer to a login request.
         LoginRequest request;
@@ -114,6 +126,7 @@ private:
         KivWriteText(result.headAdd, "1");
         m_peer->write(bytesOf(result));
         QTRY_COMPARE_WITH_TIMEOUT(results, 1, 5000);
+        setHook(m_onLogin, std::function<void()>());
     }
 
     QString database() const { return CKivFriendDBModel::GetInstance()->GetDatabaseFile(); }
@@ -128,6 +141,24 @@ private slots:
         m_announced.clear();
         connect(m_model, &CKivFriendNetModel::SendPerMessage, this,
                 [this](Uint32, const QByteArray& text) { m_announced.append(text); });
+        connect(
+            m_model, &CKivFriendNetModel::AccountLoginResult, this,
+            [this] {
+                std::lock_guard<std::mutex> guard(m_hookLock);
+                if (m_onLogin) {
+                    m_onLogin();
+                }
+            },
+            Qt::DirectConnection);
+        connect(
+            m_model, &CKivFriendNetModel::SendPerMessage, this,
+            [this](Uint32, const QByteArray& text) {
+                std::lock_guard<std::mutex> guard(m_hookLock);
+                if (m_onAnnounce) {
+                    m_onAnnounce(text);
+                }
+            },
+            Qt::DirectConnection);
         m_model->SetServerIP_And_Port("127.0.0.1", m_server.serverPort());
         m_model->Connect_Svr();
         QVERIFY(m_server.waitForNewConnection(10000));
@@ -137,6 +168,8 @@ private slots:
 
     void cleanup() {
         CKivFriendNetModel::ReleaseInstance();
+        setHook(m_onLogin, std::function<void()>());
+        setHook(m_onAnnounce, std::function<void(const QByteArray&)>());
         CKivFriendDBModel::ReleaseInstance();
         m_server.close();
         m_peer = nullptr;
@@ -163,20 +196,14 @@ private slots:
 
     void windowsHearOnlyOfReadableRows() {
         login();
-        std::mutex lock;
-        QList<QByteArray> unreadable;
-        QObject scope;
+        // Filled on the receive thread the moment a message is announced.
+        auto unreadable = std::make_shared<QList<QByteArray>>();
         const QString file = database();
-        // Runs on the receive thread the moment the message is announced.
-        connect(
-            m_model, &CKivFriendNetModel::SendPerMessage, &scope,
-            [&](Uint32, const QByteArray& text) {
-                if (!storedTexts(file).contains(text)) {
-                    std::lock_guard<std::mutex> guard(lock);
-                    unreadable.append(text);
-                }
-            },
-            Qt::DirectConnection);
+        setHook(m_onAnnounce, [unreadable, file](const QByteArray& text) {
+            if (!storedTexts(file).contains(text)) {
+                unreadable->append(text);
+            }
+        });
         QByteArray burst;
         for (int i = 0; i < 40; ++i) {
             burst += chat("seen " + QByteArray::number(i));
@@ -184,8 +211,8 @@ private slots:
         m_peer->write(burst.left(7000));
         m_peer->write(burst.mid(7000));
         QTRY_COMPARE_WITH_TIMEOUT(m_announced.size(), 40, 10000);
-        std::lock_guard<std::mutex> guard(lock);
-        QCOMPARE(unreadable, QList<QByteArray>());
+        setHook(m_onAnnounce, std::function<void(const QByteArray&)>());
+        QCOMPARE(*unreadable, QList<QByteArray>());
     }
 
     void aRefusedInsertCostsOnlyItsOwnRecord() {

@@ -8,7 +8,15 @@
 
 namespace {
 
+// GStreamer hands a recorder to a pooled streaming thread through GLib's own
+// queue and takes it back at the stop through GLib's futex locks, neither of
+// which the thread checker sees. Holding this lock around each delivery, and
+// taking it once before the start and after the stop, orders both hand-overs
+// where the checker can see them.
+std::mutex g_handOver;
+
 GstFlowReturn OnSample(GstAppSink* sink, gpointer recorder) {
+    std::lock_guard<std::mutex> handOver(g_handOver);
     GstSample* sample = gst_app_sink_pull_sample(sink);
     if (sample == nullptr) {
         return GST_FLOW_OK;
@@ -62,9 +70,11 @@ CPcmRecorder::CPcmRecorder(const char* sourceName) {
 
 CPcmRecorder::~CPcmRecorder() {
     Release(m_pipeline);
+    std::lock_guard<std::mutex> handOver(g_handOver);
 }
 
 bool CPcmRecorder::Start() {
+    { std::lock_guard<std::mutex> handOver(g_handOver); }
     return Play(m_pipeline);
 }
 

@@ -3,7 +3,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTest>
 
 #include "CKivFriendDBModel.h"
@@ -11,6 +10,7 @@
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivProtocol.h"
+#include "KivThreadSpy.h"
 
 KivLoggedInSession::KivLoggedInSession()
     : m_tree(std::make_unique<KivViewTestTree>()),
@@ -51,7 +51,7 @@ bool KivLoggedInSession::start(const QString& account) {
 
     m_window = std::make_unique<KivIMMainDlg>(nullptr);
     KivIMMainDlg::mainDlg = m_window.get();
-    QSignalSpy loggedIn(net, &CKivFriendNetModel::AccountLoginResult);
+    KivThreadSpy loggedIn(net, &CKivFriendNetModel::AccountLoginResult);
     LoginRequest request;
     KivInitRecord(request, Login);
     KivWriteText(request.account, account.toLatin1());

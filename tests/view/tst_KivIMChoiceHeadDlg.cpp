@@ -18,6 +18,7 @@
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
+#include "KivThreadSpy.h"
 #include "KivViewTestTree.h"
 
 namespace {
@@ -189,7 +190,7 @@ private slots:
         KivIMChoiceHeadDlg dialog;
         dialog.show();
         dialog.CustomBtClicked();
-        QSignalSpy asked(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::UpLoadFile);
+        KivThreadSpy asked(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::UpLoadFile);
         dialog.SaveBtClicked();
         QVERIFY(!dialog.IsUploading());
         QVERIFY(!asked.wait(500));

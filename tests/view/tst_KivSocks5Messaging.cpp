@@ -5,6 +5,7 @@
 #include "KivProxySettings.h"
 #include "KivSocks5Relay.h"
 #include "KivTestRegistry.h"
+#include "KivThreadSpy.h"
 
 // A SOCKS5 proxy chosen in the settings carries the messaging connection.
 class tst_KivSocks5Messaging : public QObject {
@@ -39,7 +40,7 @@ private slots:
         KivSocks5Relay relay("kiv", "secret");
         QVERIFY(proxyAt(relay.port(), QStringLiteral("secret")).Apply());
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-        QSignalSpy checked(net, &CKivFriendNetModel::LoginResult);
+        KivThreadSpy checked(net, &CKivFriendNetModel::LoginResult);
         net->Connect_Svr();
         // The server's answer to the connection check came back through the relay.
         QTRY_VERIFY_WITH_TIMEOUT(checked.count() == 1, 10000);
@@ -52,7 +53,7 @@ private slots:
         KivSocks5Relay relay("kiv", "secret");
         proxyAt(relay.port(), QStringLiteral("guess")).Apply();
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-        QSignalSpy failed(net, &CKivFriendNetModel::FaildConnect);
+        KivThreadSpy failed(net, &CKivFriendNetModel::FaildConnect);
         net->Connect_Svr();
         QTRY_VERIFY_WITH_TIMEOUT(failed.count() == 1, 10000);
         QVERIFY(!net->IsConnected());

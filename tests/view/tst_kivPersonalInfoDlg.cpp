@@ -11,6 +11,7 @@
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
+#include "KivThreadSpy.h"
 #include "kivPersonalInfoDlg.h"
 
 // Own and friend profiles, read from the local database and the development server.
@@ -34,8 +35,8 @@ class tst_kivPersonalInfoDlg : public QObject {
     }
     // Opens a profile and waits for the server's fresh copy to be shown.
     void open(quint32 uid, int mode, const QString& account) {
-        QSignalSpy answered(CKivFriendNetModel::GetInstance(),
-                            &CKivFriendNetModel::AccountSearchResult);
+        KivThreadSpy answered(CKivFriendNetModel::GetInstance(),
+                              &CKivFriendNetModel::AccountSearchResult);
         m_dialog->InitInfo(uid, mode, account);
         m_dialog->show();
         QTRY_VERIFY_WITH_TIMEOUT(answered.count() > 0, 10000);
@@ -166,8 +167,8 @@ private slots:
         QFETCH(QString, phone);
         QFETCH(QString, message);
         open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
-        QSignalSpy results(CKivFriendNetModel::GetInstance(),
-                           &CKivFriendNetModel::UpdateUserInfoResult);
+        KivThreadSpy results(CKivFriendNetModel::GetInstance(),
+                             &CKivFriendNetModel::UpdateUserInfoResult);
         child<QLineEdit>("lineEditNickName")->setText(nick);
         // Set directly: the fields' validators would not even let these in by typing.
         child<QLineEdit>("lineEditYear")->setText(year);
