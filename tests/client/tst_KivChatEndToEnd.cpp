@@ -71,6 +71,15 @@ void Click(const QString& window, int x, int y, int repeat = 1) {
                         QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
 }
 
+// Clicks into a field and waits until its window holds the keyboard focus:
+// keys sent before a slow client has taken the focus land in another window.
+bool ClickToType(const QString& window, int x, int y) {
+    Click(window, x, y);
+    return QTest::qWaitFor(
+        [&window] { return KivScreen::XDoTool({QStringLiteral("getwindowfocus")}) == window; },
+        10000);
+}
+
 void Key(const QString& key) {
     KivScreen::XDoTool({QStringLiteral("key"), key});
 }
@@ -131,7 +140,7 @@ class tst_KivChatEndToEnd : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!(login = client.window(QStringLiteral("^Lumo$"))).isEmpty(),
                                  15000);
         QTest::qWait(400);
-        Click(login, 200, 161);
+        QVERIFY(ClickToType(login, 200, 161));
         KivScreen::XDoTool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
                             client.account});
         Key(QStringLiteral("Tab"));
@@ -177,7 +186,7 @@ private slots:
 
         // Chinese text, then a face from the picker, then Enter.
         const QString hello = QStringLiteral("你好，李四！周末一起去爬山吗？");
-        Click(chatA, 280, 440);
+        QVERIFY(ClickToType(chatA, 280, 440));
         Paste(hello);
         Click(chatA, 25, 357);
         QTest::qWait(500);
@@ -219,7 +228,7 @@ private slots:
 
         // B answers with Ctrl+Return, its chosen send key.
         const QString answer = QStringLiteral("好呀！我带上相机，早上七点见。");
-        Click(chatB, 280, 440);
+        QVERIFY(ClickToType(chatB, 280, 440));
         Paste(answer);
         Key(QStringLiteral("ctrl+Return"));
         QTRY_COMPARE_WITH_TIMEOUT(a.rows("senderuid=10002 and message=?", {answer}), 1, 10000);
