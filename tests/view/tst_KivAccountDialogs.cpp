@@ -15,6 +15,7 @@
 #include "KivModalCloser.h"
 #include "KivPhoneNumber.h"
 #include "KivTestRegistry.h"
+#include "KivThreadSpy.h"
 #include "KivViewTestTree.h"
 #include "QCustomComboBox.h"
 #include "kivRecoverPassworddlg.h"
@@ -80,10 +81,15 @@ class tst_KivAccountDialogs : public QObject {
     }
     // Asks for a check number and waits until it has arrived.
     QString requestCode(KivCheckCodeDlg& dialog, const QString& phone) {
+        // Connected after the dialog: once a spy has the answer, the dialog has it too.
+        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+        KivThreadSpy registering(net, &CKivFriendNetModel::MsgRegistRet);
+        KivThreadSpy recovering(net, &CKivFriendNetModel::MsgNewPwd);
         const int before = m_tap->count();
         Edit(&dialog, "EditPhoneNumber")->setText(phone);
         Button(&dialog, "b_GetCode")->click();
         [&] { QTRY_COMPARE(m_tap->count(), before + 1); }();
+        [&] { QTRY_COMPARE(registering.count() + recovering.count(), 1); }();
         return m_tap->last();
     }
     bool logsIn(const QString& account, const QString& password) {
