@@ -7,7 +7,7 @@ add_executable(bench_call
     ${PROJECT_SOURCE_DIR}/tests/devserver/CKivDevServerProcess.cpp)
 target_include_directories(bench_call PRIVATE ${PROJECT_SOURCE_DIR}/tests/callview
     ${PROJECT_SOURCE_DIR}/tests/client ${PROJECT_SOURCE_DIR}/tests/devserver)
-target_link_libraries(bench_call PRIVATE kivTestSound Qt5::Widgets Qt5::Network Qt5::Test)
+target_link_libraries(bench_call PRIVATE kivTestSound kivBenchSound Qt5::Widgets Qt5::Network Qt5::Test)
 target_compile_definitions(bench_call PRIVATE
     KIV_DEV_SERVER_BINARY="$<TARGET_FILE:kivDevServer>"
     KIV_CLIENT_BINARY="$<TARGET_FILE:kivClient>"
