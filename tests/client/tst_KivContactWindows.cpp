@@ -1,5 +1,4 @@
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -25,41 +24,12 @@
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
 #include "KivScreen.h"
+#include "KivTakenKey.h"
 #include "KivTestRegistry.h"
 #include "KivUserSettings.h"
 #include "kivPersonalInfoDlg.h"
 
 namespace {
-
-// A key combination held by another X client, as a program that took it first.
-class TakenKey {
-public:
-    TakenKey(xcb_keysym_t keysym, uint16_t modifiers) : m_modifiers(modifiers) {
-        m_connection = xcb_connect(nullptr, nullptr);
-        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
-        m_keycode = codes ? codes[0] : 0;
-        free(codes);
-        xcb_key_symbols_free(symbols);
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        const xcb_void_cookie_t cookie =
-            xcb_grab_key_checked(m_connection, 1, m_root, modifiers, m_keycode, XCB_GRAB_MODE_ASYNC,
-                                 XCB_GRAB_MODE_ASYNC);
-        m_ok = xcb_request_check(m_connection, cookie) == nullptr;
-    }
-    ~TakenKey() {
-        xcb_ungrab_key(m_connection, m_keycode, m_root, m_modifiers);
-        xcb_disconnect(m_connection);
-    }
-    bool ok() const { return m_ok && m_keycode != 0; }
-
-private:
-    xcb_connection_t* m_connection = nullptr;
-    xcb_window_t m_root = 0;
-    xcb_keycode_t m_keycode = 0;
-    uint16_t m_modifiers = 0;
-    bool m_ok = false;
-};
 
 void Shoot(QWidget* window, const QString& name) {
     window->move(120, 80);
@@ -108,7 +78,7 @@ private slots:
     }
 
     void takenHotKeyIsWarnedAndCleared() {
-        TakenKey taken(xcb_keysym_t(0x006b), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+        KivTakenKey taken(xcb_keysym_t(0x006b), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
         QVERIFY(taken.ok());
         CKivFriendSysSettingDlg dialog;
         dialog.show();
@@ -138,7 +108,7 @@ private slots:
         // Both taken: one warning names both.
         main->m_hotKeyText[QStringLiteral("GetmsgName")] = QString();
         main->InitHotKey();
-        TakenKey second(xcb_keysym_t(0x006a), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+        KivTakenKey second(xcb_keysym_t(0x006a), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
         QVERIFY(second.ok());
         set(CKivFriendSysSettingDlg::ShowmDlg, Qt::Key_K);
         set(CKivFriendSysSettingDlg::Getmsg, Qt::Key_J);

@@ -1,5 +1,4 @@
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 #include <QX11Info>
 #include <QtTest>
@@ -10,42 +9,8 @@
 #include "KivIMMainDlg.h"
 #include "KivNativeEvent.h"
 #include "KivScreen.h"
+#include "KivTakenKey.h"
 #include "KivTestRegistry.h"
-
-namespace {
-
-// Another X client holding a key combination, as a program that took it first.
-class OtherProgramGrab {
-public:
-    OtherProgramGrab(xcb_keysym_t keysym, uint16_t modifiers) {
-        m_connection = xcb_connect(nullptr, nullptr);
-        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
-        m_keycode = codes ? codes[0] : 0;
-        free(codes);
-        xcb_key_symbols_free(symbols);
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        m_modifiers = modifiers;
-        xcb_void_cookie_t cookie =
-            xcb_grab_key_checked(m_connection, 1, m_root, modifiers, m_keycode, XCB_GRAB_MODE_ASYNC,
-                                 XCB_GRAB_MODE_ASYNC);
-        m_ok = xcb_request_check(m_connection, cookie) == nullptr;
-    }
-    ~OtherProgramGrab() {
-        xcb_ungrab_key(m_connection, m_keycode, m_root, m_modifiers);
-        xcb_disconnect(m_connection);
-    }
-    bool ok() const { return m_ok && m_keycode != 0; }
-
-private:
-    xcb_connection_t* m_connection = nullptr;
-    xcb_window_t m_root = 0;
-    xcb_keycode_t m_keycode = 0;
-    uint16_t m_modifiers = 0;
-    bool m_ok = false;
-};
-
-}  // namespace
 
 class tst_KivHotKeys : public QObject {
     Q_OBJECT
@@ -57,7 +22,7 @@ private slots:
 
     void takenCombinationFails() {
         KivDataTree tree;
-        OtherProgramGrab other(xcb_keysym_t(0x006b), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+        KivTakenKey other(xcb_keysym_t(0x006b), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
         QVERIFY(other.ok());
         KivIMMainDlg window(nullptr);
         window.m_hotKeyText[QStringLiteral("ShowmDlgName")] = QStringLiteral("Ctrl + Alt + K");
