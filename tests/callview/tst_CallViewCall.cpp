@@ -10,7 +10,7 @@
 #include "CKivDevServerProcess.h"
 #include "CPcmRecorder.h"
 #include "CPulseDevices.h"
-#include "CToneMeter.h"
+#include "CTwoTones.h"
 #include "CallViewCallRig.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
@@ -18,26 +18,6 @@
 namespace {
 
 using namespace CallViewCallRig;
-
-constexpr double kToneA = 440.0;
-constexpr double kToneB = 660.0;
-constexpr std::size_t kWindow = CPcmRecorder::kRate / 2;
-
-struct Heard {
-    double toneA;
-    double toneB;
-    double levelDb;
-};
-
-Heard Listen(const CPcmRecorder& recorder) {
-    const std::size_t until = recorder.Count() + kWindow;
-    if (!QTest::qWaitFor([&] { return recorder.Count() >= until; }, 20000)) {
-        return Heard{0.0, 0.0, -200.0};
-    }
-    const std::vector<std::int16_t> samples = recorder.Last(kWindow);
-    const CToneMeter meter(samples, CPcmRecorder::kRate);
-    return Heard{meter.PowerAt(kToneA), meter.PowerAt(kToneB), meter.LevelDb()};
-}
 
 }  // namespace
 
@@ -122,8 +102,8 @@ private slots:
                 std::make_unique<CPcmRecorder>(qPrintable(spkA + QStringLiteral(".monitor")));
             heardByB =
                 std::make_unique<CPcmRecorder>(qPrintable(spkB + QStringLiteral(".monitor")));
-            speakA = std::make_unique<CTonePlayer>(qPrintable(micA), kToneA);
-            speakB = std::make_unique<CTonePlayer>(qPrintable(micB), kToneB);
+            speakA = std::make_unique<CTonePlayer>(qPrintable(micA), CTwoTones::kToneA);
+            speakB = std::make_unique<CTonePlayer>(qPrintable(micB), CTwoTones::kToneB);
             QVERIFY(heardByA->Start() && heardByB->Start());
             QVERIFY(speakA->Start() && speakB->Start());
         }
@@ -146,26 +126,10 @@ private slots:
         QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("call-screen.png")));
 
         if (sound) {
-            bool bothHeard = false;
-            Heard atA{};
-            Heard atB{};
-            for (int attempt = 0; attempt < 30 && !bothHeard; ++attempt) {
-                atA = Listen(*heardByA);
-                atB = Listen(*heardByB);
-                bothHeard = atB.toneA > 100.0 * atB.toneB && atB.levelDb > -30.0 &&
-                            atA.toneB > 100.0 * atA.toneA && atA.levelDb > -30.0;
-            }
-            const QString figures = QStringLiteral(
-                                        "B hears 440 Hz %1, 660 Hz %2 at %3 dB; "
-                                        "A hears 440 Hz %4, 660 Hz %5 at %6 dB")
-                                        .arg(atB.toneA)
-                                        .arg(atB.toneB)
-                                        .arg(atB.levelDb)
-                                        .arg(atA.toneA)
-                                        .arg(atA.toneB)
-                                        .arg(atA.levelDb);
-            qInfo().noquote() << figures;
-            QVERIFY2(bothHeard, qPrintable(figures));
+            CTwoTones tones;
+            const bool bothHeard = tones.BothHeard(*heardByA, *heardByB, 30);
+            qInfo().noquote() << tones.Figures();
+            QVERIFY2(bothHeard, qPrintable(tones.Figures()));
         }
 
         // A hangs up: both call windows close and A's call button comes back.

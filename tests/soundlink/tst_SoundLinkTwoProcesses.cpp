@@ -9,35 +9,8 @@
 #include "CPcmRecorder.h"
 #include "CPulseDevices.h"
 #include "CSoundPeer.h"
-#include "CToneMeter.h"
+#include "CTwoTones.h"
 #include "KivTestRegistry.h"
-
-namespace {
-
-constexpr double kToneA = 440.0;
-constexpr double kToneB = 660.0;
-// Half a second of the recording is judged.
-constexpr std::size_t kWindow = CPcmRecorder::kRate / 2;
-
-struct Heard {
-    double toneA;
-    double toneB;
-    double levelDb;
-};
-
-Heard Judge(const CPcmRecorder& recorder) {
-    const std::vector<std::int16_t> samples = recorder.Last(kWindow);
-    const CToneMeter meter(samples, CPcmRecorder::kRate);
-    return Heard{meter.PowerAt(kToneA), meter.PowerAt(kToneB), meter.LevelDb()};
-}
-
-// Waits until the recorder has count more samples than it had.
-bool Record(const CPcmRecorder& recorder, std::size_t count) {
-    const std::size_t until = recorder.Count() + count;
-    return QTest::qWaitFor([&] { return recorder.Count() >= until; }, 20000);
-}
-
-}  // namespace
 
 // Two processes with one session each call each other on loopback, each
 // with its own microphone and speaker: A's 440 Hz reaches B's speaker while
@@ -81,8 +54,8 @@ private slots:
         CPcmRecorder heardByB(qPrintable(spkB + QStringLiteral(".monitor")));
         QVERIFY(heardByA.Start());
         QVERIFY(heardByB.Start());
-        CTonePlayer speakA(qPrintable(micA), kToneA);
-        CTonePlayer speakB(qPrintable(micB), kToneB);
+        CTonePlayer speakA(qPrintable(micA), CTwoTones::kToneA);
+        CTonePlayer speakB(qPrintable(micB), CTwoTones::kToneB);
         QVERIFY(speakA.Start());
         QVERIFY(speakB.Start());
 
@@ -99,38 +72,22 @@ private slots:
                  qPrintable(peerB.Output()));
 
         // Each side hears the other's tone, loud and clear of its own.
-        bool bothHeard = false;
-        Heard atA{};
-        Heard atB{};
-        for (int attempt = 0; attempt < 20 && !bothHeard; ++attempt) {
-            QVERIFY(Record(heardByA, kWindow) && Record(heardByB, kWindow));
-            atA = Judge(heardByA);
-            atB = Judge(heardByB);
-            bothHeard = atB.toneA > 100.0 * atB.toneB && atB.levelDb > -30.0 &&
-                        atA.toneB > 100.0 * atA.toneA && atA.levelDb > -30.0;
-        }
-        const QString figures =
-            QStringLiteral(
-                "B: 440 Hz %1, 660 Hz %2, level %3 dB; A: 440 Hz %4, 660 Hz %5, level %6 dB")
-                .arg(atB.toneA)
-                .arg(atB.toneB)
-                .arg(atB.levelDb)
-                .arg(atA.toneA)
-                .arg(atA.toneB)
-                .arg(atA.levelDb);
-        qInfo().noquote() << figures;
-        QVERIFY2(bothHeard, qPrintable(figures));
+        CTwoTones tones;
+        const bool bothHeard = tones.BothHeard(heardByA, heardByB, 20);
+        qInfo().noquote() << tones.Figures();
+        QVERIFY2(bothHeard, qPrintable(tones.Figures()));
 
         QVERIFY2(peerA.Command(QStringLiteral("stop"), QStringLiteral("stopped")),
                  qPrintable(peerA.Output()));
         QVERIFY2(peerB.Command(QStringLiteral("stop"), QStringLiteral("stopped")),
                  qPrintable(peerB.Output()));
         // What was on its way has played out after a second.
-        QVERIFY(Record(heardByA, 2 * kWindow) && Record(heardByB, 2 * kWindow));
-        QVERIFY2(Judge(heardByB).levelDb < -60.0,
-                 qPrintable(QString::number(Judge(heardByB).levelDb)));
-        QVERIFY2(Judge(heardByA).levelDb < -60.0,
-                 qPrintable(QString::number(Judge(heardByA).levelDb)));
+        QVERIFY(CTwoTones::Record(heardByA, 2 * CTwoTones::kWindow) &&
+                CTwoTones::Record(heardByB, 2 * CTwoTones::kWindow));
+        QVERIFY2(CTwoTones::LevelDb(heardByB) < -60.0,
+                 qPrintable(QString::number(CTwoTones::LevelDb(heardByB))));
+        QVERIFY2(CTwoTones::LevelDb(heardByA) < -60.0,
+                 qPrintable(QString::number(CTwoTones::LevelDb(heardByA))));
 
         // Both calls registered with the media server.
         QTRY_VERIFY_WITH_TIMEOUT(mediaServer.pendingDatagramSize() == 176, 5000);
