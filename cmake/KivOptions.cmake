@@ -31,8 +31,11 @@ if(KIV_ASAN)
         "QT_XCB_GL_INTEGRATION=none")
 endif()
 if(KIV_TSAN)
+    # The longest access history: a suppression can only match a stack the
+    # checker can still restore, and on a loaded machine the element
+    # construction behind a GStreamer hand-over had fallen out of the default one.
     list(APPEND KIV_SANITIZER_ENV
-        "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp:print_suppressions=0")
+        "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp:print_suppressions=0:history_size=7")
 endif()
 
 if(KIV_FUZZ)
