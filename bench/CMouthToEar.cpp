@@ -11,6 +11,8 @@
 #include <mutex>
 #include <random>
 
+#include "KivGstPipeline.h"
+
 // One monitor recorded as mono 16-bit PCM, with the running time of its
 // first sample.
 struct CMouthToEar::Track {
@@ -55,25 +57,6 @@ void Attach(GstElement* pipeline, const char* name, Track* track) {
     callbacks.new_sample = &OnSample<Track>;
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, track, nullptr);
     gst_object_unref(sink);
-}
-
-bool Play(GstElement* pipeline) {
-    if (pipeline == nullptr) {
-        return false;
-    }
-    GstStateChangeReturn result = gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    if (result == GST_STATE_CHANGE_ASYNC) {
-        result = gst_element_get_state(pipeline, nullptr, nullptr, 10 * GST_SECOND);
-    }
-    return result != GST_STATE_CHANGE_FAILURE && result != GST_STATE_CHANGE_ASYNC;
-}
-
-void Release(GstElement*& pipeline) {
-    if (pipeline != nullptr) {
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_object_unref(pipeline);
-        pipeline = nullptr;
-    }
 }
 
 // Silence with a noise burst at the start of every period, stereo.
@@ -158,11 +141,11 @@ CMouthToEar::CMouthToEar(const QString& microphoneSink, const QString& speakerSi
 }
 
 CMouthToEar::~CMouthToEar() {
-    Release(m_recorder);
+    KivReleasePipeline(m_recorder);
 }
 
 bool CMouthToEar::StartRecording() {
-    return Play(m_recorder);
+    return KivPlayPipeline(m_recorder);
 }
 
 bool CMouthToEar::PlayBursts(int bursts) {
@@ -178,7 +161,7 @@ bool CMouthToEar::PlayBursts(int bursts) {
     // Not waited for: the speaker prerolls only on the first piece pushed below.
     if (player == nullptr ||
         gst_element_set_state(player, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        Release(player);
+        KivReleasePipeline(player);
         return false;
     }
     GstElement* source = gst_bin_get_by_name(GST_BIN(player), "mouth");
@@ -195,13 +178,13 @@ bool CMouthToEar::PlayBursts(int bursts) {
         }
     }
     gst_object_unref(source);
-    Release(player);
+    KivReleasePipeline(player);
     m_bursts += bursts;
     return true;
 }
 
 std::vector<double> CMouthToEar::Delays() {
-    Release(m_recorder);
+    KivReleasePipeline(m_recorder);
     std::lock_guard<std::mutex> mouthGuard(m_mouth->lock);
     std::lock_guard<std::mutex> earGuard(m_ear->lock);
     // Both tracks on one time line: the ear's samples shifted by the

@@ -5,7 +5,7 @@ pkg_check_modules(SOUNDLINK_BENCH_GST REQUIRED IMPORTED_TARGET gstreamer-1.0 gst
 # The mouth-to-ear meter of this benchmark and of the whole-call one.
 add_library(kivBenchSound STATIC ${CMAKE_CURRENT_LIST_DIR}/CMouthToEar.cpp)
 target_include_directories(kivBenchSound PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(kivBenchSound PUBLIC Qt5::Core PkgConfig::SOUNDLINK_BENCH_GST)
+target_link_libraries(kivBenchSound PUBLIC kivTestSound Qt5::Core PkgConfig::SOUNDLINK_BENCH_GST)
 
 add_executable(bench_mouth_to_ear ${CMAKE_CURRENT_LIST_DIR}/bench_mouth_to_ear.cpp)
 target_link_libraries(bench_mouth_to_ear PRIVATE SoundLink kivTestSound kivBenchSound Qt5::Core

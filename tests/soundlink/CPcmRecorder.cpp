@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+#include "KivGstPipeline.h"
+
 namespace {
 
 // GStreamer hands a recorder to a pooled streaming thread through GLib's own
@@ -32,24 +34,6 @@ GstFlowReturn OnSample(GstAppSink* sink, gpointer recorder) {
     return GST_FLOW_OK;
 }
 
-bool Play(GstElement* pipeline) {
-    if (pipeline == nullptr) {
-        return false;
-    }
-    GstStateChangeReturn result = gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    if (result == GST_STATE_CHANGE_ASYNC) {
-        result = gst_element_get_state(pipeline, nullptr, nullptr, 10 * GST_SECOND);
-    }
-    return result != GST_STATE_CHANGE_FAILURE && result != GST_STATE_CHANGE_ASYNC;
-}
-
-void Release(GstElement* pipeline) {
-    if (pipeline != nullptr) {
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_object_unref(pipeline);
-    }
-}
-
 }  // namespace
 
 CPcmRecorder::CPcmRecorder(const char* sourceName) {
@@ -69,13 +53,13 @@ CPcmRecorder::CPcmRecorder(const char* sourceName) {
 }
 
 CPcmRecorder::~CPcmRecorder() {
-    Release(m_pipeline);
+    KivReleasePipeline(m_pipeline);
     std::lock_guard<std::mutex> handOver(g_handOver);
 }
 
 bool CPcmRecorder::Start() {
     { std::lock_guard<std::mutex> handOver(g_handOver); }
-    return Play(m_pipeline);
+    return KivPlayPipeline(m_pipeline);
 }
 
 std::size_t CPcmRecorder::Count() const {
@@ -106,9 +90,9 @@ CTonePlayer::CTonePlayer(const char* sinkName, double frequency) {
 }
 
 CTonePlayer::~CTonePlayer() {
-    Release(m_pipeline);
+    KivReleasePipeline(m_pipeline);
 }
 
 bool CTonePlayer::Start() {
-    return Play(m_pipeline);
+    return KivPlayPipeline(m_pipeline);
 }
