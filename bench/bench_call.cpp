@@ -5,10 +5,8 @@
 // delay of the sound (noise bursts from A's microphone to B's speaker, both
 // recorded on one clock) and the CPU share of each call window.
 #include <gst/gst.h>
-#include <unistd.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -20,6 +18,7 @@
 #include "CMouthToEar.h"
 #include "CPulseDevices.h"
 #include "CallViewCallRig.h"
+#include "KivProcessCpu.h"
 #include "KivScreen.h"
 
 using namespace CallViewCallRig;
@@ -29,18 +28,6 @@ namespace {
 constexpr int kSeconds = 30;
 constexpr int kReportSeconds = 5;
 constexpr int kBursts = 10;
-
-// User and system time of a process in seconds.
-double CpuSeconds(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return 0.0;
-    }
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
-           double(sysconf(_SC_CLK_TCK));
-}
 
 struct Figures {
     int reports = 0;
@@ -89,16 +76,10 @@ int main(int argc, char** argv) {
     if (!KivScreen::Available() || qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         return Fail("needs a display and a PulseAudio server (run under scripts/with-services)");
     }
-    const QString tag = QString::number(QCoreApplication::applicationPid());
-    const QString micA = QStringLiteral("kiv_bench_a_mic_") + tag;
-    const QString spkA = QStringLiteral("kiv_bench_a_spk_") + tag;
-    const QString micB = QStringLiteral("kiv_bench_b_mic_") + tag;
-    const QString spkB = QStringLiteral("kiv_bench_b_spk_") + tag;
     CPulseDevices devices;
-    for (const QString& name : {micA, spkA, micB, spkB}) {
-        if (!devices.AddSink(name)) {
-            return Fail("pactl refused a null sink");
-        }
+    CCallSinks sinks;
+    if (!devices.AddCallSinks(QStringLiteral("kiv_bench_"), &sinks)) {
+        return Fail("pactl refused a null sink");
     }
     CKivDevServerProcess server;
     if (!server.start()) {
@@ -106,8 +87,8 @@ int main(int argc, char** argv) {
     }
     const QStringList figuresEvery = {
         QStringLiteral("KIV_PICTURELINK_FIGURES=%1").arg(kReportSeconds)};
-    Client a(server, micA + QStringLiteral(".monitor"), spkA, figuresEvery);
-    Client b(server, micB + QStringLiteral(".monitor"), spkB, figuresEvery);
+    Client a(server, sinks.micA + QStringLiteral(".monitor"), sinks.spkA, figuresEvery);
+    Client b(server, sinks.micB + QStringLiteral(".monitor"), sinks.spkB, figuresEvery);
     QString mainA;
     QString mainB;
     const auto loggedIn = [](Client& client, const QString& name, QString* window) {
@@ -163,7 +144,7 @@ int main(int argc, char** argv) {
     ReadFigures(b.process(), figures, false);
     std::map<qint64, double> cpuBefore;
     for (qint64 pid : callPids) {
-        cpuBefore[pid] = CpuSeconds(pid);
+        cpuBefore[pid] = KivProcessCpuSeconds(pid);
     }
     QElapsedTimer clock;
     clock.start();
@@ -171,14 +152,14 @@ int main(int argc, char** argv) {
     const double elapsed = clock.elapsed() / 1000.0;
     std::map<qint64, double> cpu;
     for (qint64 pid : callPids) {
-        cpu[pid] = (CpuSeconds(pid) - cpuBefore[pid]) / elapsed;
+        cpu[pid] = (KivProcessCpuSeconds(pid) - cpuBefore[pid]) / elapsed;
     }
     ReadFigures(a.process(), figures, true);
     ReadFigures(b.process(), figures, true);
 
     // The sound alone, after the figures above: A's microphone and B's speaker
     // recorded on one clock while marked bursts go into the microphone.
-    CMouthToEar meter(micA, spkB);
+    CMouthToEar meter(sinks.micA, sinks.spkB);
     std::vector<double> mouthToEar;
     if (meter.StartRecording() && meter.PlayBursts(kBursts)) {
         QTest::qWait(1500);

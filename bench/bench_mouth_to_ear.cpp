@@ -8,7 +8,6 @@
 //
 // Run under scripts/with-services (it needs PULSE_SERVER).
 #include <gst/gst.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,23 +24,12 @@
 #include "CPlaybackGraph.h"
 #include "CPulseDevices.h"
 #include "CSoundPeer.h"
+#include "KivProcessCpu.h"
 
 namespace {
 
 constexpr int kBursts = 20;
 constexpr double kEncoderFrameMs = 2048.0 * 1000.0 / (2.0 * CMouthToEar::kRate);
-
-double CpuSeconds(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return 0.0;
-    }
-    const QByteArray line = stat.readAll();
-    // Fields after the command name, which ends with the last ')'.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 }  // namespace
 
@@ -52,17 +40,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     gst_init(&argc, &argv);
-    const QString tag = QString::number(QCoreApplication::applicationPid());
-    const QString micA = QStringLiteral("bench_a_mic_") + tag;
-    const QString spkA = QStringLiteral("bench_a_spk_") + tag;
-    const QString micB = QStringLiteral("bench_b_mic_") + tag;
-    const QString spkB = QStringLiteral("bench_b_spk_") + tag;
     CPulseDevices devices;
-    for (const QString& name : {micA, spkA, micB, spkB}) {
-        if (!devices.AddSink(name)) {
-            std::fprintf(stderr, "bench_mouth_to_ear: cannot load a null sink\n");
-            return 1;
-        }
+    CCallSinks sinks;
+    if (!devices.AddCallSinks(QStringLiteral("bench_"), &sinks)) {
+        std::fprintf(stderr, "bench_mouth_to_ear: cannot load a null sink\n");
+        return 1;
     }
     QTemporaryDir dirA;
     QTemporaryDir dirB;
@@ -76,7 +58,7 @@ int main(int argc, char** argv) {
                          .toLatin1());
     }
 
-    CMouthToEar meter(micA, spkB);
+    CMouthToEar meter(sinks.micA, sinks.spkB);
     if (!meter.StartRecording()) {
         std::fprintf(stderr, "bench_mouth_to_ear: the recorder does not run\n");
         return 1;
@@ -89,8 +71,10 @@ int main(int argc, char** argv) {
     }
     CSoundPeer peerA;
     CSoundPeer peerB;
-    if (!peerA.Start(dirA.path(), portA, portB, micA + QStringLiteral(".monitor"), spkA) ||
-        !peerB.Start(dirB.path(), portB, portA, micB + QStringLiteral(".monitor"), spkB)) {
+    if (!peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"),
+                     sinks.spkA) ||
+        !peerB.Start(dirB.path(), portB, portA, sinks.micB + QStringLiteral(".monitor"),
+                     sinks.spkB)) {
         std::fprintf(stderr, "bench_mouth_to_ear: a peer did not start\n%s\n%s\n",
                      qPrintable(peerA.Output()), qPrintable(peerB.Output()));
         return 1;
@@ -98,8 +82,8 @@ int main(int argc, char** argv) {
     // Let both calls settle before measuring.
     QThread::msleep(1500);
 
-    const double cpuA = CpuSeconds(peerA.ProcessId());
-    const double cpuB = CpuSeconds(peerB.ProcessId());
+    const double cpuA = KivProcessCpuSeconds(peerA.ProcessId());
+    const double cpuB = KivProcessCpuSeconds(peerB.ProcessId());
     QElapsedTimer wall;
     wall.start();
     if (!meter.PlayBursts(kBursts)) {
@@ -111,8 +95,8 @@ int main(int argc, char** argv) {
     const QString status =
         peerB.Output().section(QStringLiteral("status "), -1).section(QLatin1Char('\n'), 0, 0);
     const double seconds = wall.nsecsElapsed() / 1e9;
-    const double shareA = (CpuSeconds(peerA.ProcessId()) - cpuA) / seconds;
-    const double shareB = (CpuSeconds(peerB.ProcessId()) - cpuB) / seconds;
+    const double shareA = (KivProcessCpuSeconds(peerA.ProcessId()) - cpuA) / seconds;
+    const double shareB = (KivProcessCpuSeconds(peerB.ProcessId()) - cpuB) / seconds;
     const std::vector<double> delays = meter.Delays();
     std::printf("mouth to ear over %zu of %d bursts (loopback, PulseAudio null sinks)\n",
                 delays.size(), kBursts);

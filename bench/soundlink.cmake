@@ -2,8 +2,10 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SOUNDLINK_BENCH_GST REQUIRED IMPORTED_TARGET gstreamer-1.0 gstreamer-app-1.0)
 
-# The mouth-to-ear meter of this benchmark and of the whole-call one.
-add_library(kivBenchSound STATIC ${CMAKE_CURRENT_LIST_DIR}/CMouthToEar.cpp)
+# The mouth-to-ear meter and the CPU reading of this benchmark and of the
+# whole-call one.
+add_library(kivBenchSound STATIC ${CMAKE_CURRENT_LIST_DIR}/CMouthToEar.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KivProcessCpu.cpp)
 target_include_directories(kivBenchSound PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(kivBenchSound PUBLIC kivTestSound Qt5::Core PkgConfig::SOUNDLINK_BENCH_GST)
 

@@ -38,22 +38,14 @@ private slots:
 
     void twoClientsCallEachOther() {
         const bool sound = !qEnvironmentVariableIsEmpty("PULSE_SERVER");
-        const QString tag = QString::number(QCoreApplication::applicationPid());
-        const QString micA = QStringLiteral("kiv_call_a_mic_") + tag;
-        const QString spkA = QStringLiteral("kiv_call_a_spk_") + tag;
-        const QString micB = QStringLiteral("kiv_call_b_mic_") + tag;
-        const QString spkB = QStringLiteral("kiv_call_b_spk_") + tag;
         CPulseDevices devices;
-        if (sound) {
-            for (const QString& name : {micA, spkA, micB, spkB}) {
-                QVERIFY2(devices.AddSink(name), qPrintable(name));
-            }
-        }
+        CCallSinks sinks;
+        QVERIFY(!sound || devices.AddCallSinks(QStringLiteral("kiv_call_"), &sinks));
 
         CKivDevServerProcess server;
         QVERIFY(server.start());
-        Client a(server, micA + QStringLiteral(".monitor"), spkA);
-        Client b(server, micB + QStringLiteral(".monitor"), spkB);
+        Client a(server, sinks.micA + QStringLiteral(".monitor"), sinks.spkA);
+        Client b(server, sinks.micB + QStringLiteral(".monitor"), sinks.spkB);
         QVERIFY(a.start());
         QVERIFY(b.start());
         // One at a time: a main window opening must not take the other's typing.
@@ -99,11 +91,11 @@ private slots:
         std::unique_ptr<CTonePlayer> speakB;
         if (sound) {
             heardByA =
-                std::make_unique<CPcmRecorder>(qPrintable(spkA + QStringLiteral(".monitor")));
+                std::make_unique<CPcmRecorder>(qPrintable(sinks.spkA + QStringLiteral(".monitor")));
             heardByB =
-                std::make_unique<CPcmRecorder>(qPrintable(spkB + QStringLiteral(".monitor")));
-            speakA = std::make_unique<CTonePlayer>(qPrintable(micA), CTwoTones::kToneA);
-            speakB = std::make_unique<CTonePlayer>(qPrintable(micB), CTwoTones::kToneB);
+                std::make_unique<CPcmRecorder>(qPrintable(sinks.spkB + QStringLiteral(".monitor")));
+            speakA = std::make_unique<CTonePlayer>(qPrintable(sinks.micA), CTwoTones::kToneA);
+            speakB = std::make_unique<CTonePlayer>(qPrintable(sinks.micB), CTwoTones::kToneB);
             QVERIFY(heardByA->Start() && heardByB->Start());
             QVERIFY(speakA->Start() && speakB->Start());
         }

@@ -1,5 +1,6 @@
 #include "CPulseDevices.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 
 CPulseDevices::~CPulseDevices() {
@@ -18,4 +19,13 @@ bool CPulseDevices::AddSink(const QString& name) {
     }
     m_modules << QString::fromLatin1(pactl.readAllStandardOutput()).trimmed();
     return true;
+}
+
+bool CPulseDevices::AddCallSinks(const QString& prefix, CCallSinks* sinks) {
+    const QString tag = QString::number(QCoreApplication::applicationPid());
+    *sinks = CCallSinks{
+        prefix + QStringLiteral("a_mic_") + tag, prefix + QStringLiteral("a_spk_") + tag,
+        prefix + QStringLiteral("b_mic_") + tag, prefix + QStringLiteral("b_spk_") + tag};
+    return AddSink(sinks->micA) && AddSink(sinks->spkA) && AddSink(sinks->micB) &&
+           AddSink(sinks->spkB);
 }

@@ -3,6 +3,14 @@
 #include <QString>
 #include <QStringList>
 
+// The four sinks of a two-way call: each side's microphone and speaker.
+struct CCallSinks {
+    QString micA;
+    QString spkA;
+    QString micB;
+    QString spkB;
+};
+
 // Null sinks loaded into the test's PulseAudio server for one test and
 // unloaded when it ends: each stands for a speaker, and its monitor for a
 // microphone.
@@ -15,6 +23,9 @@ public:
 
     // A new null sink named name; false when pactl refuses it.
     bool AddSink(const QString& name);
+    // The sinks of a two-way call, named from `prefix` and the process id so
+    // that runs side by side do not meet; false when pactl refuses one.
+    bool AddCallSinks(const QString& prefix, CCallSinks* sinks);
 
 private:
     QStringList m_modules;

@@ -26,15 +26,9 @@ private slots:
     }
 
     void tonesCrossBothWays() {
-        const QString tag = QString::number(QCoreApplication::applicationPid());
-        const QString micA = QStringLiteral("kiv_a_mic_") + tag;
-        const QString spkA = QStringLiteral("kiv_a_spk_") + tag;
-        const QString micB = QStringLiteral("kiv_b_mic_") + tag;
-        const QString spkB = QStringLiteral("kiv_b_spk_") + tag;
         CPulseDevices devices;
-        for (const QString& name : {micA, spkA, micB, spkB}) {
-            QVERIFY2(devices.AddSink(name), qPrintable(name));
-        }
+        CCallSinks sinks;
+        QVERIFY(devices.AddCallSinks(QStringLiteral("kiv_"), &sinks));
 
         // Registrations go to a socket of this test, not to a server on 6800.
         QUdpSocket mediaServer;
@@ -50,12 +44,12 @@ private slots:
                              .toLatin1());
         }
 
-        CPcmRecorder heardByA(qPrintable(spkA + QStringLiteral(".monitor")));
-        CPcmRecorder heardByB(qPrintable(spkB + QStringLiteral(".monitor")));
+        CPcmRecorder heardByA(qPrintable(sinks.spkA + QStringLiteral(".monitor")));
+        CPcmRecorder heardByB(qPrintable(sinks.spkB + QStringLiteral(".monitor")));
         QVERIFY(heardByA.Start());
         QVERIFY(heardByB.Start());
-        CTonePlayer speakA(qPrintable(micA), CTwoTones::kToneA);
-        CTonePlayer speakB(qPrintable(micB), CTwoTones::kToneB);
+        CTonePlayer speakA(qPrintable(sinks.micA), CTwoTones::kToneA);
+        CTonePlayer speakB(qPrintable(sinks.micB), CTwoTones::kToneB);
         QVERIFY(speakA.Start());
         QVERIFY(speakB.Start());
 
@@ -66,9 +60,11 @@ private slots:
         }
         CSoundPeer peerA;
         CSoundPeer peerB;
-        QVERIFY2(peerA.Start(dirA.path(), portA, portB, micA + QStringLiteral(".monitor"), spkA),
+        QVERIFY2(peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"),
+                             sinks.spkA),
                  qPrintable(peerA.Output()));
-        QVERIFY2(peerB.Start(dirB.path(), portB, portA, micB + QStringLiteral(".monitor"), spkB),
+        QVERIFY2(peerB.Start(dirB.path(), portB, portA, sinks.micB + QStringLiteral(".monitor"),
+                             sinks.spkB),
                  qPrintable(peerB.Output()));
 
         // Each side hears the other's tone, loud and clear of its own.
