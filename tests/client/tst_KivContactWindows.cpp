@@ -10,7 +10,6 @@
 
 #include "CFriendInfoWnd.h"
 #include "CImageEditWid.h"
-#include "CKivFriendDBModel.h"
 #include "CKivFriendKeyPressLineEdit.h"
 #include "CKivFriendSysSettingDlg.h"
 #include "CKivIMaddfriendDlg.h"
@@ -37,19 +36,6 @@ void Shoot(QWidget* window, const QString& name) {
     window->raise();
     QTest::qWait(250);
     QVERIFY(KivScreen::Save(window->grab().toImage(), name));
-}
-
-void StoreRequest(Uint32 from, const QByteArray& nick, const QByteArray& text) {
-    AddFriendPushRecord record;
-    KivInitRecord(record, AddFriendPush);
-    record.fromUid = from;
-    record.toUid = 10001;
-    record.headIndex = from % 20;
-    KivWriteText(record.account, QByteArray::number(from));
-    KivWriteText(record.nickName, nick);
-    KivWriteText(record.requestText, text);
-    QVERIFY(CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
-        reinterpret_cast<const char*>(&record)));
 }
 
 }  // namespace
@@ -142,11 +128,11 @@ private slots:
         search->close();
 
         // Five waiting requests: two rows of cards.
-        StoreRequest(20001, "陈小春", "你好，想认识一下");
-        StoreRequest(20002, "林一", "同事，加一下");
-        StoreRequest(20003, "周末爬山群", "");
-        StoreRequest(20004, "王老师", "家长会联系");
-        StoreRequest(20005, "Amy", "hello!");
+        QVERIFY(m_session->storeFriendRequest(20001, "陈小春", "你好，想认识一下"));
+        QVERIFY(m_session->storeFriendRequest(20002, "林一", "同事，加一下"));
+        QVERIFY(m_session->storeFriendRequest(20003, "周末爬山群", ""));
+        QVERIFY(m_session->storeFriendRequest(20004, "王老师", "家长会联系"));
+        QVERIFY(m_session->storeFriendRequest(20005, "Amy", "hello!"));
         main->getAddFriend();
         QVERIFY(main->AddFriendTip());
         Shoot(main->AddFriendTip(), QStringLiteral("contacts-requests.png"));

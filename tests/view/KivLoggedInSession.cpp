@@ -70,3 +70,18 @@ bool KivLoggedInSession::start(const QString& account) {
     // The friend list follows the login; the pages are filled once it is in.
     return QTest::qWaitFor([this] { return !m_window->Friends().empty(); }, 10000);
 }
+
+bool KivLoggedInSession::storeFriendRequest(quint32 from, const QByteArray& nick,
+                                            const QByteArray& text) {
+    AddFriendPushRecord record;
+    KivInitRecord(record, AddFriendPush);
+    record.fromUid = from;
+    record.toUid = CKivFriendNetModel::GetInstance()->GetUID();
+    record.headIndex = from % 20;
+    record.sex = 1;
+    KivWriteText(record.account, QByteArray::number(from));
+    KivWriteText(record.nickName, nick);
+    KivWriteText(record.requestText, text);
+    return CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
+        reinterpret_cast<const char*>(&record));
+}

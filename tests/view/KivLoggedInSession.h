@@ -18,6 +18,9 @@ public:
     CKivDevServerProcess& server() { return *m_server; }
     KivIMMainDlg* mainWindow() { return m_window.get(); }
     const KivViewTestTree& tree() const { return *m_tree; }
+    // Stores a friend request to the logged-in account from `from`, as one
+    // that arrived while it was away; false when the database refuses it.
+    bool storeFriendRequest(quint32 from, const QByteArray& nick, const QByteArray& text);
 
 private:
     std::unique_ptr<KivViewTestTree> m_tree;

@@ -15,24 +15,6 @@
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 
-namespace {
-
-// A stored friend request to the logged-in user from someone who is no friend.
-void StoreRequest(Uint32 from, Uint32 to, const QByteArray& nick, const QByteArray& text) {
-    AddFriendPushRecord record;
-    KivInitRecord(record, AddFriendPush);
-    record.fromUid = from;
-    record.toUid = to;
-    record.sex = 1;
-    KivWriteText(record.account, QByteArray::number(from));
-    KivWriteText(record.nickName, nick);
-    KivWriteText(record.requestText, text);
-    QVERIFY(CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
-        reinterpret_cast<const char*>(&record)));
-}
-
-}  // namespace
-
 // Search, request, accept and refuse between two accounts on the development server.
 class tst_KivAddFriendFlow : public QObject {
     Q_OBJECT
@@ -190,7 +172,7 @@ private slots:
     }
 
     void refusedRequestSendsNothingAndStaysAnswered() {
-        StoreRequest(20001, 10001, "路人", "加个好友");
+        QVERIFY(m_session->storeFriendRequest(20001, "路人", "加个好友"));
         KivIMMainDlg* main = m_session->mainWindow();
         main->getAddFriend();
         CKivIMaddfriendTipDlg* tip = main->AddFriendTip();
@@ -225,7 +207,8 @@ private slots:
 
     void fiveRequestsMakeTwoRowsOfCards() {
         for (Uint32 uid = 30001; uid <= 30005; ++uid)
-            StoreRequest(uid, 10001, QByteArray("请求者") + QByteArray::number(uid), "你好");
+            QVERIFY(m_session->storeFriendRequest(
+                uid, QByteArray("请求者") + QByteArray::number(uid), "你好"));
         CKivIMaddfriendTipDlg tip;
         tip.show();
         std::vector<CFriendInfoWnd*> ours;
