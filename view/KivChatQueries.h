@@ -12,13 +12,6 @@ public:
         QString text;
         QString time;
     };
-    struct Profile {
-        bool found = false;
-        int head = 0;
-        QString account;
-        QString nickName;
-        QString sign;
-    };
 
     // Unread chat messages of one friend to the user, oldest first, with an id above afterId.
     static QVector<Message> UnreadMessages(quint32 friendUid, quint32 ownUid, int afterId = 0);
@@ -28,7 +21,6 @@ public:
     // The newest chat message either way between the user and a friend; two
     // index seeks, so a refresh of the recent chats stays cheap on a long history.
     static Message LastMessage(quint32 friendUid, quint32 ownUid);
-    static Profile ReadProfile(quint32 uid);
     // Friend requests to the user that wait for an answer.
     static int WaitingRequests(quint32 ownUid);
 };

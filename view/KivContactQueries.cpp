@@ -1,39 +1,24 @@
 #include "KivContactQueries.h"
 
-#include <QDebug>
 #include <QHash>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
-#include "CKivFriendDBModel.h"
-#include "CKivFriendSqlUtilCommon.h"
+#include "KivLocalQuery.h"
 
 namespace {
 
 // Requests are stored as messages of this type.
 constexpr int kRequestType = 8;
 
-bool Run(const QString& sql, const QVariantList& values, QSqlQuery& query) {
-    const QString file = CKivFriendDBModel::GetInstance()->GetDatabaseFile();
-    if (file.isEmpty())
-        return false;
-    CKivFriendSqlUtilCommon* util = CKivFriendSqlUtilCommon::CreateSqlUtil(file);
-    query = QSqlQuery(util->database());
-    if (!util->sqlUtilExecute(sql, query, values)) {
-        qDebug() << "执行失败" << query.lastError().text();
-        return false;
-    }
-    return true;
-}
-
 KivContactProfile ReadOne(const QString& where, const QVariantList& values) {
     KivContactProfile profile;
     QSqlQuery query;
-    if (!Run(QStringLiteral("select uid,sex,headAdd,account,nickName,sign,area,phone,birthday "
-                            "from chat_userinfor_table where ") +
-                 where,
-             values, query) ||
+    if (!KivRunLocalQuery(
+            QStringLiteral("select uid,sex,headAdd,account,nickName,sign,area,phone,birthday "
+                           "from chat_userinfor_table where ") +
+                where,
+            values, query) ||
         !query.next()) {
         return profile;
     }
@@ -66,9 +51,10 @@ KivContactProfile KivContactQueries::ByAccount(const QString& accountOrPhone) {
 QVector<KivContactQueries::Request> KivContactQueries::WaitingRequests(quint32 ownUid) {
     QVector<Request> requests;
     QSqlQuery query;
-    if (!Run(QStringLiteral("select senderuid,message,msgtime from chat_message_table where "
-                            "type=? AND isgot=0 AND recveruid=? ORDER BY msgtime,id"),
-             {kRequestType, ownUid}, query)) {
+    if (!KivRunLocalQuery(
+            QStringLiteral("select senderuid,message,msgtime from chat_message_table where "
+                           "type=? AND isgot=0 AND recveruid=? ORDER BY msgtime,id"),
+            {kRequestType, ownUid}, query)) {
         return requests;
     }
     // Asking twice makes one card, with the latest text.
@@ -89,20 +75,20 @@ QVector<KivContactQueries::Request> KivContactQueries::WaitingRequests(quint32 o
 
 bool KivContactQueries::AnswerRequests(quint32 sender, quint32 ownUid) {
     QSqlQuery query;
-    return Run(QStringLiteral("update chat_message_table set isgot=1 where type=? AND "
-                              "senderuid=? AND recveruid=? AND isgot=0"),
-               {kRequestType, sender, ownUid}, query);
+    return KivRunLocalQuery(QStringLiteral("update chat_message_table set isgot=1 where type=? AND "
+                                           "senderuid=? AND recveruid=? AND isgot=0"),
+                            {kRequestType, sender, ownUid}, query);
 }
 
 bool KivContactQueries::SetHead(quint32 uid, int head) {
     QSqlQuery query;
-    return Run(QStringLiteral("update chat_userinfor_table set headAdd=? where uid=?"),
-               {QString::number(head), uid}, query);
+    return KivRunLocalQuery(QStringLiteral("update chat_userinfor_table set headAdd=? where uid=?"),
+                            {QString::number(head), uid}, query);
 }
 
 bool KivContactQueries::StoreProfile(const KivContactProfile& p) {
     QSqlQuery query;
-    return Run(
+    return KivRunLocalQuery(
         QStringLiteral("update chat_userinfor_table set sex=?,headAdd=?,nickName=?,sign=?,"
                        "area=?,phone=?,birthday=? where uid=?"),
         {p.sex, QString::number(p.head), p.nickName, p.sign, p.area, p.phone, p.birthday, p.uid},
@@ -111,8 +97,8 @@ bool KivContactQueries::StoreProfile(const KivContactProfile& p) {
 
 int KivContactQueries::ClearHistory() {
     QSqlQuery query;
-    if (!Run(QStringLiteral("delete from chat_message_table where type<>?"), {kRequestType},
-             query)) {
+    if (!KivRunLocalQuery(QStringLiteral("delete from chat_message_table where type<>?"),
+                          {kRequestType}, query)) {
         return -1;
     }
     return query.numRowsAffected();

@@ -331,7 +331,7 @@ QString KivIMMainDlg::HeadOf(quint32 uid, int head) const {
 QList<QStringList> KivIMMainDlg::RowsFor(const std::vector<FriendRecord>& records) const {
     QList<QStringList> rows;
     for (const FriendRecord& record : records) {
-        const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(record.uid);
+        const KivContactProfile profile = KivContactQueries::ByUid(record.uid);
         const QString name = QString::fromUtf8(KivReadText(record.name));
         rows.append({name.isEmpty() ? profile.account : name,
                      KivHeadPath::OrDefault(HeadOf(record.uid, int(record.head))), profile.sign,
@@ -518,7 +518,7 @@ tag_chatdlg_Need KivIMMainDlg::NeedFor(quint32 uid) const {
     tag_chatdlg_Need need;
     need.ownUid = m_uid;
     need.friendUid = uid;
-    const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
+    const KivContactProfile profile = KivContactQueries::ByUid(uid);
     if (const FriendRecord* record = FindRecord(uid)) {
         need.headIndex = record->head;
         need.nickName = QString::fromUtf8(KivReadText(record->name));
@@ -769,7 +769,7 @@ void KivIMMainDlg::b_RequestClicked() {
 void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
     if (IsFriend(uid))
         return;
-    const KivChatQueries::Profile profile = KivChatQueries::ReadProfile(uid);
+    const KivContactProfile profile = KivContactQueries::ByUid(uid);
     FriendRecord record{};
     record.uid = uid;
     record.head = Uint32(qMax(0, profile.head));
@@ -827,7 +827,7 @@ void KivIMMainDlg::ShowFriendMenu(QListView* view, const QPoint& pos, bool vipPa
     QMenu menu(this);
     menu.addAction(QStringLiteral("发送即时消息"), this, [this, uid] { OpenChat(uid); });
     menu.addAction(QStringLiteral("查看个人资料"), this, [this, uid] {
-        OpenPersonalInfo(uid, KivChatQueries::ReadProfile(uid).account, 2);
+        OpenPersonalInfo(uid, KivContactQueries::ByUid(uid).account, 2);
     });
     menu.addAction(QStringLiteral("删除好友"), this, [this, uid] { action_DelSlot(uid); });
     if (vipPage)
