@@ -2,6 +2,8 @@
 
 #include "KivSocket.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kReadChunk = 16384;
 // Reads taken in one burst while more bytes are already waiting; bounds how
@@ -37,8 +39,13 @@ bool CKivFriendTcpSelect::bind_port(int port) {
         return false;
     }
     socket->setReceiveBufferSize(kReceiveBufferSize);
+    socket->setSendLimits(kSendBufferBytes, kSendTimeoutMs);
+    std::lock_guard<std::mutex> sendGuard(m_sendLock);
     std::lock_guard<std::mutex> guard(m_socketLock);
     m_socket = std::move(socket);
+    m_ended.reset();
+    m_bytesSent = 0;
+    m_ackedAtEnd = 0;
     return true;
 }
 
@@ -52,10 +59,11 @@ unsigned long CKivFriendTcpSelect::connect_svr(const char* address, int port) {
         std::lock_guard<std::mutex> guard(m_socketLock);
         proxy = m_proxy;
     }
+    socket->setDeadLinkLimits(kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds, kUnansweredLimitMs);
     if (!proxy.enabled()) {
-        return static_cast<unsigned long>(socket->connectTo(address, port));
+        return static_cast<unsigned long>(socket->connectTo(address, port, kConnectTimeoutMs));
     }
-    const int result = socket->connectTo(proxy.host.c_str(), proxy.port);
+    const int result = socket->connectTo(proxy.host.c_str(), proxy.port, kConnectTimeoutMs);
     return static_cast<unsigned long>(
         result != KivSocketOk ? result : proxy.handshake(*socket, address ? address : "", port));
 }
@@ -65,9 +73,58 @@ void CKivFriendTcpSelect::set_proxy(const CKivSocks5Proxy& proxy) {
     m_proxy = proxy;
 }
 
-int CKivFriendTcpSelect::send_data(const char* data, int length) {
+int CKivFriendTcpSelect::send_data(const char* data, int length, std::uint64_t* endOffset) {
     std::shared_ptr<KivSocket> socket = current_socket();
-    return socket ? socket->send(data, length) : -1;
+    if (!socket) {
+        return -1;
+    }
+    int sent = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_sendLock);
+        sent = socket->send(data, length);
+        if (sent > 0) {
+            m_bytesSent += static_cast<std::uint64_t>(sent);
+        }
+        if (endOffset != nullptr) {
+            *endOffset = m_bytesSent;
+        }
+    }
+    // A failed or cut send leaves the stream unusable (a record in part is no
+    // record): the connection ends, and the receive loop reports it closed.
+    if (length > 0 && sent != length) {
+        close_socket(false);
+        return sent > 0 ? -1 : sent;
+    }
+    return sent;
+}
+
+std::uint64_t CKivFriendTcpSelect::acknowledged_bytes() const {
+    std::shared_ptr<KivSocket> socket;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        socket = m_socket ? m_socket : m_ended;
+    }
+    if (!socket) {
+        return 0;
+    }
+    // Once ended, the queue may also hold the closing FIN: what was counted
+    // when it ended stands unless more was acknowledged since.
+    const std::uint64_t live = acknowledged_of(*socket);
+    return socket == m_ended ? std::max(live, m_ackedAtEnd.load()) : live;
+}
+
+// Without the send lock, which a send blocked on a dead link may hold: the
+// count of bytes sent is read before the queue, and grows only once a send
+// has queued its bytes, so the result may fall short but never overshoots.
+std::uint64_t CKivFriendTcpSelect::acknowledged_of(const KivSocket& socket) const {
+    const std::uint64_t sent = m_bytesSent.load();
+    const int waiting = socket.unacknowledgedBytes();
+    // Not knowing counts as nothing acknowledged: a record is then sent again
+    // rather than taken for delivered.
+    if (waiting < 0 || static_cast<std::uint64_t>(waiting) > sent) {
+        return 0;
+    }
+    return sent - static_cast<std::uint64_t>(waiting);
 }
 
 void CKivFriendTcpSelect::close_socket(bool requested) {
@@ -80,6 +137,10 @@ void CKivFriendTcpSelect::drop_socket() {
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         socket.swap(m_socket);
+        if (socket) {
+            m_ended = socket;
+            m_ackedAtEnd = acknowledged_of(*socket);
+        }
     }
     // Threads still holding the socket wake up now; the handle itself closes
     // when the last of them lets go of it.

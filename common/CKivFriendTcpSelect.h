@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -15,6 +16,20 @@ class KivSocket;
 // inside the object's lock.
 class CKivFriendTcpSelect {
 public:
+    // A connection attempt gives up after this long instead of the system's minutes.
+    static constexpr int kConnectTimeoutMs = 10000;
+    // A link that carries nothing back is dropped within about a minute: probes
+    // after 10 s of quiet, every 5 s, and 25 s without an answer to them or to
+    // sent bytes. The heartbeat sends every 30 s, so either rule ends it in time.
+    static constexpr int kKeepAliveIdleSeconds = 10;
+    static constexpr int kKeepAliveIntervalSeconds = 5;
+    static constexpr int kUnansweredLimitMs = 25000;
+    // Room for every record a user could send while a dead link goes unnoticed,
+    // so that a send never waits on a full buffer; one that still cannot hand
+    // its bytes over in time fails instead of freezing its caller.
+    static constexpr int kSendBufferBytes = 256 * 1024;
+    static constexpr int kSendTimeoutMs = 5000;
+
     CKivFriendTcpSelect();
     virtual ~CKivFriendTcpSelect();
     CKivFriendTcpSelect(const CKivFriendTcpSelect&) = delete;
@@ -33,7 +48,12 @@ public:
     // Later connections go through this proxy (none when it is not enabled).
     void set_proxy(const CKivSocks5Proxy& proxy);
     // One send of the whole record; the bytes sent, 0 or less on failure.
-    int send_data(const char* data, int length);
+    // endOffset, when given, receives where the record ends in the stream of
+    // this connection, to be compared with acknowledged_bytes().
+    int send_data(const char* data, int length, std::uint64_t* endOffset = nullptr);
+    // How much of this connection's stream of records the server's side has
+    // acknowledged; after the connection ended, as it stood at its end.
+    std::uint64_t acknowledged_bytes() const;
     // Receives and delivers records until the connection ends.
     void recv_data();
     // Closes the socket; a blocked receive returns. `requested` silences the close event.
@@ -54,6 +74,7 @@ protected:
 
 private:
     void drop_socket();
+    std::uint64_t acknowledged_of(const KivSocket& socket) const;
     void report_unusable_stream();
     // Reads and delivers one burst; false when the connection ended.
     bool receive_burst(KivSocket& socket, char* chunk);
@@ -70,6 +91,13 @@ private:
     std::recursive_mutex m_lock;
     mutable std::mutex m_socketLock;
     std::shared_ptr<KivSocket> m_socket;
+    // The socket that ended, kept until the next one so that what it had
+    // acknowledged can still be read.
+    std::shared_ptr<KivSocket> m_ended;
+    // Orders the records of all senders in the stream.
+    mutable std::mutex m_sendLock;
+    std::atomic<std::uint64_t> m_bytesSent{0};
+    std::atomic<std::uint64_t> m_ackedAtEnd{0};
     CKivSocks5Proxy m_proxy;
     CKivRecordCutter m_cutter;
 };

@@ -39,10 +39,22 @@ public:
     // Binds to every local address on `port` with address reuse; 0 or an error number.
     int bindAny(int port);
     void setReceiveBufferSize(int bytes);
-    // Blocking connect to an IPv4 address in dotted text (or a host name); 0 or an error number.
-    int connectTo(const char* address, int port);
+    // Connect to an IPv4 address in dotted text (or a host name); 0 or an error number.
+    // Gives up with KivSocketErrTimedOut after timeoutMs (below 0: the system's limit).
+    int connectTo(const char* address, int port, int timeoutMs = -1);
+    // How a connected link that carries nothing back is found dead: keep-alive
+    // probes after idleSeconds without traffic, one every intervalSeconds, and
+    // the connection dropped once sent bytes or probes stay unanswered for
+    // userTimeoutMs.
+    void setDeadLinkLimits(int idleSeconds, int intervalSeconds, int userTimeoutMs);
+    // A send buffer of `bytes`, and a send that cannot hand over its bytes
+    // within timeoutMs returns what it could (a short count or -1).
+    void setSendLimits(int bytes, int timeoutMs);
     // One send call; the number of bytes sent, or -1.
     int send(const char* data, int length);
+    // Bytes sent on this socket that the peer has not acknowledged yet (the
+    // kernel's send queue); -1 when the system cannot tell.
+    int unacknowledgedBytes() const;
     // One receive call, retried on interruption; bytes read, 0 on orderly close, -1 on error.
     int receive(char* buffer, int capacity);
     // Blocks until the socket is readable, closed or in error (all Ready), or the wait

@@ -1,12 +1,16 @@
 #include "KivSocket.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <ifaddrs.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -100,20 +104,75 @@ void KivSocket::setReceiveBufferSize(int bytes) {
     ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes));
 }
 
-int KivSocket::connectTo(const char* address, int port) {
+int KivSocket::connectTo(const char* address, int port, int timeoutMs) {
     sockaddr_in remote{};
     if (address == nullptr || port <= 0 || port > 65535 || !resolveIPv4(address, port, &remote)) {
         return KivSocketErrAddrNotAvail;
     }
-    if (::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof(remote)) == 0) {
+    // Connected without blocking, then waited for with the caller's limit; the
+    // socket is blocking again afterwards, as its users expect.
+    const int flags = ::fcntl(m_fd, F_GETFL, 0);
+    const bool limited = timeoutMs >= 0 && flags >= 0;
+    if (limited) {
+        ::fcntl(m_fd, F_SETFL, flags | O_NONBLOCK);
+    }
+    int error = 0;
+    if (::connect(m_fd, reinterpret_cast<sockaddr*>(&remote), sizeof(remote)) != 0) {
+        error = errno;
+    }
+    if (limited && error == EINPROGRESS) {
+        pollfd entry{};
+        entry.fd = m_fd;
+        entry.events = POLLOUT;
+        int ready;
+        do {
+            ready = ::poll(&entry, 1, timeoutMs);
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0) {
+            error = ETIMEDOUT;
+        } else if (ready < 0) {
+            error = errno;
+        } else {
+            socklen_t size = sizeof(error);
+            if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+                error = errno;
+            }
+        }
+    }
+    if (limited) {
+        ::fcntl(m_fd, F_SETFL, flags);
+    }
+    if (error == 0) {
         return KivSocketOk;
     }
     // A bound local port whose connection to this server is still remembered by
     // the system: the caller moves on to the next local port.
-    if (errno == EADDRNOTAVAIL) {
+    if (error == EADDRNOTAVAIL) {
         return KivSocketErrAddrInUse;
     }
-    return mapError(errno);
+    return mapError(error);
+}
+
+void KivSocket::setDeadLinkLimits(int idleSeconds, int intervalSeconds, int userTimeoutMs) {
+    const int on = 1;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof(on));
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof(idleSeconds));
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof(intervalSeconds));
+    const unsigned int timeout = static_cast<unsigned int>(userTimeoutMs);
+    ::setsockopt(m_fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &timeout, sizeof(timeout));
+}
+
+void KivSocket::setSendLimits(int bytes, int timeoutMs) {
+    ::setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof(bytes));
+    timeval limit{};
+    limit.tv_sec = timeoutMs / 1000;
+    limit.tv_usec = (timeoutMs % 1000) * 1000;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+}
+
+int KivSocket::unacknowledgedBytes() const {
+    int queued = 0;
+    return ::ioctl(m_fd, SIOCOUTQ, &queued) == 0 ? queued : -1;
 }
 
 int KivSocket::send(const char* data, int length) {
