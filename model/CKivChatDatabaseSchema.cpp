@@ -9,6 +9,10 @@ QStringList CKivChatDatabaseSchema::tableStatements() {
                        "varchar(128),nickName varchar(128),sign varchar(512),sex integer,birthday "
                        "varchar(12),area varchar(64),phone varchar(12),groupid integer,headAdd "
                        "varchar(128));"),
+        // Messages typed that have not left yet; they move into the history
+        // once the server has them.
+        QStringLiteral("CREATE TABLE chat_outbox_table(id integer PRIMARY KEY AUTOINCREMENT,"
+                       "senderuid integer,recveruid integer,message TEXT,msgtime varchar(25));"),
     };
 }
 

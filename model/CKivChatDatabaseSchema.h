@@ -3,7 +3,8 @@
 #include <QStringList>
 
 // The statements that make a chat database: the two tables exactly as every
-// client has always created them, and the indexes that the history and unread
+// client has always created them, the outbox of messages not sent yet, and
+// the indexes that the history and unread
 // queries need (created only where missing, so old files gain them).
 class CKivChatDatabaseSchema {
 public:

@@ -498,6 +498,66 @@ bool CKivFriendDBModel::SaveMyShow(const char* record) {
                     fieldAt<quint32>(record, offsetof(R, uid))});
 }
 
+qint64 CKivFriendDBModel::AddToOutbox(quint32 sender, quint32 receiver, const QString& text) {
+    QSqlQuery query(sqlUtil()->database());
+    if (!execute(
+            Q_FUNC_INFO,
+            QStringLiteral("insert into chat_outbox_table(senderuid,recveruid,message,msgtime) "
+                           "values(?,?,?,?)"),
+            query,
+            {sender, receiver, text.isNull() ? QStringLiteral("") : text, currentTimeText()})) {
+        return 0;
+    }
+    return query.lastInsertId().toLongLong();
+}
+
+QVector<CKivChatRecordRow> CKivFriendDBModel::GetOutbox(quint32 sender) {
+    QVector<CKivChatRecordRow> rows;
+    QSqlQuery query(sqlUtil()->database());
+    if (!execute(Q_FUNC_INFO,
+                 QStringLiteral("select id,senderuid,recveruid,message,msgtime from "
+                                "chat_outbox_table where senderuid=? order by id"),
+                 query, {sender})) {
+        return rows;
+    }
+    while (query.next()) {
+        rows.append(CKivChatRecordRow{query.value(0).toLongLong(), query.value(1).toUInt(),
+                                      query.value(2).toUInt(), query.value(3).toString(),
+                                      query.value(4).toString()});
+    }
+    return rows;
+}
+
+bool CKivFriendDBModel::MoveOutboxToHistory(qint64 id) {
+    WriteScope scope(*this);
+    QSqlQuery query(sqlUtil()->database());
+    if (!execute(Q_FUNC_INFO,
+                 QStringLiteral("select senderuid,recveruid,message,msgtime from "
+                                "chat_outbox_table where id=?"),
+                 query, {id}) ||
+        !query.next()) {
+        return false;
+    }
+    const quint32 sender = query.value(0).toUInt();
+    const quint32 receiver = query.value(1).toUInt();
+    const QString text = query.value(2).toString();
+    const QString time = query.value(3).toString();
+    query.finish();
+    if (!execute(Q_FUNC_INFO,
+                 QStringLiteral("insert into chat_message_table values(NULL,0,?,?,?,?,1)"), query,
+                 {sender, receiver, text, time})) {
+        return false;
+    }
+    const qint64 rowId = query.lastInsertId().toLongLong();
+    if (!execute(Q_FUNC_INFO, QStringLiteral("delete from chat_outbox_table where id=?"), query,
+                 {id})) {
+        return false;
+    }
+    m_lastMessageId.store(static_cast<int>(rowId));
+    scope.note(IndexChange{true, sender, receiver, time, rowId});
+    return scope.commit();
+}
+
 bool CKivFriendDBModel::transaction(const char* statement) {
     QSqlQuery* query = sqlUtil()->keptQuery(QString::fromLatin1(statement));
     return query != nullptr && query->exec();

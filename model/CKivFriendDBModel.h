@@ -55,6 +55,15 @@ public:
     bool DelFriendChatMsg(unsigned long uidA, unsigned long uidB);
     bool SaveMyShow(const char* record);
 
+    // The outbox: messages the user sent that have not left yet. A message
+    // kept there gets an id (0 when it could not be kept).
+    qint64 AddToOutbox(quint32 sender, quint32 receiver, const QString& text);
+    // The sender's waiting messages, oldest first.
+    QVector<CKivChatRecordRow> GetOutbox(quint32 sender);
+    // The message left: in one transaction it becomes a sent row of the
+    // history, dated when it was typed, and leaves the outbox.
+    bool MoveOutboxToHistory(qint64 id);
+
     // Group commit for the calling thread: the writes up to CommitBatch() run
     // in one transaction and become visible together. False when the
     // transaction cannot start; the writes then commit one by one.

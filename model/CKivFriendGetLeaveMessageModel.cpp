@@ -35,11 +35,16 @@ bool CKivFriendGetLeaveMessageModel::sendRequest(unsigned int lastRowId) {
 }
 
 void CKivFriendGetLeaveMessageModel::SetUid(unsigned int uid) {
-    m_uid = uid;
+    // Row ids of another user's items say nothing about this one's.
+    if (m_uid.exchange(uid) != uid) {
+        m_lastRowId = kNoRow;
+        m_lastKind = -1;
+    }
 }
 
-// One run is one pull from the first item; a later run (after a new login)
-// pulls again what arrived in between.
+// One run is one pull; a later run (after a new login, also one that
+// reconnected after a break) goes on after the last item received, which
+// confirms it, so an item the break cut off is neither lost nor stored twice.
 unsigned int CKivFriendGetLeaveMessageModel::Virtual_Thread_Proc() {
     m_stop = false;
     m_itemEvent.Wait(0);  // forget a wake-up left over from an earlier pull
@@ -48,8 +53,9 @@ unsigned int CKivFriendGetLeaveMessageModel::Virtual_Thread_Proc() {
     if (m_ending) {
         return 0;
     }
+    const unsigned int last = m_lastRowId;
     // A request that cannot go out brings no item to wait for.
-    if (!sendRequest(0)) {
+    if (!sendRequest(last == kNoRow ? 0 : last)) {
         return 0;
     }
     for (;;) {

@@ -9,6 +9,9 @@
 // request per item received, until the server reports that none is left.
 class CKivFriendGetLeaveMessageModel : public CKivFriendThreadBaseCommon {
 public:
+    // The row id before any item was received.
+    static constexpr unsigned int kNoRow = 0xFFFFFFFFu;
+
     explicit CKivFriendGetLeaveMessageModel(unsigned int uid);
     ~CKivFriendGetLeaveMessageModel() override;
 
@@ -30,7 +33,7 @@ private:
     bool sendRequest(unsigned int lastRowId);
 
     std::atomic<int> m_lastKind{-1};
-    std::atomic<unsigned int> m_lastRowId{0xFFFFFFFFu};
+    std::atomic<unsigned int> m_lastRowId{kNoRow};
     std::atomic<bool> m_stop{false};
     // Set for good when the puller goes; a starting run never clears it.
     std::atomic<bool> m_ending{false};

@@ -45,12 +45,7 @@ CKivFriendNetModel::CKivFriendNetModel() = default;
 
 CKivFriendNetModel::~CKivFriendNetModel() {
     m_stopping = true;
-    std::shared_ptr<CKivFriendSocketCommon> socket;
-    {
-        std::lock_guard<std::mutex> guard(m_socketLock);
-        socket.swap(m_socket);
-    }
-    retireSocket(std::move(socket));
+    retireSocket();
     std::lock_guard<std::mutex> guard(m_leaveLock);
     m_leaveModel.reset();
 }
@@ -79,11 +74,34 @@ std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::currentSocket() cons
     return m_socket;
 }
 
-void CKivFriendNetModel::retireSocket(std::shared_ptr<CKivFriendSocketCommon> socket) {
+std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::currentSocket(
+    std::uint64_t& serial) const {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    serial = m_socketSerial;
+    return m_socket;
+}
+
+void CKivFriendNetModel::retireSocket() {
+    std::shared_ptr<CKivFriendSocketCommon> socket;
+    std::uint64_t serial = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        socket.swap(m_socket);
+        serial = m_socketSerial;
+        m_socketSerial = 0;
+    }
     if (!socket) {
         return;
     }
     socket->stop();
+    {
+        constexpr std::size_t kKeptConnections = 8;
+        std::lock_guard<std::mutex> guard(m_ackLock);
+        m_endedAcks[serial] = socket->acknowledged_bytes();
+        while (m_endedAcks.size() > kKeptConnections) {
+            m_endedAcks.erase(m_endedAcks.begin());
+        }
+    }
     // A sender on another thread may still hold it for the send in progress,
     // which returns at once now that the socket is shut down.
     while (socket.use_count() > 1) {
@@ -97,17 +115,13 @@ void CKivFriendNetModel::Create_Socket() {
     std::lock_guard<std::mutex> guard(m_socketLock);
     if (!m_socket) {
         m_socket = newSocket();
+        m_socketSerial = ++m_lastSerial;
     }
 }
 
 void CKivFriendNetModel::Connect_Svr() {
     m_stopping = true;
-    std::shared_ptr<CKivFriendSocketCommon> old;
-    {
-        std::lock_guard<std::mutex> guard(m_socketLock);
-        old.swap(m_socket);
-    }
-    retireSocket(std::move(old));
+    retireSocket();
     m_connected = false;
     m_checkPending = false;
     m_loginPending = false;
@@ -118,6 +132,7 @@ void CKivFriendNetModel::Connect_Svr() {
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         m_socket = socket;
+        m_socketSerial = ++m_lastSerial;
     }
     t_connecting = true;
     socket->connect_remote(-1, m_serverAddress.constData(), m_serverPort, false);
@@ -130,12 +145,7 @@ void CKivFriendNetModel::Disconnect_Svr() {
 }
 
 void CKivFriendNetModel::Delete_Socket() {
-    std::shared_ptr<CKivFriendSocketCommon> socket;
-    {
-        std::lock_guard<std::mutex> guard(m_socketLock);
-        socket.swap(m_socket);
-    }
-    retireSocket(std::move(socket));
+    retireSocket();
     m_connected = false;
     endPull();
 }
@@ -148,10 +158,17 @@ void CKivFriendNetModel::Stop_Thread_Work() {
 }
 
 int CKivFriendNetModel::Send_Msg(const char* record, int length) {
+    SentMark mark;
+    return Send_Tracked(record, length, mark);
+}
+
+int CKivFriendNetModel::Send_Tracked(const char* record, int length, SentMark& mark) {
+    mark = SentMark{};
     if (m_stopping || !m_connected) {
         return 0;
     }
-    std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket();
+    std::uint64_t serial = 0;
+    std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket(serial);
     if (!socket) {
         return 0;
     }
@@ -160,11 +177,27 @@ int CKivFriendNetModel::Send_Msg(const char* record, int length) {
     if (login) {
         m_loginPending = true;
     }
-    const int sent = socket->send_data(record, length);
+    std::uint64_t endOffset = 0;
+    const int sent = socket->send_data(record, length, &endOffset);
     if (login && sent <= 0) {
         m_loginPending = false;
     }
+    if (sent == length) {
+        mark.connection = serial;
+        mark.endOffset = endOffset;
+    }
     return sent;
+}
+
+std::uint64_t CKivFriendNetModel::AcknowledgedBytes(std::uint64_t connection) const {
+    std::uint64_t serial = 0;
+    std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket(serial);
+    if (socket && serial == connection) {
+        return socket->acknowledged_bytes();
+    }
+    std::lock_guard<std::mutex> guard(m_ackLock);
+    const auto ended = m_endedAcks.find(connection);
+    return ended != m_endedAcks.end() ? ended->second : 0;
 }
 
 QByteArray CKivFriendNetModel::GetAccount() const {

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -26,6 +28,12 @@ class CKivFriendNetModel : public QObject {
     Q_OBJECT
 
 public:
+    // Where a sent record ends in the stream of the connection that carried it.
+    struct SentMark {
+        std::uint64_t connection = 0;  // 0: not sent
+        std::uint64_t endOffset = 0;
+    };
+
     static CKivFriendNetModel* GetInstance();
     static void ReleaseInstance();
 
@@ -44,6 +52,11 @@ public:
     // Sends one record in one call: the bytes sent (negative on error), or 0 when
     // not connected, stopping or without a socket.
     int Send_Msg(const char* record, int length);
+    // Send_Msg that also tells where the record ends in the connection's stream.
+    int Send_Tracked(const char* record, int length, SentMark& mark);
+    // How much of a connection's stream the server's side has acknowledged,
+    // also after that connection ended; 0 for one no longer known.
+    std::uint64_t AcknowledgedBytes(std::uint64_t connection) const;
 
     Uint32 GetUID() const { return m_uid; }
     QByteArray GetAccount() const;
@@ -53,6 +66,8 @@ public:
     void GetServerAddrInfo(char* address, int capacity, int& port) const;
     void Set_Hwnd(quintptr window) { m_window = window; }
     bool IsConnected() const { return m_connected; }
+    // Connected, and the last login on this connection succeeded.
+    bool IsLoggedIn() const { return m_connected && m_loggedIn; }
 
     static void client_recvice_msg(int event, char* data, int length, void* user);
     void Recvice_Msg(int event, char* data, int length);
@@ -100,8 +115,10 @@ private:
 
     std::shared_ptr<CKivFriendSocketCommon> newSocket();
     std::shared_ptr<CKivFriendSocketCommon> currentSocket() const;
-    // Stops the socket and destroys it once no sender uses it any more.
-    static void retireSocket(std::shared_ptr<CKivFriendSocketCommon> socket);
+    std::shared_ptr<CKivFriendSocketCommon> currentSocket(std::uint64_t& serial) const;
+    // Takes the socket away from the senders, stops it and destroys it once no
+    // sender uses it any more; what it had acknowledged is kept.
+    void retireSocket();
     void sendConnectCheck();
     void dispatch(const char* record, int length);
     // Ends an offline pull that waits for items the lost connection will not bring.
@@ -122,6 +139,11 @@ private:
     mutable std::mutex m_proxyLock;
     CKivSocks5Proxy m_proxy;
     std::shared_ptr<CKivFriendSocketCommon> m_socket;
+    std::uint64_t m_socketSerial = 0;  // with m_socket, under m_socketLock
+    std::uint64_t m_lastSerial = 0;
+    // What the last few connections had acknowledged when they were retired.
+    mutable std::mutex m_ackLock;
+    std::map<std::uint64_t, std::uint64_t> m_endedAcks;
     std::atomic<bool> m_stopping{false};
     std::atomic<quintptr> m_window{0};
     QByteArray m_serverAddress;

@@ -225,7 +225,8 @@ private slots:
         while (tables.next()) {
             names << tables.value(0).toString();
         }
-        QCOMPARE(names, (QStringList{"chat_message_table", "chat_userinfor_table"}));
+        QCOMPARE(names,
+                 (QStringList{"chat_message_table", "chat_outbox_table", "chat_userinfor_table"}));
         QSqlQuery sql = select("select sql from sqlite_master where name='chat_message_table'");
         QVERIFY(sql.next());
         QCOMPARE(sql.value(0).toString() + ';',
@@ -389,6 +390,42 @@ private slots:
         QCOMPARE(stored.value(1).toString(), QString::fromUtf8(KivReadText(leave.time)));
         QCOMPARE(stored.value(2).toUInt(), Own);
         QCOMPARE(scalar("select count(*) from sqlite_master where name='chat_message_table'"), 1);
+    }
+
+    // Waiting messages come back oldest first, per sender; one that left is a
+    // sent row of the history dated when it was typed, and is gone from the
+    // outbox, in the same transaction (the history pages see it at once).
+    void outboxMovesIntoTheHistory() {
+        login();
+        const qint64 first = m_model->AddToOutbox(Own, Friend, QStringLiteral("第一 'x'); --"));
+        const qint64 second = m_model->AddToOutbox(Own, Friend, QStringLiteral("second"));
+        const qint64 other = m_model->AddToOutbox(3003, Friend, QStringLiteral("not mine"));
+        QVERIFY(first > 0 && second > first && other > second);
+        QVector<CKivChatRecordRow> waiting = m_model->GetOutbox(Own);
+        QCOMPARE(waiting.size(), 2);
+        QCOMPARE(waiting.at(0).id, first);
+        QCOMPARE(waiting.at(0).message, QStringLiteral("第一 'x'); --"));
+        QCOMPARE(waiting.at(1).id, second);
+        const QString typedAt = waiting.at(0).msgTime;
+
+        QTest::qWait(1100);
+        QVERIFY(m_model->MoveOutboxToHistory(first));
+        QVERIFY(!m_model->MoveOutboxToHistory(first));
+        waiting = m_model->GetOutbox(Own);
+        QCOMPARE(waiting.size(), 1);
+        QCOMPARE(waiting.at(0).id, second);
+        QSqlQuery sent = select(
+            "select message,msgtime,isgot from chat_message_table where senderuid=? and "
+            "recveruid=?",
+            {Own, Friend});
+        QVERIFY(sent.next());
+        QCOMPARE(sent.value(0).toString(), QStringLiteral("第一 'x'); --"));
+        QCOMPARE(sent.value(1).toString(), typedAt);
+        QCOMPARE(sent.value(2).toInt(), 1);
+        QVERIFY(!sent.next());
+        QCOMPARE(m_model->GetChatRecordCount(Own, Friend), 1);
+        QCOMPARE(m_model->GetChatRecordPage(Own, Friend, 0, 60).value(0).message,
+                 QStringLiteral("第一 'x'); --"));
     }
 
     void historyPagesMatchTheLiteralQuery() {

@@ -1,0 +1,133 @@
+#include "CKivReconnectModel.h"
+
+#include <QTimer>
+
+#include "CKivFriendNetModel.h"
+#include "KivLog.h"
+
+namespace {
+
+// The connection check answered "accepted" (the net model's LoginResult).
+constexpr int kCheckAccepted = 3028;
+
+}  // namespace
+
+CKivReconnectModel::CKivReconnectModel(CKivFriendNetModel* net, QObject* parent)
+    : QObject(parent), m_pNet(net) {
+    m_pWait = new QTimer(this);
+    m_pWait->setSingleShot(true);
+    connect(m_pWait, &QTimer::timeout, this, &CKivReconnectModel::Attempt);
+    m_pLimit = new QTimer(this);
+    m_pLimit->setSingleShot(true);
+    m_pLimit->setInterval(kAttemptLimitMs);
+    connect(m_pLimit, &QTimer::timeout, this, [this] {
+        qCInfo(lcKivNet) << "reconnection attempt timed out";
+        m_pNet->Delete_Socket();
+        ScheduleNext();
+    });
+    connect(m_pNet, &CKivFriendNetModel::LoginResult, this, &CKivReconnectModel::ConnectionChecked);
+}
+
+int CKivReconnectModel::DelayMs(int failures) {
+    static const int kDelays[] = {0, 1000, 2000, 4000, 8000, 16000};
+    constexpr int kSteady = 30000;
+    const int known = int(sizeof(kDelays) / sizeof(kDelays[0]));
+    return failures >= 0 && failures < known ? kDelays[failures] : kSteady;
+}
+
+void CKivReconnectModel::Arm(const QByteArray& loginRequest) {
+    m_request = loginRequest;
+    m_failures = 0;
+    m_pWait->stop();
+    m_pLimit->stop();
+    m_state = State::Online;
+}
+
+void CKivReconnectModel::Disarm() {
+    m_pWait->stop();
+    m_pLimit->stop();
+    m_request.fill('\0');
+    m_request.clear();
+    m_state = State::Off;
+}
+
+bool CKivReconnectModel::ConnectionLost() {
+    switch (m_state) {
+        case State::Off:
+            return false;
+        case State::Online:
+            qCInfo(lcKivNet) << "connection lost; reconnecting";
+            m_failures = 0;
+            m_state = State::Waiting;
+            emit WentOffline();
+            // Queued even when due at once: whoever reported the loss finishes first.
+            m_pWait->start(DelayMs(0));
+            return true;
+        case State::Connecting:
+        case State::LoggingIn:
+            ScheduleNext();
+            return true;
+        case State::Waiting:
+            return true;
+    }
+    return true;
+}
+
+void CKivReconnectModel::TryNow() {
+    if (m_state != State::Waiting) {
+        return;
+    }
+    m_pWait->stop();
+    Attempt();
+}
+
+void CKivReconnectModel::Attempt() {
+    if (m_state != State::Waiting) {
+        return;
+    }
+    m_state = State::Connecting;
+    m_pLimit->start();
+    m_pNet->Connect_Svr();
+}
+
+void CKivReconnectModel::ConnectionChecked(int result) {
+    if (m_state != State::Connecting) {
+        return;
+    }
+    if (result != kCheckAccepted) {
+        ScheduleNext();
+        return;
+    }
+    m_state = State::LoggingIn;
+    if (m_pNet->Send_Msg(m_request.constData(), m_request.size()) != m_request.size()) {
+        ScheduleNext();
+    }
+}
+
+void CKivReconnectModel::LoginSucceeded() {
+    if (m_state == State::Off) {
+        return;
+    }
+    m_pWait->stop();
+    m_pLimit->stop();
+    m_failures = 0;
+    const bool wasAway = m_state != State::Online;
+    m_state = State::Online;
+    if (wasAway) {
+        qCInfo(lcKivNet) << "logged in again";
+        emit CameBack();
+    }
+}
+
+void CKivReconnectModel::LoginFailed() {
+    if (m_state == State::LoggingIn) {
+        ScheduleNext();
+    }
+}
+
+void CKivReconnectModel::ScheduleNext() {
+    m_pLimit->stop();
+    m_state = State::Waiting;
+    ++m_failures;
+    m_pWait->start(DelayMs(m_failures));
+}
