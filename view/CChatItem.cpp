@@ -129,10 +129,21 @@ void CChatItem::SetFailed(bool failed) {
         connect(m_pFailedMark, &QToolButton::clicked, this, [this] { emit ResendRequested(this); });
     }
     if (m_pFailedMark) {
+        m_pFailedMark->setToolTip(QStringLiteral("发送失败，点击重新发送"));
         m_pFailedMark->setVisible(failed);
         if (m_pBody)
             Place(m_pBody->size());
     }
+}
+
+void CChatItem::SetHeld(bool held) {
+    SetFailed(held);
+    if (m_pFailedMark)
+        m_pFailedMark->setToolTip(QStringLiteral("网络已断开，消息将在连接恢复后自动发送"));
+}
+
+QString CChatItem::MarkTip() const {
+    return m_pFailedMark && m_bFailed ? m_pFailedMark->toolTip() : QString();
 }
 
 void CChatItem::paintEvent(QPaintEvent*) {

@@ -35,6 +35,11 @@ public:
     // A message that did not leave carries a mark; clicking it asks to resend.
     void SetFailed(bool failed);
     bool IsFailed() const { return m_bFailed; }
+    // A message that waits in the outbox for the connection carries the same
+    // mark, with a tip saying it goes out by itself.
+    void SetHeld(bool held);
+    // The tip of the mark shown (empty without one).
+    QString MarkTip() const;
 
     // Measures the body and places head and body for the list's current width.
     void Relayout();

@@ -322,6 +322,13 @@ QWidget* CKivFriendSysSettingDlg::BuildNetPage() {
     connect(m_pProxyType, &QComboBox::currentTextChanged, this,
             &CKivFriendSysSettingDlg::ComboboxChangedText);
 
+    auto* lost = new QVBoxLayout(Group(QStringLiteral("断线"), page, layout));
+    m_pAutoReconnect = new QCheckBox(QStringLiteral("断线后自动重新连接"));
+    m_pAutoReconnect->setObjectName(QStringLiteral("checkBoxAutoReconnect"));
+    m_pAutoReconnect->setToolTip(
+        QStringLiteral("连接中断时保留主面板和聊天窗口，自动重新登录并发送未发出的消息"));
+    lost->addWidget(m_pAutoReconnect);
+
     auto* check = new QHBoxLayout(Group(QStringLiteral("网络检测"), page, layout));
     auto* text = new QLabel(QStringLiteral("检测能否连接到消息服务器。"));
     m_pNetCheck = new QPushButton(QStringLiteral("测试"));
@@ -454,6 +461,8 @@ void CKivFriendSysSettingDlg::ReadSettings() {
     for (size_t i = 0; i < m_proxyFields.size(); ++i)
         m_proxyFields[i]->setText(ini.value(Key(kProxyKeys[i])).toString());
     ComboboxChangedText(m_pProxyType->currentText());
+    m_pAutoReconnect->setChecked(
+        ini.value(QLatin1String(KivUserSettings::kAutoReconnectKey), 1).toInt() != 0);
 }
 
 bool CKivFriendSysSettingDlg::SaveSettings() {
@@ -521,6 +530,8 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
     ini.setValue(QStringLiteral("/NetSet/Type"), proxy.type);
     for (size_t i = 0; i < m_proxyFields.size(); ++i)
         ini.setValue(Key(kProxyKeys[i]), m_proxyFields[i]->text());
+    ini.setValue(QLatin1String(KivUserSettings::kAutoReconnectKey),
+                 m_pAutoReconnect->isChecked() ? 1 : 0);
     proxy.server = m_proxyFields[0]->text();
     proxy.port = m_proxyFields[1]->text();
     proxy.userName = m_proxyFields[2]->text();

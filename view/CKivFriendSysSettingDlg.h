@@ -102,6 +102,7 @@ private:
     QComboBox* m_pProxyType = nullptr;
     std::array<QLineEdit*, 4> m_proxyFields{};
     QPushButton* m_pNetCheck = nullptr;
+    QCheckBox* m_pAutoReconnect = nullptr;
     QTcpSocket* m_pProbe = nullptr;
     QTimer* m_pProbeTimer = nullptr;
     int m_netCheckTimeoutMs = 5000;

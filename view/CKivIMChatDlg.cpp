@@ -20,6 +20,7 @@
 
 #include "CChatHistoryList.h"
 #include "CChatItem.h"
+#include "CKivChatOutbox.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivIMfaceDlg.h"
@@ -308,6 +309,22 @@ void CKivIMChatDlg::SendMessage() {
     }
     CChatItem* item = m_pHistory->addChatMessage(plain, true);
     m_pInput->clear();
+    // The outbox keeps the message until the server has it, and charges its
+    // gifts once it left; without it the message goes out directly.
+    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    CKivChatOutbox* outbox = main ? main->Outbox() : nullptr;
+    const qint64 kept = outbox ? outbox->Post(m_need.ownUid, m_need.friendUid, plain) : 0;
+    if (kept != 0) {
+        m_outboxItems.insert(kept, item);
+        connect(outbox, &CKivChatOutbox::Left, this, &CKivIMChatDlg::MessageLeft,
+                Qt::UniqueConnection);
+        connect(outbox, &CKivChatOutbox::Held, this, &CKivIMChatDlg::MessageHeld,
+                Qt::UniqueConnection);
+        // A message sent while away is a reason to try the connection now.
+        if (!outbox->IsOnline())
+            emit main->ReconnectRequested();
+        return;
+    }
     if (!Deliver(plain)) {
         item->SetFailed(true);
         return;
@@ -316,9 +333,33 @@ void CKivIMChatDlg::SendMessage() {
         db->SetGiftBalance(float(qMax(0.0, double(db->GetGiftBalance()) - cost)));
 }
 
+void CKivIMChatDlg::MessageLeft(qint64 id) {
+    if (QPointer<CChatItem> item = m_outboxItems.take(id))
+        item->SetFailed(false);
+}
+
+void CKivIMChatDlg::MessageHeld(qint64 id) {
+    if (QPointer<CChatItem> item = m_outboxItems.value(id))
+        item->SetHeld(true);
+}
+
+bool CKivIMChatDlg::IsHeld(const CChatItem* item) const {
+    for (auto it = m_outboxItems.cbegin(); it != m_outboxItems.cend(); ++it) {
+        if (it.value() == item)
+            return true;
+    }
+    return false;
+}
+
 void CKivIMChatDlg::ResendMessage(CChatItem* item) {
     if (!item || !item->IsFailed())
         return;
+    // A held message goes out by itself with the connection: ask for it now.
+    if (IsHeld(item)) {
+        if (KivIMMainDlg::mainDlg)
+            emit KivIMMainDlg::mainDlg->ReconnectRequested();
+        return;
+    }
     const QString plain = item->PlainText();
     const double cost = KivChatText::GiftCost(plain);
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
@@ -503,6 +544,11 @@ void CKivIMChatDlg::OpenMedia() {
         m_pCallLink = new KivChatCallLink(this);
         connect(m_pCallLink, &KivChatCallLink::CallEnded, this,
                 [this] { SetCallInProgress(false); });
+        // Shown later: the call window waits for the message that reported it.
+        connect(
+            m_pCallLink, &KivChatCallLink::RequestNotSent, this,
+            [this] { Tip(this, QStringLiteral("网络已断开，无法发起视频通话，请稍后再试。")); },
+            Qt::QueuedConnection);
     }
     m_pCallLink->SetUsers(m_need.ownUid, m_need.friendUid);
     SetCallInProgress(true);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 
@@ -96,6 +98,9 @@ public slots:
     void createButton();
     // Sends a message that could not leave before.
     void ResendMessage(CChatItem* item);
+    // A message of the outbox reached the server, or waits for the connection.
+    void MessageLeft(qint64 id);
+    void MessageHeld(qint64 id);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -119,6 +124,7 @@ private:
     // The call button is usable exactly while no call runs from this dialog.
     void SetCallInProgress(bool busy);
     void SetStyleButton(QPushButton* button, const char* picture, bool pressed);
+    bool IsHeld(const CChatItem* item) const;
 
     tag_chatdlg_Need m_need;
     bool m_bInit = false;
@@ -160,4 +166,6 @@ private:
     std::unique_ptr<CKivIMfaceDlg> m_pFaceOwner;
     CKivIMfaceDlg* m_pFaceDlg = nullptr;
     CKivIMfaceDlg* m_pGiftDlg = nullptr;
+    // The bubbles of messages still in the outbox, by outbox id.
+    QHash<qint64, QPointer<CChatItem>> m_outboxItems;
 };

@@ -18,9 +18,9 @@ constexpr int kHangUpTimeoutMs = 2000;
 // How long the call window program may take to show its window.
 constexpr int kStartGraceMs = 20000;
 
-void SendToServer(const ptl_sys_send_per_media& record) {
-    CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&record),
-                                                int(sizeof(record)));
+bool SendToServer(const ptl_sys_send_per_media& record) {
+    return CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&record),
+                                                       int(sizeof(record))) == int(sizeof(record));
 }
 
 }  // namespace
@@ -89,8 +89,13 @@ void KivChatCallLink::OnWindowMessage(const KivWindowMessage& message) {
             if (m_requestPending && KivMediaFromMessage(message.data, &record)) {
                 // The call window reports its audio port in the video port A field.
                 m_request.audioPortA = record.videoPortA;
-                SendToServer(m_request);
                 m_requestPending = false;
+                // A call request is no message to keep for later: the call ends.
+                if (!SendToServer(m_request)) {
+                    EndCallWindow();
+                    emit RequestNotSent();
+                    break;
+                }
                 m_requestSent = true;
             }
             break;

@@ -36,6 +36,8 @@ public:
 signals:
     // No call runs from this dialog any more: the call button comes back.
     void CallEnded();
+    // The call request could not reach the server (no connection).
+    void RequestNotSent();
 
 private:
     void OnWindowMessage(const KivWindowMessage& message);

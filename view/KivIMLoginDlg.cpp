@@ -25,6 +25,7 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSocketCommon.h"
+#include "CKivReconnectModel.h"
 #include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivHeadPath.h"
@@ -68,7 +69,9 @@ KivIMLoginDlg::KivIMLoginDlg(QWidget* parent) : QWindowBase(parent) {
     m_pNet = CKivFriendNetModel::GetInstance();
     m_pHeartbeat = CKivFriendHearbeatModel::GetInstance();
     m_pCrypt = std::make_unique<SimpleCrypt>(KivDeploymentConfig().CryptKey());
+    m_pReconnect = new CKivReconnectModel(m_pNet, this);
     KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr);
+    WireMainDlg(KivIMMainDlg::mainDlg);
 
     setObjectName(QStringLiteral("kivLoginDlg"));
     setWindowTitle(QStringLiteral("Lumo"));
@@ -309,6 +312,7 @@ void KivIMLoginDlg::onLoginButtonClicked() {
     if (!CheckUpdate())
         return;
     const QByteArray request = BuildLoginRequest(Account(), m_pPassword->text());
+    m_sentRequest = request;
     StopLoginTimer();
     m_pLoginTimer = new QTimer(this);
     m_pLoginTimer->setSingleShot(true);
@@ -348,6 +352,10 @@ void KivIMLoginDlg::NetLoginResult(int) {}
 void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QString pAccount,
                                            QString pSign, QString pNikeName, QString pAppversion,
                                            bool bGUIDnew) {
+    if (m_pReconnect->IsRelogging()) {
+        ReloginResult(nSucss, nErrm);
+        return;
+    }
     StopLoginTimer();
     if (nSucss == 0) {
         LoginSucceeded(nErrm, pHead, pAccount, pSign, pNikeName, pAppversion, bGUIDnew);
@@ -355,16 +363,7 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
     }
     switch (nErrm) {
         case 0:
-            // The session is over: the closing connection must not bring the login back.
-            m_pNet->Stop_Thread_Work();
-            m_pLogin->setEnabled(true);
-            if (KivIMMainDlg::mainDlg)
-                KivIMMainDlg::mainDlg->close();
-            KivFriendMyMessageBoxView::Tip(this, QStringLiteral("已经在其他地方登陆"),
-                                           QStringLiteral("确定"));
-            m_pHeartbeat->set_stop();
-            close();
-            QApplication::exit(0);
+            EndSessionElsewhere();
             break;
         case 2:
             m_pLogin->setEnabled(true);
@@ -378,6 +377,47 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
             break;
         default:
             m_pLogin->setEnabled(true);
+            break;
+    }
+}
+
+void KivIMLoginDlg::EndSessionElsewhere() {
+    m_pReconnect->Disarm();
+    // The session is over: the closing connection must not bring the login back.
+    m_pNet->Stop_Thread_Work();
+    m_pLogin->setEnabled(true);
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->close();
+    KivFriendMyMessageBoxView::Tip(this, QStringLiteral("已经在其他地方登陆"),
+                                   QStringLiteral("确定"));
+    m_pHeartbeat->set_stop();
+    close();
+    QApplication::exit(0);
+}
+
+void KivIMLoginDlg::ReloginResult(int nSucss, int nErrm) {
+    if (nSucss == 0) {
+        m_pReconnect->LoginSucceeded();
+        // On success the error field carries the uid.
+        m_pHeartbeat->StartSendHearbeat(static_cast<unsigned long>(nErrm));
+        return;
+    }
+    switch (nErrm) {
+        case 0:
+            EndSessionElsewhere();
+            break;
+        case 2:
+        case 6:
+            // The password changed or the account is gone: only the user can mend that.
+            m_pReconnect->Disarm();
+            m_pNet->Delete_Socket();
+            KivFriendMyMessageBoxView::Tip(
+                this, nErrm == 2 ? QStringLiteral("账号或密码错误") : QStringLiteral("用户不存在"),
+                QStringLiteral("确定"));
+            ReturnToLogin();
+            break;
+        default:
+            m_pReconnect->LoginFailed();
             break;
     }
 }
@@ -453,6 +493,9 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
     main->activateWindow();
     SaveCheckBoxes(account);
     m_pHeartbeat->StartSendHearbeat(static_cast<unsigned long>(uid));
+    m_pReconnect->Arm(m_sentRequest);
+    m_sentRequest.fill('\0');
+    m_sentRequest.clear();
 }
 
 void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
@@ -486,6 +529,8 @@ void KivIMLoginDlg::replyFinished(QNetworkReply* reply) {
 }
 
 void KivIMLoginDlg::FaildConnectSlot() {
+    if (HealInPlace())
+        return;
     m_pNet->Delete_Socket();
     if (IsLoginPending())
         TimeoutEx();
@@ -493,18 +538,44 @@ void KivIMLoginDlg::FaildConnectSlot() {
 }
 
 void KivIMLoginDlg::CloseConnectSlot() {
+    if (HealInPlace())
+        return;
     QMessageBox::about(this, Tip(), QStringLiteral("请检查您的网络连接!"));
+    ReturnToLogin();
+}
+
+bool KivIMLoginDlg::HealInPlace() {
+    if (!m_pReconnect->IsArmed())
+        return false;
+    if (m_pReconnect->CurrentState() == CKivReconnectModel::State::Online &&
+        !KivUserSettings::AutoReconnect(m_loggedInAccount)) {
+        m_pReconnect->Disarm();
+        return false;
+    }
+    return m_pReconnect->ConnectionLost();
+}
+
+void KivIMLoginDlg::ReturnToLogin() {
+    m_pReconnect->Disarm();
     if (KivIMMainDlg* old = KivIMMainDlg::mainDlg) {
         m_pNet->Delete_Socket();
+        old->SessionEnded();
         KivIMMainDlg::mainDlg = nullptr;
         RetireMainDlg(old);
     }
     KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr);
+    WireMainDlg(KivIMMainDlg::mainDlg);
     emit MainDlgReplaced(KivIMMainDlg::mainDlg);
     if (IsLoginPending())
         TimeoutEx();
     m_pLogin->setEnabled(true);
     show();
+}
+
+void KivIMLoginDlg::WireMainDlg(KivIMMainDlg* mainDlg) {
+    connect(m_pReconnect, &CKivReconnectModel::WentOffline, mainDlg, &KivIMMainDlg::ConnectionLost);
+    connect(m_pReconnect, &CKivReconnectModel::CameBack, mainDlg, &KivIMMainDlg::ConnectionBack);
+    connect(mainDlg, &KivIMMainDlg::ReconnectRequested, m_pReconnect, &CKivReconnectModel::TryNow);
 }
 
 // The connection may drop while the old main window runs a loop of its own (a

@@ -9,6 +9,7 @@
 
 class CKivFriendHearbeatModel;
 class CKivFriendNetModel;
+class CKivReconnectModel;
 class KivIMMainDlg;
 class QCheckBox;
 class QCustomComboBox;
@@ -35,6 +36,8 @@ public:
     // The login request for an account and a password, as sent.
     static QByteArray BuildLoginRequest(const QString& account, const QString& password);
     bool IsLoginPending() const { return m_pLoginTimer != nullptr; }
+    // Heals the logged-in session when its connection is lost.
+    CKivReconnectModel* Reconnect() const { return m_pReconnect; }
 
 signals:
     // A fresh main window replaced the previous one after a lost connection.
@@ -84,6 +87,17 @@ private:
     void ShowInsteadOfLogin(QWidget* dialog);
     void ShowHeadFor(const QString& account);
     static void RetireMainDlg(KivIMMainDlg* old);
+    // The main window follows the connection's state and asks for attempts.
+    void WireMainDlg(KivIMMainDlg* mainDlg);
+    // A lost connection of a logged-in session is healed in place unless the
+    // user turned that off; true when reconnection took it over.
+    bool HealInPlace();
+    // The answer to a login sent by reconnection.
+    void ReloginResult(int nSucss, int nErrm);
+    // The session is over: a fresh main window, and the login dialog again.
+    void ReturnToLogin();
+    // The server reports the account logged in elsewhere: the program ends.
+    void EndSessionElsewhere();
 
     QPushButton* m_pLogin = nullptr;
     QCustomComboBox* m_pAccount = nullptr;
@@ -104,5 +118,8 @@ private:
     QPointer<kivRegisterDlg> m_pRegisterDlg;
     QPointer<kivRecoverPassworddlg> m_pRecoverDlg;
     QString m_loggedInAccount;
+    CKivReconnectModel* m_pReconnect = nullptr;
+    // The login request on its way, kept (in memory only) for logging in again.
+    QByteArray m_sentRequest;
     bool m_bInstalling = false;
 };

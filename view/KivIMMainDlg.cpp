@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "CFriendInfoWnd.h"
+#include "CKivChatOutbox.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendGetLeaveMessageModel.h"
 #include "CKivFriendNetModel.h"
@@ -90,6 +91,7 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     m_pHeadManager = new QNetworkAccessManager(this);
     m_pPreview = std::make_unique<KivChatMessageWidget>(nullptr);
     m_pTray = new KivMainDlgTray(this, m_pPreview.get());
+    m_pOutbox = new CKivChatOutbox(this);
     BuildForm();
     SetBtnNumber(false);
     EnableMove(true);
@@ -140,6 +142,15 @@ void KivIMMainDlg::BuildForm() {
     m_pSign->setPlaceholderText(QStringLiteral("编辑个性签名"));
     m_pSign->setMaxLength(170);
     m_pSign->setGeometry(96, 70, 172, 24);
+    m_pStateLine = new QPushButton(QStringLiteral("网络已断开，正在重新连接…"), header);
+    m_pStateLine->setObjectName(QStringLiteral("connectionState"));
+    m_pStateLine->setToolTip(QStringLiteral("点击立即重新连接"));
+    m_pStateLine->setFlat(true);
+    m_pStateLine->setCursor(Qt::PointingHandCursor);
+    m_pStateLine->setStyleSheet(
+        QStringLiteral("QPushButton#connectionState{color:#c0392b;text-align:left;border:none;}"));
+    m_pStateLine->setGeometry(m_pSign->geometry());
+    m_pStateLine->hide();
 
     auto* tabs = new QHBoxLayout;
     tabs->setContentsMargins(0, 0, 0, 0);
@@ -246,6 +257,8 @@ void KivIMMainDlg::ConnectModel() {
     connect(m_pTabVip, &QPushButton::clicked, this, &KivIMMainDlg::mBgameDlgClicked);
     connect(m_pTabVip, &QPushButton::clicked, this, &KivIMMainDlg::changeDlgForGame);
     connect(m_pSign, &QLineEdit::editingFinished, this, &KivIMMainDlg::LExplainTextChange);
+    connect(m_pStateLine, &QPushButton::clicked, this, &KivIMMainDlg::ReconnectRequested);
+    connect(m_pOutbox, &CKivChatOutbox::Left, this, &KivIMMainDlg::MessageLeft);
 
     connect(this, &KivIMMainDlg::sndDataToListView, m_pFriendModel, &MyListModel::getData);
     connect(this, &KivIMMainDlg::cSndDataToListView, m_pChatModel, &MyListModel::getData);
@@ -269,14 +282,61 @@ void KivIMMainDlg::InitMaindlg() {
     emit SndpathStr(KivHeadPath::OrDefault(KivHeadPath::Own(m_account)));
     setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
 
-    m_pTray->Show(
-        QStringLiteral("Lumo\n%1").arg(m_nickName + QStringLiteral("(") + m_account + ')'));
+    m_pTray->Show(OnlineToolTip());
 
     mBfriendDlgClicked();
     changeDlgForFriendList();
     InitHotKey();
     // The user's proxy carries the head pictures from the start of the session.
     KivProxySettings::Read(KivUserSettings::FileFor(m_account)).Apply();
+    // Messages an earlier session could not send go out first.
+    m_pOutbox->SetOnline(m_uid);
+}
+
+QString KivIMMainDlg::OnlineToolTip() const {
+    return QStringLiteral("Lumo\n%1").arg(m_nickName + QStringLiteral("(") + m_account + ')');
+}
+
+QString KivIMMainDlg::TrayToolTip() const {
+    return m_pTray->ToolTip();
+}
+
+// ---- connection ------------------------------------------------------------------
+
+void KivIMMainDlg::ConnectionLost() {
+    m_pOutbox->SetOffline();
+    if (m_bOffline)
+        return;
+    m_bOffline = true;
+    m_pHead->SetGreyed(true);
+    m_pSign->hide();
+    m_pStateLine->show();
+    m_pTray->SetToolTip(QStringLiteral("Lumo\n") + m_pStateLine->text());
+}
+
+void KivIMMainDlg::ConnectionBack() {
+    m_bOffline = false;
+    m_pHead->SetGreyed(false);
+    m_pStateLine->hide();
+    m_pSign->show();
+    m_pTray->SetToolTip(OnlineToolTip());
+    // The friend list that follows the login takes the offline pull up again.
+    m_bLeavePullStarted = false;
+    m_pOutbox->SetOnline(m_uid);
+}
+
+void KivIMMainDlg::SessionEnded() {
+    m_pOutbox->SetOffline();
+}
+
+void KivIMMainDlg::MessageLeft(qint64, quint32, const QString& text) {
+    // A gift is paid for once, when its message has left.
+    const double cost = KivChatText::GiftCost(text);
+    if (cost > 0) {
+        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+        db->SetGiftBalance(float(qMax(0.0, double(db->GetGiftBalance()) - cost)));
+    }
+    initChatListView(false);
 }
 
 // ---- pages ---------------------------------------------------------------------
@@ -1065,6 +1125,8 @@ void KivIMMainDlg::CloseMainDlgWay(int way) {
 }
 
 void KivIMMainDlg::action_quitClicked() {
+    // What is on its way gets a moment to be confirmed; the rest goes out next time.
+    m_pOutbox->Drain(kQuitDrainMs);
     Logout();
     // The server closes the connection after a logout; that is no loss to report.
     CKivFriendNetModel::GetInstance()->Stop_Thread_Work();

@@ -15,6 +15,7 @@
 #include "KivProtocol.h"
 #include "QWindowBase.h"
 
+class CKivChatOutbox;
 class CKivIMChatDlg;
 class CKivIMaddfriendDlg;
 class CKivIMaddfriendTipDlg;
@@ -60,6 +61,8 @@ public:
     // AddFriendAnswer results.
     static constexpr Uint32 kAddAccepted = 1;
     static constexpr Uint32 kAddExists = 2;
+    // How long quitting waits for the server to confirm messages on their way.
+    static constexpr int kQuitDrainMs = 1000;
 
     explicit KivIMMainDlg(QWidget* parent);
     ~KivIMMainDlg() override;
@@ -106,6 +109,13 @@ public:
     CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pAddFriendTip; }
     KivAddCheckFriendDlg* CheckFriendDialog() const { return m_pCheckFriend; }
     CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
+    // The messages sent in this session that have not reached the server yet.
+    CKivChatOutbox* Outbox() const { return m_pOutbox; }
+    bool IsOffline() const { return m_bOffline; }
+    QString TrayToolTip() const;
+    // The session is over (the window is about to go): what the connection
+    // confirmed leaves the outbox, the rest waits for the next login.
+    void SessionEnded();
 
 signals:
     void SndpathStr(QString path);
@@ -118,6 +128,8 @@ signals:
     void SndHidemDlgHotId(int id);
     void SengMsgKey(QString key);
     void SendVipList();
+    // The user wants a reconnection attempt now.
+    void ReconnectRequested();
 
 public slots:
     void FriendListResult(const tag_friend_result& list);
@@ -156,6 +168,10 @@ public slots:
     void setInitSlot();
     void KeepWindowsStick(int on);
     void action_quitClicked();
+    // The connection is lost and being healed: the window shows it plainly.
+    void ConnectionLost();
+    // Logged in again on a new connection: the session takes up where it was.
+    void ConnectionBack();
 
     void bClose_Clicked();
     void bMinimize_Clicked();
@@ -207,12 +223,16 @@ private:
     void BackFromEdge();
     void ShowPreviewEntry(quint32 uid);
     int SendRecord(const void* record, int length);
+    void MessageLeft(qint64 id, quint32 receiver, const QString& text);
+    QString OnlineToolTip() const;
     void ShowTip(const QString& text);
 
     // Widgets (children of the window).
     kivFriendQPainterLabelView* m_pHead = nullptr;
     QLabel* m_pNickName = nullptr;
     QLineEdit* m_pSign = nullptr;
+    // Stands where the signature is while the connection is being healed.
+    QPushButton* m_pStateLine = nullptr;
     class QPushButton* m_pTabChat = nullptr;
     class QPushButton* m_pTabFriend = nullptr;
     class QPushButton* m_pTabVip = nullptr;
@@ -238,6 +258,8 @@ private:
     QList<quint32> m_pendingDeletes;
     QSet<quint32> m_askedFriends;
     bool m_bLeavePullStarted = false;
+    bool m_bOffline = false;
+    CKivChatOutbox* m_pOutbox = nullptr;
     // Identifiers of the registered hot keys (0 when none).
     int m_showHotKeyId = 0;
     int m_getMsgHotKeyId = 0;

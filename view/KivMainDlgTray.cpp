@@ -34,6 +34,14 @@ KivMainDlgTray::KivMainDlgTray(QWidget* window, KivChatMessageWidget* preview)
     connect(m_pWatchTimer, &QTimer::timeout, this, &KivMainDlgTray::WatchTimeout);
 }
 
+void KivMainDlgTray::SetToolTip(const QString& toolTip) {
+    m_pTray->setToolTip(toolTip);
+}
+
+QString KivMainDlgTray::ToolTip() const {
+    return m_pTray->toolTip();
+}
+
 void KivMainDlgTray::Show(const QString& toolTip) {
     m_pTray->setIcon(QIcon(ProgramIcon()));
     m_pTray->setToolTip(toolTip);

@@ -23,6 +23,8 @@ public:
     // Shows the tray icon with its menu and starts watching the mouse.
     void Show(const QString& toolTip);
     void Hide();
+    void SetToolTip(const QString& toolTip);
+    QString ToolTip() const;
 
     void StartFlashing();
     // Stops and puts the program icon back.

@@ -45,3 +45,8 @@ bool KivUserSettings::EnsureDefaults(const QString& account) {
     ini.sync();
     return true;
 }
+
+bool KivUserSettings::AutoReconnect(const QString& account) {
+    const QSettings ini(FileFor(account), QSettings::IniFormat);
+    return ini.value(QLatin1String(kAutoReconnectKey), 1).toInt() != 0;
+}

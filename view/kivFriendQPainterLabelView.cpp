@@ -1,5 +1,6 @@
 #include "kivFriendQPainterLabelView.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 
@@ -10,6 +11,13 @@ kivFriendQPainterLabelView::kivFriendQPainterLabelView(QWidget* parent) : QPushB
 
 void kivFriendQPainterLabelView::getArguments(QString path) {
     m_path = std::move(path);
+    update();
+}
+
+void kivFriendQPainterLabelView::SetGreyed(bool greyed) {
+    if (m_greyed == greyed)
+        return;
+    m_greyed = greyed;
     update();
 }
 
@@ -25,8 +33,11 @@ void kivFriendQPainterLabelView::paintEvent(QPaintEvent*) {
         // The middle square of the picture fills the circle: a brush smaller
         // than the circle would repeat, so a wide or tall head would tile.
         const int side = qMin(picture.width(), picture.height());
-        const QPixmap square =
+        QPixmap square =
             picture.copy((picture.width() - side) / 2, (picture.height() - side) / 2, side, side);
+        if (m_greyed)
+            square =
+                QPixmap::fromImage(square.toImage().convertToFormat(QImage::Format_Grayscale8));
         QBrush brush(square.scaled(circle.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         brush.setTransform(QTransform::fromTranslate(circle.x(), circle.y()));
         painter.setBrush(brush);

@@ -9,6 +9,9 @@ public:
     explicit kivFriendQPainterLabelView(QWidget* parent = nullptr);
 
     QString path() const { return m_path; }
+    // Drawn in shades of grey (the user is offline).
+    void SetGreyed(bool greyed);
+    bool IsGreyed() const { return m_greyed; }
 
 public slots:
     void getArguments(QString path);
@@ -18,4 +21,5 @@ protected:
 
 private:
     QString m_path;
+    bool m_greyed = false;
 };

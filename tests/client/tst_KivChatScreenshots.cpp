@@ -75,7 +75,7 @@ private slots:
         input->textCursor().insertText(QStringLiteral("送你一份礼物"));
         const float before = CKivFriendDBModel::GetInstance()->GetGiftBalance();
         chat->SendMessage();
-        QCOMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), before - 5.0f);
+        QTRY_COMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), before - 5.0f);
         QTest::qWait(300);
         QVERIFY(KivScreen::Save(chat->grab().toImage(), QStringLiteral("chat-bubbles.png")));
 

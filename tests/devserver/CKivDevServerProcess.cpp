@@ -16,6 +16,20 @@ CKivDevServerProcess::~CKivDevServerProcess() {
 }
 
 bool CKivDevServerProcess::start() {
+    return launch(0, 0, 0);
+}
+
+void CKivDevServerProcess::kill() {
+    m_process.kill();
+    m_process.waitForFinished(3000);
+    m_log.clear();
+}
+
+bool CKivDevServerProcess::restart() {
+    return launch(m_tcpPort, m_httpPort, m_mediaPort);
+}
+
+bool CKivDevServerProcess::launch(quint16 tcpPort, quint16 httpPort, quint16 mediaPort) {
     if (!m_dir.isValid()) {
         return false;
     }
@@ -23,10 +37,11 @@ bool CKivDevServerProcess::start() {
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=true"));
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(QStringLiteral(KIV_DEV_SERVER_BINARY),
-                    {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--http-port"),
-                     QStringLiteral("0"), QStringLiteral("--media-port"), QStringLiteral("0"),
-                     QStringLiteral("--db"), databasePath(), QStringLiteral("--seed-demo")});
+    m_process.start(
+        QStringLiteral(KIV_DEV_SERVER_BINARY),
+        {QStringLiteral("--port"), QString::number(tcpPort), QStringLiteral("--http-port"),
+         QString::number(httpPort), QStringLiteral("--media-port"), QString::number(mediaPort),
+         QStringLiteral("--db"), databasePath(), QStringLiteral("--seed-demo")});
     if (!m_process.waitForStarted(5000)) {
         return false;
     }

@@ -14,6 +14,10 @@ public:
 
     // Starts it and reads the chosen ports from its start-up line.
     bool start();
+    // Ends it at once, as a crash would (SIGKILL): its connections just drop.
+    void kill();
+    // Starts it again on the same ports and database after kill().
+    bool restart();
     bool running() const { return m_process.state() == QProcess::Running; }
     // Waits until the server's output holds `text`.
     bool waitForLog(const QString& text, int timeoutMs = 3000);
@@ -24,6 +28,8 @@ public:
     QString databasePath() const { return m_dir.filePath(QStringLiteral("dev.db")); }
 
 private:
+    bool launch(quint16 tcpPort, quint16 httpPort, quint16 mediaPort);
+
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_log;

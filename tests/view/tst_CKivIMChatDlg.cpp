@@ -8,6 +8,7 @@
 
 #include "CChatHistoryList.h"
 #include "CChatItem.h"
+#include "CKivChatOutbox.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
@@ -54,6 +55,8 @@ class tst_CKivIMChatDlg : public QObject {
         net->SetServerIP_And_Port("127.0.0.1", m_sink->port());
         net->Connect_Svr();
         QTRY_VERIFY(net->IsConnected());
+        // The sink takes every record as a logged-in server would.
+        m_main->Outbox()->SetOnline(kOwnUid);
     }
     void setWallet(quint32 vip, float balance) {
         bool isNew = false;
@@ -148,7 +151,7 @@ private slots:
         m_chat->SendMessage();
         if (sent) {
             QTRY_COMPARE(sentTexts(), QStringList{text});
-            QCOMPARE(storedFrom(kOwnUid), QStringList{text});
+            QTRY_COMPARE(storedFrom(kOwnUid), QStringList{text});
             QVERIFY(m_chat->Input()->toPlainText().isEmpty());
             QVERIFY(!lastBubble()->IsFailed());
         } else {
@@ -224,7 +227,7 @@ private slots:
         QCOMPARE(m_chat->GiftCost(), 5.0);
         m_chat->SendMessage();
         QTRY_COMPARE(sentTexts(), QStringList{QStringLiteral("[5]")});
-        QCOMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), 0.0f);
+        QTRY_COMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), 0.0f);
         // A gift typed by hand is paid for as well.
         typeText(QStringLiteral("[5]"));
         m_chat->SendMessage();
@@ -244,24 +247,29 @@ private slots:
         QCOMPARE(KivIMMainDlg::HtmlToPlain(m_chat->Input()->document()), QStringLiteral("[12]"));
     }
 
-    void failedSendIsMarkedAndResent() {
+    void heldMessageLeavesWithTheConnection() {
         setWallet(1, 5.0f);
-        // No connection: the message stays, marked, and costs nothing yet.
+        // No connection: the message waits in the outbox, marked, and costs nothing yet.
         m_chat->VipTabelcellClickedSlot(0, 0);
         m_chat->Input()->textCursor().insertText(QStringLiteral("送你"));
         m_chat->SendMessage();
         CChatItem* bubble = lastBubble();
-        QVERIFY(bubble && bubble->IsFailed());
+        QVERIFY(bubble);
+        QTRY_VERIFY(bubble->IsFailed());
         QCOMPARE(bubble->PlainText(), QStringLiteral("[5]送你"));
+        QVERIFY(bubble->MarkTip().contains(QStringLiteral("连接恢复后自动发送")));
         auto* mark = bubble->findChild<QToolButton*>(QStringLiteral("failedMark"));
         QVERIFY(mark && mark->isVisibleTo(bubble));
         QCOMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), 5.0f);
         QVERIFY(storedFrom(kOwnUid).isEmpty());
+        // A click asks for the connection at once.
+        QSignalSpy asked(m_main.get(), &KivIMMainDlg::ReconnectRequested);
+        mark->click();
+        QCOMPARE(asked.count(), 1);
 
         connectNet();
-        mark->click();
         QTRY_COMPARE(sentTexts(), QStringList{QStringLiteral("[5]送你")});
-        QVERIFY(!bubble->IsFailed());
+        QTRY_VERIFY(!bubble->IsFailed());
         QVERIFY(!mark->isVisibleTo(bubble));
         QCOMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), 0.0f);
         QCOMPARE(storedFrom(kOwnUid), QStringList{QStringLiteral("[5]送你")});

@@ -1,0 +1,30 @@
+#include "KivTcpRelay.h"
+
+KivTcpRelay::KivTcpRelay(quint16 serverPort) : m_serverPort(serverPort) {
+    m_listener.listen(QHostAddress::LocalHost);
+    connect(&m_listener, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* client = m_listener.nextPendingConnection()) {
+            client->setParent(this);
+            auto* server = new QTcpSocket(this);
+            server->connectToHost(QHostAddress::LocalHost, m_serverPort);
+            connect(client, &QTcpSocket::readyRead, server,
+                    [client, server] { server->write(client->readAll()); });
+            connect(server, &QTcpSocket::readyRead, client,
+                    [client, server] { client->write(server->readAll()); });
+            connect(client, &QTcpSocket::disconnected, server, &QTcpSocket::disconnectFromHost);
+            connect(server, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+            m_pairs.push_back({client, server});
+            ++m_made;
+        }
+    });
+}
+
+void KivTcpRelay::Forget() {
+    for (const Pair& pair : m_pairs) {
+        pair.client->abort();
+        pair.server->abort();
+        pair.client->deleteLater();
+        pair.server->deleteLater();
+    }
+    m_pairs.clear();
+}

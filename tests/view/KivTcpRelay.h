@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <vector>
+
+// Forwards every connection made to its port to a server port, both ways.
+// Forget() drops the connections it carries without a word to either side's
+// peer, as a relay that lost its state would: the server sees them close.
+class KivTcpRelay : public QObject {
+public:
+    explicit KivTcpRelay(quint16 serverPort);
+    quint16 port() const { return m_listener.serverPort(); }
+    int connectionsMade() const { return m_made; }
+    void Forget();
+
+private:
+    struct Pair {
+        QTcpSocket* client;
+        QTcpSocket* server;
+    };
+
+    QTcpServer m_listener;
+    quint16 m_serverPort;
+    std::vector<Pair> m_pairs;
+    int m_made = 0;
+};

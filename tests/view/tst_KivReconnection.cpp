@@ -1,0 +1,311 @@
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QTextEdit>
+#include <QtTest>
+
+#include "CChatHistoryList.h"
+#include "CChatItem.h"
+#include "CKivChatOutbox.h"
+#include "CKivDevServerProcess.h"
+#include "CKivFriendDBModel.h"
+#include "CKivFriendHearbeatModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendReadConfigModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "CKivIMChatDlg.h"
+#include "CKivRawClient.h"
+#include "CKivReconnectModel.h"
+#include "KivIMLoginDlg.h"
+#include "KivIMMainDlg.h"
+#include "KivModalCloser.h"
+#include "KivRefusingServer.h"
+#include "KivTcpRelay.h"
+#include "KivTestRegistry.h"
+#include "KivUserSettings.h"
+#include "KivViewTestTree.h"
+#include "QCustomComboBox.h"
+
+namespace {
+
+constexpr quint32 kOwn = 10001;
+constexpr quint32 kFriend = 10002;
+
+// Drops every packet to and from a loopback port while it lives, as a link
+// that went away without a word would (root and nftables needed).
+class KivDroppedPort {
+public:
+    explicit KivDroppedPort(quint16 port) {
+        m_ok = run({"add", "table", "inet", "kivdead"}) &&
+               run({"add", "chain", "inet", "kivdead", "input",
+                    "{ type filter hook input priority 0 ; }"}) &&
+               run({"add", "rule", "inet", "kivdead", "input", "iifname", "lo", "tcp", "dport",
+                    QString::number(port), "drop"}) &&
+               run({"add", "rule", "inet", "kivdead", "input", "iifname", "lo", "tcp", "sport",
+                    QString::number(port), "drop"});
+    }
+    ~KivDroppedPort() { Restore(); }
+    bool ok() const { return m_ok; }
+    void Restore() { run({"delete", "table", "inet", "kivdead"}); }
+
+private:
+    static bool run(const QStringList& arguments) {
+        QProcess nft;
+        nft.start(QStringLiteral("nft"), arguments);
+        return nft.waitForFinished(5000) && nft.exitStatus() == QProcess::NormalExit &&
+               nft.exitCode() == 0;
+    }
+    bool m_ok = false;
+};
+
+}  // namespace
+
+// A session whose connection is lost heals in place: the windows and what is
+// typed in them stay, messages wait in the outbox and leave once, in order.
+class tst_KivReconnection : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CKivDevServerProcess> m_server;
+    std::unique_ptr<KivIMLoginDlg> m_login;
+    std::unique_ptr<KivModalCloser> m_closer;
+
+    void pointConfigAt(quint16 port) {
+        m_tree->writeFile(QStringLiteral("Config/config.ini"),
+                          QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\nversion=1\n"
+                                         "fileHostaddr=127.0.0.1\nfilehostport=%2\n")
+                              .arg(port)
+                              .arg(m_server->httpPort())
+                              .toLatin1());
+        CKivFriendReadConfigModel::ReleaseInstance();
+    }
+    // Logs 10001 in through the login dialog and opens the chat with 10002.
+    CKivIMChatDlg* logInAndChat() {
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+        m_login->show();
+        if (!QTest::qWaitFor([] { return CKivFriendNetModel::GetInstance()->IsConnected(); },
+                             10000))
+            return nullptr;
+        m_login->findChild<QCustomComboBox*>()->setEditText(QString::number(kOwn));
+        m_login->findChild<QLineEdit*>(QStringLiteral("lineEditPassWd"))
+            ->setText(QStringLiteral("123456"));
+        m_login->onLoginButtonClicked();
+        if (!QTest::qWaitFor([] { return main() && main()->ChatDialog(kFriend); }, 10000))
+            return nullptr;
+        CKivIMChatDlg* chat = main()->ChatDialog(kFriend);
+        chat->show();
+        return chat;
+    }
+    static KivIMMainDlg* main() { return KivIMMainDlg::mainDlg; }
+    static CChatItem* send(CKivIMChatDlg* chat, const QString& text) {
+        chat->Input()->setPlainText(text);
+        chat->SendMessage();
+        CChatHistoryList* history = chat->History();
+        return history->itemAt(history->count() - 1);
+    }
+    // The chat texts that reach `peer` until it stays silent for a while.
+    static QStringList received(CKivRawClient& peer, int firstWaitMs) {
+        QStringList texts;
+        ChatMessageRecord record;
+        int wait = firstWaitMs;
+        while (peer.waitFor(ChatMessage, record, wait)) {
+            texts << QString::fromUtf8(KivReadText(record.text));
+            wait = 1500;
+        }
+        return texts;
+    }
+    static int storedRows(const QString& sql, const QVariantList& values) {
+        QSqlQuery query(CKivFriendSqlUtilCommon::CreateSqlUtil(
+                            CKivFriendDBModel::GetInstance()->GetDatabaseFile())
+                            ->database());
+        query.prepare(sql);
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
+        return query.exec() && query.next() ? query.value(0).toInt() : -1;
+    }
+    static int sentRows(const QString& text) {
+        return storedRows(QStringLiteral("select count(*) from chat_message_table where "
+                                         "senderuid=? and recveruid=? and message=?"),
+                          {kOwn, kFriend, text});
+    }
+    static int waitingRows() {
+        return storedRows(QStringLiteral("select count(*) from chat_outbox_table"), {});
+    }
+    bool friendOnline(CKivRawClient& peer) {
+        return peer.connectTo(m_server->tcpPort()) &&
+               peer.login(QString::number(kFriend), QStringLiteral("123456"));
+    }
+
+private slots:
+    void init() {
+        m_tree = std::make_unique<KivViewTestTree>();
+        m_tree->addPicture(QStringLiteral("image/head/head.png"));
+        m_server = std::make_unique<CKivDevServerProcess>();
+        QVERIFY(m_server->start());
+        pointConfigAt(m_server->tcpPort());
+        m_closer = std::make_unique<KivModalCloser>();
+        CKivFriendHearbeatModel::GetInstance()->SetInterval(60000);
+    }
+    void cleanup() {
+        m_login.reset();
+        delete KivIMMainDlg::mainDlg;
+        CKivFriendNetModel::GetInstance()->Delete_Socket();
+        CKivFriendHearbeatModel::ReleaseInstance();
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        m_closer.reset();
+        m_server.reset();
+        CKivFriendReadConfigModel::ReleaseInstance();
+        m_tree.reset();
+        KivViewTestTree::ForgetQuit();
+    }
+
+    void serverRestartHealsInPlace() {
+        CKivIMChatDlg* chat = logInAndChat();
+        QVERIFY(chat);
+        KivIMMainDlg* window = main();
+        const size_t friends = window->Friends().size();
+        m_server->kill();
+        QTRY_VERIFY_WITH_TIMEOUT(window->IsOffline(), 5000);
+        QVERIFY(window->findChild<QPushButton*>(QStringLiteral("connectionState"))->isVisible());
+        QVERIFY(window->TrayToolTip().contains(QStringLiteral("网络已断开")));
+
+        CChatItem* first = send(chat, QStringLiteral("第一条"));
+        QTRY_VERIFY(first->IsFailed());
+        QVERIFY(first->MarkTip().contains(QStringLiteral("连接恢复")));
+        QCOMPARE(waitingRows(), 1);
+        chat->Input()->setPlainText(QStringLiteral("还没写完"));
+
+        QVERIFY(m_server->restart());
+        QElapsedTimer back;
+        back.start();
+        CKivRawClient peer;
+        QVERIFY(friendOnline(peer));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->IsOffline(), 15000);
+        qInfo() << "online again" << back.elapsed() << "ms after the server's return";
+        QTRY_VERIFY(!first->IsFailed());
+        // What was typed meanwhile is still there.
+        QCOMPARE(chat->Input()->toPlainText(), QStringLiteral("还没写完"));
+        send(chat, QStringLiteral("第二条"));
+        send(chat, QStringLiteral("第三条"));
+        QCOMPARE(received(peer, 5000),
+                 (QStringList{QStringLiteral("第一条"), QStringLiteral("第二条"),
+                              QStringLiteral("第三条")}));
+
+        peer.sendChat(kOwn, QByteArray("收到了"));
+        QTRY_COMPARE(storedRows(QStringLiteral("select count(*) from chat_message_table where "
+                                               "senderuid=? and message=?"),
+                                {kFriend, QStringLiteral("收到了")}),
+                     1);
+        QTRY_COMPARE(waitingRows(), 0);
+        for (const char* text : {"第一条", "第二条", "第三条"})
+            QCOMPARE(sentRows(QString::fromUtf8(text)), 1);
+        // The same windows, and no box or login dialog.
+        QCOMPARE(main(), window);
+        QCOMPARE(window->ChatDialog(kFriend), chat);
+        QVERIFY(window->isVisible());
+        QVERIFY(!m_login->isVisible());
+        QVERIFY(m_closer->texts().isEmpty());
+        // The second login filled the lists again instead of adding to them.
+        QCOMPARE(window->Friends().size(), friends);
+    }
+
+    void outboxOutlivesTheProgram() {
+        CKivIMChatDlg* chat = logInAndChat();
+        QVERIFY(chat);
+        m_server->kill();
+        QTRY_VERIFY_WITH_TIMEOUT(main()->IsOffline(), 5000);
+        for (const char* text : {"一", "二", "三"})
+            send(chat, QString::fromUtf8(text));
+        QTRY_COMPARE(waitingRows(), 3);
+        // The program ends while the server is away, and starts again later.
+        m_login.reset();
+        delete KivIMMainDlg::mainDlg;
+        CKivFriendNetModel::GetInstance()->Delete_Socket();
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        QVERIFY(m_server->restart());
+        CKivRawClient peer;
+        QVERIFY(friendOnline(peer));
+        QVERIFY(logInAndChat());
+        QCOMPARE(received(peer, 5000),
+                 (QStringList{QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")}));
+        QTRY_COMPARE(waitingRows(), 0);
+        QCOMPARE(sentRows(QStringLiteral("二")), 1);
+    }
+
+    void refusedReloginEndsTheSession_data() {
+        QTest::addColumn<int>("errorCode");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("loginShown");
+        QTest::newRow("password changed") << 2 << "账号或密码错误" << true;
+        QTest::newRow("account gone") << 6 << "用户不存在" << true;
+        QTest::newRow("logged in elsewhere") << 0 << "已经在其他地方登陆" << false;
+    }
+    void refusedReloginEndsTheSession() {
+        QFETCH(int, errorCode);
+        QFETCH(QString, text);
+        QFETCH(bool, loginShown);
+        QVERIFY(logInAndChat());
+        KivIMMainDlg* window = main();
+        const quint16 port = m_server->tcpPort();
+        m_server->kill();
+        KivRefusingServer refusing(port, errorCode);
+        QVERIFY(refusing.listening());
+        QTRY_VERIFY_WITH_TIMEOUT(m_closer->texts().contains(text), 15000);
+        QCOMPARE(refusing.refusals(), 1);
+        QVERIFY(!m_login->Reconnect()->IsArmed());
+        QCOMPARE(m_login->isVisible(), loginShown);
+        if (loginShown) {
+            QVERIFY(main() != window);
+            QVERIFY(!CKivFriendNetModel::GetInstance()->IsConnected());
+        }
+        // Nothing tries again behind the user's back.
+        QTest::qWait(2500);
+        QCOMPARE(refusing.refusals(), 1);
+    }
+
+    void settingOffGoesBackToTheLoginDialog() {
+        QVERIFY(logInAndChat());
+        KivIMMainDlg* window = main();
+        QSettings(KivUserSettings::FileFor(QString::number(kOwn)), QSettings::IniFormat)
+            .setValue(QLatin1String(KivUserSettings::kAutoReconnectKey), 0);
+        m_server->kill();
+        QTRY_COMPARE(m_closer->texts(), QStringList{QStringLiteral("请检查您的网络连接!")});
+        QTRY_VERIFY(m_login->isVisible());
+        QVERIFY(main() != window);
+        QVERIFY(!m_login->Reconnect()->IsArmed());
+    }
+
+    void deadLinkIsNoticed() {
+        if (QProcess::execute(QStringLiteral("nft"),
+                              {QStringLiteral("list"), QStringLiteral("tables")}) != 0)
+            QSKIP("dropping packets needs root and nftables");
+        KivTcpRelay relay(m_server->tcpPort());
+        pointConfigAt(relay.port());
+        CKivIMChatDlg* chat = logInAndChat();
+        QVERIFY(chat);
+        CKivRawClient peer;
+        QVERIFY(friendOnline(peer));
+
+        QElapsedTimer dropped;
+        dropped.start();
+        auto link = std::make_unique<KivDroppedPort>(relay.port());
+        QVERIFY(link->ok());
+        relay.Forget();
+        send(chat, QStringLiteral("断线时发的"));
+        QTRY_VERIFY_WITH_TIMEOUT(main()->IsOffline(), 60000);
+        qInfo() << "dead link noticed after" << dropped.elapsed() << "ms";
+        QTest::qWait(std::max<qint64>(0, 35000 - dropped.elapsed()));
+        link.reset();
+        QElapsedTimer back;
+        back.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!main()->IsOffline(), 60000);
+        QCOMPARE(received(peer, 5000), QStringList{QStringLiteral("断线时发的")});
+        qInfo() << "delivered" << back.elapsed() << "ms after the link came back";
+        QTRY_COMPARE(waitingRows(), 0);
+    }
+};
+
+KIV_TEST_CLASS(tst_KivReconnection)
+#include "tst_KivReconnection.moc"
