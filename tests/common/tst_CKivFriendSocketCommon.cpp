@@ -1,3 +1,7 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -183,6 +187,53 @@ private slots:
                 connection.peer->waitForDisconnected(5000));
         QVERIFY(timer.elapsed() < 3000);
         QCOMPARE(connection.socket.send_data("x", 1) <= 0, true);
+    }
+
+    // Where each record ends in the stream, and how much of it the peer's
+    // side acknowledged: everything, once it is in the peer's kernel.
+    void acknowledgedBytesReachTheRecordEnds() {
+        Connection connection;
+        QVERIFY(connection.open());
+        std::uint64_t firstEnd = 0;
+        std::uint64_t secondEnd = 0;
+        const QByteArray chat = record(1052, 15);
+        QCOMPARE(connection.socket.send_data(chat.constData(), chat.size(), &firstEnd), 1052);
+        QCOMPARE(connection.socket.send_data(chat.constData(), 24, &secondEnd), 24);
+        QCOMPARE(firstEnd, std::uint64_t(1052));
+        QCOMPARE(secondEnd, std::uint64_t(1076));
+        QTRY_COMPARE(connection.socket.acknowledged_bytes(), std::uint64_t(1076));
+        // The count holds after the connection ended, and starts again with the next.
+        connection.socket.stop();
+        QCOMPARE(connection.socket.acknowledged_bytes(), std::uint64_t(1076));
+    }
+
+    // A server that never completes the handshake (its queue of connections is
+    // full, so the system drops the requests) costs ten seconds, not minutes.
+    void connectGivesUpAfterTenSeconds() {
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0);
+        QVERIFY(::listen(listener, 0) == 0);
+        socklen_t size = sizeof(address);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+        const int port = ntohs(address.sin_port);
+        // Fill the queue: the first connection waits there, unaccepted.
+        std::vector<std::shared_ptr<KivSocket>> fillers;
+        for (int i = 0; i < 2; ++i) {
+            fillers.push_back(KivSocket::createTcp());
+            fillers.back()->connectTo("127.0.0.1", port, 1000);
+        }
+        std::shared_ptr<KivSocket> late = KivSocket::createTcp();
+        QElapsedTimer timer;
+        timer.start();
+        const int result =
+            late->connectTo("127.0.0.1", port, CKivFriendTcpSelect::kConnectTimeoutMs);
+        const qint64 took = timer.elapsed();
+        ::close(listener);
+        QCOMPARE(result, int(KivSocketErrTimedOut));
+        QVERIFY2(took >= 9500 && took < 12000, qPrintable(QString::number(took)));
     }
 
     void takenLocalPortIsSkipped() {
