@@ -232,7 +232,8 @@ private slots:
         Paste(answer);
         Key(QStringLiteral("ctrl+Return"));
         QTRY_COMPARE_WITH_TIMEOUT(a.rows("senderuid=10002 and message=?", {answer}), 1, 10000);
-        QCOMPARE(b.rows("senderuid=10002 and message=?", {answer}), 1);
+        // The sender's row is written once the server has acknowledged the message.
+        QTRY_COMPARE_WITH_TIMEOUT(b.rows("senderuid=10002 and message=?", {answer}), 1, 5000);
         // Each database holds the conversation exactly once.
         QCOMPARE(a.rows("(senderuid=10001 and recveruid=10002) or (senderuid=10002 and "
                         "recveruid=10001 and message=?)",
