@@ -148,7 +148,7 @@ void KivIMMainDlg::BuildForm() {
     m_pStateLine->setFlat(true);
     m_pStateLine->setCursor(Qt::PointingHandCursor);
     m_pStateLine->setStyleSheet(
-        QStringLiteral("QPushButton#connectionState{color:#c0392b;text-align:left;border:none;}"));
+        QStringLiteral("QPushButton#connectionState{color:#ffe08a;text-align:left;border:none;}"));
     m_pStateLine->setGeometry(m_pSign->geometry());
     m_pStateLine->hide();
 
