@@ -361,23 +361,24 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
         LoginSucceeded(nErrm, pHead, pAccount, pSign, pNikeName, pAppversion, bGUIDnew);
         return;
     }
+    if (nErrm == 0) {
+        EndSessionElsewhere();
+        return;
+    }
+    m_pLogin->setEnabled(true);
+    const QString refusal = RefusalText(nErrm);
+    if (!refusal.isEmpty())
+        KivFriendMyMessageBoxView::Tip(this, refusal, QStringLiteral("确定"));
+}
+
+QString KivIMLoginDlg::RefusalText(int nErrm) {
     switch (nErrm) {
-        case 0:
-            EndSessionElsewhere();
-            break;
         case 2:
-            m_pLogin->setEnabled(true);
-            KivFriendMyMessageBoxView::Tip(this, QStringLiteral("账号或密码错误"),
-                                           QStringLiteral("确定"));
-            break;
+            return QStringLiteral("账号或密码错误");
         case 6:
-            m_pLogin->setEnabled(true);
-            KivFriendMyMessageBoxView::Tip(this, QStringLiteral("用户不存在"),
-                                           QStringLiteral("确定"));
-            break;
+            return QStringLiteral("用户不存在");
         default:
-            m_pLogin->setEnabled(true);
-            break;
+            return QString();
     }
 }
 
@@ -402,24 +403,20 @@ void KivIMLoginDlg::ReloginResult(int nSucss, int nErrm) {
         m_pHeartbeat->StartSendHearbeat(static_cast<unsigned long>(nErrm));
         return;
     }
-    switch (nErrm) {
-        case 0:
-            EndSessionElsewhere();
-            break;
-        case 2:
-        case 6:
-            // The password changed or the account is gone: only the user can mend that.
-            m_pReconnect->Disarm();
-            m_pNet->Delete_Socket();
-            KivFriendMyMessageBoxView::Tip(
-                this, nErrm == 2 ? QStringLiteral("账号或密码错误") : QStringLiteral("用户不存在"),
-                QStringLiteral("确定"));
-            ReturnToLogin();
-            break;
-        default:
-            m_pReconnect->LoginFailed();
-            break;
+    if (nErrm == 0) {
+        EndSessionElsewhere();
+        return;
     }
+    const QString refusal = RefusalText(nErrm);
+    if (refusal.isEmpty()) {
+        m_pReconnect->LoginFailed();
+        return;
+    }
+    // The password changed or the account is gone: only the user can mend that.
+    m_pReconnect->Disarm();
+    m_pNet->Delete_Socket();
+    KivFriendMyMessageBoxView::Tip(this, refusal, QStringLiteral("确定"));
+    ReturnToLogin();
 }
 
 void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, const QString& sign,

@@ -98,6 +98,8 @@ private:
     void ReturnToLogin();
     // The server reports the account logged in elsewhere: the program ends.
     void EndSessionElsewhere();
+    // The box text for a refused login; empty for a refusal that shows none.
+    static QString RefusalText(int nErrm);
 
     QPushButton* m_pLogin = nullptr;
     QCustomComboBox* m_pAccount = nullptr;
