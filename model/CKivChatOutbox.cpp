@@ -28,7 +28,11 @@ qint64 CKivChatOutbox::Post(quint32 sender, quint32 receiver, const QString& tex
 }
 
 void CKivChatOutbox::SetOnline(quint32 sender) {
-    // A new login: nothing of an earlier connection is on its way any more.
+    // Still the same session: what is on its way stays so, and is not sent twice.
+    if (m_online && sender == m_sender) {
+        Pump();
+        return;
+    }
     if (m_online) {
         SetOffline();
     }

@@ -557,6 +557,8 @@ void KivIMLoginDlg::ReturnToLogin() {
     if (KivIMMainDlg* old = KivIMMainDlg::mainDlg) {
         m_pNet->Delete_Socket();
         old->SessionEnded();
+        disconnect(m_pReconnect, nullptr, old, nullptr);
+        disconnect(old, nullptr, m_pReconnect, nullptr);
         KivIMMainDlg::mainDlg = nullptr;
         RetireMainDlg(old);
     }
