@@ -44,6 +44,10 @@ void CallViewController::Start(std::uintptr_t localWindow, std::uintptr_t remote
     m_remoteWindow = remoteWindow;
     const quint64 starter = m_commandLine.starterWindow();
     m_messenger.send(starter, kKindHello, QByteArray(1, '\0'));
+    // Each send waits for its answer, and the call may have ended meanwhile.
+    if (m_finished) {
+        return;
+    }
     if (starter != 0) {
         m_starterWatch.start(kStarterWatchMs);
     }
@@ -56,17 +60,20 @@ void CallViewController::Start(std::uintptr_t localWindow, std::uintptr_t remote
 void CallViewController::StartCalling() {
     const int self = m_commandLine.selfId();
     const int peer = m_commandLine.peerId();
-    // Each port stays held until just before its session binds it.
-    const int videoPort = m_ports.Reserve();
+    // Each port stays held until just before its session binds it; the one
+    // above it, where the stream goes meanwhile, until the answer.
+    const int videoPort = m_ports.ReservePair();
     m_ports.Release(videoPort);
+    m_loopbackVideoPort = videoPort + 1;
     if (m_sessions.video != nullptr) {
         m_sessions.video->SetVideoFormat(std::wstring(), kVideoWidth, kVideoHeight);
         m_sessions.video->SetSessionInfo(self, peer, 1);
         m_sessions.video->StartCall(m_localWindow, m_remoteWindow, kLoopback, videoPort + 1,
                                     std::wstring(), videoPort, &m_videoCallId);
     }
-    const int audioPort = m_ports.Reserve();
+    const int audioPort = m_ports.ReservePair();
     m_ports.Release(audioPort);
+    m_loopbackAudioPort = audioPort + 1;
     if (m_sessions.audio != nullptr) {
         m_sessions.audio->SetAudioFormat(std::wstring(), kSampleRate, kSampleBits, kChannels);
         m_sessions.audio->StartCall(kLoopback, audioPort + 1, std::wstring(), audioPort,
@@ -89,8 +96,13 @@ void CallViewController::StartCalling() {
 void CallViewController::Report(const ptl_sys_send_per_media& request,
                                 const ptl_sys_send_per_media& ports) {
     const quint64 starter = m_commandLine.starterWindow();
+    if (m_finished) {
+        return;
+    }
     m_messenger.send(starter, kKindRequest, KivMediaToMessage(request));
-    m_messenger.send(starter, kKindPorts, KivMediaToMessage(ports));
+    if (!m_finished) {
+        m_messenger.send(starter, kKindPorts, KivMediaToMessage(ports));
+    }
 }
 
 void CallViewController::OnWindowMessage(const KivWindowMessage& message) {
@@ -106,6 +118,7 @@ void CallViewController::OnWindowMessage(const KivWindowMessage& message) {
         return;
     }
     if (KivMessageCommand(message.data) != Media) {
+        StopCalls();
         m_finished = true;
         emit Finished(0);
         return;
@@ -156,6 +169,7 @@ void CallViewController::ApplyRecord() {
         }
     }
     if (!start) {
+        ReleaseLoopback();
         return;
     }
     ptl_sys_send_per_media answer = record;
@@ -170,8 +184,16 @@ void CallViewController::ApplyRecord() {
     Report(answer, ports);
 }
 
+void CallViewController::ReleaseLoopback() {
+    m_ports.Release(m_loopbackVideoPort);
+    m_ports.Release(m_loopbackAudioPort);
+    m_loopbackVideoPort = 0;
+    m_loopbackAudioPort = 0;
+}
+
 void CallViewController::StopCalls() {
     m_starterWatch.stop();
+    ReleaseLoopback();
     if (m_sessions.video != nullptr && m_videoCallId >= 0) {
         m_sessions.video->StopCall(m_videoCallId);
     }

@@ -54,6 +54,7 @@ private:
     void StopCalls();
     void Report(const ptl_sys_send_per_media& request, const ptl_sys_send_per_media& ports);
     void WatchStarter();
+    void ReleaseLoopback();
 
     CallViewCommandLine m_commandLine;
     Sessions m_sessions;
@@ -65,6 +66,10 @@ private:
     ptl_sys_send_per_media m_record{};
     int m_videoCallId = -1;
     int m_audioCallId = -1;
+    // The loopback ports the calling side streams to until the answer comes,
+    // held here so that no other program can listen on them.
+    int m_loopbackVideoPort = 0;
+    int m_loopbackAudioPort = 0;
     bool m_finished = false;
     QTimer m_starterWatch;
 };

@@ -27,6 +27,21 @@ int CallViewFreePort::Reserve() {
     return 0;
 }
 
+int CallViewFreePort::ReservePair() {
+    const int start = int(m_random() % unsigned(kPortCount - 1));
+    for (int step = 0; step < kPortCount - 1; ++step) {
+        const int port = kFirstPort + (start + step) % (kPortCount - 1);
+        auto first = KivUdpSocket::bindAny(port);
+        auto second = first ? KivUdpSocket::bindAny(port + 1) : nullptr;
+        if (second) {
+            m_held[port] = std::move(first);
+            m_held[port + 1] = std::move(second);
+            return port;
+        }
+    }
+    return 0;
+}
+
 void CallViewFreePort::Release(int port) {
     m_held.erase(port);
 }

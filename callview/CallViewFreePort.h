@@ -19,6 +19,8 @@ public:
 
     // A bound free port, or 0 when none is left.
     int Reserve();
+    // A bound free port whose next port is free and bound too, or 0.
+    int ReservePair();
     // Lets the port go, just before its session binds it.
     void Release(int port);
 

@@ -37,6 +37,13 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
 
     window.show();
-    controller.Start(window.LocalVideo()->NativeId(), window.RemoteVideo()->NativeId());
+    // The start waits for its window messages in loops of their own; begun
+    // inside the main loop, an end that arrives meanwhile ends the program.
+    QMetaObject::invokeMethod(
+        &controller,
+        [&controller, &window] {
+            controller.Start(window.LocalVideo()->NativeId(), window.RemoteVideo()->NativeId());
+        },
+        Qt::QueuedConnection);
     return app.exec();
 }

@@ -468,8 +468,17 @@ void CKivFriendNetModel::onLogin(const char* record, int length) {
         qCWarning(lcKivNet) << "login result without a login ignored";
         return;
     }
-    m_loggedIn = true;
     const QByteArray account = KivReadText(login->account);
+    // The account names the user's folders and head pictures: one that no
+    // folder can take is no login.
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    if (!db->CreateDB(QString::fromUtf8(account))) {
+        qCWarning(lcKivNet) << "login refused: the account is no folder name";
+        emit AccountLoginResult(1, -1, 0, QString::fromUtf8(GetAccount()), QString(), QString(),
+                                QString(), false);
+        return;
+    }
+    m_loggedIn = true;
     m_uid = login->uid;
     {
         std::lock_guard<std::mutex> guard(m_accountLock);
@@ -484,12 +493,9 @@ void CKivFriendNetModel::onLogin(const char* record, int length) {
             m_leaveModel->SetUid(login->uid);
         }
     }
-    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     bool isNew = false;
-    if (db->CreateDB(QString::fromUtf8(account))) {
-        db->ConnectDB();
-        db->UpdateUserInfor(record, isNew);
-    }
+    db->ConnectDB();
+    db->UpdateUserInfor(record, isNew);
     bool headIsNumber = false;
     int head = KivReadText(login->headAdd).trimmed().toInt(&headIsNumber);
     emit AccountLoginResult(0, static_cast<int>(login->uid), headIsNumber ? head : 0,

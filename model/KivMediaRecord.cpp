@@ -6,9 +6,11 @@ bool KivMediaFromMessage(const QByteArray& data, ptl_sys_send_per_media* record)
     if (data.size() < int(sizeof(FrameHeader))) {
         return false;
     }
-    const quint32 length = qFromLittleEndian<quint32>(data.constData());
-    if (length < sizeof(FrameHeader) || length > sizeof(ptl_sys_send_per_media) ||
-        length > quint32(data.size())) {
+    // A longer record is taken as far as the media record goes: a peer or
+    // server that announces more must not leave the call waiting.
+    const quint32 length = qMin<quint32>(qFromLittleEndian<quint32>(data.constData()),
+                                         quint32(sizeof(ptl_sys_send_per_media)));
+    if (length < sizeof(FrameHeader) || length > quint32(data.size())) {
         return false;
     }
     std::memset(record, 0, sizeof(*record));

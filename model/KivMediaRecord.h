@@ -5,9 +5,9 @@
 #include "KivProtocol.h"
 
 // Media records travel between the client and the call window inside window
-// messages. A record is taken only when its own length field lies between the
-// header and the full record and the message really holds that many bytes;
-// the fields beyond a shorter record read as zero.
+// messages. A record is taken when its own length field reaches past the
+// header and the message really holds that many bytes, at most one full
+// record of them; the fields beyond a shorter record read as zero.
 bool KivMediaFromMessage(const QByteArray& data, ptl_sys_send_per_media* record);
 
 // The command field of a message's record, or 0 when the message is too short

@@ -7,6 +7,7 @@
 #include "CTextDocument.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
+#include "KivSafeImage.h"
 #include "KivWidgetRowDelegate.h"
 
 CChatHistoryList::CChatHistoryList(QWidget* parent) : QListWidget(parent) {
@@ -36,7 +37,8 @@ void CChatHistoryList::setHeadPaths(const QString& ownPath, const QString& frien
 void CChatHistoryList::setHeadImages(const QString& ownPath, const QString& friendPath) {
     auto load = [](const QString& path) {
         const int side = 2 * CChatItem::kHeadSize;
-        QImage head(KivHeadPath::OrDefault(path));
+        QString error;
+        const QImage head = KivSafeImage::Load(KivHeadPath::OrDefault(path), &error);
         return head.isNull()
                    ? head
                    : head.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -8,6 +8,7 @@
 
 #include "CTextBrowserEx.h"
 #include "KivChatTextDocument.h"
+#include "KivPlainText.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ void CChatRecordItem::SetMessage(KivChatTextDocument* text, const QString& name,
     if (!m_pBody)
         return;
     if (m_pName->text() != name) {
-        m_pName->setText(name);
+        KivPlainText::Show(m_pName, name);
         m_pName->adjustSize();
     }
     if (m_pTime->text() != time) {

@@ -7,7 +7,9 @@
 #include "CKivIMaddfriendTipDlg.h"
 #include "KivContactQueries.h"
 #include "KivFriendMyMessageBoxView.h"
+#include "KivPlainText.h"
 #include "KivProtocol.h"
+#include "KivSafeImage.h"
 
 namespace {
 
@@ -48,12 +50,12 @@ CFriendInfoWnd::CFriendInfoWnd(CKivIMaddfriendTipDlg* owner, QWidget* parent)
 void CFriendInfoWnd::SetRequest(qint64 requester, const QString& headPath, const QString& name,
                                 const QString& text, const QString& time) {
     m_requester = requester;
-    m_pHead->setPixmap(
-        QPixmap(headPath).scaled(40, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    m_pName->setText(fontMetrics().elidedText(name, Qt::ElideRight, m_pName->width()));
-    m_pName->setToolTip(name);
-    m_pText->setText(text.isEmpty() ? QStringLiteral("请求添加你为好友") : text);
-    m_pText->setToolTip(text);
+    m_pHead->setPixmap(KivSafeImage::Pixmap(headPath).scaled(40, 40, Qt::KeepAspectRatio,
+                                                             Qt::SmoothTransformation));
+    KivPlainText::Show(m_pName, fontMetrics().elidedText(name, Qt::ElideRight, m_pName->width()));
+    m_pName->setToolTip(KivPlainText::ToolTip(name));
+    KivPlainText::Show(m_pText, text.isEmpty() ? QStringLiteral("请求添加你为好友") : text);
+    m_pText->setToolTip(KivPlainText::ToolTip(text));
     m_pTime->setText(time);
 }
 
@@ -77,9 +79,7 @@ void CFriendInfoWnd::Accept() {
     m_pOwner->RemoveCard(this);
 }
 
+// The request stays unread, so the next show lists it again.
 void CFriendInfoWnd::Refuse() {
-    if (m_requester != -1)
-        KivContactQueries::AnswerRequests(quint32(m_requester),
-                                          CKivFriendNetModel::GetInstance()->GetUID());
     m_pOwner->RemoveCard(this);
 }

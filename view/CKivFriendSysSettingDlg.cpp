@@ -85,9 +85,7 @@ QString SkinFile(const char* name) {
 }
 
 void Warn(QWidget* parent, const QString& text) {
-    KivFriendMyMessageBoxView box(parent);
-    box.SetOneButton(QStringLiteral("警告"), text, QStringLiteral("确定"));
-    box.exec();
+    KivFriendMyMessageBoxView::Show(parent, QStringLiteral("警告"), text, QStringLiteral("确定"));
 }
 
 void Tip(QWidget* parent, const QString& text) {

@@ -31,6 +31,7 @@
 #include "KivFriendMyMessageBoxView.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
+#include "KivPlainText.h"
 #include "KivUserSettings.h"
 #include "kivFriendQPainterLabelView.h"
 #include "kivPersonalInfoDlg.h"
@@ -259,8 +260,8 @@ void CKivIMChatDlg::ConnectSignals() {
 void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     m_need = need;
     setWindowTitle(need.nickName);
-    m_pName->setText(need.nickName);
-    m_pSign->setText(need.sign);
+    KivPlainText::Show(m_pName, need.nickName);
+    KivPlainText::Show(m_pSign, need.sign);
     const QString account = OwnAccount();
     const QString head = KivHeadPath::Friend(account, need.friendUid, int(need.headIndex));
     setWindowIcon(QIcon(KivHeadPath::OrDefault(head)));
@@ -303,6 +304,11 @@ void CKivIMChatDlg::SendMessage() {
     // lowered only for a message that left.
     const double cost = KivChatText::GiftCost(plain);
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    // A gift typed by its name never passed the picker's check.
+    if (db->GetVipFlag() == 0 && KivChatText::HasGift(plain)) {
+        Tip(this, QStringLiteral("您还不是vip，请加入VIP组！"));
+        return;
+    }
     if (cost > double(db->GetGiftBalance())) {
         Tip(this, QStringLiteral("你的余额不够兑换礼物！"));
         return;
@@ -396,7 +402,7 @@ bool CKivIMChatDlg::Deliver(const QString& plain) {
 
 void CKivIMChatDlg::setSignText(QString sign) {
     m_need.sign = sign;
-    m_pSign->setText(sign);
+    KivPlainText::Show(m_pSign, sign);
 }
 
 void CKivIMChatDlg::createButton() {

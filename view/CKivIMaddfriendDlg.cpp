@@ -7,6 +7,7 @@
 #include "CKivFriendNetModel.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivIMMainDlg.h"
+#include "KivPlainText.h"
 #include "KivProtocol.h"
 #include "KivSkinBackground.h"
 
@@ -62,11 +63,11 @@ void CKivIMaddfriendDlg::InitFriendInfo(const ADDFriendInfo& info) {
     m_info = info;
     m_pHead->setPixmap(info.head.scaled(m_pHead->size() - QSize(4, 4), Qt::KeepAspectRatio,
                                         Qt::SmoothTransformation));
-    m_pNick->setText(info.nickName);
-    m_pAccount->setText(info.account);
-    m_pSex->setText(QStringLiteral("性别:%1").arg(info.sex));
-    m_pAge->setText(QStringLiteral("年龄:%1").arg(info.age));
-    m_pArea->setText(QStringLiteral("%1").arg(info.area));
+    KivPlainText::Show(m_pNick, info.nickName);
+    KivPlainText::Show(m_pAccount, info.account);
+    KivPlainText::Show(m_pSex, QStringLiteral("性别:%1").arg(info.sex));
+    KivPlainText::Show(m_pAge, QStringLiteral("年龄:%1").arg(info.age));
+    KivPlainText::Show(m_pArea, QStringLiteral("%1").arg(info.area));
 }
 
 void CKivIMaddfriendDlg::SendAddFriend() {

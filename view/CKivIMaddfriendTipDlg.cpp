@@ -58,7 +58,7 @@ void CKivIMaddfriendTipDlg::BuildCards() {
     const KivIMMainDlg* main = KivIMMainDlg::mainDlg;
     for (const KivContactQueries::Request& request : KivContactQueries::WaitingRequests(own)) {
         // The server announces a new friendship the same way; those need no answer.
-        if (main && (main->IsFriendUid(request.sender) || main->HasAskedFriend(request.sender))) {
+        if (main && main->IsFriendUid(request.sender)) {
             KivContactQueries::AnswerRequests(request.sender, own);
             continue;
         }

@@ -66,9 +66,7 @@ QString CKivIMfaceDlg::FolderFor(bool giftMode) {
 }
 
 bool CKivIMfaceDlg::IsPictureSuffix(const QString& suffix) {
-    const QString lower = suffix.toLower();
-    return lower == QLatin1String("png") || lower == QLatin1String("gif") ||
-           lower == QLatin1String("jpg");
+    return KivChatText::IsPictureSuffix(suffix);
 }
 
 QString CKivIMfaceDlg::ToolTipFor(const QString& baseName) {

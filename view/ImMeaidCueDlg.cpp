@@ -4,11 +4,13 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 
 #include "KivCallProgram.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivMediaRecord.h"
+#include "KivPlainText.h"
 #include "KivWindowMessage.h"
 #include "KivWindowWatch.h"
 
@@ -46,7 +48,8 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
         setStyleSheet(QString::fromUtf8(skin.readAll()));
 
     // Beside the picture's call badge on the left.
-    m_text = new QLabel(CallerText(QStringLiteral("用户 %1").arg(media.callerUid)), this);
+    m_text = new QLabel(this);
+    KivPlainText::Show(m_text, CallerText(QStringLiteral("用户 %1").arg(media.callerUid)));
     m_text->setObjectName(QStringLiteral("labelCueText"));
     m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_text->setWordWrap(true);
@@ -75,7 +78,7 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
 ImMeaidCueDlg::~ImMeaidCueDlg() = default;
 
 void ImMeaidCueDlg::SetCallerName(const QString& name) {
-    m_text->setText(CallerText(name));
+    KivPlainText::Show(m_text, CallerText(name));
 }
 
 quint64 ImMeaidCueDlg::MessageWindowId() const {
@@ -113,7 +116,11 @@ void ImMeaidCueDlg::EndCall() {
     m_ended = true;
     m_watch->Stop();
     if (m_callWindow != 0) {
+        const QPointer<ImMeaidCueDlg> self(this);
         KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'), 2000);
+        if (!self) {
+            return;
+        }
     }
     close();
     emit SndDelMediaCue(this);

@@ -1,24 +1,19 @@
 #include "KivAddCheckFriendDlg.h"
 
 #include <QCloseEvent>
-#include <QDebug>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPushButton>
 #include <QScrollArea>
 
 #include "CKivFriendNetModel.h"
 #include "KivAddFriendItem.h"
 #include "KivContactQueries.h"
-#include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
+#include "KivHeadDownload.h"
 #include "KivHeadPath.h"
 #include "KivProtocol.h"
-#include "KivSafeImage.h"
 #include "KivSkinBackground.h"
 
 namespace {
@@ -68,17 +63,15 @@ KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent) : QWindowBase(parent
     m_pGrid = new QGridLayout(results);
     m_pGrid->setContentsMargins(5, 5, 5, 5);
 
-    m_pManager = new QNetworkAccessManager(this);
+    m_pHeads = new KivHeadDownload(this);
     SetBtnNumber(false);
     EnableMove(true);
     SetSkin(QStringLiteral("Resources/skin/kivCheckFriendDlg/kivCheckFriendDlg.qss"));
 
     connect(check, &QPushButton::clicked, this, &KivAddCheckFriendDlg::CheckBtnClicked);
-    connect(m_pEdit, &QLineEdit::returnPressed, this, &KivAddCheckFriendDlg::CheckBtnClicked);
     connect(m_pClose, &QPushButton::clicked, this, &KivAddCheckFriendDlg::bClose_Clicked);
     connect(m_pMinimize, &QPushButton::clicked, this, &KivAddCheckFriendDlg::bMinimize_Clicked);
-    connect(m_pManager, &QNetworkAccessManager::finished, this,
-            &KivAddCheckFriendDlg::replyFinished);
+    connect(m_pHeads, &KivHeadDownload::Stored, this, &KivAddCheckFriendDlg::HeadStored);
     connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult, this,
             &KivAddCheckFriendDlg::InitCheckFriendDlg);
 }
@@ -107,13 +100,20 @@ void KivAddCheckFriendDlg::CheckBtnClicked() {
     m_pendingSearch = text;
 }
 
-void KivAddCheckFriendDlg::InitCheckFriendDlg(int result, bool, const QByteArray&) {
+void KivAddCheckFriendDlg::InitCheckFriendDlg(int result, bool, const QByteArray& account) {
     if (m_pendingSearch.isEmpty())
         return;
     const QString searched = m_pendingSearch;
-    m_pendingSearch.clear();
     const KivContactProfile profile =
         result == kNotFound ? KivContactProfile() : KivContactQueries::ByAccount(searched);
+    // Other windows search too: a found account answers this search only when
+    // it is the text searched, or the account of the phone number searched.
+    if (result != kNotFound) {
+        const QString answered = QString::fromUtf8(account);
+        if (answered != searched && !(profile.found && profile.account == answered))
+            return;
+    }
+    m_pendingSearch.clear();
     if (!profile.found) {
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("没有该用户"), QStringLiteral("确定"));
         return;
@@ -129,39 +129,25 @@ void KivAddCheckFriendDlg::InitCheckFriendDlg(int result, bool, const QByteArray
                                   profile.area,
                                   profile.phone,
                                   profile.birthday};
-    m_pManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(profile.uid)));
-    delete m_pItem;
-    m_pItem = new KivAddFriendItem;
-    connect(this, &KivAddCheckFriendDlg::SndFriendInfo, m_pItem,
-            &KivAddFriendItem::AcceptFriendInfo);
+    const QString own = OwnAccount();
+    if (!own.isEmpty())
+        m_pHeads->Fetch(profile.uid, KivHeadPath::UploadedFriend(own, profile.uid));
+    // The row is refilled, never replaced: a message box of the row may be
+    // running its loop right now, and deleting the row would delete it too.
+    if (!m_pItem) {
+        m_pItem = new KivAddFriendItem;
+        connect(this, &KivAddCheckFriendDlg::SndFriendInfo, m_pItem,
+                &KivAddFriendItem::AcceptFriendInfo);
+        m_pGrid->addWidget(m_pItem, 0, 0, Qt::AlignTop);
+        m_pGrid->setRowStretch(0, 1);
+        m_pGrid->setColumnStretch(0, 1);
+    }
     emit SndFriendInfo(info);
-    disconnect(this, &KivAddCheckFriendDlg::SndFriendInfo, m_pItem,
-               &KivAddFriendItem::AcceptFriendInfo);
-    m_pGrid->addWidget(m_pItem, 0, 0, Qt::AlignTop);
-    m_pGrid->setRowStretch(0, 1);
-    m_pGrid->setColumnStretch(0, 1);
     m_pCaption->setText(QStringLiteral("找到1联系人个人"));
     ++m_resultCount;
 }
 
-void KivAddCheckFriendDlg::replyFinished(QNetworkReply* reply) {
-    reply->deleteLater();
-    if (reply->error() != QNetworkReply::NoError)
-        return;
-    bool ok = false;
-    const quint32 uid = reply->url().fileName().toUInt(&ok);
-    const QString account = OwnAccount();
-    if (!ok || account.isEmpty())
-        return;
-    QString error;
-    const QImage image = KivSafeImage::Decode(reply->readAll(), &error);
-    if (image.isNull()) {
-        qDebug() << "head picture of" << uid << "refused:" << error;
-        return;
-    }
-    const QString path = KivHeadPath::UploadedFriend(account, uid);
-    if (!KivSafeImage::StorePng(image, path))
-        return;
+void KivAddCheckFriendDlg::HeadStored(quint32 uid, const QString& path) {
     if (m_pItem && m_pItem->FriendId() == uid &&
         m_pItem->HeadIndex() >= KivHeadPath::kFirstUploadedHead)
         m_pItem->SetHead(path);

@@ -6,11 +6,10 @@
 #include "QWindowBase.h"
 
 class KivAddFriendItem;
+class KivHeadDownload;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
-class QNetworkAccessManager;
-class QNetworkReply;
 
 // "查找用户": searches one user by account or phone number through the server
 // and shows the match as a row with an add button.
@@ -30,7 +29,7 @@ signals:
 public slots:
     void CheckBtnClicked();
     void InitCheckFriendDlg(int result, bool isNew, const QByteArray& account);
-    void replyFinished(QNetworkReply* reply);
+    void HeadStored(quint32 uid, const QString& path);
     void bClose_Clicked();
     void bMinimize_Clicked();
 
@@ -41,7 +40,7 @@ private:
     QLineEdit* m_pEdit = nullptr;
     QLabel* m_pCaption = nullptr;
     QGridLayout* m_pGrid = nullptr;
-    QNetworkAccessManager* m_pManager = nullptr;
+    KivHeadDownload* m_pHeads = nullptr;
     KivAddFriendItem* m_pItem = nullptr;
     int m_resultCount = 0;
     // The text of the search that waits for its answer; empty when none does,

@@ -10,6 +10,8 @@
 #include "KivBirthday.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivHeadPath.h"
+#include "KivPlainText.h"
+#include "KivSafeImage.h"
 
 namespace {
 
@@ -60,19 +62,19 @@ void KivAddFriendItem::AcceptFriendInfo(const QList<QVariant>& info) {
     m_info.age = KivBirthday::AgeText(info.value(10).toString());
     const QString own = QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
     SetHead(KivHeadPath::OrDefault(KivHeadPath::Friend(own, m_info.friendId, m_headIndex)));
-    m_pNick->setText(m_info.nickName);
-    m_pAccount->setText(m_info.account);
-    setToolTip(m_sign);
+    KivPlainText::Show(m_pNick, m_info.nickName);
+    KivPlainText::Show(m_pAccount, m_info.account);
+    setToolTip(KivPlainText::ToolTip(m_sign));
 }
 
 void KivAddFriendItem::SetHead(const QString& path) {
-    m_info.head = QPixmap(path);
+    m_info.head = KivSafeImage::Pixmap(path);
     m_pHead->setPixmap(
         m_info.head.scaled(kHeadSide, kHeadSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 void KivAddFriendItem::ShowCheckFriendInfo(const int&, const QString& account) {
-    m_pAccount->setText(account);
+    KivPlainText::Show(m_pAccount, account);
 }
 
 void KivAddFriendItem::AddBtnClicked() {

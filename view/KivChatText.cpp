@@ -1,5 +1,6 @@
 #include "KivChatText.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextBlock>
@@ -67,14 +68,34 @@ QString KivChatText::PicturePathFor(const QString& name) {
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
         name.contains(QChar::Null))
         return QString();
-    static const char* const kPatterns[] = {"image/gift/%1.gif", "image/gift/%1.png",
-                                            "image/gift/%1.jpg", "image/face/%1.png"};
-    for (const char* pattern : kPatterns) {
-        const QString path = QString::fromLatin1(pattern).arg(name);
-        if (QFileInfo::exists(path))
-            return path;
+    // The picker offers what the folders hold, whatever the case of the suffix.
+    for (const QString& folder : {QStringLiteral("image/gift"), QStringLiteral("image/face")}) {
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
+        for (const QString& suffix :
+             {QStringLiteral("gif"), QStringLiteral("png"), QStringLiteral("jpg")}) {
+            for (const QFileInfo& file : files) {
+                if (file.completeBaseName() == name &&
+                    file.suffix().compare(suffix, Qt::CaseInsensitive) == 0)
+                    return folder + QLatin1Char('/') + file.fileName();
+            }
+        }
     }
     return QString();
+}
+
+bool KivChatText::IsPictureSuffix(const QString& suffix) {
+    return suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0;
+}
+
+bool KivChatText::HasGift(const QString& plain) {
+    QRegularExpressionMatchIterator it = BracketedName().globalMatch(plain);
+    while (it.hasNext()) {
+        if (PicturePathFor(it.next().captured(1)).startsWith(QLatin1String("image/gift/")))
+            return true;
+    }
+    return false;
 }
 
 QStringList KivChatText::ToHtml(const QString& text) {

@@ -16,8 +16,13 @@ public:
     // become links and bracketed names with a picture become images.
     static QStringList ToHtml(const QString& text);
 
-    // The picture for a bracketed name (gift first, then face), or empty.
+    // The suffixes a face or gift picture may have, in any case.
+    static bool IsPictureSuffix(const QString& suffix);
+    // The picture for a bracketed name (gift first, then face), or empty: a
+    // file of the folder with that base name and a picture suffix.
     static QString PicturePathFor(const QString& name);
+    // Whether any bracketed name of a chat text shows as a gift picture.
+    static bool HasGift(const QString& plain);
     // What the gifts of a chat text cost: the prices of every bracketed name
     // that shows as a gift picture.
     static double GiftCost(const QString& plain);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -95,17 +96,28 @@ void KivFriendMyMessageBoxView::SetTwoButtons(const QString& title, const QStrin
     one->setDefault(true);
 }
 
+// The box lives on the heap behind a guard: what arrives while it runs may
+// delete its parent, and the box with it.
+int KivFriendMyMessageBoxView::Show(QWidget* parent, const QString& title, const QString& text,
+                                    const QString& button) {
+    QPointer<KivFriendMyMessageBoxView> box = new KivFriendMyMessageBoxView(parent);
+    box->SetOneButton(title, text, button);
+    const int result = box->exec();
+    delete box;
+    return result;
+}
+
 int KivFriendMyMessageBoxView::Tip(QWidget* parent, const QString& text, const QString& button) {
-    KivFriendMyMessageBoxView box(parent);
-    box.SetOneButton(QString::fromUtf8(kTipTitle), text, button);
-    return box.exec();
+    return Show(parent, QString::fromUtf8(kTipTitle), text, button);
 }
 
 int KivFriendMyMessageBoxView::Ask(QWidget* parent, const QString& text, const QString& first,
                                    const QString& second) {
-    KivFriendMyMessageBoxView box(parent);
-    box.SetTwoButtons(QString::fromUtf8(kTipTitle), text, first, second);
-    return box.exec();
+    QPointer<KivFriendMyMessageBoxView> box = new KivFriendMyMessageBoxView(parent);
+    box->SetTwoButtons(QString::fromUtf8(kTipTitle), text, first, second);
+    const int result = box->exec();
+    delete box;
+    return result;
 }
 
 void KivFriendMyMessageBoxView::bBtn1NameClicked() {

@@ -17,6 +17,10 @@ public:
     void SetTwoButtons(const QString& title, const QString& text, const QString& first,
                        const QString& second);
 
+    // One-button box, shown modally; the box is gone when this returns, also
+    // when its parent was deleted meanwhile (then 0).
+    static int Show(QWidget* parent, const QString& title, const QString& text,
+                    const QString& button);
     // One-button box with the title "提示", shown modally.
     static int Tip(QWidget* parent, const QString& text, const QString& button);
     static int Ask(QWidget* parent, const QString& text, const QString& first,

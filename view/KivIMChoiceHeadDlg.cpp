@@ -147,23 +147,29 @@ void KivIMChoiceHeadDlg::CancelBtClicked() {
     ClearPages();
 }
 
-void KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
+bool KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
     const quint32 uid = CKivFriendNetModel::GetInstance()->GetUID();
+    // The record carries the whole profile: without the stored one it would
+    // overwrite the server's with blanks.
     KivContactProfile profile = KivContactQueries::ByUid(uid);
-    if (!profile.found && KivIMMainDlg::mainDlg) {
-        profile.uid = uid;
-        profile.account = KivIMMainDlg::mainDlg->m_account;
-        profile.nickName = KivIMMainDlg::mainDlg->m_nickName;
-        profile.sign = KivIMMainDlg::mainDlg->m_sign;
+    if (!profile.found) {
+        Tip(this, QStringLiteral("未能读取个人资料，请稍后再试"));
+        return false;
     }
     profile.uid = uid;
     profile.head = head;
+    const QString tooLong = KivProfileUpdate::TooLong(profile);
+    if (!tooLong.isEmpty()) {
+        Tip(this, QStringLiteral("%1过长，无法保存，请先在个人资料中删减").arg(tooLong));
+        return false;
+    }
     m_newHead = head;
     if (KivProfileUpdate::Send(profile) <= 0) {
         Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
-        return;
+        return false;
     }
     m_bAwaitingProfile = true;
+    return true;
 }
 
 void KivIMChoiceHeadDlg::SaveBtClicked() {
@@ -175,7 +181,8 @@ void KivIMChoiceHeadDlg::SaveBtClicked() {
         if (head < 0)
             return;
         m_bBuiltIn = true;
-        SendProfileWithHead(head);
+        if (!SendProfileWithHead(head))
+            return;
         ClearPages();
         setResult(1);
         hide();
@@ -275,7 +282,8 @@ void KivIMChoiceHeadDlg::UpLoadFileRetSlot(const QString& text) {
         return;
     }
     EndUpload();
-    SendProfileWithHead(head);
+    if (!SendProfileWithHead(head))
+        return;
     setResult(1);
     hide();
 }

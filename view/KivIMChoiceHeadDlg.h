@@ -54,7 +54,8 @@ public slots:
     void CheckUpload();
 
 private:
-    void SendProfileWithHead(int head);
+    // False, and the user told why, when nothing was sent.
+    bool SendProfileWithHead(int head);
     void EndUpload();
     void ClearPages();
 

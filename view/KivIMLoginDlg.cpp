@@ -6,12 +6,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -28,11 +25,13 @@
 #include "CKivReconnectModel.h"
 #include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
+#include "KivHeadDownload.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
 #include "KivPrivateProfile.h"
 #include "KivProtocol.h"
 #include "KivProxySettings.h"
+#include "KivSafeImage.h"
 #include "KivUserSettings.h"
 #include "QCustomComboBox.h"
 #include "QCustomLineEdit.h"
@@ -65,7 +64,7 @@ QString Tip() {
 }  // namespace
 
 KivIMLoginDlg::KivIMLoginDlg(QWidget* parent) : QWindowBase(parent) {
-    m_pHeadManager = new QNetworkAccessManager(this);
+    m_pHeads = new KivHeadDownload(this);
     m_pNet = CKivFriendNetModel::GetInstance();
     m_pHeartbeat = CKivFriendHearbeatModel::GetInstance();
     m_pCrypt = std::make_unique<SimpleCrypt>(KivDeploymentConfig().CryptKey());
@@ -180,7 +179,7 @@ void KivIMLoginDlg::ConnectSignals() {
     connect(m_pAccount, &QComboBox::currentTextChanged, this, &KivIMLoginDlg::ComboBoxChange);
     connect(m_pAccount, &QCustomComboBox::ItemDel, this, &KivIMLoginDlg::uesrListItemDel);
     connect(m_pAutoLogin, &QCheckBox::clicked, this, &KivIMLoginDlg::checkBoxClicked);
-    connect(m_pHeadManager, &QNetworkAccessManager::finished, this, &KivIMLoginDlg::replyFinished);
+    connect(m_pHeads, &KivHeadDownload::Stored, this, &KivIMLoginDlg::HeadStored);
 }
 
 QString KivIMLoginDlg::Account() const {
@@ -192,7 +191,7 @@ void KivIMLoginDlg::ShowHeadFor(const QString& account) {
     const bool hasFolder =
         !account.isEmpty() && QDir(KivHeadPath::AccountImageFolder(account)).exists();
     m_pHead->setPixmap(
-        QPixmap(hasFolder ? KivHeadPath::OrDefault(own) : KivHeadPath::DefaultHead()));
+        KivSafeImage::Pixmap(hasFolder ? KivHeadPath::OrDefault(own) : KivHeadPath::DefaultHead()));
 }
 
 void KivIMLoginDlg::FillAccountList() {
@@ -204,7 +203,8 @@ void KivIMLoginDlg::FillAccountList() {
         const QString account = ini->value(group + QStringLiteral("/UserName")).toString();
         if (account.isEmpty())
             continue;
-        m_pAccount->AddAccount(account, QPixmap(KivHeadPath::OrDefault(KivHeadPath::Own(account))));
+        m_pAccount->AddAccount(
+            account, KivSafeImage::Pixmap(KivHeadPath::OrDefault(KivHeadPath::Own(account))));
     }
     const QString current = ini->value(QStringLiteral("CurrentAccount/UserName")).toString();
     const QSignalBlocker block(m_pAccount);
@@ -483,7 +483,7 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
     main->InitMaindlg();
 
     if (newGuid && head >= KivHeadPath::kFirstUploadedHead) {
-        m_pHeadManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(quint32(uid))));
+        m_pHeads->Fetch(quint32(uid), KivHeadPath::Own(account));
     }
 
     main->show();
@@ -513,16 +513,11 @@ void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
     }
 }
 
-void KivIMLoginDlg::replyFinished(QNetworkReply* reply) {
-    reply->deleteLater();
-    const QImage image = QImage::fromData(reply->readAll());
-    if (image.isNull() || m_loggedInAccount.isEmpty())
-        return;
-    const QString own = KivHeadPath::Own(m_loggedInAccount);
-    QFile::remove(own);
-    image.save(own, "PNG");
-    if (KivIMMainDlg::mainDlg)
-        emit KivIMMainDlg::mainDlg->SndpathStr(own);
+void KivIMLoginDlg::HeadStored(quint32, const QString& path) {
+    // A head that arrives after another login belongs to no window shown now.
+    if (KivIMMainDlg::mainDlg && !m_loggedInAccount.isEmpty() &&
+        path == KivHeadPath::Own(m_loggedInAccount))
+        emit KivIMMainDlg::mainDlg->SndpathStr(path);
 }
 
 void KivIMLoginDlg::FaildConnectSlot() {

@@ -15,8 +15,7 @@ class QCheckBox;
 class QCustomComboBox;
 class QCustomLineEdit;
 class QLabel;
-class QNetworkAccessManager;
-class QNetworkReply;
+class KivHeadDownload;
 class QPushButton;
 class QTimer;
 class kivRecoverPassworddlg;
@@ -64,7 +63,7 @@ public slots:
     void uesrListItemDel(QString account);
     void checkBoxClicked();
     void trayiconActivated(QSystemTrayIcon::ActivationReason reason);
-    void replyFinished(QNetworkReply* reply);
+    void HeadStored(quint32 uid, const QString& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,7 +113,7 @@ private:
     std::unique_ptr<SimpleCrypt> m_pCrypt;
     CKivFriendNetModel* m_pNet = nullptr;
     CKivFriendHearbeatModel* m_pHeartbeat = nullptr;
-    QNetworkAccessManager* m_pHeadManager = nullptr;
+    KivHeadDownload* m_pHeads = nullptr;
     int m_showPassword = 0;
     QTimer* m_pLoginTimer = nullptr;
     QPointer<kivRegisterDlg> m_pRegisterDlg;

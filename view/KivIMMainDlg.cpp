@@ -2,21 +2,19 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -38,13 +36,16 @@
 #include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivGlobalAtom.h"
+#include "KivHeadDownload.h"
 #include "KivHeadPath.h"
 #include "KivHotKey.h"
 #include "KivHotKeyText.h"
 #include "KivLog.h"
 #include "KivMainDlgTray.h"
 #include "KivMediaRecord.h"
+#include "KivPlainText.h"
 #include "KivProxySettings.h"
+#include "KivSafeImage.h"
 #include "KivUserSettings.h"
 #include "KivWindowMessage.h"
 #include "MyCustomListViewItem.h"
@@ -88,7 +89,7 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     setWindowTitle(QStringLiteral("Lumo"));
     setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
     resize(280, 600);
-    m_pHeadManager = new QNetworkAccessManager(this);
+    m_pHeads = new KivHeadDownload(this);
     m_pPreview = std::make_unique<KivChatMessageWidget>(nullptr);
     m_pTray = new KivMainDlgTray(this, m_pPreview.get());
     m_pOutbox = new CKivChatOutbox(this);
@@ -233,7 +234,7 @@ void KivIMMainDlg::ConnectModel() {
     connect(net, &CKivFriendNetModel::SendAddFriendSignal, this, &KivIMMainDlg::getAddFriend);
     connect(net, &CKivFriendNetModel::SetMyShowRet, this, &KivIMMainDlg::LExplainChangeResult);
     connect(this, &KivIMMainDlg::SendVipList, this, &KivIMMainDlg::SendVipListSlot);
-    connect(m_pHeadManager, &QNetworkAccessManager::finished, this, &KivIMMainDlg::replyFinished);
+    connect(m_pHeads, &KivHeadDownload::Stored, this, &KivIMMainDlg::HeadStored);
     connect(m_pTray, &KivMainDlgTray::FlashTimeout, this, &KivIMMainDlg::TimeEnd);
     connect(m_pTray, &KivMainDlgTray::WatchTimeout, this, &KivIMMainDlg::msg_TimerEnd);
     connect(m_pTray, &KivMainDlgTray::ShowRequested, this, &KivIMMainDlg::ShowMainDlg);
@@ -275,9 +276,9 @@ void KivIMMainDlg::ConnectModel() {
 }
 
 void KivIMMainDlg::InitMaindlg() {
-    m_pNickName->setText(m_nickName.isEmpty() ? m_account : m_nickName);
+    KivPlainText::Show(m_pNickName, m_nickName.isEmpty() ? m_account : m_nickName);
     m_pSign->setText(m_sign);
-    m_pSign->setToolTip(m_sign);
+    m_pSign->setToolTip(KivPlainText::ToolTip(m_sign));
     setWindowTitle(QStringLiteral("Lumo - %1").arg(m_nickName.isEmpty() ? m_account : m_nickName));
     emit SndpathStr(KivHeadPath::OrDefault(KivHeadPath::Own(m_account)));
     setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
@@ -749,33 +750,18 @@ void KivIMMainDlg::ShowTip(const QString& text) {
 }
 
 void KivIMMainDlg::FetchHead(quint32 uid) {
-    m_pHeadManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(uid)));
+    if (!m_account.isEmpty())
+        m_pHeads->Fetch(uid, KivHeadPath::UploadedFriend(m_account, uid));
 }
 
-void KivIMMainDlg::replyFinished(QNetworkReply* reply) {
-    reply->deleteLater();
-    if (reply->error() != QNetworkReply::NoError)
-        return;
-    // The picture is named after the user id at the end of the address, and
-    // only a plain number is accepted as a file name.
-    bool ok = false;
-    const quint32 uid = reply->url().fileName().toUInt(&ok);
-    if (!ok || m_account.isEmpty())
-        return;
-    const QImage image = QImage::fromData(reply->readAll());
-    if (image.isNull())
-        return;
-    QDir().mkpath(KivHeadPath::AccountImageFolder(m_account));
-    const QString path = KivHeadPath::UploadedFriend(m_account, uid);
-    if (image.save(path, "PNG")) {
-        for (MyListModel* model : {m_pFriendModel, m_pChatModel, m_pVipModel}) {
-            QList<QStringList> rows = model->rows();
-            for (QStringList& row : rows) {
-                if (row.value(RowUid).toUInt() == uid && row.size() > RowHead)
-                    row[RowHead] = path;
-            }
-            model->getData(rows);
+void KivIMMainDlg::HeadStored(quint32 uid, const QString& path) {
+    for (MyListModel* model : {m_pFriendModel, m_pChatModel, m_pVipModel}) {
+        QList<QStringList> rows = model->rows();
+        for (QStringList& row : rows) {
+            if (row.value(RowUid).toUInt() == uid && row.size() > RowHead)
+                row[RowHead] = path;
         }
+        model->getData(rows);
     }
 }
 
@@ -791,7 +777,12 @@ void KivIMMainDlg::UserAddSlots(Uint32 uid) {
     }
     FetchHead(uid);
     if (HasAskedFriend(uid)) {
-        KivContactQueries::AnswerRequests(uid, m_uid);
+        // Most likely the notice that our own request was accepted, with the
+        // answer right behind it; when no friendship follows it is a request.
+        QTimer::singleShot(kNoticeGraceMs, this, [this, uid] {
+            if (!IsFriend(uid))
+                getAddFriend();
+        });
         return;
     }
     getAddFriend();
@@ -845,6 +836,7 @@ void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
 }
 
 void KivIMMainDlg::UserAddResultSlots(Uint32 uid, Uint32 result) {
+    m_askedFriends.remove(uid);
     if (result == kAddAccepted) {
         AddFriendFromProfile(uid);
     } else if (result == kAddExists) {
@@ -920,8 +912,8 @@ void KivIMMainDlg::AddVipF(quint32 uid) {
         profile.nickName = need.nickName;
     if (!m_pAddFriend)
         m_pAddFriend = new CKivIMaddfriendDlg(this);
-    m_pAddFriend->InitFriendInfo(
-        ADDFriendInfo::From(profile, m_uid, QPixmap(HeadOf(uid, int(need.headIndex)))));
+    m_pAddFriend->InitFriendInfo(ADDFriendInfo::From(
+        profile, m_uid, KivSafeImage::Pixmap(HeadOf(uid, int(need.headIndex)))));
     m_pAddFriend->show();
     m_pAddFriend->raise();
 }
@@ -968,17 +960,19 @@ void KivIMMainDlg::OpenPersonalInfo(quint32 uid, const QString& account, int mod
 }
 
 void KivIMMainDlg::AcceptAlter(QStringList changed) {
-    // {nick name, signature, head path}; empty fields keep the current value.
+    // {nick name, signature, head path}: a new head brings its path alone, a
+    // saved profile both texts, where an empty signature was cleared.
+    if (!changed.value(2).isEmpty()) {
+        emit SndpathStr(changed.value(2));
+        return;
+    }
     if (!changed.value(0).isEmpty()) {
         m_nickName = changed.value(0);
-        m_pNickName->setText(m_nickName);
+        KivPlainText::Show(m_pNickName, m_nickName);
     }
-    if (!changed.value(1).isEmpty()) {
-        m_sign = changed.value(1);
-        m_pSign->setText(m_sign);
-    }
-    if (!changed.value(2).isEmpty())
-        emit SndpathStr(changed.value(2));
+    m_sign = changed.value(1);
+    m_pSign->setText(m_sign);
+    m_pSign->setToolTip(KivPlainText::ToolTip(m_sign));
 }
 
 // ---- own data, media, dialogs --------------------------------------------------------
@@ -997,7 +991,7 @@ void KivIMMainDlg::LExplainTextChange() {
 void KivIMMainDlg::LExplainChangeResult(bool ok) {
     if (ok) {
         m_sign = m_pSign->text();
-        m_pSign->setToolTip(m_sign);
+        m_pSign->setToolTip(KivPlainText::ToolTip(m_sign));
         emit SndSignToshow(m_sign);
     } else {
         m_pSign->setText(m_sign);
@@ -1036,7 +1030,9 @@ void KivIMMainDlg::MediaCuedecline(ptl_sys_send_per_media* media) {
 void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr window) {
     if (media->state != 2) {
         media->state = 2;
-        KivSendMessage(window, 1, KivWindowIdFor(quint64(winId())), KivMediaToMessage(*media));
+        // The send waits in a loop that may delete the cue, so only a copy travels.
+        const QByteArray request = KivMediaToMessage(*media);
+        KivSendMessage(window, 1, KivWindowIdFor(quint64(winId())), request);
         return;
     }
     media->head.command = Media;
@@ -1056,8 +1052,13 @@ void KivIMMainDlg::CloseMediaCue(const ptl_sys_send_per_media& media) {
     if (media.state != 4) {
         return;
     }
+    // Ending a cue waits for its call window, and other cues may be deleted meanwhile.
+    QList<QPointer<ImMeaidCueDlg>> cues;
     for (ImMeaidCueDlg* cue : findChildren<ImMeaidCueDlg*>()) {
-        if (cue->IsCall(media)) {
+        cues.append(cue);
+    }
+    for (const QPointer<ImMeaidCueDlg>& cue : cues) {
+        if (cue && cue->IsCall(media)) {
             cue->EndCall();
         }
     }

@@ -23,6 +23,7 @@ class CKivFriendSysSettingDlg;
 class ImMeaidCueDlg;
 class KivAddCheckFriendDlg;
 class KivChatMessageWidget;
+class KivHeadDownload;
 class KivMainDlgTray;
 class MyCustomListViewItemDelegate;
 class MyListModel;
@@ -31,8 +32,6 @@ class QLineEdit;
 class QListView;
 class QMenu;
 class QModelIndex;
-class QNetworkAccessManager;
-class QNetworkReply;
 class QStackedWidget;
 class QTextDocument;
 class kivFriendQPainterLabelView;
@@ -63,6 +62,9 @@ public:
     static constexpr Uint32 kAddExists = 2;
     // How long quitting waits for the server to confirm messages on their way.
     static constexpr int kQuitDrainMs = 1000;
+    // How long a request record from a user we asked waits for the acceptance
+    // it may announce before it is shown as a request.
+    static constexpr int kNoticeGraceMs = 1500;
 
     explicit KivIMMainDlg(QWidget* parent);
     ~KivIMMainDlg() override;
@@ -99,8 +101,8 @@ public:
     int ShowHotKeyId() const { return m_showHotKeyId; }
     int GetMsgHotKeyId() const { return m_getMsgHotKeyId; }
     bool IsFriendUid(quint32 uid) const { return IsFriend(uid); }
-    // Users this session asked to become friends: their notice that the
-    // friendship stands comes as a request record and needs no answer.
+    // Users this session asked to become friends and who have not answered
+    // yet: the notice that the friendship stands comes as a request record.
     void NoteAskedFriend(quint32 uid) { m_askedFriends.insert(uid); }
     bool HasAskedFriend(quint32 uid) const { return m_askedFriends.contains(uid); }
     // The hot-key names ("ShowmDlgName", "GetmsgName") that the last
@@ -145,7 +147,7 @@ public slots:
     void LExplainTextChange();
     void LExplainChangeResult(bool ok);
     void SendVipListSlot();
-    void replyFinished(QNetworkReply* reply);
+    void HeadStored(quint32 uid, const QString& path);
     void TimeEnd();
     void MediaCueaccept(ptl_sys_send_per_media* media, quintptr window);
     void MediaCuedecline(ptl_sys_send_per_media* media);
@@ -265,7 +267,7 @@ private:
     int m_getMsgHotKeyId = 0;
     QStringList m_failedHotKeys;
 
-    QNetworkAccessManager* m_pHeadManager = nullptr;
+    KivHeadDownload* m_pHeads = nullptr;
     std::unique_ptr<KivChatMessageWidget> m_pPreview;
     // Tray, flashing, the tray's preview and the top-edge hiding.
     KivMainDlgTray* m_pTray = nullptr;

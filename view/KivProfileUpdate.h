@@ -6,6 +6,9 @@
 // The own profile as the UpdateUserInfo record carries it.
 class KivProfileUpdate {
 public:
+    // The name of the first text the record cannot carry whole (the user is
+    // told; nothing is cut), or empty when everything fits.
+    static QString TooLong(const KivContactProfile& profile);
     static UpdateUserInfoRequest Build(const KivContactProfile& profile);
     // Sends it through the net model; the bytes sent, 0 when not connected.
     static int Send(const KivContactProfile& profile);

@@ -46,6 +46,11 @@ QImage KivSafeImage::Load(const QString& path, QString* error) {
     return Decode(file.readAll(), error);
 }
 
+QPixmap KivSafeImage::Pixmap(const QString& path) {
+    QString error;
+    return QPixmap::fromImage(Load(path, &error));
+}
+
 bool KivSafeImage::StorePng(const QImage& image, const QString& path) {
     if (image.isNull())
         return false;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 
 // Pictures that come from the file server or the user's files are checked
@@ -16,6 +17,8 @@ public:
     // A decoded picture, or a null image and the reason in `error`.
     static QImage Decode(const QByteArray& bytes, QString* error);
     static QImage Load(const QString& path, QString* error);
+    // A picture file for showing (heads above all): null when it is refused.
+    static QPixmap Pixmap(const QString& path);
     // Writes the picture as PNG through a temporary file, so a failed write
     // leaves the file that was there before.
     static bool StorePng(const QImage& image, const QString& path);

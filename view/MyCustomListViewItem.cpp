@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "KivPlainText.h"
+
 namespace {
 
 const int kHeadSide = 40;
@@ -111,11 +113,11 @@ void MyCustomListViewItem::SetHead(const QPixmap& head) {
 }
 
 void MyCustomListViewItem::SetName(const QString& name) {
-    m_labelHead->setText(name);
+    KivPlainText::Show(m_labelHead, name);
 }
 
 void MyCustomListViewItem::SetTime(const QString& text) {
-    m_labelTime->setText(text);
+    KivPlainText::Show(m_labelTime, text);
 }
 
 void MyCustomListViewItem::SetDescription(const QString& text) {

@@ -10,6 +10,7 @@
 
 #include "KivChatTimeText.h"
 #include "KivHeadPath.h"
+#include "KivSafeImage.h"
 #include "MyCustomListViewItem.h"
 
 namespace {
@@ -39,7 +40,8 @@ QPixmap loadScaled(const QString& path, const QPixmap& fallback) {
     if (QPixmapCache::find(key, &pixmap)) {
         return pixmap;
     }
-    if (pixmap.load(path)) {
+    pixmap = KivSafeImage::Pixmap(path);
+    if (!pixmap.isNull()) {
         pixmap =
             pixmap.scaled(kHeadSide, kHeadSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } else {

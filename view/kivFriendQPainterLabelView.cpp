@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "KivSafeImage.h"
+
 kivFriendQPainterLabelView::kivFriendQPainterLabelView(QWidget* parent) : QPushButton(parent) {
     setCursor(Qt::PointingHandCursor);
     setFlat(true);
@@ -26,7 +28,7 @@ void kivFriendQPainterLabelView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(236, 243, 249, 150), 6));
     const QRect circle = rect().adjusted(3, 3, -3, -3);
-    QPixmap picture(m_path);
+    QPixmap picture = KivSafeImage::Pixmap(m_path);
     if (picture.isNull())
         picture.load(QStringLiteral("image/head/head.png"));
     if (!picture.isNull() && !circle.isEmpty()) {

@@ -2,15 +2,11 @@
 
 #include <QComboBox>
 #include <QDate>
-#include <QDebug>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -19,10 +15,11 @@
 #include "KivAreaList.h"
 #include "KivBirthday.h"
 #include "KivContactQueries.h"
-#include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
+#include "KivHeadDownload.h"
 #include "KivHeadPath.h"
 #include "KivIMChoiceHeadDlg.h"
+#include "KivPlainText.h"
 #include "KivProfileUpdate.h"
 #include "KivSafeImage.h"
 #include "KivSkinBackground.h"
@@ -33,7 +30,7 @@ constexpr Uint32 kUpdated = 1;
 const char* const kPhonePattern = "1[3-8][0-9]{9}";
 const char* const kBandEdit =
     "QLineEdit{background-color: rgba(0,0,0,0);border-width:0;border-style:outset;}"
-    "QLineEdit:focus{background-color: rgba(255,255,255);border-width:1;border-style:solid;"
+    "QLineEdit:focus{background-color: rgb(255,255,255);border-width:1;border-style:solid;"
     "border-color:#3A8EE6;}";
 
 bool Whole(const QString& pattern, const QString& text) {
@@ -72,13 +69,13 @@ kivPersonalInfoDlg::kivPersonalInfoDlg(QWidget* parent) : QWindowBase(parent) {
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/kivPersonalInfoDlg/backImage.png"), QSize(440, 520));
     BuildForm();
-    m_pManager = new QNetworkAccessManager(this);
+    m_pHeads = new KivHeadDownload(this);
     SetBtnNumber(false);
     EnableMove(true);
     SetSkin(QStringLiteral("Resources/skin/kivPersonalInfoDlg/PersonalInfoDlg2.qss"));
     connect(m_pClose, &QPushButton::clicked, this, &QWidget::close);
     connect(m_pMinimize, &QPushButton::clicked, this, &QWidget::showMinimized);
-    connect(m_pManager, &QNetworkAccessManager::finished, this, &kivPersonalInfoDlg::replyFinished);
+    connect(m_pHeads, &KivHeadDownload::Stored, this, &kivPersonalInfoDlg::HeadStored);
     connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::UpdateUserInfoResult, this,
             &kivPersonalInfoDlg::AlterInfoResult);
     connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult, this,
@@ -102,11 +99,9 @@ void kivPersonalInfoDlg::BuildForm() {
     m_pNick = new QLineEdit(this);
     m_pNick->setObjectName(QStringLiteral("lineEditNickName"));
     m_pNick->setGeometry(100, 46, 180, 30);
-    m_pNick->setMaxLength(40);
     m_pSign = new QLineEdit(this);
     m_pSign->setObjectName(QStringLiteral("lineEditSign"));
     m_pSign->setGeometry(100, 82, 310, 24);
-    m_pSign->setMaxLength(42);
     m_pSign->setPlaceholderText(QStringLiteral("编辑个性签名"));
     for (QLineEdit* edit : {m_pNick, m_pSign})
         edit->setStyleSheet(QString::fromLatin1(kBandEdit));
@@ -271,8 +266,8 @@ void kivPersonalInfoDlg::ShowProfile(const KivContactProfile& profile) {
     m_shown = profile;
     m_pNick->setText(profile.nickName);
     m_pSign->setText(profile.sign);
-    m_pSign->setToolTip(profile.sign);
-    m_pAccount->setText(profile.account);
+    m_pSign->setToolTip(KivPlainText::ToolTip(profile.sign));
+    KivPlainText::Show(m_pAccount, profile.account);
     m_pSex->setCurrentIndex(profile.sex == 0 ? 1 : 0);
     m_pSexText->setText(m_pSex->currentText());
     const QDate birthday = KivBirthday::Parse(profile.birthday);
@@ -289,8 +284,10 @@ void kivPersonalInfoDlg::ShowProfile(const KivContactProfile& profile) {
     m_pCountry->setCurrentIndex(country < 0 ? 0 : country);
     FillProvinces(area.value(1));
     FillCities(area.value(2));
-    m_pAreaText->setText(KivAreaList::Join(QString(), area.value(1), area.value(2)));
+    KivPlainText::Show(m_pAreaText, KivAreaList::Join(QString(), area.value(1), area.value(2)));
     m_pPhone->setText(profile.phone);
+    m_shownBirthday = Birthday();
+    m_shownArea = ChosenArea();
 
     const QString own = OwnAccount();
     QString head;
@@ -301,34 +298,21 @@ void kivPersonalInfoDlg::ShowProfile(const KivContactProfile& profile) {
     } else {
         head = KivHeadPath::Friend(own, profile.uid, profile.head);
     }
-    if (!QFileInfo::exists(head) && profile.head >= KivHeadPath::kFirstUploadedHead)
-        m_pManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(profile.uid)));
+    if (!QFileInfo::exists(head) && profile.head >= KivHeadPath::kFirstUploadedHead &&
+        !own.isEmpty())
+        m_pHeads->Fetch(profile.uid, m_mode == OwnMode
+                                         ? KivHeadPath::Own(own)
+                                         : KivHeadPath::UploadedFriend(own, profile.uid));
     ShowHead(KivHeadPath::OrDefault(head));
 }
 
 void kivPersonalInfoDlg::ShowHead(const QString& path) {
-    m_pHead->setIcon(
-        QIcon(QPixmap(path).scaled(60, 60, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    m_pHead->setIcon(QIcon(
+        KivSafeImage::Pixmap(path).scaled(60, 60, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
-void kivPersonalInfoDlg::replyFinished(QNetworkReply* reply) {
-    reply->deleteLater();
-    if (reply->error() != QNetworkReply::NoError)
-        return;
-    bool ok = false;
-    const quint32 uid = reply->url().fileName().toUInt(&ok);
-    if (!ok || uid != m_shown.uid)
-        return;
-    QString error;
-    const QImage image = KivSafeImage::Decode(reply->readAll(), &error);
-    if (image.isNull()) {
-        qDebug() << "head picture of" << uid << "refused:" << error;
-        return;
-    }
-    const QString own = OwnAccount();
-    const QString path =
-        m_mode == OwnMode ? KivHeadPath::Own(own) : KivHeadPath::UploadedFriend(own, uid);
-    if (KivSafeImage::StorePng(image, path))
+void kivPersonalInfoDlg::HeadStored(quint32 uid, const QString& path) {
+    if (uid == m_shown.uid)
         ShowHead(path);
 }
 
@@ -410,25 +394,37 @@ KivContactProfile kivPersonalInfoDlg::EditedProfile() const {
     profile.uid = m_uid;
     if (profile.account.isEmpty())
         profile.account = m_account;
-    profile.nickName = m_pNick->text().trimmed();
-    profile.sign = m_pSign->text();
-    profile.sex = m_pSex->currentIndex() == 1 ? 0 : 1;
-    profile.birthday = Birthday();
-    profile.area = KivAreaList::Join(m_pCountry->currentText(), m_pProvince->currentText(),
-                                     m_pCity->currentText());
-    profile.phone = m_pPhone->text();
+    // What the user left as it was shown keeps its stored bytes.
+    if (m_pNick->text() != m_shown.nickName)
+        profile.nickName = m_pNick->text().trimmed();
+    if (m_pSign->text() != m_shown.sign)
+        profile.sign = m_pSign->text();
+    const int sex = m_pSex->currentIndex() == 1 ? 0 : 1;
+    if (sex != (m_shown.sex == 0 ? 0 : 1))
+        profile.sex = sex;
+    if (Birthday() != m_shownBirthday)
+        profile.birthday = Birthday();
+    if (ChosenArea() != m_shownArea)
+        profile.area = ChosenArea();
+    if (m_pPhone->text() != m_shown.phone)
+        profile.phone = m_pPhone->text();
     return profile;
+}
+
+QString kivPersonalInfoDlg::ChosenArea() const {
+    return KivAreaList::Join(m_pCountry->currentText(), m_pProvince->currentText(),
+                             m_pCity->currentText());
 }
 
 void kivPersonalInfoDlg::SaveClicked() {
     if (m_mode != OwnMode)
         return;
     const KivContactProfile profile = EditedProfile();
-    if (profile.nickName.isEmpty()) {
+    if (profile.nickName.trimmed().isEmpty()) {
         Tip(this, QStringLiteral("昵称不能为空！"));
         return;
     }
-    if (!profile.birthday.isEmpty()) {
+    if (profile.birthday != m_shown.birthday && !profile.birthday.isEmpty()) {
         const int year = m_pYear->text().toInt();
         const int month = m_pMonth->text().toInt();
         if (!Whole(KivBirthday::YearPattern(QDate::currentDate().year()), m_pYear->text()) ||
@@ -439,8 +435,14 @@ void kivPersonalInfoDlg::SaveClicked() {
             return;
         }
     }
-    if (!profile.phone.isEmpty() && !Whole(QString::fromLatin1(kPhonePattern), profile.phone)) {
+    if (profile.phone != m_shown.phone && !profile.phone.isEmpty() &&
+        !Whole(QString::fromLatin1(kPhonePattern), profile.phone)) {
         Tip(this, QStringLiteral("手机号码格式不正确"));
+        return;
+    }
+    const QString tooLong = KivProfileUpdate::TooLong(profile);
+    if (!tooLong.isEmpty()) {
+        Tip(this, QStringLiteral("%1过长，无法保存，请删减后再试").arg(tooLong));
         return;
     }
     if (KivProfileUpdate::Send(profile) <= 0) {

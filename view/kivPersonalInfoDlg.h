@@ -11,8 +11,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QNetworkAccessManager;
-class QNetworkReply;
+class KivHeadDownload;
 class QPushButton;
 
 // A user's profile: "我的资料" (own, editable) or "好友资料" (a friend's,
@@ -47,7 +46,7 @@ public slots:
     void AlterInfoResult(Uint32 uid, Uint32 result, Uint32 version);
     void HeadClicked();
     void HeadChanged(const QString& path);
-    void replyFinished(QNetworkReply* reply);
+    void HeadStored(quint32 uid, const QString& path);
 
 private:
     void BuildForm();
@@ -59,11 +58,15 @@ private:
     void FillCities(const QString& select);
     void SetEditable(bool editable);
     QString Birthday() const;
+    QString ChosenArea() const;
 
     quint32 m_uid = 0;
     int m_mode = FriendMode;
     QString m_account;
     KivContactProfile m_shown;
+    // The birthday and area as the controls showed them with the profile.
+    QString m_shownBirthday;
+    QString m_shownArea;
     bool m_bSaving = false;
     KivContactProfile m_saving;
 
@@ -85,6 +88,6 @@ private:
     QComboBox* m_pCity = nullptr;
     QLineEdit* m_pPhone = nullptr;
     QPushButton* m_pSave = nullptr;
-    QNetworkAccessManager* m_pManager = nullptr;
+    KivHeadDownload* m_pHeads = nullptr;
     QPointer<KivIMChoiceHeadDlg> m_pHeadDlg;
 };

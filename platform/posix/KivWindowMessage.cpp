@@ -29,10 +29,16 @@ constexpr int kHeadBytes = 16;
 constexpr int kIdleConnectionMs = 5000;
 
 // The folder of the sockets, made private to this user; empty when no such
-// folder can be had (then no window listens and no message is sent).
+// folder can be had (then no window listens and no message is sent). Without
+// a runtime folder it lives in the user's home: in a shared temporary folder
+// another user could take its name first and turn calls off.
 QString SocketFolder() {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QString base = runtime.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(runtime);
+    QString base = QString::fromLocal8Bit(runtime);
+    if (runtime.isEmpty()) {
+        base = QDir::homePath() + QStringLiteral("/.cache");
+        QDir().mkpath(base);
+    }
     const QString folder = base + QStringLiteral("/kiv-windows-%1").arg(getuid());
     const QByteArray path = QFile::encodeName(folder);
     if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {

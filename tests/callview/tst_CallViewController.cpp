@@ -6,6 +6,7 @@
 #include "CallViewFreePort.h"
 #include "KivMediaRecord.h"
 #include "KivTestRegistry.h"
+#include "KivUdpSocket.h"
 #include "KivWindowMessage.h"
 
 namespace {
@@ -118,6 +119,24 @@ private slots:
         QCOMPARE(int(rig.sent[2].record().videoPortA), audioPort);
     }
 
+    // Until the answer names the peer, the calling side streams to the ports
+    // above its own; the window holds them, so no other program hears it.
+    void loopbackPortsAreHeldUntilTheAnswer() {
+        Rig rig(
+            {QStringLiteral("--device=1234"), QStringLiteral("--me=7"), QStringLiteral("--to=9")});
+        rig.controller->Start(11, 22);
+        const int video = LocalPort(rig.video.calls[2]) + 1;
+        const int audio = rig.audio.calls[1].section(QLatin1Char(' '), 4, 4).toInt() + 1;
+        QVERIFY(!KivUdpSocket::bindAny(video));
+        QVERIFY(!KivUdpSocket::bindAny(audio));
+        const int before = rig.video.calls.size();
+        rig.deliver(1, KivMediaToMessage(Request(11)));
+        QTRY_VERIFY(rig.video.calls.size() > before);
+        QVERIFY(rig.video.calls.last().startsWith(QStringLiteral("SetRemoteAddress")));
+        QVERIFY(KivUdpSocket::bindAny(video));
+        QVERIFY(KivUdpSocket::bindAny(audio));
+    }
+
     void calledSideWaitsForTheRecord() {
         Rig rig({QStringLiteral("--device=1234")});
         rig.controller->Start(11, 22);
@@ -184,8 +203,9 @@ private slots:
         QCOMPARE(rig.sent.size(), 1);
     }
 
-    // A record is taken only with a length between the header and the record,
-    // held whole by the message; the rest of a shorter record reads as zero.
+    // A record is taken with a length from the header on, as far as the media
+    // record goes, held whole by the message; the rest of a shorter record
+    // reads as zero.
     void recordsAreCheckedBeforeUse_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("bytes");
@@ -193,7 +213,8 @@ private slots:
         QTest::newRow("whole") << 176 << 176 << true;
         QTest::newRow("longer message, record length read") << 176 << 300 << true;
         QTest::newRow("short record") << 100 << 100 << true;
-        QTest::newRow("length above the record") << 177 << 400 << false;
+        QTest::newRow("length above the record") << 177 << 400 << true;
+        QTest::newRow("length far above, message of one record") << 500 << 176 << true;
         QTest::newRow("length below the header") << 19 << 176 << false;
         QTest::newRow("length beyond the message") << 176 << 120 << false;
         QTest::newRow("message without a header") << 176 << 12 << false;

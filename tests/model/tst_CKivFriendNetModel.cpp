@@ -225,8 +225,8 @@ private slots:
         QVERIFY(m_model->GetLeaveWord() == nullptr);
     }
 
-    // Session records that answer nothing asked are dropped, and a refused
-    // account name never closes the database in use: later messages are stored.
+    // Session records that answer nothing asked are dropped, and an account
+    // name no folder can take is no login: the session and its database stay.
     void unaskedSessionRecordsKeepTheSession_data() {
         QTest::addColumn<bool>("asked");
         QTest::addColumn<QByteArray>("account");
@@ -242,7 +242,11 @@ private slots:
         QObject scope;
         int results = 0;
         int checks = 0;
-        connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope, [&] { ++results; });
+        int refusals = 0;
+        connect(m_model, &CKivFriendNetModel::AccountLoginResult, &scope, [&](int result) {
+            ++results;
+            refusals += result != 0 ? 1 : 0;
+        });
         connect(m_model, &CKivFriendNetModel::LoginResult, &scope, [&] { ++checks; });
         if (asked)
             sendLoginRequest();
@@ -251,8 +255,10 @@ private slots:
         m_server->send(bytesOf(check) + bytesOf(loginResult(kOwnUid + 7, account.constData())));
         expectChatDelivered("after");
         QCOMPARE(results, asked ? 1 : 0);
+        QCOMPARE(refusals, results);
         QCOMPARE(checks, 0);
-        QCOMPARE(m_model->GetUID(), asked ? kOwnUid + 7 : kOwnUid);
+        QCOMPARE(m_model->GetUID(), kOwnUid);
+        QCOMPARE(QByteArray(m_model->GetAccount()), QByteArray("10001"));
         QCOMPARE(storedRows(), 2);
     }
 

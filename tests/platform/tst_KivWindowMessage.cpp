@@ -1,6 +1,8 @@
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 
@@ -40,7 +42,8 @@ private:
 // Where the window with `id` listens (the layer's own naming).
 QString SocketPathOf(quint64 id) {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QString base = runtime.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(runtime);
+    const QString base = runtime.isEmpty() ? QDir::homePath() + QStringLiteral("/.cache")
+                                           : QString::fromLocal8Bit(runtime);
     QString display = QString::fromLocal8Bit(qgetenv("DISPLAY"));
     for (QChar& c : display) {
         if (!c.isLetterOrNumber()) {
@@ -161,6 +164,37 @@ private slots:
             raw.bytesAvailable() > 0 || raw.state() == QLocalSocket::UnconnectedState, 10000);
         QCOMPARE(raw.read(1), QByteArray(1, '\0'));
         QCOMPARE(received.messages.size(), 1);
+    }
+
+    // Without a runtime folder the sockets live in the user's home: a name
+    // taken first in the shared temporary folder turns nothing off.
+    void withoutRuntimeFolderTheHomeServes() {
+        QTemporaryDir temporary;
+        QTemporaryDir home;
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+        QFile squatter(temporary.filePath(QStringLiteral("kiv-windows-%1").arg(getuid())));
+        QVERIFY(squatter.open(QIODevice::WriteOnly));
+        squatter.close();
+        bool listening = false;
+        bool delivered = false;
+        {
+            Received received;
+            KivMessageWindow window(KivWindowIdFor(0), received.handler());
+            listening = window.isListening();
+            delivered = KivSendMessage(window.id(), 7, 1, QByteArray("x"));
+        }
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("HOME", oldHome);
+        qputenv("TMPDIR", oldTemp);
+        QVERIFY(listening);
+        QVERIFY(delivered);
+        QVERIFY(QFileInfo(home.filePath(QStringLiteral(".cache/kiv-windows-%1").arg(getuid())))
+                    .isDir());
     }
 
     // Another user cannot even reach the socket of a window.

@@ -243,6 +243,13 @@ private slots:
         m_chat->VipTabelcellClickedSlot(0, 0);
         QTRY_COMPARE(closer.texts(), QStringList{QStringLiteral("您还不是vip，请加入VIP组！")});
         QCOMPARE(m_chat->GiftCost(), 0.0);
+        // Typed by its name, a gift is checked when the message goes.
+        typeText(QStringLiteral("[5]"));
+        m_chat->SendMessage();
+        QTRY_COMPARE(closer.texts().size(), 2);
+        QCOMPARE(closer.texts().last(), QStringLiteral("您还不是vip，请加入VIP组！"));
+        QCOMPARE(m_chat->History()->count(), 0);
+        m_chat->Input()->clear();
         m_chat->FaceTabelcellClickedSlot(0, 0);
         QCOMPARE(KivIMMainDlg::HtmlToPlain(m_chat->Input()->document()), QStringLiteral("[12]"));
     }

@@ -5,15 +5,18 @@
 
 #include "CFriendInfoWnd.h"
 #include "CKivFriendDBModel.h"
+#include "CKivFriendNetModel.h"
 #include "CKivFriendSysSettingDlg.h"
 #include "CKivIMaddfriendDlg.h"
 #include "CKivIMaddfriendTipDlg.h"
 #include "CKivRawClient.h"
 #include "KivAddCheckFriendDlg.h"
 #include "KivAddFriendItem.h"
+#include "KivFriendMyMessageBoxView.h"
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
+#include "KivThreadSpy.h"
 
 // Search, request, accept and refuse between two accounts on the development server.
 class tst_KivAddFriendFlow : public QObject {
@@ -55,6 +58,30 @@ private slots:
         QVERIFY(!row->Info().head.isNull());
     }
 
+    void oneReturnSearchesOnce() {
+        auto* edit = m_search->findChild<QLineEdit*>(QStringLiteral("lineEditCheck"));
+        edit->setText(QStringLiteral("10005"));
+        KivThreadSpy answers(CKivFriendNetModel::GetInstance(),
+                             &CKivFriendNetModel::AccountSearchResult);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(answers.wait(10000));
+        QVERIFY(!answers.wait(500));
+        QCOMPARE(answers.count(), 1);
+        QCOMPARE(m_search->ResultCount(), 1);
+    }
+
+    // Another window's search is answered the same way; that answer is not
+    // this dialog's, which still waits for its own.
+    void anotherWindowsAnswerIsNotOurs() {
+        m_search->findChild<QLineEdit*>(QStringLiteral("lineEditCheck"))
+            ->setText(QStringLiteral("10005"));
+        m_search->CheckBtnClicked();
+        m_search->InitCheckFriendDlg(1, false, QByteArray("10002"));
+        QVERIFY(!m_closer->texts().contains(QStringLiteral("没有该用户")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_search->ResultCount(), 1, 10000);
+        QCOMPARE(m_search->ResultItem()->Info().account, QStringLiteral("10005"));
+    }
+
     void unknownUserIsSaidSo() {
         m_search->findChild<QLineEdit*>(QStringLiteral("lineEditCheck"))
             ->setText(QStringLiteral("no  such"));
@@ -69,6 +96,34 @@ private slots:
         row->AddBtnClicked();
         QTRY_VERIFY(m_closer->texts().contains(QStringLiteral("不能添加自己为好友")));
         QVERIFY(!row->RequestDialog());
+    }
+
+    // A new answer while the row's own message box runs its loop refills the
+    // row; deleting it there took the box along and freed the box twice.
+    void answerWhileTheRowsBoxIsOpen() {
+        KivAddFriendItem* row = searchFor(QStringLiteral("10001"));
+        QVERIFY(row);
+        m_closer.reset();
+        const QPointer<KivAddFriendItem> rowAlive(row);
+        bool boxOpen = false;
+        bool answered = false;
+        QTimer::singleShot(0, this, [&] {
+            const QPointer<KivFriendMyMessageBoxView> box =
+                row->findChild<KivFriendMyMessageBoxView*>();
+            boxOpen = box && box->isVisible();
+            m_search->findChild<QLineEdit*>(QStringLiteral("lineEditCheck"))
+                ->setText(QStringLiteral("10005"));
+            m_search->CheckBtnClicked();
+            answered = QTest::qWaitFor([this] { return m_search->ResultCount() == 1; }, 10000);
+            if (box)
+                box->bClose_Clicked();
+        });
+        row->AddBtnClicked();
+        QVERIFY(boxOpen);
+        QVERIFY(answered);
+        QVERIFY(rowAlive);
+        QCOMPARE(m_search->ResultItem(), row);
+        QCOMPARE(row->Info().account, QStringLiteral("10005"));
     }
 
     void requestTextLimit_data() {
@@ -138,8 +193,9 @@ private slots:
         QVERIFY(tip->Cards().empty());
     }
 
-    void ownRequestAcceptedByTheOtherSide() {
-        // 10002 has no waiting requests of its own, so any card would be wrong.
+    // Logs 10002 in instead, which has no waiting requests of its own (so any
+    // card is the test's), and sends its request to 10005, logged in as `peer`.
+    void askAsTheSecondAccount(CKivRawClient& peer) {
         m_search.reset();
         // The old session gives its working directory back first; made the other
         // way round, the new session would run in the folder the test started in.
@@ -148,7 +204,6 @@ private slots:
         QVERIFY(m_session->start(QStringLiteral("10002")));
         m_search = std::make_unique<KivAddCheckFriendDlg>();
         m_search->show();
-        CKivRawClient peer;
         QVERIFY(peer.connectTo(m_session->server().tcpPort()));
         QVERIFY(peer.login(QStringLiteral("10005"), QStringLiteral("123456")));
         KivAddFriendItem* row = searchFor(QStringLiteral("10005"));
@@ -157,21 +212,74 @@ private slots:
         row->RequestDialog()->SendAddFriend();
         AddFriendPushRecord push;
         QVERIFY(peer.waitFor(AddFriendPush, push, 10000));
+    }
+    static void accept(CKivRawClient& peer) {
         AddFriendAnswerRequest answer;
         KivInitRecord(answer, AddFriendAnswer);
         answer.askerUid = 10002;
         answer.ownUid = 10005;
         answer.answer = 1;
         peer.send(answer);
+    }
+    static bool hasCardOf(KivIMMainDlg* main, qint64 uid) {
+        if (!main->AddFriendTip() || !main->AddFriendTip()->isVisible())
+            return false;
+        for (CFriendInfoWnd* card : main->AddFriendTip()->Cards()) {
+            if (card->Requester() == uid)
+                return true;
+        }
+        return false;
+    }
 
+    void ownRequestAcceptedByTheOtherSide() {
+        CKivRawClient peer;
+        askAsTheSecondAccount(peer);
+        if (QTest::currentTestFailed())
+            return;
+        accept(peer);
         KivIMMainDlg* main = m_session->mainWindow();
         QTRY_VERIFY_WITH_TIMEOUT(main->IsFriendUid(10005), 10000);
-        // The notice that the friendship stands is no request to answer.
-        QTest::qWait(300);
+        // The notice that the friendship stands is no request to answer, also
+        // once it had the time to turn into one.
+        QTest::qWait(KivIMMainDlg::kNoticeGraceMs + 300);
         QVERIFY(!main->AddFriendTip() || main->AddFriendTip()->Cards().empty());
     }
 
-    void refusedRequestSendsNothingAndStaysAnswered() {
+    // A request from a user we asked is a request while no friendship stands:
+    // when both ask at once, and when that user asks again after a delete.
+    void requestFromAUserWeAsked_data() {
+        QTest::addColumn<bool>("friendsInBetween");
+        QTest::newRow("both ask at once") << false;
+        QTest::newRow("asked again after a delete") << true;
+    }
+    void requestFromAUserWeAsked() {
+        QFETCH(bool, friendsInBetween);
+        CKivRawClient peer;
+        askAsTheSecondAccount(peer);
+        if (QTest::currentTestFailed())
+            return;
+        KivIMMainDlg* main = m_session->mainWindow();
+        if (friendsInBetween) {
+            accept(peer);
+            QTRY_VERIFY_WITH_TIMEOUT(main->IsFriendUid(10005), 10000);
+            DeleteFriendRequest drop;
+            KivInitRecord(drop, DeleteFriend);
+            drop.ownUid = 10005;
+            drop.friendUid = 10002;
+            peer.send(drop);
+            QTRY_VERIFY_WITH_TIMEOUT(!main->IsFriendUid(10005), 10000);
+        }
+        AddFriendRequestRecord ask;
+        KivInitRecord(ask, AddFriendRequest);
+        ask.fromUid = 10005;
+        ask.toUid = 10002;
+        KivWriteText(ask.verifyText, QByteArray("加我吧"));
+        peer.send(ask);
+        QTRY_VERIFY_WITH_TIMEOUT(hasCardOf(main, 10005), 10000);
+        QVERIFY(!main->IsFriendUid(10005));
+    }
+
+    void refusedRequestSendsNothingAndIsListedAgain() {
         QVERIFY(m_session->storeFriendRequest(20001, "路人", "加个好友"));
         KivIMMainDlg* main = m_session->mainWindow();
         main->getAddFriend();
@@ -186,8 +294,8 @@ private slots:
         QCOMPARE(tip->Cards().size(), before - 1);
         tip->hide();
         tip->show();
-        for (CFriendInfoWnd* one : tip->Cards())
-            QVERIFY(one->Requester() != 20001);
+        QCOMPARE(tip->Cards().size(), before);
+        QVERIFY(hasCardOf(main, 20001));
         QVERIFY(!main->IsFriendUid(20001));
     }
 

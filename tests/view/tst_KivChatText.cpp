@@ -1,8 +1,11 @@
+#include <QFileInfo>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QtTest>
 
+#include "CKivIMfaceDlg.h"
+#include "KivChatText.h"
 #include "KivIMMainDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
@@ -48,6 +51,34 @@ private slots:
         missing.setName(QStringLiteral("image/face/99.png"));
         cursor.insertImage(missing);
         QCOMPARE(KivIMMainDlg::HtmlToPlain(&document), QStringLiteral("早上好[12] 粗体\n[100]"));
+    }
+
+    // What the picker offers is found again by its bracketed name, whatever
+    // the case of the suffix, and a gift costs what the picker said.
+    void pictureNamesOneRule_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("price");
+        QTest::newRow("gift, upper-case suffix") << "image/gift/12.PNG" << 12.0;
+        QTest::newRow("gift, jpg") << "image/gift/3.5.JPG" << 3.5;
+        QTest::newRow("face, gif") << "image/face/7.gif" << 0.0;
+        QTest::newRow("face, jpg") << "image/face/smile.jpg" << 0.0;
+    }
+    void pictureNamesOneRule() {
+        QFETCH(QString, file);
+        QFETCH(double, price);
+        m_tree->addPicture(file);
+        const QFileInfo info(file);
+        QVERIFY(CKivIMfaceDlg::IsPictureSuffix(info.suffix()));
+        const QString name = info.completeBaseName();
+        const QString bracketed = QLatin1Char('[') + name + QLatin1Char(']');
+        QCOMPARE(KivChatText::PicturePathFor(name), file);
+        QVERIFY(KivChatText::ToHtml(bracketed).value(0).contains(
+            QStringLiteral("src=\"%1\"").arg(file)));
+        QCOMPARE(KivChatText::GiftCost(bracketed), price);
+        const bool gift = file.startsWith(QLatin1String("image/gift/"));
+        if (gift)
+            QCOMPARE(CKivIMfaceDlg::PriceOf(file), price);
+        QCOMPARE(KivChatText::HasGift(bracketed), gift);
     }
 
     void onlyForeignPicturesGiveNothing() {

@@ -2,6 +2,7 @@
 #include <QNetworkReply>
 #include <QPainter>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QUrlQuery>
 #include <QtTest>
@@ -9,7 +10,9 @@
 #include "CHeadItem.h"
 #include "CHeaderView.h"
 #include "CImageEditWid.h"
+#include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
+#include "CKivFriendSqlUtilCommon.h"
 #include "KivContactQueries.h"
 #include "KivDeploymentConfig.h"
 #include "KivIMChoiceDefultHeadDlg.h"
@@ -153,6 +156,71 @@ private slots:
         QCOMPARE(changed.first().first().toString(), QStringLiteral("image/head/head_12.png"));
         QCOMPARE(KivContactQueries::ByUid(10001).head, 12);
         QCOMPARE(session.mainWindow()->m_headIndex, 12);
+    }
+
+    // The record carries the whole profile: a head change keeps the rest of
+    // the stored profile byte for byte, or sends nothing and says why.
+    void builtInHeadKeepsTheRestOfTheProfile_data() {
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<bool>("ownRow");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("long signature that fits") << QString(120, QLatin1Char('s')) << true << "";
+        QTest::newRow("signature beyond the field")
+            << QString(50, QChar(0x4E2D)) << true << "个性签名过长，无法保存，请先在个人资料中删减";
+        QTest::newRow("no own row") << "" << false << "未能读取个人资料，请稍后再试";
+    }
+    void builtInHeadKeepsTheRestOfTheProfile() {
+        QFETCH(QString, sign);
+        QFETCH(bool, ownRow);
+        QFETCH(QString, message);
+        KivLoggedInSession session;
+        QVERIFY(session.start());
+        KivContactProfile own = KivContactQueries::ByUid(10001);
+        QVERIFY(own.found);
+        own.sign = sign;
+        own.area = QStringLiteral("Beijing Chaoyang District");
+        QVERIFY(KivContactQueries::StoreProfile(own));
+        if (!ownRow) {
+            QSqlQuery drop(CKivFriendSqlUtilCommon::CreateSqlUtil(
+                               CKivFriendDBModel::GetInstance()->GetDatabaseFile())
+                               ->database());
+            QVERIFY(drop.exec(QStringLiteral("delete from chat_userinfor_table where uid=10001")));
+        }
+        KivIMChoiceHeadDlg dialog;
+        dialog.show();
+        dialog.DefaultPage()->Select(12);
+        KivThreadSpy results(CKivFriendNetModel::GetInstance(),
+                             &CKivFriendNetModel::UpdateUserInfoResult);
+        dialog.findChild<QPushButton*>(QStringLiteral("SaveBt"))->click();
+        if (!message.isEmpty()) {
+            QVERIFY(m_closer->texts().contains(message));
+            QVERIFY(dialog.isVisible());
+            QVERIFY(!results.wait(500));
+            return;
+        }
+        QVERIFY(results.wait(10000));
+        // The server's copy, read back the way a search brings it.
+        QSqlQuery forget(CKivFriendSqlUtilCommon::CreateSqlUtil(
+                             CKivFriendDBModel::GetInstance()->GetDatabaseFile())
+                             ->database());
+        QVERIFY(
+            forget.exec(QStringLiteral("update chat_userinfor_table set sign='', area='' "
+                                       "where uid=10001")));
+        KivThreadSpy answered(CKivFriendNetModel::GetInstance(),
+                              &CKivFriendNetModel::AccountSearchResult);
+        SearchRequest search;
+        KivInitRecord(search, Search);
+        search.uid = 10001;
+        KivWriteText(search.account, QByteArray("10001"));
+        search.param1 = 1;
+        CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&search),
+                                                    int(sizeof(search)));
+        QVERIFY(answered.wait(10000));
+        const KivContactProfile back = KivContactQueries::ByUid(10001);
+        QCOMPARE(back.head, 12);
+        QCOMPARE(back.sign, sign);
+        QCOMPARE(back.area, own.area);
+        QCOMPARE(back.nickName, own.nickName);
     }
 
     void customHeadIsUploadedAndBecomesTheProfileHead() {

@@ -10,11 +10,13 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivIMChatDlg.h"
+#include "ImMeaidCueDlg.h"
 #include "KivChatMessageWidget.h"
 #include "KivGlobalAtom.h"
 #include "KivIMMainDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
+#include "KivWindowMessage.h"
 #include "MyListModel.h"
 #include "kivPersonalInfoDlg.h"
 
@@ -394,6 +396,40 @@ private slots:
             QTest::qWait(200);
             QCOMPARE(sink.records(Logout).size(), 0);
         }
+    }
+
+    // The caller ends a call offered twice: ending the first cue waits for its
+    // call window, and meanwhile the second cue is deleted.
+    void endingCuesWhileOneIsDeleted() {
+        ptl_sys_send_per_media media;
+        KivInitRecord(media, Media);
+        media.callerUid = 10002;
+        media.calleeUid = kOwnUid;
+        media.state = 1;
+        m_window->ReciveReqMedia(media);
+        m_window->ReciveReqMedia(media);
+        const QList<ImMeaidCueDlg*> found = m_window->findChildren<ImMeaidCueDlg*>();
+        QCOMPARE(found.size(), 2);
+        QPointer<ImMeaidCueDlg> first = found[0];
+        QPointer<ImMeaidCueDlg> second = found[1];
+        QList<quint32> firstKinds;
+        KivMessageWindow firstWindow(KivWindowIdFor(0), [&](const KivWindowMessage& message) {
+            firstKinds.append(message.kind);
+            if (message.kind == 2)
+                delete second.data();
+        });
+        KivMessageWindow secondWindow(KivWindowIdFor(0), [](const KivWindowMessage&) {});
+        QVERIFY(KivSendMessage(first->MessageWindowId(), 1, firstWindow.id(), QByteArray(1, '\0')));
+        QVERIFY(
+            KivSendMessage(second->MessageWindowId(), 1, secondWindow.id(), QByteArray(1, '\0')));
+        QTRY_COMPARE(first->CallWindow(), firstWindow.id());
+        QTRY_COMPARE(second->CallWindow(), secondWindow.id());
+
+        media.state = 4;
+        m_window->CloseMediaCue(media);
+        QVERIFY(firstKinds.contains(2u));
+        QVERIFY(!second);
+        QTRY_VERIFY(!first);
     }
 
     void automaticAnswerForAFriend() {

@@ -127,6 +127,66 @@ private slots:
         QCOMPARE(text("comboBoxSex"), QStringLiteral("女"));
     }
 
+    // A save that changes the phone alone keeps every other text as stored,
+    // longer than the boxes once allowed or not in the area lists; a text
+    // the record cannot carry is refused, not cut.
+    void untouchedFieldsKeepTheirBytes_data() {
+        QTest::addColumn<QString>("nick");
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("long texts that fit")
+            << QString(45, QLatin1Char('n')) << QString(120, QLatin1Char('s')) << "修改成功";
+        QTest::newRow("signature beyond the field")
+            << QStringLiteral("张三") << QString(50, QChar(0x4E2D))
+            << "个性签名过长，无法保存，请删减后再试";
+    }
+    void untouchedFieldsKeepTheirBytes() {
+        QFETCH(QString, nick);
+        QFETCH(QString, sign);
+        QFETCH(QString, message);
+        KivContactProfile own = KivContactQueries::ByUid(10001);
+        QVERIFY(own.found);
+        own.nickName = nick;
+        own.sign = sign;
+        own.area = QStringLiteral("Beijing Chaoyang District");
+        QVERIFY(KivContactQueries::StoreProfile(own));
+        // The stored row alone, without the server's fresh copy.
+        m_dialog->InitInfo(10001, kivPersonalInfoDlg::OwnMode, QString());
+        QCOMPARE(text("lineEditSign"), sign);
+        QCOMPARE(text("lineEditNickName"), nick);
+        KivThreadSpy results(CKivFriendNetModel::GetInstance(),
+                             &CKivFriendNetModel::UpdateUserInfoResult);
+        child<QLineEdit>("lineEditPhone")->setText(QStringLiteral("13912345678"));
+        child<QPushButton>("pushButtonSave")->click();
+        if (message != QStringLiteral("修改成功")) {
+            QVERIFY(m_closer->texts().contains(message));
+            QVERIFY(!results.wait(500));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_closer->texts().contains(message), 10000);
+        // The dialog stores the profile it sent once the server took it.
+        const KivContactProfile back = KivContactQueries::ByUid(10001);
+        QCOMPARE(back.phone, QStringLiteral("13912345678"));
+        QCOMPARE(back.nickName, nick);
+        QCOMPARE(back.sign, sign);
+        QCOMPARE(back.area, own.area);
+        QCOMPARE(back.birthday, own.birthday);
+    }
+
+    void clearedSignatureReachesTheMainWindow() {
+        m_dialog = m_session->mainWindow()->PersonalInfo(10001);
+        open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
+        m_session->mainWindow()->AcceptAlter(
+            {QStringLiteral("张三"), QStringLiteral("旧签名"), {}});
+        child<QLineEdit>("lineEditSign")->clear();
+        child<QPushButton>("pushButtonSave")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(m_closer->texts().contains(QStringLiteral("修改成功")), 10000);
+        QCOMPARE(m_session->mainWindow()->m_sign, QString());
+        QCOMPARE(
+            m_session->mainWindow()->findChild<QLineEdit*>(QStringLiteral("lineEditSign"))->text(),
+            QString());
+    }
+
     void badInputIsRefusedAndNothingSent_data() {
         QTest::addColumn<QString>("nick");
         QTest::addColumn<QString>("year");
