@@ -71,16 +71,21 @@ int main(int argc, char** argv) {
     }
     CSoundPeer peerA;
     CSoundPeer peerB;
-    if (!peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"),
-                     sinks.spkA) ||
-        !peerB.Start(dirB.path(), portB, portA, sinks.micB + QStringLiteral(".monitor"),
-                     sinks.spkB)) {
+    const QStringList options =
+        app.arguments().contains(QStringLiteral("--no-echo-cancel"))
+            ? QStringList{QStringLiteral("--echo-cancel"), QStringLiteral("0")}
+            : QStringList{};
+    if (!peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"), sinks.spkA,
+                     options) ||
+        !peerB.Start(dirB.path(), portB, portA, sinks.micB + QStringLiteral(".monitor"), sinks.spkB,
+                     options)) {
         std::fprintf(stderr, "bench_mouth_to_ear: a peer did not start\n%s\n%s\n",
                      qPrintable(peerA.Output()), qPrintable(peerB.Output()));
         return 1;
     }
-    // Let both calls settle before measuring.
-    QThread::msleep(1500);
+    // Let both calls settle before measuring: the first seconds of a call
+    // are when the sender's pace and the playout's schedule find each other.
+    QThread::msleep(4000);
 
     const double cpuA = KivProcessCpuSeconds(peerA.ProcessId());
     const double cpuB = KivProcessCpuSeconds(peerB.ProcessId());
@@ -91,7 +96,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QThread::msleep(1500);
-    peerB.Command(QStringLiteral("status"), QStringLiteral("dropped"), 5000);
+    peerB.Command(QStringLiteral("status"), QStringLiteral("waited"), 5000);
     const QString status =
         peerB.Output().section(QStringLiteral("status "), -1).section(QLatin1Char('\n'), 0, 0);
     const double seconds = wall.nsecsElapsed() / 1e9;
@@ -117,14 +122,13 @@ int main(int argc, char** argv) {
     std::printf("  network              %5.1f ms  (loopback; 1 ms pacing per datagram)\n", 1.0);
     std::printf("  decoder              %5.1f ms  (one frame in, its samples out)\n", 0.0);
     std::printf(
-        "  playback buffer      %5.1f ms  (kept %d ms + source ring %d x 10 ms + half a frame of "
-        "arrival "
-        "jitter %.0f ms + speaker buffer %d ms)\n",
-        CPlaybackGraph::kKeepMs + CPlaybackGraph::kRingChunks * 10.0 + kEncoderFrameMs / 2 +
+        "  playback buffer      %5.1f ms and up  (playout delay from %d ms + source ring %d x 10 "
+        "ms + fade %d ms + speaker buffer %d ms)\n",
+        CPlayoutBuffer::kMinDelayMs + CPlaybackGraph::kRingChunks * 10.0 + CPlayoutPcm::kFadeMs +
             CPlaybackGraph::kSinkBufferUs / 1000.0,
-        CPlaybackGraph::kKeepMs, CPlaybackGraph::kRingChunks, kEncoderFrameMs / 2,
+        CPlayoutBuffer::kMinDelayMs, CPlaybackGraph::kRingChunks, CPlayoutPcm::kFadeMs,
         CPlaybackGraph::kSinkBufferUs / 1000);
-    std::printf("  B's playback backlog at the end: %s ms\n", qPrintable(status));
+    std::printf("  B's playout at the end: %s\n", qPrintable(status));
     std::printf("CPU of one call, share of one core: A %.1f %%, B %.1f %% (goal: below 10 %%)\n",
                 100.0 * shareA, 100.0 * shareB);
     peerA.Command(QStringLiteral("quit"), QStringLiteral("\x01"), 100);
