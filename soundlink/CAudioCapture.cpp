@@ -124,10 +124,13 @@ GstElement* CAudioCapture::AddCanceller(GstElement* pipeline, GstElement* source
     GstOwner<GstCaps> caps(gst_caps_new_simple(
         "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
         "rate", G_TYPE_INT, m_sampleRate, "channels", G_TYPE_INT, m_channels, nullptr));
-    // The canceller's own delay estimate: the speaker and microphone run in
-    // two pipelines, on clocks the probe cannot compare.
+    // The probe hands over what the speaker played as it goes, and the
+    // microphone starts reading before the speaker plays, so the two stay
+    // level; the extended filter covers the rest of the way back (speaker
+    // buffer, room, microphone buffer). Letting the canceller guess the
+    // delay itself cancels about 15 dB less.
     g_object_set(canceller, "probe", m_echoProbe.c_str(), "echo-cancel", TRUE, "noise-suppression",
-                 TRUE, "gain-control", TRUE, "delay-agnostic", TRUE, "extended-filter", TRUE,
+                 TRUE, "gain-control", TRUE, "delay-agnostic", FALSE, "extended-filter", TRUE,
                  nullptr);
     gst_bin_add(GST_BIN(pipeline), canceller);
     if (!gst_element_link_filtered(source, canceller, caps.get())) {
