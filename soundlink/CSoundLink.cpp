@@ -132,6 +132,10 @@ void CSoundLink::SetEchoCancellation(bool on) {
     m_echoCancellation = on;
 }
 
+void CSoundLink::SetMicrophone(std::string sourceName) {
+    m_capture.SetDeviceName(sourceName);
+}
+
 void CSoundLink::SetSpeaker(std::string sinkName) {
     m_speaker = std::move(sinkName);
 }

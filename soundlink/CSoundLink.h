@@ -42,6 +42,7 @@ public:
     int StopCall(int callId) override;
 
     void SetEchoCancellation(bool on) override;
+    void SetMicrophone(std::string sourceName) override;
     void SetSpeaker(std::string sinkName) override;
 
     void OnFrame(const std::uint8_t* data, int length) override;

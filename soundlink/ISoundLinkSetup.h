@@ -12,6 +12,11 @@ public:
     // canceller. Off: the plain capture and playback graphs.
     virtual void SetEchoCancellation(bool on) = 0;
 
+    // A PulseAudio source name for the microphone (empty: the default
+    // source); one that is missing gives way to the default. Takes effect
+    // when the capture next starts.
+    virtual void SetMicrophone(std::string sourceName) = 0;
+
     // A PulseAudio sink name for the calls' speakers; empty takes the
     // default sink. A sink that is missing, or goes away during a call, gives
     // way to the default.
