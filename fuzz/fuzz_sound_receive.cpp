@@ -54,7 +54,7 @@ public:
                                     reinterpret_cast<char*>(m_pcm.data()), m_flag, produced) != 0) {
                     Check(produced >= 0 && produced <= kPcmBytes);
                     m_out.Append(reinterpret_cast<const std::int16_t*>(m_pcm.data()), produced / 2,
-                                 spliced);
+                                 turn.spliced);
                 }
                 break;
             }
