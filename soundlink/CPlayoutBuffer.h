@@ -7,16 +7,17 @@
 #include <vector>
 
 // Encoded frames of one call waiting for their time to play. Every frame has
-// a time in a schedule: the fastest recent transit (arrival less the frame's
-// place in the stream), plus a delay that covers the measured jitter, between
-// kMinDelayMs and kMaxDelayMs. The speaker takes frames in sequence; a frame
+// a time in a schedule: the fastest transit of the last second (arrival less
+// the frame's place in the stream), plus a delay that covers the measured
+// jitter, between kMinDelayMs and kMaxDelayMs, plus the lead with which the
+// speaker asks for a frame. The speaker takes frames in sequence; a frame
 // that is missing when its turn comes is concealed and, should it arrive
 // later, dropped. When the speaker runs behind the schedule (the jitter fell,
 // or the peer's clock is fast) the start of a frame is left out, or whole
 // frames when far behind; when it runs ahead, it waits in silence. So the
 // delay follows the jitter within a few milliseconds and never creeps.
-// The playback keeps one 10 ms chunk more ready for the speaker, so the whole
-// playout delay is 20 to 120 ms.
+// With the playback's lead (a chunk and a fade) and the chunk it keeps ready
+// for the speaker, the whole playout delay is about 35 to 135 ms.
 //
 // Put runs on the receive thread, Take on the playback thread.
 class CPlayoutBuffer {
