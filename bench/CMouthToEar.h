@@ -26,6 +26,10 @@ public:
     bool PlayBursts(int bursts);
     // Stops the recording and returns the delay of every burst found, in ms.
     std::vector<double> Delays();
+    // After Delays: the share of 10 ms windows of the bursts that arrived
+    // silent (20 dB below what was said), each burst judged at its own delay
+    // and a burst not found judged silent throughout.
+    double SilentShare() const;
 
     static double Percentile(std::vector<double> values, double share);
 
@@ -37,4 +41,6 @@ private:
     std::unique_ptr<Track> m_ear;
     GstElement* m_recorder = nullptr;
     int m_bursts = 0;
+    int m_windows = 0;
+    int m_silentWindows = 0;
 };

@@ -6,6 +6,13 @@
 // with the microphone's. Prints median, p95 and max, the delay budget of the
 // pipeline, and the CPU each process used as a share of one core.
 //
+//   bench_mouth_to_ear [--no-echo-cancel] [--lossy] [--minutes N]
+//
+// --lossy puts a relay of its own between the sides that drops 5 % of the
+// datagrams at random and delays each by 0-40 ms; --minutes keeps measuring
+// rounds of twenty bursts for that long and compares the first minute with
+// the last, and prints the share of 10 ms windows of the bursts heard silent.
+//
 // Run under scripts/with-services (it needs PULSE_SERVER).
 #include <gst/gst.h>
 
@@ -20,6 +27,7 @@
 #include <vector>
 
 #include "CAudioCapture.h"
+#include "CLossyRelay.h"
 #include "CMouthToEar.h"
 #include "CPlaybackGraph.h"
 #include "CPulseDevices.h"
@@ -58,54 +66,95 @@ int main(int argc, char** argv) {
                          .toLatin1());
     }
 
-    CMouthToEar meter(sinks.micA, sinks.spkB);
-    if (!meter.StartRecording()) {
-        std::fprintf(stderr, "bench_mouth_to_ear: the recorder does not run\n");
-        return 1;
-    }
-
+    const QStringList arguments = app.arguments();
+    const bool lossy = arguments.contains(QStringLiteral("--lossy"));
+    const int minutesAt = arguments.indexOf(QStringLiteral("--minutes"));
+    const double minutes = minutesAt > 0 && minutesAt + 1 < arguments.size()
+                               ? arguments[minutesAt + 1].toDouble()
+                               : 0.0;
     const int portA = KivFreeUdpPort();
     int portB = KivFreeUdpPort();
     while (portB == portA) {
         portB = KivFreeUdpPort();
     }
+    CLossyRelay relay(0.05, 40);
+    if (lossy && !relay.Start(portA, portB)) {
+        std::fprintf(stderr, "bench_mouth_to_ear: the relay does not start\n");
+        return 1;
+    }
     CSoundPeer peerA;
     CSoundPeer peerB;
-    if (!peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"),
-                     sinks.spkA) ||
-        !peerB.Start(dirB.path(), portB, portA, sinks.micB + QStringLiteral(".monitor"),
-                     sinks.spkB)) {
+    const QStringList options =
+        arguments.contains(QStringLiteral("--no-echo-cancel"))
+            ? QStringList{QStringLiteral("--echo-cancel"), QStringLiteral("0")}
+            : QStringList{};
+    if (!peerA.Start(dirA.path(), portA, lossy ? relay.PortForA() : portB,
+                     sinks.micA + QStringLiteral(".monitor"), sinks.spkA, options) ||
+        !peerB.Start(dirB.path(), portB, lossy ? relay.PortForB() : portA,
+                     sinks.micB + QStringLiteral(".monitor"), sinks.spkB, options)) {
         std::fprintf(stderr, "bench_mouth_to_ear: a peer did not start\n%s\n%s\n",
                      qPrintable(peerA.Output()), qPrintable(peerB.Output()));
         return 1;
     }
-    // Let both calls settle before measuring.
-    QThread::msleep(1500);
+    // Let both calls settle before measuring: the first seconds of a call
+    // are when the sender's pace and the playout's schedule find each other.
+    QThread::msleep(4000);
 
     const double cpuA = KivProcessCpuSeconds(peerA.ProcessId());
     const double cpuB = KivProcessCpuSeconds(peerB.ProcessId());
     QElapsedTimer wall;
     wall.start();
-    if (!meter.PlayBursts(kBursts)) {
-        std::fprintf(stderr, "bench_mouth_to_ear: the bursts cannot be played\n");
-        return 1;
-    }
-    QThread::msleep(1500);
-    peerB.Command(QStringLiteral("status"), QStringLiteral("dropped"), 5000);
+    std::vector<double> delays;
+    std::vector<double> firstMinute;
+    std::vector<double> lastMinute;
+    int windows = 0;
+    double silentWindows = 0.0;
+    int rounds = 0;
+    do {
+        CMouthToEar meter(sinks.micA, sinks.spkB);
+        if (!meter.StartRecording() || !meter.PlayBursts(kBursts)) {
+            std::fprintf(stderr, "bench_mouth_to_ear: the bursts cannot be played\n");
+            return 1;
+        }
+        QThread::msleep(500);
+        const double at = wall.nsecsElapsed() / 60e9;
+        const std::vector<double> round = meter.Delays();
+        delays.insert(delays.end(), round.begin(), round.end());
+        if (at <= 1.0) {
+            firstMinute.insert(firstMinute.end(), round.begin(), round.end());
+        }
+        if (minutes > 1.0 && at >= minutes - 1.0) {
+            lastMinute.insert(lastMinute.end(), round.begin(), round.end());
+        }
+        silentWindows += meter.SilentShare() * kBursts * 5;
+        windows += kBursts * 5;
+        ++rounds;
+    } while (wall.nsecsElapsed() / 60e9 < minutes);
+    peerB.Command(QStringLiteral("status"), QStringLiteral("waited"), 5000);
     const QString status =
         peerB.Output().section(QStringLiteral("status "), -1).section(QLatin1Char('\n'), 0, 0);
     const double seconds = wall.nsecsElapsed() / 1e9;
     const double shareA = (KivProcessCpuSeconds(peerA.ProcessId()) - cpuA) / seconds;
     const double shareB = (KivProcessCpuSeconds(peerB.ProcessId()) - cpuB) / seconds;
-    const std::vector<double> delays = meter.Delays();
-    std::printf("mouth to ear over %zu of %d bursts (loopback, PulseAudio null sinks)\n",
-                delays.size(), kBursts);
+    std::printf(
+        "mouth to ear over %zu of %d bursts in %.1f min (%s, PulseAudio null sinks, "
+        "echo cancellation %s)\n",
+        delays.size(), kBursts * rounds, seconds / 60.0,
+        lossy ? "relay dropping 5 %, delaying 0-40 ms" : "loopback",
+        options.isEmpty() ? "on" : "off");
     if (!delays.empty()) {
         std::printf(
-            "  median %.1f ms   p95 %.1f ms   max %.1f ms   (goal: median <= 150, p95 <= 200)\n",
+            "  median %.1f ms   p95 %.1f ms   max %.1f ms   (goal: median <= %d, p95 <= %d)\n",
             CMouthToEar::Percentile(delays, 0.5), CMouthToEar::Percentile(delays, 0.95),
-            *std::max_element(delays.begin(), delays.end()));
+            *std::max_element(delays.begin(), delays.end()), lossy ? 180 : 150, lossy ? 250 : 200);
     }
+    if (!firstMinute.empty() && !lastMinute.empty()) {
+        std::printf("  median of the first minute %.1f ms, of the last %.1f ms (goal: within 20)\n",
+                    CMouthToEar::Percentile(firstMinute, 0.5),
+                    CMouthToEar::Percentile(lastMinute, 0.5));
+    }
+    std::printf("  10 ms windows of the bursts heard silent: %.1f %% (goal: below 6 %%)\n",
+                windows > 0 ? 100.0 * silentWindows / windows : 0.0);
     std::printf("budget, as configured:\n");
     std::printf("  capture buffer       %5.1f ms  (source buffer %d ms, read every %d ms)\n",
                 CAudioCapture::kSourcePeriodUs / 1000.0, CAudioCapture::kSourceBufferUs / 1000,
@@ -117,14 +166,13 @@ int main(int argc, char** argv) {
     std::printf("  network              %5.1f ms  (loopback; 1 ms pacing per datagram)\n", 1.0);
     std::printf("  decoder              %5.1f ms  (one frame in, its samples out)\n", 0.0);
     std::printf(
-        "  playback buffer      %5.1f ms  (kept %d ms + source ring %d x 10 ms + half a frame of "
-        "arrival "
-        "jitter %.0f ms + speaker buffer %d ms)\n",
-        CPlaybackGraph::kKeepMs + CPlaybackGraph::kRingChunks * 10.0 + kEncoderFrameMs / 2 +
+        "  playback buffer      %5.1f ms and up  (playout delay from %d ms + source ring %d x 10 "
+        "ms + fade %d ms + speaker buffer %d ms)\n",
+        CPlayoutBuffer::kMinDelayMs + CPlaybackGraph::kRingChunks * 10.0 + CPlayoutPcm::kFadeMs +
             CPlaybackGraph::kSinkBufferUs / 1000.0,
-        CPlaybackGraph::kKeepMs, CPlaybackGraph::kRingChunks, kEncoderFrameMs / 2,
+        CPlayoutBuffer::kMinDelayMs, CPlaybackGraph::kRingChunks, CPlayoutPcm::kFadeMs,
         CPlaybackGraph::kSinkBufferUs / 1000);
-    std::printf("  B's playback backlog at the end: %s ms\n", qPrintable(status));
+    std::printf("  B's playout at the end: %s\n", qPrintable(status));
     std::printf("CPU of one call, share of one core: A %.1f %%, B %.1f %% (goal: below 10 %%)\n",
                 100.0 * shareA, 100.0 * shareB);
     peerA.Command(QStringLiteral("quit"), QStringLiteral("\x01"), 100);

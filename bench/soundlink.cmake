@@ -9,6 +9,10 @@ add_library(kivBenchSound STATIC ${CMAKE_CURRENT_LIST_DIR}/CMouthToEar.cpp
 target_include_directories(kivBenchSound PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(kivBenchSound PUBLIC kivTestSound Qt5::Core PkgConfig::SOUNDLINK_BENCH_GST)
 
-add_executable(bench_mouth_to_ear ${CMAKE_CURRENT_LIST_DIR}/bench_mouth_to_ear.cpp)
+add_executable(bench_mouth_to_ear ${CMAKE_CURRENT_LIST_DIR}/bench_mouth_to_ear.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CLossyRelay.cpp)
 target_link_libraries(bench_mouth_to_ear PRIVATE SoundLink kivTestSound kivBenchSound Qt5::Core
     PkgConfig::SOUNDLINK_BENCH_GST)
+
+add_executable(bench_echo ${CMAKE_CURRENT_LIST_DIR}/bench_echo.cpp)
+target_link_libraries(bench_echo PRIVATE kivTestSound Qt5::Core PkgConfig::SOUNDLINK_BENCH_GST)

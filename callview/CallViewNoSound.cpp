@@ -3,3 +3,7 @@
 ISoundLink* CallViewSoundLink() {
     return nullptr;
 }
+
+ISoundLinkSetup* CallViewSoundSetup() {
+    return nullptr;
+}

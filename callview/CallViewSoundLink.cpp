@@ -5,3 +5,7 @@
 ISoundLink* CallViewSoundLink() {
     return GetSoundLink();
 }
+
+ISoundLinkSetup* CallViewSoundSetup() {
+    return GetSoundLinkSetup();
+}

@@ -7,6 +7,7 @@
 #include "CallViewFreePort.h"
 #include "CallViewOwnAddress.h"
 #include "CallViewSound.h"
+#include "CallViewSoundSettings.h"
 #include "CallViewVideoWindow.h"
 #include "CallViewWindow.h"
 #include "KivWindowMessage.h"
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
     CallViewWindow window;
     window.setWindowIcon(QIcon(QStringLiteral(":/callview/logo.png")));
     const quint64 ownId = KivWindowIdFor(quint64(window.winId()));
+
+    // The user's microphone, speaker and echo cancellation, before any call.
+    CallViewSoundSettings::FromEnvironment().ApplyTo(CallViewSoundSetup());
 
     CallViewFreePort ports;
     CallViewController::Messenger messenger;

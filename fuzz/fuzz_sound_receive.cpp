@@ -15,7 +15,8 @@ extern "C" {
 
 #include "AacUnpacker.h"
 #include "CAudioTran.h"
-#include "CPlaybackQueue.h"
+#include "CPlayoutBuffer.h"
+#include "CPlayoutPcm.h"
 #include "MediaFragment.h"
 #include "PcmPacker.h"
 
@@ -33,28 +34,50 @@ void Check(bool condition) {
 class CDecodeSink : public IRecvEvent {
 public:
     CDecodeSink() : m_decoder(AacUnpackerInit()), m_pcm(kPcmBytes + 1, 0x5A) {
-        m_queue.Configure(4, 32000 * 4 / 5);
+        m_out.Configure(32000, 2);
+        m_playout.Configure(32000, 13000);
     }
     ~CDecodeSink() { AacUnpackerUnInit(m_decoder); }
 
-    void OnRecv(const std::uint8_t* frame, int length, bool) override {
+    // Each frame arrives 32 ms after the one before and the speaker takes
+    // one at once, as the playback does when its turn comes.
+    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool) override {
         Check(length > 0 && length <= MediaFragment::kMaxFrame);
-        int produced = kPcmBytes;
-        if (AacUnpackerProc(m_decoder, reinterpret_cast<char*>(const_cast<std::uint8_t*>(frame)),
-                            length, reinterpret_cast<char*>(m_pcm.data()), m_flag, produced) != 0) {
-            Check(produced >= 0 && produced <= kPcmBytes);
-            m_queue.Push(m_pcm.data(), produced);
+        m_nowUs += 32000;
+        m_playout.Put(sequence, frame, length, m_nowUs);
+        CPlayoutBuffer::Turn turn;
+        switch (m_playout.Take(m_nowUs + 20000, &m_frame, &turn)) {
+            case CPlayoutBuffer::Next::Frame: {
+                int produced = kPcmBytes;
+                if (AacUnpackerProc(m_decoder, reinterpret_cast<char*>(m_frame.data()),
+                                    static_cast<int>(m_frame.size()),
+                                    reinterpret_cast<char*>(m_pcm.data()), m_flag, produced) != 0) {
+                    Check(produced >= 0 && produced <= kPcmBytes);
+                    m_out.Append(reinterpret_cast<const std::int16_t*>(m_pcm.data()), produced / 2,
+                                 turn.spliced);
+                }
+                break;
+            }
+            case CPlayoutBuffer::Next::Conceal:
+                m_out.Conceal(1024);
+                break;
+            case CPlayoutBuffer::Next::Silence:
+                m_out.Silence(640);
+                break;
         }
         Check(m_pcm[kPcmBytes] == 0x5A);
-        std::uint8_t chunk[1280];
-        m_queue.Pop(chunk, sizeof(chunk));
+        std::int16_t chunk[2048];
+        m_out.Pop(chunk, 2048);
     }
 
 private:
     void* m_decoder;
     std::vector<std::uint8_t> m_pcm;
     bool m_flag = false;
-    CPlaybackQueue m_queue;
+    CPlayoutBuffer m_playout;
+    CPlayoutPcm m_out;
+    std::vector<std::uint8_t> m_frame;
+    std::int64_t m_nowUs = 0;
 };
 
 class CFrames : public IPcmToAACEvent {

@@ -9,7 +9,9 @@
 
 // The microphone: a PulseAudio source converted to the session format and
 // handed, 10 ms at a time, to the sink (the session) on the pipeline's
-// streaming thread.
+// streaming thread. With an echo probe named, the sound first goes through
+// the canceller (echo cancellation, noise suppression, gain control), which
+// takes away what that probe saw going to the speaker.
 class CAudioCapture : public IRenderSampleEvent {
 public:
     static constexpr const char* kDeviceMissing =
@@ -26,6 +28,9 @@ public:
     void SetFormat(int sampleRate, int bitsPerSample, int channels);
     // A PulseAudio source name; empty takes the default source.
     void SetDeviceName(const std::string& name);
+    // The echo probe the canceller reads; empty captures without a canceller.
+    // Takes effect at the next Start.
+    void SetEchoProbe(const std::string& probeName);
 
     // Builds the pipeline; 1 built, 0 failed (logged).
     int Start();
@@ -42,12 +47,17 @@ public:
     int BitsPerSample() const { return m_bitsPerSample; }
     int Channels() const { return m_channels; }
     const std::string& DeviceName() const { return m_deviceName; }
+    const std::string& EchoProbe() const { return m_echoProbe; }
+    // Whether the running pipeline holds the canceller.
+    bool IsCancellingEcho() const { return m_cancelling; }
 
 private:
     enum class Search { Found, Empty, Failed };
     // Finds the source to capture from: the named one, else the default.
     Search FindDevice(bool byName, GstOwner<GstDevice>* device);
     GstElement* MakeSource();
+    // The canceller behind source, or source itself when there is none.
+    GstElement* AddCanceller(GstElement* pipeline, GstElement* source);
 
     GstOwner<GstElement> m_pipeline;
     bool m_running = false;
@@ -56,6 +66,8 @@ private:
     int m_bitsPerSample = 16;
     int m_channels = 2;
     std::string m_deviceName;
+    std::string m_echoProbe;
+    bool m_cancelling = false;
     // Set before the pipeline plays and cleared after it stopped; the lock
     // orders the streaming thread's last hand-over before the teardown.
     std::mutex m_sinkLock;

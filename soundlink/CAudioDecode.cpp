@@ -8,17 +8,21 @@ CAudioDecode::~CAudioDecode() {
     Stop();
 }
 
-bool CAudioDecode::Setup(int sampleRate, int bitsPerSample, int channels) {
+bool CAudioDecode::Build(int sampleRate, int bitsPerSample, int channels,
+                         const CPlaybackGraph::Options& options) {
     Stop();
     m_format = CPlaybackGraph::Format{sampleRate, bitsPerSample, channels};
     m_decoderFlag = false;
     if (m_decoder == nullptr) {
         m_decoder = AacUnpackerInit();
     }
-    if (m_pcm.empty()) {
-        m_pcm.resize(kPcmBytes);
-    }
-    if (!m_playback.Build(m_format) || !m_playback.Run()) {
+    return m_playback.Build(m_format, options,
+                            [this](const std::uint8_t* frame, int length, std::uint8_t* pcm,
+                                   int capacity) { return Decode(frame, length, pcm, capacity); });
+}
+
+bool CAudioDecode::Play() {
+    if (!m_playback.Run()) {
         m_playback.Stop();
         return false;
     }
@@ -33,16 +37,21 @@ void CAudioDecode::Stop() {
     m_decoder = nullptr;
 }
 
-void CAudioDecode::OnRecv(const std::uint8_t* frame, int length, bool) {
-    if (!m_running.load() || m_decoder == nullptr) {
-        return;
+void CAudioDecode::OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool) {
+    if (m_running.load()) {
+        m_playback.Put(sequence, frame, length);
     }
-    int produced = kPcmBytes;
+}
+
+int CAudioDecode::Decode(const std::uint8_t* frame, int length, std::uint8_t* pcm, int capacity) {
+    if (m_decoder == nullptr) {
+        return 0;
+    }
+    int produced = capacity;
     if (AacUnpackerProc(m_decoder, reinterpret_cast<char*>(const_cast<std::uint8_t*>(frame)),
-                        length, reinterpret_cast<char*>(m_pcm.data()), m_decoderFlag,
-                        produced) == 0) {
-        return;
+                        length, reinterpret_cast<char*>(pcm), m_decoderFlag, produced) == 0) {
+        return 0;
     }
     ++m_framesDecoded;
-    m_playback.Push(m_pcm.data(), produced);
+    return produced;
 }

@@ -130,7 +130,8 @@ std::int32_t CAudioTran::OnRecvFrom(const WireSource&, const std::uint8_t* data,
     if (result == CFrameAssembler::Result::Complete) {
         ++m_framesReceived;
         if (IRecvEvent* target = m_target.load()) {
-            target->OnRecv(m_assembler.Frame(), m_assembler.FrameLength(), m_assembler.KeyFlag());
+            target->OnRecv(m_assembler.Sequence(), m_assembler.Frame(), m_assembler.FrameLength(),
+                           m_assembler.KeyFlag());
         }
     }
     return kOk;

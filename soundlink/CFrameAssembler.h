@@ -22,6 +22,7 @@ public:
     const std::uint8_t* Frame() const { return m_buffer.data(); }
     int FrameLength() const { return m_frameLength; }
     bool KeyFlag() const { return m_flag == 1; }
+    std::uint32_t Sequence() const { return m_deliveredSequence; }
 
 private:
     void Begin(const MediaFragment& fragment);

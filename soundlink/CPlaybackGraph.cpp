@@ -3,7 +3,8 @@
 #include <gst/gst.h>
 
 #include <algorithm>
-#include <climits>
+#include <atomic>
+#include <chrono>
 
 #include "CSoundLog.h"
 #include "INetSourceControl.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr const char* kUnit = "AudioDecode";
 constexpr int kPcmMode = 101;
 constexpr int kSourceBufferSize = 4096;
+constexpr int kDecodedBytes = 10240;
 constexpr GstClockTime kStateWait = 5 * GST_SECOND;
 
 GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer graph) {
@@ -23,22 +25,49 @@ GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer graph) {
     return GST_PAD_PROBE_OK;
 }
 
+std::int64_t NowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The canceller finds its probe by name, so every probe of the process has its own.
+std::string NewProbeName() {
+    static std::atomic<int> next{0};
+    return "kivechoprobe" + std::to_string(next++);
+}
+
 }  // namespace
 
 CPlaybackGraph::~CPlaybackGraph() {
     Stop();
 }
 
-bool CPlaybackGraph::Build(const Format& format) {
+bool CPlaybackGraph::Build(const Format& format, const Options& options, Decoder decoder) {
     Stop();
-    const int frameBytes = format.channels * format.bitsPerSample / 8;
-    if (format.sampleRate <= 0 || frameBytes <= 0) {
+    if (format.sampleRate <= 0 || format.channels <= 0 || format.bitsPerSample != 16) {
         CSoundLog::Failed("Bad playback format", CSoundLog::kFail, kUnit, 263);
         return false;
     }
-    m_bytesPerMs = std::max(format.sampleRate * frameBytes / 1000, 1);
-    m_queue.Configure(frameBytes, kQueueLimitMs * m_bytesPerMs);
+    if (!BuildPipeline(format, options.echoProbe, options.speaker)) {
+        return false;
+    }
+    m_format = format;
+    m_echoProbe = options.echoProbe;
+    std::lock_guard<std::mutex> guard(m_refillLock);
+    m_decoder = std::move(decoder);
+    // The speaker asks for the next frame when less than a chunk and the
+    // fade are left.
+    m_playout.Configure(std::int64_t(kFrameSamples) * 1000000 / format.sampleRate,
+                        std::int64_t(kChunkMs + CPlayoutPcm::kFadeMs) * 1000);
+    m_pcm.Configure(format.sampleRate, format.channels);
+    m_decoded.resize(kDecodedBytes);
+    m_ringHeld = 0;
+    return true;
+}
 
+bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
+                                   const std::string& speakerName) {
     GstOwner<GstElement> pipeline(gst_pipeline_new("playback"));
     if (!pipeline) {
         CSoundLog::Failed(CSoundLog::kFail, kUnit, 263);
@@ -60,45 +89,61 @@ bool CPlaybackGraph::Build(const Format& format) {
         return false;
     }
     gst_bin_add(GST_BIN(pipeline.get()), source);
-    m_source.reset(GST_ELEMENT(gst_object_ref(source)));
+    GstOwner<GstElement> sourceRef(GST_ELEMENT(gst_object_ref(source)));
     INetSourceControl* control = nullptr;
     g_object_get(source, kNetSourceControlProperty, &control, nullptr);
     if (control == nullptr ||
         control->SetAudioMode(kPcmMode, format.sampleRate, format.bitsPerSample, format.channels,
                               kSourceBufferSize) != INetSourceControl::kOk) {
         CSoundLog::Failed("Failed to set the audio mode", CSoundLog::kFail, kUnit, 288);
-        m_source.reset();
         return false;
     }
     if (!gst_element_link_many(source, convert, resample, nullptr)) {
         CSoundLog::Failed(CSoundLog::kFail, kUnit, 293);
-        m_source.reset();
         return false;
+    }
+    GstElement* last = resample;
+    std::string probeName;
+    if (echoProbe) {
+        // Without the probe the call still plays, through the plain graph.
+        probeName = NewProbeName();
+        GstElement* probe = gst_element_factory_make("webrtcechoprobe", probeName.c_str());
+        if (probe == nullptr) {
+            CSoundLog::Failed("Failed to create the echo probe", CSoundLog::kFail, kUnit, 294);
+            probeName.clear();
+        } else {
+            gst_bin_add(GST_BIN(pipeline.get()), probe);
+            if (!gst_element_link(resample, probe)) {
+                CSoundLog::Failed(CSoundLog::kFail, kUnit, 295);
+                return false;
+            }
+            last = probe;
+        }
     }
     GstElement* speaker = gst_element_factory_make("pulsesink", "Audio Renderer");
     if (speaker == nullptr) {
         CSoundLog::Failed(CSoundLog::kFail, kUnit, 296);
-        m_source.reset();
         return false;
     }
     // A call wants its sound now: a short device buffer, written in 10 ms periods.
     g_object_set(speaker, "buffer-time", static_cast<gint64>(kSinkBufferUs), "latency-time",
                  static_cast<gint64>(kSinkPeriodUs), nullptr);
+    if (!speakerName.empty()) {
+        g_object_set(speaker, "device", speakerName.c_str(), nullptr);
+    }
     gst_bin_add(GST_BIN(pipeline.get()), speaker);
-    if (!gst_element_link(resample, speaker)) {
+    if (!gst_element_link(last, speaker)) {
         CSoundLog::Failed(CSoundLog::kFail, kUnit, 296);
-        m_source.reset();
         return false;
     }
     GstOwner<GstPad> pad(gst_element_get_static_pad(source, "src"));
     gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &OnChunk, this, nullptr);
     std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = control;
-    m_ringHeld = 0;
-    m_windowMin = INT_MAX;
-    m_windowChunks = 0;
-    m_windowDry = false;
+    m_source = std::move(sourceRef);
     m_pipeline = std::move(pipeline);
+    m_probeName = probeName;
+    m_speaker = speakerName;
     return true;
 }
 
@@ -106,6 +151,20 @@ bool CPlaybackGraph::Run() {
     if (!m_pipeline) {
         return false;
     }
+    if (Play()) {
+        return true;
+    }
+    if (m_speaker.empty()) {
+        return false;
+    }
+    // The chosen speaker is gone: the call plays to the default one.
+    CSoundLog::Failed("The chosen speaker is missing, the default one plays", CSoundLog::kFail,
+                      kUnit, 301);
+    Stop();
+    return BuildPipeline(m_format, m_echoProbe, std::string()) && Play();
+}
+
+bool CPlaybackGraph::Play() {
     GstStateChangeReturn result = gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING);
     if (result == GST_STATE_CHANGE_ASYNC) {
         result = gst_element_get_state(m_pipeline.get(), nullptr, nullptr, kStateWait);
@@ -125,10 +184,15 @@ void CPlaybackGraph::Stop() {
     m_control = nullptr;
     m_source.reset();
     m_pipeline.reset();
+    m_probeName.clear();
 }
 
-void CPlaybackGraph::Push(const std::uint8_t* pcm, int length) {
-    m_queue.Push(pcm, length);
+int CPlaybackGraph::SamplesFor(std::int64_t us) const {
+    return static_cast<int>(us * m_format.sampleRate / 1000000) * m_format.channels;
+}
+
+void CPlaybackGraph::Put(std::uint32_t sequence, const std::uint8_t* frame, int length) {
+    m_playout.Put(sequence, frame, length, NowUs());
 }
 
 void CPlaybackGraph::Refill(int chunkBytes) {
@@ -138,29 +202,45 @@ void CPlaybackGraph::Refill(int chunkBytes) {
     }
     // The buffer going out took one chunk from the ring when it held one
     // (otherwise it was silence); only this thread pushes, so the count is exact.
-    if (m_ringHeld >= chunkBytes) {
-        m_ringHeld -= chunkBytes;
-    } else {
-        m_windowDry = true;
-    }
-    const int level = m_queue.Held() + m_ringHeld;
-    m_windowMin = std::min(m_windowMin, level);
-    if (++m_windowChunks * chunkBytes >= kTrimWindowMs * m_bytesPerMs) {
-        // A window that ran dry shows the backlog is what the jitter needs.
-        if (!m_windowDry && m_windowMin > kTrimAboveMs * m_bytesPerMs) {
-            m_queue.Trim(m_queue.Held() - (m_windowMin - kKeepMs * m_bytesPerMs));
-        }
-        m_windowMin = INT_MAX;
-        m_windowChunks = 0;
-        m_windowDry = false;
-    }
-    const int wanted = kRingChunks * chunkBytes - m_ringHeld;
+    m_ringHeld = m_ringHeld >= chunkBytes ? m_ringHeld - chunkBytes : 0;
+    const int wanted = (kRingChunks * chunkBytes - m_ringHeld) / 2;
     if (wanted <= 0) {
         return;
     }
+    while (m_pcm.Held() < wanted + m_pcm.FadeSamples()) {
+        CPlayoutBuffer::Turn turn;
+        // The schedule is kept for the moment the next sound starts to play,
+        // after what waits already.
+        const std::int64_t startsUs = NowUs() + std::int64_t(m_pcm.Held() / m_format.channels) *
+                                                    1000000 / m_format.sampleRate;
+        switch (m_playout.Take(startsUs, &m_frame, &turn)) {
+            case CPlayoutBuffer::Next::Frame: {
+                const int bytes =
+                    m_decoder ? m_decoder(m_frame.data(), static_cast<int>(m_frame.size()),
+                                          m_decoded.data(), static_cast<int>(m_decoded.size()))
+                              : 0;
+                const int count = bytes / 2;
+                const int trim = std::min(count, SamplesFor(turn.trimUs));
+                if (count > trim) {
+                    m_pcm.Append(reinterpret_cast<const std::int16_t*>(m_decoded.data()) + trim,
+                                 count - trim, turn.spliced);
+                } else {
+                    m_pcm.Conceal(kFrameSamples);
+                }
+                break;
+            }
+            case CPlayoutBuffer::Next::Conceal:
+                m_pcm.Conceal(kFrameSamples);
+                break;
+            case CPlayoutBuffer::Next::Silence:
+                m_pcm.Silence(turn.waitUs > 0 ? SamplesFor(turn.waitUs) : wanted);
+                break;
+        }
+    }
     m_scratch.resize(static_cast<size_t>(wanted));
-    const int taken = m_queue.Pop(m_scratch.data(), wanted);
-    if (taken > 0 && m_control->PushData(m_scratch.data(), taken, 0, 0) == INetSourceControl::kOk) {
-        m_ringHeld += taken;
+    const int taken = m_pcm.Pop(m_scratch.data(), wanted);
+    if (taken > 0 && m_control->PushData(reinterpret_cast<const std::uint8_t*>(m_scratch.data()),
+                                         taken * 2, 0, 0) == INetSourceControl::kOk) {
+        m_ringHeld += taken * 2;
     }
 }

@@ -1,19 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
-#include "CPlaybackQueue.h"
+#include "CPlayoutBuffer.h"
+#include "CPlayoutPcm.h"
 #include "GstOwner.h"
 
 class INetSourceControl;
 
 // The playback of one call: the network source in PCM mode, converted and
-// resampled to the speaker (PulseAudio). Decoded PCM waits in a bounded
-// queue; the source's streaming thread tops up the source's own ring from it
-// one 10 ms chunk at a time, so the sound ahead of the speaker stays a few
-// chunks long.
+// resampled to the speaker (PulseAudio), with an echo probe before the
+// speaker when echo cancellation is on. Received frames wait in the playout
+// buffer; the source's streaming thread, each time a 10 ms chunk leaves,
+// takes what the schedule says, decodes it and tops the source's ring up
+// with one chunk, so the sound ahead of the speaker stays short and steady.
 class CPlaybackGraph {
 public:
     struct Format {
@@ -21,18 +25,21 @@ public:
         int bitsPerSample = 0;
         int channels = 0;
     };
+    struct Options {
+        // Feed an echo probe of its own, for the microphone's canceller.
+        bool echoProbe = false;
+        // A PulseAudio sink; empty, or missing, plays to the default one.
+        std::string speaker;
+    };
+    // Decodes one frame into pcm (capacity bytes); the bytes produced, 0 for none.
+    using Decoder =
+        std::function<int(const std::uint8_t* frame, int length, std::uint8_t* pcm, int capacity)>;
 
+    // Samples per channel in one frame of the encoder.
+    static constexpr int kFrameSamples = 1024;
     // Chunks kept in the source's ring, ready for the speaker.
     static constexpr int kRingChunks = 1;
-    // A backlog that never fell below kTrimAboveMs during a whole window in
-    // which the speaker never ran dry is trimmed to kKeepMs: after a burst of
-    // late packets, not at every wobble (each trim is a small jump in the
-    // sound), and not while the network's jitter needs the backlog.
-    static constexpr int kKeepMs = 10;
-    static constexpr int kTrimAboveMs = 20;
-    static constexpr int kTrimWindowMs = 2000;
-    // Hard bound of the queue; more pushes the oldest out at once.
-    static constexpr int kQueueLimitMs = 200;
+    static constexpr int kChunkMs = 10;
     // The speaker's buffer and its write period, in microseconds.
     static constexpr int kSinkBufferUs = 20000;
     static constexpr int kSinkPeriodUs = 10000;
@@ -42,34 +49,49 @@ public:
     CPlaybackGraph(const CPlaybackGraph&) = delete;
     CPlaybackGraph& operator=(const CPlaybackGraph&) = delete;
 
-    // Builds the pipeline; false (logged) when a piece is missing.
-    bool Build(const Format& format);
-    // False (logged) when the pipeline does not reach PLAYING.
+    // Builds the pipeline; false (logged) when a piece is missing. A speaker
+    // that cannot be found gives way to the default one.
+    bool Build(const Format& format, const Options& options, Decoder decoder);
+    // False (logged) when the pipeline does not reach PLAYING, on the chosen
+    // speaker nor on the default one.
     bool Run();
     // Stops and releases the pipeline; the streaming thread has ended when it returns.
     void Stop();
 
-    // Any thread.
-    void Push(const std::uint8_t* pcm, int length);
-    const CPlaybackQueue& Queue() const { return m_queue; }
+    // Receive thread: one whole frame with its sequence number.
+    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length);
+    CPlayoutBuffer::Counters Figures() const { return m_playout.Figures(); }
+    // The echo probe the microphone's canceller reads, "" when there is none.
+    const std::string& EchoProbe() const { return m_probeName; }
+    // The sink playing now, "" for the default one.
+    const std::string& Speaker() const { return m_speaker; }
 
     // Streaming thread: a chunk of chunkBytes is leaving the source.
     void Refill(int chunkBytes);
 
 private:
+    bool BuildPipeline(const Format& format, bool echoProbe, const std::string& speaker);
+    bool Play();
+    // Samples of every channel in that many microseconds.
+    int SamplesFor(std::int64_t us) const;
+
     GstOwner<GstElement> m_pipeline;
     GstOwner<GstElement> m_source;
+    Format m_format;
+    bool m_echoProbe = false;
+    std::string m_probeName;
+    std::string m_speaker;
     // Held by Refill; Stop takes it after the pipeline stopped, so the end of
     // the streaming thread's last Refill is ordered before the teardown.
     std::mutex m_refillLock;
     INetSourceControl* m_control = nullptr;
-    CPlaybackQueue m_queue;
-    int m_bytesPerMs = 0;
+    Decoder m_decoder;
+    CPlayoutBuffer m_playout;
 
     // Streaming thread only.
+    CPlayoutPcm m_pcm;
     int m_ringHeld = 0;
-    int m_windowMin = 0;
-    int m_windowChunks = 0;
-    bool m_windowDry = false;
-    std::vector<std::uint8_t> m_scratch;
+    std::vector<std::uint8_t> m_frame;
+    std::vector<std::uint8_t> m_decoded;
+    std::vector<std::int16_t> m_scratch;
 };

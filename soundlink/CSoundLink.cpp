@@ -56,7 +56,8 @@ int CSoundLink::StartCall(std::wstring remoteAddress, int remotePort, std::wstri
     SoundLinkGstReady();
     auto call = std::make_unique<SoundLinkCall>();
     call->decoder = std::make_unique<CAudioDecode>();
-    call->decoder->Setup(m_sampleRate, m_bitsPerSample, m_channels);
+    const bool built =
+        call->decoder->Build(m_sampleRate, m_bitsPerSample, m_channels, PlaybackOptions());
 
     call->transport = std::make_unique<CAudioTran>();
     call->transport->Open(SoundLinkNarrow(remoteAddress), remotePort, SoundLinkNarrow(localAddress),
@@ -70,6 +71,7 @@ int CSoundLink::StartCall(std::wstring remoteAddress, int remotePort, std::wstri
     if (callId != nullptr) {
         *callId = call->callId;
     }
+    CAudioDecode* decoder = call->decoder.get();
     {
         std::lock_guard<std::mutex> guard(m_callsLock);
         m_lastCall = call.get();
@@ -79,9 +81,12 @@ int CSoundLink::StartCall(std::wstring remoteAddress, int remotePort, std::wstri
         if (!m_encoder.Exists()) {
             m_encoder.Create(m_channels, m_sampleRate, m_bitsPerSample);
         }
-        if (m_encoder.Exists() && m_capture.Start() == 1 && m_capture.Run(this)) {
-            m_captureRunning = true;
-        }
+        // The canceller is reading before the speaker plays, so what it
+        // reads from the probe is what was just played.
+        m_captureRunning = m_encoder.Exists() && RunCapture(decoder->Playback().EchoProbe());
+    }
+    if (built) {
+        decoder->Play();
     }
     return 1;
 }
@@ -102,7 +107,10 @@ int CSoundLink::StopCall(int callId) {
             }
         }
     }
+    bool fedCanceller = false;
     if (stopped) {
+        fedCanceller = m_capture.IsCancellingEcho() &&
+                       stopped->decoder->Playback().EchoProbe() == m_capture.EchoProbe();
         stopped->transport->Close();
         stopped->decoder->Stop();
         stopped.reset();
@@ -114,8 +122,60 @@ int CSoundLink::StopCall(int callId) {
     }
     if (empty && m_captureRunning) {
         StopCapture();
+    } else if (fedCanceller && m_captureRunning) {
+        MoveCanceller();
     }
     return 1;
+}
+
+void CSoundLink::SetEchoCancellation(bool on) {
+    m_echoCancellation = on;
+}
+
+void CSoundLink::SetMicrophone(std::string sourceName) {
+    m_capture.SetDeviceName(sourceName);
+}
+
+void CSoundLink::SetSpeaker(std::string sinkName) {
+    m_speaker = std::move(sinkName);
+}
+
+CPlaybackGraph::Options CSoundLink::PlaybackOptions() const {
+    CPlaybackGraph::Options options;
+    options.echoProbe = m_echoCancellation;
+    options.speaker = m_speaker;
+    return options;
+}
+
+bool CSoundLink::RunCapture(const std::string& echoProbe) {
+    m_capture.SetEchoProbe(echoProbe);
+    return m_capture.Start() == 1 && m_capture.Run(this);
+}
+
+void CSoundLink::MoveCanceller() {
+    // Only this thread changes the list, so the call stays while it is used.
+    CAudioDecode* next = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_callsLock);
+        for (const auto& call : m_calls) {
+            if (call->decoder->IsRunning() && !call->decoder->Playback().EchoProbe().empty()) {
+                next = call->decoder.get();
+                break;
+            }
+        }
+    }
+    m_capture.Stop();
+    if (next == nullptr) {
+        m_captureRunning = RunCapture(std::string());
+        return;
+    }
+    // Its probe has gathered what nobody read; a fresh playback starts it
+    // again level with the microphone.
+    const bool built = next->Build(m_sampleRate, m_bitsPerSample, m_channels, PlaybackOptions());
+    m_captureRunning = RunCapture(next->Playback().EchoProbe());
+    if (built) {
+        next->Play();
+    }
 }
 
 void CSoundLink::OnFrame(const std::uint8_t* data, int length) {

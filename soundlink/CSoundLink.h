@@ -9,6 +9,7 @@
 #include "IAACEvent.h"
 #include "IFrameEvent.h"
 #include "ISoundLink.h"
+#include "ISoundLinkSetup.h"
 #include "SoundLinkCall.h"
 
 // The audio session: one capture and encoder for all calls, one transport
@@ -19,7 +20,11 @@
 // receive and playback threads. m_callsLock guards the call list against the
 // fan-out; a call leaves the list before its transport stops, so no frame is
 // being sent to it when it is destroyed.
-class CSoundLink : public ISoundLink, public IFrameEvent, public IAACEvent {
+//
+// With echo cancellation on, every call's playback has an echo probe and the
+// microphone's canceller reads the probe of the oldest call; when that call
+// ends, the canceller moves to the next one.
+class CSoundLink : public ISoundLink, public ISoundLinkSetup, public IFrameEvent, public IAACEvent {
 public:
     static constexpr int kReceiveOnly = 101;
 
@@ -36,6 +41,10 @@ public:
                   int localPort, int* callId, int startMode) override;
     int StopCall(int callId) override;
 
+    void SetEchoCancellation(bool on) override;
+    void SetMicrophone(std::string sourceName) override;
+    void SetSpeaker(std::string sinkName) override;
+
     void OnFrame(const std::uint8_t* data, int length) override;
     void OnAAC(const std::uint8_t* frame, int length) override;
 
@@ -51,6 +60,11 @@ public:
 private:
     SoundLinkCall* Find(int callId) const;
     void StopCapture();
+    // Runs the capture, its canceller reading echoProbe; false when it does not run.
+    bool RunCapture(const std::string& echoProbe);
+    // The canceller's call ended: the next call with a probe feeds it.
+    void MoveCanceller();
+    CPlaybackGraph::Options PlaybackOptions() const;
 
     CAudioCapture m_capture;
     CAudioEncode m_encoder;
@@ -65,4 +79,6 @@ private:
     int m_peerId = 0;
     int m_state = 1;
     SoundLinkCall* m_lastCall = nullptr;
+    bool m_echoCancellation = true;
+    std::string m_speaker;
 };

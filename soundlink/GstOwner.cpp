@@ -17,3 +17,7 @@ void GstOwnerDeleter::operator()(GstDevice* device) const {
 void GstOwnerDeleter::operator()(GstDeviceMonitor* monitor) const {
     gst_object_unref(monitor);
 }
+
+void GstOwnerDeleter::operator()(GstCaps* caps) const {
+    gst_caps_unref(caps);
+}

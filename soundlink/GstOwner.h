@@ -7,6 +7,7 @@ typedef struct _GstElement GstElement;
 typedef struct _GstPad GstPad;
 typedef struct _GstDevice GstDevice;
 typedef struct _GstDeviceMonitor GstDeviceMonitor;
+typedef struct _GstCaps GstCaps;
 
 // Drops one GStreamer reference when an owner goes out of scope.
 struct GstOwnerDeleter {
@@ -14,6 +15,7 @@ struct GstOwnerDeleter {
     void operator()(GstPad* pad) const;
     void operator()(GstDevice* device) const;
     void operator()(GstDeviceMonitor* monitor) const;
+    void operator()(GstCaps* caps) const;
 };
 
 template <class T>

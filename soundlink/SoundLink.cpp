@@ -12,3 +12,7 @@ CSoundLink g_session;
 ISoundLink* GetSoundLink() {
     return &g_session;
 }
+
+ISoundLinkSetup* GetSoundLinkSetup() {
+    return &g_session;
+}

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "CKivFriendKeyPressLineEdit.h"
 #include "CKivFriendNetModel.h"
@@ -31,6 +32,8 @@
 #include "KivIMMainDlg.h"
 #include "KivProxySettings.h"
 #include "KivSkinBackground.h"
+#include "KivSoundCheck.h"
+#include "KivSoundDevices.h"
 #include "KivUserSettings.h"
 
 namespace {
@@ -56,6 +59,27 @@ struct VoiceKey {
     const char* key;
     const char* label;
 };
+// How long "测试" plays the microphone back.
+constexpr int kSoundTestMs = 4000;
+const char* const kEchoCancelKey = "/Voice/EchoCancel";
+const char* const kMicrophoneKey = "/Voice/Microphone";
+const char* const kSpeakerKey = "/Voice/Speaker";
+
+// The default device first, then what the system has; a chosen device that
+// is not there now stays in the list, so the choice is not lost unseen.
+void FillDevices(QComboBox* combo, const QList<KivSoundDevices::Device>& devices,
+                 const QString& chosen) {
+    combo->clear();
+    combo->addItem(QStringLiteral("默认设备"), QString());
+    for (const KivSoundDevices::Device& device : devices) {
+        combo->addItem(device.description, device.name);
+    }
+    if (!chosen.isEmpty() && combo->findData(chosen) < 0) {
+        combo->addItem(QStringLiteral("%1（未连接）").arg(chosen), chosen);
+    }
+    combo->setCurrentIndex(std::max(combo->findData(chosen), 0));
+}
+
 const VoiceKey kVoices[] = {
     {"/Voice/Friend", "好友上线提示音"},
     {"/Voice/ChatMsg", "聊天消息提示音"},
@@ -246,8 +270,50 @@ QWidget* CKivFriendSysSettingDlg::BuildVoicePage() {
             QStringLiteral("checkBoxVoice%1").arg(Key(kVoices[i].key).section('/', 2)));
         voices->addWidget(m_voices[i]);
     }
+    auto* calls = new QGridLayout(Group(QStringLiteral("语音通话"), page, layout));
+    m_pEchoCancel = new QCheckBox(QStringLiteral("回声消除"));
+    m_pEchoCancel->setObjectName(QStringLiteral("checkBoxEchoCancel"));
+    m_pEchoCancel->setToolTip(QStringLiteral("不戴耳机通话时，消除对方从扬声器传回的自己的声音"));
+    m_pMicrophone = new QComboBox;
+    m_pMicrophone->setObjectName(QStringLiteral("comboBoxMicrophone"));
+    m_pSpeaker = new QComboBox;
+    m_pSpeaker->setObjectName(QStringLiteral("comboBoxSpeaker"));
+    m_pSoundTest = new QPushButton(QStringLiteral("测试"));
+    m_pSoundTest->setObjectName(QStringLiteral("pushButtonSoundTest"));
+    calls->addWidget(m_pEchoCancel, 0, 0, 1, 3);
+    calls->addWidget(new QLabel(QStringLiteral("麦克风")), 1, 0);
+    calls->addWidget(m_pMicrophone, 1, 1);
+    calls->addWidget(m_pSoundTest, 1, 2);
+    calls->addWidget(new QLabel(QStringLiteral("扬声器")), 2, 0);
+    calls->addWidget(m_pSpeaker, 2, 1);
+    calls->setColumnStretch(1, 1);
+    m_pSoundCheck = new KivSoundCheck(this);
+    connect(m_pSoundTest, &QPushButton::clicked, this, &CKivFriendSysSettingDlg::SoundTestClicked);
+    connect(m_pSoundCheck, &KivSoundCheck::Finished, this,
+            [this] { m_pSoundTest->setText(QStringLiteral("测试")); });
     layout->addStretch();
     return page;
+}
+
+void CKivFriendSysSettingDlg::SoundTestClicked() {
+    if (m_pSoundCheck->IsRunning()) {
+        m_pSoundCheck->Stop();
+        return;
+    }
+    if (m_pSoundCheck->Start(m_pMicrophone->currentData().toString(),
+                             m_pSpeaker->currentData().toString(), kSoundTestMs)) {
+        m_pSoundTest->setText(QStringLiteral("停止"));
+    } else {
+        Tip(this, QStringLiteral("无法打开所选的声音设备"));
+    }
+}
+
+void CKivFriendSysSettingDlg::FillSoundDevices(const QSettings& ini) {
+    m_pEchoCancel->setChecked(ini.value(QString::fromLatin1(kEchoCancelKey), 1).toInt() != 0);
+    FillDevices(m_pMicrophone, KivSoundDevices::Microphones(),
+                ini.value(QString::fromLatin1(kMicrophoneKey)).toString());
+    FillDevices(m_pSpeaker, KivSoundDevices::Speakers(),
+                ini.value(QString::fromLatin1(kSpeakerKey)).toString());
 }
 
 QWidget* CKivFriendSysSettingDlg::BuildHistoryPage() {
@@ -443,6 +509,7 @@ void CKivFriendSysSettingDlg::ReadSettings() {
         m_voices[i]->setChecked(ini.value(Key(kVoices[i].key), QStringLiteral("ture")).toString() !=
                                 QLatin1String("false"));
     }
+    FillSoundDevices(ini);
 
     const bool custom = ini.value(QStringLiteral("/History/SaveWay"), 0).toInt() == 1;
     m_pHistoryCustom->setChecked(custom);
@@ -517,6 +584,9 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
         ini.setValue(Key(kVoices[i].key),
                      m_voices[i]->isChecked() ? QStringLiteral("ture") : QStringLiteral("false"));
     }
+    ini.setValue(QString::fromLatin1(kEchoCancelKey), m_pEchoCancel->isChecked() ? 1 : 0);
+    ini.setValue(QString::fromLatin1(kMicrophoneKey), m_pMicrophone->currentData().toString());
+    ini.setValue(QString::fromLatin1(kSpeakerKey), m_pSpeaker->currentData().toString());
 
     const bool custom = m_pHistoryCustom->isChecked();
     ini.setValue(QStringLiteral("/History/SaveWay"), custom ? 1 : 0);

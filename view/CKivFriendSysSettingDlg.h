@@ -6,6 +6,7 @@
 #include "QWindowBase.h"
 
 class CKivFriendKeyPressLineEdit;
+class KivSoundCheck;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -58,6 +59,8 @@ public slots:
     void NetCheck();
     void pushButton_7ClickedSlot();
     void HistoryBrowseClicked();
+    // "测试": the chosen microphone to the chosen speaker for a few seconds.
+    void SoundTestClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +83,7 @@ private:
     bool SaveSettings();
     void ApplyHotKeys(class QSettings& ini, bool changed);
     QString DefaultHistoryPath() const;
+    void FillSoundDevices(const class QSettings& ini);
     void FinishNetCheck(bool reachable);
 
     QString m_account;
@@ -95,6 +99,11 @@ private:
     QRadioButton* m_pSendEnter = nullptr;
     QRadioButton* m_pSendCtrlEnter = nullptr;
     std::array<QCheckBox*, 4> m_voices{};
+    QCheckBox* m_pEchoCancel = nullptr;
+    QComboBox* m_pMicrophone = nullptr;
+    QComboBox* m_pSpeaker = nullptr;
+    QPushButton* m_pSoundTest = nullptr;
+    KivSoundCheck* m_pSoundCheck = nullptr;
     QRadioButton* m_pHistoryDefault = nullptr;
     QRadioButton* m_pHistoryCustom = nullptr;
     QLineEdit* m_pHistoryPath = nullptr;

@@ -1,9 +1,12 @@
 #include "KivCallProgram.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 #include "CKivFriendReadConfigModel.h"
+#include "KivIMMainDlg.h"
+#include "KivUserSettings.h"
 
 bool KivStartCallProgram(const QStringList& arguments) {
     QProcess program;
@@ -13,6 +16,12 @@ bool KivStartCallProgram(const QStringList& arguments) {
     environment.insert(
         QStringLiteral("KIV_CALL_ROUTE_HOST"),
         QString::fromLatin1(CKivFriendReadConfigModel::GetInstance()->GetConfigFile()->ipaddr));
+    // The call's microphone, speaker and echo cancellation are the account's.
+    if (KivIMMainDlg::mainDlg != nullptr && !KivIMMainDlg::mainDlg->m_account.isEmpty()) {
+        environment.insert(QStringLiteral("KIV_CALL_SETTINGS"),
+                           QFileInfo(KivUserSettings::FileFor(KivIMMainDlg::mainDlg->m_account))
+                               .absoluteFilePath());
+    }
     program.setProcessEnvironment(environment);
     program.setStandardInputFile(QProcess::nullDevice());
     return program.startDetached();

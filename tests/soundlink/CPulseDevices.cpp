@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QThread>
 
 CPulseDevices::~CPulseDevices() {
-    for (const QString& module : m_modules) {
-        QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("unload-module"), module});
+    // The newest first: a loopback goes before the sinks it joins.
+    for (auto module = m_modules.crbegin(); module != m_modules.crend(); ++module) {
+        QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("unload-module"), *module});
     }
 }
 
@@ -19,6 +21,52 @@ bool CPulseDevices::AddSink(const QString& name) {
     }
     m_modules << QString::fromLatin1(pactl.readAllStandardOutput()).trimmed();
     return true;
+}
+
+bool CPulseDevices::AddEchoPath(const QString& speaker, const QString& microphone, int latencyMs,
+                                double gain) {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"),
+                {QStringLiteral("load-module"), QStringLiteral("module-loopback"),
+                 QStringLiteral("source=%1.monitor").arg(speaker),
+                 QStringLiteral("sink=%1").arg(microphone),
+                 QStringLiteral("latency_msec=%1").arg(latencyMs),
+                 QStringLiteral("source_dont_move=true"), QStringLiteral("sink_dont_move=true")});
+    if (!pactl.waitForFinished(15000) || pactl.exitCode() != 0) {
+        return false;
+    }
+    const QString module = QString::fromLatin1(pactl.readAllStandardOutput()).trimmed();
+    m_modules << module;
+    // The loopback's stream into the microphone carries the gain.
+    const auto rows = [](const char* what) {
+        QProcess list;
+        list.start(QStringLiteral("pactl"),
+                   {QStringLiteral("list"), QStringLiteral("short"), QString::fromLatin1(what)});
+        list.waitForFinished(15000);
+        QList<QStringList> result;
+        for (const QString& line : QString::fromLatin1(list.readAllStandardOutput()).split('\n')) {
+            result << line.split('\t');
+        }
+        return result;
+    };
+    QString sinkIndex;
+    for (const QStringList& sink : rows("sinks")) {
+        if (sink.size() > 1 && sink[1] == microphone) {
+            sinkIndex = sink[0];
+        }
+    }
+    for (int attempt = 0; attempt < 50 && !sinkIndex.isEmpty(); ++attempt) {
+        for (const QStringList& input : rows("sink-inputs")) {
+            if (input.size() > 3 && input[1] == sinkIndex &&
+                input[3] == QStringLiteral("module-loopback.c")) {
+                return QProcess::execute(QStringLiteral("pactl"),
+                                         {QStringLiteral("set-sink-input-volume"), input[0],
+                                          QString::number(gain)}) == 0;
+            }
+        }
+        QThread::msleep(100);
+    }
+    return false;
 }
 
 bool CPulseDevices::AddCallSinks(const QString& prefix, CCallSinks* sinks) {

@@ -26,6 +26,10 @@ public:
     // The sinks of a two-way call, named from `prefix` and the process id so
     // that runs side by side do not meet; false when pactl refuses one.
     bool AddCallSinks(const QString& prefix, CCallSinks* sinks);
+    // What a speaker plays reaches a microphone, as in a laptop: the
+    // speaker sink's monitor into the microphone sink, latencyMs later and
+    // scaled by gain (0.5 is -6 dB); false when pactl refuses it.
+    bool AddEchoPath(const QString& speaker, const QString& microphone, int latencyMs, double gain);
 
 private:
     QStringList m_modules;

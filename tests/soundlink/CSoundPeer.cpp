@@ -15,7 +15,8 @@ CSoundPeer::~CSoundPeer() {
 }
 
 bool CSoundPeer::Start(const QString& workDir, int localPort, int remotePort,
-                       const QString& microphone, const QString& speaker) {
+                       const QString& microphone, const QString& speaker,
+                       const QStringList& options) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PULSE_SOURCE"), microphone);
     environment.insert(QStringLiteral("PULSE_SINK"), speaker);
@@ -23,8 +24,9 @@ bool CSoundPeer::Start(const QString& workDir, int localPort, int remotePort,
     m_process.setWorkingDirectory(workDir);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.start(QStringLiteral(KIV_SOUND_PEER_BINARY),
-                    {QStringLiteral("--local"), QString::number(localPort),
-                     QStringLiteral("--remote-port"), QString::number(remotePort)});
+                    QStringList{QStringLiteral("--local"), QString::number(localPort),
+                                QStringLiteral("--remote-port"), QString::number(remotePort)}
+                        << options);
     return m_process.waitForStarted(10000) && WaitFor(QStringLiteral("call "), 30000);
 }
 

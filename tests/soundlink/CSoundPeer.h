@@ -13,9 +13,9 @@ public:
     CSoundPeer& operator=(const CSoundPeer&) = delete;
 
     // Starts it in workDir with PULSE_SOURCE = microphone and PULSE_SINK =
-    // speaker; true once it reported its call.
+    // speaker and kivSoundPeer's further options; true once it reported its call.
     bool Start(const QString& workDir, int localPort, int remotePort, const QString& microphone,
-               const QString& speaker);
+               const QString& speaker, const QStringList& options = {});
     // Sends a command line and waits until the output holds reply.
     bool Command(const QString& command, const QString& reply, int timeoutMs = 20000);
     QString Output() const { return m_output; }

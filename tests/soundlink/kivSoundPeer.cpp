@@ -2,12 +2,16 @@
 // for the two-process call tests and the mouth-to-ear benchmark.
 //
 //   kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] [--device NAME]
+//                [--speaker SINK] [--echo-cancel 0|1]
 //
 // Starts one call at once and prints "call <id>"; then reads commands, one a
 // line: "stop" ends the call ("stopped"), "start" opens a new one, "quit"
-// (or the end of input) leaves; "status" prints the call's playback backlog
-// and the sound dropped to bound it, in ms. The PulseAudio source and sink are the
-// defaults, so PULSE_SOURCE and PULSE_SINK pick them.
+// (or the end of input) leaves; "status" prints the playout of the call: the
+// delay it aims at (ms), and the frames concealed, arrived late, skipped and
+// shortened, and the waits, as "status delay D concealed C late L skipped S
+// trimmed T waited W". The
+// PulseAudio source and sink are the defaults, so PULSE_SOURCE and PULSE_SINK
+// pick them.
 
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +28,8 @@ struct Options {
     int remotePort = 0;
     std::wstring remote = L"127.0.0.1";
     std::wstring device;
+    std::string speaker;
+    bool echoCancel = true;
 };
 
 std::wstring Widen(const char* text) {
@@ -41,6 +47,10 @@ bool Parse(int argc, char** argv, Options* options) {
             options->remote = Widen(argv[i + 1]);
         } else if (name == "--device") {
             options->device = Widen(argv[i + 1]);
+        } else if (name == "--speaker") {
+            options->speaker = argv[i + 1];
+        } else if (name == "--echo-cancel") {
+            options->echoCancel = std::atoi(argv[i + 1]) != 0;
         } else {
             return false;
         }
@@ -61,11 +71,13 @@ int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, &options)) {
         std::cerr << "usage: kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] "
-                     "[--device NAME]\n";
+                     "[--device NAME] [--speaker SINK] [--echo-cancel 0|1]\n";
         return 2;
     }
     ISoundLink* link = GetSoundLink();
     link->SetAudioFormat(options.device, 32000, 16, 2);
+    GetSoundLinkSetup()->SetEchoCancellation(options.echoCancel);
+    GetSoundLinkSetup()->SetSpeaker(options.speaker);
     int callId = Start(link, options);
     std::string command;
     while (std::getline(std::cin, command)) {
@@ -78,10 +90,11 @@ int main(int argc, char** argv) {
             // The test peer looks inside its own session.
             const CAudioDecode* decoder = static_cast<CSoundLink*>(link)->Decoder(callId);
             if (decoder != nullptr) {
-                const CPlaybackQueue& queue = decoder->Playback().Queue();
-                const int bytesPerMs = 32 * 2 * 2;
-                std::cout << "status backlog " << queue.Held() / bytesPerMs << " dropped "
-                          << queue.DroppedBytes() / bytesPerMs << std::endl;
+                const CPlayoutBuffer::Counters playout = decoder->Playback().Figures();
+                std::cout << "status delay " << playout.delayMs << " concealed "
+                          << playout.concealed << " late " << playout.late << " skipped "
+                          << playout.skipped << " trimmed " << playout.trimmed << " waited "
+                          << playout.waited << std::endl;
             }
         } else if (command == "quit") {
             break;

@@ -29,7 +29,7 @@ std::vector<std::uint8_t> Counting(int length) {
 // Keeps every frame the transport delivers.
 class CFrameCollector : public IRecvEvent {
 public:
-    void OnRecv(const std::uint8_t* frame, int length, bool keyFlag) override {
+    void OnRecv(std::uint32_t, const std::uint8_t* frame, int length, bool keyFlag) override {
         std::lock_guard<std::mutex> guard(m_lock);
         m_frames.emplace_back(frame, frame + length);
         m_keyFlags.push_back(keyFlag);

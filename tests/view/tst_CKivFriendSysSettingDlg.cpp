@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -132,6 +133,61 @@ private slots:
         QCOMPARE(child<QComboBox>(again, "comboBoxProxy")->currentText(),
                  QStringLiteral("HTTP代理"));
         QCOMPARE(child<QLineEdit>(again, "lineEditPassWd")->text(), QStringLiteral("p w"));
+    }
+
+    // The sound page: echo cancellation on until turned off; the devices the
+    // sound server has, the choice kept for the next call, and a chosen device
+    // that is gone kept visibly rather than swapped for another unseen.
+    void soundChoicesAreKept() {
+        QString sink;
+        QString module;
+        if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+            sink = QStringLiteral("kiv_settings_spk_%1").arg(QCoreApplication::applicationPid());
+            QProcess pactl;
+            pactl.start(QStringLiteral("pactl"),
+                        {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                         QStringLiteral("sink_name=") + sink});
+            QVERIFY(pactl.waitForFinished(15000) && pactl.exitCode() == 0);
+            module = QString::fromLatin1(pactl.readAllStandardOutput()).trimmed();
+        }
+        const auto unload = qScopeGuard([&module] {
+            if (!module.isEmpty()) {
+                QProcess::execute(QStringLiteral("pactl"),
+                                  {QStringLiteral("unload-module"), module});
+            }
+        });
+        {
+            CKivFriendSysSettingDlg dialog;
+            dialog.show();
+            QVERIFY(child<QCheckBox>(dialog, "checkBoxEchoCancel")->isChecked());
+            auto* microphone = child<QComboBox>(dialog, "comboBoxMicrophone");
+            auto* speaker = child<QComboBox>(dialog, "comboBoxSpeaker");
+            QCOMPARE(microphone->currentData().toString(), QString());
+            QCOMPARE(speaker->currentText(), QStringLiteral("默认设备"));
+            child<QCheckBox>(dialog, "checkBoxEchoCancel")->setChecked(false);
+            if (!sink.isEmpty()) {
+                QVERIFY(speaker->findData(sink) > 0);
+                QVERIFY(microphone->findData(sink + QStringLiteral(".monitor")) > 0);
+                speaker->setCurrentIndex(speaker->findData(sink));
+                microphone->setCurrentIndex(
+                    microphone->findData(sink + QStringLiteral(".monitor")));
+            }
+            child<QPushButton>(dialog, "pushButtonApp")->click();
+        }
+        QCOMPARE(value("/Voice/EchoCancel"), QStringLiteral("0"));
+        QCOMPARE(value("/Voice/Speaker"), sink);
+        QCOMPARE(value("/Voice/Microphone"),
+                 sink.isEmpty() ? QString() : sink + QStringLiteral(".monitor"));
+
+        QSettings(KivUserSettings::FileFor(QStringLiteral("tester")), QSettings::IniFormat)
+            .setValue(QStringLiteral("/Voice/Speaker"), QStringLiteral("kiv_unplugged"));
+        CKivFriendSysSettingDlg again;
+        again.show();
+        QVERIFY(!child<QCheckBox>(again, "checkBoxEchoCancel")->isChecked());
+        QCOMPARE(child<QComboBox>(again, "comboBoxSpeaker")->currentText(),
+                 QStringLiteral("kiv_unplugged（未连接）"));
+        child<QPushButton>(again, "pushButtonApp")->click();
+        QCOMPARE(value("/Voice/Speaker"), QStringLiteral("kiv_unplugged"));
     }
 
     void noProxyClearsAndDisablesTheFields() {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class ISoundLinkSetup;
+
+// The user's choices for the sound of calls, from the per-account settings
+// file the client names in KIV_CALL_SETTINGS: echo cancellation
+// ("/Voice/EchoCancel", 1 or 0, on when missing), the microphone
+// ("/Voice/Microphone") and the speaker ("/Voice/Speaker"), PulseAudio
+// names, empty for the default devices.
+class CallViewSoundSettings {
+public:
+    static constexpr const char* kEnvironment = "KIV_CALL_SETTINGS";
+
+    // Reads the file the environment names; the defaults when there is none.
+    static CallViewSoundSettings FromEnvironment();
+    static CallViewSoundSettings FromFile(const QString& path);
+
+    // Hands the choices to the audio session, before its first call.
+    void ApplyTo(ISoundLinkSetup* setup) const;
+
+    bool echoCancel = true;
+    QString microphone;
+    QString speaker;
+};

@@ -1,0 +1,89 @@
+#include "CPlayoutPcm.h"
+
+#include <algorithm>
+
+void CPlayoutPcm::Configure(int sampleRate, int channels) {
+    m_channels = std::max(channels, 1);
+    m_fadeFrames = std::max(sampleRate * kFadeMs / 1000, 1);
+    m_samples.clear();
+    m_last.clear();
+    m_quiet = true;
+}
+
+void CPlayoutPcm::FadeOutTail() {
+    const int frames = std::min(Held() / m_channels, m_fadeFrames);
+    std::int16_t* tail = m_samples.data() + m_samples.size() - frames * m_channels;
+    for (int frame = 0; frame < frames; ++frame) {
+        const int gain = frames - 1 - frame;
+        for (int channel = 0; channel < m_channels; ++channel) {
+            std::int16_t& sample = tail[frame * m_channels + channel];
+            sample = static_cast<std::int16_t>(sample * gain / frames);
+        }
+    }
+}
+
+void CPlayoutPcm::Append(const std::int16_t* samples, int count, bool spliced) {
+    count -= count % m_channels;
+    if (samples == nullptr || count <= 0) {
+        return;
+    }
+    if (spliced && !m_quiet) {
+        FadeOutTail();
+    }
+    const std::size_t start = m_samples.size();
+    m_samples.insert(m_samples.end(), samples, samples + count);
+    if (spliced || m_quiet) {
+        const int frames = std::min(count / m_channels, m_fadeFrames);
+        for (int frame = 0; frame < frames; ++frame) {
+            for (int channel = 0; channel < m_channels; ++channel) {
+                std::int16_t& sample = m_samples[start + frame * m_channels + channel];
+                sample = static_cast<std::int16_t>(sample * frame / frames);
+            }
+        }
+    }
+    m_last.assign(samples, samples + count);
+    m_quiet = false;
+}
+
+void CPlayoutPcm::Conceal(int frameSamples) {
+    const int count = frameSamples * m_channels;
+    if (count <= 0) {
+        return;
+    }
+    if (m_quiet || m_last.empty()) {
+        m_samples.insert(m_samples.end(), static_cast<std::size_t>(count), 0);
+        m_quiet = true;
+        return;
+    }
+    const int frames = std::min(count, static_cast<int>(m_last.size())) / m_channels;
+    const int lastFrames = static_cast<int>(m_last.size()) / m_channels;
+    for (int frame = 0; frame < frames; ++frame) {
+        const int mirrored = lastFrames - 1 - frame;
+        const int gain = frames - 1 - frame;
+        for (int channel = 0; channel < m_channels; ++channel) {
+            const int sample = m_last[mirrored * m_channels + channel];
+            m_samples.push_back(static_cast<std::int16_t>(sample * gain / frames));
+        }
+    }
+    m_samples.insert(m_samples.end(), static_cast<std::size_t>(count - frames * m_channels), 0);
+    m_quiet = true;
+}
+
+void CPlayoutPcm::Silence(int count) {
+    count -= count % m_channels;
+    if (count <= 0) {
+        return;
+    }
+    if (!m_quiet) {
+        FadeOutTail();
+    }
+    m_samples.insert(m_samples.end(), static_cast<std::size_t>(count), 0);
+    m_quiet = true;
+}
+
+int CPlayoutPcm::Pop(std::int16_t* out, int count) {
+    count = std::min(count - count % m_channels, Held());
+    std::copy_n(m_samples.begin(), count, out);
+    m_samples.erase(m_samples.begin(), m_samples.begin() + count);
+    return count;
+}

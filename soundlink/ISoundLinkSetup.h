@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+// What the user chose for the calls of this process, beside the session's
+// documented operations. Each choice applies to the calls started after it;
+// call from the caller's thread, like ISoundLink.
+class ISoundLinkSetup {
+public:
+    // On (the default): the microphone runs through echo cancellation, noise
+    // suppression and gain control, and every call's speaker feeds the
+    // canceller. Off: the plain capture and playback graphs.
+    virtual void SetEchoCancellation(bool on) = 0;
+
+    // A PulseAudio source name for the microphone (empty: the default
+    // source); one that is missing gives way to the default. Takes effect
+    // when the capture next starts.
+    virtual void SetMicrophone(std::string sourceName) = 0;
+
+    // A PulseAudio sink name for the calls' speakers; empty takes the
+    // default sink. A sink that is missing, or goes away during a call, gives
+    // way to the default.
+    virtual void SetSpeaker(std::string sinkName) = 0;
+
+protected:
+    ~ISoundLinkSetup() = default;
+};
