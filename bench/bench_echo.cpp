@@ -69,19 +69,9 @@ bool Measure(bool echoCancel, Figures* figures) {
     if (!heardByA.Start() || !heardByB.Start()) {
         return false;
     }
-    const int portA = KivFreeUdpPort();
-    int portB = KivFreeUdpPort();
-    while (portB == portA) {
-        portB = KivFreeUdpPort();
-    }
-    const QStringList options{QStringLiteral("--echo-cancel"),
-                              echoCancel ? QStringLiteral("1") : QStringLiteral("0")};
     CSoundPeer peerA;
     CSoundPeer peerB;
-    if (!peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"), sinks.spkA,
-                     options) ||
-        !peerB.Start(dirB.path(), portB, portA, sinks.micB + QStringLiteral(".monitor"), sinks.spkB,
-                     options)) {
+    if (!KivStartCallPair(peerA, peerB, sinks, dirA.path(), dirB.path(), echoCancel)) {
         return false;
     }
     auto phase = [&heardByA] { return CTwoTones::Record(heardByA, 4 * kRate); };

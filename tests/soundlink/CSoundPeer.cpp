@@ -55,3 +55,22 @@ int KivFreeUdpPort() {
     }
     return probe.localPort();
 }
+
+bool KivStartCallPair(CSoundPeer& a, CSoundPeer& b, const CCallSinks& sinks, const QString& dirA,
+                      const QString& dirB, bool echoCancel, QString* failure) {
+    const int portA = KivFreeUdpPort();
+    int portB = KivFreeUdpPort();
+    while (portB == portA) {
+        portB = KivFreeUdpPort();
+    }
+    const QStringList options{QStringLiteral("--echo-cancel"),
+                              echoCancel ? QStringLiteral("1") : QStringLiteral("0")};
+    if (a.Start(dirA, portA, portB, sinks.micA + QStringLiteral(".monitor"), sinks.spkA, options) &&
+        b.Start(dirB, portB, portA, sinks.micB + QStringLiteral(".monitor"), sinks.spkB, options)) {
+        return true;
+    }
+    if (failure != nullptr) {
+        *failure = a.Output() + b.Output();
+    }
+    return false;
+}

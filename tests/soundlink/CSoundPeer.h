@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "CPulseDevices.h"
+
 // kivSoundPeer in its own process, with its own microphone and speaker.
 class CSoundPeer {
 public:
@@ -30,3 +32,8 @@ private:
 
 // A UDP port no socket is bound to at the moment of asking.
 int KivFreeUdpPort();
+
+// Starts the two sides of a call on the sinks, each in its own folder, with
+// echo cancellation on or off; false otherwise, with their output in failure.
+bool KivStartCallPair(CSoundPeer& a, CSoundPeer& b, const CCallSinks& sinks, const QString& dirA,
+                      const QString& dirB, bool echoCancel, QString* failure = nullptr);

@@ -54,20 +54,9 @@ bool MeasureEcho(bool echoCancel, ReturnLoss* loss, QString* failure) {
         *failure = QStringLiteral("recorders or talker do not run");
         return false;
     }
-    const int portA = KivFreeUdpPort();
-    int portB = KivFreeUdpPort();
-    while (portB == portA) {
-        portB = KivFreeUdpPort();
-    }
-    const QStringList options{QStringLiteral("--echo-cancel"),
-                              echoCancel ? QStringLiteral("1") : QStringLiteral("0")};
     CSoundPeer peerA;
     CSoundPeer peerB;
-    if (!peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"), sinks.spkA,
-                     options) ||
-        !peerB.Start(dirB.path(), portB, portA, sinks.micB + QStringLiteral(".monitor"), sinks.spkB,
-                     options)) {
-        *failure = peerA.Output() + peerB.Output();
+    if (!KivStartCallPair(peerA, peerB, sinks, dirA.path(), dirB.path(), echoCancel, failure)) {
         return false;
     }
     // Time to converge, then three seconds of both speakers.
