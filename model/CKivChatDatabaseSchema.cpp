@@ -21,6 +21,10 @@ QStringList CKivChatDatabaseSchema::indexStatements() {
         // One conversation direction in time order: history pages and counts.
         QStringLiteral("CREATE INDEX IF NOT EXISTS chat_message_pair_time ON "
                        "chat_message_table(senderuid,recveruid,msgtime,id);"),
+        // One conversation direction by id: what a conversation gained since
+        // a known id, without reading the other conversations.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS chat_message_pair_id ON "
+                       "chat_message_table(senderuid,recveruid);"),
         // Unread rows are few: every unread query starts from isgot=0.
         QStringLiteral("CREATE INDEX IF NOT EXISTS chat_message_unread ON "
                        "chat_message_table(isgot,recveruid,senderuid,msgtime);"),

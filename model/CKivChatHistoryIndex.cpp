@@ -234,19 +234,21 @@ bool CKivChatHistoryIndex::load(const QSqlDatabase& database, quint32 uidA, quin
     if (loaded->total != total) {
         return false;
     }
-    // Rows stored since the keys were saved, by any writer, have larger ids.
-    if (!run(query,
-             QStringLiteral("select id,senderuid,recveruid,msgtime from chat_message_table "
-                            "where id>? order by id"),
-             {loaded->covered}, &m_lastError)) {
-        return false;
-    }
-    const quint64 pair = pairKey(uidA, uidB);
+    // Rows stored since the keys were saved, by any writer, have larger ids;
+    // each direction's own index finds them without touching other conversations.
     qint64 newest = loaded->covered;
-    while (query.next()) {
-        newest = query.value(0).toLongLong();
-        if (pairKey(query.value(1).toUInt(), query.value(2).toUInt()) == pair) {
-            add(loaded, Key{query.value(3).toString().toUtf8(), newest});
+    const Direction directions[] = {{uidA, uidB}, {uidB, uidA}};
+    for (int i = 0; i < (uidA == uidB ? 1 : 2); ++i) {
+        if (!run(query,
+                 QStringLiteral("select id,msgtime from chat_message_table where senderuid=? "
+                                "and recveruid=? and id>? order by id"),
+                 {directions[i].sender, directions[i].receiver, loaded->covered}, &m_lastError)) {
+            return false;
+        }
+        while (query.next()) {
+            const qint64 id = query.value(0).toLongLong();
+            newest = std::max(newest, id);
+            add(loaded, Key{query.value(1).toString().toUtf8(), id});
         }
     }
     loaded->covered = newest;

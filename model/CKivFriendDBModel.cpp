@@ -237,7 +237,8 @@ int CKivFriendDBModel::Select_chat_table() {
 }
 
 bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32 receiver,
-                                   const QString& text, const QString& time, int isgot) {
+                                   const QString& text, const QString& time, int isgot,
+                                   qint64* rowId) {
     // The key assigns the id: concurrent inserts can never pick the same one.
     static const QString readSql = QStringLiteral(
         "insert into chat_message_table values(NULL,0,:send_id,:rev_id,:htmlText,:TimeText,1)");
@@ -260,7 +261,10 @@ bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32
     const qint64 id = query->lastInsertId().toLongLong();
     m_lastMessageId.store(static_cast<int>(id));
     scope.note(IndexChange{true, sender, receiver, time, id});
-    return scope.commit();
+    const bool committed = scope.commit();
+    if (rowId)
+        *rowId = committed ? id : 0;
+    return committed;
 }
 
 bool CKivFriendDBModel::InsertMessage(const char* record) {
@@ -273,14 +277,15 @@ bool CKivFriendDBModel::InsertMessage(const char* record) {
                       textAt(record, offsetof(R, text), sizeof(R::text)), currentTimeText(), 1);
 }
 
-bool CKivFriendDBModel::InsertMsg(const char* record) {
+bool CKivFriendDBModel::InsertMsg(const char* record, qint64* rowId) {
     if (!record) {
         return false;
     }
     using R = ChatMessageRecord;
     return insertChat(Q_FUNC_INFO, fieldAt<quint32>(record, offsetof(R, senderUid)),
                       fieldAt<quint32>(record, offsetof(R, receiverUid)),
-                      textAt(record, offsetof(R, text), sizeof(R::text)), currentTimeText(), 0);
+                      textAt(record, offsetof(R, text), sizeof(R::text)), currentTimeText(), 0,
+                      rowId);
 }
 
 bool CKivFriendDBModel::SaveLeaveMessage(tag_leave_message message) {

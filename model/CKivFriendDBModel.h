@@ -38,7 +38,8 @@ public:
     // uid at 20, receiver uid at 24, text at 28. Own messages are stored read,
     // received ones unread.
     bool InsertMessage(const char* record);
-    bool InsertMsg(const char* record);
+    // A received one; rowId, when given, gets the new row's id.
+    bool InsertMsg(const char* record, qint64* rowId = nullptr);
     // An offline chat message to the own user (uid from the last login result).
     bool SaveLeaveMessage(tag_leave_message message);
     // AddFriendPush-layout records: one type-8 row per requester and asked
@@ -106,7 +107,7 @@ private:
     bool execute(const char* function, const QString& sql, QSqlQuery& query,
                  const QVariantList& values = {});
     bool insertChat(const char* function, quint32 sender, quint32 receiver, const QString& text,
-                    const QString& time, int isgot);
+                    const QString& time, int isgot, qint64* rowId = nullptr);
     bool storeFriendRequest(const char* function, const char* record);
     bool profileExists(const char* function, QSqlQuery& query, quint32 uid, bool* exists);
     bool insertProfile(const char* function, QSqlQuery& query, const QVariantList& values);

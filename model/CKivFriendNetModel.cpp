@@ -524,14 +524,20 @@ void CKivFriendNetModel::onChat(const char* record, int length) {
         return;
     }
     auto stored = std::make_shared<ChatMessageRecord>(*chat);
-    m_batch.store([stored] {
+    // The row's id, or 0 while (or when) the message is not stored.
+    auto rowId = std::make_shared<qint64>(0);
+    m_batch.store([stored, rowId] {
+        *rowId = 0;
         return CKivFriendDBModel::GetInstance()->InsertMsg(
-            reinterpret_cast<const char*>(stored.get()));
+            reinterpret_cast<const char*>(stored.get()), rowId.get());
     });
     if (chat->senderUid != m_uid) {
         const Uint32 sender = chat->senderUid;
         const QByteArray text = KivReadText(chat->text);
-        m_batch.announce([this, sender, text] { emit SendPerMessage(sender, text, text.size()); });
+        m_batch.announce([this, sender, text, rowId] {
+            emit SendPerMessage(sender, text, text.size());
+            emit ChatMessageStored(sender, *rowId, text);
+        });
     }
 }
 

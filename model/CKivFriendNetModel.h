@@ -86,6 +86,9 @@ signals:
     void RegisterResult(int result);
     // Message: the chat text (UTF-8 chat text format); nLen: its length in bytes.
     void SendPerMessage(Uint32 SendUID, const QByteArray& Message, int nLen);
+    // The same message with the id of its row in the chat database (0 when it
+    // could not be stored), so a reader can tell it from the rows it has seen.
+    void ChatMessageStored(Uint32 SendUID, qint64 rowId, const QByteArray& Message);
     void SendReqMedia(const ptl_sys_send_per_media& media);
     void SendCloseMedia(const ptl_sys_send_per_media& media);
     void SendNoreqMedia(const ptl_sys_send_per_media& media);

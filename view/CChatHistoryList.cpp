@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "CChatItem.h"
 #include "CTextDocument.h"
@@ -48,6 +49,24 @@ void CChatHistoryList::setHeadImages(const QString& ownPath, const QString& frie
 }
 
 CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
+    CChatItem* item = AddBubble(text, own);
+    item->show();
+    DropOldest();
+    scrollToBottom();
+    return item;
+}
+
+void CChatHistoryList::addChatMessages(const QStringList& texts, bool own) {
+    // Only the newest ones would stay; the view lays its rows out once.
+    const int skip = std::max(0, int(texts.size()) - kMaxLiveMessages);
+    for (int i = skip; i < texts.size(); ++i)
+        AddBubble(texts[i], own)->hide();
+    DropOldest();
+    scrollToBottom();
+    updateEditorGeometries();
+}
+
+CChatItem* CChatHistoryList::AddBubble(const QString& text, bool own) {
     QString plain = text;
     const QStringList lines = KivIMMainDlg::PlainToHtml(plain);
     if (m_ownHead.isNull() || m_friendHead.isNull())
@@ -65,9 +84,6 @@ CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
     setItemWidget(row, item);
     item->setContent(lines, own);
     connect(item, &CChatItem::ResendRequested, this, &CChatHistoryList::ResendRequested);
-    item->show();
-    DropOldest();
-    scrollToBottom();
     return item;
 }
 

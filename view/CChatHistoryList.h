@@ -18,6 +18,8 @@ public:
 
     // Appends one message in the chat text format; the new bubble.
     CChatItem* addChatMessage(const QString& text, bool own);
+    // Appends many messages with one layout of the view.
+    void addChatMessages(const QStringList& texts, bool own);
     void setHeadImages(const QString& ownPath, const QString& friendPath);
     // Where the heads come from; loaded by the next message that needs them.
     void setHeadPaths(const QString& ownPath, const QString& friendPath);
@@ -44,6 +46,7 @@ protected slots:
 
 private:
     void FollowViewportWidth();
+    CChatItem* AddBubble(const QString& text, bool own);
     void DropOldest();
 
     // The bubble of each row; asking the view would search the rows each time.

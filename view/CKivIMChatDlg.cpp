@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -88,13 +89,6 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent) : QWindowBase(parent) {
     m_pInputLayout->addWidget(m_pInput);
     layout->addLayout(m_pInputLayout);
     layout->addWidget(BuildSendRow());
-
-    m_pRecord = new CKivImChatRecordDlg(this);
-    m_pRecord->move(kWidth + 5, 121);
-    m_pRecord->hide();
-    m_pFaceOwner = std::make_unique<CKivIMfaceDlg>(nullptr, false);
-    m_pFaceDlg = m_pFaceOwner.get();
-    m_pGiftDlg = new CKivIMfaceDlg(this, true);
 
     SetBtnNumber(false);
     EnableMove(true);
@@ -248,10 +242,6 @@ void CKivIMChatDlg::ConnectSignals() {
     connect(m_pUnderline, &QPushButton::clicked, this, &CKivIMChatDlg::bfontUnderlineBtnClicked);
     connect(m_pFaceBtn, &QPushButton::clicked, this, &CKivIMChatDlg::onFaceDialogShow);
     connect(m_pVipBtn, &QPushButton::clicked, this, &CKivIMChatDlg::OnVipDialogShow);
-    connect(m_pFaceDlg->table(), &QTableWidget::cellClicked, this,
-            &CKivIMChatDlg::FaceTabelcellClickedSlot);
-    connect(m_pGiftDlg->table(), &QTableWidget::cellClicked, this,
-            &CKivIMChatDlg::VipTabelcellClickedSlot);
     connect(m_pInput, &QTextEdit::textChanged, this, &CKivIMChatDlg::OntextChanged);
     connect(m_pHistory, &CChatHistoryList::ResendRequested, this, &CKivIMChatDlg::ResendMessage);
     connect(m_pHead, &QPushButton::clicked, this, &CKivIMChatDlg::personalInfoBtnClicked);
@@ -274,14 +264,52 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
         KivIMMainDlg::mainDlg->m_headIndex < KivHeadPath::kFirstUploadedHead)
         ownHead = KivHeadPath::Stock(KivIMMainDlg::mainDlg->m_headIndex);
     m_pHistory->setHeadPaths(ownHead, head);
-    const QString ownName =
-        KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_nickName : QString::number(need.ownUid);
-    m_pRecord->SetConversation(need.ownUid, ownName, need.friendUid, need.nickName);
     m_bInit = true;
+    if (m_pRecord)
+        ShowConversationInRecord();
+}
+
+void CKivIMChatDlg::ShowConversationInRecord() {
+    const QString ownName =
+        KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_nickName : QString::number(m_need.ownUid);
+    m_pRecord->SetConversation(m_need.ownUid, ownName, m_need.friendUid, m_need.nickName);
+}
+
+CKivIMfaceDlg* CKivIMChatDlg::FacePicker() {
+    if (!m_pFaceDlg) {
+        m_pFaceOwner = std::make_unique<CKivIMfaceDlg>(nullptr, false);
+        m_pFaceDlg = m_pFaceOwner.get();
+        connect(m_pFaceDlg->table(), &QTableWidget::cellClicked, this,
+                &CKivIMChatDlg::FaceTabelcellClickedSlot);
+    }
+    return m_pFaceDlg;
+}
+
+CKivIMfaceDlg* CKivIMChatDlg::GiftPicker() {
+    if (!m_pGiftDlg) {
+        m_pGiftDlg = new CKivIMfaceDlg(this, true);
+        connect(m_pGiftDlg->table(), &QTableWidget::cellClicked, this,
+                &CKivIMChatDlg::VipTabelcellClickedSlot);
+    }
+    return m_pGiftDlg;
+}
+
+CKivImChatRecordDlg* CKivIMChatDlg::Record() {
+    if (!m_pRecord) {
+        m_pRecord = new CKivImChatRecordDlg(this);
+        m_pRecord->move(kWidth + 5, 121);
+        m_pRecord->hide();
+        if (m_bInit)
+            ShowConversationInRecord();
+    }
+    return m_pRecord;
 }
 
 void CKivIMChatDlg::InsertMsg(QString text) {
     m_pending.append(std::move(text));
+    // A bubble is never built for a text that would be trimmed at once.
+    if (m_pending.size() > kMaxPending)
+        m_pending.removeFirst();
 }
 
 void CKivIMChatDlg::ShowFriendMessage(const QString& text) {
@@ -474,11 +502,11 @@ void CKivIMChatDlg::PlacePicker(CKivIMfaceDlg* picker) {
 }
 
 void CKivIMChatDlg::onFaceDialogShow() {
-    PlacePicker(m_pFaceDlg);
+    PlacePicker(FacePicker());
 }
 
 void CKivIMChatDlg::OnVipDialogShow() {
-    PlacePicker(m_pGiftDlg);
+    PlacePicker(GiftPicker());
 }
 
 void CKivIMChatDlg::InsertPicture(CKivIMfaceDlg* picker, int row, int column, bool gift) {
@@ -512,21 +540,21 @@ void CKivIMChatDlg::InsertPicture(CKivIMfaceDlg* picker, int row, int column, bo
 }
 
 void CKivIMChatDlg::FaceTabelcellClickedSlot(int row, int column) {
-    InsertPicture(m_pFaceDlg, row, column, false);
+    InsertPicture(FacePicker(), row, column, false);
 }
 
 void CKivIMChatDlg::VipTabelcellClickedSlot(int row, int column) {
-    InsertPicture(m_pGiftDlg, row, column, true);
+    InsertPicture(GiftPicker(), row, column, true);
 }
 
 void CKivIMChatDlg::HistoryClick() {
     if (!m_bRecordShown) {
         resize(width() + kRecordWidth, height());
-        m_pRecord->show();
+        Record()->show();
         m_pRecord->raise();
     } else {
         resize(width() - kRecordWidth, height());
-        m_pRecord->hide();
+        Record()->hide();
     }
     m_bRecordShown = !m_bRecordShown;
 }
@@ -587,7 +615,8 @@ void CKivIMChatDlg::CloseChatDlg() {
     if (m_bRecordShown)
         resize(width() - kRecordWidth, height());
     m_bRecordShown = false;
-    m_pRecord->hide();
+    if (m_pRecord)
+        m_pRecord->hide();
 }
 
 void CKivIMChatDlg::bMinimize_Clicked() {
@@ -714,9 +743,7 @@ bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CKivIMChatDlg::showEvent(QShowEvent* event) {
-    for (const QString& text : std::as_const(m_pending))
-        m_pHistory->addChatMessage(text, false);
-    m_pending.clear();
+    m_pHistory->addChatMessages(std::exchange(m_pending, {}), false);
     QWindowBase::showEvent(event);
     if (m_pMinimize)
         m_pMinimize->move(width() - 65, 0);
@@ -727,7 +754,13 @@ void CKivIMChatDlg::showEvent(QShowEvent* event) {
 void CKivIMChatDlg::resizeEvent(QResizeEvent* event) {
     QWindowBase::resizeEvent(event);
     m_pPane->setGeometry(0, 0, kWidth, height());
-    const QPixmap background(kSkin + QStringLiteral("backImage.png"));
+    // Decoded once for every chat window, not at each resize.
+    const QString backgroundFile = kSkin + QStringLiteral("backImage.png");
+    QPixmap background;
+    if (!QPixmapCache::find(backgroundFile, &background)) {
+        background.load(backgroundFile);
+        QPixmapCache::insert(backgroundFile, background);
+    }
     if (background.isNull())
         return;
     QPalette pal = palette();

@@ -46,7 +46,12 @@ public:
     bool IsInitialised() const { return m_bInit; }
     const tag_chatdlg_Need& Need() const { return m_need; }
 
+    // How many received texts wait at most for the dialog to be shown; older
+    // ones are in the chat record all the same.
+    static constexpr int kMaxPending = 200;
+
     // Queues a received text; it is shown the next time the dialog is shown.
+    // Only the newest kMaxPending wait.
     void InsertMsg(QString text);
     // Shows a received text at once.
     void ShowFriendMessage(const QString& text);
@@ -58,9 +63,12 @@ public:
 
     CChatHistoryList* History() const { return m_pHistory; }
     QTextEdit* Input() const { return m_pInput; }
-    CKivIMfaceDlg* FacePicker() const { return m_pFaceDlg; }
-    CKivIMfaceDlg* GiftPicker() const { return m_pGiftDlg; }
-    CKivImChatRecordDlg* Record() const { return m_pRecord; }
+    // The pickers and the record panel are made when first used.
+    CKivIMfaceDlg* FacePicker();
+    CKivIMfaceDlg* GiftPicker();
+    CKivImChatRecordDlg* Record();
+    bool HasRecordPanel() const { return m_pRecord != nullptr; }
+    bool HasPickers() const { return m_pFaceDlg != nullptr || m_pGiftDlg != nullptr; }
     QPushButton* CallButton() const { return m_pCallBtn; }
 
 signals:
@@ -125,6 +133,7 @@ private:
     void SetCallInProgress(bool busy);
     void SetStyleButton(QPushButton* button, const char* picture, bool pressed);
     bool IsHeld(const CChatItem* item) const;
+    void ShowConversationInRecord();
 
     tag_chatdlg_Need m_need;
     bool m_bInit = false;

@@ -1,12 +1,14 @@
 #include "CKivIMfaceDlg.h"
 
 #include <QBitmap>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -81,6 +83,24 @@ double CKivIMfaceDlg::PriceOf(const QString& path) {
     return KivChatText::GiftPrice(path);
 }
 
+QPixmap CKivIMfaceDlg::IconFor(const QFileInfo& file) {
+    // Every chat window's picker shows the same pictures: each is decoded
+    // once and shared. A changed file gets a new key.
+    const QString key = QStringLiteral("kiv-picker:%1:%2:%3")
+                            .arg(file.absoluteFilePath())
+                            .arg(file.size())
+                            .arg(file.lastModified().toMSecsSinceEpoch());
+    QPixmap icon;
+    if (QPixmapCache::find(key, &icon))
+        return icon;
+    const QPixmap picture(file.filePath());
+    if (picture.isNull())
+        return {};
+    icon = picture.scaled(kIconSide, kIconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmapCache::insert(key, icon);
+    return icon;
+}
+
 void CKivIMfaceDlg::FillTable() {
     const QString folder = FolderFor(m_bGift);
     QDir dir;
@@ -94,14 +114,13 @@ void CKivIMfaceDlg::FillTable() {
             break;
         if (!IsPictureSuffix(file.suffix()))
             continue;
-        const QPixmap picture(file.filePath());
-        if (picture.isNull())
+        const QPixmap icon = IconFor(file);
+        if (icon.isNull())
             continue;
         const QString path = folder + QLatin1Char('/') + file.fileName();
         auto* item = new QTableWidgetItem(path);
         item->setForeground(Qt::white);
-        item->setData(Qt::DecorationRole, picture.scaled(kIconSide, kIconSide, Qt::KeepAspectRatio,
-                                                         Qt::SmoothTransformation));
+        item->setData(Qt::DecorationRole, icon);
         item->setToolTip(ToolTipFor(file.completeBaseName()));
         item->setTextAlignment(Qt::AlignCenter);
         m_pTable->setItem(index / kColumns, index % kColumns, item);

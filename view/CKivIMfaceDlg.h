@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 
+class QFileInfo;
 class QTableWidget;
 
 // The popup grid of faces (face mode) or priced gifts (gift mode). A picture
@@ -33,6 +35,8 @@ protected:
 
 private:
     void FillTable();
+    // The picture of a file as a cell shows it; a null pixmap when it does not decode.
+    static QPixmap IconFor(const QFileInfo& file);
 
     bool m_bGift = false;
     QTableWidget* m_pTable = nullptr;

@@ -76,13 +76,13 @@ int KivChatMessageWidget::indexOf(int friendUid) const {
 }
 
 bool KivChatMessageWidget::ReadLastUnread(Entry& entry) {
-    const QVector<KivChatQueries::Message> unread = KivChatQueries::UnreadMessages(
+    const KivChatQueries::Message last = KivChatQueries::LastUnread(
         static_cast<quint32>(entry.friendUid), static_cast<quint32>(entry.ownUid));
-    if (unread.isEmpty()) {
+    if (last.id == 0) {
         return false;
     }
-    entry.message = unread.last().text;
-    entry.time = unread.last().time;
+    entry.message = last.text;
+    entry.time = last.time;
     return true;
 }
 
@@ -91,10 +91,20 @@ void KivChatMessageWidget::insertChatInfo(int friendUid, const QString& nickName
     Entry entry;
     entry.friendUid = friendUid;
     entry.ownUid = ownUid;
+    ReadLastUnread(entry);
+    insertChatInfo(friendUid, nickName, headIndex, ownUid, entry.message, entry.time);
+}
+
+void KivChatMessageWidget::insertChatInfo(int friendUid, const QString& nickName, int headIndex,
+                                          int ownUid, const QString& message, const QString& time) {
+    Entry entry;
+    entry.friendUid = friendUid;
+    entry.ownUid = ownUid;
     entry.nickName = nickName;
     entry.headPath = KivHeadPath::Friend(CKivFriendDBModel::GetInstance()->GetAccount(),
                                          static_cast<quint32>(friendUid), headIndex);
-    ReadLastUnread(entry);
+    entry.message = message;
+    entry.time = time;
     const int existing = indexOf(friendUid);
     if (existing >= 0) {
         m_entries.remove(existing);

@@ -35,6 +35,9 @@ public slots:
     // Adds or refreshes the row of friendUid with the last of its unread
     // messages to ownUid; headIndex picks the head picture.
     void insertChatInfo(int friendUid, const QString& nickName, int headIndex, int ownUid);
+    // The same with the last unread message as the caller knows it.
+    void insertChatInfo(int friendUid, const QString& nickName, int headIndex, int ownUid,
+                        const QString& message, const QString& time);
     // Drops the row of friendUid once none of its messages wait any more, or
     // refreshes it with the last one that still waits.
     void UpdateChatInfo(int friendUid);

@@ -1,6 +1,7 @@
 #include "KivChatQueries.h"
 
 #include <QSqlQuery>
+#include <algorithm>
 
 #include "KivLocalQuery.h"
 
@@ -67,4 +68,78 @@ int KivChatQueries::WaitingRequests(quint32 ownUid) {
         return 0;
     }
     return query.value(0).toInt();
+}
+
+qint64 KivChatQueries::NewestId() {
+    QSqlQuery query;
+    if (!KivRunLocalQuery(QStringLiteral("select max(id) from chat_message_table"), {}, query) ||
+        !query.next()) {
+        return 0;
+    }
+    return query.value(0).toLongLong();
+}
+
+namespace {
+
+QVector<KivChatQueries::Received> ReadReceived(QSqlQuery& query, quint32 ownUid, qint64* newestId) {
+    QVector<KivChatQueries::Received> received;
+    while (query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        if (newestId)
+            *newestId = std::max(*newestId, id);
+        const quint32 sender = query.value(1).toUInt();
+        if (query.value(2).toUInt() != ownUid || sender == ownUid || query.value(3).toInt() == 8)
+            continue;
+        received.append({id, sender, query.value(4).toString(), query.value(5).toString()});
+    }
+    return received;
+}
+
+}  // namespace
+
+QVector<KivChatQueries::Received> KivChatQueries::ReceivedSince(quint32 ownUid, qint64 afterId,
+                                                                qint64* newestId) {
+    *newestId = afterId;
+    QSqlQuery query;
+    // NOT INDEXED keeps the planner on the row ids: the unread index would
+    // visit every unread row instead of the few new ones.
+    if (!KivRunLocalQuery(QStringLiteral("select id,senderuid,recveruid,type,message,msgtime from "
+                                         "chat_message_table NOT INDEXED where id>? order by id"),
+                          {afterId}, query)) {
+        return {};
+    }
+    return ReadReceived(query, ownUid, newestId);
+}
+
+QVector<KivChatQueries::Received> KivChatQueries::UnreadUpTo(quint32 ownUid, qint64 upToId) {
+    QSqlQuery query;
+    if (!KivRunLocalQuery(
+            QStringLiteral("select id,senderuid,recveruid,type,message,msgtime from "
+                           "chat_message_table where isgot=0 and recveruid=? and type<>8 and "
+                           "id<=? order by id"),
+            {ownUid, upToId}, query)) {
+        return {};
+    }
+    return ReadReceived(query, ownUid, nullptr);
+}
+
+KivChatQueries::Message KivChatQueries::LastUnread(quint32 friendUid, quint32 ownUid) {
+    QSqlQuery query;
+    if (!KivRunLocalQuery(
+            QStringLiteral("select id,message,msgtime from chat_message_table where isgot=0 AND "
+                           "recveruid=? AND senderuid=? AND type<>8 ORDER BY msgtime DESC, id "
+                           "DESC LIMIT 1"),
+            {ownUid, friendUid}, query) ||
+        !query.next()) {
+        return {};
+    }
+    return {query.value(0).toInt(), query.value(1).toString(), query.value(2).toString()};
+}
+
+bool KivChatQueries::MarkReadUpTo(quint32 friendUid, quint32 ownUid, qint64 upToId) {
+    QSqlQuery query;
+    return KivRunLocalQuery(
+        QStringLiteral("update chat_message_table set isgot = 1 where isgot=0 AND recveruid=? AND "
+                       "senderuid=? AND type<>8 AND id<=?"),
+        {ownUid, friendUid, upToId}, query);
 }

@@ -32,6 +32,7 @@
 #include "KivChatMessageWidget.h"
 #include "KivChatQueries.h"
 #include "KivChatText.h"
+#include "KivChatTimeText.h"
 #include "KivContactQueries.h"
 #include "KivDeploymentConfig.h"
 #include "KivFriendMyMessageBoxView.h"
@@ -93,6 +94,8 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     m_pPreview = std::make_unique<KivChatMessageWidget>(nullptr);
     m_pTray = new KivMainDlgTray(this, m_pPreview.get());
     m_pOutbox = new CKivChatOutbox(this);
+    m_pRefresh = new QTimer(this);
+    m_pRefresh->setSingleShot(true);
     BuildForm();
     SetBtnNumber(false);
     EnableMove(true);
@@ -224,7 +227,7 @@ void KivIMMainDlg::ConnectModel() {
     connect(net, &CKivFriendNetModel::AccountFriendList, this, &KivIMMainDlg::FriendListResult);
     connect(net, &CKivFriendNetModel::AccountVipList, this, &KivIMMainDlg::VipListResult);
     connect(net, &CKivFriendNetModel::AddFriendConfig, this, &KivIMMainDlg::UserAddSlots);
-    connect(net, &CKivFriendNetModel::SendPerMessage, this, &KivIMMainDlg::MessageRecive);
+    connect(net, &CKivFriendNetModel::ChatMessageStored, this, &KivIMMainDlg::ChatMessageStored);
     connect(net, &CKivFriendNetModel::SendReqMedia, this, &KivIMMainDlg::ReciveReqMedia);
     connect(net, &CKivFriendNetModel::SendCloseMedia, this, &KivIMMainDlg::CloseMediaCue);
     connect(net, &CKivFriendNetModel::AddFriendResult, this, &KivIMMainDlg::UserAddResultSlots);
@@ -260,6 +263,7 @@ void KivIMMainDlg::ConnectModel() {
     connect(m_pSign, &QLineEdit::editingFinished, this, &KivIMMainDlg::LExplainTextChange);
     connect(m_pStateLine, &QPushButton::clicked, this, &KivIMMainDlg::ReconnectRequested);
     connect(m_pOutbox, &CKivChatOutbox::Left, this, &KivIMMainDlg::MessageLeft);
+    connect(m_pRefresh, &QTimer::timeout, this, &KivIMMainDlg::RefreshUnread);
 
     connect(this, &KivIMMainDlg::sndDataToListView, m_pFriendModel, &MyListModel::getData);
     connect(this, &KivIMMainDlg::cSndDataToListView, m_pChatModel, &MyListModel::getData);
@@ -431,7 +435,7 @@ void KivIMMainDlg::RefreshRowTips() {
                 std::any_of(m_unread.begin(), m_unread.end(),
                             [uid](const auto& entry) { return entry.first == uid; });
             if (waiting) {
-                item->ShowTip(qMax(1, KivChatQueries::UnreadCount(uid, m_uid)));
+                item->ShowTip(qMax(1, m_unreadNotes.value(quint32(uid)).count));
                 item->StartBlink();
             } else {
                 item->StopBlink();
@@ -476,33 +480,97 @@ void KivIMMainDlg::VipListResult(const tag_friend_result& list) {
 }
 
 void KivIMMainDlg::initListView() {
-    for (const FriendRecord& record : m_friends) {
-        CKivIMChatDlg* dialog = ChatDialogFor(record.uid);
-        if (!dialog->IsInitialised())
-            InitChatFor(dialog, record.uid);
-        QueueUnread(record.uid);
-    }
-    if (!m_unread.isEmpty()) {
-        openBeat(m_unread, true);
+    CollectReceived();
+    if (!m_unread.isEmpty())
         StartFlashing();
-    }
     RefreshRowTips();
 }
 
-// Hands the friend's unread messages not queued before to its chat dialog and
-// enters the friend in the unread list; false when none was new.
-bool KivIMMainDlg::QueueUnread(quint32 uid) {
-    const auto unread = KivChatQueries::UnreadMessages(uid, m_uid, m_queuedUpTo.value(uid));
-    if (unread.isEmpty())
-        return false;
-    CKivIMChatDlg* dialog = ChatDialogFor(uid);
-    if (!dialog->IsInitialised())
-        InitChatFor(dialog, uid);
-    for (const KivChatQueries::Message& message : unread)
-        dialog->InsertMsg(message.text);
-    m_queuedUpTo[uid] = unread.last().id;
+// The first look at the chat table this session: what waits from before,
+// and the id from which every later look goes on.
+void KivIMMainDlg::SeedReceived() {
+    if (m_scannedUpTo >= 0)
+        return;
+    m_scannedUpTo = KivChatQueries::NewestId();
+    TakeReceived(KivChatQueries::UnreadUpTo(m_uid, m_scannedUpTo), true);
+}
+
+// Takes in the messages stored since the last look; each row is looked at
+// once, whatever told us of it (a live message, an offline item, a login).
+QSet<quint32> KivIMMainDlg::CollectReceived() {
+    if (m_scannedUpTo < 0) {
+        SeedReceived();
+        return {};
+    }
+    qint64 newest = m_scannedUpTo;
+    const auto received = KivChatQueries::ReceivedSince(m_uid, m_scannedUpTo, &newest);
+    m_scannedUpTo = newest;
+    return TakeReceived(received, false);
+}
+
+QSet<quint32> KivIMMainDlg::TakeReceived(const QVector<KivChatQueries::Received>& received,
+                                         bool waitingBefore) {
+    QSet<quint32> senders;
+    for (int first = 0; first < received.size();) {
+        const quint32 sender = received[first].sender;
+        int end = first + 1;
+        while (end < received.size() && received[end].sender == sender)
+            ++end;
+        CKivIMChatDlg* dialog = ChatDialog(sender);
+        // What waited before this session always waits for the user.
+        if (!waitingBefore && dialog->isVisible()) {
+            QApplication::alert(dialog);
+            for (int i = first; i < end; ++i)
+                dialog->ShowFriendMessage(received[i].text);
+            // Shown, also in a minimised window: it must not come back as unread.
+            KivChatQueries::MarkReadUpTo(sender, m_uid, received[end - 1].id);
+            m_recentDirty = true;
+        } else {
+            for (int i = first; i < end; ++i)
+                dialog->InsertMsg(received[i].text);
+            NoteUnread(sender, end - first, received[end - 1].text, received[end - 1].time);
+        }
+        senders.insert(sender);
+        first = end;
+    }
+    if (!received.isEmpty())
+        ScheduleRefresh();
+    return senders;
+}
+
+// A friend's messages wait: the unread list, the count and the flashing now,
+// the box, the row tips and the recent chats at the next refresh.
+void KivIMMainDlg::NoteUnread(quint32 uid, int count, const QString& text, const QString& time) {
+    UnreadNote& note = m_unreadNotes[uid];
+    note.count += count;
+    note.text = text;
+    note.time = time;
     EnterUnread(uid);
-    return true;
+    m_previewDirty.insert(uid);
+    m_recentDirty = true;
+    StartFlashing();
+}
+
+void KivIMMainDlg::ScheduleRefresh() {
+    if (m_pRefresh->isActive())
+        return;
+    // A burst of messages costs one refresh per gap, not one per message.
+    const qint64 since = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : kRefreshGapMs;
+    m_pRefresh->start(int(qBound<qint64>(0, kRefreshGapMs - since, kRefreshGapMs)));
+}
+
+void KivIMMainDlg::RefreshUnread() {
+    m_sinceRefresh.start();
+    const QSet<quint32> dirty = std::exchange(m_previewDirty, {});
+    for (quint32 uid : dirty) {
+        if (m_unreadNotes.contains(uid))
+            ShowPreviewEntry(uid);
+    }
+    if (std::exchange(m_recentDirty, false)) {
+        initChatListView(false);
+    } else if (!dirty.isEmpty()) {
+        RefreshRowTips();
+    }
 }
 
 void KivIMMainDlg::initChatListView(bool showPage) {
@@ -561,16 +629,17 @@ bool KivIMMainDlg::IsFriend(quint32 uid) const {
                        [uid](const FriendRecord& record) { return record.uid == uid; });
 }
 
-CKivIMChatDlg* KivIMMainDlg::ChatDialog(quint32 uid) const {
-    const auto it = m_chatDialogs.find(uid);
-    return it == m_chatDialogs.end() ? nullptr : it->second.get();
+bool KivIMMainDlg::HasChatDialog(quint32 uid) const {
+    return m_chatDialogs.find(uid) != m_chatDialogs.end();
 }
 
-CKivIMChatDlg* KivIMMainDlg::ChatDialogFor(quint32 uid) {
+// Made when first needed: most friends never get one in a session.
+CKivIMChatDlg* KivIMMainDlg::ChatDialog(quint32 uid) {
     std::unique_ptr<CKivIMChatDlg>& slot = m_chatDialogs[uid];
     if (!slot) {
         slot = std::make_unique<CKivIMChatDlg>(nullptr);
         connect(this, &KivIMMainDlg::SengMsgKey, slot.get(), &CKivIMChatDlg::SendMsgKeySlot);
+        InitChatFor(slot.get(), uid);
     }
     return slot.get();
 }
@@ -604,11 +673,12 @@ void KivIMMainDlg::InitChatFor(CKivIMChatDlg* dialog, quint32 uid) {
 
 void KivIMMainDlg::ShowPreviewEntry(quint32 uid) {
     const tag_chatdlg_Need need = NeedFor(uid);
-    m_pPreview->insertChatInfo(int(uid), need.nickName, int(need.headIndex), int(m_uid));
+    const UnreadNote note = m_unreadNotes.value(uid);
+    m_pPreview->insertChatInfo(int(uid), need.nickName, int(need.headIndex), int(m_uid), note.text,
+                               note.time);
 }
 
 void KivIMMainDlg::EnterUnread(quint32 uid) {
-    ShowPreviewEntry(uid);
     for (const auto& entry : std::as_const(m_unread)) {
         if (entry.first == int(uid))
             return;
@@ -625,55 +695,51 @@ void KivIMMainDlg::RemoveUnread(quint32 uid) {
 }
 
 void KivIMMainDlg::MessageRecive(Uint32 uid, const QByteArray& text, int length) {
-    const QString message = QString::fromUtf8(text.left(qBound(0, length, text.size())));
-    CKivIMChatDlg* dialog = ChatDialogFor(uid);
-    if (dialog->isVisible() && !dialog->isMinimized()) {
+    // The row is normally stored already: found with the others. A text
+    // that found no row of its sender was not stored and is shown as it came.
+    if (!CollectReceived().contains(uid))
+        TakeText(uid, QString::fromUtf8(text.left(qBound(0, length, text.size()))));
+}
+
+void KivIMMainDlg::ChatMessageStored(Uint32 uid, qint64 rowId, const QByteArray& text) {
+    if (rowId == 0) {
+        TakeText(uid, QString::fromUtf8(text));
+    } else if (rowId > m_scannedUpTo) {
+        CollectReceived();
+    }
+}
+
+// A received text that has no row: shown or queued like one.
+void KivIMMainDlg::TakeText(quint32 uid, const QString& text) {
+    CKivIMChatDlg* dialog = ChatDialog(uid);
+    if (dialog->isVisible()) {
         QApplication::alert(dialog);
-        KivChatQueries::MarkRead(uid, m_uid);
-        dialog->ShowFriendMessage(message);
-        initChatListView(false);
+        dialog->ShowFriendMessage(text);
         return;
     }
-    if (dialog->isMinimized()) {
-        QApplication::alert(dialog);
-        dialog->ShowFriendMessage(message);
-        initChatListView(false);
-        return;
-    }
-    EnterUnread(uid);
-    if (!dialog->IsInitialised())
-        InitChatFor(dialog, uid);
-    openBeat(m_unread, true);
-    StartFlashing();
-    dialog->InsertMsg(message);
-    // The stored row is queued now; an offline refresh must not queue it again.
-    const auto unread = KivChatQueries::UnreadMessages(uid, m_uid, m_queuedUpTo.value(uid));
-    if (!unread.isEmpty())
-        m_queuedUpTo[uid] = unread.last().id;
-    initChatListView(false);
+    dialog->InsertMsg(text);
+    NoteUnread(
+        uid, 1, text,
+        QDateTime::currentDateTime().toString(QLatin1String(KivChatTimeText::kStoredFormat)));
+    ScheduleRefresh();
 }
 
 void KivIMMainDlg::getLeaveMessage() {
-    bool any = false;
-    for (const std::vector<FriendRecord>* records : {&m_friends, &m_vips}) {
-        for (const FriendRecord& record : *records)
-            any = QueueUnread(record.uid) || any;
-    }
-    if (any) {
-        openBeat(m_unread, true);
-        StartFlashing();
-        initChatListView(false);
-    }
+    CollectReceived();
 }
 
 void KivIMMainDlg::openBeat(QList<QPair<int, int>> list, bool) {
-    for (const auto& entry : std::as_const(list))
+    for (const auto& entry : std::as_const(list)) {
         EnterUnread(quint32(entry.first));
-    RefreshRowTips();
+        m_previewDirty.insert(quint32(entry.first));
+    }
+    ScheduleRefresh();
 }
 
 void KivIMMainDlg::closeBeat(int uid) {
     RemoveUnread(quint32(uid));
+    m_unreadNotes.remove(quint32(uid));
+    m_previewDirty.remove(quint32(uid));
     m_pPreview->UpdateChatInfo(uid);
     RefreshRowTips();
     if (m_unread.isEmpty())
@@ -703,7 +769,7 @@ void KivIMMainDlg::TimeEnd() {
 }
 
 void KivIMMainDlg::OpenChat(quint32 uid) {
-    CKivIMChatDlg* dialog = ChatDialogFor(uid);
+    CKivIMChatDlg* dialog = ChatDialog(uid);
     InitChatFor(dialog, uid);
     if (dialog->isMinimized()) {
         dialog->showNormal();
@@ -948,8 +1014,9 @@ void KivIMMainDlg::ShowFriendSign(quint32 uid, const QString& sign) {
         if (changed)
             model->getData(rows);
     }
-    if (CKivIMChatDlg* dialog = ChatDialog(uid))
-        dialog->setSignText(sign);
+    const auto existing = m_chatDialogs.find(uid);
+    if (existing != m_chatDialogs.end())
+        existing->second->setSignText(sign);
 }
 
 void KivIMMainDlg::OpenPersonalInfo(quint32 uid, const QString& account, int mode) {
@@ -1199,7 +1266,7 @@ void KivIMMainDlg::GetMsgForHot() {
     const quint32 uid = quint32(m_unread.last().first);
     KivChatQueries::MarkRead(uid, m_uid);
     m_pTray->PauseFlashing();
-    CKivIMChatDlg* dialog = ChatDialogFor(uid);
+    CKivIMChatDlg* dialog = ChatDialog(uid);
     InitChatFor(dialog, uid);
     dialog->show();
     dialog->raise();

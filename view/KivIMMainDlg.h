@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -12,6 +14,7 @@
 
 #include <QSystemTrayIcon>
 
+#include "KivChatQueries.h"
 #include "KivProtocol.h"
 #include "QWindowBase.h"
 
@@ -33,6 +36,7 @@ class QListView;
 class QMenu;
 class QModelIndex;
 class QStackedWidget;
+class QTimer;
 class QTextDocument;
 class kivFriendQPainterLabelView;
 class kivPersonalInfoDlg;
@@ -65,6 +69,9 @@ public:
     // How long a request record from a user we asked waits for the acceptance
     // it may announce before it is shown as a request.
     static constexpr int kNoticeGraceMs = 1500;
+    // The unread box, the row tips and the recent chats are refreshed at
+    // most once in this time, however many messages arrive.
+    static constexpr int kRefreshGapMs = 100;
 
     explicit KivIMMainDlg(QWidget* parent);
     ~KivIMMainDlg() override;
@@ -90,7 +97,9 @@ public:
 
     // Read by the tests and the tray: the session's state.
     const QList<QPair<int, int>>& UnreadList() const { return m_unread; }
-    CKivIMChatDlg* ChatDialog(quint32 uid) const;
+    // The chat dialog of uid, made (hidden, initialised) when first asked for.
+    CKivIMChatDlg* ChatDialog(quint32 uid);
+    bool HasChatDialog(quint32 uid) const;
     const std::vector<FriendRecord>& Friends() const { return m_friends; }
     const std::vector<FriendRecord>& Vips() const { return m_vips; }
     bool IsFlashing() const;
@@ -136,7 +145,10 @@ signals:
 public slots:
     void FriendListResult(const tag_friend_result& list);
     void VipListResult(const tag_friend_result& list);
+    // A received text whose row in the chat table is not known.
     void MessageRecive(Uint32 uid, const QByteArray& text, int length);
+    // A received text and its row (0 when it could not be stored).
+    void ChatMessageStored(Uint32 uid, qint64 rowId, const QByteArray& text);
     void ReciveReqMedia(const ptl_sys_send_per_media& media);
     void UserAddSlots(Uint32 uid);
     void UserAddResultSlots(Uint32 uid, Uint32 result);
@@ -198,13 +210,20 @@ private:
     void SetTabPictures(int pressed);
     QList<QStringList> RowsFor(const std::vector<FriendRecord>& records) const;
     void initListView();
-    bool QueueUnread(quint32 uid);
+    void SeedReceived();
+    // Takes in the rows stored since the last look; the senders it found.
+    QSet<quint32> CollectReceived();
+    QSet<quint32> TakeReceived(const QVector<KivChatQueries::Received>& received,
+                               bool waitingBefore);
+    void TakeText(quint32 uid, const QString& text);
+    void NoteUnread(quint32 uid, int count, const QString& text, const QString& time);
+    void ScheduleRefresh();
+    void RefreshUnread();
     void SyncRowDelegates(QListView* view, std::vector<MyCustomListViewItemDelegate*>& delegates,
                           int rows);
     void RefreshRowTips();
     const FriendRecord* FindRecord(quint32 uid) const;
     bool IsFriend(quint32 uid) const;
-    CKivIMChatDlg* ChatDialogFor(quint32 uid);
     void InitChatFor(CKivIMChatDlg* dialog, quint32 uid);
     tag_chatdlg_Need NeedFor(quint32 uid) const;
     void OpenChat(quint32 uid);
@@ -255,8 +274,20 @@ private:
     std::vector<FriendRecord> m_friends;
     std::vector<FriendRecord> m_vips;
     QList<QPair<int, int>> m_unread;
-    // Highest message id already queued into each friend's chat dialog.
-    QMap<quint32, int> m_queuedUpTo;
+    // Every row of the chat table up to this id has been looked at (-1:
+    // not yet this session).
+    qint64 m_scannedUpTo = -1;
+    // What waits from each friend in the unread list.
+    struct UnreadNote {
+        int count = 0;
+        QString text;
+        QString time;
+    };
+    QHash<quint32, UnreadNote> m_unreadNotes;
+    QSet<quint32> m_previewDirty;
+    bool m_recentDirty = false;
+    QTimer* m_pRefresh = nullptr;
+    QElapsedTimer m_sinceRefresh;
     QList<quint32> m_pendingDeletes;
     QSet<quint32> m_askedFriends;
     bool m_bLeavePullStarted = false;
