@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "CChatItem.h"
@@ -49,7 +50,8 @@ void CChatHistoryList::setHeadImages(const QString& ownPath, const QString& frie
 }
 
 CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
-    CChatItem* item = AddBubble(text, own);
+    FlushBacklog();
+    CChatItem* item = AddBubble(text, own, count());
     item->show();
     DropOldest();
     scrollToBottom();
@@ -57,24 +59,68 @@ CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
 }
 
 void CChatHistoryList::addChatMessages(const QStringList& texts, bool own) {
-    // Only the newest ones would stay; the view lays its rows out once.
-    const int skip = std::max(0, int(texts.size()) - kMaxLiveMessages);
-    for (int i = skip; i < texts.size(); ++i)
-        AddBubble(texts[i], own)->hide();
+    FlushBacklog();
+    // Only the newest ones would stay. A screenful is built now, the older
+    // ones above it in the next turns, so a long pile shows at once.
+    const QStringList kept = texts.mid(std::max(0, int(texts.size()) - kMaxLiveMessages));
+    const int now = std::min<int>(kept.size(), kFirstScreen);
+    const int firstNew = count();
+    for (int i = kept.size() - now; i < kept.size(); ++i)
+        AddBubble(kept[i], own, count())->hide();
+    if (now < kept.size()) {
+        m_backlog = kept.mid(0, kept.size() - now);
+        m_backlogOwn = own;
+        m_backlogBefore = item(firstNew);
+        QTimer::singleShot(0, this, &CChatHistoryList::BuildBacklogChunk);
+    }
     DropOldest();
     scrollToBottom();
     updateEditorGeometries();
 }
 
-CChatItem* CChatHistoryList::AddBubble(const QString& text, bool own) {
+void CChatHistoryList::BuildBacklogChunk() {
+    if (m_backlog.isEmpty() || !m_backlogBefore)
+        return;
+    QScrollBar* bar = verticalScrollBar();
+    const int fromBottom = bar->maximum() - bar->value();
+    const int chunk = std::min<int>(m_backlog.size(), kBacklogChunk);
+    const QStringList texts = m_backlog.mid(m_backlog.size() - chunk);
+    m_backlog.erase(m_backlog.end() - chunk, m_backlog.end());
+    // Newest first, each in the same place above the one before: the chunk
+    // ends up in order.
+    const int at = row(m_backlogBefore);
+    for (int i = texts.size() - 1; i >= 0; --i)
+        AddBubble(texts[i], m_backlogOwn, at)->hide();
+    m_backlogBefore = item(at);
+    DropOldest();
+    // What the user looks at stays where it is while older rows come in above.
+    doItemsLayout();
+    bar->setValue(bar->maximum() - fromBottom);
+    updateEditorGeometries();
+    if (m_backlog.isEmpty()) {
+        m_backlogBefore = nullptr;
+    } else {
+        QTimer::singleShot(0, this, &CChatHistoryList::BuildBacklogChunk);
+    }
+}
+
+void CChatHistoryList::FlushBacklog() {
+    while (!m_backlog.isEmpty() && m_backlogBefore)
+        BuildBacklogChunk();
+    m_backlog.clear();
+    m_backlogBefore = nullptr;
+}
+
+CChatItem* CChatHistoryList::AddBubble(const QString& text, bool own, int at) {
     QString plain = text;
     const QStringList lines = KivIMMainDlg::PlainToHtml(plain);
     if (m_ownHead.isNull() || m_friendHead.isNull())
         setHeadImages(m_ownHeadPath, m_friendHeadPath);
 
-    auto* row = new QListWidgetItem(this);
+    auto* row = new QListWidgetItem;
     row->setFlags(Qt::ItemIsEnabled);
     row->setSizeHint(QSize(0, 100));
+    insertItem(at, row);
     QFont font = this->font();
     font.setPointSize(16);
     auto* item = new CChatItem(this, row, font);
@@ -103,6 +149,11 @@ void CChatHistoryList::DropOldest() {
         // Deleted now rather than later: a busy conversation may not return
         // to the event loop between messages.
         QListWidgetItem* entry = takeItem(row);
+        // Rows still to be built would go above this one: older than all kept.
+        if (entry == m_backlogBefore) {
+            m_backlogBefore = nullptr;
+            m_backlog.clear();
+        }
         m_bubbles.remove(entry);
         delete entry;
         delete oldest;

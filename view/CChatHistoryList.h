@@ -13,13 +13,20 @@ class CChatHistoryList : public QListWidget {
     Q_OBJECT
 public:
     static constexpr int kMaxLiveMessages = 200;
+    // Of many messages added at once, how many are built before the view is
+    // drawn, and how many more in each later turn.
+    static constexpr int kFirstScreen = 24;
+    static constexpr int kBacklogChunk = 32;
 
     explicit CChatHistoryList(QWidget* parent = nullptr);
 
     // Appends one message in the chat text format; the new bubble.
     CChatItem* addChatMessage(const QString& text, bool own);
-    // Appends many messages with one layout of the view.
+    // Appends many messages; the newest are in sight at once, the older
+    // ones are built in the next turns of the event loop.
     void addChatMessages(const QStringList& texts, bool own);
+    // Messages added at once that are not built yet.
+    int backlog() const { return m_backlog.size(); }
     void setHeadImages(const QString& ownPath, const QString& friendPath);
     // Where the heads come from; loaded by the next message that needs them.
     void setHeadPaths(const QString& ownPath, const QString& friendPath);
@@ -46,7 +53,9 @@ protected slots:
 
 private:
     void FollowViewportWidth();
-    CChatItem* AddBubble(const QString& text, bool own);
+    CChatItem* AddBubble(const QString& text, bool own, int at);
+    void BuildBacklogChunk();
+    void FlushBacklog();
     void DropOldest();
 
     // The bubble of each row; asking the view would search the rows each time.
@@ -56,4 +65,8 @@ private:
     QString m_ownHeadPath;
     QString m_friendHeadPath;
     int m_viewportWidth = 0;
+    QStringList m_backlog;
+    bool m_backlogOwn = false;
+    // The row the backlog goes above (the oldest one built of its batch).
+    QListWidgetItem* m_backlogBefore = nullptr;
 };

@@ -125,6 +125,14 @@ void KivChatMessageWidget::UpdateChatInfo(int friendUid) {
     Relayout();
 }
 
+void KivChatMessageWidget::RemoveChatInfo(int friendUid) {
+    const int existing = indexOf(friendUid);
+    if (existing >= 0) {
+        m_entries.remove(existing);
+        Relayout();
+    }
+}
+
 void KivChatMessageWidget::ListViewClicked(const QModelIndex& index) {
     if (!index.isValid() || index.row() >= m_entries.size()) {
         return;

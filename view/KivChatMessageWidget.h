@@ -41,6 +41,8 @@ public slots:
     // Drops the row of friendUid once none of its messages wait any more, or
     // refreshes it with the last one that still waits.
     void UpdateChatInfo(int friendUid);
+    // Drops the row of friendUid: its messages are being read.
+    void RemoveChatInfo(int friendUid);
     void ListViewClicked(const QModelIndex& index);
 
 private:

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <limits>
 
 #include "CFriendInfoWnd.h"
 #include "CKivChatOutbox.h"
@@ -737,10 +738,14 @@ void KivIMMainDlg::openBeat(QList<QPair<int, int>> list, bool) {
 }
 
 void KivIMMainDlg::closeBeat(int uid) {
-    RemoveUnread(quint32(uid));
-    m_unreadNotes.remove(quint32(uid));
-    m_previewDirty.remove(quint32(uid));
     m_pPreview->UpdateChatInfo(uid);
+    DropFromUnread(quint32(uid));
+}
+
+void KivIMMainDlg::DropFromUnread(quint32 uid) {
+    RemoveUnread(uid);
+    m_unreadNotes.remove(uid);
+    m_previewDirty.remove(uid);
     RefreshRowTips();
     if (m_unread.isEmpty())
         StopFlashing();
@@ -778,9 +783,13 @@ void KivIMMainDlg::OpenChat(quint32 uid) {
     }
     dialog->raise();
     dialog->activateWindow();
-    KivChatQueries::MarkRead(uid, m_uid);
-    // After the rows are read, so the unread box drops the friend as well.
-    closeBeat(int(uid));
+    // What waited is in sight now. A long pile's rows are marked read once
+    // the window is drawn; later rows are the next look's.
+    const qint64 upTo = m_scannedUpTo < 0 ? std::numeric_limits<qint64>::max() : m_scannedUpTo;
+    QTimer::singleShot(0, this,
+                       [this, uid, upTo] { KivChatQueries::MarkReadUpTo(uid, m_uid, upTo); });
+    m_pPreview->RemoveChatInfo(int(uid));
+    DropFromUnread(uid);
 }
 
 void KivIMMainDlg::DClickedForRow(int row, bool vipPage) {

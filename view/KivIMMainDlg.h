@@ -229,6 +229,8 @@ private:
     void OpenChat(quint32 uid);
     void EnterUnread(quint32 uid);
     void RemoveUnread(quint32 uid);
+    // The friend leaves the unread list, the row tips and the flashing.
+    void DropFromUnread(quint32 uid);
     void StartFlashing();
     void StopFlashing();
     QString HeadOf(quint32 uid, int head) const;

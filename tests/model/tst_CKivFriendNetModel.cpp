@@ -138,13 +138,26 @@ private:
     }
 
     // Sends a chat message from the friend and waits until it is signalled.
+    // The second announcement names the row the message is stored in.
     void expectChatDelivered(const QByteArray& text) {
         QObject scope;
         QByteArray seen;
+        qint64 row = -1;
         connect(m_model, &CKivFriendNetModel::SendPerMessage, &scope,
                 [&](Uint32, const QByteArray& message) { seen = message; });
+        connect(m_model, &CKivFriendNetModel::ChatMessageStored, &scope,
+                [&](Uint32 sender, qint64 id, const QByteArray& message) {
+                    if (sender == kFriendUid && message == text)
+                        row = id;
+                });
         m_server->send(bytesOf(chat(kFriendUid, text)));
         QTRY_COMPARE_WITH_TIMEOUT(seen, text, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(row >= 0, 5000);
+        const auto rows =
+            CKivFriendDBModel::GetInstance()->GetChatRecordPage(kOwnUid, kFriendUid, 0, 100);
+        QVERIFY(std::any_of(rows.begin(), rows.end(), [&](const CKivChatRecordRow& stored) {
+            return stored.id == row && stored.message == QString::fromUtf8(text);
+        }));
     }
 
     int storedRows() {

@@ -128,6 +128,68 @@ private slots:
         QCOMPARE(m_list->itemAt(m_list->count() - 1)->PlainText(),
                  QString::number(CChatHistoryList::kMaxLiveMessages + 4));
     }
+
+    // Many messages at once: the newest are in sight at once, the older ones
+    // come in above them in the next turns, in order, between what was there
+    // and what arrives meanwhile, and the list still keeps only the newest.
+    void pileComesInAboveTheNewest_data() {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("pile");
+        QTest::addColumn<bool>("failedBefore");
+        QTest::newRow("a screenful") << 0 << CChatHistoryList::kFirstScreen << false;
+        QTest::newRow("a pile into an empty list") << 0 << 150 << false;
+        QTest::newRow("a pile after a conversation") << 120 << 150 << false;
+        QTest::newRow("more than is kept") << 30 << 450 << true;
+    }
+    void pileComesInAboveTheNewest() {
+        QFETCH(int, before);
+        QFETCH(int, pile);
+        QFETCH(bool, failedBefore);
+        QStringList expected;
+        if (failedBefore) {
+            m_list->addChatMessage("not sent", true)->SetFailed(true);
+            expected << "not sent";
+        }
+        for (int i = 0; i < before; ++i) {
+            m_list->addChatMessage(QStringLiteral("old%1").arg(i), true);
+            expected << QStringLiteral("old%1").arg(i);
+        }
+        QStringList texts;
+        for (int i = 0; i < pile; ++i)
+            texts << QStringLiteral("new%1").arg(i);
+        m_list->addChatMessages(texts, false);
+        QVERIFY(m_list->count() <= before + int(failedBefore) + CChatHistoryList::kFirstScreen);
+        QCOMPARE(m_list->itemAt(m_list->count() - 1)->PlainText(), texts.last());
+        QTRY_COMPARE(m_list->backlog(), 0);
+        m_list->addChatMessage("later", true);
+        const int kept = CChatHistoryList::kMaxLiveMessages - int(failedBefore);
+        expected << texts << "later";
+        if (failedBefore)
+            expected = QStringList{"not sent"} + expected.mid(expected.size() - kept);
+        else
+            expected = expected.mid(std::max(0, int(expected.size()) - kept));
+        QStringList shown;
+        for (int row = 0; row < m_list->count(); ++row)
+            shown << m_list->itemAt(row)->PlainText();
+        QCOMPARE(shown, expected);
+        QScrollBar* bar = m_list->verticalScrollBar();
+        QTRY_COMPARE(bar->value(), bar->maximum());
+    }
+
+    // A message that arrives while a pile is still coming in goes below it.
+    void messageDuringAPileGoesBelowIt() {
+        QStringList texts;
+        for (int i = 0; i < 100; ++i)
+            texts << QStringLiteral("p%1").arg(i);
+        m_list->addChatMessages(texts, false);
+        QVERIFY(m_list->backlog() > 0);
+        m_list->addChatMessage("live", false);
+        QCOMPARE(m_list->backlog(), 0);
+        QCOMPARE(m_list->count(), 101);
+        for (int row = 0; row < 100; ++row)
+            QCOMPARE(m_list->itemAt(row)->PlainText(), texts[row]);
+        QCOMPARE(m_list->itemAt(100)->PlainText(), QStringLiteral("live"));
+    }
 };
 
 KIV_TEST_CLASS(tst_CChatHistoryList)

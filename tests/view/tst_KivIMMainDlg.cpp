@@ -6,10 +6,13 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include "CChatHistoryList.h"
+#include "CChatItem.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivIMChatDlg.h"
+#include "CKivImChatRecordDlg.h"
 #include "ImMeaidCueDlg.h"
 #include "KivChatMessageWidget.h"
 #include "KivGlobalAtom.h"
@@ -84,6 +87,30 @@ class tst_KivIMMainDlg : public QObject {
         KivWriteText(record.text, text);
         QVERIFY(
             CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record)));
+    }
+    // Stored as the network thread stores a received message; the row's id.
+    qint64 storeRow(Uint32 from, const QByteArray& text) {
+        ChatMessageRecord record;
+        KivInitRecord(record, ChatMessage);
+        record.senderUid = from;
+        record.receiverUid = kOwnUid;
+        KivWriteText(record.text, text);
+        qint64 id = 0;
+        CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record), &id);
+        return id;
+    }
+    // The texts of a chat dialog's bubbles, oldest first.
+    static QStringList bubbles(CKivIMChatDlg* dialog) {
+        QStringList texts;
+        for (int row = 0; row < dialog->History()->count(); ++row)
+            texts.append(dialog->History()->itemAt(row)->PlainText());
+        return texts;
+    }
+    static QStringList numbered(int from, int to) {
+        QStringList texts;
+        for (int i = from; i < to; ++i)
+            texts.append(QStringLiteral("m%1").arg(i));
+        return texts;
     }
     int unreadRows(Uint32 from) {
         QSqlQuery query(CKivFriendSqlUtilCommon::CreateSqlUtil(
@@ -256,7 +283,7 @@ private slots:
         m_window->DClickedForRow(0, false);
         QVERIFY(!inUnread(10002));
         QVERIFY(!m_window->IsFlashing());
-        QCOMPARE(unreadRows(10002), 0);
+        QTRY_COMPARE(unreadRows(10002), 0);
         QVERIFY(dialog->isVisible());
         QVERIFY(dialog->PendingMessages().isEmpty());
     }
@@ -304,6 +331,141 @@ private slots:
         m_window->getLeaveMessage();
         QCOMPARE(m_window->ChatDialog(10003)->PendingMessages(), QStringList{"昨天的消息"});
         QVERIFY(inUnread(10003));
+    }
+
+    // However a row is announced (live with its id, live without one, as an
+    // offline item, late or twice), it reaches the conversation exactly once.
+    void everyRowIsTakenOnce() {
+        const qint64 first = storeRow(10003, "离线一");
+        const qint64 live = storeRow(10003, "在线");
+        const qint64 second = storeRow(10003, "离线二");
+        QVERIFY(first > 0 && live > first && second > live);
+        // The live announcement comes before the offline items' signals.
+        m_window->ChatMessageStored(10003, live, "在线");
+        m_window->getLeaveMessage();
+        m_window->getLeaveMessage();
+        m_window->ChatMessageStored(10003, live, "在线");
+        // A message the database could not keep is shown as it came.
+        m_window->ChatMessageStored(10003, 0, "未保存");
+        CKivIMChatDlg* dialog = m_window->ChatDialog(10003);
+        QCOMPARE(dialog->PendingMessages(), (QStringList{"离线一", "在线", "离线二", "未保存"}));
+        int entries = 0;
+        for (const auto& entry : m_window->UnreadList())
+            entries += entry.first == 10003;
+        QCOMPARE(entries, 1);
+
+        m_window->DClickedForRow(1, false);
+        QCOMPARE(bubbles(dialog), (QStringList{"离线一", "在线", "离线二", "未保存"}));
+        QTRY_COMPARE(unreadRows(10003), 0);
+        // The next look finds nothing new: nothing comes twice.
+        m_window->getLeaveMessage();
+        QCOMPARE(dialog->History()->count(), 4);
+    }
+
+    // Offline items for a window in sight show at once and are read; so are
+    // messages for a minimised window, which do not come back later.
+    void messagesForAWindowInSightAreShownAndRead_data() {
+        QTest::addColumn<bool>("minimised");
+        QTest::addColumn<bool>("offline");
+        QTest::newRow("open, offline items") << false << true;
+        QTest::newRow("minimised, live") << true << false;
+        QTest::newRow("minimised, offline items") << true << true;
+    }
+    void messagesForAWindowInSightAreShownAndRead() {
+        QFETCH(bool, minimised);
+        QFETCH(bool, offline);
+        CKivIMChatDlg* dialog = m_window->ChatDialog(10002);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        if (minimised)
+            dialog->showMinimized();
+        for (const QByteArray text : {"一", "二", "三"}) {
+            const qint64 row = storeRow(10002, text);
+            if (!offline)
+                m_window->ChatMessageStored(10002, row, text);
+        }
+        if (offline)
+            m_window->getLeaveMessage();
+        QCOMPARE(bubbles(dialog), (QStringList{"一", "二", "三"}));
+        QVERIFY(dialog->PendingMessages().isEmpty());
+        QVERIFY(!inUnread(10002));
+        QCOMPARE(unreadRows(10002), 0);
+        QVERIFY(!m_window->IsFlashing());
+
+        dialog->showNormal();
+        m_window->getLeaveMessage();
+        QCOMPARE(dialog->History()->count(), 3);
+        // The next session does not offer them again either.
+        m_window.reset();
+        m_window = std::make_unique<KivIMMainDlg>(nullptr);
+        KivIMMainDlg::mainDlg = m_window.get();
+        m_window->m_uid = kOwnUid;
+        m_window->m_account = QStringLiteral("tester");
+        m_window->InitMaindlg();
+        m_window->FriendListResult(MakeFriendList({{10002, QStringLiteral("李四")}}));
+        QVERIFY(m_window->UnreadList().isEmpty());
+        QVERIFY(!m_window->HasChatDialog(10002));
+    }
+
+    // A long pile keeps only the newest texts, in order; the unread count
+    // still counts them all, and opening shows exactly those.
+    void longPileKeepsTheNewestInOrder() {
+        const int total = CKivIMChatDlg::kMaxPending + 57;
+        for (int i = 0; i < total; ++i) {
+            const QByteArray text = QStringLiteral("m%1").arg(i).toUtf8();
+            m_window->ChatMessageStored(10002, storeRow(10002, text), text);
+        }
+        CKivIMChatDlg* dialog = m_window->ChatDialog(10002);
+        QCOMPARE(dialog->PendingMessages(), numbered(57, total));
+        m_window->DClickedForRow(0, false);
+        QVERIFY(dialog->History()->count() < CKivIMChatDlg::kMaxPending);
+        QCOMPARE(bubbles(dialog).last(), QStringLiteral("m%1").arg(total - 1));
+        QTRY_COMPARE(dialog->History()->count(), int(CKivIMChatDlg::kMaxPending));
+        QCOMPARE(bubbles(dialog), numbered(57, total));
+        QTRY_COMPARE(unreadRows(10002), 0);
+    }
+
+    // The same pile waiting from before the login: taken at the first look.
+    void pileFromBeforeTheLoginWaits() {
+        for (int i = 0; i < 230; ++i)
+            storeRow(10003, QStringLiteral("m%1").arg(i).toUtf8());
+        m_window.reset();
+        m_window = std::make_unique<KivIMMainDlg>(nullptr);
+        KivIMMainDlg::mainDlg = m_window.get();
+        m_window->m_uid = kOwnUid;
+        m_window->m_account = QStringLiteral("tester");
+        m_window->InitMaindlg();
+        m_window->FriendListResult(MakeFriendList({{10003, QStringLiteral("王五")}}));
+        QVERIFY(inUnread(10003));
+        QVERIFY(m_window->IsFlashing());
+        QCOMPARE(m_window->ChatDialog(10003)->PendingMessages(), numbered(30, 230));
+        QTRY_COMPARE(m_window->Preview()->EntryCount(), 1);
+        m_window->getLeaveMessage();
+        QCOMPARE(m_window->ChatDialog(10003)->PendingMessages().size(), 200);
+    }
+
+    // A dialog made on first use starts as one made at login would: the
+    // send key, the friend's name and head, the conversation for its record.
+    void dialogMadeOnFirstUseHasTheSessionsState() {
+        m_window->m_hotKeyText[QStringLiteral("SndmsgKey")] = QStringLiteral("C");
+        QVERIFY(!m_window->HasChatDialog(10003));
+        m_window->ChatMessageStored(10003, storeRow(10003, "你好"), "你好");
+        CKivIMChatDlg* dialog = m_window->ChatDialog(10003);
+        QVERIFY(dialog->IsInitialised());
+        QCOMPARE(dialog->SendMode(), 2);
+        QCOMPARE(dialog->Need().nickName, QStringLiteral("王五"));
+        QCOMPARE(dialog->Need().headIndex, Uint32(2));
+        QCOMPARE(dialog->PendingMessages(), QStringList{"你好"});
+        // Pickers and the record panel wait for their first use.
+        QVERIFY(!dialog->HasPickers());
+        QVERIFY(!dialog->HasRecordPanel());
+        dialog->show();
+        dialog->HistoryClick();
+        QVERIFY(dialog->HasRecordPanel());
+        QTRY_VERIFY(dialog->Record()->Total() >= 1);
+        // A later change of the key reaches dialogs made before it.
+        emit m_window->SengMsgKey(QStringLiteral("E"));
+        QCOMPARE(dialog->SendMode(), 1);
     }
 
     void nextMessageHotKeyOpensTheLastSender() {

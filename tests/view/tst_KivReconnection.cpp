@@ -93,7 +93,7 @@ class tst_KivReconnection : public QObject {
         m_login->findChild<QLineEdit*>(QStringLiteral("lineEditPassWd"))
             ->setText(QStringLiteral("123456"));
         m_login->onLoginButtonClicked();
-        if (!QTest::qWaitFor([] { return main() && main()->ChatDialog(kFriend); }, 10000))
+        if (!QTest::qWaitFor([] { return main() && main()->IsFriendUid(kFriend); }, 10000))
             return nullptr;
         CKivIMChatDlg* chat = main()->ChatDialog(kFriend);
         chat->show();
