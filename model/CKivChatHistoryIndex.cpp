@@ -236,13 +236,14 @@ bool CKivChatHistoryIndex::load(const QSqlDatabase& database, quint32 uidA, quin
     }
     // Rows stored since the keys were saved, by any writer, have larger ids;
     // each direction's own index finds them without touching other conversations.
-    qint64 newest = loaded->covered;
+    const qint64 keptUpTo = loaded->covered;
+    qint64 newest = keptUpTo;
     const Direction directions[] = {{uidA, uidB}, {uidB, uidA}};
     for (int i = 0; i < (uidA == uidB ? 1 : 2); ++i) {
         if (!run(query,
                  QStringLiteral("select id,msgtime from chat_message_table where senderuid=? "
                                 "and recveruid=? and id>? order by id"),
-                 {directions[i].sender, directions[i].receiver, loaded->covered}, &m_lastError)) {
+                 {directions[i].sender, directions[i].receiver, keptUpTo}, &m_lastError)) {
             return false;
         }
         while (query.next()) {

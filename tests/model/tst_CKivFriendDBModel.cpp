@@ -235,7 +235,7 @@ private slots:
                                 "integer,message TEXT,msgtime varchar(25),isgot  integer);"));
         QCOMPARE(scalar("select count(*) from sqlite_master where type='index' and name like "
                         "'chat_message_%'"),
-                 2);
+                 3);
     }
 
     void refusedAccounts_data() {
