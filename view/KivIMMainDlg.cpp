@@ -128,6 +128,8 @@ QListView* KivIMMainDlg::MakePage(const QString& objectName, MyListModel* model)
     view->setMouseTracking(true);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->setFrameShape(QFrame::NoFrame);
+    // Every row is as high as the first: only the rows in sight build their stamps.
+    view->setUniformItemSizes(true);
     m_pPages->addWidget(view);
     return view;
 }
@@ -430,11 +432,15 @@ void KivIMMainDlg::RefreshRowTips() {
     for (const auto& [model, delegates] : pages) {
         const QList<QStringList>& rows = model->rows();
         for (int row = 0; row < rows.size() && row < int(delegates->size()); ++row) {
-            MyCustomListViewItem* item = (*delegates)[row]->item();
+            const MyCustomListViewItemDelegate* delegate = (*delegates)[row];
             const int uid = rows[row].value(RowUid).toInt();
             const bool waiting =
                 std::any_of(m_unread.begin(), m_unread.end(),
                             [uid](const auto& entry) { return entry.first == uid; });
+            // A stamp not made yet shows no tip: nothing to take down.
+            if (!waiting && !delegate->HasItem())
+                continue;
+            MyCustomListViewItem* item = delegate->item();
             if (waiting) {
                 item->ShowTip(qMax(1, m_unreadNotes.value(quint32(uid)).count));
                 item->StartBlink();
@@ -499,6 +505,9 @@ void KivIMMainDlg::SeedReceived() {
 // Takes in the messages stored since the last look; each row is looked at
 // once, whatever told us of it (a live message, an offline item, a login).
 QSet<quint32> KivIMMainDlg::CollectReceived() {
+    // Not before the session's user is known: the rows wait for the first look.
+    if (m_uid == 0)
+        return {};
     if (m_scannedUpTo < 0) {
         SeedReceived();
         return {};

@@ -56,12 +56,19 @@ QPixmap loadScaled(const QString& path, const QPixmap& fallback) {
 }  // namespace
 
 MyCustomListViewItemDelegate::MyCustomListViewItemDelegate(QAbstractItemView* view)
-    : QItemDelegate(view), m_item(std::make_unique<MyCustomListViewItem>()) {
-    if (view) {
-        QWidget* viewport = view->viewport();
-        connect(m_item.get(), &MyCustomListViewItem::Blinked, viewport,
-                QOverload<>::of(&QWidget::update));
+    : QItemDelegate(view), m_view(view) {}
+
+MyCustomListViewItem* MyCustomListViewItemDelegate::item() const {
+    // Made for the first paint or tip: a long list builds stamps only for
+    // the rows that are seen or wait.
+    if (!m_item) {
+        m_item = std::make_unique<MyCustomListViewItem>();
+        if (m_view) {
+            connect(m_item.get(), &MyCustomListViewItem::Blinked, m_view->viewport(),
+                    QOverload<>::of(&QWidget::update));
+        }
     }
+    return m_item.get();
 }
 
 MyCustomListViewItemDelegate::~MyCustomListViewItemDelegate() = default;
@@ -74,17 +81,17 @@ QPixmap MyCustomListViewItemDelegate::HeadPixmap(const QString& path) {
 
 void MyCustomListViewItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const {
-    m_item->resize(option.rect.size());
+    item()->resize(option.rect.size());
     const QStringList row = index.data(Qt::DisplayRole).toStringList();
-    m_item->SetHead(HeadPixmap(row.value(1)));
-    m_item->SetName(row.value(0));
-    m_item->SetDescription(row.value(2));
+    item()->SetHead(HeadPixmap(row.value(1)));
+    item()->SetName(row.value(0));
+    item()->SetDescription(row.value(2));
     const QString time = row.value(3);
-    m_item->SetTime(time.isEmpty() ? QString()
+    item()->SetTime(time.isEmpty() ? QString()
                                    : KivChatTimeText::Format(time, QDateTime::currentDateTime()));
     // A row too narrow for the time as well keeps the room for the text.
-    if (m_item->minimumSizeHint().width() > option.rect.width())
-        m_item->SetTime(QString());
+    if (item()->minimumSizeHint().width() > option.rect.width())
+        item()->SetTime(QString());
 
     QColor background(Qt::transparent);
     if (option.state & QStyle::State_Selected) {
@@ -92,21 +99,21 @@ void MyCustomListViewItemDelegate::paint(QPainter* painter, const QStyleOptionVi
     } else if (option.state & QStyle::State_MouseOver) {
         background = kHoverBackground;
     }
-    QPalette palette = m_item->palette();
+    QPalette palette = item()->palette();
     palette.setColor(QPalette::Window, background);
-    m_item->setPalette(palette);
-    m_item->layout()->activate();
+    item()->setPalette(palette);
+    item()->layout()->activate();
 
     painter->save();
     // The stamp never shrinks below its minimum size; keep it inside its row.
     painter->setClipRect(option.rect, Qt::IntersectClip);
     painter->translate(option.rect.topLeft());
-    m_item->render(painter, QPoint(), QRegion(),
+    item()->render(painter, QPoint(), QRegion(),
                    QWidget::DrawWindowBackground | QWidget::DrawChildren);
     painter->restore();
 }
 
 QSize MyCustomListViewItemDelegate::sizeHint(const QStyleOptionViewItem& /*option*/,
                                              const QModelIndex& /*index*/) const {
-    return m_item->minimumSize();
+    return item()->minimumSize();
 }

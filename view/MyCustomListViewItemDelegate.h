@@ -20,13 +20,15 @@ public:
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-    MyCustomListViewItem* item() const { return m_item.get(); }
+    MyCustomListViewItem* item() const;
+    bool HasItem() const { return m_item != nullptr; }
 
 private:
     // The head picture drawn for path: decoded once per file version and kept
     // scaled; a missing or unreadable picture gives the default head.
     static QPixmap HeadPixmap(const QString& path);
 
+    QAbstractItemView* m_view = nullptr;
     // Unparented and never shown: it only lends its look to the rows.
-    std::unique_ptr<MyCustomListViewItem> m_item;
+    mutable std::unique_ptr<MyCustomListViewItem> m_item;
 };
