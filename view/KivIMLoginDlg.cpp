@@ -172,6 +172,7 @@ void KivIMLoginDlg::ConnectSignals() {
             &KivIMLoginDlg::AccountLoginResultSlot);
     connect(m_pNet, &CKivFriendNetModel::FaildConnect, this, &KivIMLoginDlg::FaildConnectSlot);
     connect(m_pNet, &CKivFriendNetModel::CloseConnect, this, &KivIMLoginDlg::CloseConnectSlot);
+    connect(m_pNet, &CKivFriendNetModel::TlsRefused, this, &KivIMLoginDlg::TlsRefusedSlot);
     connect(m_pLogin, &QPushButton::clicked, this, &KivIMLoginDlg::onLoginButtonClicked);
     connect(m_pRegister, &QPushButton::clicked, this, &KivIMLoginDlg::bRegAccount_Clicked);
     connect(m_pForget, &QPushButton::clicked, this, &KivIMLoginDlg::bForgetPwd_Clicked);
@@ -256,8 +257,10 @@ void KivIMLoginDlg::ConnectServer() {
     const QString account = m_pAccount->currentText().trimmed();
     if (!account.isEmpty())
         KivProxySettings::Read(KivUserSettings::FileFor(account)).Apply();
-    SStr_Config_File* config = CKivFriendReadConfigModel::GetInstance()->GetConfigFile();
+    CKivFriendReadConfigModel* model = CKivFriendReadConfigModel::GetInstance();
+    SStr_Config_File* config = model->GetConfigFile();
     m_pNet->SetServerIP_And_Port(config->ipaddr, config->port);
+    m_pNet->SetTls(model->GetTlsSettings());
     m_pNet->Connect_Svr();
 }
 
@@ -527,6 +530,24 @@ void KivIMLoginDlg::FaildConnectSlot() {
     if (IsLoginPending())
         TimeoutEx();
     QMessageBox::about(this, Tip(), QStringLiteral("连接失败，请检查您的网络连接!"));
+}
+
+QString KivIMLoginDlg::TlsRefusalText(bool serverWantsTls) {
+    return serverWantsTls ? QStringLiteral("服务器只接受加密连接，已停止连接。")
+                          : QStringLiteral("无法验证服务器的身份，已停止连接。");
+}
+
+void KivIMLoginDlg::TlsRefusedSlot(bool serverWantsTls, QString) {
+    // Not healed by trying again: the same server would be refused the same way.
+    const bool hadSession = m_pReconnect->IsArmed();
+    m_pReconnect->Disarm();
+    m_pNet->Delete_Socket();
+    if (IsLoginPending())
+        TimeoutEx();
+    m_pLogin->setEnabled(true);
+    QMessageBox::about(this, Tip(), TlsRefusalText(serverWantsTls));
+    if (hadSession)
+        ReturnToLogin();
 }
 
 void KivIMLoginDlg::CloseConnectSlot() {

@@ -53,6 +53,9 @@ public slots:
                                 QString pNikeName, QString pAppversion, bool bGUIDnew);
     void FaildConnectSlot();
     void CloseConnectSlot();
+    // The connection stopped before anything was sent (TLS): a clear box
+    // instead of the network one, and the dialog usable again.
+    void TlsRefusedSlot(bool serverWantsTls, QString reason);
     void TimeoutEx();
     void bRegAccount_Clicked();
     void bForgetPwd_Clicked();
@@ -99,6 +102,9 @@ private:
     void EndSessionElsewhere();
     // The box text for a refused login; empty for a refusal that shows none.
     static QString RefusalText(int nErrm);
+
+public:
+    static QString TlsRefusalText(bool serverWantsTls);
 
     QPushButton* m_pLogin = nullptr;
     QCustomComboBox* m_pAccount = nullptr;
