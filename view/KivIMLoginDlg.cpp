@@ -28,6 +28,7 @@
 #include "KivHeadDownload.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
+#include "KivPasswordKeyring.h"
 #include "KivPrivateProfile.h"
 #include "KivProtocol.h"
 #include "KivProxySettings.h"
@@ -230,16 +231,24 @@ void KivIMLoginDlg::readConfigInit() {
         ini.value(QStringLiteral("/BaseSetting/AutoLogin")).toInt();
     settings[QStringLiteral("ForgetPwd")] =
         ini.value(QStringLiteral("/BaseSetting/ForgetPwd")).toInt();
-    const QString stored = ini.value(QStringLiteral("/KivPwd/passWd")).toString();
     if (settings.value(QStringLiteral("AutoLogin")) == 1) {
         m_pRemember->setChecked(true);
         m_pAutoLogin->setChecked(true);
-        m_pPassword->setText(m_pCrypt->decryptToString(stored));
+        m_pPassword->setText(RememberedPassword(account, ini));
         onLoginButtonClicked();
     } else if (settings.value(QStringLiteral("ForgetPwd")) == 1) {
         m_pRemember->setChecked(true);
-        m_pPassword->setText(m_pCrypt->decryptToString(stored));
+        m_pPassword->setText(RememberedPassword(account, ini));
     }
+}
+
+// The keyring's item first; the scrambled form of the settings file is what
+// an account has without a keyring, or from before it moved there.
+QString KivIMLoginDlg::RememberedPassword(const QString& account, const QSettings& ini) const {
+    const QString kept = KivPasswordKeyring::Lookup(account);
+    if (!kept.isNull())
+        return kept;
+    return m_pCrypt->decryptToString(ini.value(QStringLiteral("/KivPwd/passWd")).toString());
 }
 
 void KivIMLoginDlg::ComboBoxChange(QString text) {
@@ -508,11 +517,18 @@ void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
     }
     if (m_pRemember->isChecked()) {
         ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 1);
-        ini.setValue(QStringLiteral("/KivPwd/passWd"),
-                     m_pCrypt->encryptToString(m_pPassword->text()));
+        // In the keyring when one runs (the scrambled form, also one from
+        // before, then leaves the file); in the file otherwise.
+        if (KivPasswordKeyring::Store(account, m_pPassword->text())) {
+            ini.remove(QStringLiteral("/KivPwd/passWd"));
+        } else {
+            ini.setValue(QStringLiteral("/KivPwd/passWd"),
+                         m_pCrypt->encryptToString(m_pPassword->text()));
+        }
     } else {
         ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 0);
         ini.remove(QStringLiteral("/KivPwd/passWd"));
+        KivPasswordKeyring::Forget(account);
     }
 }
 

@@ -17,6 +17,7 @@ class QCustomLineEdit;
 class QLabel;
 class KivHeadDownload;
 class QPushButton;
+class QSettings;
 class QTimer;
 class kivRecoverPassworddlg;
 class kivRegisterDlg;
@@ -76,6 +77,7 @@ private:
     void ConnectSignals();
     void FillAccountList();
     void readConfigInit();
+    QString RememberedPassword(const QString& account, const QSettings& ini) const;
     void ConnectServer();
     // false when the user chose to install or download an update instead.
     bool CheckUpdate();
