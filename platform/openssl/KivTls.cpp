@@ -7,6 +7,7 @@
 #include <openssl/x509v3.h>
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -83,6 +84,61 @@ std::string LastError() {
     return text;
 }
 
+int Verify(int preverified, X509_STORE_CTX* store);
+
+SSL_CTX* NewClientContext(const std::string& caFile, bool pinned, std::string& reason) {
+    SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+    if (ctx == nullptr) {
+        reason = "no TLS context: " + LastError();
+        return nullptr;
+    }
+    SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+    SSL_CTX_set_options(ctx, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
+    // A pin with no authority file trusts the pinned key alone: the
+    // system's authorities would change nothing, and loading them is slow.
+    bool caLoaded = true;
+    if (!caFile.empty()) {
+        caLoaded = SSL_CTX_load_verify_locations(ctx, caFile.c_str(), nullptr) == 1;
+    } else if (!pinned) {
+        caLoaded = SSL_CTX_set_default_verify_paths(ctx) == 1;
+    }
+    if (!caLoaded) {
+        reason = "cannot read the certificate authorities of " +
+                 (caFile.empty() ? std::string("the system") : caFile);
+        SSL_CTX_free(ctx);
+        return nullptr;
+    }
+    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, &Verify);
+    return ctx;
+}
+
+// A context takes OpenSSL tens of milliseconds to make, so the last one is
+// kept for the next connection with the same authorities; a changed
+// authority file makes a new one.
+SSL_CTX* ClientContext(const std::string& caFile, bool pinned, std::string& reason) {
+    static std::mutex lock;
+    static SSL_CTX* kept = nullptr;
+    static std::string keptKey;
+    struct stat info {};
+    const bool known = caFile.empty() || ::stat(caFile.c_str(), &info) == 0;
+    const std::string key =
+        caFile + '\n' + (pinned ? "pinned" : "") + '\n' + std::to_string(info.st_mtim.tv_sec) +
+        '.' + std::to_string(info.st_mtim.tv_nsec) + '.' + std::to_string(info.st_size);
+    std::lock_guard<std::mutex> guard(lock);
+    if (known && kept != nullptr && key == keptKey) {
+        SSL_CTX_up_ref(kept);
+        return kept;
+    }
+    SSL_CTX* made = NewClientContext(caFile, pinned, reason);
+    if (made != nullptr && known) {
+        SSL_CTX_free(kept);
+        SSL_CTX_up_ref(made);
+        kept = made;
+        keptKey = key;
+    }
+    return made;
+}
+
 }  // namespace
 
 struct KivTlsSession::State {
@@ -100,7 +156,6 @@ struct KivTlsSession::State {
     static int Write(BIO* bio, const char* data, int length);
     static int Read(BIO* bio, char* buffer, int capacity);
     static long Control(BIO* bio, int command, long, void*);
-    static int Verify(int preverified, X509_STORE_CTX* store);
 };
 
 BIO_METHOD* KivTlsSession::State::Method() {
@@ -147,10 +202,12 @@ long KivTlsSession::State::Control(BIO*, int command, long, void*) {
     return command == BIO_CTRL_FLUSH ? 1 : 0;
 }
 
-int KivTlsSession::State::Verify(int preverified, X509_STORE_CTX* store) {
+namespace {
+
+int Verify(int preverified, X509_STORE_CTX* store) {
     auto* ssl =
         static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-    const auto* state = static_cast<const State*>(SSL_get_app_data(ssl));
+    const auto* state = static_cast<const KivTlsSession::State*>(SSL_get_app_data(ssl));
     if (!preverified && state != nullptr && state->pinned &&
         IsTrustError(X509_STORE_CTX_get_error(store))) {
         X509_STORE_CTX_set_error(store, X509_V_OK);
@@ -158,6 +215,8 @@ int KivTlsSession::State::Verify(int preverified, X509_STORE_CTX* store) {
     }
     return preverified;
 }
+
+}  // namespace
 
 KivTlsSession::KivTlsSession(std::unique_ptr<State> state) : m(std::move(state)) {}
 
@@ -180,23 +239,11 @@ std::unique_ptr<KivTlsSession> KivTlsSession::connect(std::shared_ptr<KivSocket>
     auto state = std::make_unique<State>();
     state->socket = std::move(socket);
     state->pinned = !pin.empty();
-    state->ctx.reset(SSL_CTX_new(TLS_client_method()));
+    state->ctx.reset(ClientContext(policy.caFile, state->pinned, reason));
     if (!state->ctx) {
-        reason = "no TLS context: " + LastError();
         return nullptr;
     }
     SSL_CTX* ctx = state->ctx.get();
-    SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
-    SSL_CTX_set_options(ctx, SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
-    const bool caLoaded = policy.caFile.empty() ? SSL_CTX_set_default_verify_paths(ctx) == 1
-                                                : SSL_CTX_load_verify_locations(
-                                                      ctx, policy.caFile.c_str(), nullptr) == 1;
-    if (!caLoaded) {
-        reason = "cannot read the certificate authorities of " +
-                 (policy.caFile.empty() ? std::string("the system") : policy.caFile);
-        return nullptr;
-    }
-    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, &State::Verify);
 
     state->ssl.reset(SSL_new(ctx));
     SSL* ssl = state->ssl.get();
