@@ -2,7 +2,11 @@
 // server writes them to the client's socket, which cuts each read into
 // records and dispatches them through the net model (stored as unread
 // messages in one commit per burst of reads, then announced). Against raw SQLite
-// inserts of the same rows in one transaction, in the same process.
+// inserts of the same rows in one transaction, in the same process; and the
+// same path inside TLS, rounds alternating with the plain one, with the time
+// a connection takes to be usable (TCP, and the TLS handshake).
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <sqlite3.h>
 
 #include <arpa/inet.h>
@@ -12,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
@@ -82,9 +87,10 @@ QByteArray bytesOf(const R& record) {
 
 // A loopback listener that accepts the client and writes to it from its own
 // thread with blocking sends, so the client's reads never wait for the writer.
+// Given a TLS context, it runs the server side of TLS on each connection.
 class Feeder {
 public:
-    Feeder() {
+    explicit Feeder(SSL_CTX* tls = nullptr) : m_tls(tls) {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -98,18 +104,19 @@ public:
         m_port = ntohs(address.sin_port);
     }
     ~Feeder() {
-        if (m_writer.joinable()) {
-            m_writer.join();
-        }
-        if (m_peer >= 0) {
-            ::close(m_peer);
-        }
+        drop();
         ::close(m_listener);
     }
     int port() const { return m_port; }
     bool accept() {
+        drop();
         m_peer = ::accept(m_listener, nullptr, nullptr);
-        return m_peer >= 0;
+        if (m_peer < 0 || m_tls == nullptr) {
+            return m_peer >= 0;
+        }
+        m_ssl = SSL_new(m_tls);
+        SSL_set_fd(m_ssl, m_peer);
+        return SSL_accept(m_ssl) == 1;
     }
     void write(QByteArray bytes) {
         if (m_writer.joinable()) {
@@ -117,8 +124,11 @@ public:
         }
         m_writer = std::thread([this, bytes] {
             for (int sent = 0; sent < bytes.size();) {
-                const ssize_t now = ::send(m_peer, bytes.constData() + sent,
-                                           static_cast<size_t>(bytes.size() - sent), 0);
+                const int left = bytes.size() - sent;
+                const ssize_t now =
+                    m_ssl != nullptr
+                        ? SSL_write(m_ssl, bytes.constData() + sent, left)
+                        : ::send(m_peer, bytes.constData() + sent, static_cast<size_t>(left), 0);
                 if (now <= 0) {
                     return;
                 }
@@ -128,11 +138,55 @@ public:
     }
 
 private:
+    void drop() {
+        if (m_writer.joinable()) {
+            m_writer.join();
+        }
+        if (m_ssl != nullptr) {
+            SSL_free(m_ssl);
+            m_ssl = nullptr;
+        }
+        if (m_peer >= 0) {
+            ::close(m_peer);
+            m_peer = -1;
+        }
+    }
+
+    SSL_CTX* m_tls;
+    SSL* m_ssl = nullptr;
     int m_listener = -1;
     int m_peer = -1;
     int m_port = 0;
     std::thread m_writer;
 };
+
+// A server context with a self-signed certificate made by the openssl program.
+SSL_CTX* ServerContext(const QString& folder, std::string& pin) {
+    const QString cert = folder + QStringLiteral("/bench.crt");
+    const QString key = folder + QStringLiteral("/bench.key");
+    if (QProcess::execute(
+            QStringLiteral("openssl"),
+            {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+             "-days", "2", "-subj", "/CN=bench", "-addext", "subjectAltName=IP:127.0.0.1",
+             "-keyout", key, "-out", cert}) != 0) {
+        return nullptr;
+    }
+    QProcess digest;
+    digest.start(QStringLiteral("sh"),
+                 {"-c", QStringLiteral("openssl x509 -in '%1' -pubkey -noout | openssl pkey "
+                                       "-pubin -outform der | openssl dgst -sha256 -r")
+                            .arg(cert)});
+    digest.waitForFinished();
+    pin = digest.readAllStandardOutput().left(64).toStdString();
+    SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
+    SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+    if (SSL_CTX_use_certificate_file(ctx, cert.toLocal8Bit().constData(), SSL_FILETYPE_PEM) != 1 ||
+        SSL_CTX_use_PrivateKey_file(ctx, key.toLocal8Bit().constData(), SSL_FILETYPE_PEM) != 1) {
+        SSL_CTX_free(ctx);
+        return nullptr;
+    }
+    return ctx;
+}
 
 bool waitFor(const std::function<bool()>& condition) {
     const auto start = std::chrono::steady_clock::now();
@@ -147,13 +201,31 @@ bool waitFor(const std::function<bool()>& condition) {
 
 }  // namespace
 
+struct Path {
+    const char* name;
+    Feeder* feeder;
+    CKivTlsSettings tls;
+    double connect = 1e30;   // best time from Connect_Svr to connected
+    double dispatch = 1e30;  // best time to announce one stream of messages
+};
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     CKivFriendNetModel* model = CKivFriendNetModel::GetInstance();
 
-    Feeder feeder;
+    std::string pin;
+    SSL_CTX* serverTls = ServerContext(dir.path(), pin);
+    if (serverTls == nullptr) {
+        std::printf("dispatch: no TLS certificate for the server\n");
+        return 1;
+    }
+    Feeder plainFeeder;
+    Feeder tlsFeeder(serverTls);
+    Path plain{"plain", &plainFeeder, CKivTlsSettings()};
+    Path tls{"TLS", &tlsFeeder, CKivTlsSettings{true, std::string(), pin, "127.0.0.1"}};
+
     std::atomic<bool> loggedIn{false};
     std::atomic<int> announced{0};
     // Counted on the receive thread: a message is announced once it is committed.
@@ -163,26 +235,38 @@ int main(int argc, char** argv) {
     QObject::connect(
         model, &CKivFriendNetModel::SendPerMessage, model,
         [&](Uint32, const QByteArray&, int) { ++announced; }, Qt::DirectConnection);
-    model->SetServerIP_And_Port("127.0.0.1", feeder.port());
-    model->Connect_Svr();
-    if (feeder.port() == 0 || !feeder.accept() || !waitFor([&] { return model->IsConnected(); })) {
-        std::printf("dispatch: the client did not connect\n");
-        return 1;
-    }
-    // The model takes a login result only as the answer to its own request.
-    LoginRequest request;
-    KivInitRecord(request, Login);
-    model->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request)));
-    ::LoginResult login;
-    KivInitRecord(login, Login);
-    login.uid = kOwn;
-    KivWriteText(login.account, "bench");
-    KivWriteText(login.headAdd, "1");
-    feeder.write(bytesOf(login));
-    if (!waitFor([&] { return loggedIn.load(); })) {
-        std::printf("dispatch: login result not dispatched\n");
-        return 1;
-    }
+
+    // Connects the model over the path and logs it in; false on any failure.
+    const auto open = [&](Path& path) {
+        model->SetTls(path.tls);
+        model->SetServerIP_And_Port("127.0.0.1", path.feeder->port());
+        loggedIn = false;
+        // The previous connection goes first: its end is not this one's cost.
+        model->Delete_Socket();
+        const auto start = std::chrono::steady_clock::now();
+        model->Connect_Svr();
+        if (path.feeder->port() == 0 || !path.feeder->accept() ||
+            !waitFor([&] { return model->IsConnected(); })) {
+            std::printf("dispatch: the client did not connect (%s)\n", path.name);
+            return false;
+        }
+        path.connect = std::min(path.connect, seconds(start));
+        // The model takes a login result only as the answer to its own request.
+        LoginRequest request;
+        KivInitRecord(request, Login);
+        model->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request)));
+        ::LoginResult login;
+        KivInitRecord(login, Login);
+        login.uid = kOwn;
+        KivWriteText(login.account, "bench");
+        KivWriteText(login.headAdd, "1");
+        path.feeder->write(bytesOf(login));
+        if (!waitFor([&] { return loggedIn.load(); })) {
+            std::printf("dispatch: login result not dispatched (%s)\n", path.name);
+            return false;
+        }
+        return true;
+    };
 
     QByteArray stream;
     stream.reserve(kMessages * int(sizeof(ChatMessageRecord)));
@@ -194,27 +278,41 @@ int main(int argc, char** argv) {
         KivWriteText(chat.text, "message " + QByteArray::number(i));
         stream += bytesOf(chat);
     }
-    // Alternating rounds, best of each: other work on the machine hits both alike.
-    double dispatch = 1e30;
+    // Alternating rounds, best of each: other work on the machine hits all alike.
     double raw = 1e30;
     bool all = true;
+    int streams = 0;
     for (int round = 1; round <= kRounds && all; ++round) {
-        const auto start = std::chrono::steady_clock::now();
-        feeder.write(stream);
-        all = waitFor([&] { return announced.load() >= round * kMessages; });
-        dispatch = std::min(dispatch, seconds(start));
+        for (Path* path : {&plain, &tls}) {
+            if (!open(*path)) {
+                return 1;
+            }
+            const auto start = std::chrono::steady_clock::now();
+            path->feeder->write(stream);
+            ++streams;
+            all = waitFor([&] { return announced.load() >= streams * kMessages; });
+            path->dispatch = std::min(path->dispatch, seconds(start));
+        }
         raw = std::min(raw, rawInserts(dir.filePath(QStringLiteral("raw%1.db").arg(round))));
     }
     const int stored = CKivFriendDBModel::GetInstance()->GetChatRecordCount(kOwn, kPeer);
 
     std::printf("dispatch: %d chat records announced, %d in the table%s\n", announced.load(),
                 stored, all ? "" : " (did not finish)");
-    std::printf("received over the socket, through the net model: %.0f msg/s\n",
-                kMessages / dispatch);
-    std::printf("raw SQLite, one transaction:                     %.0f msg/s\n", kMessages / raw);
-    std::printf("net model takes %.1fx the time of raw SQLite in one transaction\n",
-                dispatch / raw);
+    for (const Path* path : {&plain, &tls}) {
+        std::printf("received over the socket (%-5s), through the net model: %.0f msg/s\n",
+                    path->name, kMessages / path->dispatch);
+    }
+    std::printf("raw SQLite, one transaction:                             %.0f msg/s\n",
+                kMessages / raw);
+    std::printf("net model takes %.1fx the time of raw SQLite in one transaction (plain)\n",
+                plain.dispatch / raw);
+    std::printf("TLS takes %.2fx the time of plain on the receive path\n",
+                tls.dispatch / plain.dispatch);
+    std::printf("connection usable after: plain %.2f ms, TLS %.2f ms (handshake %.2f ms)\n",
+                plain.connect * 1000, tls.connect * 1000, (tls.connect - plain.connect) * 1000);
     CKivFriendNetModel::ReleaseInstance();
     CKivFriendDBModel::ReleaseInstance();
-    return all && stored == kRounds * kMessages ? 0 : 1;
+    SSL_CTX_free(serverTls);
+    return all && stored == streams * kMessages ? 0 : 1;
 }

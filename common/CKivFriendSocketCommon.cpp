@@ -120,6 +120,11 @@ unsigned int CKivFriendSocketCommon::Virtual_Thread_Proc() {
     } else if (result == KivSocketOk) {
         return_state(EVENT_CONNECTED, nullptr, m_bindPort);
         recv_data();
+    } else if (result == KivSocketErrTlsRefused) {
+        std::string reason = tls_refusal();
+        // The socket goes at once: the server gets nothing more from us.
+        close_socket(true);
+        return_state(EVENT_TLS_REFUSED, reason.data(), static_cast<int>(reason.size()));
     } else {
         return_state(EVENT_CONNECT_FAILED, nullptr,
                      result == KivSocketErrNetDown ? static_cast<int>(m_bindPort) : 0);

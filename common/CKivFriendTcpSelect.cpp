@@ -1,6 +1,7 @@
 #include "CKivFriendTcpSelect.h"
 
 #include "KivSocket.h"
+#include "KivTls.h"
 
 #include <algorithm>
 
@@ -43,6 +44,8 @@ bool CKivFriendTcpSelect::bind_port(int port) {
     std::lock_guard<std::mutex> sendGuard(m_sendLock);
     std::lock_guard<std::mutex> guard(m_socketLock);
     m_socket = std::move(socket);
+    m_session.reset();
+    m_tlsRefusal.clear();
     m_ended.reset();
     m_bytesSent = 0;
     m_ackedAtEnd = 0;
@@ -55,17 +58,57 @@ unsigned long CKivFriendTcpSelect::connect_svr(const char* address, int port) {
         return KivSocketErrInvalid;
     }
     CKivSocks5Proxy proxy;
+    CKivTlsSettings tls;
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         proxy = m_proxy;
+        tls = m_tls;
     }
     socket->setDeadLinkLimits(kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds, kUnansweredLimitMs);
+    int result = KivSocketOk;
     if (!proxy.enabled()) {
-        return static_cast<unsigned long>(socket->connectTo(address, port, kConnectTimeoutMs));
+        result = socket->connectTo(address, port, kConnectTimeoutMs);
+    } else {
+        result = socket->connectTo(proxy.host.c_str(), proxy.port, kConnectTimeoutMs);
+        if (result == KivSocketOk) {
+            result = proxy.handshake(*socket, address ? address : "", port);
+        }
     }
-    const int result = socket->connectTo(proxy.host.c_str(), proxy.port, kConnectTimeoutMs);
-    return static_cast<unsigned long>(
-        result != KivSocketOk ? result : proxy.handshake(*socket, address ? address : "", port));
+    if (result != KivSocketOk || !tls.enabled) {
+        return static_cast<unsigned long>(result);
+    }
+    // The server proves who it is before the first record goes out; through
+    // a proxy the session runs end to end, the proxy only relays it.
+    const KivTlsPolicy policy{tls.caFile, tls.pin, tls.hostName};
+    std::string reason;
+    std::shared_ptr<KivTlsSession> session =
+        KivTlsSession::connect(socket, policy, kConnectTimeoutMs, reason);
+    std::lock_guard<std::mutex> sendGuard(m_sendLock);
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    if (!session) {
+        m_tlsRefusal = reason;
+        return KivSocketErrTlsRefused;
+    }
+    if (m_socket == socket) {
+        m_session = session;
+        m_bytesSent = session->bytesWritten();
+    }
+    return KivSocketOk;
+}
+
+void CKivFriendTcpSelect::set_tls(const CKivTlsSettings& tls) {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    m_tls = tls;
+}
+
+std::string CKivFriendTcpSelect::tls_refusal() const {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    return m_tlsRefusal;
+}
+
+std::string CKivFriendTcpSelect::tls_description() const {
+    std::shared_ptr<KivTlsSession> session = current_session();
+    return session ? session->protocol() + " " + session->cipher() : std::string();
 }
 
 void CKivFriendTcpSelect::set_proxy(const CKivSocks5Proxy& proxy) {
@@ -74,16 +117,32 @@ void CKivFriendTcpSelect::set_proxy(const CKivSocks5Proxy& proxy) {
 }
 
 int CKivFriendTcpSelect::send_data(const char* data, int length, std::uint64_t* endOffset) {
-    std::shared_ptr<KivSocket> socket = current_socket();
-    if (!socket) {
+    std::shared_ptr<KivSocket> socket;
+    std::shared_ptr<KivTlsSession> session;
+    bool tls = false;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        socket = m_socket;
+        session = m_session;
+        tls = m_tls.enabled;
+    }
+    // Nothing goes out in the clear on a connection that asked for TLS.
+    if (!socket || (tls && !session)) {
         return -1;
     }
     int sent = 0;
     {
         std::lock_guard<std::mutex> guard(m_sendLock);
-        sent = socket->send(data, length);
-        if (sent > 0) {
-            m_bytesSent += static_cast<std::uint64_t>(sent);
+        if (session) {
+            sent = session->send(data, length, kSendTimeoutMs);
+            // The records' bytes on the wire, handshake and all, so that an
+            // acknowledged offset still means the server's side got them.
+            m_bytesSent = session->bytesWritten();
+        } else {
+            sent = socket->send(data, length);
+            if (sent > 0) {
+                m_bytesSent += static_cast<std::uint64_t>(sent);
+            }
         }
         if (endOffset != nullptr) {
             *endOffset = m_bytesSent;
@@ -159,6 +218,11 @@ std::shared_ptr<KivSocket> CKivFriendTcpSelect::current_socket() const {
     return m_socket;
 }
 
+std::shared_ptr<KivTlsSession> CKivFriendTcpSelect::current_session() const {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    return m_session;
+}
+
 void CKivFriendTcpSelect::set_exit(bool exit) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_exit = exit;
@@ -202,7 +266,15 @@ void CKivFriendTcpSelect::report_unusable_stream() {
     proc_func(EVENT_CLOSED, nullptr, 0);
 }
 
-bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, char* chunk) {
+// A TLS alert or handshake record (content type 21 or 22, version 3.x) where
+// the first record of the protocol should be.
+bool CKivFriendTcpSelect::looks_like_tls(const char* chunk, int length) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chunk);
+    return m_reads == 1 && length >= 3 && (bytes[0] == 21 || bytes[0] == 22) && bytes[1] == 3 &&
+           bytes[2] <= 4;
+}
+
+bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, KivTlsSession* session, char* chunk) {
     // The records of the whole burst go out in one hold of the callback lock,
     // so a stop() never falls between them and the end of their burst.
     std::lock_guard<std::recursive_mutex> guard(m_lock);
@@ -213,9 +285,14 @@ bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, char* chunk) {
         }
     };
     for (int reads = 1;; ++reads) {
-        const int got = socket.receive(chunk, kReadChunk);
+        const int got =
+            session ? session->receive(chunk, kReadChunk) : socket.receive(chunk, kReadChunk);
         if (m_exit) {
             return false;
+        }
+        // Part of a TLS record: the rest comes with a later wake-up.
+        if (got == KivSocket::kWouldBlock) {
+            break;
         }
         if (got <= 0) {
             endBurst();
@@ -224,15 +301,24 @@ bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, char* chunk) {
             }
             return false;
         }
+        ++m_reads;
         CacheRecvData(chunk, got);
         // A record that can never be valid, or more pending bytes than the
         // stream may hold, ends the connection instead of stalling it.
         if (m_cutter.broken()) {
             endBurst();
+            if (!session && looks_like_tls(chunk, got)) {
+                close_socket(false);
+                char reason[] = "the server speaks TLS only, and tls is off";
+                proc_func(EVENT_TLS_REQUIRED, reason, int(sizeof(reason) - 1));
+                return false;
+            }
             report_unusable_stream();
             return false;
         }
-        if (m_exit || reads == kBurstReads || socket.bytesWaiting() <= 0) {
+        const bool more = session ? session->hasBuffered() || socket.bytesWaiting() > 0
+                                  : socket.bytesWaiting() > 0;
+        if (m_exit || reads == kBurstReads || !more) {
             break;
         }
     }
@@ -242,17 +328,21 @@ bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, char* chunk) {
 
 void CKivFriendTcpSelect::recv_data() {
     std::shared_ptr<KivSocket> socket = current_socket();
+    std::shared_ptr<KivTlsSession> session = current_session();
     if (!socket) {
         return;
     }
     m_cutter.clear();
+    m_reads = 0;
     std::unique_ptr<char[]> chunk(new char[kReadChunk]);
     while (!m_exit) {
-        if (socket->waitReadable() == KivSocket::Wait::Failed) {
+        // Bytes the session holds already are not seen by a wait on the socket.
+        if ((!session || !session->hasBuffered()) &&
+            socket->waitReadable() == KivSocket::Wait::Failed) {
             proc_func(EVENT_CONNECT_FAILED, nullptr, 0);
             break;
         }
-        if (!receive_burst(*socket, chunk.get())) {
+        if (!receive_burst(*socket, session.get(), chunk.get())) {
             break;
         }
     }

@@ -4,16 +4,21 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "CKivRecordCutter.h"
 #include "CKivSocks5Proxy.h"
+#include "CKivTlsSettings.h"
 #include "KivSocketEvents.h"
 
 class KivSocket;
+class KivTlsSession;
 
 // Blocking TCP client socket with a receive loop that cuts the byte stream into
 // records and reports them, and connection events, through a callback that runs
-// inside the object's lock.
+// inside the object's lock. With TLS the records travel inside a TLS session
+// that the connecting thread sets up before anything of the protocol is sent;
+// the records, their cutting and the events stay the same.
 class CKivFriendTcpSelect {
 public:
     // A connection attempt gives up after this long instead of the system's minutes.
@@ -47,9 +52,17 @@ public:
     unsigned long connect_svr(const char* address, int port);
     // Later connections go through this proxy (none when it is not enabled).
     void set_proxy(const CKivSocks5Proxy& proxy);
+    // Later connections run inside TLS when it is enabled: connect_svr then
+    // returns KivSocketErrTlsRefused, with the reason in tls_refusal(), for
+    // a server that does not pass the checks.
+    void set_tls(const CKivTlsSettings& tls);
+    std::string tls_refusal() const;
+    // "TLSv1.3 TLS_AES_256_GCM_SHA384" on a TLS connection, else empty.
+    std::string tls_description() const;
     // One send of the whole record; the bytes sent, 0 or less on failure.
     // endOffset, when given, receives where the record ends in the stream of
-    // this connection, to be compared with acknowledged_bytes().
+    // this connection, to be compared with acknowledged_bytes(): in bytes
+    // written to the socket, so with TLS in bytes of its records.
     int send_data(const char* data, int length, std::uint64_t* endOffset = nullptr);
     // How much of this connection's stream of records the server's side has
     // acknowledged; after the connection ended, as it stood at its end.
@@ -71,18 +84,22 @@ protected:
     void set_exit(bool exit);
     bool is_exiting() const { return m_exit; }
     std::shared_ptr<KivSocket> current_socket() const;
+    std::shared_ptr<KivTlsSession> current_session() const;
 
 private:
     void drop_socket();
     std::uint64_t acknowledged_of(const KivSocket& socket) const;
     void report_unusable_stream();
     // Reads and delivers one burst; false when the connection ended.
-    bool receive_burst(KivSocket& socket, char* chunk);
+    bool receive_burst(KivSocket& socket, KivTlsSession* session, char* chunk);
+    // A connection without TLS whose server answered in TLS.
+    bool looks_like_tls(const char* chunk, int length) const;
 
     std::atomic<bool> m_exit{false};
     std::atomic<bool> m_closing{false};
     std::atomic<bool> m_reportReadEnd{false};
     int m_deliveries = 0;  // records delivered so far; receive thread only
+    int m_reads = 0;       // reads on the current connection; receive thread only
     bool m_alternative = false;
     KivSocketCallback m_callback = nullptr;
     void* m_user = nullptr;
@@ -99,5 +116,8 @@ private:
     std::atomic<std::uint64_t> m_bytesSent{0};
     std::atomic<std::uint64_t> m_ackedAtEnd{0};
     CKivSocks5Proxy m_proxy;
+    CKivTlsSettings m_tls;                     // under m_socketLock
+    std::shared_ptr<KivTlsSession> m_session;  // under m_socketLock, with m_socket
+    std::string m_tlsRefusal;                  // under m_socketLock
     CKivRecordCutter m_cutter;
 };

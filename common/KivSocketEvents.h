@@ -8,7 +8,14 @@ enum KivSocketEvent : int {
     EVENT_CONNECTED = 3028,       // length: the bound local port
     // Reported only when asked for (report_read_end): every record cut from
     // one burst of reads has been delivered. Null, 0.
-    EVENT_DATA_END = 3029
+    EVENT_DATA_END = 3029,
+    // A connection that asked for TLS stopped before anything was sent: the
+    // server's certificate did not pass, or it did not speak TLS. Data: the
+    // reason as text (not NUL-terminated), length: its length.
+    EVENT_TLS_REFUSED = 3030,
+    // A connection without TLS reached a server that answers only in TLS.
+    // Data and length: the reason, as for EVENT_TLS_REFUSED.
+    EVENT_TLS_REQUIRED = 3031
 };
 
 // (event, data, length, user data) of a socket event.

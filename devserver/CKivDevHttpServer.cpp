@@ -54,8 +54,16 @@ void refuse(httplib::Response& response, int status, const char* reason) {
 
 }  // namespace
 
-CKivDevHttpServer::CKivDevHttpServer(QString databasePath)
-    : m_databasePath(std::move(databasePath)), m_server(std::make_unique<httplib::Server>()) {}
+CKivDevHttpServer::CKivDevHttpServer(QString databasePath, const QString& certificateFile,
+                                     const QString& keyFile)
+    : m_databasePath(std::move(databasePath)) {
+    if (certificateFile.isEmpty()) {
+        m_server = std::make_unique<httplib::Server>();
+    } else {
+        m_server = std::make_unique<httplib::SSLServer>(certificateFile.toLocal8Bit().constData(),
+                                                        keyFile.toLocal8Bit().constData());
+    }
+}
 
 CKivDevHttpServer::~CKivDevHttpServer() {
     m_server->stop();
@@ -69,6 +77,10 @@ QString CKivDevHttpServer::nextConnectionName() {
 }
 
 bool CKivDevHttpServer::start(const QString& address, std::uint16_t port, QString& error) {
+    if (!m_server->is_valid()) {
+        error = QStringLiteral("cannot use the TLS certificate or key");
+        return false;
+    }
     m_server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     m_server->set_payload_max_length(static_cast<size_t>(kMaxPngBytes) * 2);
     m_server->set_read_timeout(kReadTimeoutSeconds, 0);

@@ -22,7 +22,9 @@ public:
     static constexpr int kMaxPngBytes = 1024 * 1024;
     static constexpr int kMaxPictureSide = 2048;
 
-    explicit CKivDevHttpServer(QString databasePath);
+    // With a certificate and key (PEM files) it serves HTTPS.
+    explicit CKivDevHttpServer(QString databasePath, const QString& certificateFile = QString(),
+                               const QString& keyFile = QString());
     ~CKivDevHttpServer();
     CKivDevHttpServer(const CKivDevHttpServer&) = delete;
     CKivDevHttpServer& operator=(const CKivDevHttpServer&) = delete;

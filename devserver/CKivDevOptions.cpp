@@ -42,7 +42,15 @@ bool CKivDevOptions::parse(const QStringList& arguments) {
                                     QStringLiteral("address"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption seed(QStringLiteral("seed-demo"),
                                   QStringLiteral("Add the demo accounts if they are missing."));
-    parser.addOptions({port, httpPort, mediaPort, db, listen, seed});
+    const QCommandLineOption tlsCert(
+        QStringLiteral("tls-cert"),
+        QStringLiteral("PEM certificate (chain): the messaging port speaks TLS, head pictures "
+                       "go over HTTPS. Needs --tls-key."),
+        QStringLiteral("file"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
+                                    QStringLiteral("PEM private key of --tls-cert."),
+                                    QStringLiteral("file"));
+    parser.addOptions({port, httpPort, mediaPort, db, listen, seed, tlsCert, tlsKey});
 
     QTextStream err(stderr);
     if (!parser.parse(arguments)) {
@@ -79,5 +87,12 @@ bool CKivDevOptions::parse(const QStringList& arguments) {
         return false;
     }
     m_seedDemo = parser.isSet(seed);
+    m_tlsCertificate = parser.value(tlsCert);
+    m_tlsKey = parser.value(tlsKey);
+    if (m_tlsCertificate.isEmpty() != m_tlsKey.isEmpty()) {
+        err << "--tls-cert and --tls-key go together\n";
+        m_exitCode = 2;
+        return false;
+    }
     return true;
 }

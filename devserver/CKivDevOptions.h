@@ -19,6 +19,10 @@ public:
     const QString& databasePath() const { return m_databasePath; }
     const QHostAddress& listenAddress() const { return m_listenAddress; }
     bool seedDemo() const { return m_seedDemo; }
+    // Both set: the messaging port speaks TLS and head pictures go over HTTPS.
+    const QString& tlsCertificate() const { return m_tlsCertificate; }
+    const QString& tlsKey() const { return m_tlsKey; }
+    bool tls() const { return !m_tlsCertificate.isEmpty(); }
 
 private:
     quint16 m_tcpPort = 6800;
@@ -27,5 +31,7 @@ private:
     QString m_databasePath = QStringLiteral("kivDevServer.db");
     QHostAddress m_listenAddress = QHostAddress::LocalHost;
     bool m_seedDemo = false;
+    QString m_tlsCertificate;
+    QString m_tlsKey;
     int m_exitCode = 0;
 };

@@ -3,11 +3,11 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
-#include <QTcpServer>
 
 #include <memory>
 
 #include "CKivDevCheckNumbers.h"
+#include "CKivDevListener.h"
 #include "CKivDevOnlineUsers.h"
 
 class CKivDevConnection;
@@ -30,6 +30,10 @@ public:
 
     // Opens the database (creating its tables), optionally adds the demo data.
     bool open(const QString& databasePath, bool seedDemo, QString& error);
+    // Later connections run inside TLS with this certificate and key (PEM).
+    bool useTls(const QString& certificateFile, const QString& keyFile, QString& error) {
+        return m_server.useTls(certificateFile, keyFile, error);
+    }
     bool listen(const QHostAddress& address, quint16 port, QString& error);
     quint16 port() const { return m_server.serverPort(); }
 
@@ -37,7 +41,7 @@ private:
     void acceptConnections();
     void forget(CKivDevConnection* connection);
 
-    QTcpServer m_server;
+    CKivDevListener m_server;
     std::unique_ptr<CKivDevDatabase> m_database;
     std::unique_ptr<CKivDevUserStore> m_users;
     std::unique_ptr<CKivDevOfflineStore> m_offline;

@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
     if (!tcp.open(options.databasePath(), options.seedDemo(), error)) {
         return fail(QStringLiteral("database %1").arg(options.databasePath()), error);
     }
+    if (options.tls() && !tcp.useTls(options.tlsCertificate(), options.tlsKey(), error)) {
+        return fail(QStringLiteral("tls"), error);
+    }
     if (!tcp.listen(options.listenAddress(), options.tcpPort(), error)) {
         return fail(QStringLiteral("tcp port %1").arg(options.tcpPort()), error);
     }
@@ -38,14 +41,15 @@ int main(int argc, char** argv) {
     if (!media.listen(options.listenAddress(), options.mediaPort(), error)) {
         return fail(QStringLiteral("media port %1").arg(options.mediaPort()), error);
     }
-    CKivDevHttpServer http(options.databasePath());
+    CKivDevHttpServer http(options.databasePath(), options.tlsCertificate(), options.tlsKey());
     if (!http.start(options.listenAddress().toString(), options.httpPort(), error)) {
         return fail(QStringLiteral("http port %1").arg(options.httpPort()), error);
     }
 
     QTextStream out(stdout);
     out << "kivDevServer: tcp " << options.listenAddress().toString() << ':' << tcp.port()
-        << " http " << http.port() << " media " << media.port() << '\n';
+        << " http " << http.port() << " media " << media.port() << (options.tls() ? " tls" : "")
+        << '\n';
     out.flush();
     return app.exec();
 }

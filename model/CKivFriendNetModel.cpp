@@ -61,7 +61,13 @@ std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::newSocket() {
     socket->report_read_end(true);
     std::lock_guard<std::mutex> guard(m_proxyLock);
     socket->set_proxy(m_proxy);
+    socket->set_tls(m_tls);
     return socket;
+}
+
+void CKivFriendNetModel::SetTls(const CKivTlsSettings& tls) {
+    std::lock_guard<std::mutex> guard(m_proxyLock);
+    m_tls = tls;
 }
 
 void CKivFriendNetModel::SetSocksProxy(const CKivSocks5Proxy& proxy) {
@@ -281,7 +287,23 @@ void CKivFriendNetModel::Recvice_Msg(int event, char* data, int length) {
             endPull();
             emit CloseConnect();
             break;
+        case EVENT_TLS_REFUSED:
+        case EVENT_TLS_REQUIRED: {
+            m_connected = false;
+            endPull();
+            const QString reason =
+                QString::fromUtf8(data != nullptr ? data : "", data != nullptr ? length : 0);
+            qCWarning(lcKivNet).noquote() << "connection stopped:" << reason;
+            emit TlsRefused(event == EVENT_TLS_REQUIRED, reason);
+            break;
+        }
         case EVENT_CONNECTED:
+            if (std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket()) {
+                const std::string tls = socket->tls_description();
+                if (!tls.empty()) {
+                    qCInfo(lcKivNet).noquote() << "connected over" << QString::fromStdString(tls);
+                }
+            }
             m_loginPending = false;
             m_loggedIn = false;
             m_checkPending = true;

@@ -11,6 +11,7 @@
 
 #include "CKivReceiveBatch.h"
 #include "CKivSocks5Proxy.h"
+#include "CKivTlsSettings.h"
 #include "KivMetaTypes.h"
 #include "KivProtocol.h"
 
@@ -44,6 +45,8 @@ public:
     void Connect_Svr();
     // Connections made from now on go through this SOCKS5 proxy (none when not enabled).
     void SetSocksProxy(const CKivSocks5Proxy& proxy);
+    // Connections made from now on run inside TLS when it is enabled.
+    void SetTls(const CKivTlsSettings& tls);
     void Disconnect_Svr();
     void Delete_Socket();
     void Stop_Thread_Work();
@@ -111,6 +114,10 @@ signals:
     void UploadFileResult(QString text);
     void CloseConnect();
     void FaildConnect();
+    // The connection stopped before a record was sent: the server could not
+    // prove who it is over TLS (serverWantsTls false), or it answered in TLS
+    // to a connection without it (true). The reason is also logged.
+    void TlsRefused(bool serverWantsTls, QString reason);
 
 private:
     CKivFriendNetModel();
@@ -141,6 +148,7 @@ private:
     mutable std::mutex m_socketLock;
     mutable std::mutex m_proxyLock;
     CKivSocks5Proxy m_proxy;
+    CKivTlsSettings m_tls;  // under m_proxyLock
     std::shared_ptr<CKivFriendSocketCommon> m_socket;
     std::uint64_t m_socketSerial = 0;  // with m_socket, under m_socketLock
     std::uint64_t m_lastSerial = 0;

@@ -55,4 +55,17 @@ void CKivFriendReadConfigModel::ReadConfigFile() {
     ini.read_stringA(L"base", L"ipaddr", m_config.ipaddr, sizeof(m_config.ipaddr));
     m_config.port = toInt32(ini.read_long(L"base", L"port", m_config.port));
     m_config.version = toInt32(ini.read_long(L"base", L"version", m_config.version));
+    m_config.tls = toInt32(ini.read_long(L"base", L"tls", m_config.tls));
+    ini.read_stringA(L"base", L"tlscafile", m_config.tlscafile, sizeof(m_config.tlscafile));
+    ini.read_stringA(L"base", L"tlspin", m_config.tlspin, sizeof(m_config.tlspin));
+    ini.read_stringA(L"base", L"tlsname", m_config.tlsname, sizeof(m_config.tlsname));
+}
+
+CKivTlsSettings CKivFriendReadConfigModel::GetTlsSettings() const {
+    CKivTlsSettings tls;
+    tls.enabled = m_config.tls != 0;
+    tls.caFile = m_config.tlscafile;
+    tls.pin = m_config.tlspin;
+    tls.hostName = m_config.tlsname[0] != '\0' ? m_config.tlsname : m_config.ipaddr;
+    return tls;
 }

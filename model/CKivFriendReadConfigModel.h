@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CKivTlsSettings.h"
 #include "SStr_Config_File.h"
 
 // The server settings, read from "Config/config.ini" once per process, when
@@ -10,6 +11,9 @@ public:
     static void ReleaseInstance();
 
     SStr_Config_File* GetConfigFile() { return &m_config; }
+    // The TLS of the messaging connection the file asks for; the name checked
+    // is "tlsname", or "ipaddr" without one.
+    CKivTlsSettings GetTlsSettings() const;
 
 private:
     CKivFriendReadConfigModel();

@@ -19,7 +19,9 @@ enum KivSocketError : int {
     KivSocketErrTimedOut = 10060,
     KivSocketErrConnRefused = 10061,
     KivSocketErrHostUnreach = 10065,
-    KivSocketErrOther = 10101
+    KivSocketErrOther = 10101,
+    // TLS was asked for and the server could not be verified or did not speak it.
+    KivSocketErrTlsRefused = 10200
 };
 
 // One IPv4 TCP socket handle. The handle is closed by the destructor only, so
@@ -57,6 +59,14 @@ public:
     int unacknowledgedBytes() const;
     // One receive call, retried on interruption; bytes read, 0 on orderly close, -1 on error.
     int receive(char* buffer, int capacity);
+    // Without waiting: what send() and receive() return, or kWouldBlock when
+    // nothing could move at once.
+    static constexpr int kWouldBlock = -2;
+    int sendNow(const char* data, int length);
+    int receiveNow(char* buffer, int capacity);
+    // Waits until the socket can take bytes (writable) or has some (readable),
+    // or is closed or in error; false when timeoutMs (below 0: no limit) passed first.
+    bool waitFor(bool writable, int timeoutMs);
     // Blocks until the socket is readable, closed or in error (all Ready), or the wait
     // itself fails (Failed).
     Wait waitReadable();

@@ -19,6 +19,11 @@ KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
     };
     m_fileHost = value("base", "fileHostaddr", QStringLiteral("127.0.0.1"));
     m_filePort = value("base", "filehostport", QStringLiteral("8080")).toInt();
+    const QString scheme = value("base", "fileHostscheme", QString()).trimmed().toLower();
+    m_fileScheme = scheme == QLatin1String("https") ? scheme : QStringLiteral("http");
+    m_tlsCaFile = value("base", "tlscafile", QString()).trimmed();
+    m_tlsPin = value("base", "tlspin", QString()).trimmed();
+    m_tlsName = value("base", "tlsname", QString()).trimmed();
     m_webSite = value("web", "site", QString()).trimmed();
     const QString download =
         m_webSite.isEmpty() ? QString() : m_webSite + QStringLiteral("/download");
@@ -32,5 +37,6 @@ KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
 }
 
 QUrl KivDeploymentConfig::HeadUrl(quint32 uid) const {
-    return QUrl(QStringLiteral("http://%1:%2/%3").arg(m_fileHost).arg(m_filePort).arg(uid));
+    return QUrl(
+        QStringLiteral("%1://%2:%3/%4").arg(m_fileScheme, m_fileHost).arg(m_filePort).arg(uid));
 }

@@ -19,9 +19,23 @@ public:
     quint64 CryptKey() const { return m_cryptKey; }
     // Where the file server keeps a user's head picture.
     QUrl HeadUrl(quint32 uid) const;
+    // "https" when "base/fileHostscheme" says so, else "http".
+    QString FileScheme() const { return m_fileScheme; }
+    QString FileHost() const { return m_fileHost; }
+    int FilePort() const { return m_filePort; }
+    // How an HTTPS file server is checked: the messaging connection's
+    // authorities ("tlscafile", empty: the system's) and pin ("tlspin"); the
+    // name is "tlsname", or the file server's address without one.
+    QString TlsCaFile() const { return m_tlsCaFile; }
+    QString TlsPin() const { return m_tlsPin; }
+    QString FileTlsName() const { return m_tlsName.isEmpty() ? m_fileHost : m_tlsName; }
 
 private:
     QString m_fileHost;
+    QString m_fileScheme;
+    QString m_tlsCaFile;
+    QString m_tlsPin;
+    QString m_tlsName;
     int m_filePort = 0;
     QString m_webSite;
     QString m_downloadPage;

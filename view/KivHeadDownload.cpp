@@ -8,13 +8,16 @@
 #include <memory>
 
 #include "KivDeploymentConfig.h"
+#include "KivFileServerTls.h"
 #include "KivSafeImage.h"
 
 KivHeadDownload::KivHeadDownload(QObject* parent)
     : QObject(parent), m_pManager(new QNetworkAccessManager(this)) {}
 
 void KivHeadDownload::Fetch(quint32 uid, const QString& path) {
-    QNetworkReply* reply = m_pManager->get(QNetworkRequest(KivDeploymentConfig().HeadUrl(uid)));
+    const KivDeploymentConfig config;
+    QNetworkReply* reply = m_pManager->get(KivFileServerTls::Request(config.HeadUrl(uid), config));
+    KivFileServerTls::Watch(reply, config);
     // Read as it arrives through a small buffer, so the reply never holds
     // more than the cap however much the server sends.
     reply->setReadBufferSize(kReadBufferBytes);

@@ -14,6 +14,7 @@
 #include "CKivFriendNetModel.h"
 #include "KivContactQueries.h"
 #include "KivDeploymentConfig.h"
+#include "KivFileServerTls.h"
 #include "KivFriendMyMessageBoxView.h"
 #include "KivHeadPath.h"
 #include "KivIMChoiceDefultHeadDlg.h"
@@ -214,11 +215,10 @@ void KivIMChoiceHeadDlg::SaveBtClicked() {
 
 QUrl KivIMChoiceHeadDlg::UploadUrl(quint32 uid, const QString& session, int pngBytes) {
     const KivDeploymentConfig config;
-    const QUrl server = config.HeadUrl(0);
-    return QUrl(QStringLiteral("http://%1:%2/?UserID=%3&Session=%4&FileSize=%5&Chunknum=1&QN=0&"
+    return QUrl(QStringLiteral("%1://%2:%3/?UserID=%4&Session=%5&FileSize=%6&Chunknum=1&QN=0&"
                                "End=1&Type=jpg&Attribution=1")
-                    .arg(server.host())
-                    .arg(server.port())
+                    .arg(config.FileScheme(), config.FileHost())
+                    .arg(config.FilePort())
                     .arg(uid)
                     .arg(session)
                     .arg(pngBytes));
@@ -239,12 +239,15 @@ void KivIMChoiceHeadDlg::UpLoadFileSlot(const QString& session) {
         return;
     }
     const QByteArray png = Png(m_uploaded);
-    QNetworkRequest request(UploadUrl(CKivFriendNetModel::GetInstance()->GetUID(),
-                                      QString::number(number), png.size()));
+    const KivDeploymentConfig config;
+    QNetworkRequest request = KivFileServerTls::Request(
+        UploadUrl(CKivFriendNetModel::GetInstance()->GetUID(), QString::number(number), png.size()),
+        config);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/x-www-form-urlencoded"));
     m_uploadSession = number;
     m_pReply = m_pManager->post(request, UploadBody(png));
+    KivFileServerTls::Watch(m_pReply, config);
     connect(m_pReply, &QNetworkReply::uploadProgress, this, &KivIMChoiceHeadDlg::OnUploadProgress);
 }
 

@@ -28,6 +28,7 @@
 #include "KivHeadDownload.h"
 #include "KivHeadPath.h"
 #include "KivIMMainDlg.h"
+#include "KivPasswordKeyring.h"
 #include "KivPrivateProfile.h"
 #include "KivProtocol.h"
 #include "KivProxySettings.h"
@@ -172,6 +173,7 @@ void KivIMLoginDlg::ConnectSignals() {
             &KivIMLoginDlg::AccountLoginResultSlot);
     connect(m_pNet, &CKivFriendNetModel::FaildConnect, this, &KivIMLoginDlg::FaildConnectSlot);
     connect(m_pNet, &CKivFriendNetModel::CloseConnect, this, &KivIMLoginDlg::CloseConnectSlot);
+    connect(m_pNet, &CKivFriendNetModel::TlsRefused, this, &KivIMLoginDlg::TlsRefusedSlot);
     connect(m_pLogin, &QPushButton::clicked, this, &KivIMLoginDlg::onLoginButtonClicked);
     connect(m_pRegister, &QPushButton::clicked, this, &KivIMLoginDlg::bRegAccount_Clicked);
     connect(m_pForget, &QPushButton::clicked, this, &KivIMLoginDlg::bForgetPwd_Clicked);
@@ -229,16 +231,24 @@ void KivIMLoginDlg::readConfigInit() {
         ini.value(QStringLiteral("/BaseSetting/AutoLogin")).toInt();
     settings[QStringLiteral("ForgetPwd")] =
         ini.value(QStringLiteral("/BaseSetting/ForgetPwd")).toInt();
-    const QString stored = ini.value(QStringLiteral("/KivPwd/passWd")).toString();
     if (settings.value(QStringLiteral("AutoLogin")) == 1) {
         m_pRemember->setChecked(true);
         m_pAutoLogin->setChecked(true);
-        m_pPassword->setText(m_pCrypt->decryptToString(stored));
+        m_pPassword->setText(RememberedPassword(account, ini));
         onLoginButtonClicked();
     } else if (settings.value(QStringLiteral("ForgetPwd")) == 1) {
         m_pRemember->setChecked(true);
-        m_pPassword->setText(m_pCrypt->decryptToString(stored));
+        m_pPassword->setText(RememberedPassword(account, ini));
     }
+}
+
+// The keyring's item first; the scrambled form of the settings file is what
+// an account has without a keyring, or from before it moved there.
+QString KivIMLoginDlg::RememberedPassword(const QString& account, const QSettings& ini) const {
+    const QString kept = KivPasswordKeyring::Lookup(account);
+    if (!kept.isNull())
+        return kept;
+    return m_pCrypt->decryptToString(ini.value(QStringLiteral("/KivPwd/passWd")).toString());
 }
 
 void KivIMLoginDlg::ComboBoxChange(QString text) {
@@ -256,8 +266,10 @@ void KivIMLoginDlg::ConnectServer() {
     const QString account = m_pAccount->currentText().trimmed();
     if (!account.isEmpty())
         KivProxySettings::Read(KivUserSettings::FileFor(account)).Apply();
-    SStr_Config_File* config = CKivFriendReadConfigModel::GetInstance()->GetConfigFile();
+    CKivFriendReadConfigModel* model = CKivFriendReadConfigModel::GetInstance();
+    SStr_Config_File* config = model->GetConfigFile();
     m_pNet->SetServerIP_And_Port(config->ipaddr, config->port);
+    m_pNet->SetTls(model->GetTlsSettings());
     m_pNet->Connect_Svr();
 }
 
@@ -505,11 +517,18 @@ void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
     }
     if (m_pRemember->isChecked()) {
         ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 1);
-        ini.setValue(QStringLiteral("/KivPwd/passWd"),
-                     m_pCrypt->encryptToString(m_pPassword->text()));
+        // In the keyring when one runs (the scrambled form, also one from
+        // before, then leaves the file); in the file otherwise.
+        if (KivPasswordKeyring::Store(account, m_pPassword->text())) {
+            ini.remove(QStringLiteral("/KivPwd/passWd"));
+        } else {
+            ini.setValue(QStringLiteral("/KivPwd/passWd"),
+                         m_pCrypt->encryptToString(m_pPassword->text()));
+        }
     } else {
         ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 0);
         ini.remove(QStringLiteral("/KivPwd/passWd"));
+        KivPasswordKeyring::Forget(account);
     }
 }
 
@@ -527,6 +546,24 @@ void KivIMLoginDlg::FaildConnectSlot() {
     if (IsLoginPending())
         TimeoutEx();
     QMessageBox::about(this, Tip(), QStringLiteral("连接失败，请检查您的网络连接!"));
+}
+
+QString KivIMLoginDlg::TlsRefusalText(bool serverWantsTls) {
+    return serverWantsTls ? QStringLiteral("服务器只接受加密连接，已停止连接。")
+                          : QStringLiteral("无法验证服务器的身份，已停止连接。");
+}
+
+void KivIMLoginDlg::TlsRefusedSlot(bool serverWantsTls, QString) {
+    // Not healed by trying again: the same server would be refused the same way.
+    const bool hadSession = m_pReconnect->IsArmed();
+    m_pReconnect->Disarm();
+    m_pNet->Delete_Socket();
+    if (IsLoginPending())
+        TimeoutEx();
+    m_pLogin->setEnabled(true);
+    QMessageBox::about(this, Tip(), TlsRefusalText(serverWantsTls));
+    if (hadSession)
+        ReturnToLogin();
 }
 
 void KivIMLoginDlg::CloseConnectSlot() {

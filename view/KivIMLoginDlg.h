@@ -17,6 +17,7 @@ class QCustomLineEdit;
 class QLabel;
 class KivHeadDownload;
 class QPushButton;
+class QSettings;
 class QTimer;
 class kivRecoverPassworddlg;
 class kivRegisterDlg;
@@ -53,6 +54,9 @@ public slots:
                                 QString pNikeName, QString pAppversion, bool bGUIDnew);
     void FaildConnectSlot();
     void CloseConnectSlot();
+    // The connection stopped before anything was sent (TLS): a clear box
+    // instead of the network one, and the dialog usable again.
+    void TlsRefusedSlot(bool serverWantsTls, QString reason);
     void TimeoutEx();
     void bRegAccount_Clicked();
     void bForgetPwd_Clicked();
@@ -73,6 +77,7 @@ private:
     void ConnectSignals();
     void FillAccountList();
     void readConfigInit();
+    QString RememberedPassword(const QString& account, const QSettings& ini) const;
     void ConnectServer();
     // false when the user chose to install or download an update instead.
     bool CheckUpdate();
@@ -99,6 +104,9 @@ private:
     void EndSessionElsewhere();
     // The box text for a refused login; empty for a refusal that shows none.
     static QString RefusalText(int nErrm);
+
+public:
+    static QString TlsRefusalText(bool serverWantsTls);
 
     QPushButton* m_pLogin = nullptr;
     QCustomComboBox* m_pAccount = nullptr;

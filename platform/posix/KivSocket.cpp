@@ -194,6 +194,44 @@ int KivSocket::receive(char* buffer, int capacity) {
     return static_cast<int>(got);
 }
 
+int KivSocket::sendNow(const char* data, int length) {
+    if (data == nullptr || length <= 0) {
+        return 0;
+    }
+    ssize_t sent;
+    do {
+        sent = ::send(m_fd, data, static_cast<size_t>(length), MSG_NOSIGNAL | MSG_DONTWAIT);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        return kWouldBlock;
+    }
+    return static_cast<int>(sent);
+}
+
+int KivSocket::receiveNow(char* buffer, int capacity) {
+    ssize_t got;
+    do {
+        got = ::recv(m_fd, buffer, static_cast<size_t>(capacity), MSG_DONTWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        return kWouldBlock;
+    }
+    return static_cast<int>(got);
+}
+
+bool KivSocket::waitFor(bool writable, int timeoutMs) {
+    pollfd entry{};
+    entry.fd = m_fd;
+    entry.events = writable ? POLLOUT : POLLIN;
+    for (;;) {
+        const int ready = ::poll(&entry, 1, timeoutMs);
+        if (ready >= 0 || errno != EINTR) {
+            // An error of poll itself counts as ready: the next call reports it.
+            return ready != 0;
+        }
+    }
+}
+
 int KivSocket::bytesWaiting() const {
     int waiting = 0;
     return ::ioctl(m_fd, FIONREAD, &waiting) == 0 ? waiting : 0;

@@ -37,11 +37,16 @@ bool CKivDevServerProcess::launch(quint16 tcpPort, quint16 httpPort, quint16 med
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=true"));
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(
-        QStringLiteral(KIV_DEV_SERVER_BINARY),
-        {QStringLiteral("--port"), QString::number(tcpPort), QStringLiteral("--http-port"),
-         QString::number(httpPort), QStringLiteral("--media-port"), QString::number(mediaPort),
-         QStringLiteral("--db"), databasePath(), QStringLiteral("--seed-demo")});
+    QStringList arguments = {QStringLiteral("--port"),       QString::number(tcpPort),
+                             QStringLiteral("--http-port"),  QString::number(httpPort),
+                             QStringLiteral("--media-port"), QString::number(mediaPort),
+                             QStringLiteral("--db"),         databasePath(),
+                             QStringLiteral("--seed-demo")};
+    if (!m_tlsCertificate.isEmpty()) {
+        arguments << QStringLiteral("--tls-cert") << m_tlsCertificate << QStringLiteral("--tls-key")
+                  << m_tlsKey;
+    }
+    m_process.start(QStringLiteral(KIV_DEV_SERVER_BINARY), arguments);
     if (!m_process.waitForStarted(5000)) {
         return false;
     }

@@ -12,6 +12,11 @@ public:
     CKivDevServerProcess(const CKivDevServerProcess&) = delete;
     CKivDevServerProcess& operator=(const CKivDevServerProcess&) = delete;
 
+    // The next start speaks TLS and HTTPS with this certificate and key (PEM).
+    void setTls(const QString& certificate, const QString& key) {
+        m_tlsCertificate = certificate;
+        m_tlsKey = key;
+    }
     // Starts it and reads the chosen ports from its start-up line.
     bool start();
     // Ends it at once, as a crash would (SIGKILL): its connections just drop.
@@ -33,6 +38,8 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_log;
+    QString m_tlsCertificate;
+    QString m_tlsKey;
     quint16 m_tcpPort = 0;
     quint16 m_httpPort = 0;
     quint16 m_mediaPort = 0;

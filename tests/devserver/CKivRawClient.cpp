@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QSslConfiguration>
 
 #include <algorithm>
 #include <memory>
@@ -9,6 +10,14 @@
 bool CKivRawClient::connectTo(quint16 port) {
     m_socket.connectToHost(QStringLiteral("127.0.0.1"), port);
     return m_socket.waitForConnected(kWaitMs);
+}
+
+bool CKivRawClient::connectTls(quint16 port, const QString& caFile) {
+    QSslConfiguration config = m_socket.sslConfiguration();
+    config.setCaCertificates(QSslCertificate::fromPath(caFile));
+    m_socket.setSslConfiguration(config);
+    m_socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+    return m_socket.waitForEncrypted(kWaitMs);
 }
 
 bool CKivRawClient::login(const QString& account, const QString& password) {

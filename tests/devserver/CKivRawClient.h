@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSslSocket>
 #include <QString>
-#include <QTcpSocket>
 
 #include <algorithm>
 #include <cstdint>
@@ -19,6 +19,8 @@ public:
     static constexpr int kWaitMs = 3000;
 
     bool connectTo(quint16 port);
+    // The same inside TLS, trusting the authorities of `caFile`.
+    bool connectTls(quint16 port, const QString& caFile);
     // ConnectCheck, then Login with the password's MD5; true on result 0.
     bool login(const QString& account, const QString& password);
     void sendLogin(const QString& account, const QString& password);
@@ -56,7 +58,7 @@ private:
     bool readSome(int timeoutMs);
     bool takeQueued(std::uint32_t command, QByteArray& record);
 
-    QTcpSocket m_socket;
+    QSslSocket m_socket;
     CKivRecordCutter m_cutter;
     std::deque<QByteArray> m_records;
     std::uint32_t m_uid = 0;

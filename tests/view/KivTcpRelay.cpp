@@ -7,10 +7,15 @@ KivTcpRelay::KivTcpRelay(quint16 serverPort) : m_serverPort(serverPort) {
             client->setParent(this);
             auto* server = new QTcpSocket(this);
             server->connectToHost(QHostAddress::LocalHost, m_serverPort);
+            const auto carry = [this](QTcpSocket* from, QTcpSocket* to) {
+                const QByteArray bytes = from->readAll();
+                m_captured += bytes;
+                to->write(bytes);
+            };
             connect(client, &QTcpSocket::readyRead, server,
-                    [client, server] { server->write(client->readAll()); });
+                    [client, server, carry] { carry(client, server); });
             connect(server, &QTcpSocket::readyRead, client,
-                    [client, server] { client->write(server->readAll()); });
+                    [client, server, carry] { carry(server, client); });
             connect(client, &QTcpSocket::disconnected, server, &QTcpSocket::disconnectFromHost);
             connect(server, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
             m_pairs.push_back({client, server});

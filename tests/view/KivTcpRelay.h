@@ -12,6 +12,8 @@ public:
     explicit KivTcpRelay(quint16 serverPort);
     quint16 port() const { return m_listener.serverPort(); }
     int connectionsMade() const { return m_made; }
+    // Every byte it carried, both ways, as a capture of the link would hold.
+    const QByteArray& Captured() const { return m_captured; }
     void Forget();
 
 private:
@@ -24,4 +26,5 @@ private:
     quint16 m_serverPort;
     std::vector<Pair> m_pairs;
     int m_made = 0;
+    QByteArray m_captured;
 };

@@ -4,6 +4,7 @@
 #include "CKivFriendNetModel.h"
 #include "KivProxySettings.h"
 #include "KivSocks5Relay.h"
+#include "KivTestCertificates.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
 
@@ -58,6 +59,40 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(failed.count() == 1, 10000);
         QVERIFY(!net->IsConnected());
         QCOMPARE(relay.relayedConnections(), 0);
+    }
+
+    // TLS runs end to end through the proxy: the proxy relays the session,
+    // and the server is checked as on a direct connection.
+    void tlsRunsThroughTheProxy() {
+        QTemporaryDir dir;
+        KivTestCertificates certs;
+        QVERIFY(certs.create(dir.path()));
+        m_server = std::make_unique<CKivDevServerProcess>();
+        m_server->setTls(certs.certificate("server"), certs.key("server"));
+        QVERIFY(m_server->start());
+        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+        net->SetServerIP_And_Port("127.0.0.1", m_server->tcpPort());
+        CKivTlsSettings tls;
+        tls.enabled = true;
+        tls.caFile = certs.certificate("ca").toStdString();
+        tls.hostName = "127.0.0.1";
+        net->SetTls(tls);
+        KivSocks5Relay relay("kiv", "secret");
+        QVERIFY(proxyAt(relay.port(), QStringLiteral("secret")).Apply());
+        KivThreadSpy checked(net, &CKivFriendNetModel::LoginResult);
+        net->Connect_Svr();
+        QTRY_VERIFY_WITH_TIMEOUT(checked.count() == 1, 10000);
+        QCOMPARE(checked.first().first().toInt(), 3028);
+        QCOMPARE(relay.requestedPort(), m_server->tcpPort());
+
+        KivThreadSpy refused(net, &CKivFriendNetModel::TlsRefused);
+        tls.caFile = certs.certificate("otherca").toStdString();
+        net->SetTls(tls);
+        net->Connect_Svr();
+        QTRY_VERIFY_WITH_TIMEOUT(refused.count() == 1, 10000);
+        QVERIFY(!net->IsConnected());
+        QCOMPARE(relay.relayedConnections(), 2);
+        net->SetTls(CKivTlsSettings());
     }
 
     void otherKindsConnectDirectly() {
