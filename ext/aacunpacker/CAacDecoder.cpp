@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "KivAvLog.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
@@ -38,6 +40,7 @@ void CAacDecoder::Deleter::operator()(AVPacket* packet) const {
 }
 
 std::unique_ptr<CAacDecoder> CAacDecoder::Create() {
+    KivAvLogQuiet();
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
     if (codec == nullptr) {
         return nullptr;
