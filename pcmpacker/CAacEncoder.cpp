@@ -7,6 +7,8 @@
 
 #include "CAdtsHeader.h"
 
+#include "KivAvLog.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
@@ -81,6 +83,7 @@ std::unique_ptr<CAacEncoder> CAacEncoder::open(int channels, int sampleRate) {
     if (samplingIndex < 0 || channelConfig < 0 || mask == 0) {
         return nullptr;
     }
+    KivAvLogQuiet();
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
     if (codec == nullptr) {
         return nullptr;

@@ -20,8 +20,10 @@ public:
     void setBufferSizes(int bytes);
     // One datagram to an IPv4 address in host byte order; bytes sent or -1.
     int sendTo(std::uint32_t address, int port, const void* data, int length);
-    // Waits up to timeoutMs for one datagram: its length, 0 when none came,
-    // -1 on a socket error. `from` (host byte order) may be null.
+    // Waits up to timeoutMs for one datagram: its length, 0 when none came
+    // (or the network refused one sent earlier: an unreachable peer), -1 when
+    // the socket failed for good (errno tells why). `from` (host byte order)
+    // may be null.
     int receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from = nullptr);
 
     // The own IPv4 address (dotted text) that traffic towards `host` (dotted

@@ -24,6 +24,10 @@ struct KivWindowMessage {
     quint32 kind = 0;     // data kind of a KivWmCopyData message
     quint64 wParam = 0;   // the sender's window id, or what the poster gave
     QByteArray data;      // the data block (KivWmCopyData only)
+    // The process that sent it, as the system tells (not as the sender
+    // claims); 0 for posted messages. Window ids are reused, so a receiver
+    // that expects one program tells it apart by this.
+    qint64 senderPid = 0;
 };
 
 class KivMessageWindowPrivate;

@@ -16,6 +16,9 @@ bool CAudioDecode::Build(int sampleRate, int bitsPerSample, int channels,
     if (m_decoder == nullptr) {
         m_decoder = AacUnpackerInit();
     }
+    // The playback is built for the call's format; the peer's stream may
+    // carry another rate or channel count.
+    AacUnpackerSetFormat(m_decoder, sampleRate, channels);
     return m_playback.Build(m_format, options,
                             [this](const std::uint8_t* frame, int length, std::uint8_t* pcm,
                                    int capacity) { return Decode(frame, length, pcm, capacity); });

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "CSoundLog.h"
 #include "MediaFragment.h"
 #include "WireCore2.h"
 
@@ -44,6 +45,7 @@ int CAudioTran::Open(const std::string& remoteAddress, int remotePort,
             return 0;
         }
     }
+    m_receiveFailed.store(false);
     m_kernel->SetEventSink(this);
     m_kernel->Configure(MediaFragment::kMaxDatagram, static_cast<std::uint16_t>(localPort), 0);
     if (m_kernel->Start() < 0) {
@@ -135,6 +137,13 @@ std::int32_t CAudioTran::OnRecvFrom(const WireSource&, const std::uint8_t* data,
         }
     }
     return kOk;
+}
+
+void CAudioTran::OnReceiveFailed(int error) {
+    m_receiveFailed.store(true);
+    const std::string message = std::string("The call's sound socket failed (") +
+                                std::strerror(error) + "); nothing more is heard";
+    CSoundLog::Failed(message.c_str(), CSoundLog::kFail, "CAudioTran", 140);
 }
 
 std::uint32_t CAudioTran::FramesSent() const {

@@ -41,10 +41,14 @@ public:
 
     std::int32_t OnRecvFrom(const WireSource& source, const std::uint8_t* data,
                             int length) override;
+    // The receive socket failed: logged once; the call sends on, deaf.
+    void OnReceiveFailed(int error) override;
 
     std::uint32_t FramesSent() const;
     // Whole frames reassembled, decoded or not.
     std::uint64_t FramesReceived() const { return m_framesReceived.load(); }
+    // Whether the receive socket failed since the last Open.
+    bool ReceiveFailed() const { return m_receiveFailed.load(); }
 
 private:
     std::unique_ptr<IUDPWireCore2> m_kernel;
@@ -62,4 +66,5 @@ private:
     CFrameAssembler m_assembler;
     std::atomic<IRecvEvent*> m_target{nullptr};
     std::atomic<std::uint64_t> m_framesReceived{0};
+    std::atomic<bool> m_receiveFailed{false};
 };

@@ -15,7 +15,9 @@ namespace {
 constexpr const char* kUnit = "AudioDecode";
 constexpr int kPcmMode = 101;
 constexpr int kSourceBufferSize = 4096;
-constexpr int kDecodedBytes = 10240;
+// One decoded frame at the call's format: room for 2048 samples (HE-AAC)
+// resampled up to eight times (an 8 kHz peer of a 64 kHz call), two channels.
+constexpr int kDecodedBytes = 2048 * 8 * 2 * 2;
 constexpr GstClockTime kStateWait = 5 * GST_SECOND;
 
 GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer graph) {

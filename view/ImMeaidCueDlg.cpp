@@ -90,13 +90,25 @@ bool ImMeaidCueDlg::IsCall(const ptl_sys_send_per_media& media) const {
 }
 
 void ImMeaidCueDlg::CueAccept() {
-    if (!KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId())})) {
+    const qint64 pid = KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId())});
+    if (pid == 0) {
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法启动视频通话程序"),
                                        QStringLiteral("确定"));
         return;
     }
-    m_watch->Watch(0, kStartGraceMs);
+    ExpectCallWindowFrom(pid);
     hide();
+}
+
+void ImMeaidCueDlg::ExpectCallWindowFrom(qint64 pid) {
+    m_callPid = pid;
+    m_namedWindow = 0;
+    m_watch->WatchProcess(pid, kStartGraceMs);
+}
+
+bool ImMeaidCueDlg::FromCallWindow(const KivWindowMessage& message) const {
+    return m_callPid != 0 && message.senderPid == m_callPid &&
+           (m_namedWindow == 0 || message.wParam == m_namedWindow);
 }
 
 void ImMeaidCueDlg::CallWindowEnded() {
@@ -105,6 +117,7 @@ void ImMeaidCueDlg::CallWindowEnded() {
     }
     m_ended = true;
     m_watch->Stop();
+    m_callPid = 0;
     emit SndCallHungUp(&m_answer);
     emit SndDelMediaCue(this);
 }
@@ -115,6 +128,7 @@ void ImMeaidCueDlg::EndCall() {
     }
     m_ended = true;
     m_watch->Stop();
+    m_callPid = 0;
     if (m_callWindow != 0) {
         const QPointer<ImMeaidCueDlg> self(this);
         KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'), 2000);
@@ -131,9 +145,16 @@ void ImMeaidCueDlg::OnWindowMessage(const KivWindowMessage& message) {
         return;
     }
     if (message.message == KivWmCopyData) {
+        if (!FromCallWindow(message)) {
+            return;
+        }
         ptl_sys_send_per_media record;
         switch (message.kind) {
             case kKindHello:
+                if (message.wParam == 0 || m_namedWindow != 0) {
+                    break;
+                }
+                m_namedWindow = message.wParam;
                 m_messages->post(kHelloPosted, message.wParam);
                 break;
             case kKindAnswer:
@@ -154,6 +175,9 @@ void ImMeaidCueDlg::OnWindowMessage(const KivWindowMessage& message) {
                 break;
         }
     } else if (message.message == kHelloPosted) {
+        if (m_ended) {
+            return;
+        }
         m_callWindow = message.wParam;
         m_watch->Watch(m_callWindow);
         emit SndCueaccept(&m_media, quintptr(m_callWindow));

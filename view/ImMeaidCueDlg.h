@@ -25,6 +25,11 @@ public:
     // The id the call window program sends its messages to.
     quint64 MessageWindowId() const;
     quint64 CallWindow() const { return m_callWindow; }
+    // The call window program started by accepting, or 0.
+    qint64 CallProcess() const { return m_callPid; }
+    // Takes `pid` as the call window program, as if accepting had started it
+    // (a test that plays the call window itself).
+    void ExpectCallWindowFrom(qint64 pid);
     // Whether a record from the server belongs to this call.
     bool IsCall(const ptl_sys_send_per_media& media) const;
     // Names the caller by the name the friend list shows.
@@ -51,6 +56,9 @@ protected:
 
 private:
     void OnWindowMessage(const KivWindowMessage& message);
+    // Window ids are reused: a message counts only from the program that
+    // accepting started and, once it named its window, from that window.
+    bool FromCallWindow(const KivWindowMessage& message) const;
     // The call window hung up, or is gone without a word.
     void CallWindowEnded();
 
@@ -60,6 +68,10 @@ private:
     QLabel* m_text = nullptr;
     QPoint m_dragOffset;
     quint64 m_callWindow = 0;
+    // The window the program named in its kind 1 (m_callWindow follows once
+    // the main window was told).
+    quint64 m_namedWindow = 0;
+    qint64 m_callPid = 0;
     bool m_ended = false;
     KivMessageWindow* m_messages = nullptr;
     KivWindowWatch* m_watch = nullptr;

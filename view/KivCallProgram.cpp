@@ -8,7 +8,7 @@
 #include "KivIMMainDlg.h"
 #include "KivUserSettings.h"
 
-bool KivStartCallProgram(const QStringList& arguments) {
+qint64 KivStartCallProgram(const QStringList& arguments) {
     QProcess program;
     program.setProgram(QDir::currentPath() + QStringLiteral("/media/CallView"));
     program.setArguments(arguments);
@@ -24,5 +24,6 @@ bool KivStartCallProgram(const QStringList& arguments) {
     }
     program.setProcessEnvironment(environment);
     program.setStandardInputFile(QProcess::nullDevice());
-    return program.startDetached();
+    qint64 pid = 0;
+    return program.startDetached(&pid) ? pid : 0;
 }

@@ -6,4 +6,6 @@
 // detached process. It learns the messaging server's address from its
 // environment, so it can tell the peer the own address that faces it, and
 // the logged-in account's settings file, for the sound of the call.
-bool KivStartCallProgram(const QStringList& arguments);
+// Returns its process id, or 0 when it could not be started: the starter
+// takes the call window's messages from that process only and watches it.
+qint64 KivStartCallProgram(const QStringList& arguments);

@@ -45,16 +45,34 @@ quint64 KivChatCallLink::MessageWindowId() const {
 }
 
 bool KivChatCallLink::Open() {
+    Forget();
+    const qint64 pid = KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId()),
+                                            QStringLiteral("--me=%1").arg(m_ownId),
+                                            QStringLiteral("--to=%1").arg(m_friendId)});
+    if (pid == 0) {
+        return false;
+    }
+    ExpectCallWindowFrom(pid);
+    return true;
+}
+
+void KivChatCallLink::ExpectCallWindowFrom(qint64 pid) {
+    Forget();
+    m_callPid = pid;
+    m_watch->WatchProcess(pid, kStartGraceMs);
+}
+
+void KivChatCallLink::Forget() {
+    m_watch->Stop();
     m_callWindow = 0;
+    m_callPid = 0;
     m_requestPending = false;
     m_requestSent = false;
-    const bool started = KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId()),
-                                              QStringLiteral("--me=%1").arg(m_ownId),
-                                              QStringLiteral("--to=%1").arg(m_friendId)});
-    if (started) {
-        m_watch->Watch(0, kStartGraceMs);
-    }
-    return started;
+}
+
+bool KivChatCallLink::FromCallWindow(const KivWindowMessage& message) const {
+    return m_callPid != 0 && message.senderPid == m_callPid &&
+           (m_callWindow == 0 || message.wParam == m_callWindow);
 }
 
 bool KivChatCallLink::IsOwnCall(const ptl_sys_send_per_media& media) const {
@@ -62,12 +80,15 @@ bool KivChatCallLink::IsOwnCall(const ptl_sys_send_per_media& media) const {
 }
 
 void KivChatCallLink::OnWindowMessage(const KivWindowMessage& message) {
-    if (message.message != KivWmCopyData) {
+    if (message.message != KivWmCopyData || !FromCallWindow(message)) {
         return;
     }
     ptl_sys_send_per_media record;
     switch (message.kind) {
         case kKindHello:
+            if (message.wParam == 0) {
+                break;
+            }
             m_callWindow = message.wParam;
             m_watch->Watch(m_callWindow);
             break;
@@ -105,27 +126,26 @@ void KivChatCallLink::OnWindowMessage(const KivWindowMessage& message) {
 }
 
 void KivChatCallLink::CallWindowEnded() {
-    m_watch->Stop();
-    if (m_requestSent) {
-        ptl_sys_send_per_media closed = m_request;
-        closed.state = 4;
-        SendToServer(closed);
+    const bool sent = m_requestSent;
+    const ptl_sys_send_per_media closed = m_request;
+    Forget();
+    if (sent) {
+        ptl_sys_send_per_media ended = closed;
+        ended.state = 4;
+        SendToServer(ended);
     }
-    m_callWindow = 0;
-    m_requestPending = false;
-    m_requestSent = false;
     emit CallEnded();
 }
 
 void KivChatCallLink::EndCallWindow() {
-    m_watch->Stop();
-    if (m_callWindow != 0) {
-        KivSendMessage(m_callWindow, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'),
+    const quint64 window = m_callWindow;
+    // Forgotten first: the hang-up waits, and what arrives meanwhile is no
+    // longer this call's.
+    Forget();
+    if (window != 0) {
+        KivSendMessage(window, kKindHangUp, MessageWindowId(), QByteArray(1, '\0'),
                        kHangUpTimeoutMs);
     }
-    m_callWindow = 0;
-    m_requestPending = false;
-    m_requestSent = false;
     emit CallEnded();
 }
 

@@ -13,7 +13,9 @@ struct KivWindowMessage;
 // the call request from the ports it reports (kinds 10 and 11) and sends it,
 // relays the peer's answer to the call window, and ends the call window when
 // the peer declines or hangs up. A hang-up in the own call window tells the
-// peer (state 4).
+// peer (state 4). Only the program it started is listened to: window ids
+// are reused, so each message's sending process must be that program, and
+// once it named its window, the sender id must be that window.
 class KivChatCallLink : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +34,11 @@ public:
 
     quint64 MessageWindowId() const;
     quint64 CallWindow() const { return m_callWindow; }
+    // The call window program of the running call, or 0.
+    qint64 CallProcess() const { return m_callPid; }
+    // Takes `pid` as the call window program of a call started elsewhere
+    // (a test that plays the call window itself).
+    void ExpectCallWindowFrom(qint64 pid);
 
 signals:
     // No call runs from this dialog any more: the call button comes back.
@@ -42,6 +49,9 @@ signals:
 private:
     void OnWindowMessage(const KivWindowMessage& message);
     bool IsOwnCall(const ptl_sys_send_per_media& media) const;
+    // The message comes from the call window program of this call.
+    bool FromCallWindow(const KivWindowMessage& message) const;
+    void Forget();
     void EndCallWindow();
     // The call window ended (it said so, or it is gone): the peer hears state 4.
     void CallWindowEnded();
@@ -51,6 +61,7 @@ private:
     quint32 m_ownId = 0;
     quint32 m_friendId = 0;
     quint64 m_callWindow = 0;
+    qint64 m_callPid = 0;
     ptl_sys_send_per_media m_request{};
     bool m_requestPending = false;
     bool m_requestSent = false;

@@ -105,8 +105,6 @@ KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent) : QWindowBase(parent) {
     connect(net, &CKivFriendNetModel::UpLoadFile, this, &KivIMChoiceHeadDlg::UpLoadFileSlot);
     connect(net, &CKivFriendNetModel::UploadFileResult, this,
             &KivIMChoiceHeadDlg::UpLoadFileRetSlot);
-    connect(net, &CKivFriendNetModel::UpdateUserInfoResult, this,
-            &KivIMChoiceHeadDlg::AlterHeadResult);
     EndUpload();
     DefultBtClicked();
 }
@@ -170,6 +168,12 @@ bool KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
         return false;
     }
     m_bAwaitingProfile = true;
+    // The main window hands the result back and tells the user.
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->AwaitAlterInfo(
+            this, [this](Uint32 uid, Uint32 result, Uint32 version) {
+                AlterHeadResult(uid, result, version);
+            });
     return true;
 }
 
@@ -316,10 +320,8 @@ void KivIMChoiceHeadDlg::AlterHeadResult(Uint32 uid, Uint32 result, Uint32) {
     if (!m_bAwaitingProfile || uid != CKivFriendNetModel::GetInstance()->GetUID())
         return;
     m_bAwaitingProfile = false;
-    if (result != kUpdated) {
-        Tip(this, QStringLiteral("修改失败"));
+    if (result != kUpdated)
         return;
-    }
     KivContactQueries::SetHead(uid, m_newHead);
     if (KivIMMainDlg::mainDlg)
         KivIMMainDlg::mainDlg->m_headIndex = m_newHead;

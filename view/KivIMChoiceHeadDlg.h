@@ -46,6 +46,8 @@ public slots:
     void CancelBtClicked();
     void ReSelBtClicked();
     void SaveBtClicked();
+    // The server's answer to the profile with the new head, handed over by
+    // the main window, which tells the user.
     void AlterHeadResult(Uint32 uid, Uint32 result, Uint32 version);
     void UpLoadFileSlot(const QString& session);
     void UpLoadFileRetSlot(const QString& text);

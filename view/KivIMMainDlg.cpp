@@ -232,6 +232,7 @@ void KivIMMainDlg::ConnectModel() {
     connect(net, &CKivFriendNetModel::AddFriendConfig, this, &KivIMMainDlg::UserAddSlots);
     connect(net, &CKivFriendNetModel::ChatMessageStored, this, &KivIMMainDlg::ChatMessageStored);
     connect(net, &CKivFriendNetModel::SendReqMedia, this, &KivIMMainDlg::ReciveReqMedia);
+    connect(net, &CKivFriendNetModel::UpdateUserInfoResult, this, &KivIMMainDlg::AlterInfoResult);
     connect(net, &CKivFriendNetModel::SendCloseMedia, this, &KivIMMainDlg::CloseMediaCue);
     connect(net, &CKivFriendNetModel::AddFriendResult, this, &KivIMMainDlg::UserAddResultSlots);
     connect(net, &CKivFriendNetModel::DeleteFriendResult, this,
@@ -313,6 +314,8 @@ QString KivIMMainDlg::TrayToolTip() const {
 
 void KivIMMainDlg::ConnectionLost() {
     m_pOutbox->SetOffline();
+    // Updates sent on the lost connection are answered on none.
+    m_awaitedAlters.clear();
     if (m_bOffline)
         return;
     m_bOffline = true;
@@ -1042,6 +1045,26 @@ void KivIMMainDlg::OpenPersonalInfo(quint32 uid, const QString& account, int mod
     dialog->InitInfo(uid, mode, account);
     dialog->show();
     dialog->raise();
+}
+
+void KivIMMainDlg::AwaitAlterInfo(QWidget* asker, AlterInfoDone done) {
+    m_awaitedAlters.push_back({asker, std::move(done)});
+}
+
+void KivIMMainDlg::AlterInfoResult(Uint32 uid, Uint32 result, Uint32 version) {
+    if (m_awaitedAlters.empty() || uid != m_uid)
+        return;
+    const AwaitedAlter awaited = m_awaitedAlters.front();
+    m_awaitedAlters.pop_front();
+    if (awaited.asker && awaited.done)
+        awaited.done(uid, result, version);
+    // Over the dialog that saved while it is shown; the head dialog hides
+    // once it sent, so its answer shows over the main window.
+    QWidget* over = awaited.asker && awaited.asker->isVisible() ? awaited.asker.data() : this;
+    KivFriendMyMessageBoxView::Tip(over,
+                                   result == 1 ? QStringLiteral("修改成功")
+                                               : QStringLiteral("修改失败"),
+                                   QStringLiteral("确定"));
 }
 
 void KivIMMainDlg::AcceptAlter(QStringList changed) {

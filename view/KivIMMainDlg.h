@@ -4,10 +4,13 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QPair>
 #include <QSet>
 #include <QStringList>
 #include <QVector>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -124,6 +127,12 @@ public:
     CKivChatOutbox* Outbox() const { return m_pOutbox; }
     bool IsOffline() const { return m_bOffline; }
     QString TrayToolTip() const;
+    // A profile update (command 24) for the own user went out from `asker`
+    // (the personal-information or head dialog): the next result for the own
+    // user is its answer. AlterInfoResult hands it to `done`, while the
+    // asker lives, and then tells the user "修改成功" or "修改失败".
+    using AlterInfoDone = std::function<void(Uint32 uid, Uint32 result, Uint32 version)>;
+    void AwaitAlterInfo(QWidget* asker, AlterInfoDone done);
     // The session is over (the window is about to go): what the connection
     // confirmed leaves the outbox, the rest waits for the next login.
     void SessionEnded();
@@ -170,6 +179,9 @@ public slots:
     void CloseMediaCue(const ptl_sys_send_per_media& media);
     void AcceptFriendDelete();
     void AcceptAlter(QStringList changed);
+    // The server's result of a profile update (on the net model's
+    // UpdateUserInfoResult); results nobody awaits are dropped.
+    void AlterInfoResult(Uint32 uid, Uint32 result, Uint32 version);
     void CloseMainDlgWay(int way);
     void WindowsMarginHide(int enable);
     void ShowMainDlg();
@@ -292,6 +304,13 @@ private:
     QElapsedTimer m_sinceRefresh;
     QList<quint32> m_pendingDeletes;
     QSet<quint32> m_askedFriends;
+    // Profile updates on their way, in the order they were sent (the server
+    // answers them in that order on the one connection).
+    struct AwaitedAlter {
+        QPointer<QWidget> asker;
+        AlterInfoDone done;
+    };
+    std::deque<AwaitedAlter> m_awaitedAlters;
     bool m_bLeavePullStarted = false;
     bool m_bOffline = false;
     CKivChatOutbox* m_pOutbox = nullptr;

@@ -19,6 +19,7 @@
 #include "KivHeadDownload.h"
 #include "KivHeadPath.h"
 #include "KivIMChoiceHeadDlg.h"
+#include "KivIMMainDlg.h"
 #include "KivPlainText.h"
 #include "KivProfileUpdate.h"
 #include "KivSafeImage.h"
@@ -76,8 +77,6 @@ kivPersonalInfoDlg::kivPersonalInfoDlg(QWidget* parent) : QWindowBase(parent) {
     connect(m_pClose, &QPushButton::clicked, this, &QWidget::close);
     connect(m_pMinimize, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(m_pHeads, &KivHeadDownload::Stored, this, &kivPersonalInfoDlg::HeadStored);
-    connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::UpdateUserInfoResult, this,
-            &kivPersonalInfoDlg::AlterInfoResult);
     connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult, this,
             &kivPersonalInfoDlg::InitShowInfo);
 }
@@ -452,24 +451,26 @@ void kivPersonalInfoDlg::SaveClicked() {
     m_saving = profile;
     m_bSaving = true;
     m_pSave->setEnabled(false);
+    // The main window tells the user the result.
+    if (KivIMMainDlg::mainDlg)
+        KivIMMainDlg::mainDlg->AwaitAlterInfo(this, [this](Uint32 uid, Uint32 result, Uint32) {
+            SaveResult(uid, result);
+        });
 }
 
-void kivPersonalInfoDlg::AlterInfoResult(Uint32 uid, Uint32 result, Uint32) {
+void kivPersonalInfoDlg::SaveResult(Uint32 uid, Uint32 result) {
     if (!m_bSaving || uid != m_uid)
         return;
     m_bSaving = false;
     m_pSave->setEnabled(true);
-    if (result != kUpdated) {
-        Tip(this, QStringLiteral("修改失败"));
+    if (result != kUpdated)
         return;
-    }
     KivContactQueries::StoreProfile(m_saving);
     const bool signChanged = m_saving.sign != m_shown.sign;
     m_shown = m_saving;
     emit SndAlter({m_saving.nickName, m_saving.sign, QString()});
     if (signChanged)
         emit SndChangeSign(m_saving.sign);
-    Tip(this, QStringLiteral("修改成功"));
 }
 
 void kivPersonalInfoDlg::HeadClicked() {

@@ -43,7 +43,8 @@ signals:
 public slots:
     void InitShowInfo(int uflg, bool bGUIDnew, const QByteArray& account);
     void SaveClicked();
-    void AlterInfoResult(Uint32 uid, Uint32 result, Uint32 version);
+    // The server's answer to the own save, handed over by the main window.
+    void SaveResult(Uint32 uid, Uint32 result);
     void HeadClicked();
     void HeadChanged(const QString& path);
     void HeadStored(quint32 uid, const QString& path);

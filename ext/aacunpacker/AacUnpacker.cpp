@@ -23,6 +23,13 @@ int AacUnpackerProc(void* handle, char* in, int inLength, char* out, bool& flag,
     return 1;
 }
 
+int AacUnpackerSetFormat(void* handle, int sampleRate, int channels) {
+    if (handle == nullptr) {
+        return -1;
+    }
+    return static_cast<CAacDecoder*>(handle)->SetOutputFormat(sampleRate, channels) ? 0 : -1;
+}
+
 int AacUnpackerUnInit(void* handle) {
     delete static_cast<CAacDecoder*>(handle);
     return 0;

@@ -4,9 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "KivAvLog.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/frame.h>
+#include <libswresample/swresample.h>
 }
 
 namespace {
@@ -37,7 +41,12 @@ void CAacDecoder::Deleter::operator()(AVPacket* packet) const {
     av_packet_free(&packet);
 }
 
+void CAacDecoder::Deleter::operator()(SwrContext* resampler) const {
+    swr_free(&resampler);
+}
+
 std::unique_ptr<CAacDecoder> CAacDecoder::Create() {
+    KivAvLogQuiet();
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
     if (codec == nullptr) {
         return nullptr;
@@ -57,6 +66,18 @@ std::unique_ptr<CAacDecoder> CAacDecoder::Create() {
 }
 
 CAacDecoder::~CAacDecoder() = default;
+
+bool CAacDecoder::SetOutputFormat(int sampleRate, int channels) {
+    if (sampleRate < 8000 || sampleRate > 96000 || channels < 1 || channels > 8) {
+        return false;
+    }
+    if (sampleRate != m_outRate || channels != m_outChannels) {
+        m_outRate = sampleRate;
+        m_outChannels = channels;
+        m_resampler.reset();
+    }
+    return true;
+}
 
 int CAacDecoder::Decode(const std::uint8_t* in, int inLength, std::uint8_t* out, int capacity) {
     if (in == nullptr || out == nullptr || inLength <= 0 || inLength > kMaxFrameBytes ||
@@ -81,10 +102,58 @@ int CAacDecoder::Decode(const std::uint8_t* in, int inLength, std::uint8_t* out,
     // Every frame the packet gave is taken out, also after one did not fit,
     // so nothing of this packet is left to mix into the next.
     while (avcodec_receive_frame(m_context.get(), m_frame.get()) >= 0) {
-        fits = fits && Append(*m_frame, out, capacity, &used);
+        const AVFrame& frame = *m_frame;
+        const bool asCarried =
+            m_outRate == 0 ||
+            (frame.sample_rate == m_outRate && frame.ch_layout.nb_channels == m_outChannels);
+        fits = fits && (asCarried ? Append(frame, out, capacity, &used)
+                                  : Resample(frame, out, capacity, &used));
         av_frame_unref(m_frame.get());
     }
     return fits ? used : -1;
+}
+
+bool CAacDecoder::Resample(const AVFrame& frame, std::uint8_t* out, int capacity, int* used) {
+    const int channels = frame.ch_layout.nb_channels;
+    if (channels <= 0 || frame.nb_samples < 0 || frame.sample_rate <= 0) {
+        return false;
+    }
+    if (!m_resampler || frame.sample_rate != m_inRate || channels != m_inChannels ||
+        frame.format != m_inFormat) {
+        m_resampler.reset();
+        AVChannelLayout inLayout;
+        AVChannelLayout outLayout;
+        av_channel_layout_default(&inLayout, channels);
+        av_channel_layout_default(&outLayout, m_outChannels);
+        SwrContext* made = nullptr;
+        const int set = swr_alloc_set_opts2(&made, &outLayout, AV_SAMPLE_FMT_S16, m_outRate,
+                                            &inLayout, static_cast<AVSampleFormat>(frame.format),
+                                            frame.sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&inLayout);
+        av_channel_layout_uninit(&outLayout);
+        m_resampler.reset(made);
+        if (set < 0 || !m_resampler || swr_init(m_resampler.get()) < 0) {
+            m_resampler.reset();
+            return false;
+        }
+        m_inRate = frame.sample_rate;
+        m_inChannels = channels;
+        m_inFormat = frame.format;
+    }
+    const int frameBytes = 2 * m_outChannels;
+    const int room = (capacity - *used) / frameBytes;
+    if (swr_get_out_samples(m_resampler.get(), frame.nb_samples) > room) {
+        return false;
+    }
+    std::uint8_t* target = out + *used;
+    const int made =
+        swr_convert(m_resampler.get(), &target, room,
+                    const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
+    if (made < 0) {
+        return false;
+    }
+    *used += made * frameBytes;
+    return true;
 }
 
 bool CAacDecoder::Append(const AVFrame& frame, std::uint8_t* out, int capacity, int* used) const {

@@ -4,6 +4,8 @@
 
 #include "AvcUnpack.h"
 
+#include "KivAvLog.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
@@ -22,6 +24,7 @@ bool SideInRange(int side) {
 }  // namespace
 
 std::unique_ptr<CAvcDecoder> CAvcDecoder::Create() {
+    KivAvLogQuiet();
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
     if (codec == nullptr) {
         return nullptr;

@@ -1,5 +1,10 @@
 #include "CPictureTransport.h"
 
+#include <QtGlobal>
+
+#include <cerrno>
+#include <cstring>
+
 #include "KivUdpSocket.h"
 #include "PictureFragment.h"
 
@@ -51,6 +56,13 @@ void CPictureTransport::Receive() {
         const int length = m_socket->receive(datagram, sizeof(datagram), kReceivePollMs);
         if (length > 0) {
             m_reassembler.Add(datagram, length);
+        } else if (length < 0) {
+            // Retrying a socket that failed for good would only spin.
+            const int error = errno;
+            m_receiveFailed = true;
+            qWarning("PictureLink: the call's video socket failed (%s); no more pictures arrive",
+                     std::strerror(error));
+            return;
         }
     }
 }

@@ -22,6 +22,9 @@ public:
     void SetRemote(std::uint32_t address, int port);
     // Any thread; one frame at a time.
     void SendFrame(const std::uint8_t* frame, int length);
+    // The receive socket failed for good: said once, and the receive thread
+    // ended; frames are still sent.
+    bool ReceiveFailed() const { return m_receiveFailed.load(); }
 
 private:
     void Receive();
@@ -33,5 +36,6 @@ private:
     int m_remotePort = 0;
     std::uint32_t m_sequence = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_receiveFailed{false};
     std::thread m_receiver;
 };

@@ -74,6 +74,9 @@ void CUDPWireCore2::ReceiveLoop(CUdpSocket* socket, int bufferSize, INetEvent2* 
         WireSource source;
         const CUdpSocket::Receive result =
             socket->ReceiveFrom(buffer.data(), bufferSize, &length, &source.ipv4, &source.port);
+        if (result == CUdpSocket::Receive::Failed && sink != nullptr) {
+            sink->OnReceiveFailed(socket->LastError());
+        }
         if (result != CUdpSocket::Receive::Datagram) {
             return;
         }

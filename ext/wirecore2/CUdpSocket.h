@@ -29,9 +29,12 @@ public:
 
     // Makes the current and every later ReceiveFrom return Woken.
     void Wake();
+    // The errno value of the failure ReceiveFrom last reported.
+    int LastError() const { return m_error; }
 
 private:
     CUdpSocket(int socket, int wake) : m_socket(socket), m_wake(wake) {}
     int m_socket;
     int m_wake;
+    int m_error = 0;
 };

@@ -18,6 +18,11 @@ public:
     // data is valid only during the call.
     virtual std::int32_t OnRecvFrom(const WireSource& source, const std::uint8_t* data,
                                     int length) = 0;
+    // The socket failed for good (errno value `error`): the receive thread
+    // has ended and nothing more arrives until the kernel is started again.
+    // Errors the network reports for single datagrams (an unreachable peer)
+    // do not end it.
+    virtual void OnReceiveFailed(int error) { (void)error; }
 
 protected:
     ~INetEvent2() = default;

@@ -55,6 +55,29 @@ int KivUdpSocket::sendTo(std::uint32_t address, int port, const void* data, int 
     return sent < 0 ? -1 : static_cast<int>(sent);
 }
 
+namespace {
+
+// Errors that are over once reported: nothing there, and what the network
+// says about one datagram (an unreachable or refusing peer, a full queue).
+bool Passing(int error) {
+    switch (error) {
+        case EINTR:
+        case EAGAIN:
+        case ECONNREFUSED:
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+        case EHOSTDOWN:
+        case ENETDOWN:
+        case ENOBUFS:
+        case ENOMEM:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from) {
     pollfd wait{m_fd, POLLIN, 0};
     const int ready = ::poll(&wait, 1, timeoutMs);
@@ -64,12 +87,16 @@ int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32
     if (ready < 0) {
         return -1;
     }
+    if ((wait.revents & POLLNVAL) != 0) {
+        errno = EBADF;
+        return -1;
+    }
     sockaddr_in remote{};
     socklen_t size = sizeof(remote);
     const ssize_t got = ::recvfrom(m_fd, buffer, static_cast<size_t>(capacity), MSG_DONTWAIT,
                                    reinterpret_cast<sockaddr*>(&remote), &size);
     if (got < 0) {
-        return (errno == EAGAIN || errno == EINTR || errno == ECONNREFUSED) ? 0 : -1;
+        return Passing(errno) ? 0 : -1;
     }
     if (from != nullptr) {
         *from = ntohl(remote.sin_addr.s_addr);

@@ -67,13 +67,15 @@ QString SocketPath(quint64 id) {
     return folder + QStringLiteral("/w%1-%2").arg(display).arg(id);
 }
 
-bool SameUser(const QLocalSocket& socket) {
+// The connecting process of the same user, or 0.
+qint64 SameUserPeer(const QLocalSocket& socket) {
     ucred peer{};
     socklen_t size = sizeof(peer);
-    if (getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) {
-        return false;
+    if (getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 ||
+        peer.uid != getuid() || peer.pid <= 0) {
+        return 0;
     }
-    return peer.uid == getuid();
+    return peer.pid;
 }
 
 }  // namespace
@@ -92,11 +94,13 @@ public:
 
 void KivMessageWindowPrivate::accept() {
     while (QLocalSocket* socket = server.nextPendingConnection()) {
-        if (!SameUser(*socket)) {
+        const qint64 peer = SameUserPeer(*socket);
+        if (peer == 0) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
+        socket->setProperty("kivPeer", peer);
         auto* idle = new QTimer(socket);
         idle->setSingleShot(true);
         QObject::connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
@@ -132,6 +136,7 @@ void KivMessageWindowPrivate::read(QLocalSocket* socket) {
     message.kind = qFromLittleEndian<quint32>(head);
     message.wParam = qFromLittleEndian<quint64>(head + 4);
     message.data = socket->read(length);
+    message.senderPid = socket->property("kivPeer").toLongLong();
     // The handler may send messages itself, which serves further connections
     // meanwhile; the socket stays ours until it is answered.
     QPointer<QLocalSocket> guard(socket);

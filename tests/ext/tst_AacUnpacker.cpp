@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AacUnpacker.h"
+#include "CStderrCatcher.h"
 #include "KivTestRegistry.h"
 #include "PcmPacker.h"
 
@@ -27,13 +28,13 @@ public:
     std::vector<std::vector<std::uint8_t>> frames;
 };
 
-// A second of a 1 kHz tone at 32 kHz, encoded.
-std::vector<std::vector<std::uint8_t>> EncodeTone(int channels) {
+// A second of a 1 kHz tone, at 32 kHz unless said otherwise, encoded.
+std::vector<std::vector<std::uint8_t>> EncodeTone(int channels, int rate = 32000) {
     CFrames sink;
-    void* encoder = PcmPackerInit(channels, 32000, 16, &sink);
-    std::vector<std::int16_t> pcm(32000 * static_cast<size_t>(channels));
+    void* encoder = PcmPackerInit(channels, rate, 16, &sink);
+    std::vector<std::int16_t> pcm(static_cast<size_t>(rate) * static_cast<size_t>(channels));
     for (size_t i = 0; i < pcm.size(); ++i) {
-        const double t = static_cast<double>(i / static_cast<size_t>(channels)) / 32000.0;
+        const double t = static_cast<double>(i / static_cast<size_t>(channels)) / rate;
         pcm[i] = static_cast<std::int16_t>(8000.0 * std::sin(2.0 * M_PI * 1000.0 * t));
     }
     PcmPackerProcess(encoder, reinterpret_cast<unsigned char*>(pcm.data()),
@@ -91,6 +92,53 @@ private slots:
         QVERIFY2(rms > 4000.0 && rms < 7000.0, qPrintable(QString::number(rms)));
     }
 
+    // The call plays 32 kHz stereo: a peer that sends mono, or another rate,
+    // is resampled to it, so the tone keeps its pitch and the second its
+    // length, and a mono peer is heard on both channels.
+    void resamplesToTheCallsFormat_data() {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("rate");
+        QTest::newRow("mono 32 kHz") << 1 << 32000;
+        QTest::newRow("stereo 48 kHz") << 2 << 48000;
+        QTest::newRow("mono 48 kHz") << 1 << 48000;
+        QTest::newRow("stereo 16 kHz") << 2 << 16000;
+        QTest::newRow("stereo 32 kHz") << 2 << 32000;
+    }
+    void resamplesToTheCallsFormat() {
+        QFETCH(int, channels);
+        QFETCH(int, rate);
+        const auto frames = EncodeTone(channels, rate);
+        QVERIFY(frames.size() > 10);
+        Decoder decoder(AacUnpackerInit());
+        QCOMPARE(AacUnpackerSetFormat(decoder.get(), 32000, 2), 0);
+        std::vector<std::int16_t> pcm;
+        std::vector<std::int16_t> out(kCapacity / 2);
+        bool flag = false;
+        for (auto frame : frames) {
+            int length = kCapacity;
+            AacUnpackerProc(decoder.get(), reinterpret_cast<char*>(frame.data()),
+                            static_cast<int>(frame.size()), reinterpret_cast<char*>(out.data()),
+                            flag, length);
+            pcm.insert(pcm.end(), out.begin(), out.begin() + length / 2);
+        }
+        // About a second at 32 kHz (the coders' delays and the last partial
+        // frame aside).
+        const int samples = int(pcm.size() / 2);
+        QVERIFY2(samples > 28000 && samples < 34000, qPrintable(QString::number(samples)));
+        // The pitch: rising zero crossings of the left channel in the middle
+        // half second, and the right channel follows the left.
+        int rising = 0;
+        double apart = 0.0;
+        for (int i = 8000; i < 24000; ++i) {
+            rising += (pcm[size_t(2 * i - 2)] < 0 && pcm[size_t(2 * i)] >= 0) ? 1 : 0;
+            apart += std::abs(double(pcm[size_t(2 * i)]) - pcm[size_t(2 * i + 1)]);
+        }
+        QVERIFY2(rising >= 480 && rising <= 520, qPrintable(QString::number(rising)));
+        QVERIFY2(apart / 16000.0 < 200.0, qPrintable(QString::number(apart / 16000.0)));
+        QCOMPARE(AacUnpackerSetFormat(decoder.get(), 1000, 2), -1);
+        QCOMPARE(AacUnpackerSetFormat(nullptr, 32000, 2), -1);
+    }
+
     void tooLargeForTheBufferIsDropped() {
         // Eight channels decode to 16384 bytes, more than the 10240 given.
         const auto frames = EncodeTone(8);
@@ -111,6 +159,10 @@ private slots:
         const auto frames = EncodeTone(2);
         Decoder decoder(AacUnpackerInit());
         std::mt19937 random(14);
+        // What libavcodec says about each bad frame is limited to a line a
+        // second, so a damaged stream does not flood the client's terminal.
+        CStderrCatcher errors;
+        for (int round = 0; round < 4; ++round)
         for (size_t n = 0; n < frames.size(); ++n) {
             auto frame = frames[n];
             // Cut short, bits flipped, or noise behind a valid header.
@@ -133,6 +185,11 @@ private slots:
             QVERIFY(decoded.length >= 0 && decoded.length <= kCapacity);
             QVERIFY(decoded.guardIntact);
         }
+        errors.Stop();
+        QVERIFY2(errors.CodecLines() <= 1 + errors.ElapsedMs() / 1000,
+                 qPrintable(QStringLiteral("%1 lines in %2 ms")
+                                .arg(errors.CodecLines())
+                                .arg(errors.ElapsedMs())));
         // The decoder still works afterwards.
         QCOMPARE(Decode(decoder.get(), frames[10], kCapacity).length, 4096);
         bool flag = false;

@@ -3,6 +3,7 @@
 #include <random>
 #include <vector>
 
+#include "CStderrCatcher.h"
 #include "AvcUnpack.h"
 #include "CTestH264Encoder.h"
 #include "CTestPattern.h"
@@ -178,6 +179,9 @@ private slots:
             }
             damaged.push_back(flipped);
         }
+        // What libavcodec says about each bad unit is limited to a line a
+        // second, so a damaged stream does not flood the client's terminal.
+        CStderrCatcher errors;
         for (const auto& unit : damaged) {
             std::vector<std::uint8_t> out(pictureBytes + kGuard, kCanary);
             int w = width;
@@ -188,6 +192,11 @@ private slots:
                     result == AVCUNPACK_BAD_STREAM || result == AVCUNPACK_BAD_PICTURE);
             QVERIFY(GuardIntact(out, result == AVCUNPACK_FRAME ? pictureBytes : 0));
         }
+        errors.Stop();
+        QVERIFY2(errors.CodecLines() <= 1 + errors.ElapsedMs() / 1000,
+                 qPrintable(QStringLiteral("%1 lines in %2 ms")
+                                .arg(errors.CodecLines())
+                                .arg(errors.ElapsedMs())));
 
         std::vector<std::uint8_t> out(pictureBytes);
         int w = width;

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "CPictureReassembler.h"
+#include "CSocketBreaker.h"
 #include "CPictureTransport.h"
 #include "KivTestRegistry.h"
 #include "KivUdpSocket.h"
@@ -178,6 +179,22 @@ private slots:
         std::lock_guard<std::mutex> guard(lock);
         QVERIFY(atB[0] == keyFrame);
         QVERIFY(atA[0] == small);
+    }
+
+    // A receive socket that failed for good is said once and ends the
+    // receive thread instead of spinning a core on it; sending goes on.
+    void aFailedSocketIsSaidOnceAndNotSpunOn() {
+        auto socket = KivUdpSocket::bindAny(0);
+        QVERIFY(socket);
+        const int port = socket->localPort();
+        CPictureTransport transport(std::move(socket), [](const std::uint8_t*, int) {});
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("video socket failed")));
+        QVERIFY(BreakUdpSocket(port));
+        QTRY_VERIFY_WITH_TIMEOUT(transport.ReceiveFailed(), 3000);
+        const double cpu = ProcessCpuMs();
+        QTest::qWait(500);
+        QVERIFY2(ProcessCpuMs() - cpu < 200, "the receive thread spins");
     }
 
     // The stamp written into the luma plane reads back from the decoded RGB

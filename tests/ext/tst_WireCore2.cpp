@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "CSocketBreaker.h"
 #include "KivTestRegistry.h"
 #include "WireCore2.h"
 
@@ -19,6 +20,14 @@ public:
         m_ports.push_back(source.port);
         m_addresses.push_back(source.ipv4);
         return kOk;
+    }
+    void OnReceiveFailed(int error) override {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_failures.push_back(error);
+    }
+    std::vector<int> Failures() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_failures;
     }
     int Count() {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -42,6 +51,7 @@ private:
     std::vector<QByteArray> m_datagrams;
     std::vector<std::uint16_t> m_ports;
     std::vector<std::uint32_t> m_addresses;
+    std::vector<int> m_failures;
 };
 
 int FreePort() {
@@ -93,6 +103,42 @@ private slots:
         QCOMPARE(sink.Count(), 1);
         QCOMPARE(kernel->SendTo(0x7F000001u, peer.localPort(), "abc", 3), -1);
         QVERIFY(other->Start() >= 0);
+    }
+
+    // A socket that failed for good is reported once to the sink and ends
+    // the receive thread, which neither spins nor keeps Stop waiting; what
+    // the network says about single datagrams (a refusing peer) is no failure.
+    void aFailedSocketIsReportedAndEndsTheThread() {
+        CSink sink;
+        std::unique_ptr<IUDPWireCore2> kernel(A_CreateUDPWireCore2());
+        const int port = FreePort();
+        kernel->SetEventSink(&sink);
+        kernel->Configure(100, std::uint16_t(port), 0);
+        QVERIFY(kernel->Start() >= 0);
+        QUdpSocket peer;
+        QVERIFY(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        // Refused by a closed port: ICMP comes back to the kernel's socket.
+        QUdpSocket closed;
+        QVERIFY(closed.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        const quint16 closedPort = closed.localPort();
+        closed.close();
+        QCOMPARE(kernel->SendTo(0x7F000001u, closedPort, "abc", 3), 3);
+        peer.writeDatagram(QByteArray("one"), QHostAddress::LocalHost, quint16(port));
+        QTRY_COMPARE(sink.Count(), 1);
+        QVERIFY(sink.Failures().empty());
+
+        QVERIFY(BreakUdpSocket(port));
+        peer.writeDatagram(QByteArray("wake"), QHostAddress::LocalHost, quint16(port));
+        QTRY_COMPARE(sink.Failures().size(), size_t(1));
+        QCOMPARE(sink.Failures()[0], ENOTSOCK);
+        const double cpu = ProcessCpuMs();
+        QTest::qWait(500);
+        QVERIFY2(ProcessCpuMs() - cpu < 200, "the receive thread spins");
+        QCOMPARE(sink.Failures().size(), size_t(1));
+        QElapsedTimer stopping;
+        stopping.start();
+        kernel->Stop();
+        QVERIFY(stopping.elapsed() < 1000);
     }
 };
 

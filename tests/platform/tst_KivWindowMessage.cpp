@@ -82,6 +82,8 @@ private slots:
         QCOMPARE(back.kind, 110u);
         QCOMPARE(back.wParam, peer.id());
         QCOMPARE(back.data, record);
+        // The system names the sending process, whatever id the sender claims.
+        QCOMPARE(back.senderPid, peer.process().processId());
 
         QVERIFY(KivSendMessage(peer.id(), 1, own.id(), QByteArray(1, '\0')));
         QCOMPARE(received.messages.size(), 2);
@@ -95,11 +97,16 @@ private slots:
         sender.start(QStringLiteral(KIV_WINDOW_PEER),
                      {QStringLiteral("send"), QString::number(own.id()), QStringLiteral("11"),
                       QStringLiteral("176")});
+        QVERIFY(sender.waitForStarted(10000));
+        const qint64 senderPid = sender.processId();
         QTRY_COMPARE_WITH_TIMEOUT(received.messages.size(), 1, 20000);
         QTRY_COMPARE_WITH_TIMEOUT(sender.state(), QProcess::NotRunning, 20000);
         QCOMPARE(sender.exitCode(), 0);
         QCOMPARE(received.messages.first().kind, 11u);
         QCOMPARE(received.messages.first().data.size(), 176);
+        QCOMPARE(received.messages.first().senderPid, senderPid);
+        QVERIFY(KivSendMessage(own.id(), 12, 0, QByteArray("x")));
+        QCOMPARE(received.messages.last().senderPid, QCoreApplication::applicationPid());
     }
 
     void postIsQueuedToTheOwnHandler() {
@@ -112,6 +119,7 @@ private slots:
         QCOMPARE(received.messages[0].message, 2034u);
         QCOMPARE(received.messages[0].wParam, 77u);
         QCOMPARE(received.messages[1].message, 2035u);
+        QCOMPARE(received.messages[0].senderPid, qint64(0));
     }
 
     void aWindowThatIsGoneFailsQuickly() {

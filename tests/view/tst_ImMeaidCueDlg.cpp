@@ -40,6 +40,7 @@ class tst_ImMeaidCueDlg : public QObject {
 private slots:
     void relaysTheAcceptance() {
         ImMeaidCueDlg cue(Record(1), nullptr);
+        cue.ExpectCallWindowFrom(QCoreApplication::applicationPid());
         Accepted accepted(cue);
         const quint64 callWindow = 4242;
 
@@ -76,6 +77,7 @@ private slots:
     // and the answer goes on.
     void recordLengths() {
         ImMeaidCueDlg cue(Record(1), nullptr);
+        cue.ExpectCallWindowFrom(QCoreApplication::applicationPid());
         Accepted accepted(cue);
         ptl_sys_send_per_media answer = Record(2);
         answer.videoPortA = 4000;
@@ -92,6 +94,7 @@ private slots:
     // A call window that went away without a word counts as hanging up.
     void aVanishedCallWindowEndsTheCall() {
         ImMeaidCueDlg cue(Record(1), nullptr);
+        cue.ExpectCallWindowFrom(QCoreApplication::applicationPid());
         QSignalSpy hungUp(&cue, &ImMeaidCueDlg::SndCallHungUp);
         {
             KivMessageWindow callWindow(KivWindowIdFor(0), [](const KivWindowMessage&) {});
@@ -115,6 +118,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(int, declines);
         ImMeaidCueDlg cue(Record(1), nullptr);
+        cue.ExpectCallWindowFrom(QCoreApplication::applicationPid());
         cue.show();
         QList<ptl_sys_send_per_media*> declined;
         connect(&cue, &ImMeaidCueDlg::SndCuedecline,
@@ -136,6 +140,7 @@ private slots:
 
     void reportsAHangUpOnce() {
         ImMeaidCueDlg cue(Record(1), nullptr);
+        cue.ExpectCallWindowFrom(QCoreApplication::applicationPid());
         QSignalSpy hungUp(&cue, &ImMeaidCueDlg::SndCallHungUp);
         QSignalSpy gone(&cue, &ImMeaidCueDlg::SndDelMediaCue);
         QVERIFY(KivSendMessage(cue.MessageWindowId(), 2, 1, QByteArray(1, '\0')));

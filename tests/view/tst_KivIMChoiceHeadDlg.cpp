@@ -156,6 +156,8 @@ private slots:
         QCOMPARE(changed.first().first().toString(), QStringLiteral("image/head/head_12.png"));
         QCOMPARE(KivContactQueries::ByUid(10001).head, 12);
         QCOMPARE(session.mainWindow()->m_headIndex, 12);
+        // A head change is a profile save: the main window says it worked.
+        QTRY_COMPARE(m_closer->texts(), QStringList{QStringLiteral("修改成功")});
     }
 
     // The record carries the whole profile: a head change keeps the rest of

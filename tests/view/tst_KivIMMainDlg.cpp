@@ -17,6 +17,7 @@
 #include "KivChatMessageWidget.h"
 #include "KivGlobalAtom.h"
 #include "KivIMMainDlg.h"
+#include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "KivWindowMessage.h"
@@ -575,6 +576,9 @@ private slots:
         QCOMPARE(found.size(), 2);
         QPointer<ImMeaidCueDlg> first = found[0];
         QPointer<ImMeaidCueDlg> second = found[1];
+        // This test plays both call windows.
+        first->ExpectCallWindowFrom(QCoreApplication::applicationPid());
+        second->ExpectCallWindowFrom(QCoreApplication::applicationPid());
         QList<quint32> firstKinds;
         KivMessageWindow firstWindow(KivWindowIdFor(0), [&](const KivWindowMessage& message) {
             firstKinds.append(message.kind);
@@ -593,6 +597,39 @@ private slots:
         QVERIFY(firstKinds.contains(2u));
         QVERIFY(!second);
         QTRY_VERIFY(!first);
+    }
+
+    // Profile updates are answered in the order they went out: each result
+    // goes to the dialog whose update it answers, and the main window tells
+    // the user; results for other users, or that nobody awaits, are dropped.
+    void alterInfoResultsGoToTheirSaves_data() {
+        QTest::addColumn<QList<int>>("results");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("taken, refused") << QList<int>{1, 2} << QStringList{"修改成功", "修改失败"};
+        QTest::newRow("refused, taken") << QList<int>{2, 1} << QStringList{"修改失败", "修改成功"};
+    }
+    void alterInfoResultsGoToTheirSaves() {
+        QFETCH(QList<int>, results);
+        QFETCH(QStringList, told);
+        KivModalCloser closer;
+        QWidget profile;
+        QWidget head;
+        QList<QPair<QString, Uint32>> answered;
+        m_window->AwaitAlterInfo(&profile, [&](Uint32, Uint32 result, Uint32) {
+            answered.append({QStringLiteral("profile"), result});
+        });
+        m_window->AwaitAlterInfo(&head, [&](Uint32, Uint32 result, Uint32) {
+            answered.append({QStringLiteral("head"), result});
+        });
+        m_window->AlterInfoResult(kOwnUid + 1, 1, 0);
+        QVERIFY(answered.isEmpty());
+        for (int result : results)
+            m_window->AlterInfoResult(kOwnUid, Uint32(result), 0);
+        m_window->AlterInfoResult(kOwnUid, 1, 0);
+        QCOMPARE(answered.size(), 2);
+        QCOMPARE(answered[0], qMakePair(QStringLiteral("profile"), Uint32(results[0])));
+        QCOMPARE(answered[1], qMakePair(QStringLiteral("head"), Uint32(results[1])));
+        QCOMPARE(closer.texts(), told);
     }
 
     void automaticAnswerForAFriend() {

@@ -10,6 +10,7 @@
 #include "KivContactQueries.h"
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
+#include "KivProfileUpdate.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
 #include "kivPersonalInfoDlg.h"
@@ -185,6 +186,43 @@ private slots:
         QCOMPARE(
             m_session->mainWindow()->findChild<QLineEdit*>(QStringLiteral("lineEditSign"))->text(),
             QString());
+    }
+
+    // The record's second name field stays empty, as the Part leaves it.
+    void theProfileRecordLeavesNameEmpty() {
+        KivContactProfile profile = KivContactQueries::ByUid(10001);
+        QVERIFY(profile.found);
+        const UpdateUserInfoRequest request = KivProfileUpdate::Build(profile);
+        QCOMPARE(QByteArray(request.profile.name, sizeof(request.profile.name)),
+                 QByteArray(sizeof(request.profile.name), '\0'));
+        QCOMPARE(KivReadText(request.profile.nickName), profile.nickName.toUtf8());
+    }
+
+    // An own field being edited turns white, as the edit style says, and the
+    // style is one Qt reads without complaint (rgba with three values is not).
+    void theFieldBeingEditedTurnsWhite() {
+        static QStringList complaints;
+        complaints.clear();
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+                if (text.contains(QLatin1String("QCssParser")))
+                    complaints << text;
+            });
+        open(10001, kivPersonalInfoDlg::OwnMode, QStringLiteral("10001"));
+        auto* sign = child<QLineEdit>("lineEditSign");
+        auto* nick = child<QLineEdit>("lineEditNickName");
+        QApplication::setActiveWindow(m_dialog);
+        sign->setFocus();
+        QTRY_VERIFY(sign->hasFocus());
+        const QPoint inside(sign->width() - 4, sign->height() / 2);
+        const QColor focused = sign->grab().toImage().pixelColor(inside);
+        nick->setFocus();
+        QTRY_VERIFY(!sign->hasFocus());
+        const QColor unfocused = sign->grab().toImage().pixelColor(inside);
+        qInstallMessageHandler(previous);
+        QCOMPARE(focused, QColor(Qt::white));
+        QVERIFY(unfocused != QColor(Qt::white));
+        QCOMPARE(complaints, QStringList());
     }
 
     void badInputIsRefusedAndNothingSent_data() {

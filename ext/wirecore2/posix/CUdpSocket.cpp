@@ -13,6 +13,28 @@ namespace {
 
 // Room for bursts of media while the receive thread is busy decoding.
 constexpr int kReceiveBufferBytes = 512 * 1024;
+// Errors that are over once reported: interrupted waits, nothing there, and
+// what the network says about one datagram (an unreachable or refusing peer,
+// a full queue).
+bool Passing(int error) {
+    switch (error) {
+        case EINTR:
+        case EAGAIN:
+        case ECONNREFUSED:
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+        case EHOSTDOWN:
+        case ENETDOWN:
+        case ENOBUFS:
+        case ENOMEM:
+            return true;
+        default:
+            return false;
+    }
+}
+// Passing errors in a row beyond this are waited out, not retried at once.
+constexpr int kErrorsBeforePause = 8;
+constexpr int kErrorPauseMs = 50;
 
 }  // namespace
 
@@ -72,16 +94,28 @@ int CUdpSocket::SendTo(std::uint32_t ipv4, std::uint16_t port, const void* data,
 CUdpSocket::Receive CUdpSocket::ReceiveFrom(std::uint8_t* buffer, int capacity, int* length,
                                             std::uint32_t* ipv4, std::uint16_t* port) {
     pollfd waits[2] = {{m_socket, POLLIN, 0}, {m_wake, POLLIN, 0}};
+    int errorsInRow = 0;
     while (true) {
-        const int ready = ::poll(waits, 2, -1);
+        // A pause after many errors in a row still ends at a wake-up.
+        const bool pause = errorsInRow > kErrorsBeforePause;
+        const int ready = pause ? ::poll(waits + 1, 1, kErrorPauseMs) : ::poll(waits, 2, -1);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
+            m_error = errno;
             return Receive::Failed;
         }
         if (waits[1].revents != 0) {
             return Receive::Woken;
+        }
+        if (pause) {
+            errorsInRow = 0;
+            continue;
+        }
+        if ((waits[0].revents & POLLNVAL) != 0) {
+            m_error = EBADF;
+            return Receive::Failed;
         }
         sockaddr_in from{};
         socklen_t size = sizeof(from);
@@ -89,9 +123,11 @@ CUdpSocket::Receive CUdpSocket::ReceiveFrom(std::uint8_t* buffer, int capacity, 
         const ssize_t got = ::recvfrom(m_socket, buffer, static_cast<size_t>(capacity), MSG_TRUNC,
                                        reinterpret_cast<sockaddr*>(&from), &size);
         if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == ECONNREFUSED) {
+            if (Passing(errno)) {
+                ++errorsInRow;
                 continue;
             }
+            m_error = errno;
             return Receive::Failed;
         }
         *length = static_cast<int>(got);
