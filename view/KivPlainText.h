@@ -11,6 +11,7 @@ class KivPlainText {
 public:
     // Shows `text` literally in `label`.
     static void Show(QLabel* label, const QString& text);
-    // A tool tip that shows `text` literally; tool tips guess markup as well.
+    // A tool tip that shows `text` literally, its line breaks ("\n", "\r\n"
+    // or "\r") as line breaks; tool tips guess markup as well.
     static QString ToolTip(const QString& text);
 };

@@ -95,7 +95,12 @@ struct Heard {
 Heard Play(const std::vector<Arrival>& arrivals, std::int64_t untilUs) {
     CPlayoutBuffer buffer;
     buffer.Configure(kFrameUs, kTickUs + CPlayoutPcm::kFadeMs * 1000);
-    std::vector<std::int64_t> sentOf(arrivals.size() + 1, 0);
+    // By sequence: lost frames make the sequences run past the arrivals.
+    std::uint32_t highest = 0;
+    for (const Arrival& arrival : arrivals) {
+        highest = std::max(highest, arrival.sequence);
+    }
+    std::vector<std::int64_t> sentOf(std::size_t(highest) + 1, 0);
     Heard heard;
     std::size_t next = 0;
     std::int64_t aheadUs = 0;  // sound waiting for the speaker

@@ -12,6 +12,7 @@
 #include "KivChatTextDocument.h"
 #include "KivIMMainDlg.h"
 #include "KivMediaRecord.h"
+#include "KivPlainText.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "MyCustomListViewItem.h"
@@ -128,6 +129,21 @@ private slots:
         dialog.InitFriendInfo(row.Info());
         for (const char* name : {"labelNickName", "labelAcount", "labellocal"})
             QVERIFY2(Literal(dialog.findChild<QLabel*>(QLatin1String(name)), text), name);
+    }
+
+    // A tool tip shows each line break once, whichever the peer typed.
+    void toolTipLineBreaks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line feed") << "one\ntwo" << "one\ntwo";
+        QTest::newRow("carriage return and line feed") << "one\r\ntwo" << "one\ntwo";
+        QTest::newRow("carriage return") << "one\rtwo" << "one\ntwo";
+        QTest::newRow("first and last") << "\none\n\n" << "\none\n\n";
+    }
+    void toolTipLineBreaks() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(DisplayedTip(KivPlainText::ToolTip(text)), shown);
     }
 
     void callCue_data() { hostileTexts(); }
