@@ -18,11 +18,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "CChatHistoryList.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivIMChatDlg.h"
-#include "CKivImChatRecordDlg.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/CKivImChatRecordDlg.h"
 
 namespace {
 

@@ -20,12 +20,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "CChatHistoryList.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivIMChatDlg.h"
-#include "CKivImChatRecordDlg.h"
-#include "KivIMMainDlg.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/CKivImChatRecordDlg.h"
+#include "shell/KivIMMainDlg.h"
 
 namespace {
 

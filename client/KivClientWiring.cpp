@@ -1,7 +1,7 @@
 #include "KivClientWiring.h"
 
-#include "KivIMMainDlg.h"
 #include "KivNativeEvent.h"
+#include "shell/KivIMMainDlg.h"
 
 void KivClientWiring::Connect(KivNativeEvent* filter, KivIMMainDlg* mainDlg) {
     QObject::connect(mainDlg, &KivIMMainDlg::SndShowDlgHotId, filter,

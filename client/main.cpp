@@ -5,11 +5,11 @@
 #include <QTranslator>
 
 #include "KivClientWiring.h"
-#include "KivFonts.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
 #include "KivModelRelease.h"
 #include "KivNativeEvent.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivFonts.h"
 
 int main(int argc, char* argv[]) {
     KivNativeEvent filter;

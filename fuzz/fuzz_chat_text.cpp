@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "KivIMMainDlg.h"
+#include "shell/KivIMMainDlg.h"
 
 namespace {
 

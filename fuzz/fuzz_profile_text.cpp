@@ -21,14 +21,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "CFriendInfoWnd.h"
-#include "CKivIMaddfriendDlg.h"
-#include "ImMeaidCueDlg.h"
-#include "KivAddFriendItem.h"
 #include "KivMediaRecord.h"
-#include "KivPlainText.h"
 #include "KivProtocol.h"
-#include "MyCustomListViewItem.h"
+#include "contacts/CFriendInfoWnd.h"
+#include "contacts/CKivIMaddfriendDlg.h"
+#include "contacts/KivAddFriendItem.h"
+#include "shell/ImMeaidCueDlg.h"
+#include "shell/MyCustomListViewItem.h"
+#include "support/KivPlainText.h"
 
 namespace {
 
@@ -155,8 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                sign.isEmpty() ? QStringLiteral("请求添加你为好友") : sign);
     CheckToolTip("request card text tip", text->toolTip(), sign);
 
-    widgets.searchRow.AcceptFriendInfo({10001, 10005, 1, 1, account, QString(), nick, sign, area,
-                                        QString(), QString()});
+    widgets.searchRow.AcceptFriendInfo(
+        {10001, 10005, 1, 1, account, QString(), nick, sign, area, QString(), QString()});
     const QString shownNick = nick.isEmpty() ? account : nick;
     CheckLabel("search row name",
                widgets.searchRow.findChild<QLabel*>(QStringLiteral("labelNickName")), shownNick);

@@ -3,8 +3,8 @@
 #include <QtTest>
 
 #include "CKivFriendNetModel.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
 
 bool KivMainWindowLogin::LogIn(KivIMMainDlg& window, const QString& account,
                                const std::function<void()>& beforeInit) {

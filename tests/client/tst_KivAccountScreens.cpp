@@ -9,12 +9,12 @@
 #include "CKivDevServerProcess.h"
 #include "CKivFriendNetModel.h"
 #include "KivDataTree.h"
-#include "KivFonts.h"
-#include "KivIMPlayDlg.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
-#include "kivRecoverPassworddlg.h"
-#include "kivRegisterDlg.h"
+#include "account/kivRecoverPassworddlg.h"
+#include "account/kivRegisterDlg.h"
+#include "shell/KivIMPlayDlg.h"
+#include "support/KivFonts.h"
 
 namespace {
 

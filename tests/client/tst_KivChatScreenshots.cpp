@@ -6,22 +6,22 @@
 #include <QX11Info>
 #include <QtTest>
 
-#include "CChatHistoryList.h"
-#include "CChatRecord.h"
 #include "CKivDevServerProcess.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivIMChatDlg.h"
-#include "CKivIMfaceDlg.h"
-#include "CKivImChatRecordDlg.h"
 #include "KivDataTree.h"
-#include "KivFonts.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
 #include "KivMainWindowLogin.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatRecord.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/CKivIMfaceDlg.h"
+#include "chat/CKivImChatRecordDlg.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivFonts.h"
 
 // A chat of the VIP demo user on the development server, saved as pictures:
 // bubbles with faces and a gift, the gift picker open, the chat record panel.

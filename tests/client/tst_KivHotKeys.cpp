@@ -6,11 +6,11 @@
 #include "CKivFriendNetModel.h"
 #include "KivDataTree.h"
 #include "KivHotKey.h"
-#include "KivIMMainDlg.h"
 #include "KivNativeEvent.h"
 #include "KivScreen.h"
 #include "KivTakenKey.h"
 #include "KivTestRegistry.h"
+#include "shell/KivIMMainDlg.h"
 
 class tst_KivHotKeys : public QObject {
     Q_OBJECT

@@ -6,14 +6,14 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivDataTree.h"
-#include "KivFonts.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
 #include "KivMainWindowLogin.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
-#include "MyListModel.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/MyListModel.h"
+#include "support/KivFonts.h"
 
 // The main window of a real session on the development server, page by page,
 // and the message box, saved as pictures to look at.

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "CKivDevServerProcess.h"
-#include "KivIMMainDlg.h"
 #include "KivViewTestTree.h"
+#include "shell/KivIMMainDlg.h"
 
 // A client logged in to the real development server in a throw-away data
 // tree, with its main window: what the contact dialogs need to run.

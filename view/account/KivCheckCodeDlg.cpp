@@ -1,4 +1,4 @@
-#include "KivCheckCodeDlg.h"
+#include "account/KivCheckCodeDlg.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -10,10 +10,10 @@
 #include <QTimer>
 
 #include "CKivFriendNetModel.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivPhoneNumber.h"
 #include "KivProtocol.h"
-#include "KivResendCountdown.h"
+#include "account/KivPhoneNumber.h"
+#include "account/KivResendCountdown.h"
+#include "shell/KivFriendMyMessageBoxView.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <cstdint>
 
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 class CKivFriendNetModel;
 class KivResendCountdown;

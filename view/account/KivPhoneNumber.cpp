@@ -1,4 +1,4 @@
-#include "KivPhoneNumber.h"
+#include "account/KivPhoneNumber.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "KivResendCountdown.h"
+#include "account/KivResendCountdown.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "kivRecoverPassworddlg.h"
+#include "account/kivRecoverPassworddlg.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KivCheckCodeDlg.h"
 #include "KivMetaTypes.h"
+#include "account/KivCheckCodeDlg.h"
 
 // A new password for an account named by a mobile phone number: a check
 // number is sent to the phone and typed back with the new password twice.

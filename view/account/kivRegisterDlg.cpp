@@ -1,4 +1,4 @@
-#include "kivRegisterDlg.h"
+#include "account/kivRegisterDlg.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KivCheckCodeDlg.h"
+#include "account/KivCheckCodeDlg.h"
 
 // A new account named by a mobile phone number: a check number is sent to the
 // phone, typed back with a password, and the account is registered. The new

@@ -1,16 +1,16 @@
-#include "CChatHistoryList.h"
+#include "chat/CChatHistoryList.h"
 
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 
-#include "CChatItem.h"
-#include "CTextDocument.h"
-#include "KivHeadPath.h"
-#include "KivIMMainDlg.h"
-#include "KivSafeImage.h"
-#include "KivWidgetRowDelegate.h"
+#include "chat/CChatItem.h"
+#include "chat/CTextDocument.h"
+#include "chat/KivWidgetRowDelegate.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivHeadPath.h"
+#include "support/KivSafeImage.h"
 
 CChatHistoryList::CChatHistoryList(QWidget* parent) : QListWidget(parent) {
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);

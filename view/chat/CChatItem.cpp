@@ -1,4 +1,4 @@
-#include "CChatItem.h"
+#include "chat/CChatItem.h"
 
 #include <QImage>
 #include <QLabel>
@@ -7,7 +7,7 @@
 #include <QPixmapCache>
 #include <QToolButton>
 
-#include "CTextDocument.h"
+#include "chat/CTextDocument.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "CChatRecord.h"
+#include "chat/CChatRecord.h"
 
-#include "CChatRecordItem.h"
-#include "CTextBrowserEx.h"
-#include "KivChatTextDocument.h"
-#include "KivIMMainDlg.h"
-#include "KivWidgetRowDelegate.h"
+#include "chat/CChatRecordItem.h"
+#include "chat/CTextBrowserEx.h"
+#include "chat/KivChatTextDocument.h"
+#include "chat/KivWidgetRowDelegate.h"
+#include "shell/KivIMMainDlg.h"
 
 namespace {
 

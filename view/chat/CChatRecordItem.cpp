@@ -1,4 +1,4 @@
-#include "CChatRecordItem.h"
+#include "chat/CChatRecordItem.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,9 +6,9 @@
 #include <QPixmap>
 #include <QTextDocument>
 
-#include "CTextBrowserEx.h"
-#include "KivChatTextDocument.h"
-#include "KivPlainText.h"
+#include "chat/CTextBrowserEx.h"
+#include "chat/KivChatTextDocument.h"
+#include "support/KivPlainText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CKivIMChatDlg.h"
+#include "chat/CKivIMChatDlg.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,23 +19,23 @@
 #include <QTextImageFormat>
 #include <QVBoxLayout>
 
-#include "CChatHistoryList.h"
-#include "CChatItem.h"
 #include "CKivChatOutbox.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
-#include "CKivIMfaceDlg.h"
-#include "CKivImChatRecordDlg.h"
-#include "KivChatCallLink.h"
-#include "KivChatQueries.h"
-#include "KivChatText.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivHeadPath.h"
-#include "KivIMMainDlg.h"
-#include "KivPlainText.h"
-#include "KivUserSettings.h"
-#include "kivFriendQPainterLabelView.h"
-#include "kivPersonalInfoDlg.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatItem.h"
+#include "chat/CKivIMfaceDlg.h"
+#include "chat/CKivImChatRecordDlg.h"
+#include "chat/KivChatCallLink.h"
+#include "chat/KivChatText.h"
+#include "contacts/kivPersonalInfoDlg.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/kivFriendQPainterLabelView.h"
+#include "support/KivChatQueries.h"
+#include "support/KivHeadPath.h"
+#include "support/KivPlainText.h"
+#include "support/KivUserSettings.h"
 
 namespace {
 

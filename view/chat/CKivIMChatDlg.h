@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "KivProtocol.h"
-#include "QWindowBase.h"
-#include "tag_chatdlg_Need.h"
+#include "chat/tag_chatdlg_Need.h"
+#include "shell/QWindowBase.h"
 
 class CChatHistoryList;
 class CChatItem;

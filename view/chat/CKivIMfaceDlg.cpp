@@ -1,4 +1,4 @@
-#include "CKivIMfaceDlg.h"
+#include "chat/CKivIMfaceDlg.h"
 
 #include <QBitmap>
 #include <QDateTime>
@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "KivChatText.h"
-#include "QTableCellDelegate.h"
+#include "chat/KivChatText.h"
+#include "chat/QTableCellDelegate.h"
 
 CKivIMfaceDlg::CKivIMfaceDlg(QWidget* parent, bool giftMode) : QDialog(parent), m_bGift(giftMode) {
     setObjectName(QStringLiteral("CKivIMfaceDlg"));

@@ -1,4 +1,4 @@
-#include "CKivImChatRecordDlg.h"
+#include "chat/CKivImChatRecordDlg.h"
 
 #include <QFile>
 #include <QLabel>
@@ -7,8 +7,8 @@
 #include <QStyle>
 #include <QStyleOption>
 
-#include "CChatRecord.h"
 #include "CKivFriendDBModel.h"
+#include "chat/CChatRecord.h"
 
 namespace {
 

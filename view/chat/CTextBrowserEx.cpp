@@ -1,10 +1,10 @@
-#include "CTextBrowserEx.h"
+#include "chat/CTextBrowserEx.h"
 
 #include <QTextCursor>
 #include <QUrl>
 
-#include "KivChatLink.h"
-#include "KivChatTextDocument.h"
+#include "chat/KivChatLink.h"
+#include "chat/KivChatTextDocument.h"
 
 CTextBrowserEx::CTextBrowserEx(QWidget* parent) : QTextBrowser(parent) {
     setContextMenuPolicy(Qt::NoContextMenu);

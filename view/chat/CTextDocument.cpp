@@ -1,4 +1,4 @@
-#include "CTextDocument.h"
+#include "chat/CTextDocument.h"
 
 #include <QFontMetricsF>
 #include <QTextBlock>

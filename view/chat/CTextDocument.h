@@ -2,7 +2,7 @@
 
 #include <QSize>
 
-#include "CTextBrowserEx.h"
+#include "chat/CTextBrowserEx.h"
 
 // The rich-text body of a chat bubble. It sizes itself to its content: as
 // wide as its widest line plus the bubble's padding, at most kMaxWidth, and

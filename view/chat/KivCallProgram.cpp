@@ -1,12 +1,12 @@
-#include "KivCallProgram.h"
+#include "chat/KivCallProgram.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
 #include "CKivFriendReadConfigModel.h"
-#include "KivIMMainDlg.h"
-#include "KivUserSettings.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivUserSettings.h"
 
 qint64 KivStartCallProgram(const QStringList& arguments) {
     QProcess program;

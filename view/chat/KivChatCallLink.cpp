@@ -1,12 +1,12 @@
-#include "KivChatCallLink.h"
+#include "chat/KivChatCallLink.h"
 
 #include <QWidget>
 
 #include "CKivFriendNetModel.h"
-#include "KivCallProgram.h"
 #include "KivMediaRecord.h"
 #include "KivWindowMessage.h"
-#include "KivWindowWatch.h"
+#include "chat/KivCallProgram.h"
+#include "chat/KivWindowWatch.h"
 
 namespace {
 

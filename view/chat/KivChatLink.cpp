@@ -1,4 +1,4 @@
-#include "KivChatLink.h"
+#include "chat/KivChatLink.h"
 
 #include <QDesktopServices>
 

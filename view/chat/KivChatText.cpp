@@ -1,4 +1,4 @@
-#include "KivChatText.h"
+#include "chat/KivChatText.h"
 
 #include <QDir>
 #include <QFileInfo>

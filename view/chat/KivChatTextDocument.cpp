@@ -1,4 +1,4 @@
-#include "KivChatTextDocument.h"
+#include "chat/KivChatTextDocument.h"
 
 #include <QFileInfo>
 #include <QPixmap>

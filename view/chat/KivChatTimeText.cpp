@@ -1,4 +1,4 @@
-#include "KivChatTimeText.h"
+#include "chat/KivChatTimeText.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "KivWidgetRowDelegate.h"
+#include "chat/KivWidgetRowDelegate.h"
 
 #include <QWidget>
 

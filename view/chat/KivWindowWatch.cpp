@@ -1,4 +1,4 @@
-#include "KivWindowWatch.h"
+#include "chat/KivWindowWatch.h"
 
 #include <QDateTime>
 

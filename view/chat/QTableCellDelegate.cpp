@@ -1,4 +1,4 @@
-#include "QTableCellDelegate.h"
+#include "chat/QTableCellDelegate.h"
 
 #include <QPainter>
 

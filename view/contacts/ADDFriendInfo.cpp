@@ -1,6 +1,6 @@
-#include "ADDFriendInfo.h"
+#include "contacts/ADDFriendInfo.h"
 
-#include "KivBirthday.h"
+#include "contacts/KivBirthday.h"
 
 ADDFriendInfo ADDFriendInfo::From(const KivContactProfile& profile, quint32 ownId,
                                   const QPixmap& head) {

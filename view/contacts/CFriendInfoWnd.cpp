@@ -1,15 +1,15 @@
-#include "CFriendInfoWnd.h"
+#include "contacts/CFriendInfoWnd.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include "CKivFriendNetModel.h"
-#include "CKivIMaddfriendTipDlg.h"
-#include "KivContactQueries.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivPlainText.h"
 #include "KivProtocol.h"
-#include "KivSafeImage.h"
+#include "contacts/CKivIMaddfriendTipDlg.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivContactQueries.h"
+#include "support/KivPlainText.h"
+#include "support/KivSafeImage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CHeadItem.h"
+#include "contacts/CHeadItem.h"
 
 #include <QFileInfo>
 #include <QMouseEvent>

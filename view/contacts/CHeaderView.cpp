@@ -1,4 +1,4 @@
-#include "CHeaderView.h"
+#include "contacts/CHeaderView.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "CImageEditWid.h"
+#include "contacts/CImageEditWid.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "CKivFriendSysSettingDlg.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -22,19 +22,19 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "CKivFriendKeyPressLineEdit.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
 #include "KivAutoStart.h"
-#include "KivContactQueries.h"
-#include "KivDeploymentConfig.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivIMMainDlg.h"
-#include "KivProxySettings.h"
-#include "KivSkinBackground.h"
-#include "KivSoundCheck.h"
-#include "KivSoundDevices.h"
-#include "KivUserSettings.h"
+#include "contacts/KivSoundCheck.h"
+#include "contacts/KivSoundDevices.h"
+#include "shell/CKivFriendKeyPressLineEdit.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivContactQueries.h"
+#include "support/KivDeploymentConfig.h"
+#include "support/KivProxySettings.h"
+#include "support/KivSkinBackground.h"
+#include "support/KivUserSettings.h"
 
 namespace {
 

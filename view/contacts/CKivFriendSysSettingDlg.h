@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 class CKivFriendKeyPressLineEdit;
 class KivSoundCheck;

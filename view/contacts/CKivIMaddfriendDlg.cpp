@@ -1,15 +1,15 @@
-#include "CKivIMaddfriendDlg.h"
+#include "contacts/CKivIMaddfriendDlg.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "CKivFriendNetModel.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivIMMainDlg.h"
-#include "KivPlainText.h"
 #include "KivProtocol.h"
-#include "KivSkinBackground.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivPlainText.h"
+#include "support/KivSkinBackground.h"
 
 namespace {
 

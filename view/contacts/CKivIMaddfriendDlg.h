@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ADDFriendInfo.h"
-#include "QWindowBase.h"
+#include "contacts/ADDFriendInfo.h"
+#include "shell/QWindowBase.h"
 
 class QLabel;
 class QLineEdit;

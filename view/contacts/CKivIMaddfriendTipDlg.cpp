@@ -1,16 +1,16 @@
-#include "CKivIMaddfriendTipDlg.h"
+#include "contacts/CKivIMaddfriendTipDlg.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 
-#include "CFriendInfoWnd.h"
 #include "CKivFriendNetModel.h"
-#include "KivContactQueries.h"
-#include "KivHeadPath.h"
-#include "KivIMMainDlg.h"
-#include "KivSkinBackground.h"
+#include "contacts/CFriendInfoWnd.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivContactQueries.h"
+#include "support/KivHeadPath.h"
+#include "support/KivSkinBackground.h"
 
 CKivIMaddfriendTipDlg::CKivIMaddfriendTipDlg(QWidget* parent) : QWindowBase(parent) {
     setObjectName(QStringLiteral("CKivIMaddfriendTipDlg"));

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "KivProtocol.h"
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 class CFriendInfoWnd;
 class QGridLayout;

@@ -1,4 +1,4 @@
-#include "KivAddCheckFriendDlg.h"
+#include "contacts/KivAddCheckFriendDlg.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -8,13 +8,13 @@
 #include <QScrollArea>
 
 #include "CKivFriendNetModel.h"
-#include "KivAddFriendItem.h"
-#include "KivContactQueries.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivHeadDownload.h"
-#include "KivHeadPath.h"
 #include "KivProtocol.h"
-#include "KivSkinBackground.h"
+#include "contacts/KivAddFriendItem.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivContactQueries.h"
+#include "support/KivHeadDownload.h"
+#include "support/KivHeadPath.h"
+#include "support/KivSkinBackground.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QVariant>
 
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 class KivAddFriendItem;
 class KivHeadDownload;

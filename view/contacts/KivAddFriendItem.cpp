@@ -1,4 +1,4 @@
-#include "KivAddFriendItem.h"
+#include "contacts/KivAddFriendItem.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,12 +6,12 @@
 #include <QVBoxLayout>
 
 #include "CKivFriendNetModel.h"
-#include "CKivIMaddfriendDlg.h"
-#include "KivBirthday.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivHeadPath.h"
-#include "KivPlainText.h"
-#include "KivSafeImage.h"
+#include "contacts/CKivIMaddfriendDlg.h"
+#include "contacts/KivBirthday.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivHeadPath.h"
+#include "support/KivPlainText.h"
+#include "support/KivSafeImage.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <QVariant>
 #include <QWidget>
 
-#include "ADDFriendInfo.h"
+#include "contacts/ADDFriendInfo.h"
 
-#include "CKivIMaddfriendDlg.h"
+#include "contacts/CKivIMaddfriendDlg.h"
 class QLabel;
 
 // One search result: head, nick name and account, and the add button that

@@ -1,4 +1,4 @@
-#include "KivAreaList.h"
+#include "contacts/KivAreaList.h"
 
 #include <QDebug>
 #include <QFileInfo>

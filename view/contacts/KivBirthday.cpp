@@ -1,4 +1,4 @@
-#include "KivBirthday.h"
+#include "contacts/KivBirthday.h"
 
 #include <QRegularExpression>
 #include <QStringList>

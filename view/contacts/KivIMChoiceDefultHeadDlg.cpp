@@ -1,4 +1,4 @@
-#include "KivIMChoiceDefultHeadDlg.h"
+#include "contacts/KivIMChoiceDefultHeadDlg.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "CHeadItem.h"
+#include "contacts/CHeadItem.h"
 
 KivIMChoiceDefultHeadDlg::KivIMChoiceDefultHeadDlg(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("KivIMChoiceDefultHeadDlg"));

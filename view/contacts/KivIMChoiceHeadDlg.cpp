@@ -1,4 +1,4 @@
-#include "KivIMChoiceHeadDlg.h"
+#include "contacts/KivIMChoiceHeadDlg.h"
 
 #include <QBuffer>
 #include <QLabel>
@@ -10,19 +10,19 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "CHeadItem.h"
 #include "CKivFriendNetModel.h"
-#include "KivContactQueries.h"
-#include "KivDeploymentConfig.h"
-#include "KivFileServerTls.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivHeadPath.h"
-#include "KivIMChoiceDefultHeadDlg.h"
-#include "KivIMMainDlg.h"
-#include "KivImChoiceCustomHeadDlg.h"
-#include "KivProfileUpdate.h"
-#include "KivSafeImage.h"
-#include "KivSkinBackground.h"
+#include "contacts/CHeadItem.h"
+#include "contacts/KivIMChoiceDefultHeadDlg.h"
+#include "contacts/KivImChoiceCustomHeadDlg.h"
+#include "contacts/KivProfileUpdate.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivContactQueries.h"
+#include "support/KivDeploymentConfig.h"
+#include "support/KivFileServerTls.h"
+#include "support/KivHeadPath.h"
+#include "support/KivSafeImage.h"
+#include "support/KivSkinBackground.h"
 
 namespace {
 
@@ -170,10 +170,10 @@ bool KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
     m_bAwaitingProfile = true;
     // The main window hands the result back and tells the user.
     if (KivIMMainDlg::mainDlg)
-        KivIMMainDlg::mainDlg->AwaitAlterInfo(
-            this, [this](Uint32 uid, Uint32 result, Uint32 version) {
-                AlterHeadResult(uid, result, version);
-            });
+        KivIMMainDlg::mainDlg->AwaitAlterInfo(this,
+                                              [this](Uint32 uid, Uint32 result, Uint32 version) {
+                                                  AlterHeadResult(uid, result, version);
+                                              });
     return true;
 }
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 
 #include "KivProtocol.h"
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 class KivIMChoiceDefultHeadDlg;
 class KivImChoiceCustomHeadDlg;

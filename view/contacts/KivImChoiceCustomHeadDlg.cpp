@@ -1,13 +1,13 @@
-#include "KivImChoiceCustomHeadDlg.h"
+#include "contacts/KivImChoiceCustomHeadDlg.h"
 
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 
-#include "CHeaderView.h"
-#include "CImageEditWid.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivSafeImage.h"
+#include "contacts/CHeaderView.h"
+#include "contacts/CImageEditWid.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivSafeImage.h"
 
 namespace {
 

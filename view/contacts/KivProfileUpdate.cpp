@@ -1,4 +1,4 @@
-#include "KivProfileUpdate.h"
+#include "contacts/KivProfileUpdate.h"
 
 #include "CKivFriendNetModel.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KivContactProfile.h"
 #include "KivProtocol.h"
+#include "contacts/KivContactProfile.h"
 
 // The own profile as the UpdateUserInfo record carries it.
 class KivProfileUpdate {

@@ -1,4 +1,4 @@
-#include "KivSoundCheck.h"
+#include "contacts/KivSoundCheck.h"
 
 #include <gst/gst.h>
 

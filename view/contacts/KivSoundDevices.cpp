@@ -1,4 +1,4 @@
-#include "KivSoundDevices.h"
+#include "contacts/KivSoundDevices.h"
 
 #include <gst/gst.h>
 

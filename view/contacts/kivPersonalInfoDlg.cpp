@@ -1,4 +1,4 @@
-#include "kivPersonalInfoDlg.h"
+#include "contacts/kivPersonalInfoDlg.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -12,18 +12,18 @@
 #include <QRegularExpressionValidator>
 
 #include "CKivFriendNetModel.h"
-#include "KivAreaList.h"
-#include "KivBirthday.h"
-#include "KivContactQueries.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivHeadDownload.h"
-#include "KivHeadPath.h"
-#include "KivIMChoiceHeadDlg.h"
-#include "KivIMMainDlg.h"
-#include "KivPlainText.h"
-#include "KivProfileUpdate.h"
-#include "KivSafeImage.h"
-#include "KivSkinBackground.h"
+#include "contacts/KivAreaList.h"
+#include "contacts/KivBirthday.h"
+#include "contacts/KivIMChoiceHeadDlg.h"
+#include "contacts/KivProfileUpdate.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivContactQueries.h"
+#include "support/KivHeadDownload.h"
+#include "support/KivHeadPath.h"
+#include "support/KivPlainText.h"
+#include "support/KivSafeImage.h"
+#include "support/KivSkinBackground.h"
 
 namespace {
 
@@ -453,9 +453,8 @@ void kivPersonalInfoDlg::SaveClicked() {
     m_pSave->setEnabled(false);
     // The main window tells the user the result.
     if (KivIMMainDlg::mainDlg)
-        KivIMMainDlg::mainDlg->AwaitAlterInfo(this, [this](Uint32 uid, Uint32 result, Uint32) {
-            SaveResult(uid, result);
-        });
+        KivIMMainDlg::mainDlg->AwaitAlterInfo(
+            this, [this](Uint32 uid, Uint32 result, Uint32) { SaveResult(uid, result); });
 }
 
 void kivPersonalInfoDlg::SaveResult(Uint32 uid, Uint32 result) {

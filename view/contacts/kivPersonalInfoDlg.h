@@ -3,11 +3,11 @@
 #include <QPointer>
 #include <QStringList>
 
-#include "KivContactProfile.h"
 #include "KivProtocol.h"
-#include "QWindowBase.h"
+#include "contacts/KivContactProfile.h"
+#include "shell/QWindowBase.h"
 
-#include "KivIMChoiceHeadDlg.h"
+#include "contacts/KivIMChoiceHeadDlg.h"
 class QComboBox;
 class QLabel;
 class QLineEdit;

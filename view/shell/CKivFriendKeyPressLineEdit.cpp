@@ -1,8 +1,8 @@
-#include "CKivFriendKeyPressLineEdit.h"
+#include "shell/CKivFriendKeyPressLineEdit.h"
 
 #include <QKeyEvent>
 
-#include "KivHotKeyText.h"
+#include "support/KivHotKeyText.h"
 
 CKivFriendKeyPressLineEdit::CKivFriendKeyPressLineEdit(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);

@@ -1,4 +1,4 @@
-#include "ImMeaidCueDlg.h"
+#include "shell/ImMeaidCueDlg.h"
 
 #include <QFile>
 #include <QLabel>
@@ -7,12 +7,12 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "KivCallProgram.h"
-#include "KivFriendMyMessageBoxView.h"
 #include "KivMediaRecord.h"
-#include "KivPlainText.h"
 #include "KivWindowMessage.h"
-#include "KivWindowWatch.h"
+#include "chat/KivCallProgram.h"
+#include "chat/KivWindowWatch.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivPlainText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "KivChatMessageWidget.h"
+#include "shell/KivChatMessageWidget.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,10 +8,10 @@
 #include <QVBoxLayout>
 
 #include "CKivFriendDBModel.h"
-#include "KivChatQueries.h"
-#include "KivHeadPath.h"
-#include "MyCustomListViewItemDelegate.h"
-#include "MyListModel.h"
+#include "shell/MyCustomListViewItemDelegate.h"
+#include "shell/MyListModel.h"
+#include "support/KivChatQueries.h"
+#include "support/KivHeadPath.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVector>
 
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 class MyListModel;
 class QListView;

@@ -1,4 +1,4 @@
-#include "KivFriendMyMessageBoxView.h"
+#include "shell/KivFriendMyMessageBoxView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 class QLabel;
 class QHBoxLayout;

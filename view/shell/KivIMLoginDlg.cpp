@@ -1,4 +1,4 @@
-#include "KivIMLoginDlg.h"
+#include "shell/KivIMLoginDlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,21 +23,21 @@
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSocketCommon.h"
 #include "CKivReconnectModel.h"
-#include "KivDeploymentConfig.h"
-#include "KivFriendMyMessageBoxView.h"
-#include "KivHeadDownload.h"
-#include "KivHeadPath.h"
-#include "KivIMMainDlg.h"
-#include "KivPasswordKeyring.h"
 #include "KivPrivateProfile.h"
 #include "KivProtocol.h"
-#include "KivProxySettings.h"
-#include "KivSafeImage.h"
-#include "KivUserSettings.h"
-#include "QCustomComboBox.h"
-#include "QCustomLineEdit.h"
-#include "kivRecoverPassworddlg.h"
-#include "kivRegisterDlg.h"
+#include "account/kivRecoverPassworddlg.h"
+#include "account/kivRegisterDlg.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/QCustomComboBox.h"
+#include "shell/QCustomLineEdit.h"
+#include "support/KivDeploymentConfig.h"
+#include "support/KivHeadDownload.h"
+#include "support/KivHeadPath.h"
+#include "support/KivPasswordKeyring.h"
+#include "support/KivProxySettings.h"
+#include "support/KivSafeImage.h"
+#include "support/KivUserSettings.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QSystemTrayIcon>
 #include <memory>
 
-#include "QWindowBase.h"
-#include "SimpleCrypt.h"
+#include "shell/QWindowBase.h"
+#include "support/SimpleCrypt.h"
 
 class CKivFriendHearbeatModel;
 class CKivFriendNetModel;

@@ -1,4 +1,4 @@
-#include "KivIMMainDlg.h"
+#include "shell/KivIMMainDlg.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -19,43 +19,43 @@
 #include <QVBoxLayout>
 #include <limits>
 
-#include "CFriendInfoWnd.h"
 #include "CKivChatOutbox.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendGetLeaveMessageModel.h"
 #include "CKivFriendNetModel.h"
-#include "CKivFriendSysSettingDlg.h"
-#include "CKivIMChatDlg.h"
-#include "CKivIMaddfriendDlg.h"
-#include "CKivIMaddfriendTipDlg.h"
-#include "ImMeaidCueDlg.h"
-#include "KivAddCheckFriendDlg.h"
-#include "KivChatMessageWidget.h"
-#include "KivChatQueries.h"
-#include "KivChatText.h"
-#include "KivChatTimeText.h"
-#include "KivContactQueries.h"
-#include "KivDeploymentConfig.h"
-#include "KivFriendMyMessageBoxView.h"
 #include "KivGlobalAtom.h"
-#include "KivHeadDownload.h"
-#include "KivHeadPath.h"
 #include "KivHotKey.h"
-#include "KivHotKeyText.h"
 #include "KivLog.h"
-#include "KivMainDlgTray.h"
 #include "KivMediaRecord.h"
-#include "KivPlainText.h"
-#include "KivProxySettings.h"
-#include "KivSafeImage.h"
-#include "KivUserSettings.h"
 #include "KivWindowMessage.h"
-#include "MyCustomListViewItem.h"
-#include "MyCustomListViewItemDelegate.h"
-#include "MyListModel.h"
-#include "kivFriendQPainterLabelView.h"
-#include "kivPersonalInfoDlg.h"
-#include "tag_chatdlg_Need.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/KivChatText.h"
+#include "chat/KivChatTimeText.h"
+#include "chat/tag_chatdlg_Need.h"
+#include "contacts/CFriendInfoWnd.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
+#include "contacts/CKivIMaddfriendDlg.h"
+#include "contacts/CKivIMaddfriendTipDlg.h"
+#include "contacts/KivAddCheckFriendDlg.h"
+#include "contacts/kivPersonalInfoDlg.h"
+#include "shell/ImMeaidCueDlg.h"
+#include "shell/KivChatMessageWidget.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivMainDlgTray.h"
+#include "shell/MyCustomListViewItem.h"
+#include "shell/MyCustomListViewItemDelegate.h"
+#include "shell/MyListModel.h"
+#include "shell/kivFriendQPainterLabelView.h"
+#include "support/KivChatQueries.h"
+#include "support/KivContactQueries.h"
+#include "support/KivDeploymentConfig.h"
+#include "support/KivHeadDownload.h"
+#include "support/KivHeadPath.h"
+#include "support/KivHotKeyText.h"
+#include "support/KivPlainText.h"
+#include "support/KivProxySettings.h"
+#include "support/KivSafeImage.h"
+#include "support/KivUserSettings.h"
 
 KivIMMainDlg* KivIMMainDlg::mainDlg = nullptr;
 
@@ -1061,10 +1061,9 @@ void KivIMMainDlg::AlterInfoResult(Uint32 uid, Uint32 result, Uint32 version) {
     // Over the dialog that saved while it is shown; the head dialog hides
     // once it sent, so its answer shows over the main window.
     QWidget* over = awaited.asker && awaited.asker->isVisible() ? awaited.asker.data() : this;
-    KivFriendMyMessageBoxView::Tip(over,
-                                   result == 1 ? QStringLiteral("修改成功")
-                                               : QStringLiteral("修改失败"),
-                                   QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(
+        over, result == 1 ? QStringLiteral("修改成功") : QStringLiteral("修改失败"),
+        QStringLiteral("确定"));
 }
 
 void KivIMMainDlg::AcceptAlter(QStringList changed) {

@@ -4,8 +4,8 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
-#include <QPointer>
 #include <QPair>
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QVector>
@@ -17,9 +17,9 @@
 
 #include <QSystemTrayIcon>
 
-#include "KivChatQueries.h"
 #include "KivProtocol.h"
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
+#include "support/KivChatQueries.h"
 
 class CKivChatOutbox;
 class CKivIMChatDlg;

@@ -1,4 +1,4 @@
-#include "KivIMPlayDlg.h"
+#include "shell/KivIMPlayDlg.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <QtDebug>
 
-#include "KivDeploymentConfig.h"
-#include "QPlayItem.h"
+#include "shell/QPlayItem.h"
+#include "support/KivDeploymentConfig.h"
 
 namespace {
 

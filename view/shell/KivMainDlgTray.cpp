@@ -1,4 +1,4 @@
-#include "KivMainDlgTray.h"
+#include "shell/KivMainDlgTray.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "KivChatMessageWidget.h"
-#include "KivHeadPath.h"
+#include "shell/KivChatMessageWidget.h"
+#include "support/KivHeadPath.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "MyCustomListViewItem.h"
+#include "shell/MyCustomListViewItem.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "KivPlainText.h"
+#include "support/KivPlainText.h"
 
 namespace {
 

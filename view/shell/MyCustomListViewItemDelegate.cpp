@@ -1,4 +1,4 @@
-#include "MyCustomListViewItemDelegate.h"
+#include "shell/MyCustomListViewItemDelegate.h"
 
 #include <QAbstractItemView>
 #include <QDateTime>
@@ -8,10 +8,10 @@
 #include <QPixmap>
 #include <QPixmapCache>
 
-#include "KivChatTimeText.h"
-#include "KivHeadPath.h"
-#include "KivSafeImage.h"
-#include "MyCustomListViewItem.h"
+#include "chat/KivChatTimeText.h"
+#include "shell/MyCustomListViewItem.h"
+#include "support/KivHeadPath.h"
+#include "support/KivSafeImage.h"
 
 namespace {
 

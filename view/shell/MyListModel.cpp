@@ -1,4 +1,4 @@
-#include "MyListModel.h"
+#include "shell/MyListModel.h"
 
 MyListModel::MyListModel(QObject* parent) : QAbstractListModel(parent) {}
 

@@ -1,8 +1,8 @@
-#include "QCustomComboBox.h"
+#include "shell/QCustomComboBox.h"
 
-#include "QCustomLineEdit.h"
-#include "QCustomListView.h"
-#include "QDropListItem.h"
+#include "shell/QCustomLineEdit.h"
+#include "shell/QCustomListView.h"
+#include "shell/QDropListItem.h"
 
 QCustomComboBox::QCustomComboBox(QWidget* parent) : QComboBox(parent) {
     setObjectName(QStringLiteral("CustComboBox"));

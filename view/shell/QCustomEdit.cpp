@@ -1,4 +1,4 @@
-#include "QCustomEdit.h"
+#include "shell/QCustomEdit.h"
 
 QCustomEdit::QCustomEdit(QWidget* parent) : QTextEdit(parent) {}
 

@@ -1,4 +1,4 @@
-#include "QCustomLineEdit.h"
+#include "shell/QCustomLineEdit.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "QCustomListView.h"
+#include "shell/QCustomListView.h"
 
 QCustomListView::QCustomListView(QWidget* parent) : QListWidget(parent) {
     setObjectName(QStringLiteral("listWidget"));

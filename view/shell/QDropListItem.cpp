@@ -1,4 +1,4 @@
-#include "QDropListItem.h"
+#include "shell/QDropListItem.h"
 
 #include <QPainter>
 #include <QPushButton>

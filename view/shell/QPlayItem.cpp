@@ -1,4 +1,4 @@
-#include "QPlayItem.h"
+#include "shell/QPlayItem.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -11,8 +11,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "KivDeploymentConfig.h"
-#include "KivFriendMyMessageBoxView.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivDeploymentConfig.h"
 
 namespace {
 

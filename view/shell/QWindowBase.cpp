@@ -1,4 +1,4 @@
-#include "QWindowBase.h"
+#include "shell/QWindowBase.h"
 
 #include <QApplication>
 #include <QBitmap>

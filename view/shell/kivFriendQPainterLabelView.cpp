@@ -1,10 +1,10 @@
-#include "kivFriendQPainterLabelView.h"
+#include "shell/kivFriendQPainterLabelView.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 
-#include "KivSafeImage.h"
+#include "support/KivSafeImage.h"
 
 kivFriendQPainterLabelView::kivFriendQPainterLabelView(QWidget* parent) : QPushButton(parent) {
     setCursor(Qt::PointingHandCursor);

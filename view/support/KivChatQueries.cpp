@@ -1,9 +1,9 @@
-#include "KivChatQueries.h"
+#include "support/KivChatQueries.h"
 
 #include <QSqlQuery>
 #include <algorithm>
 
-#include "KivLocalQuery.h"
+#include "support/KivLocalQuery.h"
 
 QVector<KivChatQueries::Message> KivChatQueries::UnreadMessages(quint32 friendUid, quint32 ownUid,
                                                                 int afterId) {

@@ -1,10 +1,10 @@
-#include "KivContactQueries.h"
+#include "support/KivContactQueries.h"
 
 #include <QHash>
 #include <QSqlQuery>
 #include <QVariant>
 
-#include "KivLocalQuery.h"
+#include "support/KivLocalQuery.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "KivDeploymentConfig.h"
+#include "support/KivDeploymentConfig.h"
 
 #include <QTextCodec>
 

@@ -1,13 +1,13 @@
-#include "KivFileServerTls.h"
+#include "support/KivFileServerTls.h"
 
 #include <QFile>
 #include <QNetworkReply>
 #include <QSslConfiguration>
 #include <QSslError>
 
-#include "KivDeploymentConfig.h"
 #include "KivLog.h"
 #include "KivTls.h"
+#include "support/KivDeploymentConfig.h"
 
 namespace {
 

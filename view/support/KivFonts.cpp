@@ -1,4 +1,4 @@
-#include "KivFonts.h"
+#include "support/KivFonts.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "KivHeadDownload.h"
+#include "support/KivHeadDownload.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "KivDeploymentConfig.h"
-#include "KivFileServerTls.h"
-#include "KivSafeImage.h"
+#include "support/KivDeploymentConfig.h"
+#include "support/KivFileServerTls.h"
+#include "support/KivSafeImage.h"
 
 KivHeadDownload::KivHeadDownload(QObject* parent)
     : QObject(parent), m_pManager(new QNetworkAccessManager(this)) {}

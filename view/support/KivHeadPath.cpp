@@ -1,4 +1,4 @@
-#include "KivHeadPath.h"
+#include "support/KivHeadPath.h"
 
 #include <QFileInfo>
 

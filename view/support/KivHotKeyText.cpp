@@ -1,4 +1,4 @@
-#include "KivHotKeyText.h"
+#include "support/KivHotKeyText.h"
 
 #include <QSet>
 #include <QStringList>

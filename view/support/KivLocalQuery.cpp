@@ -1,4 +1,4 @@
-#include "KivLocalQuery.h"
+#include "support/KivLocalQuery.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,4 +1,4 @@
-#include "KivPasswordKeyring.h"
+#include "support/KivPasswordKeyring.h"
 
 #include <libsecret/secret.h>
 

@@ -1,4 +1,4 @@
-#include "KivPlainText.h"
+#include "support/KivPlainText.h"
 
 #include <QLabel>
 

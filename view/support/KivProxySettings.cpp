@@ -1,4 +1,4 @@
-#include "KivProxySettings.h"
+#include "support/KivProxySettings.h"
 
 #include <QNetworkProxyFactory>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "KivSafeImage.h"
+#include "support/KivSafeImage.h"
 
 #include <QBuffer>
 #include <QDir>

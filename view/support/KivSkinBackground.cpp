@@ -1,4 +1,4 @@
-#include "KivSkinBackground.h"
+#include "support/KivSkinBackground.h"
 
 #include <QLabel>
 #include <QPalette>

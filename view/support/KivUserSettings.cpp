@@ -1,4 +1,4 @@
-#include "KivUserSettings.h"
+#include "support/KivUserSettings.h"
 
 #include <QDir>
 #include <QSettings>

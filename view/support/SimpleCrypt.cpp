@@ -1,4 +1,4 @@
-#include "SimpleCrypt.h"
+#include "support/SimpleCrypt.h"
 
 #include <QDataStream>
 #include <QDebug>

@@ -10,16 +10,16 @@
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivRawClient.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
 #include "KivModalCloser.h"
-#include "KivPhoneNumber.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
 #include "KivViewTestTree.h"
-#include "QCustomComboBox.h"
-#include "kivRecoverPassworddlg.h"
-#include "kivRegisterDlg.h"
+#include "account/KivPhoneNumber.h"
+#include "account/kivRecoverPassworddlg.h"
+#include "account/kivRegisterDlg.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/QCustomComboBox.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include <QScrollBar>
 #include <QtTest>
 
-#include "CChatHistoryList.h"
-#include "CChatItem.h"
-#include "CTextDocument.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatItem.h"
+#include "chat/CTextDocument.h"
 
 // The bubbles of a conversation: their self-measuring size, their side, and
 // how the list follows its width and bounds its size.

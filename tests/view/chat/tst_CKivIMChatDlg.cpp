@@ -6,21 +6,21 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "CChatHistoryList.h"
-#include "CChatItem.h"
 #include "CKivChatOutbox.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivIMChatDlg.h"
-#include "CKivIMfaceDlg.h"
-#include "CTextDocument.h"
-#include "KivIMMainDlg.h"
 #include "KivModalCloser.h"
 #include "KivRecordSink.h"
 #include "KivTestRegistry.h"
-#include "KivUserSettings.h"
 #include "KivViewTestTree.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatItem.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/CKivIMfaceDlg.h"
+#include "chat/CTextDocument.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivUserSettings.h"
 
 namespace {
 

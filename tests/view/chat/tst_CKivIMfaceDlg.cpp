@@ -2,9 +2,9 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include "CKivIMfaceDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
+#include "chat/CKivIMfaceDlg.h"
 
 // What the picker takes from its folder and how it names prices.
 class tst_CKivIMfaceDlg : public QObject {

@@ -3,16 +3,16 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "CChatRecord.h"
-#include "CChatRecordItem.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivImChatRecordDlg.h"
-#include "CTextBrowserEx.h"
-#include "KivChatTextDocument.h"
-#include "KivIMMainDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
+#include "chat/CChatRecord.h"
+#include "chat/CChatRecordItem.h"
+#include "chat/CKivImChatRecordDlg.h"
+#include "chat/CTextBrowserEx.h"
+#include "chat/KivChatTextDocument.h"
+#include "shell/KivIMMainDlg.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 
 #include <memory>
 
-#include "ImMeaidCueDlg.h"
-#include "KivChatCallLink.h"
 #include "KivMediaRecord.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "KivWindowMessage.h"
+#include "chat/KivChatCallLink.h"
+#include "shell/ImMeaidCueDlg.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <QDesktopServices>
 #include <QtTest>
 
-#include "CTextDocument.h"
-#include "KivChatLink.h"
 #include "KivTestRegistry.h"
+#include "chat/CTextDocument.h"
+#include "chat/KivChatLink.h"
 
 namespace {
 

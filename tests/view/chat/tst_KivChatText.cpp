@@ -4,11 +4,11 @@
 #include <QTextImageFormat>
 #include <QtTest>
 
-#include "CKivIMfaceDlg.h"
-#include "KivChatText.h"
-#include "KivIMMainDlg.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
+#include "chat/CKivIMfaceDlg.h"
+#include "chat/KivChatText.h"
+#include "shell/KivIMMainDlg.h"
 
 class tst_KivChatText : public QObject {
     Q_OBJECT

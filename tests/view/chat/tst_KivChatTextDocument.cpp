@@ -1,9 +1,9 @@
 #include <QPixmap>
 #include <QtTest>
 
-#include "KivChatTextDocument.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
+#include "chat/KivChatTextDocument.h"
 
 // A chat text laid out on its own loads only face and gift pictures: the
 // stock document would read any file an <img> names.

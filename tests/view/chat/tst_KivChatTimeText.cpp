@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "KivChatTimeText.h"
 #include "KivTestRegistry.h"
+#include "chat/KivChatTimeText.h"
 
 class tst_KivChatTimeText : public QObject {
     Q_OBJECT

@@ -9,17 +9,17 @@
 #include <QtTest>
 
 #include "CKivFriendDBModel.h"
-#include "CKivFriendKeyPressLineEdit.h"
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivFriendSysSettingDlg.h"
 #include "KivAutoStart.h"
-#include "KivIMMainDlg.h"
 #include "KivModalCloser.h"
-#include "KivProxySettings.h"
 #include "KivTestRegistry.h"
-#include "KivUserSettings.h"
 #include "KivViewTestTree.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
+#include "shell/CKivFriendKeyPressLineEdit.h"
+#include "shell/KivIMMainDlg.h"
+#include "support/KivProxySettings.h"
+#include "support/KivUserSettings.h"
 
 class tst_CKivFriendSysSettingDlg : public QObject {
     Q_OBJECT

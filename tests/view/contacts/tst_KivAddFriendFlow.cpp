@@ -3,20 +3,20 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "CFriendInfoWnd.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
-#include "CKivFriendSysSettingDlg.h"
-#include "CKivIMaddfriendDlg.h"
-#include "CKivIMaddfriendTipDlg.h"
 #include "CKivRawClient.h"
-#include "KivAddCheckFriendDlg.h"
-#include "KivAddFriendItem.h"
-#include "KivFriendMyMessageBoxView.h"
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
+#include "contacts/CFriendInfoWnd.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
+#include "contacts/CKivIMaddfriendDlg.h"
+#include "contacts/CKivIMaddfriendTipDlg.h"
+#include "contacts/KivAddCheckFriendDlg.h"
+#include "contacts/KivAddFriendItem.h"
+#include "shell/KivFriendMyMessageBoxView.h"
 
 // Search, request, accept and refuse between two accounts on the development server.
 class tst_KivAddFriendFlow : public QObject {

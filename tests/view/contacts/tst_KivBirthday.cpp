@@ -1,9 +1,9 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include "KivBirthday.h"
-#include "KivSafeImage.h"
 #include "KivTestRegistry.h"
+#include "contacts/KivBirthday.h"
+#include "support/KivSafeImage.h"
 
 namespace {
 

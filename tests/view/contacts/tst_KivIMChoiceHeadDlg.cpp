@@ -7,22 +7,22 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-#include "CHeadItem.h"
-#include "CHeaderView.h"
-#include "CImageEditWid.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "KivContactQueries.h"
-#include "KivDeploymentConfig.h"
-#include "KivIMChoiceDefultHeadDlg.h"
-#include "KivIMChoiceHeadDlg.h"
-#include "KivImChoiceCustomHeadDlg.h"
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
 #include "KivViewTestTree.h"
+#include "contacts/CHeadItem.h"
+#include "contacts/CHeaderView.h"
+#include "contacts/CImageEditWid.h"
+#include "contacts/KivIMChoiceDefultHeadDlg.h"
+#include "contacts/KivIMChoiceHeadDlg.h"
+#include "contacts/KivImChoiceCustomHeadDlg.h"
+#include "support/KivContactQueries.h"
+#include "support/KivDeploymentConfig.h"
 
 namespace {
 

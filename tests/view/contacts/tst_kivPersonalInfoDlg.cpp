@@ -5,15 +5,15 @@
 #include <QtTest>
 
 #include "CKivFriendNetModel.h"
-#include "KivAreaList.h"
-#include "KivBirthday.h"
-#include "KivContactQueries.h"
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
-#include "KivProfileUpdate.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
-#include "kivPersonalInfoDlg.h"
+#include "contacts/KivAreaList.h"
+#include "contacts/KivBirthday.h"
+#include "contacts/KivProfileUpdate.h"
+#include "contacts/kivPersonalInfoDlg.h"
+#include "support/KivContactQueries.h"
 
 // Own and friend profiles, read from the local database and the development server.
 class tst_kivPersonalInfoDlg : public QObject {

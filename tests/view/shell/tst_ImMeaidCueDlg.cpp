@@ -2,10 +2,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "ImMeaidCueDlg.h"
 #include "KivMediaRecord.h"
 #include "KivTestRegistry.h"
 #include "KivWindowMessage.h"
+#include "shell/ImMeaidCueDlg.h"
 
 namespace {
 

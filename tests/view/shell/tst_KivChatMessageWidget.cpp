@@ -7,9 +7,9 @@
 
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "KivChatMessageWidget.h"
 #include "KivTestRegistry.h"
-#include "MyListModel.h"
+#include "shell/KivChatMessageWidget.h"
+#include "shell/MyListModel.h"
 
 class tst_KivChatMessageWidget : public QObject {
     Q_OBJECT

@@ -12,14 +12,14 @@
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivRawClient.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
-#include "QCustomComboBox.h"
-#include "QCustomLineEdit.h"
-#include "SimpleCrypt.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/QCustomComboBox.h"
+#include "shell/QCustomLineEdit.h"
+#include "support/SimpleCrypt.h"
 
 class tst_KivIMLoginDlg : public QObject {
     Q_OBJECT

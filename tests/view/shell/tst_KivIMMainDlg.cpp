@@ -6,23 +6,23 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include "CChatHistoryList.h"
-#include "CChatItem.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivIMChatDlg.h"
-#include "CKivImChatRecordDlg.h"
-#include "ImMeaidCueDlg.h"
-#include "KivChatMessageWidget.h"
 #include "KivGlobalAtom.h"
-#include "KivIMMainDlg.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "KivWindowMessage.h"
-#include "MyListModel.h"
-#include "kivPersonalInfoDlg.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatItem.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/CKivImChatRecordDlg.h"
+#include "contacts/kivPersonalInfoDlg.h"
+#include "shell/ImMeaidCueDlg.h"
+#include "shell/KivChatMessageWidget.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/MyListModel.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "KivIMPlayDlg.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
-#include "QPlayItem.h"
+#include "shell/KivIMPlayDlg.h"
+#include "shell/QPlayItem.h"
 
 namespace {
 

@@ -8,8 +8,6 @@
 #include <QTextEdit>
 #include <QtTest>
 
-#include "CChatHistoryList.h"
-#include "CChatItem.h"
 #include "CKivChatOutbox.h"
 #include "CKivDevServerProcess.h"
 #include "CKivFriendDBModel.h"
@@ -17,18 +15,20 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivIMChatDlg.h"
 #include "CKivRawClient.h"
 #include "CKivReconnectModel.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
 #include "KivModalCloser.h"
 #include "KivRefusingServer.h"
 #include "KivTcpRelay.h"
 #include "KivTestRegistry.h"
-#include "KivUserSettings.h"
 #include "KivViewTestTree.h"
-#include "QCustomComboBox.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatItem.h"
+#include "chat/CKivIMChatDlg.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/QCustomComboBox.h"
+#include "support/KivUserSettings.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include "CKivDevServerProcess.h"
 #include "CKivFriendNetModel.h"
-#include "KivProxySettings.h"
 #include "KivSocks5Relay.h"
 #include "KivTestCertificates.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
+#include "support/KivProxySettings.h"
 
 // A SOCKS5 proxy chosen in the settings carries the messaging connection.
 class tst_KivSocks5Messaging : public QObject {

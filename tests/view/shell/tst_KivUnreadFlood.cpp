@@ -1,16 +1,16 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "CChatHistoryList.h"
-#include "CChatItem.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "CKivIMChatDlg.h"
 #include "CKivRawClient.h"
-#include "KivChatMessageWidget.h"
 #include "KivLoggedInSession.h"
 #include "KivTestRegistry.h"
-#include "MyListModel.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatItem.h"
+#include "chat/CKivIMChatDlg.h"
+#include "shell/KivChatMessageWidget.h"
+#include "shell/MyListModel.h"
 
 // A friend floods a closed chat window through the development server: every
 // message is stored, the window keeps the newest ones in order, and opening

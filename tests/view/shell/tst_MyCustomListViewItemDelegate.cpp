@@ -4,9 +4,9 @@
 #include <QtTest>
 
 #include "KivTestRegistry.h"
-#include "MyCustomListViewItem.h"
-#include "MyCustomListViewItemDelegate.h"
-#include "MyListModel.h"
+#include "shell/MyCustomListViewItem.h"
+#include "shell/MyCustomListViewItemDelegate.h"
+#include "shell/MyListModel.h"
 
 class tst_MyCustomListViewItemDelegate : public QObject {
     Q_OBJECT

@@ -2,7 +2,7 @@
 #include <QtTest>
 
 #include "KivTestRegistry.h"
-#include "MyListModel.h"
+#include "shell/MyListModel.h"
 
 class tst_MyListModel : public QObject {
     Q_OBJECT

@@ -3,10 +3,10 @@
 #include <QtTest>
 
 #include "KivTestRegistry.h"
-#include "QCustomComboBox.h"
-#include "QCustomLineEdit.h"
-#include "QCustomListView.h"
-#include "QDropListItem.h"
+#include "shell/QCustomComboBox.h"
+#include "shell/QCustomLineEdit.h"
+#include "shell/QCustomListView.h"
+#include "shell/QDropListItem.h"
 
 class tst_QCustomComboBox : public QObject {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "KivTestRegistry.h"
-#include "QCustomLineEdit.h"
+#include "shell/QCustomLineEdit.h"
 
 class tst_QCustomLineEdit : public QObject {
     Q_OBJECT

@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "KivFriendMyMessageBoxView.h"
 #include "KivTestRegistry.h"
-#include "QWindowBase.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/QWindowBase.h"
 
 class tst_QWindowBase : public QObject {
     Q_OBJECT

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "KivTestRegistry.h"
-#include "kivFriendQPainterLabelView.h"
+#include "shell/kivFriendQPainterLabelView.h"
 
 namespace {
 

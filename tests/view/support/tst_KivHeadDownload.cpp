@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "KivHeadDownload.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
+#include "support/KivHeadDownload.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QtTest>
 
 #include "KivHotKey.h"
-#include "KivHotKeyText.h"
 #include "KivTestRegistry.h"
+#include "support/KivHotKeyText.h"
 
 class tst_KivHotKeyText : public QObject {
     Q_OBJECT

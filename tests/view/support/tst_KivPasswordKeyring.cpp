@@ -9,14 +9,14 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
-#include "KivIMLoginDlg.h"
-#include "KivIMMainDlg.h"
 #include "KivModalCloser.h"
-#include "KivPasswordKeyring.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
-#include "QCustomComboBox.h"
-#include "SimpleCrypt.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/QCustomComboBox.h"
+#include "support/KivPasswordKeyring.h"
+#include "support/SimpleCrypt.h"
 
 // Remembered passwords: in the desktop keyring when one runs (the CTest
 // entry tst_kivView_keyring gives this class one of its own), else in the

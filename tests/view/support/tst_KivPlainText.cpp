@@ -2,21 +2,21 @@
 #include <QTextDocument>
 #include <QtTest>
 
-#include "ADDFriendInfo.h"
-#include "CChatRecordItem.h"
-#include "CFriendInfoWnd.h"
-#include "CKivIMChatDlg.h"
-#include "CKivIMaddfriendDlg.h"
-#include "ImMeaidCueDlg.h"
-#include "KivAddFriendItem.h"
-#include "KivChatTextDocument.h"
-#include "KivIMMainDlg.h"
 #include "KivMediaRecord.h"
-#include "KivPlainText.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
-#include "MyCustomListViewItem.h"
-#include "kivPersonalInfoDlg.h"
+#include "chat/CChatRecordItem.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/KivChatTextDocument.h"
+#include "contacts/ADDFriendInfo.h"
+#include "contacts/CFriendInfoWnd.h"
+#include "contacts/CKivIMaddfriendDlg.h"
+#include "contacts/KivAddFriendItem.h"
+#include "contacts/kivPersonalInfoDlg.h"
+#include "shell/ImMeaidCueDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/MyCustomListViewItem.h"
+#include "support/KivPlainText.h"
 
 namespace {
 
@@ -135,10 +135,14 @@ private slots:
     void toolTipLineBreaks_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("line feed") << "one\ntwo" << "one\ntwo";
-        QTest::newRow("carriage return and line feed") << "one\r\ntwo" << "one\ntwo";
-        QTest::newRow("carriage return") << "one\rtwo" << "one\ntwo";
-        QTest::newRow("first and last") << "\none\n\n" << "\none\n\n";
+        QTest::newRow("line feed") << "one\ntwo"
+                                   << "one\ntwo";
+        QTest::newRow("carriage return and line feed") << "one\r\ntwo"
+                                                       << "one\ntwo";
+        QTest::newRow("carriage return") << "one\rtwo"
+                                         << "one\ntwo";
+        QTest::newRow("first and last") << "\none\n\n"
+                                        << "\none\n\n";
     }
     void toolTipLineBreaks() {
         QFETCH(QString, text);
