@@ -39,9 +39,12 @@
 #include "contacts/KivAddCheckFriendDlg.h"
 #include "contacts/kivPersonalInfoDlg.h"
 #include "shell/ImMeaidCueDlg.h"
+#include "shell/KivCallRelay.h"
 #include "shell/KivChatMessageWidget.h"
 #include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivFriendRequests.h"
 #include "shell/KivMainDlgTray.h"
+#include "shell/KivUnreadTracker.h"
 #include "shell/MyCustomListViewItem.h"
 #include "shell/MyCustomListViewItemDelegate.h"
 #include "shell/MyListModel.h"
@@ -95,8 +98,9 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     m_pPreview = std::make_unique<KivChatMessageWidget>(nullptr);
     m_pTray = new KivMainDlgTray(this, m_pPreview.get());
     m_pOutbox = new CKivChatOutbox(this);
-    m_pRefresh = new QTimer(this);
-    m_pRefresh->setSingleShot(true);
+    m_pUnread = new KivUnreadTracker(this);
+    m_calls = std::make_unique<KivCallRelay>(*this);
+    m_pRequests = new KivFriendRequests(this, [this](quint32 uid) { return IsFriend(uid); });
     BuildForm();
     SetBtnNumber(false);
     EnableMove(true);
@@ -250,7 +254,7 @@ void KivIMMainDlg::ConnectModel() {
     connect(m_pPreview.get(), &KivChatMessageWidget::ChatInfoClicked, this, [this](int uid) {
         StopFlashing();
         OpenChat(quint32(uid));
-        if (!m_unread.isEmpty())
+        if (!m_pUnread->Waiting().isEmpty())
             StartFlashing();
     });
 
@@ -267,7 +271,8 @@ void KivIMMainDlg::ConnectModel() {
     connect(m_pSign, &QLineEdit::editingFinished, this, &KivIMMainDlg::LExplainTextChange);
     connect(m_pStateLine, &QPushButton::clicked, this, &KivIMMainDlg::ReconnectRequested);
     connect(m_pOutbox, &CKivChatOutbox::Left, this, &KivIMMainDlg::MessageLeft);
-    connect(m_pRefresh, &QTimer::timeout, this, &KivIMMainDlg::RefreshUnread);
+    connect(m_pUnread, &KivUnreadTracker::RefreshDue, this, &KivIMMainDlg::RefreshUnread);
+    connect(m_pRequests, &KivFriendRequests::Accepted, this, &KivIMMainDlg::UserAcceptSlots);
 
     connect(this, &KivIMMainDlg::sndDataToListView, m_pFriendModel, &MyListModel::getData);
     connect(this, &KivIMMainDlg::cSndDataToListView, m_pChatModel, &MyListModel::getData);
@@ -437,15 +442,13 @@ void KivIMMainDlg::RefreshRowTips() {
         for (int row = 0; row < rows.size() && row < int(delegates->size()); ++row) {
             const MyCustomListViewItemDelegate* delegate = (*delegates)[row];
             const int uid = rows[row].value(RowUid).toInt();
-            const bool waiting =
-                std::any_of(m_unread.begin(), m_unread.end(),
-                            [uid](const auto& entry) { return entry.first == uid; });
+            const bool waiting = m_pUnread->Waits(quint32(uid));
             // A stamp not made yet shows no tip: nothing to take down.
             if (!waiting && !delegate->HasItem())
                 continue;
             MyCustomListViewItem* item = delegate->item();
             if (waiting) {
-                item->ShowTip(qMax(1, m_unreadNotes.value(quint32(uid)).count));
+                item->ShowTip(qMax(1, m_pUnread->NoteOf(quint32(uid)).count));
                 item->StartBlink();
             } else {
                 item->StopBlink();
@@ -491,18 +494,9 @@ void KivIMMainDlg::VipListResult(const tag_friend_result& list) {
 
 void KivIMMainDlg::initListView() {
     CollectReceived();
-    if (!m_unread.isEmpty())
+    if (!m_pUnread->Waiting().isEmpty())
         StartFlashing();
     RefreshRowTips();
-}
-
-// The first look at the chat table this session: what waits from before,
-// and the id from which every later look goes on.
-void KivIMMainDlg::SeedReceived() {
-    if (m_scannedUpTo >= 0)
-        return;
-    m_scannedUpTo = KivChatQueries::NewestId();
-    TakeReceived(KivChatQueries::UnreadUpTo(m_uid, m_scannedUpTo), true);
 }
 
 // Takes in the messages stored since the last look; each row is looked at
@@ -511,14 +505,9 @@ QSet<quint32> KivIMMainDlg::CollectReceived() {
     // Not before the session's user is known: the rows wait for the first look.
     if (m_uid == 0)
         return {};
-    if (m_scannedUpTo < 0) {
-        SeedReceived();
-        return {};
-    }
-    qint64 newest = m_scannedUpTo;
-    const auto received = KivChatQueries::ReceivedSince(m_uid, m_scannedUpTo, &newest);
-    m_scannedUpTo = newest;
-    return TakeReceived(received, false);
+    bool waitingBefore = false;
+    const auto received = m_pUnread->Collect(m_uid, &waitingBefore);
+    return TakeReceived(received, waitingBefore);
 }
 
 QSet<quint32> KivIMMainDlg::TakeReceived(const QVector<KivChatQueries::Received>& received,
@@ -537,7 +526,7 @@ QSet<quint32> KivIMMainDlg::TakeReceived(const QVector<KivChatQueries::Received>
                 dialog->ShowFriendMessage(received[i].text);
             // Shown, also in a minimised window: it must not come back as unread.
             KivChatQueries::MarkReadUpTo(sender, m_uid, received[end - 1].id);
-            m_recentDirty = true;
+            m_pUnread->MarkRecent();
         } else {
             for (int i = first; i < end; ++i)
                 dialog->InsertMsg(received[i].text);
@@ -547,41 +536,26 @@ QSet<quint32> KivIMMainDlg::TakeReceived(const QVector<KivChatQueries::Received>
         first = end;
     }
     if (!received.isEmpty())
-        ScheduleRefresh();
+        m_pUnread->Schedule();
     return senders;
 }
 
 // A friend's messages wait: the unread list, the count and the flashing now,
 // the box, the row tips and the recent chats at the next refresh.
 void KivIMMainDlg::NoteUnread(quint32 uid, int count, const QString& text, const QString& time) {
-    UnreadNote& note = m_unreadNotes[uid];
-    note.count += count;
-    note.text = text;
-    note.time = time;
-    EnterUnread(uid);
-    m_previewDirty.insert(uid);
-    m_recentDirty = true;
+    const FriendRecord* record = FindRecord(uid);
+    m_pUnread->Add(uid, record ? int(record->head) : -1, count, text, time);
     StartFlashing();
 }
 
-void KivIMMainDlg::ScheduleRefresh() {
-    if (m_pRefresh->isActive())
-        return;
-    // A burst of messages costs one refresh per gap, not one per message.
-    const qint64 since = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : kRefreshGapMs;
-    m_pRefresh->start(int(qBound<qint64>(0, kRefreshGapMs - since, kRefreshGapMs)));
-}
-
-void KivIMMainDlg::RefreshUnread() {
-    m_sinceRefresh.start();
-    const QSet<quint32> dirty = std::exchange(m_previewDirty, {});
-    for (quint32 uid : dirty) {
-        if (m_unreadNotes.contains(uid))
+void KivIMMainDlg::RefreshUnread(const QSet<quint32>& box, bool recent) {
+    for (quint32 uid : box) {
+        if (m_pUnread->HasNote(uid))
             ShowPreviewEntry(uid);
     }
-    if (std::exchange(m_recentDirty, false)) {
+    if (recent) {
         initChatListView(false);
-    } else if (!dirty.isEmpty()) {
+    } else if (!box.isEmpty()) {
         RefreshRowTips();
     }
 }
@@ -686,25 +660,14 @@ void KivIMMainDlg::InitChatFor(CKivIMChatDlg* dialog, quint32 uid) {
 
 void KivIMMainDlg::ShowPreviewEntry(quint32 uid) {
     const tag_chatdlg_Need need = NeedFor(uid);
-    const UnreadNote note = m_unreadNotes.value(uid);
+    const KivUnreadTracker::Note note = m_pUnread->NoteOf(uid);
     m_pPreview->insertChatInfo(int(uid), need.nickName, int(need.headIndex), int(m_uid), note.text,
                                note.time);
 }
 
 void KivIMMainDlg::EnterUnread(quint32 uid) {
-    for (const auto& entry : std::as_const(m_unread)) {
-        if (entry.first == int(uid))
-            return;
-    }
     const FriendRecord* record = FindRecord(uid);
-    m_unread.append({int(uid), record ? int(record->head) : -1});
-}
-
-void KivIMMainDlg::RemoveUnread(quint32 uid) {
-    for (int i = m_unread.size() - 1; i >= 0; --i) {
-        if (m_unread[i].first == int(uid))
-            m_unread.removeAt(i);
-    }
+    m_pUnread->Enter(uid, record ? int(record->head) : -1);
 }
 
 void KivIMMainDlg::MessageRecive(Uint32 uid, const QByteArray& text, int length) {
@@ -717,7 +680,7 @@ void KivIMMainDlg::MessageRecive(Uint32 uid, const QByteArray& text, int length)
 void KivIMMainDlg::ChatMessageStored(Uint32 uid, qint64 rowId, const QByteArray& text) {
     if (rowId == 0) {
         TakeText(uid, QString::fromUtf8(text));
-    } else if (rowId > m_scannedUpTo) {
+    } else if (rowId > m_pUnread->ScannedUpTo()) {
         CollectReceived();
     }
 }
@@ -734,7 +697,7 @@ void KivIMMainDlg::TakeText(quint32 uid, const QString& text) {
     NoteUnread(
         uid, 1, text,
         QDateTime::currentDateTime().toString(QLatin1String(KivChatTimeText::kStoredFormat)));
-    ScheduleRefresh();
+    m_pUnread->Schedule();
 }
 
 void KivIMMainDlg::getLeaveMessage() {
@@ -744,9 +707,9 @@ void KivIMMainDlg::getLeaveMessage() {
 void KivIMMainDlg::openBeat(QList<QPair<int, int>> list, bool) {
     for (const auto& entry : std::as_const(list)) {
         EnterUnread(quint32(entry.first));
-        m_previewDirty.insert(quint32(entry.first));
+        m_pUnread->MarkBox(quint32(entry.first));
     }
-    ScheduleRefresh();
+    m_pUnread->Schedule();
 }
 
 void KivIMMainDlg::closeBeat(int uid) {
@@ -755,11 +718,9 @@ void KivIMMainDlg::closeBeat(int uid) {
 }
 
 void KivIMMainDlg::DropFromUnread(quint32 uid) {
-    RemoveUnread(uid);
-    m_unreadNotes.remove(uid);
-    m_previewDirty.remove(uid);
+    m_pUnread->Drop(uid);
     RefreshRowTips();
-    if (m_unread.isEmpty())
+    if (m_pUnread->Waiting().isEmpty())
         StopFlashing();
 }
 
@@ -776,11 +737,11 @@ bool KivIMMainDlg::IsFlashing() const {
 }
 
 void KivIMMainDlg::TimeEnd() {
-    if (m_unread.isEmpty()) {
+    if (m_pUnread->Waiting().isEmpty()) {
         StopFlashing();
         return;
     }
-    const auto& last = m_unread.last();
+    const auto& last = m_pUnread->Waiting().last();
     m_pTray->Flash(last.second < 0 ? KivHeadPath::DefaultHead()
                                    : HeadOf(quint32(last.first), last.second));
 }
@@ -797,7 +758,8 @@ void KivIMMainDlg::OpenChat(quint32 uid) {
     dialog->activateWindow();
     // What waited is in sight now. A long pile's rows are marked read once
     // the window is drawn; later rows are the next look's.
-    const qint64 upTo = m_scannedUpTo < 0 ? std::numeric_limits<qint64>::max() : m_scannedUpTo;
+    const qint64 scanned = m_pUnread->ScannedUpTo();
+    const qint64 upTo = scanned < 0 ? std::numeric_limits<qint64>::max() : scanned;
     QTimer::singleShot(0, this,
                        [this, uid, upTo] { KivChatQueries::MarkReadUpTo(uid, m_uid, upTo); });
     m_pPreview->RemoveChatInfo(int(uid));
@@ -810,7 +772,7 @@ void KivIMMainDlg::DClickedForRow(int row, bool vipPage) {
         return;
     StopFlashing();
     OpenChat(records[size_t(row)].uid);
-    if (!m_unread.isEmpty())
+    if (!m_pUnread->Waiting().isEmpty())
         StartFlashing();
 }
 
@@ -822,7 +784,7 @@ void KivIMMainDlg::ChatListViewDoubleClicked(const QModelIndex& index) {
         return;
     StopFlashing();
     OpenChat(uid);
-    if (!m_unread.isEmpty())
+    if (!m_pUnread->Waiting().isEmpty())
         StartFlashing();
 }
 
@@ -853,55 +815,17 @@ void KivIMMainDlg::HeadStored(quint32 uid, const QString& path) {
 }
 
 void KivIMMainDlg::UserAddSlots(Uint32 uid) {
-    if (IsFriend(uid)) {
-        AddFriendAnswerRequest answer;
-        KivInitRecord(answer, AddFriendAnswer);
-        answer.askerUid = uid;
-        answer.ownUid = m_uid;
-        answer.answer = 3;
-        SendRecord(&answer, sizeof(answer));
-        return;
-    }
-    FetchHead(uid);
-    if (HasAskedFriend(uid)) {
-        // Most likely the notice that our own request was accepted, with the
-        // answer right behind it; when no friendship follows it is a request.
-        QTimer::singleShot(kNoticeGraceMs, this, [this, uid] {
-            if (!IsFriend(uid))
-                getAddFriend();
-        });
-        return;
-    }
-    getAddFriend();
-}
-
-CKivIMaddfriendTipDlg* KivIMMainDlg::AddFriendTipDialog() {
-    if (!m_pAddFriendTip) {
-        m_pAddFriendTip = new CKivIMaddfriendTipDlg(this);
-        connect(m_pAddFriendTip, &CKivIMaddfriendTipDlg::UserAddAccept, this,
-                &KivIMMainDlg::UserAcceptSlots);
-    }
-    return m_pAddFriendTip;
+    if (!IsFriend(uid))
+        FetchHead(uid);
+    m_pRequests->Arrived(uid, m_uid);
 }
 
 void KivIMMainDlg::getAddFriend() {
-    if (KivChatQueries::WaitingRequests(m_uid) <= 0)
-        return;
-    CKivIMaddfriendTipDlg* tip = AddFriendTipDialog();
-    // Showing rebuilds the cards, so a request that arrives while the list is
-    // open joins it.
-    tip->hide();
-    tip->show();
-    if (tip->Cards().empty())
-        tip->hide();
+    m_pRequests->ShowWaiting(m_uid);
 }
 
 void KivIMMainDlg::b_RequestClicked() {
-    CKivIMaddfriendTipDlg* tip = AddFriendTipDialog();
-    tip->hide();
-    tip->show();
-    tip->raise();
-    tip->activateWindow();
+    m_pRequests->ShowList();
 }
 
 void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
@@ -923,7 +847,7 @@ void KivIMMainDlg::AddFriendFromProfile(quint32 uid) {
 }
 
 void KivIMMainDlg::UserAddResultSlots(Uint32 uid, Uint32 result) {
-    m_askedFriends.remove(uid);
+    m_pRequests->Answered(uid);
     if (result == kAddAccepted) {
         AddFriendFromProfile(uid);
     } else if (result == kAddExists) {
@@ -1127,48 +1051,20 @@ void KivIMMainDlg::ReciveReqMedia(const ptl_sys_send_per_media& media) {
 }
 
 void KivIMMainDlg::MediaCuedecline(ptl_sys_send_per_media* media) {
-    media->state = 3;
-    SendRecord(media, sizeof(*media));
+    m_calls->Decline(media);
 }
 
-// The first acceptance hands the request to the call window program, which
-// starts its sessions and answers with its ports; that answer (state 2 by
-// then) goes to the server.
 void KivIMMainDlg::MediaCueaccept(ptl_sys_send_per_media* media, quintptr window) {
-    if (media->state != 2) {
-        media->state = 2;
-        // The send waits in a loop that may delete the cue, so only a copy travels.
-        const QByteArray request = KivMediaToMessage(*media);
-        KivSendMessage(window, 1, KivWindowIdFor(quint64(winId())), request);
-        return;
-    }
-    media->head.command = Media;
-    SendRecord(media, sizeof(*media));
+    m_calls->Accept(media, window);
 }
 
 void KivIMMainDlg::MediaCallHungUp(ptl_sys_send_per_media* answer) {
     auto* cue = qobject_cast<ImMeaidCueDlg*>(sender());
-    ptl_sys_send_per_media closed =
-        answer->callerUid != 0 || cue == nullptr ? *answer : cue->Request();
-    KivFillHeader(closed.head, Media, sizeof(closed));
-    closed.state = 5;
-    SendRecord(&closed, sizeof(closed));
+    m_calls->HungUp(*answer, cue ? cue->Request() : *answer);
 }
 
 void KivIMMainDlg::CloseMediaCue(const ptl_sys_send_per_media& media) {
-    if (media.state != 4) {
-        return;
-    }
-    // Ending a cue waits for its call window, and other cues may be deleted meanwhile.
-    QList<QPointer<ImMeaidCueDlg>> cues;
-    for (ImMeaidCueDlg* cue : findChildren<ImMeaidCueDlg*>()) {
-        cues.append(cue);
-    }
-    for (const QPointer<ImMeaidCueDlg>& cue : cues) {
-        if (cue && cue->IsCall(media)) {
-            cue->EndCall();
-        }
-    }
+    m_calls->Close(media);
 }
 
 void KivIMMainDlg::DelMediaCue(QObject* cue) {
@@ -1301,9 +1197,9 @@ void KivIMMainDlg::GetMsgForHot() {
         show();
     }
     raise();
-    if (m_unread.isEmpty())
+    if (m_pUnread->Waiting().isEmpty())
         return;
-    const quint32 uid = quint32(m_unread.last().first);
+    const quint32 uid = quint32(m_pUnread->Waiting().last().first);
     KivChatQueries::MarkRead(uid, m_uid);
     m_pTray->PauseFlashing();
     CKivIMChatDlg* dialog = ChatDialog(uid);
@@ -1312,7 +1208,7 @@ void KivIMMainDlg::GetMsgForHot() {
     dialog->raise();
     dialog->activateWindow();
     closeBeat(int(uid));
-    if (!m_unread.isEmpty()) {
+    if (!m_pUnread->Waiting().isEmpty()) {
         StartFlashing();
     } else {
         StopFlashing();
@@ -1320,7 +1216,7 @@ void KivIMMainDlg::GetMsgForHot() {
 }
 
 void KivIMMainDlg::msg_TimerEnd() {
-    m_pTray->Watch(!m_unread.isEmpty() && m_unread.last().second != -1,
+    m_pTray->Watch(!m_pUnread->Waiting().isEmpty() && m_pUnread->Waiting().last().second != -1,
                    m_settings.value(QStringLiteral("MarginHide")) == 1);
 }
 

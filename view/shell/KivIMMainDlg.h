@@ -18,10 +18,13 @@
 #include <QSystemTrayIcon>
 
 #include "KivProtocol.h"
+#include "shell/KivFriendRequests.h"
+#include "shell/KivUnreadTracker.h"
 #include "shell/QWindowBase.h"
 #include "support/KivChatQueries.h"
 
 class CKivChatOutbox;
+class KivCallRelay;
 class CKivIMChatDlg;
 class CKivIMaddfriendDlg;
 class CKivIMaddfriendTipDlg;
@@ -71,10 +74,10 @@ public:
     static constexpr int kQuitDrainMs = 1000;
     // How long a request record from a user we asked waits for the acceptance
     // it may announce before it is shown as a request.
-    static constexpr int kNoticeGraceMs = 1500;
+    static constexpr int kNoticeGraceMs = KivFriendRequests::kNoticeGraceMs;
     // The unread box, the row tips and the recent chats are refreshed at
     // most once in this time, however many messages arrive.
-    static constexpr int kRefreshGapMs = 100;
+    static constexpr int kRefreshGapMs = KivUnreadTracker::kRefreshGapMs;
 
     explicit KivIMMainDlg(QWidget* parent);
     ~KivIMMainDlg() override;
@@ -99,7 +102,7 @@ public:
     static QStringList PlainToHtml(QString& text);
 
     // Read by the tests and the tray: the session's state.
-    const QList<QPair<int, int>>& UnreadList() const { return m_unread; }
+    const QList<QPair<int, int>>& UnreadList() const { return m_pUnread->Waiting(); }
     // The chat dialog of uid, made (hidden, initialised) when first asked for.
     CKivIMChatDlg* ChatDialog(quint32 uid);
     bool HasChatDialog(quint32 uid) const;
@@ -115,12 +118,12 @@ public:
     bool IsFriendUid(quint32 uid) const { return IsFriend(uid); }
     // Users this session asked to become friends and who have not answered
     // yet: the notice that the friendship stands comes as a request record.
-    void NoteAskedFriend(quint32 uid) { m_askedFriends.insert(uid); }
-    bool HasAskedFriend(quint32 uid) const { return m_askedFriends.contains(uid); }
+    void NoteAskedFriend(quint32 uid) { m_pRequests->NoteAsked(uid); }
+    bool HasAskedFriend(quint32 uid) const { return m_pRequests->HasAsked(uid); }
     // The hot-key names ("ShowmDlgName", "GetmsgName") that the last
     // InitHotKey() could not register.
     QStringList FailedHotKeys() const { return m_failedHotKeys; }
-    CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pAddFriendTip; }
+    CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pRequests->List(); }
     KivAddCheckFriendDlg* CheckFriendDialog() const { return m_pCheckFriend; }
     CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
     // The messages sent in this session that have not reached the server yet.
@@ -222,15 +225,13 @@ private:
     void SetTabPictures(int pressed);
     QList<QStringList> RowsFor(const std::vector<FriendRecord>& records) const;
     void initListView();
-    void SeedReceived();
     // Takes in the rows stored since the last look; the senders it found.
     QSet<quint32> CollectReceived();
     QSet<quint32> TakeReceived(const QVector<KivChatQueries::Received>& received,
                                bool waitingBefore);
     void TakeText(quint32 uid, const QString& text);
     void NoteUnread(quint32 uid, int count, const QString& text, const QString& time);
-    void ScheduleRefresh();
-    void RefreshUnread();
+    void RefreshUnread(const QSet<quint32>& box, bool recent);
     void SyncRowDelegates(QListView* view, std::vector<MyCustomListViewItemDelegate*>& delegates,
                           int rows);
     void RefreshRowTips();
@@ -240,7 +241,6 @@ private:
     tag_chatdlg_Need NeedFor(quint32 uid) const;
     void OpenChat(quint32 uid);
     void EnterUnread(quint32 uid);
-    void RemoveUnread(quint32 uid);
     // The friend leaves the unread list, the row tips and the flashing.
     void DropFromUnread(quint32 uid);
     void StartFlashing();
@@ -252,7 +252,6 @@ private:
     void action_DelSlot(quint32 uid);
     void AddVipF(quint32 uid);
     void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
-    CKivIMaddfriendTipDlg* AddFriendTipDialog();
     void ShowFriendSign(quint32 uid, const QString& sign);
     void Logout();
     void BackFromEdge();
@@ -287,23 +286,10 @@ private:
     std::map<quint32, std::unique_ptr<kivPersonalInfoDlg>> m_infoDialogs;
     std::vector<FriendRecord> m_friends;
     std::vector<FriendRecord> m_vips;
-    QList<QPair<int, int>> m_unread;
-    // Every row of the chat table up to this id has been looked at (-1:
-    // not yet this session).
-    qint64 m_scannedUpTo = -1;
-    // What waits from each friend in the unread list.
-    struct UnreadNote {
-        int count = 0;
-        QString text;
-        QString time;
-    };
-    QHash<quint32, UnreadNote> m_unreadNotes;
-    QSet<quint32> m_previewDirty;
-    bool m_recentDirty = false;
-    QTimer* m_pRefresh = nullptr;
-    QElapsedTimer m_sinceRefresh;
+    KivUnreadTracker* m_pUnread = nullptr;
+    std::unique_ptr<KivCallRelay> m_calls;
+    KivFriendRequests* m_pRequests = nullptr;
     QList<quint32> m_pendingDeletes;
-    QSet<quint32> m_askedFriends;
     // Profile updates on their way, in the order they were sent (the server
     // answers them in that order on the one connection).
     struct AwaitedAlter {
@@ -326,6 +312,5 @@ private:
 
     KivAddCheckFriendDlg* m_pCheckFriend = nullptr;
     CKivFriendSysSettingDlg* m_pSettings = nullptr;
-    CKivIMaddfriendTipDlg* m_pAddFriendTip = nullptr;
     CKivIMaddfriendDlg* m_pAddFriend = nullptr;
 };

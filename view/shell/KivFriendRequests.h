@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <functional>
+
+class CKivIMaddfriendTipDlg;
+class QWidget;
+
+// The friend requests of a session: the users it asked, what a request
+// record from someone means, and the list of requests that wait.
+class KivFriendRequests : public QObject {
+    Q_OBJECT
+public:
+    // How long a request record from a user we asked waits for the acceptance
+    // it may announce before it is shown as a request.
+    static constexpr int kNoticeGraceMs = 1500;
+
+    KivFriendRequests(QWidget* window, std::function<bool(quint32)> isFriend);
+
+    // Users this session asked to become friends and who have not answered
+    // yet: the notice that the friendship stands comes as a request record.
+    void NoteAsked(quint32 uid) { m_asked.insert(uid); }
+    bool HasAsked(quint32 uid) const { return m_asked.contains(uid); }
+    void Answered(quint32 uid) { m_asked.remove(uid); }
+
+    // A request record from uid to ownUid arrived.
+    void Arrived(quint32 uid, quint32 ownUid);
+    // Shows the requests that wait, when there are any.
+    void ShowWaiting(quint32 ownUid);
+    // Shows the list in front, also empty (it then says so).
+    void ShowList();
+    CKivIMaddfriendTipDlg* List() const { return m_pList; }
+
+signals:
+    // The user accepted uid's request.
+    void Accepted(quint32 uid);
+
+private:
+    CKivIMaddfriendTipDlg* ListDialog();
+
+    QWidget* m_pWindow;
+    std::function<bool(quint32)> m_isFriend;
+    QSet<quint32> m_asked;
+    CKivIMaddfriendTipDlg* m_pList = nullptr;
+};
