@@ -88,7 +88,8 @@ void OpenDatabase(const QString& account) {
     model->UpdateUserInfor(reinterpret_cast<const char*>(&login), isNew);
 }
 
-std::unique_ptr<KivIMMainDlg> LoggedIn(int friends) {
+// The main window as the login dialog leaves it, before the friend list.
+std::unique_ptr<KivIMMainDlg> MainWindow() {
     auto window = std::make_unique<KivIMMainDlg>(nullptr);
     KivIMMainDlg::mainDlg = window.get();
     window->m_uid = Own;
@@ -96,6 +97,12 @@ std::unique_ptr<KivIMMainDlg> LoggedIn(int friends) {
     window->m_nickName = QStringLiteral("张三");
     window->InitMaindlg();
     window->show();
+    QApplication::processEvents();
+    return window;
+}
+
+std::unique_ptr<KivIMMainDlg> LoggedIn(int friends) {
+    std::unique_ptr<KivIMMainDlg> window = MainWindow();
     window->FriendListResult(FriendList(friends));
     QApplication::processEvents();
     return window;
@@ -214,14 +221,7 @@ void OfflineFlood(int count) {
 // One login in a process of its own, so the resident memory is its own.
 void LoginChild(int friends) {
     OpenDatabase(QStringLiteral("login%1").arg(friends));
-    auto window = std::make_unique<KivIMMainDlg>(nullptr);
-    KivIMMainDlg::mainDlg = window.get();
-    window->m_uid = Own;
-    window->m_account = CKivFriendDBModel::GetInstance()->GetAccount();
-    window->m_nickName = QStringLiteral("张三");
-    window->InitMaindlg();
-    window->show();
-    QApplication::processEvents();
+    std::unique_ptr<KivIMMainDlg> window = MainWindow();
     QElapsedTimer timer;
     timer.start();
     const double cpuStart = CpuMs();

@@ -113,6 +113,17 @@ class tst_KivIMMainDlg : public QObject {
             texts.append(QStringLiteral("m%1").arg(i));
         return texts;
     }
+    // A new session's main window, as the login dialog fills it.
+    void logIn(const QList<QPair<Uint32, QString>>& friends) {
+        m_window.reset();
+        m_window = std::make_unique<KivIMMainDlg>(nullptr);
+        KivIMMainDlg::mainDlg = m_window.get();
+        m_window->m_uid = kOwnUid;
+        m_window->m_account = QStringLiteral("tester");
+        m_window->m_nickName = QStringLiteral("张三");
+        m_window->InitMaindlg();
+        m_window->FriendListResult(MakeFriendList(friends));
+    }
     int unreadRows(Uint32 from) {
         QSqlQuery query(CKivFriendSqlUtilCommon::CreateSqlUtil(
                             CKivFriendDBModel::GetInstance()->GetDatabaseFile())
@@ -136,14 +147,7 @@ private slots:
         CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
         QVERIFY(db->CreateDB(QStringLiteral("tester")));
         QVERIFY(db->ConnectDB());
-        m_window = std::make_unique<KivIMMainDlg>(nullptr);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = kOwnUid;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->m_nickName = QStringLiteral("张三");
-        m_window->InitMaindlg();
-        m_window->FriendListResult(
-            MakeFriendList({{10002, QStringLiteral("李四")}, {10003, QStringLiteral("王五")}}));
+        logIn({{10002, QStringLiteral("李四")}, {10003, QStringLiteral("王五")}});
     }
     void cleanup() {
         m_window.reset();
@@ -397,13 +401,7 @@ private slots:
         m_window->getLeaveMessage();
         QCOMPARE(dialog->History()->count(), 3);
         // The next session does not offer them again either.
-        m_window.reset();
-        m_window = std::make_unique<KivIMMainDlg>(nullptr);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = kOwnUid;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->InitMaindlg();
-        m_window->FriendListResult(MakeFriendList({{10002, QStringLiteral("李四")}}));
+        logIn({{10002, QStringLiteral("李四")}});
         QVERIFY(m_window->UnreadList().isEmpty());
         QVERIFY(!m_window->HasChatDialog(10002));
     }
@@ -430,13 +428,7 @@ private slots:
     void pileFromBeforeTheLoginWaits() {
         for (int i = 0; i < 230; ++i)
             storeRow(10003, QStringLiteral("m%1").arg(i).toUtf8());
-        m_window.reset();
-        m_window = std::make_unique<KivIMMainDlg>(nullptr);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = kOwnUid;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->InitMaindlg();
-        m_window->FriendListResult(MakeFriendList({{10003, QStringLiteral("王五")}}));
+        logIn({{10003, QStringLiteral("王五")}});
         QVERIFY(inUnread(10003));
         QVERIFY(m_window->IsFlashing());
         QCOMPARE(m_window->ChatDialog(10003)->PendingMessages(), numbered(30, 230));
