@@ -20,6 +20,7 @@
 
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "KivBenchFigures.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
@@ -34,33 +35,11 @@ const int Appends = qEnvironmentVariableIntValue("KIV_APPENDS") > 0
 const int TotalRows = 1000000;
 const int ConversationRows = 600000;
 
-double Ms(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
-}
-
-// CPU time of this thread: what the work costs whatever else the machine runs.
-double CpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
 double Percentile(std::vector<double> values, double p) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
     return values[size_t(p * (values.size() - 1))];
-}
-
-double ResidentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 QString Message(int i) {
@@ -86,7 +65,7 @@ void AppendMessages() {
     dialog.initChatDlg(need);
     dialog.show();
     QApplication::processEvents();
-    const double before = ResidentMegabytes();
+    const double before = KivResidentMegabytes();
 
     std::vector<double> times;
     std::vector<double> cpu;
@@ -97,14 +76,14 @@ void AppendMessages() {
     for (int i = 0; i < Appends; ++i) {
         QElapsedTimer timer;
         timer.start();
-        const double cpuStart = CpuMs();
+        const double cpuStart = KivThreadCpuMs();
         dialog.ShowFriendMessage(Message(i));
         // Each message arrives by itself: the window paints in between.
         QApplication::processEvents();
-        cpu.push_back(CpuMs() - cpuStart);
-        times.push_back(Ms(timer));
+        cpu.push_back(KivThreadCpuMs() - cpuStart);
+        times.push_back(KivElapsedMs(timer));
     }
-    const double all = Ms(total);
+    const double all = KivElapsedMs(total);
     const std::vector<double> first(times.begin(), times.begin() + 300);
     const std::vector<double> last(times.end() - 1000, times.end());
     std::printf("appending %d received messages to one open chat dialog\n", Appends);
@@ -118,7 +97,7 @@ void AppendMessages() {
     std::printf("  last append %.3f ms; all %.0f ms; bubbles kept %d\n", times.back(), all,
                 dialog.History()->count());
     std::printf("  resident memory %.1f MB before, %.1f MB after (goal: < 200 MB)\n", before,
-                ResidentMegabytes());
+                KivResidentMegabytes());
 }
 
 bool Exec(sqlite3* db, const char* sql) {
@@ -178,7 +157,7 @@ double LiteralPageMs(int offset) {
     int rows = 0;
     while (query.next())
         ++rows;
-    return rows > 0 ? Ms(timer) : -1;
+    return rows > 0 ? KivElapsedMs(timer) : -1;
 }
 
 void PageRecord() {
@@ -197,7 +176,7 @@ void PageRecord() {
     timer.start();
     record->show();
     QApplication::processEvents();
-    const double open = Ms(timer);
+    const double open = KivElapsedMs(timer);
     std::vector<double> pages;
     std::vector<double> pagesCpu;
     // The same page shown once more step by step, to see where its time goes.
@@ -208,24 +187,24 @@ void PageRecord() {
     auto page = [&](const char* button) {
         QElapsedTimer one;
         one.start();
-        const double cpuStart = CpuMs();
+        const double cpuStart = KivThreadCpuMs();
         record->findChild<QPushButton*>(QLatin1String(button))->click();
         QApplication::processEvents();
-        pagesCpu.push_back(CpuMs() - cpuStart);
-        pages.push_back(Ms(one));
+        pagesCpu.push_back(KivThreadCpuMs() - cpuStart);
+        pages.push_back(KivElapsedMs(one));
 
         one.restart();
         const QVector<CKivChatRecordRow> rows = record->QueryPage();
-        query.push_back(Ms(one));
+        query.push_back(KivElapsedMs(one));
         one.restart();
         record->FillPage(rows);
-        built.push_back(Ms(one));
+        built.push_back(KivElapsedMs(one));
         one.restart();
         record->PlacePage();
-        placed.push_back(Ms(one));
+        placed.push_back(KivElapsedMs(one));
         one.restart();
         QApplication::processEvents();
-        drawn.push_back(Ms(one));
+        drawn.push_back(KivElapsedMs(one));
     };
     for (int i = 0; i < 20; ++i)
         page("PrePage");
@@ -255,7 +234,7 @@ void PageRecord() {
         one.start();
         model->GetChatRecordCount(Own, Friend);
         model->GetChatRecordPage(Own, Friend, offset, CKivImChatRecordDlg::kPageSize);
-        reads.push_back(Ms(one));
+        reads.push_back(KivElapsedMs(one));
     }
     std::printf("  of which the database (count + page): median %.2f ms\n", Percentile(reads, 0.5));
     std::printf("  oldest page: literal OFFSET query alone %.1f ms\n", LiteralPageMs(oldest));

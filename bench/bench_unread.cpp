@@ -22,6 +22,7 @@
 
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "KivBenchFigures.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
@@ -32,33 +33,11 @@ namespace {
 const quint32 Own = 1001;
 const quint32 Friend = 2002;
 
-double Ms(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
-}
-
-// CPU time of this thread: what the work costs the user interface.
-double CpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
 double Median(std::vector<double> values) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-double ResidentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 tag_friend_result FriendList(int count) {
@@ -148,16 +127,16 @@ Flood RunFlood(int count, KivIMMainDlg& window, Store store, Announce announce) 
     flood.perMessage.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         const qint64 row = store(i);
-        const double start = CpuMs();
+        const double start = KivThreadCpuMs();
         announce(i, row);
         QApplication::processEvents();
-        flood.perMessage.push_back(CpuMs() - start);
+        flood.perMessage.push_back(KivThreadCpuMs() - start);
     }
     // The last refresh is part of the cost as well.
     QThread::msleep(KivIMMainDlg::kRefreshGapMs + 10);
-    const double start = CpuMs();
+    const double start = KivThreadCpuMs();
     QApplication::processEvents();
-    flood.perMessage.back() += CpuMs() - start;
+    flood.perMessage.back() += KivThreadCpuMs() - start;
     CKivIMChatDlg* dialog = window.ChatDialog(Friend);
     flood.pending = dialog->PendingMessages().size();
     flood.unreadEntries = window.UnreadList().size();
@@ -166,11 +145,11 @@ Flood RunFlood(int count, KivIMMainDlg& window, Store store, Announce announce) 
     window.DClickedForRow(0, false);
     // Drawn as the first frame would draw it.
     dialog->repaint();
-    flood.openMs = Ms(timer);
+    flood.openMs = KivElapsedMs(timer);
     while (dialog->History()->backlog() > 0)
         QApplication::processEvents();
     QApplication::processEvents();
-    flood.settledMs = Ms(timer);
+    flood.settledMs = KivElapsedMs(timer);
     flood.bubbles = dialog->History()->count();
     return flood;
 }
@@ -224,18 +203,18 @@ void LoginChild(int friends) {
     std::unique_ptr<KivIMMainDlg> window = MainWindow();
     QElapsedTimer timer;
     timer.start();
-    const double cpuStart = CpuMs();
+    const double cpuStart = KivThreadCpuMs();
     window->FriendListResult(FriendList(friends));
     QApplication::processEvents();
-    const double drawn = Ms(timer);
-    const double drawnCpu = CpuMs() - cpuStart;
+    const double drawn = KivElapsedMs(timer);
+    const double drawnCpu = KivThreadCpuMs() - cpuStart;
     QElapsedTimer idle;
     idle.start();
     while (idle.elapsed() < 5000) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(20);
     }
-    const double rss = ResidentMegabytes();
+    const double rss = KivResidentMegabytes();
     for (int i = 0; i < 10; ++i) {
         CKivIMChatDlg* dialog = window->ChatDialog(Friend + Uint32(i % friends));
         dialog->move(40 * i, 30 * i);
@@ -243,7 +222,7 @@ void LoginChild(int friends) {
     }
     QApplication::processEvents();
     std::printf("drawn=%.2f cpu=%.2f rss=%.1f rss10=%.1f\n", drawn, drawnCpu, rss,
-                ResidentMegabytes());
+                KivResidentMegabytes());
 }
 
 QMap<QString, double> RunLoginChild(const QString& program, int friends) {
@@ -339,7 +318,7 @@ void RecordAfterOtherRows(int otherRows) {
     QElapsedTimer timer;
     timer.start();
     record->RefreshRecordList();
-    const double open = Ms(timer);
+    const double open = KivElapsedMs(timer);
     std::printf("chat record panel after %d rows stored in another conversation\n", otherRows);
     std::printf(
         "  first open after a restart: %.2f ms (goal < 10 ms), %d rows in the conversation\n", open,
