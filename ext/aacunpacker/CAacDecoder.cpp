@@ -103,9 +103,8 @@ int CAacDecoder::Decode(const std::uint8_t* in, int inLength, std::uint8_t* out,
     // so nothing of this packet is left to mix into the next.
     while (avcodec_receive_frame(m_context.get(), m_frame.get()) >= 0) {
         const AVFrame& frame = *m_frame;
-        const bool asCarried =
-            m_outRate == 0 ||
-            (frame.sample_rate == m_outRate && frame.ch_layout.nb_channels == m_outChannels);
+        const bool asCarried = m_outRate == 0 || (frame.sample_rate == m_outRate &&
+                                                  frame.ch_layout.nb_channels == m_outChannels);
         fits = fits && (asCarried ? Append(frame, out, capacity, &used)
                                   : Resample(frame, out, capacity, &used));
         av_frame_unref(m_frame.get());

@@ -163,28 +163,28 @@ private slots:
         // second, so a damaged stream does not flood the client's terminal.
         CStderrCatcher errors;
         for (int round = 0; round < 4; ++round)
-        for (size_t n = 0; n < frames.size(); ++n) {
-            auto frame = frames[n];
-            // Cut short, bits flipped, or noise behind a valid header.
-            switch (n % 3) {
-                case 0:
-                    frame.resize(random() % frame.size());
-                    break;
-                case 1:
-                    for (int flips = 0; flips < 8; ++flips) {
-                        frame[random() % frame.size()] ^= std::uint8_t(1u << (random() % 8));
-                    }
-                    break;
-                default:
-                    for (size_t i = 7; i < frame.size(); ++i) {
-                        frame[i] = std::uint8_t(random());
-                    }
-                    break;
+            for (size_t n = 0; n < frames.size(); ++n) {
+                auto frame = frames[n];
+                // Cut short, bits flipped, or noise behind a valid header.
+                switch (n % 3) {
+                    case 0:
+                        frame.resize(random() % frame.size());
+                        break;
+                    case 1:
+                        for (int flips = 0; flips < 8; ++flips) {
+                            frame[random() % frame.size()] ^= std::uint8_t(1u << (random() % 8));
+                        }
+                        break;
+                    default:
+                        for (size_t i = 7; i < frame.size(); ++i) {
+                            frame[i] = std::uint8_t(random());
+                        }
+                        break;
+                }
+                const Decoded decoded = Decode(decoder.get(), frame, kCapacity);
+                QVERIFY(decoded.length >= 0 && decoded.length <= kCapacity);
+                QVERIFY(decoded.guardIntact);
             }
-            const Decoded decoded = Decode(decoder.get(), frame, kCapacity);
-            QVERIFY(decoded.length >= 0 && decoded.length <= kCapacity);
-            QVERIFY(decoded.guardIntact);
-        }
         errors.Stop();
         QVERIFY2(errors.CodecLines() <= 1 + errors.ElapsedMs() / 1000,
                  qPrintable(QStringLiteral("%1 lines in %2 ms")

@@ -3,8 +3,8 @@
 #include <random>
 #include <vector>
 
-#include "CStderrCatcher.h"
 #include "AvcUnpack.h"
+#include "CStderrCatcher.h"
 #include "CTestH264Encoder.h"
 #include "CTestPattern.h"
 #include "KivTestRegistry.h"

@@ -16,8 +16,8 @@ private slots:
     // program is), killed: its end is told within a fraction of a second.
     void tellsTheEndOfAProcessThatIsNoChild() {
         qint64 pid = 0;
-        QVERIFY(QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("30")},
-                                        QString(), &pid));
+        QVERIFY(QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("30")}, QString(),
+                                        &pid));
         KivProcessWatch watch;
         QSignalSpy ended(&watch, &KivProcessWatch::Ended);
         QVERIFY(watch.Watch(pid));
