@@ -1,8 +1,10 @@
 #include "KivBenchFigures.h"
 
+#include <sqlite3.h>
 #include <time.h>
 #include <QElapsedTimer>
 #include <QFile>
+#include <cstdio>
 
 double KivElapsedMs(const QElapsedTimer& timer) {
     return timer.nsecsElapsed() / 1e6;
@@ -23,4 +25,14 @@ double KivResidentMegabytes() {
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return 0;
+}
+
+bool KivBenchExec(sqlite3* db, const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, error);
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
 }

@@ -100,22 +100,12 @@ void AppendMessages() {
                 KivResidentMegabytes());
 }
 
-bool Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error);
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
-
 // A million rows: most of them one long conversation, the rest with others.
 bool FillDatabase(const QString& file) {
     sqlite3* db = nullptr;
     if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK)
         return false;
-    Exec(db, "BEGIN");
+    KivBenchExec(db, "BEGIN");
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
                        "insert into chat_message_table(type,senderuid,recveruid,message,msgtime,"
@@ -138,7 +128,7 @@ bool FillDatabase(const QString& file) {
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
-    const bool ok = Exec(db, "COMMIT");
+    const bool ok = KivBenchExec(db, "COMMIT");
     sqlite3_close(db);
     return ok;
 }

@@ -254,22 +254,12 @@ void LoginFigures(const QString& program) {
     std::printf("  with 10 chat windows open: %.1f MB (goal <= 100 MB)\n", full.value("rss10"));
 }
 
-bool Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error);
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
-
 // Rows another writer adds while the client is not running.
 bool AddRows(const QString& file, quint32 other, int count, int firstSecond) {
     sqlite3* db = nullptr;
     if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK)
         return false;
-    Exec(db, "BEGIN");
+    KivBenchExec(db, "BEGIN");
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
                        "insert into chat_message_table(type,senderuid,recveruid,message,msgtime,"
@@ -289,7 +279,7 @@ bool AddRows(const QString& file, quint32 other, int count, int firstSecond) {
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
-    const bool ok = Exec(db, "COMMIT");
+    const bool ok = KivBenchExec(db, "COMMIT");
     sqlite3_close(db);
     return ok;
 }
