@@ -9,7 +9,6 @@
 
 namespace {
 
-// The main window opens the same connection; whoever comes first opens it.
 QSqlDatabase Database() {
     const QString name = QStringLiteral("connect1");
     QSqlDatabase db = QSqlDatabase::contains(name)
@@ -51,6 +50,10 @@ QVector<KivAreaList::Entry> Entries(const QString& sql, const QVariantList& valu
 }
 
 }  // namespace
+
+void KivAreaList::Open() {
+    Database();
+}
 
 QVector<KivAreaList::Entry> KivAreaList::Countries() {
     QVector<Entry> countries =

@@ -10,6 +10,10 @@ class KivAreaList {
 public:
     using Entry = QPair<int, QString>;  // _id, name
 
+    // Opens the database once, read-only: a missing file stays missing
+    // instead of appearing empty. The queries open it themselves if needed.
+    static void Open();
+
     static QVector<Entry> Countries();
     static QVector<Entry> Provinces(int countryId);
     static QStringList Cities(int provinceId);

@@ -1,51 +1,44 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPair>
-#include <QPointer>
 #include <QSet>
 #include <QStringList>
+#include <QSystemTrayIcon>
 #include <QVector>
-#include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
-#include <QSystemTrayIcon>
-
 #include "KivProtocol.h"
+#include "shell/KivFriendBook.h"
+#include "shell/KivFriendPages.h"
 #include "shell/KivFriendRequests.h"
+#include "shell/KivMainDlgHotKeys.h"
+#include "shell/KivProfileDialogs.h"
 #include "shell/KivUnreadTracker.h"
 #include "shell/QWindowBase.h"
 #include "support/KivChatQueries.h"
 
 class CKivChatOutbox;
-class KivCallRelay;
 class CKivIMChatDlg;
-class CKivIMaddfriendDlg;
 class CKivIMaddfriendTipDlg;
 class CKivFriendSysSettingDlg;
-class ImMeaidCueDlg;
 class KivAddCheckFriendDlg;
+class KivCallRelay;
+class KivChatDialogs;
 class KivChatMessageWidget;
+class KivFriendMenu;
 class KivHeadDownload;
 class KivMainDlgTray;
-class MyCustomListViewItemDelegate;
 class MyListModel;
-class QLabel;
-class QLineEdit;
 class QListView;
-class QMenu;
 class QModelIndex;
-class QStackedWidget;
-class QTimer;
+class QPoint;
 class QTextDocument;
-class kivFriendQPainterLabelView;
 class kivPersonalInfoDlg;
+struct KivMainDlgForm;
 struct tag_chatdlg_Need;
 
 // The window of a logged-in session: own head, nick name and signature, the
@@ -56,17 +49,17 @@ class KivIMMainDlg : public QWindowBase {
 public:
     static KivIMMainDlg* mainDlg;
 
-    // Pages of the stacked widget.
-    enum Page { FriendPage = 0, ChatPage = 1, VipPage = 2 };
-    // Row fields after the name, head and second line.
-    enum RowField {
-        RowName = 0,
-        RowHead = 1,
-        RowText = 2,
-        RowTime = 3,
-        RowAccount = 4,
-        RowUid = 5
-    };
+    // Pages of the stacked widget and the fields of their rows.
+    using Page = KivFriendPages::Page;
+    static constexpr Page FriendPage = KivFriendPages::FriendPage;
+    static constexpr Page ChatPage = KivFriendPages::ChatPage;
+    static constexpr Page VipPage = KivFriendPages::VipPage;
+    static constexpr int RowName = KivFriendPages::RowName;
+    static constexpr int RowHead = KivFriendPages::RowHead;
+    static constexpr int RowText = KivFriendPages::RowText;
+    static constexpr int RowTime = KivFriendPages::RowTime;
+    static constexpr int RowAccount = KivFriendPages::RowAccount;
+    static constexpr int RowUid = KivFriendPages::RowUid;
     // AddFriendAnswer results.
     static constexpr Uint32 kAddAccepted = 1;
     static constexpr Uint32 kAddExists = 2;
@@ -106,23 +99,23 @@ public:
     // The chat dialog of uid, made (hidden, initialised) when first asked for.
     CKivIMChatDlg* ChatDialog(quint32 uid);
     bool HasChatDialog(quint32 uid) const;
-    const std::vector<FriendRecord>& Friends() const { return m_friends; }
-    const std::vector<FriendRecord>& Vips() const { return m_vips; }
+    const std::vector<FriendRecord>& Friends() const { return m_book.Friends(); }
+    const std::vector<FriendRecord>& Vips() const { return m_book.Vips(); }
     bool IsFlashing() const;
     int CurrentPage() const;
     MyListModel* PageModel(Page page) const;
     kivPersonalInfoDlg* PersonalInfo(quint32 uid);
     KivChatMessageWidget* Preview() const { return m_pPreview.get(); }
-    int ShowHotKeyId() const { return m_showHotKeyId; }
-    int GetMsgHotKeyId() const { return m_getMsgHotKeyId; }
-    bool IsFriendUid(quint32 uid) const { return IsFriend(uid); }
+    int ShowHotKeyId() const { return m_hotKeys.ShowId(); }
+    int GetMsgHotKeyId() const { return m_hotKeys.GetMsgId(); }
+    bool IsFriendUid(quint32 uid) const { return m_book.IsFriend(uid); }
     // Users this session asked to become friends and who have not answered
     // yet: the notice that the friendship stands comes as a request record.
     void NoteAskedFriend(quint32 uid) { m_pRequests->NoteAsked(uid); }
     bool HasAskedFriend(quint32 uid) const { return m_pRequests->HasAsked(uid); }
     // The hot-key names ("ShowmDlgName", "GetmsgName") that the last
     // InitHotKey() could not register.
-    QStringList FailedHotKeys() const { return m_failedHotKeys; }
+    QStringList FailedHotKeys() const { return m_hotKeys.Failed(); }
     CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pRequests->List(); }
     KivAddCheckFriendDlg* CheckFriendDialog() const { return m_pCheckFriend; }
     CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
@@ -134,7 +127,7 @@ public:
     // (the personal-information or head dialog): the next result for the own
     // user is its answer. AlterInfoResult hands it to `done`, while the
     // asker lives, and then tells the user "修改成功" or "修改失败".
-    using AlterInfoDone = std::function<void(Uint32 uid, Uint32 result, Uint32 version)>;
+    using AlterInfoDone = KivProfileDialogs::AlterInfoDone;
     void AwaitAlterInfo(QWidget* asker, AlterInfoDone done);
     // The session is over (the window is about to go): what the connection
     // confirmed leaves the outbox, the rest waits for the next login.
@@ -219,11 +212,9 @@ public slots:
     void ChatListViewDoubleClicked(const QModelIndex& index);
 
 private:
-    void BuildForm();
-    QListView* MakePage(const QString& objectName, MyListModel* model);
     void ConnectModel();
-    void SetTabPictures(int pressed);
-    QList<QStringList> RowsFor(const std::vector<FriendRecord>& records) const;
+    void ConnectForm();
+    void ShowRows(Page page, const QList<QStringList>& rows);
     void initListView();
     // Takes in the rows stored since the last look; the senders it found.
     QSet<quint32> CollectReceived();
@@ -232,78 +223,42 @@ private:
     void TakeText(quint32 uid, const QString& text);
     void NoteUnread(quint32 uid, int count, const QString& text, const QString& time);
     void RefreshUnread(const QSet<quint32>& box, bool recent);
-    void SyncRowDelegates(QListView* view, std::vector<MyCustomListViewItemDelegate*>& delegates,
-                          int rows);
     void RefreshRowTips();
-    const FriendRecord* FindRecord(quint32 uid) const;
-    bool IsFriend(quint32 uid) const;
-    void InitChatFor(CKivIMChatDlg* dialog, quint32 uid);
     tag_chatdlg_Need NeedFor(quint32 uid) const;
     void OpenChat(quint32 uid);
+    // Opens uid's chat from a list or the preview; the tray flashes on for others.
+    void OpenChatFromList(quint32 uid);
     void EnterUnread(quint32 uid);
     // The friend leaves the unread list, the row tips and the flashing.
     void DropFromUnread(quint32 uid);
-    void StartFlashing();
-    void StopFlashing();
     QString HeadOf(quint32 uid, int head) const;
     void FetchHead(quint32 uid);
     void AddFriendFromProfile(quint32 uid);
     void ShowFriendMenu(QListView* view, const QPoint& pos, bool vipPage);
-    void action_DelSlot(quint32 uid);
     void AddVipF(quint32 uid);
     void OpenPersonalInfo(quint32 uid, const QString& account, int mode);
     void ShowFriendSign(quint32 uid, const QString& sign);
-    void Logout();
-    void BackFromEdge();
     void ShowPreviewEntry(quint32 uid);
-    int SendRecord(const void* record, int length);
     void MessageLeft(qint64 id, quint32 receiver, const QString& text);
     QString OnlineToolTip() const;
     void ShowTip(const QString& text);
 
-    // Widgets (children of the window).
-    kivFriendQPainterLabelView* m_pHead = nullptr;
-    QLabel* m_pNickName = nullptr;
-    QLineEdit* m_pSign = nullptr;
-    // Stands where the signature is while the connection is being healed.
-    QPushButton* m_pStateLine = nullptr;
-    class QPushButton* m_pTabChat = nullptr;
-    class QPushButton* m_pTabFriend = nullptr;
-    class QPushButton* m_pTabVip = nullptr;
-    QStackedWidget* m_pPages = nullptr;
-    QListView* m_pFriendView = nullptr;
-    QListView* m_pChatView = nullptr;
-    QListView* m_pVipView = nullptr;
-    MyListModel* m_pFriendModel = nullptr;
-    MyListModel* m_pChatModel = nullptr;
-    MyListModel* m_pVipModel = nullptr;
-    std::vector<MyCustomListViewItemDelegate*> m_friendDelegates;
-    std::vector<MyCustomListViewItemDelegate*> m_chatDelegates;
-    std::vector<MyCustomListViewItemDelegate*> m_vipDelegates;
+    // Widgets (children of the window) and the pages.
+    std::unique_ptr<KivMainDlgForm> m_form;
+    std::unique_ptr<KivFriendPages> m_pages;
 
     // Session.
-    std::map<quint32, std::unique_ptr<CKivIMChatDlg>> m_chatDialogs;
-    std::map<quint32, std::unique_ptr<kivPersonalInfoDlg>> m_infoDialogs;
-    std::vector<FriendRecord> m_friends;
-    std::vector<FriendRecord> m_vips;
+    std::unique_ptr<KivChatDialogs> m_dialogs;
+    KivFriendBook m_book;
     KivUnreadTracker* m_pUnread = nullptr;
     std::unique_ptr<KivCallRelay> m_calls;
     KivFriendRequests* m_pRequests = nullptr;
-    QList<quint32> m_pendingDeletes;
-    // Profile updates on their way, in the order they were sent (the server
-    // answers them in that order on the one connection).
-    struct AwaitedAlter {
-        QPointer<QWidget> asker;
-        AlterInfoDone done;
-    };
-    std::deque<AwaitedAlter> m_awaitedAlters;
+    KivFriendMenu* m_pMenu = nullptr;
+    KivProfileDialogs* m_pProfiles = nullptr;
     bool m_bLeavePullStarted = false;
     bool m_bOffline = false;
     CKivChatOutbox* m_pOutbox = nullptr;
-    // Identifiers of the registered hot keys (0 when none).
-    int m_showHotKeyId = 0;
-    int m_getMsgHotKeyId = 0;
-    QStringList m_failedHotKeys;
+    KivMainDlgHotKeys m_hotKeys;
 
     KivHeadDownload* m_pHeads = nullptr;
     std::unique_ptr<KivChatMessageWidget> m_pPreview;
@@ -312,5 +267,4 @@ private:
 
     KivAddCheckFriendDlg* m_pCheckFriend = nullptr;
     CKivFriendSysSettingDlg* m_pSettings = nullptr;
-    CKivIMaddfriendDlg* m_pAddFriend = nullptr;
 };

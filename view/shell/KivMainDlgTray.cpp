@@ -97,6 +97,25 @@ void KivMainDlgTray::BackFromEdge() {
     m_pWindow->move(m_pWindow->x(), 0);
 }
 
+void KivMainDlgTray::BringUp() {
+    BackFromEdge();
+    if (m_pWindow->isMinimized()) {
+        m_pWindow->showNormal();
+    } else {
+        m_pWindow->show();
+    }
+    m_pWindow->raise();
+    m_pWindow->activateWindow();
+}
+
+void KivMainDlgTray::ToggleWindow() {
+    if (m_pWindow->isHidden() || m_pWindow->isMinimized()) {
+        BringUp();
+    } else {
+        m_pWindow->hide();
+    }
+}
+
 void KivMainDlgTray::HideAtEdge() {
     if (m_pWindow->y() == 0 || m_pWindow->y() == 1)
         m_pWindow->move(m_pWindow->x(), 2 - m_pWindow->height());

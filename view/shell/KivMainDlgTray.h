@@ -41,6 +41,12 @@ public:
 
     // Brings the window back from the top edge at once.
     void BackFromEdge();
+    // Brings the window up wherever it is: back from the edge, out of the task
+    // bar or the tray, in front and active.
+    void BringUp();
+    // The show hot key: a hidden window comes up, a minimised one is restored
+    // and a shown one hides.
+    void ToggleWindow();
     // Hides the window at the top edge if it touches it.
     void HideAtEdge();
 

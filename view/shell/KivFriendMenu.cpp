@@ -1,0 +1,55 @@
+#include "shell/KivFriendMenu.h"
+
+#include <QMenu>
+
+#include "CKivFriendDBModel.h"
+#include "contacts/ADDFriendInfo.h"
+#include "contacts/CKivIMaddfriendDlg.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivSessionRecords.h"
+#include "support/KivContactQueries.h"
+#include "support/KivSafeImage.h"
+
+KivFriendMenu::KivFriendMenu(QWidget* window) : QObject(window), m_pWindow(window) {}
+
+void KivFriendMenu::Show(const QPoint& globalPos, quint32 uid, quint32 ownUid, bool vipRow) {
+    QMenu menu(m_pWindow);
+    menu.addAction(QStringLiteral("发送即时消息"), this, [this, uid] { emit ChatRequested(uid); });
+    menu.addAction(QStringLiteral("查看个人资料"), this,
+                   [this, uid] { emit ProfileRequested(uid); });
+    menu.addAction(QStringLiteral("删除好友"), this,
+                   [this, uid, ownUid] { AskDelete(uid, ownUid); });
+    if (vipRow) {
+        menu.addAction(QStringLiteral("添加为好友"), this,
+                       [this, uid] { emit FriendshipRequested(uid); });
+    }
+    menu.exec(globalPos);
+}
+
+void KivFriendMenu::AskDelete(quint32 uid, quint32 ownUid) {
+    if (KivFriendMyMessageBoxView::Ask(m_pWindow, QStringLiteral("您确定要删除该好友吗？"),
+                                       QStringLiteral("确定"), QStringLiteral("取消")) != 1) {
+        return;
+    }
+    m_pendingDeletes.append(uid);
+    KivSessionRecords::AskDeleteFriend(ownUid, uid);
+}
+
+void KivFriendMenu::OfferFriendship(quint32 uid, quint32 ownUid, const QString& shownName,
+                                    const QString& headPath) {
+    if (CKivFriendDBModel::GetInstance()->GetVipFlag() == 0) {
+        KivFriendMyMessageBoxView::Tip(m_pWindow, QStringLiteral("您还不是vip，请加入VIP组。"),
+                                       QStringLiteral("确定"));
+        return;
+    }
+    KivContactProfile profile = KivContactQueries::ByUid(uid);
+    profile.uid = uid;
+    if (profile.nickName.isEmpty())
+        profile.nickName = shownName;
+    if (!m_pAddFriend)
+        m_pAddFriend = new CKivIMaddfriendDlg(m_pWindow);
+    m_pAddFriend->InitFriendInfo(
+        ADDFriendInfo::From(profile, ownUid, KivSafeImage::Pixmap(headPath)));
+    m_pAddFriend->show();
+    m_pAddFriend->raise();
+}

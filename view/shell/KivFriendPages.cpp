@@ -1,0 +1,102 @@
+#include "shell/KivFriendPages.h"
+
+#include <QListView>
+#include <QStackedWidget>
+
+#include "shell/MyCustomListViewItem.h"
+#include "shell/MyCustomListViewItemDelegate.h"
+#include "shell/MyListModel.h"
+
+namespace {
+
+QListView* MakeView(QStackedWidget* stack, const char* objectName, MyListModel* model) {
+    auto* view = new QListView(stack);
+    view->setObjectName(QString::fromLatin1(objectName));
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->setMouseTracking(true);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->setFrameShape(QFrame::NoFrame);
+    // Every row is as high as the first: only the rows in sight build their stamps.
+    view->setUniformItemSizes(true);
+    stack->addWidget(view);
+    return view;
+}
+
+}  // namespace
+
+KivFriendPages::KivFriendPages(QStackedWidget* stack) {
+    const char* const names[] = {"listViewFriend", "listViewChat", "listViewVip"};
+    for (int page = FriendPage; page <= VipPage; ++page) {
+        m_pages[page].model = new MyListModel(stack);
+        m_pages[page].view = MakeView(stack, names[page], m_pages[page].model);
+    }
+}
+
+void KivFriendPages::SyncStamps(Page page, int rows) {
+    QListView* view = m_pages[page].view;
+    std::vector<MyCustomListViewItemDelegate*>& stamps = m_pages[page].stamps;
+    while (int(stamps.size()) < rows) {
+        auto* stamp = new MyCustomListViewItemDelegate(view);
+        view->setItemDelegateForRow(int(stamps.size()), stamp);
+        stamps.push_back(stamp);
+    }
+    while (int(stamps.size()) > rows) {
+        view->setItemDelegateForRow(int(stamps.size()) - 1, nullptr);
+        delete stamps.back();
+        stamps.pop_back();
+    }
+}
+
+// The tips follow the unread list, whatever row each friend is on now.
+void KivFriendPages::RefreshTips(const std::function<int(quint32)>& waiting) {
+    for (const Parts& page : m_pages) {
+        const QList<QStringList>& rows = page.model->rows();
+        for (int row = 0; row < rows.size() && row < int(page.stamps.size()); ++row) {
+            const MyCustomListViewItemDelegate* stamp = page.stamps[size_t(row)];
+            const int count = waiting(rows[row].value(RowUid).toUInt());
+            // A stamp not made yet shows no tip: nothing to take down.
+            if (count == 0 && !stamp->HasItem())
+                continue;
+            MyCustomListViewItem* item = stamp->item();
+            if (count > 0) {
+                item->ShowTip(count);
+                item->StartBlink();
+            } else {
+                item->StopBlink();
+                item->HideTip();
+            }
+        }
+        page.view->viewport()->update();
+    }
+}
+
+void KivFriendPages::SetHead(quint32 uid, const QString& path) {
+    for (const Parts& page : m_pages) {
+        QList<QStringList> rows = page.model->rows();
+        for (QStringList& row : rows) {
+            if (row.value(RowUid).toUInt() == uid && row.size() > RowHead)
+                row[RowHead] = path;
+        }
+        page.model->getData(rows);
+    }
+}
+
+// The recent chats' second line is the last message, not the signature.
+void KivFriendPages::SetSign(quint32 uid, const QString& sign) {
+    for (Page page : {FriendPage, VipPage}) {
+        MyListModel* model = m_pages[page].model;
+        QList<QStringList> rows = model->rows();
+        bool changed = false;
+        for (QStringList& row : rows) {
+            if (row.value(RowUid).toUInt() == uid && row.size() > RowText && row[RowText] != sign) {
+                row[RowText] = sign;
+                changed = true;
+            }
+        }
+        if (changed)
+            model->getData(rows);
+    }
+}
