@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "CKivChatDatabaseSchema.h"
+#include "CKivChatSearchIndex.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivLog.h"
 
@@ -220,6 +221,7 @@ CKivFriendSqlUtilCommon* CKivFriendDBModel::ConnectDB() {
          CKivChatDatabaseSchema::indexStatements() + CKivChatHistoryIndex::schema()) {
         execute(Q_FUNC_INFO, statement, query);
     }
+    m_searchIndexed.store(CKivChatSearchIndex::prepare(util->database()));
     return util;
 }
 
@@ -260,6 +262,7 @@ bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32
     }
     const qint64 id = query->lastInsertId().toLongLong();
     m_lastMessageId.store(static_cast<int>(id));
+    addToSearch(id, text);
     scope.note(IndexChange{true, sender, receiver, time, id});
     const bool committed = scope.commit();
     if (rowId)
@@ -479,6 +482,10 @@ bool CKivFriendDBModel::DelFriendChatMsg(unsigned long uidA, unsigned long uidB)
     QSqlQuery query(sqlUtil()->database());
     const qulonglong a = uidA;
     const qulonglong b = uidB;
+    if (m_searchIndexed.load()) {
+        CKivChatSearchIndex::forget(sqlUtil()->database(), static_cast<quint32>(uidA),
+                                    static_cast<quint32>(uidB));
+    }
     const bool forward = execute(Q_FUNC_INFO, sql, query, {a, b});
     const bool backward = execute(Q_FUNC_INFO, sql, query, {b, a});
     if (!CKivChatHistoryIndex::dropSaved(sqlUtil()->database(), static_cast<quint32>(uidA),
@@ -554,6 +561,7 @@ bool CKivFriendDBModel::MoveOutboxToHistory(qint64 id) {
         return false;
     }
     const qint64 rowId = query.lastInsertId().toLongLong();
+    addToSearch(rowId, text);
     if (!execute(Q_FUNC_INFO, QStringLiteral("delete from chat_outbox_table where id=?"), query,
                  {id})) {
         return false;
@@ -561,6 +569,15 @@ bool CKivFriendDBModel::MoveOutboxToHistory(qint64 id) {
     m_lastMessageId.store(static_cast<int>(rowId));
     scope.note(IndexChange{true, sender, receiver, time, rowId});
     return scope.commit();
+}
+
+void CKivFriendDBModel::addToSearch(qint64 id, const QString& text) {
+    // A message whose copy could not be made is still stored; the search then
+    // misses it rather than the history losing it.
+    if (!m_searchIndexed.load() || !m_searchWanted.load() || id <= 0)
+        return;
+    if (QSqlQuery* insert = sqlUtil()->keptQuery(CKivChatSearchIndex::insertStatement()))
+        CKivChatSearchIndex::added(*insert, id, text);
 }
 
 bool CKivFriendDBModel::transaction(const char* statement) {

@@ -80,6 +80,10 @@ public:
     QVector<CKivChatRecordRow> GetChatRecordPage(quint32 uidA, quint32 uidB, int offset, int size);
     int GetChatRecordCount(quint32 uidA, quint32 uidB);
 
+    // Stored chat messages go into the search index (the default). Off, they
+    // wait for the background fill; for measuring what the index costs.
+    void SetSearchIndexing(bool on) { m_searchWanted.store(on); }
+
     quint32 GetVipFlag() const { return m_vipFlag.load(); }
     float GetGiftBalance() const { return m_giftBalance.load(); }
     void SetGiftBalance(float balance) { m_giftBalance.store(balance); }
@@ -113,6 +117,8 @@ private:
     bool insertProfile(const char* function, QSqlQuery& query, const QVariantList& values);
     // Drops the history index when the account's file changed; history lock held.
     void followDatabaseFile();
+    // The stored chat row's text goes into the search index, in the same transaction.
+    void addToSearch(qint64 id, const QString& text);
     // BEGIN IMMEDIATE, COMMIT or ROLLBACK on the calling thread's connection.
     bool transaction(const char* statement);
     void applyIndexChanges(const QVector<IndexChange>& changes);
@@ -123,6 +129,9 @@ private:
     std::atomic<float> m_giftBalance{0.0f};
     std::atomic<int> m_lastMessageId{0};
     std::atomic<quint32> m_ownUid{0};
+    // The database has its search index (this SQLite can make one).
+    std::atomic<bool> m_searchIndexed{false};
+    std::atomic<bool> m_searchWanted{true};
 
     mutable std::mutex m_accountMutex;
     QString m_account;
