@@ -70,6 +70,7 @@ void CChatRecord::Reset() {
     m_entries.clear();
     clear();
     m_currentDate = QDate();
+    m_markedId = 0;
     m_bFilling = true;
 }
 
@@ -95,7 +96,7 @@ void CChatRecord::InsertRow(int at, const Entry& entry, int height) {
 }
 
 void CChatRecord::AddMessage(const QString& text, const QString& name, const QString& time,
-                             bool own) {
+                             bool own, qint64 id) {
     const Stamp stamp = ReadStamp(time);
     // A row without a readable time still shows, under the date line of the
     // rows around it.
@@ -112,6 +113,7 @@ void CChatRecord::AddMessage(const QString& text, const QString& name, const QSt
     message.text = NewText(text);
     message.name = name;
     message.time = stamp.clock;
+    message.id = id;
     InsertRow(1, message, CChatRecordItem::RowHeightFor(message.text->size().height()));
 }
 
@@ -131,9 +133,27 @@ CChatRecordItem* CChatRecord::WidgetFor(QListWidgetItem* row) {
     } else {
         widget->SetMessage(entry->text, entry->name, entry->time);
     }
+    widget->SetMarked(entry->id != 0 && entry->id == m_markedId);
     widget->hide();
     m_widgets.insert(row, widget);
     return widget;
+}
+
+bool CChatRecord::Mark(qint64 id) {
+    m_markedId = id;
+    QListWidgetItem* found = nullptr;
+    for (int row = 0; id != 0 && row < count() && !found; ++row) {
+        const auto entry = m_entries.constFind(item(row));
+        if (entry != m_entries.constEnd() && entry->id == id)
+            found = item(row);
+    }
+    for (auto it = m_widgets.constBegin(); it != m_widgets.constEnd(); ++it)
+        it.value()->SetMarked(it.key() == found);
+    if (found) {
+        scrollToItem(found, QAbstractItemView::PositionAtCenter);
+        updateEditorGeometries();
+    }
+    return found != nullptr;
 }
 
 CChatRecordItem* CChatRecord::rowAt(int row) {

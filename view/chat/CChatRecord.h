@@ -26,7 +26,13 @@ public:
     void Reset();
     // One message: its chat text, the sender's name, its time
     // "yyyy-MM-dd hh:mm:ss", and whether the user sent it.
-    void AddMessage(const QString& text, const QString& name, const QString& time, bool own);
+    // `id` is the message's row id, for Mark().
+    void AddMessage(const QString& text, const QString& name, const QString& time, bool own,
+                    qint64 id = 0);
+    // Marks the message with this row id (0: none) and brings it into sight;
+    // false when the page does not hold it.
+    bool Mark(qint64 id);
+    qint64 Marked() const { return m_markedId; }
 
     // Places (and gives widgets to) the rows in sight.
     void PlaceRows();
@@ -46,12 +52,14 @@ private:
         KivChatTextDocument* text = nullptr;
         QString name;
         QString time;
+        qint64 id = 0;
     };
     void InsertRow(int at, const Entry& entry, int height);
     CChatRecordItem* WidgetFor(QListWidgetItem* row);
     KivChatTextDocument* NewText(const QString& plain);
 
     QDate m_currentDate;
+    qint64 m_markedId = 0;
     bool m_bFilling = false;
     QHash<const QListWidgetItem*, Entry> m_entries;
     QHash<const QListWidgetItem*, CChatRecordItem*> m_widgets;

@@ -1,5 +1,7 @@
 #include "chat/CChatRecordItem.h"
 
+#include <QPainter>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidgetItem>
@@ -124,9 +126,20 @@ void CChatRecordItem::showEvent(QShowEvent* event) {
     }
 }
 
+void CChatRecordItem::SetMarked(bool marked) {
+    if (marked == m_bMarked)
+        return;
+    m_bMarked = marked;
+    update();
+}
+
 void CChatRecordItem::paintEvent(QPaintEvent* event) {
     // Fonts and styles are final once shown: measure the body once more.
     if (m_bMeasure && m_pBody)
         Measure();
+    if (m_bMarked) {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(255, 240, 170));
+    }
     QWidget::paintEvent(event);
 }

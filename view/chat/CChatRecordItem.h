@@ -38,6 +38,9 @@ public:
     void Release();
 
     Kind kind() const { return m_kind; }
+    // The message a search went to stands out.
+    void SetMarked(bool marked);
+    bool IsMarked() const { return m_bMarked; }
     QString Name() const;
     QString Time() const;
     QString Date() const;
@@ -52,6 +55,7 @@ private:
 
     QListWidgetItem* m_pRow = nullptr;
     Kind m_kind;
+    bool m_bMarked = false;
     QLabel* m_pName = nullptr;
     QLabel* m_pTime = nullptr;
     QLabel* m_pDate = nullptr;

@@ -559,6 +559,12 @@ void CKivIMChatDlg::HistoryClick() {
     m_bRecordShown = !m_bRecordShown;
 }
 
+bool CKivIMChatDlg::ShowRecordAt(qint64 id, const QString& msgTime) {
+    if (!m_bRecordShown)
+        HistoryClick();
+    return Record()->GoToMessage(id, msgTime);
+}
+
 void CKivIMChatDlg::personalInfoBtnClicked() {
     KivIMMainDlg* main = KivIMMainDlg::mainDlg;
     if (!main || m_need.friendUid == 0)

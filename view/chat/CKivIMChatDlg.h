@@ -68,6 +68,8 @@ public:
     CKivIMfaceDlg* GiftPicker();
     CKivImChatRecordDlg* Record();
     bool HasRecordPanel() const { return m_pRecord != nullptr; }
+    // Opens the record panel on the page of a message (row id, time) and marks it.
+    bool ShowRecordAt(qint64 id, const QString& msgTime);
     bool HasPickers() const { return m_pFaceDlg != nullptr || m_pGiftDlg != nullptr; }
     QPushButton* CallButton() const { return m_pCallBtn; }
 

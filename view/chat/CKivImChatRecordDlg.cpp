@@ -7,13 +7,19 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include "CKivChatSearchIndex.h"
 #include "CKivFriendDBModel.h"
+#include "CKivFriendSqlUtilCommon.h"
 #include "chat/CChatRecord.h"
+#include "chat/KivChatSearchPanel.h"
 
 namespace {
 
 constexpr int kTitleHeight = 30;
 constexpr int kButtonSide = 22;
+// The search field alone, and with its hits.
+constexpr int kSearchField = 26;
+constexpr int kSearchWithHits = 170;
 
 }  // namespace
 
@@ -27,6 +33,11 @@ CKivImChatRecordDlg::CKivImChatRecordDlg(QWidget* parent) : QWidget(parent) {
     title->setGeometry(10, 0, 200, kTitleHeight - 1);
 
     m_pList = new CChatRecord(this);
+    m_pSearch = new KivChatSearchPanel(this);
+    connect(m_pSearch, &KivChatSearchPanel::QueryPresenceChanged, this,
+            &CKivImChatRecordDlg::PlaceChildren);
+    connect(m_pSearch, &KivChatSearchPanel::HitActivated, this,
+            [this](const KivChatSearchHit& hit) { GoToMessage(hit.id, hit.time); });
     // Oldest, older, newer, newest from left to right.
     m_pLeftTopPage = AddPageButton("LeftTopPage", QStringLiteral("第一页"));
     m_pPrePage = AddPageButton("PrePage", QStringLiteral("上一页"));
@@ -60,6 +71,20 @@ void CKivImChatRecordDlg::SetConversation(quint32 ownUid, const QString& ownName
     m_ownName = ownName;
     m_friendUid = friendUid;
     m_friendName = friendName;
+    m_pSearch->SetScope({ownUid, friendUid}, [ownUid, ownName, friendName](quint32 uid) {
+        return uid == ownUid ? ownName : friendName;
+    });
+}
+
+bool CKivImChatRecordDlg::GoToMessage(qint64 id, const QString& msgTime) {
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    int rank = 0;
+    if (!CKivChatSearchIndex::rank(db->ConnectDB()->database(), m_ownUid, m_friendUid, msgTime, id,
+                                   &rank))
+        return false;
+    m_offset = rank / kPageSize * kPageSize;
+    RefreshRecordList();
+    return m_pList->Mark(id);
 }
 
 void CKivImChatRecordDlg::SetNickNameToUidMap(std::map<unsigned long, QString>& names) {
@@ -87,7 +112,7 @@ void CKivImChatRecordDlg::FillPage(const QVector<CKivChatRecordRow>& rows) {
     m_pList->Reset();
     for (const CKivChatRecordRow& row : rows) {
         const bool own = row.senderUid == m_ownUid;
-        m_pList->AddMessage(row.message, own ? m_ownName : m_friendName, row.msgTime, own);
+        m_pList->AddMessage(row.message, own ? m_ownName : m_friendName, row.msgTime, own, row.id);
     }
 }
 
@@ -132,8 +157,15 @@ void CKivImChatRecordDlg::paintEvent(QPaintEvent*) {
 
 void CKivImChatRecordDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    PlaceChildren();
+}
+
+void CKivImChatRecordDlg::PlaceChildren() {
     const int bottom = height() - kButtonSide - 6;
-    m_pList->setGeometry(1, kTitleHeight, width() - 1, bottom - kTitleHeight - 4);
+    const int search = m_pSearch->HasQuery() ? kSearchWithHits : kSearchField;
+    m_pSearch->setGeometry(4, kTitleHeight + 2, width() - 8, search);
+    const int top = kTitleHeight + search + 4;
+    m_pList->setGeometry(1, top, width() - 1, bottom - top - 4);
     int x = width() - 4 * (kButtonSide + 4) - 6;
     for (QPushButton* button : {m_pLeftTopPage, m_pPrePage, m_pNextPage, m_pRightTopPage}) {
         button->move(x, bottom);

@@ -8,7 +8,9 @@
 #include "CKivChatRecordRow.h"
 
 class CChatRecord;
+class KivChatSearchPanel;
 class QPushButton;
+struct KivChatSearchHit;
 
 // The chat history panel beside a chat dialog: every message exchanged with
 // one friend, kPageSize at a time, newest page first, each page in time order
@@ -28,6 +30,9 @@ public:
     int Offset() const { return m_offset; }
     int Total() const { return m_total; }
     CChatRecord* List() const { return m_pList; }
+    KivChatSearchPanel* Search() const { return m_pSearch; }
+    // Shows the page that holds the message (its row id and time) and marks it.
+    bool GoToMessage(qint64 id, const QString& msgTime);
 
     // The three steps of showing a page, apart so their costs can be told
     // apart: read the count and the page at the current offset (and set the
@@ -50,6 +55,7 @@ protected:
 
 private:
     QPushButton* AddPageButton(const char* objectName, const QString& tip);
+    void PlaceChildren();
 
     quint32 m_ownUid = 0;
     quint32 m_friendUid = 0;
@@ -60,6 +66,7 @@ private:
     int m_total = 0;
 
     CChatRecord* m_pList = nullptr;
+    KivChatSearchPanel* m_pSearch = nullptr;
     QPushButton* m_pPrePage = nullptr;
     QPushButton* m_pNextPage = nullptr;
     QPushButton* m_pLeftTopPage = nullptr;
