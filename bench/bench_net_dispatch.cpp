@@ -205,6 +205,7 @@ struct Path {
     const char* name;
     Feeder* feeder;
     CKivTlsSettings tls;
+    bool searchIndex = true;
     double connect = 1e30;   // best time from Connect_Svr to connected
     double dispatch = 1e30;  // best time to announce one stream of messages
 };
@@ -225,6 +226,8 @@ int main(int argc, char** argv) {
     Feeder tlsFeeder(serverTls);
     Path plain{"plain", &plainFeeder, CKivTlsSettings()};
     Path tls{"TLS", &tlsFeeder, CKivTlsSettings{true, std::string(), pin, "127.0.0.1"}};
+    // The plain path once more, the stored messages left out of the search index.
+    Path unindexed{"plain, no search index", &plainFeeder, CKivTlsSettings(), false};
 
     std::atomic<bool> loggedIn{false};
     std::atomic<int> announced{0};
@@ -239,6 +242,7 @@ int main(int argc, char** argv) {
     // Connects the model over the path and logs it in; false on any failure.
     const auto open = [&](Path& path) {
         model->SetTls(path.tls);
+        CKivFriendDBModel::GetInstance()->SetSearchIndexing(path.searchIndex);
         model->SetServerIP_And_Port("127.0.0.1", path.feeder->port());
         loggedIn = false;
         // The previous connection goes first: its end is not this one's cost.
@@ -283,7 +287,7 @@ int main(int argc, char** argv) {
     bool all = true;
     int streams = 0;
     for (int round = 1; round <= kRounds && all; ++round) {
-        for (Path* path : {&plain, &tls}) {
+        for (Path* path : {&plain, &unindexed, &tls}) {
             if (!open(*path)) {
                 return 1;
             }
@@ -299,14 +303,16 @@ int main(int argc, char** argv) {
 
     std::printf("dispatch: %d chat records announced, %d in the table%s\n", announced.load(),
                 stored, all ? "" : " (did not finish)");
-    for (const Path* path : {&plain, &tls}) {
-        std::printf("received over the socket (%-5s), through the net model: %.0f msg/s\n",
+    for (const Path* path : {&plain, &unindexed, &tls}) {
+        std::printf("received over the socket (%s), through the net model: %.0f msg/s\n",
                     path->name, kMessages / path->dispatch);
     }
     std::printf("raw SQLite, one transaction:                             %.0f msg/s\n",
                 kMessages / raw);
     std::printf("net model takes %.1fx the time of raw SQLite in one transaction (plain)\n",
                 plain.dispatch / raw);
+    std::printf("the search index takes %.2fx the time of none on the receive path (plain)\n",
+                plain.dispatch / unindexed.dispatch);
     std::printf("TLS takes %.2fx the time of plain on the receive path\n",
                 tls.dispatch / plain.dispatch);
     std::printf("connection usable after: plain %.2f ms, TLS %.2f ms (handshake %.2f ms)\n",

@@ -12,3 +12,8 @@ add_executable(bench_unread ${CMAKE_CURRENT_LIST_DIR}/bench_unread.cpp
 target_link_libraries(bench_unread PRIVATE kivView Qt5::Sql SQLite::SQLite3)
 target_compile_definitions(bench_unread PRIVATE KIV_DATA_DIR="${CMAKE_BINARY_DIR}/data")
 add_dependencies(bench_unread kivData)
+
+# The history search at a million messages, and the build of its index.
+add_executable(bench_chat_search ${CMAKE_CURRENT_LIST_DIR}/bench_chat_search.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KivBenchFigures.cpp)
+target_link_libraries(bench_chat_search PRIVATE kivView Qt5::Sql SQLite::SQLite3)

@@ -27,6 +27,7 @@
 #include "shell/KivChatMessageWidget.h"
 #include "shell/KivFriendMenu.h"
 #include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivHistorySearch.h"
 #include "shell/KivMainDlgForm.h"
 #include "shell/KivMainDlgTray.h"
 #include "shell/KivSessionRecords.h"
@@ -56,6 +57,12 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     m_pRequests = new KivFriendRequests(this, [this](quint32 uid) { return m_book.IsFriend(uid); });
     m_pMenu = new KivFriendMenu(this);
     m_pProfiles = new KivProfileDialogs(this);
+    m_pSearch = new KivHistorySearch(
+        this, [this](quint32 uid) { return uid == m_uid ? m_nickName : NeedFor(uid).nickName; },
+        [this](quint32 uid, qint64 id, const QString& time) {
+            OpenChat(uid);
+            ChatDialog(uid)->ShowRecordAt(id, time);
+        });
     m_dialogs = std::make_unique<KivChatDialogs>(
         [this](quint32 uid) { return NeedFor(uid); },
         [this](CKivIMChatDlg* dialog) {
@@ -131,6 +138,7 @@ void KivIMMainDlg::ConnectForm() {
     connect(form.check, &QPushButton::clicked, this, &KivIMMainDlg::b_CheckClicked);
     connect(form.requests, &QPushButton::clicked, this, &KivIMMainDlg::b_RequestClicked);
     connect(form.home, &QPushButton::clicked, this, &KivIMMainDlg::b_HomeClicked);
+    connect(form.search, &QPushButton::clicked, m_pSearch, &KivHistorySearch::Show);
 
     connect(this, &KivIMMainDlg::sndDataToListView, m_pages->Model(FriendPage),
             &MyListModel::getData);
@@ -169,6 +177,7 @@ void KivIMMainDlg::InitMaindlg() {
     KivProxySettings::Read(KivUserSettings::FileFor(m_account)).Apply();
     // Messages an earlier session could not send go out first.
     m_pOutbox->SetOnline(m_uid);
+    m_pSearch->Start(m_uid);
 }
 
 QString KivIMMainDlg::OnlineToolTip() const {
@@ -178,8 +187,6 @@ QString KivIMMainDlg::OnlineToolTip() const {
 QString KivIMMainDlg::TrayToolTip() const {
     return m_pTray->ToolTip();
 }
-
-// ---- connection ------------------------------------------------------------------
 
 void KivIMMainDlg::ConnectionLost() {
     m_pOutbox->SetOffline();
@@ -217,8 +224,6 @@ void KivIMMainDlg::MessageLeft(qint64, quint32, const QString& text) {
     }
     initChatListView(false);
 }
-
-// ---- pages ---------------------------------------------------------------------
 
 void KivIMMainDlg::mBchatDlgClicked() {
     m_form->ShowTab(ChatPage);
@@ -306,8 +311,6 @@ void KivIMMainDlg::initChatListView(bool showPage) {
         changeDlgForChat();
     }
 }
-
-// ---- received messages and the unread list -----------------------------------------
 
 // Takes in the messages stored since the last look; each row is looked at
 // once, whatever told us of it (a live message, an offline item, a login).
@@ -444,8 +447,6 @@ void KivIMMainDlg::TimeEnd() {
                                    : HeadOf(quint32(last.first), last.second));
 }
 
-// ---- opening a chat ------------------------------------------------------------------
-
 void KivIMMainDlg::OpenChat(quint32 uid) {
     m_dialogs->Open(uid);
     // What waited is in sight now. A long pile's rows are marked read once
@@ -478,8 +479,6 @@ void KivIMMainDlg::ChatListViewDoubleClicked(const QModelIndex& index) {
     if (ok)
         OpenChatFromList(uid);
 }
-
-// ---- friends ---------------------------------------------------------------------
 
 void KivIMMainDlg::ShowTip(const QString& text) {
     KivFriendMyMessageBoxView::Tip(this, text, QStringLiteral("确定"));
@@ -599,8 +598,6 @@ void KivIMMainDlg::AcceptAlter(QStringList changed) {
     m_form->ShowSign(m_sign);
 }
 
-// ---- own data, media, dialogs --------------------------------------------------------
-
 void KivIMMainDlg::LExplainTextChange() {
     const QString text = m_form->sign->text();
     if (text != m_sign)
@@ -682,8 +679,6 @@ void KivIMMainDlg::BHead_Clicked() {
     OpenPersonalInfo(m_uid, m_account, 1);
 }
 
-// ---- closing ---------------------------------------------------------------------------
-
 void KivIMMainDlg::bClose_Clicked() {
     if (!m_settings.contains(QStringLiteral("CloseMaindlg"))) {
         hide();
@@ -718,8 +713,6 @@ void KivIMMainDlg::bMinimize_Clicked() {
 void KivIMMainDlg::ShowMainDlg() {
     m_pTray->BringUp();
 }
-
-// ---- tray, hot keys and the screen edge ---------------------------------------------
 
 void KivIMMainDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick)

@@ -31,6 +31,7 @@ class KivChatDialogs;
 class KivChatMessageWidget;
 class KivFriendMenu;
 class KivHeadDownload;
+class KivHistorySearch;
 class KivMainDlgTray;
 class MyListModel;
 class QListView;
@@ -117,6 +118,8 @@ public:
     // InitHotKey() could not register.
     QStringList FailedHotKeys() const { return m_hotKeys.Failed(); }
     CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pRequests->List(); }
+    // The search over every conversation.
+    KivHistorySearch* HistorySearch() const { return m_pSearch; }
     KivAddCheckFriendDlg* CheckFriendDialog() const { return m_pCheckFriend; }
     CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
     // The messages sent in this session that have not reached the server yet.
@@ -255,6 +258,7 @@ private:
     KivFriendRequests* m_pRequests = nullptr;
     KivFriendMenu* m_pMenu = nullptr;
     KivProfileDialogs* m_pProfiles = nullptr;
+    KivHistorySearch* m_pSearch = nullptr;
     bool m_bLeavePullStarted = false;
     bool m_bOffline = false;
     CKivChatOutbox* m_pOutbox = nullptr;

@@ -77,7 +77,8 @@ QWidget* MakeBottom(KivMainDlgForm& form, QWidget* window) {
         {&form.settings, "b_Set", "系统设置"},
         {&form.check, "b_Check", "查找好友"},
         {&form.requests, "b_Request", "好友请求"},
-        {&form.home, "b_Home", "主页"}};
+        {&form.home, "b_Home", "主页"},
+        {&form.search, "b_Search", "搜索聊天记录"}};
     for (const auto& [button, name, tip] : made) {
         *button = new QPushButton(bottom);
         (*button)->setObjectName(QString::fromLatin1(name));

@@ -32,4 +32,5 @@ struct KivMainDlgForm {
     QPushButton* check = nullptr;
     QPushButton* requests = nullptr;
     QPushButton* home = nullptr;
+    QPushButton* search = nullptr;
 };
