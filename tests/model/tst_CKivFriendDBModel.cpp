@@ -220,7 +220,8 @@ private slots:
         QVERIFY(m_model->ConnectDB());
         QSqlQuery tables = select(
             "select name from sqlite_master where type='table' and name not like "
-            "'sqlite_%' and name not like 'kiv_history_%' order by name");
+            "'sqlite_%' and name not like 'kiv_history_%' and name not like "
+            "'kiv_chat_search%' order by name");
         QStringList names;
         while (tables.next()) {
             names << tables.value(0).toString();
