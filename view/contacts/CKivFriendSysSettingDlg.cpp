@@ -224,6 +224,9 @@ QWidget* CKivFriendSysSettingDlg::BuildGeneralPage() {
     m_pWindowFront->setObjectName(QStringLiteral("checkBoxWindowFront"));
     window->addWidget(m_pMarginHide);
     window->addWidget(m_pWindowFront);
+    m_pDesktopNotify = new QCheckBox(QStringLiteral("新消息桌面通知"));
+    m_pDesktopNotify->setObjectName(QStringLiteral("checkBoxDesktopNotify"));
+    window->addWidget(m_pDesktopNotify);
     layout->addStretch();
     return page;
 }
@@ -490,6 +493,7 @@ void CKivFriendSysSettingDlg::ReadSettings() {
     m_pCloseHide->setChecked(!quit);
     m_pMarginHide->setChecked(flag("/BaseSetting/MarginHide", 1));
     m_pWindowFront->setChecked(flag("/BaseSetting/WindowFront", 1));
+    m_pDesktopNotify->setChecked(flag("/BaseSetting/DesktopNotify", 1));
 
     for (int row = 0; row < HotKeyCount; ++row) {
         const QString name =
@@ -548,6 +552,7 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
         {"CloseMaindlg", m_pCloseQuit->isChecked() ? 1 : 0},
         {"MarginHide", m_pMarginHide->isChecked() ? 1 : 0},
         {"WindowFront", m_pWindowFront->isChecked() ? 1 : 0},
+        {"DesktopNotify", m_pDesktopNotify->isChecked() ? 1 : 0},
     };
     for (const auto& [name, value] : flags)
         ini.setValue(QStringLiteral("/BaseSetting/") + Key(name), value);

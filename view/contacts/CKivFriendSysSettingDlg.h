@@ -95,6 +95,7 @@ private:
     QRadioButton* m_pCloseQuit = nullptr;
     QCheckBox* m_pMarginHide = nullptr;
     QCheckBox* m_pWindowFront = nullptr;
+    QCheckBox* m_pDesktopNotify = nullptr;
     std::array<HotKeyControls, HotKeyCount> m_hotKeys{};
     QRadioButton* m_pSendEnter = nullptr;
     QRadioButton* m_pSendCtrlEnter = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QListView>
 #include <QStackedWidget>
+#include <utility>
 
 #include "shell/MyCustomListViewItem.h"
 #include "shell/MyCustomListViewItemDelegate.h"
@@ -98,5 +99,16 @@ void KivFriendPages::SetSign(quint32 uid, const QString& sign) {
         }
         if (changed)
             model->getData(rows);
+    }
+}
+
+void KivFriendPages::OnRows(QObject* context, std::function<void(int, bool)> open,
+                            std::function<void(QListView*, const QPoint&, bool)> menu) const {
+    for (const auto& [page, vip] : {std::pair{FriendPage, false}, std::pair{VipPage, true}}) {
+        QListView* view = View(page);
+        QObject::connect(view, &QListView::doubleClicked, context,
+                         [open, vip = vip](const QModelIndex& index) { open(index.row(), vip); });
+        QObject::connect(view, &QListView::customContextMenuRequested, context,
+                         [menu, view, vip = vip](const QPoint& pos) { menu(view, pos, vip); });
     }
 }

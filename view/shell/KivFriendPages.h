@@ -8,6 +8,8 @@
 class MyCustomListViewItemDelegate;
 class MyListModel;
 class QListView;
+class QObject;
+class QPoint;
 class QStackedWidget;
 class QString;
 
@@ -32,6 +34,10 @@ public:
 
     MyListModel* Model(Page page) const { return m_pages[page].model; }
     QListView* View(Page page) const { return m_pages[page].view; }
+    // Double clicks and context menus on the friend and VIP pages, for as
+    // long as `context` lives.
+    void OnRows(QObject* context, std::function<void(int row, bool vipPage)> open,
+                std::function<void(QListView*, const QPoint&, bool vipPage)> menu) const;
     // Makes or drops stamps until the page has one for each of `rows` rows.
     void SyncStamps(Page page, int rows);
     // The unread tip on every row whose friend `waiting` gives a count for

@@ -7,6 +7,7 @@
 #include "KivProtocol.h"
 #include "contacts/CKivIMaddfriendTipDlg.h"
 #include "support/KivChatQueries.h"
+#include "support/KivContactQueries.h"
 
 KivFriendRequests::KivFriendRequests(QWidget* window, std::function<bool(quint32)> isFriend)
     : QObject(window), m_pWindow(window), m_isFriend(std::move(isFriend)) {}
@@ -54,6 +55,19 @@ void KivFriendRequests::ShowWaiting(quint32 ownUid) {
     list->show();
     if (list->Cards().empty())
         list->hide();
+    else
+        Announce(ownUid);
+}
+
+void KivFriendRequests::Announce(quint32 ownUid) {
+    if (m_pList && m_pList->isActiveWindow())
+        return;
+    for (const KivContactQueries::Request& request : KivContactQueries::WaitingRequests(ownUid)) {
+        if (m_isFriend(request.sender) || m_announced.value(request.sender) == request.time)
+            continue;
+        m_announced.insert(request.sender, request.time);
+        emit Announced(request.sender, request.text);
+    }
 }
 
 void KivFriendRequests::ShowList() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
+#include <QString>
 #include <functional>
 
 class CKivIMaddfriendTipDlg;
@@ -35,12 +37,18 @@ public:
 signals:
     // The user accepted uid's request.
     void Accepted(quint32 uid);
+    // A waiting request the user has not been told of, while the list is not
+    // the active window.
+    void Announced(quint32 uid, const QString& text);
 
 private:
     CKivIMaddfriendTipDlg* ListDialog();
+    void Announce(quint32 ownUid);
 
     QWidget* m_pWindow;
     std::function<bool(quint32)> m_isFriend;
     QSet<quint32> m_asked;
+    // The time of each asker's request already announced.
+    QHash<quint32, QString> m_announced;
     CKivIMaddfriendTipDlg* m_pList = nullptr;
 };

@@ -468,6 +468,8 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
             main->m_settings[QString::fromLatin1(key)] =
                 ini.value(QStringLiteral("/BaseSetting/") + QLatin1String(key)).toInt();
         }
+        main->m_settings[QStringLiteral("DesktopNotify")] =
+            ini.value(QStringLiteral("/BaseSetting/DesktopNotify"), 1).toInt();
         const std::pair<const char*, const char*> texts[] = {
             {"/HostKeyName/ShowmDlgName", "ShowmDlgName"},
             {"/HostKeyName/GetmsgName", "GetmsgName"},

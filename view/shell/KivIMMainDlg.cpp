@@ -30,6 +30,7 @@
 #include "shell/KivHistorySearch.h"
 #include "shell/KivMainDlgForm.h"
 #include "shell/KivMainDlgTray.h"
+#include "shell/KivMessageNotices.h"
 #include "shell/KivSessionRecords.h"
 #include "shell/MyListModel.h"
 #include "shell/kivFriendQPainterLabelView.h"
@@ -63,6 +64,14 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
             OpenChat(uid);
             ChatDialog(uid)->ShowRecordAt(id, time);
         });
+    m_pNotices = new KivMessageNotices(
+        this,
+        [this](quint32 uid) {
+            const tag_chatdlg_Need need = NeedFor(uid);
+            return KivMessageNotices::Who{need.nickName, HeadOf(uid, int(need.headIndex))};
+        },
+        [this](quint32 uid) { return m_dialogs->Has(uid) && ChatDialog(uid)->isActiveWindow(); },
+        [this] { return m_settings.value(QStringLiteral("DesktopNotify"), 1) == 1; });
     m_dialogs = std::make_unique<KivChatDialogs>(
         [this](quint32 uid) { return NeedFor(uid); },
         [this](CKivIMChatDlg* dialog) {
@@ -111,6 +120,9 @@ void KivIMMainDlg::ConnectModel() {
     connect(m_pOutbox, &CKivChatOutbox::Left, this, &KivIMMainDlg::MessageLeft);
     connect(m_pUnread, &KivUnreadTracker::RefreshDue, this, &KivIMMainDlg::RefreshUnread);
     connect(m_pRequests, &KivFriendRequests::Accepted, this, &KivIMMainDlg::UserAcceptSlots);
+    connect(m_pRequests, &KivFriendRequests::Announced, m_pNotices, &KivMessageNotices::Request);
+    connect(m_pNotices, &KivMessageNotices::ChatClicked, this, &KivIMMainDlg::OpenChatFromList);
+    connect(m_pNotices, &KivMessageNotices::RequestClicked, this, &KivIMMainDlg::b_RequestClicked);
     connect(m_pMenu, &KivFriendMenu::ChatRequested, this, &KivIMMainDlg::OpenChat);
     connect(m_pMenu, &KivFriendMenu::ProfileRequested, this, [this](quint32 uid) {
         OpenPersonalInfo(uid, KivContactQueries::ByUid(uid).account, 2);
@@ -146,18 +158,11 @@ void KivIMMainDlg::ConnectForm() {
             &MyListModel::getData);
     connect(this, &KivIMMainDlg::vipSndDataToListView, m_pages->Model(VipPage),
             &MyListModel::getData);
-    QListView* friends = m_pages->View(FriendPage);
-    QListView* vips = m_pages->View(VipPage);
     connect(m_pages->View(ChatPage), &QListView::doubleClicked, this,
             &KivIMMainDlg::ChatListViewDoubleClicked);
-    connect(friends, &QListView::doubleClicked, this,
-            [this](const QModelIndex& index) { DClickedForRow(index.row(), false); });
-    connect(vips, &QListView::doubleClicked, this,
-            [this](const QModelIndex& index) { DClickedForRow(index.row(), true); });
-    connect(friends, &QListView::customContextMenuRequested, this,
-            [this, friends](const QPoint& pos) { ShowFriendMenu(friends, pos, false); });
-    connect(vips, &QListView::customContextMenuRequested, this,
-            [this, vips](const QPoint& pos) { ShowFriendMenu(vips, pos, true); });
+    m_pages->OnRows(
+        this, [this](int row, bool vip) { DClickedForRow(row, vip); },
+        [this](QListView* view, const QPoint& pos, bool vip) { ShowFriendMenu(view, pos, vip); });
 }
 
 void KivIMMainDlg::InitMaindlg() {
@@ -330,6 +335,7 @@ QSet<quint32> KivIMMainDlg::TakeReceived(const QVector<KivChatQueries::Received>
          m_dialogs->Deliver(received, waitingBefore, m_uid, &shown)) {
         NoteUnread(pile.sender, pile.count, pile.lastText, pile.lastTime);
     }
+    m_pNotices->Received(received);
     if (shown)
         m_pUnread->MarkRecent();
     if (!received.isEmpty())
@@ -401,6 +407,7 @@ void KivIMMainDlg::ChatMessageStored(Uint32 uid, qint64 rowId, const QByteArray&
 
 // A received text that has no row: shown or queued like one.
 void KivIMMainDlg::TakeText(quint32 uid, const QString& text) {
+    m_pNotices->Message(uid, text);
     if (m_dialogs->DeliverText(uid, text))
         return;
     NoteUnread(
@@ -456,6 +463,7 @@ void KivIMMainDlg::OpenChat(quint32 uid) {
     QTimer::singleShot(0, this,
                        [this, uid, upTo] { KivChatQueries::MarkReadUpTo(uid, m_uid, upTo); });
     m_pPreview->RemoveChatInfo(int(uid));
+    m_pNotices->Withdraw(uid);
     DropFromUnread(uid);
 }
 

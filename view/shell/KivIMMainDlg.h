@@ -33,6 +33,7 @@ class KivFriendMenu;
 class KivHeadDownload;
 class KivHistorySearch;
 class KivMainDlgTray;
+class KivMessageNotices;
 class MyListModel;
 class QListView;
 class QModelIndex;
@@ -120,6 +121,7 @@ public:
     CKivIMaddfriendTipDlg* AddFriendTip() const { return m_pRequests->List(); }
     // The search over every conversation.
     KivHistorySearch* HistorySearch() const { return m_pSearch; }
+    KivMessageNotices* Notices() const { return m_pNotices; }
     KivAddCheckFriendDlg* CheckFriendDialog() const { return m_pCheckFriend; }
     CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
     // The messages sent in this session that have not reached the server yet.
@@ -259,6 +261,7 @@ private:
     KivFriendMenu* m_pMenu = nullptr;
     KivProfileDialogs* m_pProfiles = nullptr;
     KivHistorySearch* m_pSearch = nullptr;
+    KivMessageNotices* m_pNotices = nullptr;
     bool m_bLeavePullStarted = false;
     bool m_bOffline = false;
     CKivChatOutbox* m_pOutbox = nullptr;

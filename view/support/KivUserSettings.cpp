@@ -23,6 +23,7 @@ bool KivUserSettings::EnsureDefaults(const QString& account) {
         {"/BaseSetting/CloseMaindlg", 1},
         {"/BaseSetting/MarginHide", 1},
         {"/BaseSetting/WindowFront", 1},
+        {"/BaseSetting/DesktopNotify", 1},
         {"/HostKeyName/ShowmDlgName", QString()},
         {"/HostKeyName/GetmsgName", QString()},
         {"/HostKeyName/SndpicName", QString()},
