@@ -15,6 +15,7 @@ void addFaceDlgSkin(ArtCatalog& catalog);       // CKivIMfaceDlg
 void addChatRecordSkin(ArtCatalog& catalog);    // CKivImChatRecordDlg
 void addAddFriendSkin(ArtCatalog& catalog);     // CKivIMAddFriendDlg
 void addAddFriendTipSkin(ArtCatalog& catalog);  // KivIMAddFriendTipDlg
+void addHistorySearchSkin(ArtCatalog& catalog);  // kivHistorySearch
 void addCheckFriendSkin(ArtCatalog& catalog);   // kivCheckFriendDlg
 void addChoiceHeadSkin(ArtCatalog& catalog);    // kivChoiceHeaddlg
 void addPersonalInfoSkin(ArtCatalog& catalog);  // kivPersonalInfoDlg

@@ -64,4 +64,6 @@ void addMainDlgSkin(ArtCatalog& catalog) {
                           18, false);
     ArtButtonSet::addTool(catalog, kFolder + QStringLiteral("b_Request"), QSize(28, 28),
                           ArtIcon::User, 18, false);
+    ArtButtonSet::addTool(catalog, kFolder + QStringLiteral("b_Search"), QSize(28, 28),
+                          ArtIcon::Search, 18, false);
 }

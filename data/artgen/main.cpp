@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     addChatRecordSkin(catalog);
     addAddFriendSkin(catalog);
     addAddFriendTipSkin(catalog);
+    addHistorySearchSkin(catalog);
     addCheckFriendSkin(catalog);
     addChoiceHeadSkin(catalog);
     addPersonalInfoSkin(catalog);

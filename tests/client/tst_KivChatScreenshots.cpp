@@ -19,6 +19,8 @@
 #include "chat/CKivIMChatDlg.h"
 #include "chat/CKivIMfaceDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
+#include "chat/KivChatSearchPanel.h"
+#include "shell/KivHistorySearch.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
 #include "support/KivFonts.h"
@@ -90,6 +92,22 @@ private slots:
         QTRY_VERIFY(chat->Record()->List()->count() >= 3);
         QTest::qWait(300);
         QVERIFY(KivScreen::Save(chat->grab().toImage(), QStringLiteral("chat-record.png")));
+        chat->CloseChatDlg();
+
+        // The search over every conversation, and a hit opened in its record.
+        window.HistorySearch()->Show();
+        QWidget* search = window.HistorySearch()->Window();
+        search->move(60, 60);
+        KivChatSearchPanel* panel = window.HistorySearch()->Panel();
+        panel->SetQuery(QStringLiteral("相机"));
+        QTRY_VERIFY(panel->Hits().size() >= 1);
+        QTest::qWait(300);
+        QVERIFY(KivScreen::Save(search->grab().toImage(), QStringLiteral("search-all.png")));
+        panel->GoTo(0);
+        QTRY_VERIFY(chat->isVisible() && chat->Record()->isVisible());
+        QTest::qWait(300);
+        QVERIFY(KivScreen::Save(chat->grab().toImage(), QStringLiteral("search-record.png")));
+        search->hide();
         chat->CloseChatDlg();
 
         net->Delete_Socket();

@@ -150,6 +150,10 @@ void KivChatSearchPanel::ShowStatus() {
         text = QStringLiteral("正在查找…");
     } else if (m_pList->count() == 0) {
         text = QStringLiteral("没有找到相关的聊天记录");
+    } else if (m_pList->count() >= KivChatSearcher::kMaxHits) {
+        // The list stops at its cap; older hits need a longer query.
+        text = QStringLiteral("找到 %1 条以上聊天记录，请输入更多文字缩小范围")
+                   .arg(KivChatSearcher::kMaxHits);
     } else {
         text = QStringLiteral("找到 %1 条聊天记录").arg(m_pList->count());
     }

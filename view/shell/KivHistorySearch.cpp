@@ -1,11 +1,10 @@
 #include "shell/KivHistorySearch.h"
 
 #include <QLineEdit>
-#include <QVBoxLayout>
-#include <QWidget>
 
 #include "CKivChatSearchFill.h"
 #include "chat/KivChatSearchPanel.h"
+#include "shell/KivHistorySearchDlg.h"
 
 KivHistorySearch::KivHistorySearch(QWidget* window, Namer namer, Opener opener)
     : QObject(window), m_namer(std::move(namer)), m_opener(std::move(opener)) {}
@@ -17,16 +16,14 @@ void KivHistorySearch::Start(quint32 ownUid) {
     m_fill = std::make_unique<CKivChatSearchFill>();
 }
 
+QWidget* KivHistorySearch::Window() const {
+    return m_pWindow.get();
+}
+
 void KivHistorySearch::Show() {
     if (!m_pWindow) {
-        m_pWindow = std::make_unique<QWidget>();
-        m_pWindow->setObjectName(QStringLiteral("chatSearchWindow"));
-        m_pWindow->setWindowTitle(QStringLiteral("搜索聊天记录"));
-        m_pWindow->resize(420, 520);
-        m_pPanel = new KivChatSearchPanel(m_pWindow.get());
-        auto* layout = new QVBoxLayout(m_pWindow.get());
-        layout->setContentsMargins(8, 8, 8, 8);
-        layout->addWidget(m_pPanel);
+        m_pWindow = std::make_unique<KivHistorySearchDlg>();
+        m_pPanel = m_pWindow->Panel();
         m_pPanel->SetScope({}, m_namer);
         connect(m_pPanel, &KivChatSearchPanel::HitActivated, this,
                 [this](const KivChatSearchHit& hit) {

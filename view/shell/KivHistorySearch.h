@@ -6,6 +6,7 @@
 
 class CKivChatSearchFill;
 class KivChatSearchPanel;
+class KivHistorySearchDlg;
 class QWidget;
 
 // The session's search over every conversation: the window that holds it,
@@ -25,7 +26,7 @@ public:
     void Start(quint32 ownUid);
     // Shows the search window in front.
     void Show();
-    QWidget* Window() const { return m_pWindow.get(); }
+    QWidget* Window() const;
     KivChatSearchPanel* Panel() const { return m_pPanel; }
 
 private:
@@ -33,6 +34,6 @@ private:
     Opener m_opener;
     quint32 m_ownUid = 0;
     std::unique_ptr<CKivChatSearchFill> m_fill;
-    std::unique_ptr<QWidget> m_pWindow;
+    std::unique_ptr<KivHistorySearchDlg> m_pWindow;
     KivChatSearchPanel* m_pPanel = nullptr;
 };
