@@ -1,7 +1,9 @@
 #include "chat/CChatHistoryList.h"
 
+#include <QAccessible>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTime>
 #include <QTimer>
 #include <algorithm>
 
@@ -17,7 +19,10 @@ CChatHistoryList::CChatHistoryList(QWidget* parent) : QListWidget(parent) {
     verticalScrollBar()->setSingleStep(20);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::NoSelection);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab, where the arrow keys read the bubbles; a click leaves
+    // the focus in the input.
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QStringLiteral("聊天消息"));
     setStyleSheet(
         QStringLiteral("QListWidget{border:none;background-color:rgb(255,255,255);}"
                        "QListWidget::item:selected{background-color:transparent;}"));
@@ -49,12 +54,22 @@ void CChatHistoryList::setHeadImages(const QString& ownPath, const QString& frie
     m_friendHead = load(friendPath);
 }
 
+void CChatHistoryList::SetNames(const QString& ownName, const QString& friendName) {
+    m_ownName = ownName;
+    m_friendName = friendName;
+}
+
 CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
     FlushBacklog();
     CChatItem* item = AddBubble(text, own, count());
     item->show();
     DropOldest();
     scrollToBottom();
+    // A message that arrives in sight is read out, wherever the focus is.
+    if (!own && isVisible()) {
+        QAccessibleEvent alert(item, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
     return item;
 }
 
@@ -125,6 +140,11 @@ CChatItem* CChatHistoryList::AddBubble(const QString& text, bool own, int at) {
     font.setPointSize(16);
     auto* item = new CChatItem(this, row, font);
     item->SetPlainText(text);
+    const QString spoken = QStringLiteral("%1 %2：%3")
+                               .arg(own ? m_ownName : m_friendName,
+                                    QTime::currentTime().toString(QStringLiteral("HH:mm")), text);
+    row->setData(Qt::AccessibleTextRole, spoken);
+    item->setAccessibleName(spoken);
     item->setHead(QPixmap::fromImage(own ? m_ownHead : m_friendHead));
     m_bubbles.insert(row, item);
     setItemWidget(row, item);

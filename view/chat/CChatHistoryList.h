@@ -30,6 +30,8 @@ public:
     void setHeadImages(const QString& ownPath, const QString& friendPath);
     // Where the heads come from; loaded by the next message that needs them.
     void setHeadPaths(const QString& ownPath, const QString& friendPath);
+    // Who speaks in the bubbles, as a screen reader names them.
+    void SetNames(const QString& ownName, const QString& friendName);
 
     CChatItem* itemAt(int row) const;
 
@@ -63,6 +65,8 @@ private:
     QImage m_ownHead;
     QImage m_friendHead;
     QString m_ownHeadPath;
+    QString m_ownName;
+    QString m_friendName;
     QString m_friendHeadPath;
     int m_viewportWidth = 0;
     QStringList m_backlog;

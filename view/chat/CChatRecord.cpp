@@ -44,7 +44,8 @@ CChatRecord::CChatRecord(QWidget* parent) : QListWidget(parent) {
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::NoSelection);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QStringLiteral("消息记录"));
     setFrameShape(QFrame::NoFrame);
     setItemDelegate(new KivWidgetRowDelegate(this));
     m_pModel = CChatRecordItem::NewBody(viewport());
@@ -92,6 +93,13 @@ void CChatRecord::InsertRow(int at, const Entry& entry, int height) {
     row->setSizeHint(QSize(0, height));
     // Known before the view hears of the row: inserting lays the rows out.
     m_entries.insert(row, entry);
+    // What a screen reader says for the row: the date line, or who, when, what.
+    row->setData(
+        Qt::AccessibleTextRole,
+        entry.kind == CChatRecordItem::DateLine
+            ? entry.date
+            : QStringLiteral("%1 %2：%3")
+                  .arg(entry.name, entry.time, entry.text ? entry.text->toPlainText() : QString()));
     insertItem(at, row);
 }
 

@@ -81,6 +81,9 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent) : QWindowBase(parent) {
     m_pFontBar = BuildFontBar();
     m_pInput = new QTextEdit(m_pPane);
     m_pInput->setObjectName(QStringLiteral("textEdit"));
+    m_pInput->setAccessibleName(QStringLiteral("输入消息"));
+    // Tab leaves the input for the buttons: the window is used without a mouse.
+    m_pInput->setTabChangesFocus(true);
     m_pInput->setFixedHeight(110);
     QFont inputFont = m_pInput->font();
     inputFont.setPointSize(12);
@@ -129,8 +132,10 @@ QPushButton* CKivIMChatDlg::ToolButton(const char* objectName, const QString& ti
     button->setObjectName(QLatin1String(objectName));
     button->setFixedSize(kToolSide, kToolSide);
     button->setToolTip(tip);
+    button->setAccessibleName(tip);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab; a click leaves the focus in the input.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -170,6 +175,8 @@ QWidget* CKivIMChatDlg::BuildFontBar() {
     m_pFontFamily->setObjectName(QStringLiteral("fontComboBox"));
     m_pFontSize = new QComboBox(bar);
     m_pFontSize->setObjectName(QStringLiteral("fontSizeComboBox"));
+    m_pFontFamily->setAccessibleName(QStringLiteral("字体"));
+    m_pFontSize->setAccessibleName(QStringLiteral("字号"));
     for (int size = 9; size <= 22; ++size)
         m_pFontSize->addItem(QString::number(size));
     m_pFontSize->setCurrentText(QStringLiteral("12"));
@@ -184,6 +191,9 @@ QWidget* CKivIMChatDlg::BuildFontBar() {
     m_pBold = style("bfontBoldfaceBtn", "fontBoldfaceBtn");
     m_pItalic = style("bfontItalicBtn", "fontItalicBtn");
     m_pUnderline = style("bfontUnderlineBtn", "fontUnderlineBtn");
+    m_pBold->setAccessibleName(QStringLiteral("粗体"));
+    m_pItalic->setAccessibleName(QStringLiteral("斜体"));
+    m_pUnderline->setAccessibleName(QStringLiteral("下划线"));
     row->addWidget(m_pFontFamily, 1);
     row->addWidget(m_pFontSize);
     row->addWidget(m_pBold);
@@ -209,9 +219,10 @@ QWidget* CKivIMChatDlg::BuildSendRow() {
     m_pKeyMenuBtn->setObjectName(QStringLiteral("sKeyMenuBtn"));
     m_pKeyMenuBtn->setFixedSize(22, 28);
     m_pKeyMenuBtn->setToolTip(QStringLiteral("发送快捷键"));
+    m_pKeyMenuBtn->setAccessibleName(QStringLiteral("发送快捷键"));
     for (QPushButton* button : {m_pCloseButton, m_pSend, m_pKeyMenuBtn}) {
         button->setCursor(Qt::PointingHandCursor);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
     }
     row->addStretch(1);
     row->addWidget(m_pCloseButton);
@@ -252,6 +263,7 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     setWindowTitle(need.nickName);
     KivPlainText::Show(m_pName, need.nickName);
     KivPlainText::Show(m_pSign, need.sign);
+    m_pHead->setAccessibleName(QStringLiteral("%1的资料").arg(need.nickName));
     const QString account = OwnAccount();
     const QString head = KivHeadPath::Friend(account, need.friendUid, int(need.headIndex));
     setWindowIcon(QIcon(KivHeadPath::OrDefault(head)));
@@ -264,6 +276,8 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
         KivIMMainDlg::mainDlg->m_headIndex < KivHeadPath::kFirstUploadedHead)
         ownHead = KivHeadPath::Stock(KivIMMainDlg::mainDlg->m_headIndex);
     m_pHistory->setHeadPaths(ownHead, head);
+    m_pHistory->SetNames(KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_nickName : QString(),
+                         need.nickName);
     m_bInit = true;
     if (m_pRecord)
         ShowConversationInRecord();

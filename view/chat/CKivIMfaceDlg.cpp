@@ -27,6 +27,7 @@ CKivIMfaceDlg::CKivIMfaceDlg(QWidget* parent, bool giftMode) : QDialog(parent), 
 
     m_pTable = new QTableWidget(kRows, kColumns, this);
     m_pTable->setObjectName(QStringLiteral("tableWidget"));
+    m_pTable->setAccessibleName(m_bGift ? QStringLiteral("礼物") : QStringLiteral("表情"));
     m_pTable->horizontalHeader()->hide();
     m_pTable->verticalHeader()->hide();
     m_pTable->horizontalHeader()->setMinimumSectionSize(kCell);
@@ -57,6 +58,7 @@ CKivIMfaceDlg::CKivIMfaceDlg(QWidget* parent, bool giftMode) : QDialog(parent), 
     tab->setObjectName(QStringLiteral("bFaceTab"));
     tab->setFlat(true);
     tab->setGeometry(15, 260, 59, 42);
+    tab->setAccessibleName(m_bGift ? QStringLiteral("礼物") : QStringLiteral("表情"));
 
     QFile skin(QStringLiteral("Resources/skin/CKivIMfaceDlg/CKivIMfaceDlg.qss"));
     if (skin.open(QIODevice::ReadOnly))
@@ -122,6 +124,9 @@ void CKivIMfaceDlg::FillTable() {
         item->setForeground(Qt::white);
         item->setData(Qt::DecorationRole, icon);
         item->setToolTip(ToolTipFor(file.completeBaseName()));
+        // The cell's text is the picture's path; a screen reader says its name.
+        item->setData(Qt::AccessibleTextRole, file.completeBaseName());
+        item->setData(Qt::AccessibleDescriptionRole, ToolTipFor(file.completeBaseName()));
         item->setTextAlignment(Qt::AlignCenter);
         m_pTable->setItem(index / kColumns, index % kColumns, item);
         ++index;

@@ -58,6 +58,7 @@ QPushButton* CKivImChatRecordDlg::AddPageButton(const char* objectName, const QS
     button->setObjectName(QLatin1String(objectName));
     button->setFixedSize(kButtonSide, kButtonSide);
     button->setToolTip(tip);
+    button->setAccessibleName(tip);
     button->setCursor(Qt::PointingHandCursor);
     button->setEnabled(false);
     return button;

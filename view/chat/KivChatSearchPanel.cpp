@@ -25,6 +25,9 @@ KivChatSearchPanel::KivChatSearchPanel(QWidget* parent) : QWidget(parent) {
     m_pField = new QLineEdit(this);
     m_pField->setObjectName(QStringLiteral("chatSearchField"));
     m_pField->setPlaceholderText(QStringLiteral("搜索聊天记录"));
+    m_pField->setAccessibleName(QStringLiteral("搜索聊天记录"));
+    m_pField->setAccessibleDescription(
+        QStringLiteral("回车到下一条结果，Shift+回车到上一条，Esc 清除"));
     m_pField->setClearButtonEnabled(true);
     m_pField->installEventFilter(this);
     m_pStatus = new QLabel(this);
@@ -33,6 +36,7 @@ KivChatSearchPanel::KivChatSearchPanel(QWidget* parent) : QWidget(parent) {
     m_pStatus->hide();
     m_pList = new QListWidget(this);
     m_pList->setObjectName(QStringLiteral("chatSearchHits"));
+    m_pList->setAccessibleName(QStringLiteral("搜索结果"));
     m_pList->setItemDelegate(new KivChatSearchHitDelegate(m_pList));
     m_pList->setUniformItemSizes(true);
     m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

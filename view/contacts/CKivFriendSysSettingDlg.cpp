@@ -148,7 +148,7 @@ CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent) : QWindowBase(
         button->setObjectName(QString::fromLatin1(names[i]));
         button->setGeometry(1, kNavTop + int(i) * kNavHeight, kNavWidth, kNavHeight);
         button->setCursor(Qt::PointingHandCursor);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
         connect(button, &QPushButton::clicked, this, pageSlots[i]);
         m_pageButtons[i] = button;
     }

@@ -10,9 +10,11 @@
 
 namespace {
 
-QListView* MakeView(QStackedWidget* stack, const char* objectName, MyListModel* model) {
+QListView* MakeView(QStackedWidget* stack, const char* objectName, const char* name,
+                    MyListModel* model) {
     auto* view = new QListView(stack);
     view->setObjectName(QString::fromLatin1(objectName));
+    view->setAccessibleName(QString::fromUtf8(name));
     view->setModel(model);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -29,10 +31,11 @@ QListView* MakeView(QStackedWidget* stack, const char* objectName, MyListModel* 
 }  // namespace
 
 KivFriendPages::KivFriendPages(QStackedWidget* stack) {
-    const char* const names[] = {"listViewFriend", "listViewChat", "listViewVip"};
+    const char* const objectNames[] = {"listViewFriend", "listViewChat", "listViewVip"};
+    const char* const names[] = {"好友列表", "最近联系人列表", "VIP好友列表"};
     for (int page = FriendPage; page <= VipPage; ++page) {
         m_pages[page].model = new MyListModel(stack);
-        m_pages[page].view = MakeView(stack, names[page], m_pages[page].model);
+        m_pages[page].view = MakeView(stack, objectNames[page], names[page], m_pages[page].model);
     }
 }
 
@@ -58,6 +61,7 @@ void KivFriendPages::RefreshTips(const std::function<int(quint32)>& waiting) {
         for (int row = 0; row < rows.size() && row < int(page.stamps.size()); ++row) {
             const MyCustomListViewItemDelegate* stamp = page.stamps[size_t(row)];
             const int count = waiting(rows[row].value(RowUid).toUInt());
+            page.model->SetWaiting(rows[row].value(RowUid), count);
             // A stamp not made yet shows no tip: nothing to take down.
             if (count == 0 && !stamp->HasItem())
                 continue;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
@@ -129,12 +130,15 @@ void KivIMLoginDlg::BuildForm() {
     m_pAccount = new QCustomComboBox(this);
     m_pAccount->setGeometry(132, 146, 200, 30);
     m_pAccount->LineEdit()->setPlaceholderText(QStringLiteral("账号"));
+    m_pAccount->setAccessibleName(QStringLiteral("账号"));
+    m_pAccount->LineEdit()->setAccessibleName(QStringLiteral("账号"));
 
     m_pPassword = new QCustomLineEdit(this);
     m_pPassword->setObjectName(QStringLiteral("lineEditPassWd"));
     m_pPassword->setGeometry(132, 182, 200, 30);
     m_pPassword->setEchoMode(QLineEdit::Password);
     m_pPassword->setPlaceholderText(QStringLiteral("密码"));
+    m_pPassword->setAccessibleName(QStringLiteral("密码"));
     m_pPassword->setTextMargins(0, 0, 26, 0);
 
     m_pEye = new QPushButton(m_pPassword);
@@ -164,6 +168,18 @@ void KivIMLoginDlg::BuildForm() {
     for (QPushButton* link : {m_pRegister, m_pForget}) {
         link->setCursor(Qt::PointingHandCursor);
         link->setFocusPolicy(Qt::NoFocus);
+    }
+    m_pEye->setAccessibleName(QStringLiteral("显示密码"));
+    // Tab goes between account and password only; the other controls have
+    // keys of their own, which the screen reader names with them.
+    const std::pair<QAbstractButton*, const char*> keys[] = {{m_pEye, "Alt+V"},
+                                                             {m_pRemember, "Alt+M"},
+                                                             {m_pAutoLogin, "Alt+A"},
+                                                             {m_pRegister, "Alt+R"},
+                                                             {m_pForget, "Alt+F"}};
+    for (const auto& [button, key] : keys) {
+        button->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        button->setAccessibleDescription(QStringLiteral("快捷键 ") + QLatin1String(key));
     }
 }
 

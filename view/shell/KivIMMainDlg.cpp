@@ -82,6 +82,7 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     SetBtnNumber(false);
     EnableMove(true);
     EnableResize(true);
+    SetEscapeCloses(false);
     SetSkin(QStringLiteral("Resources/skin/kivimmaindlg/kivimmaindlg.qss"));
     KivAreaList::Open();
     ConnectModel();
@@ -391,8 +392,7 @@ void KivIMMainDlg::EnterUnread(quint32 uid) {
 }
 
 void KivIMMainDlg::MessageRecive(Uint32 uid, const QByteArray& text, int length) {
-    // The row is normally stored already: found with the others. A text
-    // that found no row of its sender was not stored and is shown as it came.
+    // Normally stored already and found with the others; else shown as it came.
     if (!CollectReceived().contains(uid))
         TakeText(uid, QString::fromUtf8(text.left(qBound(0, length, text.size()))));
 }

@@ -25,6 +25,8 @@ QWidget* MakeHeader(KivMainDlgForm& form, QWidget* window) {
     form.head = new kivFriendQPainterLabelView(header);
     form.head->setObjectName(QStringLiteral("BHead"));
     form.head->setGeometry(14, 30, 75, 75);
+    form.head->setAccessibleName(QStringLiteral("我的头像"));
+    form.head->setAccessibleDescription(QStringLiteral("查看和修改个人资料"));
     form.nickName = new QLabel(header);
     form.nickName->setObjectName(QStringLiteral("labelNickName"));
     form.nickName->setGeometry(100, 40, 170, 24);
@@ -33,6 +35,7 @@ QWidget* MakeHeader(KivMainDlgForm& form, QWidget* window) {
     form.sign->setPlaceholderText(QStringLiteral("编辑个性签名"));
     form.sign->setMaxLength(170);
     form.sign->setGeometry(96, 70, 172, 24);
+    form.sign->setAccessibleName(QStringLiteral("个性签名"));
     form.stateLine = new QPushButton(QStringLiteral("网络已断开，正在重新连接…"), header);
     form.stateLine->setObjectName(QStringLiteral("connectionState"));
     form.stateLine->setToolTip(QStringLiteral("点击立即重新连接"));
@@ -57,12 +60,16 @@ QHBoxLayout* MakeTabs(KivMainDlgForm& form, QWidget* window) {
         (*tab)->setObjectName(QString::fromLatin1(name));
         (*tab)->setFixedHeight(36);
         (*tab)->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        (*tab)->setFocusPolicy(Qt::NoFocus);
+        // Reached by Tab; a click leaves the focus where it was.
+        (*tab)->setFocusPolicy(Qt::TabFocus);
         tabs->addWidget(*tab);
     }
-    form.tabChat->setToolTip(QStringLiteral("最近联系人"));
-    form.tabFriend->setToolTip(QStringLiteral("好友"));
-    form.tabVip->setToolTip(QStringLiteral("VIP"));
+    const std::pair<QPushButton*, const char*> names[] = {
+        {form.tabChat, "最近联系人"}, {form.tabFriend, "好友"}, {form.tabVip, "VIP"}};
+    for (const auto& [tab, name] : names) {
+        tab->setToolTip(QString::fromUtf8(name));
+        tab->setAccessibleName(QString::fromUtf8(name));
+    }
     return tabs;
 }
 
@@ -83,6 +90,7 @@ QWidget* MakeBottom(KivMainDlgForm& form, QWidget* window) {
         *button = new QPushButton(bottom);
         (*button)->setObjectName(QString::fromLatin1(name));
         (*button)->setToolTip(QString::fromUtf8(tip));
+        (*button)->setAccessibleName(QString::fromUtf8(tip));
         (*button)->setFixedSize(32, 32);
         (*button)->setCursor(Qt::PointingHandCursor);
         layout->addWidget(*button);

@@ -6,12 +6,53 @@ int MyListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows.size();
 }
 
+namespace {
+
+// Fields of a row, as the pages fill them.
+constexpr int kNameField = 0;
+constexpr int kSecondLine = 2;
+constexpr int kUidField = 5;
+
+}  // namespace
+
 QVariant MyListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.model() != this || index.column() != 0 || index.row() < 0 ||
-        index.row() >= m_rows.size() || role != Qt::DisplayRole) {
+        index.row() >= m_rows.size()) {
         return {};
     }
-    return m_rows.at(index.row());
+    const QStringList& row = m_rows.at(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+            return row;
+        case Qt::AccessibleTextRole:
+            return row.value(kNameField);
+        case Qt::AccessibleDescriptionRole: {
+            QStringList parts;
+            if (!row.value(kSecondLine).isEmpty())
+                parts.append(row.value(kSecondLine));
+            const int waiting = m_waiting.value(row.value(kUidField));
+            if (waiting > 0)
+                parts.append(QStringLiteral("%1条未读消息").arg(waiting));
+            return parts.join(QStringLiteral("，"));
+        }
+        default:
+            return {};
+    }
+}
+
+void MyListModel::SetWaiting(const QString& uid, int count) {
+    if (m_waiting.value(uid) == count)
+        return;
+    if (count > 0)
+        m_waiting.insert(uid, count);
+    else
+        m_waiting.remove(uid);
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].value(kUidField) == uid) {
+            const QModelIndex at = index(row);
+            emit dataChanged(at, at, {Qt::AccessibleDescriptionRole});
+        }
+    }
 }
 
 bool MyListModel::insertRows(int row, int count, const QStringList& rowData) {

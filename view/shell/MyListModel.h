@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -13,7 +14,8 @@ public:
     explicit MyListModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    // The row's string list for the display role; invalid for anything else.
+    // The row's string list for the display role; for screen readers the
+    // name line, and the second line with the unread count.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     using QAbstractListModel::insertRows;
@@ -24,6 +26,8 @@ public:
     bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
 
     const QList<QStringList>& rows() const { return m_rows; }
+    // The messages that wait from the friend of the row whose uid field is `uid`.
+    void SetWaiting(const QString& uid, int count);
 
 public slots:
     // Replaces the whole list.
@@ -31,4 +35,5 @@ public slots:
 
 private:
     QList<QStringList> m_rows;
+    QHash<QString, int> m_waiting;
 };

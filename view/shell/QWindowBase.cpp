@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+
+#include "support/KivFocusRing.h"
 
 namespace {
 
@@ -20,6 +23,24 @@ const QSize kFallbackButtonSize(32, 26);
 
 QWindowBase::QWindowBase(QWidget* parent) : QDialog(parent) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    m_pFocusRing = new KivFocusRing(this);
+}
+
+void QWindowBase::keyPressEvent(QKeyEvent* event) {
+    const bool escape = event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier;
+    if (!escape) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    if (!m_bEscapeCloses) {
+        event->ignore();
+        return;
+    }
+    if (m_pClose && m_pClose->isVisible()) {
+        m_pClose->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void QWindowBase::SetBtnNumber(bool three) {
@@ -40,10 +61,15 @@ void QWindowBase::SetBtnNumber(bool three) {
     }
     m_pClose = new QPushButton(this);
     m_pClose->setObjectName(QStringLiteral("b_Close"));
+    m_pMinimize->setAccessibleName(QStringLiteral("最小化"));
+    if (m_pMaximize)
+        m_pMaximize->setAccessibleName(QStringLiteral("最大化"));
+    m_pClose->setAccessibleName(QStringLiteral("关闭"));
     for (QPushButton* button : {m_pMinimize, m_pMaximize, m_pClose}) {
         if (!button)
             continue;
-        button->setFocusPolicy(Qt::NoFocus);
+        // Reached by Tab, never taken by a click from the control in use.
+        button->setFocusPolicy(Qt::TabFocus);
         button->setCursor(Qt::ArrowCursor);
         button->show();
     }

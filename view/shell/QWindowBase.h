@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPoint>
 
+class KivFocusRing;
 class QPushButton;
 
 enum EWndCornerType {
@@ -35,6 +36,9 @@ public:
     void EnableResize(bool on);
     void SetCornerType(EWndCornerType type);
     bool SetSkin(const QString& path);
+    // Whether Esc closes the window the way its close button does (on by
+    // default; a main window turns it off).
+    void SetEscapeCloses(bool on) { m_bEscapeCloses = on; }
 
     static HitZone HitTest(const QPoint& pos, const QSize& size);
     static Qt::Edges EdgesOf(HitZone zone);
@@ -44,6 +48,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Esc: the close button's own way out, so the window's bookkeeping runs.
+    void keyPressEvent(QKeyEvent* event) override;
 
     QPushButton* m_pMinimize = nullptr;
     QPushButton* m_pMaximize = nullptr;
@@ -61,6 +67,8 @@ private:
     bool m_bResizable = false;
     bool m_bMovable = false;
     bool m_bThreeButtons = false;
+    bool m_bEscapeCloses = true;
+    KivFocusRing* m_pFocusRing = nullptr;
     EWndCornerType m_cornerType = WndCornerRound;
     QSize m_titleButtonSize;
 };

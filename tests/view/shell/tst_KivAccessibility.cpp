@@ -1,0 +1,282 @@
+#include <QAccessible>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTcpServer>
+#include <QTextEdit>
+#include <QtTest>
+
+#include "CKivFriendDBModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendReadConfigModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "KivAccessibleAudit.h"
+#include "KivModalCloser.h"
+#include "KivTestRegistry.h"
+#include "KivViewTestTree.h"
+#include "chat/CChatHistoryList.h"
+#include "chat/CChatItem.h"
+#include "chat/CKivIMChatDlg.h"
+#include "chat/CKivIMfaceDlg.h"
+#include "chat/CKivImChatRecordDlg.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
+#include "shell/KivIMLoginDlg.h"
+#include "shell/KivIMMainDlg.h"
+#include "shell/MyListModel.h"
+#include "support/KivFocusRing.h"
+#include "support/KivUserSettings.h"
+
+namespace {
+
+constexpr Uint32 kOwnUid = 10001;
+
+// Every accessible event the windows send, for the announcements.
+QList<QPair<QAccessible::Event, QString>> g_events;
+
+void RecordEvent(QAccessibleEvent* event) {
+    QString text;
+    if (QAccessibleInterface* item = event->accessibleInterface())
+        text = item->text(QAccessible::Name);
+    g_events.append({event->type(), text});
+}
+
+}  // namespace
+
+// The windows as a screen reader and a keyboard user meet them: every control
+// has a name, every control is reached by Tab, rows and bubbles say what they
+// show, and a received message is announced.
+class tst_KivAccessibility : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<KivIMMainDlg> m_window;
+
+    void logIn() {
+        m_window = std::make_unique<KivIMMainDlg>(nullptr);
+        KivIMMainDlg::mainDlg = m_window.get();
+        m_window->m_uid = kOwnUid;
+        m_window->m_account = QStringLiteral("tester");
+        m_window->m_nickName = QStringLiteral("张三");
+        m_window->InitMaindlg();
+        tag_friend_result list{};
+        list.count = 2;
+        auto* records = reinterpret_cast<FriendRecord*>(list.data);
+        records[0].uid = 10002;
+        records[0].head = 1;
+        KivWriteText(records[0].name, QByteArray("李四"));
+        records[1].uid = 10003;
+        records[1].head = 2;
+        KivWriteText(records[1].name, QByteArray("王五"));
+        m_window->FriendListResult(list);
+    }
+    static void expectNamed(QWidget* window) {
+        const QStringList unnamed = KivAccessibleAudit::Unnamed(window);
+        if (!unnamed.isEmpty())
+            qWarning().noquote() << window->objectName() << "unnamed:" << unnamed.join(", ");
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    }
+    static void expectReachable(QWidget* window, const QStringList& except = {}) {
+        const QStringList out = KivAccessibleAudit::OutOfTabOrder(window, except);
+        if (!out.isEmpty())
+            qWarning().noquote() << window->objectName() << "out of tab order:" << out.join(", ");
+        QVERIFY2(out.isEmpty(), qPrintable(out.join(", ")));
+    }
+
+private slots:
+    void initTestCase() { QAccessible::installUpdateHandler(&RecordEvent); }
+    void init() {
+        m_tree = std::make_unique<KivViewTestTree>();
+        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+        QVERIFY(db->CreateDB(QStringLiteral("tester")));
+        QVERIFY(db->ConnectDB());
+        KivUserSettings::EnsureDefaults(QStringLiteral("tester"));
+        g_events.clear();
+    }
+    void cleanup() {
+        m_window.reset();
+        CKivFriendNetModel::GetInstance()->Delete_Socket();
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        m_tree.reset();
+        KivViewTestTree::ForgetQuit();
+    }
+
+    void loginDialog() {
+        // A server that takes the connection, so no failure box takes the keys.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        m_tree->writeFile(QStringLiteral("Config/config.ini"),
+                          QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\nversion=1\n")
+                              .arg(server.serverPort())
+                              .toLatin1());
+        CKivFriendReadConfigModel::ReleaseInstance();
+        KivModalCloser closer;
+        KivIMLoginDlg login(nullptr);
+        login.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&login));
+        QTRY_VERIFY(CKivFriendNetModel::GetInstance()->IsConnected());
+        login.activateWindow();
+        QTRY_VERIFY(login.isActiveWindow());
+        expectNamed(&login);
+        // Tab goes between account and password only, as it always did; the
+        // other controls have keys of their own.
+        const QStringList ownKeys{QStringLiteral("eyeBtn"), QStringLiteral("bRegAccount"),
+                                  QStringLiteral("bForgetPwd")};
+        expectReachable(&login, ownKeys);
+        for (const QString& name : ownKeys) {
+            auto* button = login.findChild<QAbstractButton*>(name);
+            QVERIFY(button);
+            QVERIFY2(!button->shortcut().isEmpty(), qPrintable(name));
+        }
+        auto* password = login.findChild<QLineEdit*>(QStringLiteral("lineEditPassWd"));
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        password->setFocus();
+        QTest::keyClick(&login, Qt::Key_V, Qt::AltModifier);
+        QTRY_COMPARE(password->echoMode(), QLineEdit::Normal);
+        auto* remember = login.findChild<QCheckBox*>(QStringLiteral("checkBoxRemember"));
+        const bool was = remember->isChecked();
+        QTest::keyClick(&login, Qt::Key_M, Qt::AltModifier);
+        QTRY_COMPARE(remember->isChecked(), !was);
+    }
+
+    void mainWindow() {
+        logIn();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        for (int page = 0; page < 3; ++page) {
+            m_window->findChild<QStackedWidget*>(QStringLiteral("stackedWidget"))
+                ->setCurrentIndex(page);
+            expectNamed(m_window.get());
+            expectReachable(m_window.get());
+        }
+    }
+
+    // Rows say whom they show, the second line and what waits from them.
+    void listRows() {
+        logIn();
+        MyListModel* model = m_window->PageModel(KivIMMainDlg::FriendPage);
+        const QModelIndex first = model->index(0);
+        QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), QStringLiteral("李四"));
+        model->SetWaiting(QStringLiteral("10002"), 3);
+        QVERIFY(first.data(Qt::AccessibleDescriptionRole)
+                    .toString()
+                    .endsWith(QStringLiteral("3条未读消息")));
+        model->SetWaiting(QStringLiteral("10002"), 0);
+        QVERIFY(
+            !first.data(Qt::AccessibleDescriptionRole).toString().contains(QStringLiteral("未读")));
+        auto* view = m_window->findChild<QListView*>(QStringLiteral("listViewFriend"));
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
+        QVERIFY(list && list->childCount() >= 2);
+        QStringList names;
+        for (int i = 0; i < list->childCount(); ++i)
+            names.append(list->child(i)->text(QAccessible::Name));
+        QVERIFY2(names.contains(QStringLiteral("王五")), qPrintable(names.join(',')));
+    }
+
+    // A bubble says who wrote it, when and what; one that arrives in an open
+    // window is announced, an own one is not.
+    void bubblesAndAnnouncement() {
+        // Events go out only where the platform carries them to a screen
+        // reader: the X display run of these tests.
+        if (!QTest::qWaitFor([] { return QAccessible::isActive(); }, 3000))
+            QSKIP("no accessibility on this platform (the tst_kivView_accessibility run has it)");
+        logIn();
+        CKivIMChatDlg* chat = m_window->ChatDialog(10002);
+        chat->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chat));
+        g_events.clear();
+        chat->ShowFriendMessage(QStringLiteral("下午三点开会"));
+        CChatItem* bubble = chat->History()->itemAt(chat->History()->count() - 1);
+        const QString name = KivAccessibleAudit::Name(bubble);
+        QVERIFY2(name.startsWith(QStringLiteral("李四 ")) &&
+                     name.endsWith(QStringLiteral("：下午三点开会")),
+                 qPrintable(name));
+        auto alerts = [] {
+            QStringList texts;
+            for (const auto& event : std::as_const(g_events)) {
+                if (event.first == QAccessible::Alert)
+                    texts.append(event.second);
+            }
+            return texts;
+        };
+        QCOMPARE(alerts().size(), 1);
+        QVERIFY(alerts().first().contains(QStringLiteral("下午三点开会")));
+        chat->History()->addChatMessage(QStringLiteral("好的"), true);
+        QCOMPARE(alerts().size(), 1);
+        QVERIFY(KivAccessibleAudit::Name(chat->History()->itemAt(chat->History()->count() - 1))
+                    .startsWith(QStringLiteral("张三 ")));
+    }
+
+    // Esc closes a dialog the way its close button does; the main window stays.
+    void escapeCloses() {
+        logIn();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QVERIFY(m_window->isVisible());
+        CKivIMChatDlg* chat = m_window->ChatDialog(10002);
+        chat->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chat));
+        QTest::keyClick(chat, Qt::Key_Escape);
+        QTRY_VERIFY(!chat->isVisible());
+        CKivFriendSysSettingDlg settings;
+        settings.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&settings));
+        QTest::keyClick(&settings, Qt::Key_Escape);
+        QTRY_VERIFY(!settings.isVisible());
+    }
+
+    // The control Tab reaches wears a ring; a click takes it off.
+    void focusIsVisible() {
+        logIn();
+        CKivIMChatDlg* chat = m_window->ChatDialog(10002);
+        chat->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chat));
+        chat->activateWindow();
+        QTRY_VERIFY(chat->isActiveWindow());
+        auto* ring = chat->findChild<KivFocusRing*>();
+        QVERIFY(ring);
+        chat->Input()->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!ring->Target());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_VERIFY(ring->Target());
+        QVERIFY(ring->geometry().contains(
+            ring->Target()->mapTo(chat, ring->Target()->rect().center())));
+        QTest::mouseClick(chat->Input()->viewport(), Qt::LeftButton);
+        QTRY_VERIFY(!ring->Target());
+    }
+
+    void chatWindow() {
+        logIn();
+        CKivIMChatDlg* chat = m_window->ChatDialog(10002);
+        chat->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chat));
+        chat->ShowFriendMessage(QStringLiteral("你好"));
+        expectNamed(chat);
+        expectReachable(chat);
+        chat->HistoryClick();
+        QTRY_VERIFY(chat->Record()->isVisible());
+        expectNamed(chat);
+        expectReachable(chat);
+        chat->onFaceDialogShow();
+        QTRY_VERIFY(chat->FacePicker()->isVisible());
+        expectNamed(chat->FacePicker());
+    }
+
+    void settingsDialog() {
+        logIn();
+        CKivFriendSysSettingDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* pages = dialog.findChild<QStackedWidget*>();
+        QVERIFY(pages);
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            expectNamed(&dialog);
+            expectReachable(&dialog);
+        }
+    }
+};
+
+KIV_TEST_CLASS(tst_KivAccessibility)
+#include "tst_KivAccessibility.moc"
