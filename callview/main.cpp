@@ -14,6 +14,9 @@
 #include "PictureLink.h"
 
 int main(int argc, char** argv) {
+    // Scaled by the screen's factor, like the client's windows.
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
     const CallViewCommandLine commandLine(app.arguments());
 

@@ -16,6 +16,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
     int exitCode = 0;
     {
+        // Sharp on high-density screens: the windows scale by the screen's
+        // factor and the skins take their twice-as-large pictures.
+        QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+        QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
         QApplication app(argc, argv);
         // The session lives on in the tray with no window shown; only quitting ends it.
         QApplication::setQuitOnLastWindowClosed(false);

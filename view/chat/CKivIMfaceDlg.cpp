@@ -14,6 +14,7 @@
 
 #include "chat/KivChatText.h"
 #include "chat/QTableCellDelegate.h"
+#include "support/KivPicture.h"
 
 CKivIMfaceDlg::CKivIMfaceDlg(QWidget* parent, bool giftMode) : QDialog(parent), m_bGift(giftMode) {
     setObjectName(QStringLiteral("CKivIMfaceDlg"));
@@ -52,7 +53,7 @@ CKivIMfaceDlg::CKivIMfaceDlg(QWidget* parent, bool giftMode) : QDialog(parent), 
     auto* bottom = new QLabel(this);
     bottom->setObjectName(QStringLiteral("bottomStrip"));
     bottom->setGeometry(0, 260, 450, 40);
-    bottom->setPixmap(QPixmap(QStringLiteral("Resources/skin/CKivIMfaceDlg/bottom.png")));
+    bottom->setPixmap(KivPicture::Load(QStringLiteral("Resources/skin/CKivIMfaceDlg/bottom.png")));
     bottom->setScaledContents(true);
     auto* tab = new QPushButton(this);
     tab->setObjectName(QStringLiteral("bFaceTab"));

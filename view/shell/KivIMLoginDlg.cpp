@@ -36,6 +36,7 @@
 #include "support/KivHeadDownload.h"
 #include "support/KivHeadPath.h"
 #include "support/KivPasswordKeyring.h"
+#include "support/KivPicture.h"
 #include "support/KivProxySettings.h"
 #include "support/KivSafeImage.h"
 #include "support/KivUserSettings.h"
@@ -84,9 +85,9 @@ KivIMLoginDlg::KivIMLoginDlg(QWidget* parent) : QWindowBase(parent) {
     EnableMove(true);
     setWindowFlags(Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint);
 
-    m_pPassword->SetIcon(QPixmap(SkinPath("passWd.png")));
-    m_pAccount->LineEdit()->SetIcon(QPixmap(SkinPath("Account.png")));
-    const QPixmap background(SkinPath("backgroung_Image.png"));
+    m_pPassword->SetIcon(KivPicture::Load(SkinPath("passWd.png")));
+    m_pAccount->LineEdit()->SetIcon(KivPicture::Load(SkinPath("Account.png")));
+    const QPixmap background = KivPicture::Load(SkinPath("backgroung_Image.png"));
     if (!background.isNull()) {
         QPalette pal = palette();
         pal.setBrush(QPalette::Window, QBrush(background));
@@ -118,8 +119,8 @@ KivIMLoginDlg::KivIMLoginDlg(QWidget* parent) : QWindowBase(parent) {
 KivIMLoginDlg::~KivIMLoginDlg() = default;
 
 void KivIMLoginDlg::BuildForm() {
-    const QPixmap background(SkinPath("backgroung_Image.png"));
-    resize(background.isNull() ? QSize(430, 330) : background.size());
+    const QPixmap background = KivPicture::Load(SkinPath("backgroung_Image.png"));
+    resize(background.isNull() ? QSize(430, 330) : KivPicture::ShownSize(background));
 
     m_pHead = new QLabel(this);
     m_pHead->setObjectName(QStringLiteral("labelHead"));

@@ -15,6 +15,7 @@
 
 #include "shell/QPlayItem.h"
 #include "support/KivDeploymentConfig.h"
+#include "support/KivPicture.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ KivIMPlayDlg::KivIMPlayDlg(QWidget* parent) : QWidget(parent) {
     m_pLogo->setFont(QFont(QStringLiteral("微软雅黑")));
     m_pLogo->setFixedHeight(kBannerHeight);
     m_pLogo->setScaledContents(true);
-    m_pLogo->setPixmap(QPixmap(SkinPath("banner.png")));
+    m_pLogo->setPixmap(KivPicture::Load(SkinPath("banner.png")));
     m_pLogo->setCursor(Qt::PointingHandCursor);
     m_pLogo->installEventFilter(this);
 

@@ -5,9 +5,11 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "support/KivPicture.h"
+
 void KivSkinBackground::Apply(QWidget* window, const QString& picture, const QSize& fallback) {
-    const QPixmap background(picture);
-    window->resize(background.isNull() ? fallback : background.size());
+    const QPixmap background = KivPicture::Load(picture);
+    window->resize(background.isNull() ? fallback : KivPicture::ShownSize(background));
     if (background.isNull())
         return;
     QPalette pal = window->palette();
