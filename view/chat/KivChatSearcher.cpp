@@ -75,8 +75,10 @@ bool KivChatSearcher::Worker::Take(const QVector<CKivChatRecordRow>& rows, const
 void KivChatSearcher::Worker::Flush(int number, bool done) {
     if (m_batch.isEmpty() && !done)
         return;
-    emit m_pOwner->Found(number, m_batch, done);
-    m_batch.clear();
+    // The hits leave as a vector of their own: the worker keeps no share of it.
+    QVector<KivChatSearchHit> batch;
+    batch.swap(m_batch);
+    emit m_pOwner->Found(number, batch, done);
 }
 
 void KivChatSearcher::Worker::Run(int number, const QString& query,

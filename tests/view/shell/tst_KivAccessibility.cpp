@@ -14,6 +14,7 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivAccessibleAudit.h"
 #include "KivModalCloser.h"
+#include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "chat/CChatHistoryList.h"
@@ -29,8 +30,6 @@
 #include "support/KivUserSettings.h"
 
 namespace {
-
-constexpr Uint32 kOwnUid = 10001;
 
 // Every accessible event the windows send, for the announcements.
 QList<QPair<QAccessible::Event, QString>> g_events;
@@ -53,22 +52,8 @@ class tst_KivAccessibility : public QObject {
     std::unique_ptr<KivIMMainDlg> m_window;
 
     void logIn() {
-        m_window = std::make_unique<KivIMMainDlg>(nullptr);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = kOwnUid;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->m_nickName = QStringLiteral("张三");
-        m_window->InitMaindlg();
-        tag_friend_result list{};
-        list.count = 2;
-        auto* records = reinterpret_cast<FriendRecord*>(list.data);
-        records[0].uid = 10002;
-        records[0].head = 1;
-        KivWriteText(records[0].name, QByteArray("李四"));
-        records[1].uid = 10003;
-        records[1].head = 2;
-        KivWriteText(records[1].name, QByteArray("王五"));
-        m_window->FriendListResult(list);
+        m_window = KivTestMainWindow::LogIn(
+            {{10002, QStringLiteral("李四")}, {10003, QStringLiteral("王五")}});
     }
     static void expectNamed(QWidget* window) {
         const QStringList unnamed = KivAccessibleAudit::Unnamed(window);

@@ -6,6 +6,7 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivLoggedInSession.h"
+#include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "chat/CKivIMChatDlg.h"
@@ -109,22 +110,8 @@ class tst_KivDesktopNotices : public QObject {
     }
     // A session's main window with two friends, as the login dialog fills it.
     void logIn() {
-        m_window = std::make_unique<KivIMMainDlg>(nullptr);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = kOwnUid;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->m_nickName = QStringLiteral("张三");
-        m_window->InitMaindlg();
-        tag_friend_result list{};
-        list.count = 2;
-        auto* records = reinterpret_cast<FriendRecord*>(list.data);
-        const std::pair<Uint32, const char*> friends[] = {{10002, "李四"}, {10003, "<i>王五</i>"}};
-        for (int i = 0; i < 2; ++i) {
-            records[i].uid = friends[i].first;
-            records[i].head = Uint32(i + 1);
-            KivWriteText(records[i].name, QByteArray(friends[i].second));
-        }
-        m_window->FriendListResult(list);
+        m_window = KivTestMainWindow::LogIn(
+            {{10002, QStringLiteral("李四")}, {10003, QStringLiteral("<i>王五</i>")}});
     }
     void receive(Uint32 from, const QByteArray& text) {
         ChatMessageRecord record;

@@ -11,6 +11,7 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivGlobalAtom.h"
 #include "KivModalCloser.h"
+#include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "KivWindowMessage.h"
@@ -29,15 +30,7 @@ namespace {
 constexpr Uint32 kOwnUid = 10001;
 
 tag_friend_result MakeFriendList(const QList<QPair<Uint32, QString>>& friends) {
-    tag_friend_result list{};
-    list.count = Uint32(friends.size());
-    auto* records = reinterpret_cast<FriendRecord*>(list.data);
-    for (int i = 0; i < friends.size(); ++i) {
-        records[i].uid = friends[i].first;
-        records[i].head = Uint32(i + 1);
-        KivWriteText(records[i].name, friends[i].second.toUtf8());
-    }
-    return list;
+    return KivTestMainWindow::FriendList(friends);
 }
 
 // The server side of the net model's connection: collects every record sent.
@@ -116,13 +109,7 @@ class tst_KivIMMainDlg : public QObject {
     // A new session's main window, as the login dialog fills it.
     void logIn(const QList<QPair<Uint32, QString>>& friends) {
         m_window.reset();
-        m_window = std::make_unique<KivIMMainDlg>(nullptr);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = kOwnUid;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->m_nickName = QStringLiteral("张三");
-        m_window->InitMaindlg();
-        m_window->FriendListResult(MakeFriendList(friends));
+        m_window = KivTestMainWindow::LogIn(friends);
     }
     int unreadRows(Uint32 from) {
         QSqlQuery query(CKivFriendSqlUtilCommon::CreateSqlUtil(

@@ -1,0 +1,26 @@
+#include "KivTestMainWindow.h"
+
+#include "shell/KivIMMainDlg.h"
+
+tag_friend_result KivTestMainWindow::FriendList(const Friends& friends) {
+    tag_friend_result list{};
+    list.count = Uint32(friends.size());
+    auto* records = reinterpret_cast<FriendRecord*>(list.data);
+    for (int i = 0; i < friends.size(); ++i) {
+        records[i].uid = friends[i].first;
+        records[i].head = Uint32(i + 1);
+        KivWriteText(records[i].name, friends[i].second.toUtf8());
+    }
+    return list;
+}
+
+std::unique_ptr<KivIMMainDlg> KivTestMainWindow::LogIn(const Friends& friends) {
+    auto window = std::make_unique<KivIMMainDlg>(nullptr);
+    KivIMMainDlg::mainDlg = window.get();
+    window->m_uid = kOwnUid;
+    window->m_account = QStringLiteral("tester");
+    window->m_nickName = QStringLiteral("张三");
+    window->InitMaindlg();
+    window->FriendListResult(FriendList(friends));
+    return window;
+}
