@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QWindow>
 
 #include "CallViewVideoWindow.h"
@@ -20,6 +21,19 @@ const QColor kStrip(0x33, 0x33, 0x33);
 const QColor kTitleText(0xFA, 0xFA, 0xFA);
 constexpr int kLocalWidth = 152;
 constexpr int kLocalHeight = 114;
+const QColor kFocus(64, 158, 255);
+
+// A button that takes the focus, the keys and a screen reader's questions;
+// the window draws the sprite beneath it and takes the mouse itself.
+QPushButton* MakeKey(QWidget* window, const QString& name) {
+    auto* key = new QPushButton(window);
+    key->setAccessibleName(name);
+    key->setFocusPolicy(Qt::TabFocus);
+    key->setAttribute(Qt::WA_TransparentForMouseEvents);
+    key->setFlat(true);
+    key->setStyleSheet(QStringLiteral("QPushButton{border:none;background:transparent;}"));
+    return key;
+}
 
 }  // namespace
 
@@ -42,6 +56,15 @@ CallViewWindow::CallViewWindow(QWidget* parent) : QWidget(parent) {
     m_local = new CallViewVideoWindow(Qt::black, this);
     m_local->setGeometry(kWidth - 158, kHeight - 120, kLocalWidth, kLocalHeight);
     m_local->raise();
+    setAccessibleName(QStringLiteral("视频通话"));
+    m_remote->setAccessibleName(QStringLiteral("对方画面"));
+    m_local->setAccessibleName(QStringLiteral("本地画面"));
+    m_minimizeKey = MakeKey(this, QStringLiteral("最小化"));
+    m_hangUpKey = MakeKey(this, QStringLiteral("挂断"));
+    connect(m_hangUpKey, &QPushButton::clicked, this, &CallViewWindow::HangUpClicked);
+    connect(m_minimizeKey, &QPushButton::clicked, this, &QWidget::showMinimized);
+    // The focused button gets a ring, drawn with the strip.
+    connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
     resize(kWidth, kHeight);
     Layout(kWidth, kHeight);
 }
@@ -52,6 +75,8 @@ void CallViewWindow::Layout(int width, int height) {
     m_minRect = QRect(width - m_buttonWidth - m_minWidth - 40, 10, m_minWidth, m_buttonHeight);
     m_remote->setGeometry(3, 30, width - 6, height - 33);
     m_local->move(width - 158, height - 120);
+    m_hangUpKey->setGeometry(m_closeRect);
+    m_minimizeKey->setGeometry(m_minRect);
 }
 
 QPoint CallViewWindow::MinimizeBarPos() const {
@@ -85,6 +110,12 @@ void CallViewWindow::paintEvent(QPaintEvent*) {
     if (!m_minimize.isNull()) {
         painter.drawImage(MinimizeBarPos(), m_minimize,
                           QRect(m_minState * m_minWidth, 0, m_minWidth, m_minHeight));
+    }
+    for (QPushButton* key : {m_hangUpKey, m_minimizeKey}) {
+        if (key->hasFocus()) {
+            painter.setPen(QPen(kFocus, 1.5));
+            painter.drawRoundedRect(QRectF(key->geometry()).adjusted(-3, -3, 3, 3), 3, 3);
+        }
     }
 }
 

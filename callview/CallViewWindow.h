@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class CallViewVideoWindow;
+class QPushButton;
 
 // The call window: 528 x 425 without frame, a dark title strip with the
 // logo, "正在视频通话..." and two sprite buttons (minimise, close), the remote
@@ -28,6 +29,9 @@ public:
     int MinState() const { return m_minState; }
     bool IsDragging() const { return m_dragging; }
     QPoint MinimizeBarPos() const;
+    // The keyboard's and the screen reader's handles of the two buttons.
+    QPushButton* HangUpKey() const { return m_hangUpKey; }
+    QPushButton* MinimizeKey() const { return m_minimizeKey; }
 
 signals:
     // The close button was released: the user hangs up.
@@ -60,4 +64,6 @@ private:
     QPoint m_dragOffset;
     CallViewVideoWindow* m_remote = nullptr;
     CallViewVideoWindow* m_local = nullptr;
+    QPushButton* m_hangUpKey = nullptr;
+    QPushButton* m_minimizeKey = nullptr;
 };

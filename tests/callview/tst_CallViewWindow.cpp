@@ -1,5 +1,6 @@
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -94,6 +95,26 @@ private slots:
         QCOMPARE(hangUp.size(), 1);
         window.close();
         QCOMPARE(hangUp.size(), 2);
+    }
+
+    // Without a mouse: both buttons are named, reached by Tab and pressed by
+    // Space; the sprites stay as the window draws them.
+    void keysAndNames() {
+        CallViewWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.HangUpKey()->accessibleName(), QStringLiteral("挂断"));
+        QCOMPARE(window.MinimizeKey()->accessibleName(), QStringLiteral("最小化"));
+        QCOMPARE(window.HangUpKey()->geometry(), window.CloseRect());
+        QVERIFY(window.HangUpKey()->focusPolicy() & Qt::TabFocus);
+        QVERIFY(window.MinimizeKey()->focusPolicy() & Qt::TabFocus);
+        QSignalSpy hangUp(&window, &CallViewWindow::HangUpClicked);
+        window.HangUpKey()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window.HangUpKey(), Qt::Key_Space);
+        QTRY_COMPARE(hangUp.size(), 1);
+        // The mouse still goes to the window, which draws the hover frame.
+        Mouse(&window, QEvent::MouseMove, window.CloseRect().center());
+        QCOMPARE(window.CloseState(), 1);
     }
 
     // Only the top 31 pixels outside the buttons drag the window.
