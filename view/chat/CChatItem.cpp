@@ -58,11 +58,17 @@ CChatItem::CChatItem(QListWidget* list, QListWidgetItem* row, const QFont& font)
     : QWidget(list), m_pList(list), m_pRow(row) {
     setFont(font);
     m_pHead = new QLabel(this);
-    m_pHead->setScaledContents(true);
+    m_pHead->setAlignment(Qt::AlignCenter);
 }
 
 void CChatItem::setHead(const QPixmap& head) {
-    m_pHead->setPixmap(head);
+    // Scaled once for the screen's density, so the head stays sharp at any scale.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap shown = head.isNull() ? head
+                                  : head.scaled(QSize(kHeadSize, kHeadSize) * ratio,
+                                                Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    shown.setDevicePixelRatio(ratio);
+    m_pHead->setPixmap(shown);
 }
 
 void CChatItem::setContent(const QStringList& htmlLines, bool own) {

@@ -12,6 +12,7 @@
 #include "chat/KivCallProgram.h"
 #include "chat/KivWindowWatch.h"
 #include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivPicture.h"
 #include "support/KivPlainText.h"
 
 namespace {
@@ -41,8 +42,8 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
     setAttribute(Qt::WA_TranslucentBackground);
     KivInitRecord(m_answer, Media);
 
-    m_background.load(QStringLiteral("Resources/skin/ImMediaCueDlg/backImage.png"));
-    resize(m_background.isNull() ? QSize(300, 160) : m_background.size());
+    m_background = KivPicture::Load(QStringLiteral("Resources/skin/ImMediaCueDlg/backImage.png"));
+    resize(m_background.isNull() ? QSize(300, 160) : KivPicture::ShownSize(m_background));
     QFile skin(QStringLiteral("Resources/skin/ImMediaCueDlg/ImMediaCueDlg.qss"));
     if (skin.open(QIODevice::ReadOnly))
         setStyleSheet(QString::fromUtf8(skin.readAll()));
