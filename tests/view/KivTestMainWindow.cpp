@@ -1,5 +1,6 @@
 #include "KivTestMainWindow.h"
 
+#include "CKivFriendDBModel.h"
 #include "shell/KivIMMainDlg.h"
 
 tag_friend_result KivTestMainWindow::FriendList(const Friends& friends) {
@@ -23,4 +24,16 @@ std::unique_ptr<KivIMMainDlg> KivTestMainWindow::LogIn(const Friends& friends) {
     window->InitMaindlg();
     window->FriendListResult(FriendList(friends));
     return window;
+}
+
+qint64 KivTestMainWindow::StoreReceived(Uint32 from, const QByteArray& text) {
+    ChatMessageRecord record;
+    KivInitRecord(record, ChatMessage);
+    record.senderUid = from;
+    record.receiverUid = kOwnUid;
+    KivWriteText(record.text, text);
+    qint64 id = 0;
+    if (!CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record), &id))
+        return 0;
+    return id;
 }

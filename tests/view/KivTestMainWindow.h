@@ -20,4 +20,7 @@ public:
     static tag_friend_result FriendList(const Friends& friends);
     // The window, also made the session's main window.
     static std::unique_ptr<KivIMMainDlg> LogIn(const Friends& friends);
+    // A message from `from` stored as the network thread stores a received
+    // one; the row's id, 0 when the database refused it.
+    static qint64 StoreReceived(Uint32 from, const QByteArray& text);
 };

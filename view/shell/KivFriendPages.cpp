@@ -61,7 +61,7 @@ void KivFriendPages::RefreshTips(const std::function<int(quint32)>& waiting) {
         for (int row = 0; row < rows.size() && row < int(page.stamps.size()); ++row) {
             const MyCustomListViewItemDelegate* stamp = page.stamps[size_t(row)];
             const int count = waiting(rows[row].value(RowUid).toUInt());
-            page.model->SetWaiting(rows[row].value(RowUid), count);
+            page.model->SetWaiting(row, count);
             // A stamp not made yet shows no tip: nothing to take down.
             if (count == 0 && !stamp->HasItem())
                 continue;

@@ -40,19 +40,18 @@ QVariant MyListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-void MyListModel::SetWaiting(const QString& uid, int count) {
+void MyListModel::SetWaiting(int row, int count) {
+    if (row < 0 || row >= m_rows.size())
+        return;
+    const QString uid = m_rows[row].value(kUidField);
     if (m_waiting.value(uid) == count)
         return;
     if (count > 0)
         m_waiting.insert(uid, count);
     else
         m_waiting.remove(uid);
-    for (int row = 0; row < m_rows.size(); ++row) {
-        if (m_rows[row].value(kUidField) == uid) {
-            const QModelIndex at = index(row);
-            emit dataChanged(at, at, {Qt::AccessibleDescriptionRole});
-        }
-    }
+    const QModelIndex at = index(row);
+    emit dataChanged(at, at, {Qt::AccessibleDescriptionRole});
 }
 
 bool MyListModel::insertRows(int row, int count, const QStringList& rowData) {

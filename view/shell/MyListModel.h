@@ -26,8 +26,9 @@ public:
     bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
 
     const QList<QStringList>& rows() const { return m_rows; }
-    // The messages that wait from the friend of the row whose uid field is `uid`.
-    void SetWaiting(const QString& uid, int count);
+    // The messages that wait from the friend of `row` (kept by the friend's
+    // uid, so a new list keeps them).
+    void SetWaiting(int row, int count);
 
 public slots:
     // Replaces the whole list.

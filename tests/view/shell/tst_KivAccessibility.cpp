@@ -142,11 +142,11 @@ private slots:
         MyListModel* model = m_window->PageModel(KivIMMainDlg::FriendPage);
         const QModelIndex first = model->index(0);
         QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), QStringLiteral("李四"));
-        model->SetWaiting(QStringLiteral("10002"), 3);
+        model->SetWaiting(0, 3);
         QVERIFY(first.data(Qt::AccessibleDescriptionRole)
                     .toString()
                     .endsWith(QStringLiteral("3条未读消息")));
-        model->SetWaiting(QStringLiteral("10002"), 0);
+        model->SetWaiting(0, 0);
         QVERIFY(
             !first.data(Qt::AccessibleDescriptionRole).toString().contains(QStringLiteral("未读")));
         auto* view = m_window->findChild<QListView*>(QStringLiteral("listViewFriend"));

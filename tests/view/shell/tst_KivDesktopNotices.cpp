@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr Uint32 kOwnUid = 10001;
 const char* const kBusName = "kiv-fake-notices";
 
 // The desktop's notification service as the tests play it, on a connection
@@ -114,14 +113,8 @@ class tst_KivDesktopNotices : public QObject {
             {{10002, QStringLiteral("李四")}, {10003, QStringLiteral("<i>王五</i>")}});
     }
     void receive(Uint32 from, const QByteArray& text) {
-        ChatMessageRecord record;
-        KivInitRecord(record, ChatMessage);
-        record.senderUid = from;
-        record.receiverUid = kOwnUid;
-        KivWriteText(record.text, text);
-        qint64 id = 0;
-        QVERIFY(CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record),
-                                                            &id));
+        const qint64 id = KivTestMainWindow::StoreReceived(from, text);
+        QVERIFY(id != 0);
         m_window->ChatMessageStored(from, id, text);
     }
 

@@ -74,24 +74,11 @@ class tst_KivIMMainDlg : public QObject {
     std::unique_ptr<KivIMMainDlg> m_window;
 
     void storeIncoming(Uint32 from, const QByteArray& text) {
-        ChatMessageRecord record;
-        KivInitRecord(record, ChatMessage);
-        record.senderUid = from;
-        record.receiverUid = kOwnUid;
-        KivWriteText(record.text, text);
-        QVERIFY(
-            CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record)));
+        QVERIFY(KivTestMainWindow::StoreReceived(from, text) != 0);
     }
     // Stored as the network thread stores a received message; the row's id.
-    qint64 storeRow(Uint32 from, const QByteArray& text) {
-        ChatMessageRecord record;
-        KivInitRecord(record, ChatMessage);
-        record.senderUid = from;
-        record.receiverUid = kOwnUid;
-        KivWriteText(record.text, text);
-        qint64 id = 0;
-        CKivFriendDBModel::GetInstance()->InsertMsg(reinterpret_cast<const char*>(&record), &id);
-        return id;
+    static qint64 storeRow(Uint32 from, const QByteArray& text) {
+        return KivTestMainWindow::StoreReceived(from, text);
     }
     // The texts of a chat dialog's bubbles, oldest first.
     static QStringList bubbles(CKivIMChatDlg* dialog) {
