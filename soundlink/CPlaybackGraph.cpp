@@ -64,6 +64,7 @@ bool CPlaybackGraph::Build(const Format& format, const Options& options, Decoder
                         std::int64_t(kChunkMs + CPlayoutPcm::kFadeMs) * 1000);
     m_pcm.Configure(format.sampleRate, format.channels);
     m_decoded.resize(kDecodedBytes);
+    m_lastFrame.clear();
     m_ringHeld = 0;
     return true;
 }
@@ -197,6 +198,19 @@ void CPlaybackGraph::Put(std::uint32_t sequence, const std::uint8_t* frame, int 
     m_playout.Put(sequence, frame, length, NowUs());
 }
 
+void CPlaybackGraph::Conceal() {
+    // The frame before, decoded again, carries on what was heard at its level
+    // and colour, where silence would leave a hole.
+    const int bytes = m_decoder && !m_lastFrame.empty()
+                          ? m_decoder(m_lastFrame.data(), static_cast<int>(m_lastFrame.size()),
+                                      m_decoded.data(), static_cast<int>(m_decoded.size()))
+                          : 0;
+    if (bytes <= 0 ||
+        !m_pcm.Repeat(reinterpret_cast<const std::int16_t*>(m_decoded.data()), bytes / 2)) {
+        m_pcm.Conceal(kFrameSamples);
+    }
+}
+
 void CPlaybackGraph::Refill(int chunkBytes) {
     std::lock_guard<std::mutex> guard(m_refillLock);
     if (chunkBytes <= 0 || m_control == nullptr) {
@@ -226,13 +240,14 @@ void CPlaybackGraph::Refill(int chunkBytes) {
                 if (count > trim) {
                     m_pcm.Append(reinterpret_cast<const std::int16_t*>(m_decoded.data()) + trim,
                                  count - trim, turn.spliced);
+                    m_lastFrame.swap(m_frame);
                 } else {
                     m_pcm.Conceal(kFrameSamples);
                 }
                 break;
             }
             case CPlayoutBuffer::Next::Conceal:
-                m_pcm.Conceal(kFrameSamples);
+                Conceal();
                 break;
             case CPlayoutBuffer::Next::Silence:
                 m_pcm.Silence(turn.waitUs > 0 ? SamplesFor(turn.waitUs) : wanted);

@@ -18,6 +18,7 @@ class INetSourceControl;
 // buffer; the source's streaming thread, each time a 10 ms chunk leaves,
 // takes what the schedule says, decodes it and tops the source's ring up
 // with one chunk, so the sound ahead of the speaker stays short and steady.
+// A frame missing at its turn is stood in for by the one before it.
 class CPlaybackGraph {
 public:
     struct Format {
@@ -72,6 +73,8 @@ public:
 private:
     bool BuildPipeline(const Format& format, bool echoProbe, const std::string& speaker);
     bool Play();
+    // Stands in for a frame missing at its turn (streaming thread).
+    void Conceal();
     // Samples of every channel in that many microseconds.
     int SamplesFor(std::int64_t us) const;
 
@@ -92,6 +95,8 @@ private:
     CPlayoutPcm m_pcm;
     int m_ringHeld = 0;
     std::vector<std::uint8_t> m_frame;
+    // The last frame played, repeated for a missing one.
+    std::vector<std::uint8_t> m_lastFrame;
     std::vector<std::uint8_t> m_decoded;
     std::vector<std::int16_t> m_scratch;
 };

@@ -8,6 +8,8 @@ void CPlayoutPcm::Configure(int sampleRate, int channels) {
     m_samples.clear();
     m_last.clear();
     m_quiet = true;
+    m_gain = 1.0;
+    m_repeats = 0;
 }
 
 void CPlayoutPcm::FadeOutTail() {
@@ -30,6 +32,14 @@ void CPlayoutPcm::Append(const std::int16_t* samples, int count, bool spliced) {
     if (spliced && !m_quiet) {
         FadeOutTail();
     }
+    m_repeats = 0;
+    if (m_gain < 1.0 && !spliced && !m_quiet) {
+        // After repeats the decoder runs on without a step; only the level rises.
+        AppendRamp(samples, count, 1.0);
+        m_last.assign(samples, samples + count);
+        return;
+    }
+    m_gain = 1.0;
     const std::size_t start = m_samples.size();
     m_samples.insert(m_samples.end(), samples, samples + count);
     if (spliced || m_quiet) {
@@ -45,14 +55,45 @@ void CPlayoutPcm::Append(const std::int16_t* samples, int count, bool spliced) {
     m_quiet = false;
 }
 
+void CPlayoutPcm::AppendRamp(const std::int16_t* samples, int count, double toGain) {
+    const int frames = count / m_channels;
+    for (int frame = 0; frame < frames; ++frame) {
+        const double gain = m_gain + (toGain - m_gain) * (frame + 1) / frames;
+        for (int channel = 0; channel < m_channels; ++channel) {
+            m_samples.push_back(
+                static_cast<std::int16_t>(samples[frame * m_channels + channel] * gain));
+        }
+    }
+    m_gain = toGain;
+}
+
+bool CPlayoutPcm::Repeat(const std::int16_t* samples, int count) {
+    count -= count % m_channels;
+    if (samples == nullptr || count <= 0 || m_quiet || m_repeats >= kRepeats) {
+        return false;
+    }
+    ++m_repeats;
+    AppendRamp(samples, count, 1.0 - double(m_repeats) / kRepeats);
+    if (m_repeats == kRepeats) {
+        // Faded away: what follows starts as after silence.
+        m_quiet = true;
+        m_gain = 1.0;
+    }
+    return true;
+}
+
 void CPlayoutPcm::Conceal(int frameSamples) {
     const int count = frameSamples * m_channels;
     if (count <= 0) {
         return;
     }
-    if (m_quiet || m_last.empty()) {
+    if (m_quiet || m_last.empty() || m_gain < 1.0) {
+        if (!m_quiet) {
+            FadeOutTail();
+        }
         m_samples.insert(m_samples.end(), static_cast<std::size_t>(count), 0);
         m_quiet = true;
+        m_gain = 1.0;
         return;
     }
     const int frames = std::min(count, static_cast<int>(m_last.size())) / m_channels;
@@ -79,6 +120,7 @@ void CPlayoutPcm::Silence(int count) {
     }
     m_samples.insert(m_samples.end(), static_cast<std::size_t>(count), 0);
     m_quiet = true;
+    m_gain = 1.0;
 }
 
 int CPlayoutPcm::Pop(std::int16_t* out, int count) {

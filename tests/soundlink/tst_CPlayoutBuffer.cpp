@@ -242,20 +242,31 @@ private slots:
     }
 
     // Whatever the order of frames, concealment and silence, the sound that
-    // leaves never steps by more than a smooth sine would.
+    // leaves never steps by more than a smooth sine would; a frame stood in
+    // for by a repeat leaves no quiet hole, and repeats in a row fade away.
     void concealmentNeverClicks_data() {
         QTest::addColumn<QString>("script");
-        QTest::newRow("a frame missing") << QStringLiteral("FFCFF");
-        QTest::newRow("three missing") << QStringLiteral("FFCCCFF");
-        QTest::newRow("a frame skipped") << QStringLiteral("FFSFF");
-        QTest::newRow("silence, then sound") << QStringLiteral("FF__FF");
-        QTest::newRow("start") << QStringLiteral("FFF");
+        // 10 ms windows 20 dB below the tone, at least and at most.
+        QTest::addColumn<int>("minQuiet");
+        QTest::addColumn<int>("maxQuiet");
+        QTest::newRow("a frame missing") << QStringLiteral("FFCFF") << 0 << 2;
+        QTest::newRow("three missing") << QStringLiteral("FFCCCFF") << 7 << 10;
+        QTest::newRow("a frame skipped") << QStringLiteral("FFSFF") << 0 << 1;
+        QTest::newRow("silence, then sound") << QStringLiteral("FF__FF") << 1 << 2;
+        QTest::newRow("start") << QStringLiteral("FFF") << 0 << 0;
+        QTest::newRow("a frame repeated") << QStringLiteral("FFRFF") << 0 << 0;
+        QTest::newRow("two repeated") << QStringLiteral("FFRRFF") << 0 << 0;
+        QTest::newRow("repeats fade away") << QStringLiteral("FFRRRRRFF") << 6 << 9;
+        QTest::newRow("a repeat after silence") << QStringLiteral("FF_RFF") << 3 << 5;
     }
 
     void concealmentNeverClicks() {
         QFETCH(QString, script);
+        QFETCH(int, minQuiet);
+        QFETCH(int, maxQuiet);
         constexpr int kRate = 32000;
         constexpr int kFrame = 1024;
+        constexpr int kWindow = kRate / 100;
         CPlayoutPcm pcm;
         pcm.Configure(kRate, 2);
         // A loud 1 kHz tone, so any cut shows as a step far above its slope.
@@ -278,6 +289,12 @@ private slots:
             } else if (step == QLatin1Char('C')) {
                 pcm.Conceal(kFrame);
                 ++index;
+            } else if (step == QLatin1Char('R')) {
+                // The decoder's overlap carries a steady tone on through a repeat.
+                const std::vector<std::int16_t> samples = toneFrame(index++);
+                if (!pcm.Repeat(samples.data(), int(samples.size()))) {
+                    pcm.Conceal(kFrame);
+                }
             } else if (step == QLatin1Char('S')) {
                 ++index;
                 spliced = true;
@@ -296,6 +313,17 @@ private slots:
             QCOMPARE(out[i], out[i + 1]);
             previous = out[i];
         }
+        // The tone's power is 20000^2 / 2; a window 20 dB below it counts quiet.
+        int quiet = 0;
+        for (std::size_t start = 0; start + kWindow * 2 <= out.size(); start += kWindow * 2) {
+            double power = 0.0;
+            for (int i = 0; i < kWindow; ++i) {
+                power += double(out[start + i * 2]) * out[start + i * 2] / kWindow;
+            }
+            quiet += power < 20000.0 * 20000.0 / 2 / 100 ? 1 : 0;
+        }
+        QVERIFY2(quiet >= minQuiet && quiet <= maxQuiet,
+                 qPrintable(QStringLiteral("%1 quiet windows").arg(quiet)));
     }
 };
 
