@@ -5,6 +5,7 @@
 #include "CSoundLog.h"
 #include "ISampleSinkConfig.h"
 #include "KivFilterRegistry.h"
+#include "SoundLinkClock.h"
 
 namespace {
 
@@ -124,11 +125,11 @@ GstElement* CAudioCapture::AddCanceller(GstElement* pipeline, GstElement* source
     GstOwner<GstCaps> caps(gst_caps_new_simple(
         "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
         "rate", G_TYPE_INT, m_sampleRate, "channels", G_TYPE_INT, m_channels, nullptr));
-    // The probe hands over what the speaker played as it goes, and the
-    // microphone starts reading before the speaker plays, so the two stay
-    // level; the extended filter covers the rest of the way back (speaker
-    // buffer, room, microphone buffer). Letting the canceller guess the
-    // delay itself cancels about 15 dB less.
+    // The probe hands over what the speaker played with the time it is heard
+    // and the microphone's sound carries the time it was recorded, on one
+    // clock, so the canceller pairs them however the two threads run; the
+    // extended filter covers the way through the room. Letting the canceller
+    // guess the delay itself converges seconds later and cancels less.
     g_object_set(canceller, "probe", m_echoProbe.c_str(), "echo-cancel", TRUE, "noise-suppression",
                  TRUE, "gain-control", TRUE, "delay-agnostic", FALSE, "extended-filter", TRUE,
                  nullptr);
@@ -136,6 +137,7 @@ GstElement* CAudioCapture::AddCanceller(GstElement* pipeline, GstElement* source
     if (!gst_element_link_filtered(source, canceller, caps.get())) {
         return nullptr;
     }
+    SoundLinkShareClock(pipeline);
     m_cancelling = true;
     return canceller;
 }

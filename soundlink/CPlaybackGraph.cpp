@@ -9,6 +9,7 @@
 #include "CSoundLog.h"
 #include "INetSourceControl.h"
 #include "KivFilterRegistry.h"
+#include "SoundLinkClock.h"
 
 namespace {
 
@@ -20,9 +21,17 @@ constexpr int kSourceBufferSize = 4096;
 constexpr int kDecodedBytes = 2048 * 8 * 2 * 2;
 constexpr GstClockTime kStateWait = 5 * GST_SECOND;
 
-GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer graph) {
+GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer data) {
     if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info)) {
-        static_cast<CPlaybackGraph*>(graph)->Refill(static_cast<int>(gst_buffer_get_size(buffer)));
+        auto* graph = static_cast<CPlaybackGraph*>(data);
+        const int bytes = static_cast<int>(gst_buffer_get_size(buffer));
+        const std::int64_t heardUs = graph->Refill(bytes);
+        if (heardUs >= 0) {
+            buffer = gst_buffer_make_writable(buffer);
+            GST_PAD_PROBE_INFO_DATA(info) = buffer;
+            GST_BUFFER_PTS(buffer) = heardUs * GST_USECOND;
+            GST_BUFFER_DURATION(buffer) = graph->DurationUs(bytes) * GST_USECOND;
+        }
     }
     return GST_PAD_PROBE_OK;
 }
@@ -108,6 +117,10 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
     GstElement* last = resample;
     std::string probeName;
     if (echoProbe) {
+        // The probe hands the canceller what was played with the time it is
+        // heard, on the microphone's clock.
+        SoundLinkShareClock(pipeline.get());
+        gst_pipeline_set_latency(GST_PIPELINE(pipeline.get()), 0);
         // Without the probe the call still plays, through the plain graph.
         probeName = NewProbeName();
         GstElement* probe = gst_element_factory_make("webrtcechoprobe", probeName.c_str());
@@ -134,6 +147,10 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
     if (!speakerName.empty()) {
         g_object_set(speaker, "device", speakerName.c_str(), nullptr);
     }
+    if (!probeName.empty()) {
+        // The times are the probe's; the speaker plays what comes as it comes.
+        g_object_set(speaker, "sync", FALSE, nullptr);
+    }
     gst_bin_add(GST_BIN(pipeline.get()), speaker);
     if (!gst_element_link(last, speaker)) {
         CSoundLog::Failed(CSoundLog::kFail, kUnit, 296);
@@ -147,6 +164,7 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
     m_pipeline = std::move(pipeline);
     m_probeName = probeName;
     m_speaker = speakerName;
+    m_timeline.Reset();
     return true;
 }
 
@@ -194,6 +212,10 @@ int CPlaybackGraph::SamplesFor(std::int64_t us) const {
     return static_cast<int>(us * m_format.sampleRate / 1000000) * m_format.channels;
 }
 
+std::int64_t CPlaybackGraph::DurationUs(int chunkBytes) const {
+    return std::int64_t(chunkBytes) / 2 / m_format.channels * 1000000 / m_format.sampleRate;
+}
+
 void CPlaybackGraph::Put(std::uint32_t sequence, const std::uint8_t* frame, int length) {
     m_playout.Put(sequence, frame, length, NowUs());
 }
@@ -211,11 +233,18 @@ void CPlaybackGraph::Conceal() {
     }
 }
 
-void CPlaybackGraph::Refill(int chunkBytes) {
+std::int64_t CPlaybackGraph::Refill(int chunkBytes) {
     std::lock_guard<std::mutex> guard(m_refillLock);
     if (chunkBytes <= 0 || m_control == nullptr) {
-        return;
+        return -1;
     }
+    const std::int64_t heardUs =
+        m_probeName.empty() ? -1 : m_timeline.Next(NowUs(), DurationUs(chunkBytes));
+    TopUp(chunkBytes);
+    return heardUs;
+}
+
+void CPlaybackGraph::TopUp(int chunkBytes) {
     // The buffer going out took one chunk from the ring when it held one
     // (otherwise it was silence); only this thread pushes, so the count is exact.
     m_ringHeld = m_ringHeld >= chunkBytes ? m_ringHeld - chunkBytes : 0;

@@ -8,6 +8,7 @@
 
 #include "CPlayoutBuffer.h"
 #include "CPlayoutPcm.h"
+#include "CSpeakerTimeline.h"
 #include "GstOwner.h"
 
 class INetSourceControl;
@@ -18,7 +19,9 @@ class INetSourceControl;
 // buffer; the source's streaming thread, each time a 10 ms chunk leaves,
 // takes what the schedule says, decodes it and tops the source's ring up
 // with one chunk, so the sound ahead of the speaker stays short and steady.
-// A frame missing at its turn is stood in for by the one before it.
+// A frame missing at its turn is stood in for by the one before it. With an
+// echo probe, the chunks carry the times they are heard, on the clock the
+// microphone shares.
 class CPlaybackGraph {
 public:
     struct Format {
@@ -67,12 +70,17 @@ public:
     // The sink playing now, "" for the default one.
     const std::string& Speaker() const { return m_speaker; }
 
-    // Streaming thread: a chunk of chunkBytes is leaving the source.
-    void Refill(int chunkBytes);
+    // Streaming thread: a chunk of chunkBytes is leaving the source. With
+    // an echo probe, the time it is heard (microseconds of the shared
+    // clock), else -1.
+    std::int64_t Refill(int chunkBytes);
+    std::int64_t DurationUs(int chunkBytes) const;
 
 private:
     bool BuildPipeline(const Format& format, bool echoProbe, const std::string& speaker);
     bool Play();
+    // Tops the source's ring up to its chunk (streaming thread, locked).
+    void TopUp(int chunkBytes);
     // Stands in for a frame missing at its turn (streaming thread).
     void Conceal();
     // Samples of every channel in that many microseconds.
@@ -94,6 +102,9 @@ private:
     // Streaming thread only.
     CPlayoutPcm m_pcm;
     int m_ringHeld = 0;
+    // A chunk leaving waits for the speaker to take it, then plays out the
+    // speaker's buffer.
+    CSpeakerTimeline m_timeline{kChunkMs * 1000 + kSinkBufferUs};
     std::vector<std::uint8_t> m_frame;
     // The last frame played, repeated for a missing one.
     std::vector<std::uint8_t> m_lastFrame;

@@ -81,8 +81,8 @@ int CSoundLink::StartCall(std::wstring remoteAddress, int remotePort, std::wstri
         if (!m_encoder.Exists()) {
             m_encoder.Create(m_channels, m_sampleRate, m_bitsPerSample);
         }
-        // The canceller is reading before the speaker plays, so what it
-        // reads from the probe is what was just played.
+        // The canceller pairs the microphone with the probe by time, so
+        // whichever starts first does not matter.
         m_captureRunning = m_encoder.Exists() && RunCapture(decoder->Playback().EchoProbe());
     }
     if (built) {
@@ -165,17 +165,9 @@ void CSoundLink::MoveCanceller() {
         }
     }
     m_capture.Stop();
-    if (next == nullptr) {
-        m_captureRunning = RunCapture(std::string());
-        return;
-    }
-    // Its probe has gathered what nobody read; a fresh playback starts it
-    // again level with the microphone.
-    const bool built = next->Build(m_sampleRate, m_bitsPerSample, m_channels, PlaybackOptions());
-    m_captureRunning = RunCapture(next->Playback().EchoProbe());
-    if (built) {
-        next->Play();
-    }
+    // What its probe gathered while nobody read it is older than anything
+    // the microphone records from now on, so the canceller passes it by.
+    m_captureRunning = RunCapture(next != nullptr ? next->Playback().EchoProbe() : std::string());
 }
 
 void CSoundLink::OnFrame(const std::uint8_t* data, int length) {

@@ -31,7 +31,9 @@ bool CPulseDevices::AddEchoPath(const QString& speaker, const QString& microphon
                  QStringLiteral("source=%1.monitor").arg(speaker),
                  QStringLiteral("sink=%1").arg(microphone),
                  QStringLiteral("latency_msec=%1").arg(latencyMs),
-                 QStringLiteral("source_dont_move=true"), QStringLiteral("sink_dont_move=true")});
+                 // A room's way back does not stretch: no rate changes to reach the latency.
+                 QStringLiteral("adjust_time=0"), QStringLiteral("source_dont_move=true"),
+                 QStringLiteral("sink_dont_move=true")});
     if (!pactl.waitForFinished(15000) || pactl.exitCode() != 0) {
         return false;
     }
