@@ -27,6 +27,7 @@ constexpr int kRate = CMouthToEar::kRate;
 constexpr int kBurstSamples = kRate / 20;  // 50 ms
 constexpr int kPeriodSamples = kRate / 2;  // one burst every 500 ms
 constexpr int kSearchSamples = kRate;      // delays up to one second
+constexpr int kNearSamples = kRate / 25;   // 40 ms either side of the onset
 
 template <class Track>
 GstFlowReturn OnSample(GstAppSink* sink, gpointer data) {
@@ -85,16 +86,17 @@ long Onset(const std::vector<std::int16_t>& samples, size_t from, int threshold)
     return -1;
 }
 
-// Lag (in samples) in [0, kSearchSamples) where output matches input[start..] best.
+// Lag (in samples) in [fromLag, toLag) where output matches input[start..] best.
 long BestLag(const std::vector<std::int16_t>& input, long start,
-             const std::vector<std::int16_t>& output, long outputStart, double* quality) {
+             const std::vector<std::int16_t>& output, long outputStart, long fromLag, long toLag,
+             double* quality) {
     double best = 0.0;
     long bestLag = -1;
     double inputEnergy = 0.0;
     for (int i = 0; i < kBurstSamples; ++i) {
         inputEnergy += double(input[size_t(start + i)]) * input[size_t(start + i)];
     }
-    for (long lag = 0; lag < kSearchSamples; ++lag) {
+    for (long lag = std::max(fromLag, 0L); lag < std::min(toLag, long(kSearchSamples)); ++lag) {
         const long at = outputStart + lag;
         if (at < 0 || at + kBurstSamples > static_cast<long>(output.size())) {
             continue;
@@ -225,8 +227,21 @@ std::vector<double> CMouthToEar::Delays() {
             break;
         }
         from = static_cast<size_t>(start + kPeriodSamples / 2);
+        // Looked for first around where the ear's sound starts: the whole
+        // second of lags takes a core for a second per round, which the call
+        // being measured would miss.
         double quality = 0.0;
-        const long lag = BestLag(m_mouth->samples, start, m_ear->samples, start - shift, &quality);
+        long lag = -1;
+        const long heard = Onset(m_ear->samples, size_t(std::max(start - shift, 0L)), 2000);
+        if (heard >= 0) {
+            const long near = heard - (start - shift);
+            lag = BestLag(m_mouth->samples, start, m_ear->samples, start - shift,
+                          near - kNearSamples, near + kNearSamples, &quality);
+        }
+        if (lag < 0 || quality <= 0.3) {
+            lag = BestLag(m_mouth->samples, start, m_ear->samples, start - shift, 0, kSearchSamples,
+                          &quality);
+        }
         // The canceller's noise suppression and gain reshape the burst, so a
         // match is weaker than through the codec alone; chance stays far below.
         const bool found = lag >= 0 && quality > 0.3;

@@ -163,6 +163,12 @@ int main(int argc, char** argv) {
         "  encoder frames       %5.1f ms  (one frame buffered ahead, one frame of codec delay, "
         "%.0f ms each)\n",
         2 * kEncoderFrameMs, kEncoderFrameMs);
+    if (options.isEmpty()) {
+        std::printf(
+            "  echo canceller      ~%5.1f ms  (measured against --no-echo-cancel: its blocks and "
+            "the noise suppressor's look-ahead)\n",
+            10.0);
+    }
     std::printf("  network              %5.1f ms  (loopback; 1 ms pacing per datagram)\n", 1.0);
     std::printf("  decoder              %5.1f ms  (one frame in, its samples out)\n", 0.0);
     std::printf(
