@@ -7,7 +7,7 @@ std::int64_t CSpeakerTimeline::Next(std::int64_t nowUs, std::int64_t durationUs)
         m_nextUs = clockSays;
         m_averageOffUs = 0;
     } else {
-        m_averageOffUs += (off - m_averageOffUs) / 64;
+        m_averageOffUs += (off - m_averageOffUs) / 128;
         if (m_averageOffUs > kSlackUs || m_averageOffUs < -kSlackUs) {
             m_nextUs += m_averageOffUs;
             m_averageOffUs = 0;

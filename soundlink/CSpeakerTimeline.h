@@ -8,7 +8,7 @@
 // by these times, and every step of them shifts what it compares, so they
 // must run on evenly. Each piece follows the one before it; the speaker pulls
 // pieces in uneven steps, so the times are moved to what the clock says only
-// when their average distance grows past a few milliseconds (the speaker's
+// when their average distance grows past ten milliseconds (the speaker's
 // clock drifts), and start afresh when they are far off (the speaker ran dry,
 // or the playback started again).
 //
@@ -24,7 +24,7 @@ public:
     std::int64_t Next(std::int64_t nowUs, std::int64_t durationUs);
 
     // The average distance tolerated before the times move.
-    static constexpr std::int64_t kSlackUs = 5000;
+    static constexpr std::int64_t kSlackUs = 10000;
     // Farther off than this, the times start afresh.
     static constexpr std::int64_t kJumpUs = 80000;
 
@@ -32,6 +32,6 @@ private:
     static constexpr std::int64_t kNone = INT64_MIN;
     std::int64_t m_aheadUs;
     std::int64_t m_nextUs = kNone;
-    // The distance to the clock, averaged over about 64 pieces.
+    // The distance to the clock, averaged over about 128 pieces.
     std::int64_t m_averageOffUs = 0;
 };
