@@ -1,7 +1,24 @@
 #include "KivTestMainWindow.h"
 
 #include "CKivFriendDBModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "KivViewTestTree.h"
 #include "shell/KivIMMainDlg.h"
+
+bool KivTestMainWindow::OpenDatabase() {
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    return db->CreateDB(QStringLiteral("tester")) && db->ConnectDB();
+}
+
+void KivTestMainWindow::LogOut(std::unique_ptr<KivIMMainDlg>& window,
+                               std::unique_ptr<KivViewTestTree>& tree) {
+    window.reset();
+    CKivFriendNetModel::GetInstance()->Delete_Socket();
+    CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+    tree.reset();
+    KivViewTestTree::ForgetQuit();
+}
 
 tag_friend_result KivTestMainWindow::FriendList(const Friends& friends) {
     tag_friend_result list{};

@@ -8,6 +8,7 @@
 #include "KivProtocol.h"
 
 class KivIMMainDlg;
+class KivViewTestTree;
 
 // A session's main window without a server, as the login dialog fills it:
 // account "tester", nick name "张三", and the friend list given.
@@ -16,6 +17,11 @@ public:
     using Friends = QList<QPair<Uint32, QString>>;
     static constexpr Uint32 kOwnUid = 10001;
 
+    // The account's chat database, made and connected in the current folder.
+    static bool OpenDatabase();
+    // Closes the window, the connection and the database, then the tree.
+    static void LogOut(std::unique_ptr<KivIMMainDlg>& window,
+                       std::unique_ptr<KivViewTestTree>& tree);
     // The friend list record for `friends`, heads numbered from 1.
     static tag_friend_result FriendList(const Friends& friends);
     // The window, also made the session's main window.

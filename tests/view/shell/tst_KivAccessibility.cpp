@@ -72,19 +72,11 @@ private slots:
     void initTestCase() { QAccessible::installUpdateHandler(&RecordEvent); }
     void init() {
         m_tree = std::make_unique<KivViewTestTree>();
-        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-        QVERIFY(db->CreateDB(QStringLiteral("tester")));
-        QVERIFY(db->ConnectDB());
+        QVERIFY(KivTestMainWindow::OpenDatabase());
         KivUserSettings::EnsureDefaults(QStringLiteral("tester"));
         g_events.clear();
     }
-    void cleanup() {
-        m_window.reset();
-        CKivFriendNetModel::GetInstance()->Delete_Socket();
-        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
-        m_tree.reset();
-        KivViewTestTree::ForgetQuit();
-    }
+    void cleanup() { KivTestMainWindow::LogOut(m_window, m_tree); }
 
     void loginDialog() {
         // A server that takes the connection, so no failure box takes the keys.

@@ -128,18 +128,13 @@ private slots:
     }
     void init() {
         m_tree = std::make_unique<KivViewTestTree>();
-        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-        QVERIFY(db->CreateDB(QStringLiteral("tester")));
-        QVERIFY(db->ConnectDB());
+        QVERIFY(KivTestMainWindow::OpenDatabase());
     }
     void cleanup() {
         m_window.reset();
         FakeNotifications::Unregister();
         m_service.reset();
-        CKivFriendNetModel::GetInstance()->Delete_Socket();
-        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
-        m_tree.reset();
-        KivViewTestTree::ForgetQuit();
+        KivTestMainWindow::LogOut(m_window, m_tree);
     }
 
     // A burst from two friends: two notices, each updated in place to the

@@ -118,18 +118,10 @@ class tst_KivIMMainDlg : public QObject {
 private slots:
     void init() {
         m_tree = std::make_unique<KivViewTestTree>();
-        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-        QVERIFY(db->CreateDB(QStringLiteral("tester")));
-        QVERIFY(db->ConnectDB());
+        QVERIFY(KivTestMainWindow::OpenDatabase());
         logIn({{10002, QStringLiteral("李四")}, {10003, QStringLiteral("王五")}});
     }
-    void cleanup() {
-        m_window.reset();
-        CKivFriendNetModel::GetInstance()->Delete_Socket();
-        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
-        m_tree.reset();
-        KivViewTestTree::ForgetQuit();
-    }
+    void cleanup() { KivTestMainWindow::LogOut(m_window, m_tree); }
 
     void pagesAfterLogin() {
         QCOMPARE(m_window->CurrentPage(), int(KivIMMainDlg::FriendPage));
