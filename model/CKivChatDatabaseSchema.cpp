@@ -11,9 +11,23 @@ QStringList CKivChatDatabaseSchema::tableStatements() {
                        "varchar(128));"),
         // Messages typed that have not left yet; they move into the history
         // once the server has them.
+        // delivered: the server has it, only the move into the history is missing.
         QStringLiteral("CREATE TABLE chat_outbox_table(id integer PRIMARY KEY AUTOINCREMENT,"
-                       "senderuid integer,recveruid integer,message TEXT,msgtime varchar(25));"),
+                       "senderuid integer,recveruid integer,message TEXT,msgtime varchar(25),"
+                       "delivered integer DEFAULT 0);"),
+        // The server's ids of the offline items stored, so that an item the
+        // server brings again is not stored twice.
+        QStringLiteral("CREATE TABLE chat_offline_seen(serverid integer PRIMARY KEY);"),
     };
+}
+
+QStringList CKivChatDatabaseSchema::upgradeStatements(const QStringList& outboxColumns) {
+    QStringList statements;
+    if (!outboxColumns.isEmpty() && !outboxColumns.contains(QLatin1String("delivered"))) {
+        statements << QStringLiteral(
+            "ALTER TABLE chat_outbox_table ADD COLUMN delivered integer DEFAULT 0;");
+    }
+    return statements;
 }
 
 QStringList CKivChatDatabaseSchema::indexStatements() {

@@ -9,5 +9,8 @@
 class CKivChatDatabaseSchema {
 public:
     static QStringList tableStatements();
+    // What brings a file of an older client up to date, given the columns its
+    // outbox has (none when it has no outbox yet).
+    static QStringList upgradeStatements(const QStringList& outboxColumns);
     static QStringList indexStatements();
 };

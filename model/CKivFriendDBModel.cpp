@@ -110,6 +110,8 @@ public:
     WriteScope& operator=(const WriteScope&) = delete;
 
     void note(const IndexChange& change) { m_changes.append(change); }
+    // The writes of this scope stand or fall together.
+    bool atomic() const { return !m_own || m_begun; }
     // Commits an own transaction; the index learns of the writes once they
     // are in the file.
     bool commit() {
@@ -217,8 +219,15 @@ CKivFriendSqlUtilCommon* CKivFriendDBModel::ConnectDB() {
             execute(Q_FUNC_INFO, statement, query);
         }
     }
-    for (const QString& statement :
-         CKivChatDatabaseSchema::indexStatements() + CKivChatHistoryIndex::schema()) {
+    QStringList outboxColumns;
+    if (query.exec(QStringLiteral("PRAGMA table_info(chat_outbox_table)"))) {
+        while (query.next()) {
+            outboxColumns << query.value(1).toString();
+        }
+    }
+    for (const QString& statement : CKivChatDatabaseSchema::upgradeStatements(outboxColumns) +
+                                        CKivChatDatabaseSchema::indexStatements() +
+                                        CKivChatHistoryIndex::schema()) {
         execute(Q_FUNC_INFO, statement, query);
     }
     m_searchIndexed.store(CKivChatSearchIndex::prepare(util->database()));
@@ -238,15 +247,41 @@ int CKivFriendDBModel::Select_chat_table() {
     return last;
 }
 
+bool CKivFriendDBModel::firstSeen(const char* function, quint32 serverRowId, bool* first) {
+    QSqlQuery* query = sqlUtil()->keptQuery(
+        QStringLiteral("insert or ignore into chat_offline_seen(serverid) values(?)"));
+    if (query == nullptr) {
+        qCWarning(lcKivModel).noquote() << function << "cannot prepare the offline item check";
+        return false;
+    }
+    query->bindValue(0, serverRowId);
+    if (!query->exec()) {
+        qCWarning(lcKivModel).noquote() << function << query->lastError().text();
+        return false;
+    }
+    *first = query->numRowsAffected() > 0;
+    return true;
+}
+
 bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32 receiver,
                                    const QString& text, const QString& time, int isgot,
-                                   qint64* rowId) {
+                                   qint64* rowId, quint32 serverRowId) {
     // The key assigns the id: concurrent inserts can never pick the same one.
     static const QString readSql = QStringLiteral(
         "insert into chat_message_table values(NULL,0,:send_id,:rev_id,:htmlText,:TimeText,1)");
     static const QString unreadSql = QStringLiteral(
         "insert into chat_message_table values(NULL,0,:send_id,:rev_id,:htmlText,:TimeText,0)");
     WriteScope scope(*this);
+    if (serverRowId != 0) {
+        // The item and the note that it was seen go in together or not at all.
+        bool first = false;
+        if (!scope.atomic() || !firstSeen(function, serverRowId, &first)) {
+            return false;
+        }
+        if (!first) {
+            return scope.commit();
+        }
+    }
     QSqlQuery* query = sqlUtil()->keptQuery(isgot ? readSql : unreadSql);
     if (query == nullptr) {
         qCWarning(lcKivModel).noquote() << function << "cannot prepare the insert";
@@ -291,14 +326,16 @@ bool CKivFriendDBModel::InsertMsg(const char* record, qint64* rowId) {
                       rowId);
 }
 
-bool CKivFriendDBModel::SaveLeaveMessage(tag_leave_message message) {
+bool CKivFriendDBModel::SaveLeaveMessage(tag_leave_message message, quint32 serverRowId) {
     const char* item = reinterpret_cast<const char*>(&message);
     return insertChat(Q_FUNC_INFO, message.uid, GetOwnUid(),
                       textAt(item, offsetof(tag_leave_message, text), sizeof(message.text)),
-                      textAt(item, offsetof(tag_leave_message, time), sizeof(message.time)), 0);
+                      textAt(item, offsetof(tag_leave_message, time), sizeof(message.time)), 0,
+                      nullptr, serverRowId);
 }
 
-bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* record) {
+bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* record,
+                                           quint32 serverRowId, bool* first) {
     using R = AddFriendPushRecord;
     const quint32 from = fieldAt<quint32>(record, offsetof(R, fromUid));
     const quint32 to = fieldAt<quint32>(record, offsetof(R, toUid));
@@ -306,6 +343,14 @@ bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* rec
     const QString now = currentTimeText();
 
     WriteScope scope(*this);
+    if (serverRowId != 0) {
+        if (!scope.atomic() || !firstSeen(function, serverRowId, first)) {
+            return false;
+        }
+        if (!*first) {
+            return scope.commit();
+        }
+    }
     Select_chat_table();
     QSqlQuery query(sqlUtil()->database());
     if (!execute(function,
@@ -357,9 +402,13 @@ bool CKivFriendDBModel::insertProfile(const char* function, QSqlQuery& query,
                    query, values);
 }
 
-bool CKivFriendDBModel::SaveAddFriendRequest(const char* request) {
-    if (!request || !storeFriendRequest(Q_FUNC_INFO, request)) {
+bool CKivFriendDBModel::SaveAddFriendRequest(const char* request, quint32 serverRowId) {
+    bool first = true;
+    if (!request || !storeFriendRequest(Q_FUNC_INFO, request, serverRowId, &first)) {
         return false;
+    }
+    if (!first) {
+        return true;
     }
     QSqlQuery query(sqlUtil()->database());
     bool exists = false;
@@ -372,7 +421,8 @@ bool CKivFriendDBModel::SaveAddFriendRequest(const char* request) {
 }
 
 bool CKivFriendDBModel::AddFriend(const char* record) {
-    if (!record || !storeFriendRequest(Q_FUNC_INFO, record)) {
+    bool first = true;
+    if (!record || !storeFriendRequest(Q_FUNC_INFO, record, 0, &first)) {
         return false;
     }
     QSqlQuery query(sqlUtil()->database());
@@ -523,31 +573,46 @@ qint64 CKivFriendDBModel::AddToOutbox(quint32 sender, quint32 receiver, const QS
     return query.lastInsertId().toLongLong();
 }
 
-QVector<CKivChatRecordRow> CKivFriendDBModel::GetOutbox(quint32 sender) {
-    QVector<CKivChatRecordRow> rows;
+QVector<CKivOutboxRow> CKivFriendDBModel::GetOutbox(quint32 sender) {
+    QVector<CKivOutboxRow> rows;
     QSqlQuery query(sqlUtil()->database());
     if (!execute(Q_FUNC_INFO,
-                 QStringLiteral("select id,senderuid,recveruid,message,msgtime from "
+                 QStringLiteral("select id,senderuid,recveruid,message,msgtime,delivered from "
                                 "chat_outbox_table where senderuid=? order by id"),
                  query, {sender})) {
         return rows;
     }
     while (query.next()) {
-        rows.append(CKivChatRecordRow{query.value(0).toLongLong(), query.value(1).toUInt(),
-                                      query.value(2).toUInt(), query.value(3).toString(),
-                                      query.value(4).toString()});
+        rows.append(
+            CKivOutboxRow{CKivChatRecordRow{query.value(0).toLongLong(), query.value(1).toUInt(),
+                                            query.value(2).toUInt(), query.value(3).toString(),
+                                            query.value(4).toString()},
+                          query.value(5).toInt() != 0});
     }
     return rows;
 }
 
-bool CKivFriendDBModel::MoveOutboxToHistory(qint64 id) {
+bool CKivFriendDBModel::MarkOutboxDelivered(qint64 id) {
+    QSqlQuery query(sqlUtil()->database());
+    return execute(Q_FUNC_INFO,
+                   QStringLiteral("update chat_outbox_table set delivered=1 where id=?"), query,
+                   {id}) &&
+           query.numRowsAffected() == 1;
+}
+
+bool CKivFriendDBModel::MoveOutboxToHistory(qint64 id, bool* gone) {
     WriteScope scope(*this);
     QSqlQuery query(sqlUtil()->database());
     if (!execute(Q_FUNC_INFO,
                  QStringLiteral("select senderuid,recveruid,message,msgtime from "
                                 "chat_outbox_table where id=?"),
-                 query, {id}) ||
-        !query.next()) {
+                 query, {id})) {
+        return false;
+    }
+    if (!query.next()) {
+        if (gone) {
+            *gone = true;
+        }
         return false;
     }
     const quint32 sender = query.value(0).toUInt();

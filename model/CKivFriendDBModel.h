@@ -9,6 +9,7 @@
 
 #include "CKivChatHistoryIndex.h"
 #include "CKivChatRecordRow.h"
+#include "CKivOutboxRow.h"
 #include "KivProtocol.h"
 
 class CKivFriendSqlUtilCommon;
@@ -41,10 +42,13 @@ public:
     // A received one; rowId, when given, gets the new row's id.
     bool InsertMsg(const char* record, qint64* rowId = nullptr);
     // An offline chat message to the own user (uid from the last login result).
-    bool SaveLeaveMessage(tag_leave_message message);
+    // With the server's id of the item (not 0), an item stored before is not
+    // stored again (true all the same).
+    bool SaveLeaveMessage(tag_leave_message message, quint32 serverRowId = 0);
     // AddFriendPush-layout records: one type-8 row per requester and asked
-    // user, refreshed and marked unread, and the requester's profile.
-    bool SaveAddFriendRequest(const char* request);
+    // user, refreshed and marked unread, and the requester's profile; the
+    // server's id as for SaveLeaveMessage.
+    bool SaveAddFriendRequest(const char* request, quint32 serverRowId = 0);
     bool AddFriend(const char* record);
     // The own profile from a login result; isNew is set when it was first
     // stored now. Also keeps the own uid, the VIP flag and the gift balance.
@@ -60,10 +64,13 @@ public:
     // kept there gets an id (0 when it could not be kept).
     qint64 AddToOutbox(quint32 sender, quint32 receiver, const QString& text);
     // The sender's waiting messages, oldest first.
-    QVector<CKivChatRecordRow> GetOutbox(quint32 sender);
+    QVector<CKivOutboxRow> GetOutbox(quint32 sender);
+    // The server has the message; only its move into the history is missing.
+    bool MarkOutboxDelivered(qint64 id);
     // The message left: in one transaction it becomes a sent row of the
     // history, dated when it was typed, and leaves the outbox.
-    bool MoveOutboxToHistory(qint64 id);
+    // gone: the outbox has no such message (moved already).
+    bool MoveOutboxToHistory(qint64 id, bool* gone = nullptr);
 
     // Group commit for the calling thread: the writes up to CommitBatch() run
     // in one transaction and become visible together. False when the
@@ -111,8 +118,12 @@ private:
     bool execute(const char* function, const QString& sql, QSqlQuery& query,
                  const QVariantList& values = {});
     bool insertChat(const char* function, quint32 sender, quint32 receiver, const QString& text,
-                    const QString& time, int isgot, qint64* rowId = nullptr);
-    bool storeFriendRequest(const char* function, const char* record);
+                    const QString& time, int isgot, qint64* rowId = nullptr,
+                    quint32 serverRowId = 0);
+    // Notes an offline item's server id; first tells whether it is new.
+    bool firstSeen(const char* function, quint32 serverRowId, bool* first);
+    bool storeFriendRequest(const char* function, const char* record, quint32 serverRowId,
+                            bool* first);
     bool profileExists(const char* function, QSqlQuery& query, quint32 uid, bool* exists);
     bool insertProfile(const char* function, QSqlQuery& query, const QVariantList& values);
     // Drops the history index when the account's file changed; history lock held.

@@ -1,5 +1,6 @@
 #include "CKivFriendNetModel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -17,13 +18,20 @@ namespace {
 // inside it, on the caller's thread.
 thread_local bool t_connecting = false;
 
-bool isLoginRequest(const char* record, int length) {
+std::uint32_t commandOf(const char* record, int length) {
     FrameHeader head;
     if (record == nullptr || length < int(sizeof(head))) {
-        return false;
+        return 0;
     }
     std::memcpy(&head, record, sizeof(head));
-    return head.command == Login;
+    return head.command;
+}
+
+// The server takes only these before a login succeeded; anything else sent
+// then would be dropped without a word, and look sent.
+bool goesBeforeLogin(std::uint32_t command) {
+    return command == ConnectCheck || command == Login || command == Register ||
+           command == CheckNumber || command == NewPassword;
 }
 
 }  // namespace
@@ -89,25 +97,15 @@ std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::currentSocket(
 
 void CKivFriendNetModel::retireSocket() {
     std::shared_ptr<CKivFriendSocketCommon> socket;
-    std::uint64_t serial = 0;
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         socket.swap(m_socket);
-        serial = m_socketSerial;
         m_socketSerial = 0;
     }
     if (!socket) {
         return;
     }
     socket->stop();
-    {
-        constexpr std::size_t kKeptConnections = 8;
-        std::lock_guard<std::mutex> guard(m_ackLock);
-        m_endedAcks[serial] = socket->acknowledged_bytes();
-        while (m_endedAcks.size() > kKeptConnections) {
-            m_endedAcks.erase(m_endedAcks.begin());
-        }
-    }
     // A sender on another thread may still hold it for the send in progress,
     // which returns at once now that the socket is shut down.
     while (socket.use_count() > 1) {
@@ -173,13 +171,17 @@ int CKivFriendNetModel::Send_Tracked(const char* record, int length, SentMark& m
     if (m_stopping || !m_connected) {
         return 0;
     }
+    const std::uint32_t command = commandOf(record, length);
+    if (!m_loggedIn && !goesBeforeLogin(command)) {
+        return 0;
+    }
     std::uint64_t serial = 0;
     std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket(serial);
     if (!socket) {
         return 0;
     }
     // Armed before sending: the answer may be dispatched before send returns.
-    const bool login = isLoginRequest(record, length);
+    const bool login = command == Login;
     if (login) {
         m_loginPending = true;
     }
@@ -195,15 +197,32 @@ int CKivFriendNetModel::Send_Tracked(const char* record, int length, SentMark& m
     return sent;
 }
 
-std::uint64_t CKivFriendNetModel::AcknowledgedBytes(std::uint64_t connection) const {
-    std::uint64_t serial = 0;
-    std::shared_ptr<CKivFriendSocketCommon> socket = currentSocket(serial);
-    if (socket && serial == connection) {
-        return socket->acknowledged_bytes();
+void CKivFriendNetModel::RequestConfirmation() {
+    if (CKivFriendGetLeaveMessageModel* puller = GetLeaveWord()) {
+        puller->RequestConfirmation();
     }
+}
+
+std::uint64_t CKivFriendNetModel::ConfirmedBytes(std::uint64_t connection) const {
     std::lock_guard<std::mutex> guard(m_ackLock);
-    const auto ended = m_endedAcks.find(connection);
-    return ended != m_endedAcks.end() ? ended->second : 0;
+    const auto found = m_confirmed.find(connection);
+    return found != m_confirmed.end() ? found->second : 0;
+}
+
+void CKivFriendNetModel::confirm(std::uint64_t connection, std::uint64_t end) {
+    if (connection == 0) {
+        return;
+    }
+    {
+        constexpr std::size_t kKeptConnections = 8;
+        std::lock_guard<std::mutex> guard(m_ackLock);
+        std::uint64_t& confirmed = m_confirmed[connection];
+        confirmed = std::max(confirmed, end);
+        while (m_confirmed.size() > kKeptConnections) {
+            m_confirmed.erase(m_confirmed.begin());
+        }
+    }
+    emit Confirmed();
 }
 
 QByteArray CKivFriendNetModel::GetAccount() const {
@@ -611,47 +630,62 @@ void CKivFriendNetModel::onLeaveMessage(const char* record, int length) {
     if (item == nullptr) {
         return;
     }
-    CKivFriendGetLeaveMessageModel* puller = GetLeaveWord();
-    if (item->endFlag != 0) {
-        if (puller != nullptr) {
-            puller->SetStop();
-        }
-    } else if (item->Serial == 1) {
-        tag_leave_message message{};
-        message.uid = item->item.message.uid;
-        std::memcpy(message.time, item->item.message.time, sizeof(message.time) - 1);
-        // The text is BufLen - 24 bytes, never more than its field holds.
-        const int textLength =
-            std::min<int>(static_cast<int>(std::min<Uint32>(item->BufLen, 0x10000u)) - 24,
-                          static_cast<int>(sizeof(message.text)) - 1);
-        if (textLength > 0) {
-            std::memcpy(message.text, item->item.message.text, static_cast<size_t>(textLength));
-        }
-        // The next request goes out while this item is being stored: items
-        // are stored in the order they arrive all the same.
-        if (puller != nullptr) {
-            puller->ItemReceived(item->Serial, item->ServerDBRowID);
-        }
-        auto stored = std::make_shared<tag_leave_message>(message);
-        m_batch.store(
-            [stored] { return CKivFriendDBModel::GetInstance()->SaveLeaveMessage(*stored); });
-        m_batch.announce([this] { emit SendLeaveMessageSignal(); });
-    } else if (item->Serial == 2) {
-        if (puller != nullptr) {
-            puller->ItemReceived(item->Serial, item->ServerDBRowID);
-        }
-        auto stored = std::make_shared<AddFriendPushRecord>(item->item.request);
-        m_batch.store([stored] {
-            return CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
-                reinterpret_cast<const char*>(stored.get()));
-        });
-        m_batch.announce([this] { emit SendAddFriendSignal(); });
+    const bool last = item->endFlag != 0;
+    const int kind = item->Serial;
+    const bool known = !last && (kind == 1 || kind == 2);
+    CKivFriendGetLeaveMessageModel::Answer answer;
+    if (CKivFriendGetLeaveMessageModel* puller = GetLeaveWord()) {
+        answer = puller->Answered(known, last);
     }
-    const int serial = item->Serial;
+    // Every answer proves that the server read what was sent before its request.
+    if (answer.solicited) {
+        confirm(answer.connection, answer.end);
+    }
     const Uint32 rowId = item->ServerDBRowID;
+    if (known) {
+        // Whether the item is in the file once the batch is committed: only
+        // then does the next request confirm it to the server.
+        auto stored = std::make_shared<bool>(false);
+        if (kind == 1) {
+            tag_leave_message message{};
+            message.uid = item->item.message.uid;
+            std::memcpy(message.time, item->item.message.time, sizeof(message.time) - 1);
+            // The text is BufLen - 24 bytes, never more than its field holds.
+            const int textLength =
+                std::min<int>(static_cast<int>(std::min<Uint32>(item->BufLen, 0x10000u)) - 24,
+                              static_cast<int>(sizeof(message.text)) - 1);
+            if (textLength > 0) {
+                std::memcpy(message.text, item->item.message.text, static_cast<size_t>(textLength));
+            }
+            auto kept = std::make_shared<tag_leave_message>(message);
+            m_batch.store([kept, rowId, stored] {
+                *stored = CKivFriendDBModel::GetInstance()->SaveLeaveMessage(*kept, rowId);
+                return *stored;
+            });
+        } else {
+            auto kept = std::make_shared<AddFriendPushRecord>(item->item.request);
+            m_batch.store([kept, rowId, stored] {
+                *stored = CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
+                    reinterpret_cast<const char*>(kept.get()), rowId);
+                return *stored;
+            });
+        }
+        const bool resumes = answer.resumes;
+        m_batch.announce([this, kind, rowId, stored, resumes] {
+            if (resumes) {
+                if (CKivFriendGetLeaveMessageModel* puller = GetLeaveWord()) {
+                    puller->ItemSettled(kind, rowId, *stored);
+                }
+            }
+            if (kind == 1) {
+                emit SendLeaveMessageSignal();
+            } else {
+                emit SendAddFriendSignal();
+            }
+        });
+    }
     const Uint32 bufLen = item->BufLen;
-    m_batch.announce(
-        [this, serial, rowId, bufLen] { emit LeaveMessageResult(serial, rowId, bufLen); });
+    m_batch.announce([this, kind, rowId, bufLen] { emit LeaveMessageResult(kind, rowId, bufLen); });
 }
 
 void CKivFriendNetModel::onCheckNumber(const char* record, int length) {

@@ -57,9 +57,12 @@ public:
     int Send_Msg(const char* record, int length);
     // Send_Msg that also tells where the record ends in the connection's stream.
     int Send_Tracked(const char* record, int length, SentMark& mark);
-    // How much of a connection's stream the server's side has acknowledged,
-    // also after that connection ended; 0 for one no longer known.
-    std::uint64_t AcknowledgedBytes(std::uint64_t connection) const;
+    // Asks the server to prove it read what was sent so far: the answer to the
+    // next offline-pull request does (the server answers in order).
+    void RequestConfirmation();
+    // How much of a connection's stream the server has proven it read, also
+    // after that connection ended; 0 for one no longer known.
+    std::uint64_t ConfirmedBytes(std::uint64_t connection) const;
 
     Uint32 GetUID() const { return m_uid; }
     QByteArray GetAccount() const;
@@ -114,6 +117,8 @@ signals:
     void UploadFileResult(QString text);
     void CloseConnect();
     void FaildConnect();
+    // The server proved it read more of the stream (see ConfirmedBytes).
+    void Confirmed();
     // The connection stopped before a record was sent: the server could not
     // prove who it is over TLS (serverWantsTls false), or it answered in TLS
     // to a connection without it (true). The reason is also logged.
@@ -133,6 +138,7 @@ private:
     void dispatch(const char* record, int length);
     // Ends an offline pull that waits for items the lost connection will not bring.
     void endPull();
+    void confirm(std::uint64_t connection, std::uint64_t end);
     void onLoginRefused(std::int32_t result, std::int32_t errorCode);
 
     void onLogin(const char* record, int length);
@@ -152,9 +158,9 @@ private:
     std::shared_ptr<CKivFriendSocketCommon> m_socket;
     std::uint64_t m_socketSerial = 0;  // with m_socket, under m_socketLock
     std::uint64_t m_lastSerial = 0;
-    // What the last few connections had acknowledged when they were retired.
+    // How far the server proved it read the last few connections.
     mutable std::mutex m_ackLock;
-    std::map<std::uint64_t, std::uint64_t> m_endedAcks;
+    std::map<std::uint64_t, std::uint64_t> m_confirmed;
     std::atomic<bool> m_stopping{false};
     std::atomic<quintptr> m_window{0};
     QByteArray m_serverAddress;

@@ -226,8 +226,8 @@ private slots:
         while (tables.next()) {
             names << tables.value(0).toString();
         }
-        QCOMPARE(names,
-                 (QStringList{"chat_message_table", "chat_outbox_table", "chat_userinfor_table"}));
+        QCOMPARE(names, (QStringList{"chat_message_table", "chat_offline_seen", "chat_outbox_table",
+                                     "chat_userinfor_table"}));
         QSqlQuery sql = select("select sql from sqlite_master where name='chat_message_table'");
         QVERIFY(sql.next());
         QCOMPARE(sql.value(0).toString() + ';',
@@ -396,25 +396,81 @@ private slots:
     // Waiting messages come back oldest first, per sender; one that left is a
     // sent row of the history dated when it was typed, and is gone from the
     // outbox, in the same transaction (the history pages see it at once).
+    // An outbox made by an older client gains the mark of a message the
+    // server has; its messages stay.
+    void olderOutboxGainsTheDeliveredMark() {
+        QVERIFY(m_model->CreateDB(QStringLiteral("alice")));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "older");
+            db.setDatabaseName(m_model->GetDatabaseFile());
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec("DROP TABLE IF EXISTS chat_outbox_table"));
+            QVERIFY(
+                query.exec("CREATE TABLE chat_outbox_table(id integer PRIMARY KEY "
+                           "AUTOINCREMENT,senderuid integer,recveruid integer,message "
+                           "TEXT,msgtime varchar(25))"));
+            QVERIFY(query.exec("insert into chat_outbox_table values(NULL,1001,2002,'kept','t')"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("older"));
+        QVERIFY(m_model->ConnectDB());
+        QVector<CKivOutboxRow> waiting = m_model->GetOutbox(Own);
+        QCOMPARE(waiting.size(), 1);
+        QVERIFY(!waiting.at(0).delivered);
+        QVERIFY(m_model->MarkOutboxDelivered(waiting.at(0).row.id));
+        QVERIFY(m_model->GetOutbox(Own).at(0).delivered);
+        QVERIFY(!m_model->MarkOutboxDelivered(waiting.at(0).row.id + 1));
+    }
+
+    // An offline item the server brings again (same server id) is stored
+    // once; one whose write failed is not noted as seen.
+    void offlineItemsAreStoredOncePerServerId() {
+        login();
+        bool isNew = false;
+        QVERIFY(m_model->UpdateUserInfor(loginRecord(Own, "me").constData(), isNew));
+        tag_leave_message message{};
+        message.uid = Friend;
+        KivWriteText(message.time, "2026-12-01 08:00:00");
+        KivWriteText(message.text, "offline");
+        QVERIFY(m_model->SaveLeaveMessage(message, 31));
+        QVERIFY(m_model->SaveLeaveMessage(message, 31));
+        const QByteArray request = pushRecord(Friend, Own, "bob", "add me");
+        QVERIFY(m_model->SaveAddFriendRequest(request.constData(), 32));
+        QVERIFY(select("update chat_message_table set isgot=1 where type=8").isActive());
+        QVERIFY(m_model->SaveAddFriendRequest(request.constData(), 32));
+        QCOMPARE(scalar("select count(*) from chat_message_table where message='offline'"), 1);
+        // The request came back by the same id: not marked unread again.
+        QCOMPARE(scalar("select isgot from chat_message_table where type=8"), 1);
+
+        QVERIFY(select("create trigger kiv_full before insert on chat_message_table begin "
+                       "select raise(abort,'disk full'); end")
+                    .isActive());
+        QVERIFY(!m_model->SaveLeaveMessage(message, 33));
+        QVERIFY(select("drop trigger kiv_full").isActive());
+        QVERIFY(m_model->SaveLeaveMessage(message, 33));
+        QCOMPARE(scalar("select count(*) from chat_message_table where message='offline'"), 2);
+    }
+
     void outboxMovesIntoTheHistory() {
         login();
         const qint64 first = m_model->AddToOutbox(Own, Friend, QStringLiteral("第一 'x'); --"));
         const qint64 second = m_model->AddToOutbox(Own, Friend, QStringLiteral("second"));
         const qint64 other = m_model->AddToOutbox(3003, Friend, QStringLiteral("not mine"));
         QVERIFY(first > 0 && second > first && other > second);
-        QVector<CKivChatRecordRow> waiting = m_model->GetOutbox(Own);
+        QVector<CKivOutboxRow> waiting = m_model->GetOutbox(Own);
         QCOMPARE(waiting.size(), 2);
-        QCOMPARE(waiting.at(0).id, first);
-        QCOMPARE(waiting.at(0).message, QStringLiteral("第一 'x'); --"));
-        QCOMPARE(waiting.at(1).id, second);
-        const QString typedAt = waiting.at(0).msgTime;
+        QCOMPARE(waiting.at(0).row.id, first);
+        QCOMPARE(waiting.at(0).row.message, QStringLiteral("第一 'x'); --"));
+        QCOMPARE(waiting.at(1).row.id, second);
+        QVERIFY(!waiting.at(0).delivered);
+        const QString typedAt = waiting.at(0).row.msgTime;
 
         QTest::qWait(1100);
         QVERIFY(m_model->MoveOutboxToHistory(first));
         QVERIFY(!m_model->MoveOutboxToHistory(first));
         waiting = m_model->GetOutbox(Own);
         QCOMPARE(waiting.size(), 1);
-        QCOMPARE(waiting.at(0).id, second);
+        QCOMPARE(waiting.at(0).row.id, second);
         QSqlQuery sent = select(
             "select message,msgtime,isgot from chat_message_table where senderuid=? and "
             "recveruid=?",

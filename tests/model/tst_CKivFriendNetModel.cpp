@@ -15,63 +15,13 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivRecordCutter.h"
+#include "KivScriptedServer.h"
 #include "KivTestRegistry.h"
 
 namespace {
 
 constexpr Uint32 kOwnUid = 501;
 constexpr Uint32 kFriendUid = 502;
-
-template <class R>
-QByteArray bytesOf(const R& record) {
-    return QByteArray(reinterpret_cast<const char*>(&record), sizeof(record));
-}
-
-// A server played by the test: it records what the client sends, cut into
-// records, and writes whatever the test gives it.
-class ScriptedServer : public QObject {
-public:
-    ScriptedServer() {
-        server.listen(QHostAddress::LocalHost);
-        connect(&server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* next = server.nextPendingConnection()) {
-                peer = next;
-                connect(peer, &QTcpSocket::readyRead, this, [this, next] { read(next); });
-            }
-        });
-    }
-
-    void read(QTcpSocket* from) {
-        const QByteArray bytes = from->readAll();
-        if (from != peer) {
-            return;
-        }
-        cutter.append(bytes.constData(), bytes.size());
-        while (cutter.next() == CKivRecordCutter::Status::Delivered) {
-            received.append(QByteArray(cutter.record(), cutter.recordLength()));
-        }
-    }
-
-    QList<quint32> commands() const {
-        QList<quint32> all;
-        for (const QByteArray& record : received) {
-            FrameHeader head;
-            std::memcpy(&head, record.constData(), sizeof(head));
-            all.append(head.command);
-        }
-        return all;
-    }
-
-    void send(const QByteArray& bytes) {
-        peer->write(bytes);
-        peer->flush();
-    }
-
-    QTcpServer server;
-    QTcpSocket* peer = nullptr;
-    CKivRecordCutter cutter;
-    QList<QByteArray> received;
-};
 
 ptl_sys_send_per_media media(Uint32 caller, Uint32 state) {
     ptl_sys_send_per_media record;
@@ -571,7 +521,10 @@ private slots:
         QCOMPARE(m_server->commands(), QList<quint32>{ConnectCheck});
         QTest::qWait(100);
         QCOMPARE(closed, 0);
-        QVERIFY(m_model->Send_Msg("12345678901234567890", 20) == 20);
+        LoginRequest request;
+        KivInitRecord(request, Login);
+        QCOMPARE(m_model->Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request)),
+                 int(sizeof(request)));
     }
 
     void serverCloseIsReported() {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "CKivRecordCutter.h"
+
+template <class R>
+QByteArray bytesOf(const R& record) {
+    return QByteArray(reinterpret_cast<const char*>(&record), sizeof(record));
+}
+
+// A server played by the test: it records what the client sends, cut into
+// records, and writes whatever the test gives it.
+class ScriptedServer : public QObject {
+public:
+    ScriptedServer();
+
+    void read(QTcpSocket* from);
+    QList<quint32> commands() const;
+    void send(const QByteArray& bytes);
+
+    QTcpServer server;
+    QTcpSocket* peer = nullptr;
+    CKivRecordCutter cutter;
+    QList<QByteArray> received;
+};
