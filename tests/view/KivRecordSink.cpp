@@ -9,8 +9,31 @@ KivRecordSink::KivRecordSink() {
     m_server.listen(QHostAddress::LocalHost);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         m_peer = m_server.nextPendingConnection();
-        connect(m_peer, &QTcpSocket::readyRead, this, [this] { m_bytes += m_peer->readAll(); });
+        connect(m_peer, &QTcpSocket::readyRead, this, [this] {
+            m_bytes += m_peer->readAll();
+            Answer();
+        });
     });
+}
+
+void KivRecordSink::Answer() {
+    while (m_answered + int(sizeof(FrameHeader)) <= m_bytes.size()) {
+        FrameHeader head;
+        std::memcpy(&head, m_bytes.constData() + m_answered, sizeof(head));
+        if (head.length < sizeof(FrameHeader) || m_answered + int(head.length) > m_bytes.size())
+            return;
+        m_answered += int(head.length);
+        if (m_loginAnswer.isEmpty())
+            continue;
+        if (head.command == Login) {
+            m_peer->write(m_loginAnswer);
+        } else if (head.command == LeaveMessage) {
+            LeaveMessageResult last;
+            KivInitRecord(last, LeaveMessage);
+            last.endFlag = 1;
+            m_peer->write(reinterpret_cast<const char*>(&last), sizeof(last));
+        }
+    }
 }
 
 QList<QByteArray> KivRecordSink::records(quint32 command) const {

@@ -8,10 +8,14 @@
 class QTcpSocket;
 
 // The server end of the net model's connection on a free loopback port:
-// collects every record the client sends.
+// collects every record the client sends. Given a login answer, it plays a
+// server that logs the client in and answers every offline-pull request with
+// the end of the pull (which proves the records before it).
 class KivRecordSink : public QObject {
 public:
     KivRecordSink();
+    // The record sent back for every Login request.
+    void SetLoginAnswer(const QByteArray& loginResult) { m_loginAnswer = loginResult; }
     quint16 port() const { return m_server.serverPort(); }
     // Every complete record of the given command received so far.
     QList<QByteArray> records(quint32 command) const;
@@ -20,6 +24,10 @@ public:
 
 private:
     QTcpServer m_server;
+    void Answer();
+
     QTcpSocket* m_peer = nullptr;
     QByteArray m_bytes;
+    int m_answered = 0;  // bytes of m_bytes already looked at
+    QByteArray m_loginAnswer;
 };

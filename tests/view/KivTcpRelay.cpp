@@ -1,5 +1,7 @@
 #include "KivTcpRelay.h"
 
+#include <QTimer>
+
 KivTcpRelay::KivTcpRelay(quint16 serverPort) : m_serverPort(serverPort) {
     m_listener.listen(QHostAddress::LocalHost);
     connect(&m_listener, &QTcpServer::newConnection, this, [this] {
@@ -12,8 +14,22 @@ KivTcpRelay::KivTcpRelay(quint16 serverPort) : m_serverPort(serverPort) {
                 m_captured += bytes;
                 to->write(bytes);
             };
-            connect(client, &QTcpSocket::readyRead, server,
-                    [client, server, carry] { carry(client, server); });
+            connect(client, &QTcpSocket::readyRead, server, [this, client, server, carry] {
+                if (m_swallowing) {
+                    client->readAll();
+                    return;
+                }
+                if (m_delayMs <= 0) {
+                    carry(client, server);
+                    return;
+                }
+                const QByteArray bytes = client->readAll();
+                m_captured += bytes;
+                QTimer::singleShot(m_delayMs, server, [to = QPointer<QTcpSocket>(server), bytes] {
+                    if (to)
+                        to->write(bytes);
+                });
+            });
             connect(server, &QTcpSocket::readyRead, client,
                     [client, server, carry] { carry(server, client); });
             connect(client, &QTcpSocket::disconnected, server, &QTcpSocket::disconnectFromHost);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <vector>
@@ -15,6 +16,11 @@ public:
     // Every byte it carried, both ways, as a capture of the link would hold.
     const QByteArray& Captured() const { return m_captured; }
     void Forget();
+    // From now on what the client sends is read and dropped, as by a relay
+    // whose far side died in the same second.
+    void SetSwallowing(bool swallowing) { m_swallowing = swallowing; }
+    // What the client sends reaches the server this much later.
+    void SetUpstreamDelayMs(int ms) { m_delayMs = ms; }
 
 private:
     struct Pair {
@@ -27,4 +33,6 @@ private:
     std::vector<Pair> m_pairs;
     int m_made = 0;
     QByteArray m_captured;
+    bool m_swallowing = false;
+    int m_delayMs = 0;
 };

@@ -111,17 +111,24 @@ void CChatItem::Place(const QSize& bodySize) {
         m_pHead->move(head, kTop);
         m_pBody->setGeometry(QRect(QPoint(head - kGap - bodySize.width(), kTop), bodySize));
     }
-    if (m_pFailedMark) {
-        const QRect body = m_pBody->geometry();
-        m_pFailedMark->move(body.right() + 6, body.center().y() - m_pFailedMark->height() / 2);
-    }
+    PlaceMark(m_pFailedMark);
+    PlaceMark(m_pSendingMark);
     if (m_pRow)
         m_pRow->setSizeHint(QSize(0, m_pBody->geometry().bottom() + 1 + 10));
     update();
 }
 
+void CChatItem::PlaceMark(QWidget* mark) {
+    if (!mark || !m_pBody)
+        return;
+    const QRect body = m_pBody->geometry();
+    mark->move(body.right() + 6, body.center().y() - mark->height() / 2);
+}
+
 void CChatItem::SetFailed(bool failed) {
     m_bFailed = failed;
+    if (failed)
+        SetSending(false);
     if (failed && !m_pFailedMark) {
         m_pFailedMark = new QToolButton(this);
         m_pFailedMark->setObjectName(QStringLiteral("failedMark"));
@@ -142,13 +149,61 @@ void CChatItem::SetFailed(bool failed) {
     }
 }
 
-void CChatItem::SetHeld(bool held) {
+void CChatItem::SetHeld(bool held, bool wasSent) {
     SetFailed(held);
-    if (m_pFailedMark)
-        m_pFailedMark->setToolTip(QStringLiteral("网络已断开，消息将在连接恢复后自动发送"));
+    if (!m_pFailedMark)
+        return;
+    m_pFailedMark->setToolTip(
+        wasSent ? QStringLiteral("连接中断，服务器未确认收到，消息将在连接恢复后重新发送")
+                : QStringLiteral("网络已断开，消息将在连接恢复后自动发送"));
+    m_pFailedMark->setAccessibleName(m_pFailedMark->toolTip());
+}
+
+namespace {
+
+// A small grey clock face, drawn for the screen's density.
+QPixmap ClockPicture(int side, qreal ratio) {
+    QPixmap picture(QSize(side, side) * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor grey(140, 140, 140);
+    p.setPen(QPen(grey, 1.4));
+    const QRectF face(1.5, 1.5, side - 3.0, side - 3.0);
+    p.drawEllipse(face);
+    const QPointF centre = face.center();
+    p.drawLine(centre, centre - QPointF(0, face.height() * 0.32));
+    p.drawLine(centre, centre + QPointF(face.width() * 0.25, 0));
+    return picture;
+}
+
+}  // namespace
+
+void CChatItem::SetSending(bool sending) {
+    m_bSending = sending;
+    if (sending) {
+        m_bFailed = false;
+        if (m_pFailedMark)
+            m_pFailedMark->hide();
+    }
+    if (sending && !m_pSendingMark) {
+        m_pSendingMark = new QLabel(this);
+        m_pSendingMark->setObjectName(QStringLiteral("sendingMark"));
+        m_pSendingMark->setFixedSize(14, 14);
+        m_pSendingMark->setPixmap(ClockPicture(14, devicePixelRatioF()));
+        m_pSendingMark->setToolTip(QStringLiteral("正在发送，等待服务器确认收到"));
+        m_pSendingMark->setAccessibleName(m_pSendingMark->toolTip());
+    }
+    if (m_pSendingMark) {
+        m_pSendingMark->setVisible(sending);
+        PlaceMark(m_pSendingMark);
+    }
 }
 
 QString CChatItem::MarkTip() const {
+    if (m_bSending && m_pSendingMark)
+        return m_pSendingMark->toolTip();
     return m_pFailedMark && m_bFailed ? m_pFailedMark->toolTip() : QString();
 }
 

@@ -36,8 +36,12 @@ public:
     void SetFailed(bool failed);
     bool IsFailed() const { return m_bFailed; }
     // A message that waits in the outbox for the connection carries the same
-    // mark, with a tip saying it goes out by itself.
-    void SetHeld(bool held);
+    // mark, with a tip saying it goes out by itself; wasSent: it went out on a
+    // connection that ended before the server confirmed it.
+    void SetHeld(bool held, bool wasSent = false);
+    // A message on its way carries a small clock until the server confirmed it.
+    void SetSending(bool sending);
+    bool IsSending() const { return m_bSending; }
     // The tip of the mark shown (empty without one).
     QString MarkTip() const;
 
@@ -54,13 +58,17 @@ protected:
 
 private:
     void Place(const QSize& bodySize);
+    // Beside the body, centred on it.
+    void PlaceMark(QWidget* mark);
 
     QListWidget* m_pList = nullptr;
     QListWidgetItem* m_pRow = nullptr;
     QLabel* m_pHead = nullptr;
     CTextDocument* m_pBody = nullptr;
     QToolButton* m_pFailedMark = nullptr;
+    QLabel* m_pSendingMark = nullptr;
     QString m_plain;
     bool m_bOwn = true;
     bool m_bFailed = false;
+    bool m_bSending = false;
 };

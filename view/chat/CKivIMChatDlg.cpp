@@ -281,6 +281,7 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     m_bInit = true;
     if (m_pRecord)
         ShowConversationInRecord();
+    ShowKeptMessages();
 }
 
 void CKivIMChatDlg::ShowConversationInRecord() {
@@ -343,7 +344,7 @@ void CKivIMChatDlg::SendMessage() {
         return;
     }
     // Every gift in the text is paid for, picked or typed; the balance is
-    // lowered only for a message that left.
+    // lowered only for a message that left, and what waits to leave is spent.
     const double cost = KivChatText::GiftCost(plain);
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     // A gift typed by its name never passed the picker's check.
@@ -351,95 +352,77 @@ void CKivIMChatDlg::SendMessage() {
         Tip(this, QStringLiteral("您还不是vip，请加入VIP组！"));
         return;
     }
-    if (cost > double(db->GetGiftBalance())) {
+    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    if (cost > 0 && (!main || cost > main->GiftBalanceLeft())) {
         Tip(this, QStringLiteral("你的余额不够兑换礼物！"));
+        return;
+    }
+    // Only a message the outbox keeps is sent: it leaves the input then.
+    CKivChatOutbox* outbox = main ? main->Outbox() : nullptr;
+    const qint64 kept = outbox ? outbox->Post(m_need.ownUid, m_need.friendUid, plain) : 0;
+    if (kept == 0) {
+        Tip(this, QStringLiteral("消息无法保存到本机（磁盘已满或无法写入），未发送，请稍后重试"));
         return;
     }
     CChatItem* item = m_pHistory->addChatMessage(plain, true);
     m_pInput->clear();
-    // The outbox keeps the message until the server has it, and charges its
-    // gifts once it left; without it the message goes out directly.
+    m_outboxItems.insert(kept, item);
+    FollowOutbox(outbox);
+    if (outbox->IsOnline()) {
+        item->SetSending(true);
+    } else {
+        // A message sent while away is a reason to try the connection now.
+        emit main->ReconnectRequested();
+    }
+}
+
+void CKivIMChatDlg::FollowOutbox(CKivChatOutbox* outbox) {
+    connect(outbox, &CKivChatOutbox::Left, this, &CKivIMChatDlg::MessageLeft, Qt::UniqueConnection);
+    connect(outbox, &CKivChatOutbox::Held, this, &CKivIMChatDlg::MessageHeld, Qt::UniqueConnection);
+    connect(outbox, &CKivChatOutbox::Flying, this, &CKivIMChatDlg::MessageFlying,
+            Qt::UniqueConnection);
+}
+
+void CKivIMChatDlg::ShowKeptMessages() {
     KivIMMainDlg* main = KivIMMainDlg::mainDlg;
     CKivChatOutbox* outbox = main ? main->Outbox() : nullptr;
-    const qint64 kept = outbox ? outbox->Post(m_need.ownUid, m_need.friendUid, plain) : 0;
-    if (kept != 0) {
-        m_outboxItems.insert(kept, item);
-        connect(outbox, &CKivChatOutbox::Left, this, &CKivIMChatDlg::MessageLeft,
-                Qt::UniqueConnection);
-        connect(outbox, &CKivChatOutbox::Held, this, &CKivIMChatDlg::MessageHeld,
-                Qt::UniqueConnection);
-        // A message sent while away is a reason to try the connection now.
-        if (!outbox->IsOnline())
-            emit main->ReconnectRequested();
+    if (!outbox || m_need.friendUid == 0)
         return;
+    FollowOutbox(outbox);
+    for (const CKivChatOutbox::Waiting& waiting : outbox->Kept(m_need.ownUid, m_need.friendUid)) {
+        if (m_outboxItems.contains(waiting.id))
+            continue;
+        CChatItem* item = m_pHistory->addChatMessage(waiting.text, true);
+        m_outboxItems.insert(waiting.id, item);
+        if (waiting.mark == CKivChatOutbox::Mark::Held)
+            item->SetHeld(true);
+        else if (waiting.mark == CKivChatOutbox::Mark::Flying)
+            item->SetSending(true);
     }
-    if (!Deliver(plain)) {
-        item->SetFailed(true);
-        return;
-    }
-    if (cost > 0)
-        db->SetGiftBalance(float(qMax(0.0, double(db->GetGiftBalance()) - cost)));
 }
 
 void CKivIMChatDlg::MessageLeft(qint64 id) {
-    if (QPointer<CChatItem> item = m_outboxItems.take(id))
+    if (QPointer<CChatItem> item = m_outboxItems.take(id)) {
+        item->SetSending(false);
         item->SetFailed(false);
-}
-
-void CKivIMChatDlg::MessageHeld(qint64 id) {
-    if (QPointer<CChatItem> item = m_outboxItems.value(id))
-        item->SetHeld(true);
-}
-
-bool CKivIMChatDlg::IsHeld(const CChatItem* item) const {
-    for (auto it = m_outboxItems.cbegin(); it != m_outboxItems.cend(); ++it) {
-        if (it.value() == item)
-            return true;
     }
-    return false;
+}
+
+void CKivIMChatDlg::MessageHeld(qint64 id, quint32, bool wasSent) {
+    if (QPointer<CChatItem> item = m_outboxItems.value(id))
+        item->SetHeld(true, wasSent);
+}
+
+void CKivIMChatDlg::MessageFlying(qint64 id) {
+    if (QPointer<CChatItem> item = m_outboxItems.value(id))
+        item->SetSending(true);
 }
 
 void CKivIMChatDlg::ResendMessage(CChatItem* item) {
-    if (!item || !item->IsFailed())
-        return;
-    // A held message goes out by itself with the connection: ask for it now.
-    if (IsHeld(item)) {
-        if (KivIMMainDlg::mainDlg)
-            emit KivIMMainDlg::mainDlg->ReconnectRequested();
-        return;
-    }
-    const QString plain = item->PlainText();
-    const double cost = KivChatText::GiftCost(plain);
-    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-    if (cost > double(db->GetGiftBalance())) {
-        Tip(this, QStringLiteral("你的余额不够兑换礼物！"));
-        return;
-    }
-    if (!Deliver(plain))
-        return;
-    item->SetFailed(false);
-    if (cost > 0)
-        db->SetGiftBalance(float(qMax(0.0, double(db->GetGiftBalance()) - cost)));
-}
-
-bool CKivIMChatDlg::Deliver(const QString& plain) {
-    ChatMessageRecord record;
-    KivInitRecord(record, ChatMessage);
-    record.senderUid = m_need.ownUid;
-    record.receiverUid = m_need.friendUid;
-    KivWriteText(record.text, plain.toUtf8());
-    const int sent = CKivFriendNetModel::GetInstance()->Send_Msg(
-        reinterpret_cast<const char*>(&record), int(sizeof(record)));
-    if (sent != int(sizeof(record)))
-        return false;
-    // Only what left is stored: the history must not claim a message the
-    // friend never got.
-    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-    db->ConnectDB();
-    db->InsertMessage(reinterpret_cast<const char*>(&record));
-    if (KivIMMainDlg::mainDlg)
-        KivIMMainDlg::mainDlg->initChatListView(false);
-    return true;
+    // Every failed message is a held one: it goes out by itself with the
+    // connection, so ask for that now.
+    if (item && item->IsFailed() && KivIMMainDlg::mainDlg)
+        emit KivIMMainDlg::mainDlg->ReconnectRequested();
 }
 
 void CKivIMChatDlg::setSignText(QString sign) {

@@ -11,6 +11,7 @@
 
 class CChatHistoryList;
 class CChatItem;
+class CKivChatOutbox;
 class CKivIMfaceDlg;
 class CKivImChatRecordDlg;
 class KivChatCallLink;
@@ -106,11 +107,13 @@ public slots:
     void textUnderLinePressed(bool on);
     void OntextChanged();
     void createButton();
-    // Sends a message that could not leave before.
+    // A held message is asked for at once (it goes out with the connection).
     void ResendMessage(CChatItem* item);
-    // A message of the outbox reached the server, or waits for the connection.
+    // A message of the outbox reached the server, waits for the connection, or
+    // is on its way.
     void MessageLeft(qint64 id);
-    void MessageHeld(qint64 id);
+    void MessageHeld(qint64 id, quint32 receiver, bool wasSent);
+    void MessageFlying(qint64 id);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -124,8 +127,11 @@ private:
     QWidget* BuildSendRow();
     QPushButton* ToolButton(const char* objectName, const QString& tip);
     void ConnectSignals();
-    // Sends the text as one chat record and stores it; false when it did not leave.
-    bool Deliver(const QString& plain);
+    // Follows the outbox's news of the messages it keeps.
+    void FollowOutbox(CKivChatOutbox* outbox);
+    // Messages of this conversation still in the outbox (from an earlier
+    // session or window), shown with their marks.
+    void ShowKeptMessages();
     void InsertPicture(CKivIMfaceDlg* picker, int row, int column, bool gift);
     void PlacePicker(CKivIMfaceDlg* picker);
     void ApplySendMode(int mode);
@@ -134,7 +140,6 @@ private:
     // The call button is usable exactly while no call runs from this dialog.
     void SetCallInProgress(bool busy);
     void SetStyleButton(QPushButton* button, const char* picture, bool pressed);
-    bool IsHeld(const CChatItem* item) const;
     void ShowConversationInRecord();
 
     tag_chatdlg_Need m_need;

@@ -1,5 +1,7 @@
 #include "shell/KivIMLoginDlg.h"
 
+#include "KivLog.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -337,6 +339,12 @@ void KivIMLoginDlg::onLoginButtonClicked() {
     // the installer runs, the program only waits for its end.
     if (IsLoginPending() || m_bInstalling)
         return;
+    if (!m_accountLock.Take(Account())) {
+        KivFriendMyMessageBoxView::Tip(this,
+                                       QStringLiteral("该账号已在本机登录，请使用已打开的客户端"),
+                                       QStringLiteral("确定"));
+        return;
+    }
     ConnectServer();
     if (!CheckUpdate())
         return;
@@ -374,6 +382,8 @@ void KivIMLoginDlg::StopLoginTimer() {
 void KivIMLoginDlg::TimeoutEx() {
     StopLoginTimer();
     m_pLogin->setEnabled(true);
+    if (!m_pReconnect->IsArmed())
+        m_accountLock.Release();
 }
 
 void KivIMLoginDlg::NetLoginResult(int) {}
@@ -383,6 +393,12 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
                                            bool bGUIDnew) {
     if (m_pReconnect->IsRelogging()) {
         ReloginResult(nSucss, nErrm);
+        return;
+    }
+    // A success nobody waits for any more (the attempt was given up) would
+    // open a session without a connection that never tries again.
+    if (nSucss == 0 && !IsLoginPending()) {
+        qCInfo(lcKivView) << "a login answer after its attempt was given up ignored";
         return;
     }
     StopLoginTimer();
@@ -395,6 +411,8 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
         return;
     }
     m_pLogin->setEnabled(true);
+    if (!m_pReconnect->IsArmed())
+        m_accountLock.Release();
     const QString refusal = RefusalText(nErrm);
     if (!refusal.isEmpty())
         KivFriendMyMessageBoxView::Tip(this, refusal, QStringLiteral("确定"));
@@ -605,6 +623,7 @@ bool KivIMLoginDlg::HealInPlace() {
 
 void KivIMLoginDlg::ReturnToLogin() {
     m_pReconnect->Disarm();
+    m_accountLock.Release();
     if (KivIMMainDlg* old = KivIMMainDlg::mainDlg) {
         m_pNet->Delete_Socket();
         old->SessionEnded();

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "shell/QWindowBase.h"
+#include "support/KivAccountLock.h"
 #include "support/SimpleCrypt.h"
 
 class CKivFriendHearbeatModel;
@@ -127,6 +128,8 @@ public:
     QPointer<kivRegisterDlg> m_pRegisterDlg;
     QPointer<kivRecoverPassworddlg> m_pRecoverDlg;
     QString m_loggedInAccount;
+    // The account whose session this client runs or is logging in.
+    KivAccountLock m_accountLock;
     CKivReconnectModel* m_pReconnect = nullptr;
     // The login request on its way, kept (in memory only) for logging in again.
     QByteArray m_sentRequest;

@@ -221,6 +221,14 @@ void KivIMMainDlg::SessionEnded() {
     m_pOutbox->SetOffline();
 }
 
+double KivIMMainDlg::GiftBalanceLeft() const {
+    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+    double left = double(db->GetGiftBalance());
+    for (const CKivOutboxRow& kept : db->GetOutbox(m_uid))
+        left -= KivChatText::GiftCost(kept.row.message);
+    return left;
+}
+
 void KivIMMainDlg::MessageLeft(qint64, quint32, const QString& text) {
     // A gift is paid for once, when its message has left.
     const double cost = KivChatText::GiftCost(text);

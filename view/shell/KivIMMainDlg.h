@@ -66,7 +66,7 @@ public:
     static constexpr Uint32 kAddAccepted = 1;
     static constexpr Uint32 kAddExists = 2;
     // How long quitting waits for the server to confirm messages on their way.
-    static constexpr int kQuitDrainMs = 1000;
+    static constexpr int kQuitDrainMs = 2000;
     // How long a request record from a user we asked waits for the acceptance
     // it may announce before it is shown as a request.
     static constexpr int kNoticeGraceMs = KivFriendRequests::kNoticeGraceMs;
@@ -126,6 +126,9 @@ public:
     CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
     // The messages sent in this session that have not reached the server yet.
     CKivChatOutbox* Outbox() const { return m_pOutbox; }
+    // The gift balance less the gifts of the messages still in the outbox,
+    // which are paid for once they leave.
+    double GiftBalanceLeft() const;
     bool IsOffline() const { return m_bOffline; }
     QString TrayToolTip() const;
     // A profile update (command 24) for the own user went out from `asker`

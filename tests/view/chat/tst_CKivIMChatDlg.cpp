@@ -51,11 +51,16 @@ class tst_CKivIMChatDlg : public QObject {
 
     void connectNet() {
         m_sink = std::make_unique<KivRecordSink>();
+        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
+        m_sink->SetLoginAnswer(LoginRecord(db->GetVipFlag(), db->GetGiftBalance()));
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
         net->SetServerIP_And_Port("127.0.0.1", m_sink->port());
         net->Connect_Svr();
         QTRY_VERIFY(net->IsConnected());
-        // The sink takes every record as a logged-in server would.
+        LoginRequest login;
+        KivInitRecord(login, Login);
+        net->Send_Msg(reinterpret_cast<const char*>(&login), sizeof(login));
+        QTRY_VERIFY(net->IsLoggedIn());
         m_main->Outbox()->SetOnline(kOwnUid);
     }
     void setWallet(quint32 vip, float balance) {
@@ -284,6 +289,67 @@ private slots:
         mark->click();
         QTest::qWait(50);
         QCOMPARE(sentTexts().size(), 1);
+    }
+
+    // Gifts waiting in the outbox are spent already: the balance covers one.
+    void heldGiftsCountAgainstTheBalance() {
+        setWallet(1, 5.0f);
+        KivModalCloser closer;
+        typeText(QStringLiteral("[5]"));
+        m_chat->SendMessage();
+        QCOMPARE(m_chat->History()->count(), 1);
+        typeText(QStringLiteral("[5]"));
+        m_chat->SendMessage();
+        QTRY_COMPARE(closer.texts(), QStringList{QStringLiteral("你的余额不够兑换礼物！")});
+        QCOMPARE(m_chat->History()->count(), 1);
+        QCOMPARE(m_main->GiftBalanceLeft(), 0.0);
+    }
+
+    // A message the outbox cannot keep is not sent at all: it stays typed.
+    void unkeptMessageStaysInTheInput() {
+        connectNet();
+        QSqlQuery query(CKivFriendSqlUtilCommon::CreateSqlUtil(
+                            CKivFriendDBModel::GetInstance()->GetDatabaseFile())
+                            ->database());
+        QVERIFY(
+            query.exec(QStringLiteral("create trigger kiv_full before insert on "
+                                      "chat_outbox_table begin select raise(abort,'full'); end")));
+        KivModalCloser closer;
+        typeText(QStringLiteral("留着"));
+        m_chat->SendMessage();
+        QTRY_COMPARE(closer.texts().size(), 1);
+        QVERIFY(closer.texts().first().contains(QStringLiteral("未发送")));
+        QCOMPARE(m_chat->Input()->toPlainText(), QStringLiteral("留着"));
+        QCOMPARE(m_chat->History()->count(), 0);
+        QTest::qWait(50);
+        QVERIFY(sentTexts().isEmpty());
+        QVERIFY(query.exec(QStringLiteral("drop trigger kiv_full")));
+    }
+
+    // A window opened later (or after a restart) shows what still waits, in
+    // order, with its mark; on its way it shows a clock until confirmed.
+    void keptMessagesShowInANewWindow() {
+        typeText(QStringLiteral("一"));
+        m_chat->SendMessage();
+        typeText(QStringLiteral("二"));
+        m_chat->SendMessage();
+        m_chat.reset();
+        m_chat = std::make_unique<CKivIMChatDlg>(nullptr);
+        tag_chatdlg_Need need;
+        need.ownUid = kOwnUid;
+        need.friendUid = kFriendUid;
+        need.nickName = QStringLiteral("李四");
+        m_chat->initChatDlg(need);
+        m_chat->show();
+        QCOMPARE(m_chat->History()->count(), 2);
+        QCOMPARE(m_chat->History()->itemAt(0)->PlainText(), QStringLiteral("一"));
+        QVERIFY(m_chat->History()->itemAt(1)->IsFailed());
+        QVERIFY(m_chat->History()->itemAt(1)->MarkTip().contains(QStringLiteral("连接恢复")));
+        connectNet();
+        QTRY_COMPARE(sentTexts(), (QStringList{QStringLiteral("一"), QStringLiteral("二")}));
+        QTRY_VERIFY(!m_chat->History()->itemAt(1)->IsFailed() &&
+                    !m_chat->History()->itemAt(1)->IsSending());
+        QCOMPARE(storedFrom(kOwnUid), (QStringList{QStringLiteral("一"), QStringLiteral("二")}));
     }
 
     void pendingMessagesShowInOrder() {

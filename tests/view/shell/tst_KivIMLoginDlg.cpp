@@ -19,6 +19,7 @@
 #include "shell/KivIMMainDlg.h"
 #include "shell/QCustomComboBox.h"
 #include "shell/QCustomLineEdit.h"
+#include "support/KivAccountLock.h"
 #include "support/SimpleCrypt.h"
 
 class tst_KivIMLoginDlg : public QObject {
@@ -102,6 +103,34 @@ private slots:
         CKivFriendReadConfigModel::ReleaseInstance();
         m_tree.reset();
         KivViewTestTree::ForgetQuit();
+    }
+
+    // A success that comes after its attempt was given up opens no session.
+    void lateLoginAnswerIsIgnored() {
+        openDialog();
+        m_login->AccountLoginResultSlot(0, 10001, 0, QStringLiteral("10001"), QString(), QString(),
+                                        QString(), false);
+        QTest::qWait(50);
+        QVERIFY(!KivIMMainDlg::mainDlg->isVisible());
+        QVERIFY(!m_login->Reconnect()->IsArmed());
+        QVERIFY(m_login->isVisible());
+    }
+
+    // One client per account: a second one is told so and sends no login.
+    void secondClientOfAnAccountIsRefused() {
+        KivAccountLock running;
+        QVERIFY(running.Take(QStringLiteral("10001")));
+        openDialog();
+        logIn(QStringLiteral("10001"), QStringLiteral("123456"));
+        QTRY_COMPARE(m_closer->texts().size(), 1);
+        QVERIFY(m_closer->texts().first().contains(QStringLiteral("已在本机登录")));
+        QVERIFY(!m_login->IsLoginPending());
+        running.Release();
+        logIn(QStringLiteral("10001"), QStringLiteral("123456"));
+        QTRY_VERIFY(KivIMMainDlg::mainDlg && KivIMMainDlg::mainDlg->isVisible());
+        // Now this client holds it.
+        KivAccountLock second;
+        QVERIFY(!second.Take(QStringLiteral("10001")));
     }
 
     void loginRequestRecord() {
