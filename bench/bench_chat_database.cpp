@@ -52,7 +52,7 @@ public:
     explicit RawWriter(const QString& file) {
         sqlite3_open(file.toUtf8().constData(), &m_db);
         exec(m_db, "PRAGMA journal_mode=WAL");
-        exec(m_db, "PRAGMA synchronous=NORMAL");
+        exec(m_db, "PRAGMA synchronous=FULL");
         exec(m_db,
              "CREATE TABLE chat_message_table(id integer PRIMARY KEY AUTOINCREMENT,type "
              "integer,senderuid integer,recveruid integer,message TEXT,msgtime varchar(25),isgot  "

@@ -45,7 +45,7 @@ double rawInserts(const QString& file) {
     sqlite3_open(file.toUtf8().constData(), &db);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(db, &sqlite3_close);
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_exec(db,
                  "CREATE TABLE chat_message_table(id integer PRIMARY KEY AUTOINCREMENT,type "
                  "integer,senderuid integer,recveruid integer,message TEXT,msgtime "

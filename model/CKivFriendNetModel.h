@@ -132,7 +132,7 @@ private:
     std::shared_ptr<CKivFriendSocketCommon> currentSocket() const;
     std::shared_ptr<CKivFriendSocketCommon> currentSocket(std::uint64_t& serial) const;
     // Takes the socket away from the senders, stops it and destroys it once no
-    // sender uses it any more; what it had acknowledged is kept.
+    // sender uses it any more.
     void retireSocket();
     void sendConnectCheck();
     void dispatch(const char* record, int length);
