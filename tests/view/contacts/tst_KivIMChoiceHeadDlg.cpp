@@ -12,6 +12,7 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
+#include "KivRecordSink.h"
 #include "KivTestRegistry.h"
 #include "KivThreadSpy.h"
 #include "KivViewTestTree.h"
@@ -268,12 +269,21 @@ private slots:
 
     void silentServerEndsInUploadErrorAfterTheWatchdog() {
         KivViewTestTree tree;
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        // Logs the client in, then never answers an upload.
+        KivRecordSink silent;
+        LoginResult login;
+        KivInitRecord(login, Login);
+        login.uid = 10001;
+        KivWriteText(login.account, "10001");
+        silent.SetLoginAnswer(QByteArray(reinterpret_cast<const char*>(&login), sizeof(login)));
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-        net->SetServerIP_And_Port("127.0.0.1", silent.serverPort());
+        net->SetServerIP_And_Port("127.0.0.1", silent.port());
         net->Connect_Svr();
         QTRY_VERIFY(net->IsConnected());
+        LoginRequest request;
+        KivInitRecord(request, Login);
+        net->Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request));
+        QTRY_VERIFY(net->IsLoggedIn());
         {
             KivIMChoiceHeadDlg dialog;
             dialog.SetUploadWatchdog(300);
