@@ -281,7 +281,8 @@ private slots:
 
         connectNet();
         QTRY_COMPARE(sentTexts(), QStringList{QStringLiteral("[5]送你")});
-        QTRY_VERIFY(!bubble->IsFailed());
+        // On its way first, then confirmed by the server's answer.
+        QTRY_VERIFY(!bubble->IsFailed() && !bubble->IsSending());
         QVERIFY(!mark->isVisibleTo(bubble));
         QCOMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), 0.0f);
         QCOMPARE(storedFrom(kOwnUid), QStringList{QStringLiteral("[5]送你")});

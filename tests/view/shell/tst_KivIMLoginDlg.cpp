@@ -12,6 +12,7 @@
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivRawClient.h"
+#include "CKivReconnectModel.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
