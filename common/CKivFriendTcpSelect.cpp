@@ -46,9 +46,7 @@ bool CKivFriendTcpSelect::bind_port(int port) {
     m_socket = std::move(socket);
     m_session.reset();
     m_tlsRefusal.clear();
-    m_ended.reset();
     m_bytesSent = 0;
-    m_ackedAtEnd = 0;
     return true;
 }
 
@@ -135,8 +133,8 @@ int CKivFriendTcpSelect::send_data(const char* data, int length, std::uint64_t* 
         std::lock_guard<std::mutex> guard(m_sendLock);
         if (session) {
             sent = session->send(data, length, kSendTimeoutMs);
-            // The records' bytes on the wire, handshake and all, so that an
-            // acknowledged offset still means the server's side got them.
+            // The records' bytes on the wire, handshake and all: they grow
+            // with every record as the plain count does.
             m_bytesSent = session->bytesWritten();
         } else {
             sent = socket->send(data, length);
@@ -157,35 +155,6 @@ int CKivFriendTcpSelect::send_data(const char* data, int length, std::uint64_t* 
     return sent;
 }
 
-std::uint64_t CKivFriendTcpSelect::acknowledged_bytes() const {
-    std::shared_ptr<KivSocket> socket;
-    {
-        std::lock_guard<std::mutex> guard(m_socketLock);
-        socket = m_socket ? m_socket : m_ended;
-    }
-    if (!socket) {
-        return 0;
-    }
-    // Once ended, the queue may also hold the closing FIN: what was counted
-    // when it ended stands unless more was acknowledged since.
-    const std::uint64_t live = acknowledged_of(*socket);
-    return socket == m_ended ? std::max(live, m_ackedAtEnd.load()) : live;
-}
-
-// Without the send lock, which a send blocked on a dead link may hold: the
-// count of bytes sent is read before the queue, and grows only once a send
-// has queued its bytes, so the result may fall short but never overshoots.
-std::uint64_t CKivFriendTcpSelect::acknowledged_of(const KivSocket& socket) const {
-    const std::uint64_t sent = m_bytesSent.load();
-    const int waiting = socket.unacknowledgedBytes();
-    // Not knowing counts as nothing acknowledged: a record is then sent again
-    // rather than taken for delivered.
-    if (waiting < 0 || static_cast<std::uint64_t>(waiting) > sent) {
-        return 0;
-    }
-    return sent - static_cast<std::uint64_t>(waiting);
-}
-
 void CKivFriendTcpSelect::close_socket(bool requested) {
     m_closing = requested;
     drop_socket();
@@ -196,10 +165,6 @@ void CKivFriendTcpSelect::drop_socket() {
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         socket.swap(m_socket);
-        if (socket) {
-            m_ended = socket;
-            m_ackedAtEnd = acknowledged_of(*socket);
-        }
     }
     // Threads still holding the socket wake up now; the handle itself closes
     // when the last of them lets go of it.

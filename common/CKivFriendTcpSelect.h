@@ -61,12 +61,9 @@ public:
     std::string tls_description() const;
     // One send of the whole record; the bytes sent, 0 or less on failure.
     // endOffset, when given, receives where the record ends in the stream of
-    // this connection, to be compared with acknowledged_bytes(): in bytes
-    // written to the socket, so with TLS in bytes of its records.
+    // this connection, so that records can be ordered against each other: in
+    // bytes written to the socket, so with TLS in bytes of its records.
     int send_data(const char* data, int length, std::uint64_t* endOffset = nullptr);
-    // How much of this connection's stream of records the server's side has
-    // acknowledged; after the connection ended, as it stood at its end.
-    std::uint64_t acknowledged_bytes() const;
     // Receives and delivers records until the connection ends.
     void recv_data();
     // Closes the socket; a blocked receive returns. `requested` silences the close event.
@@ -88,7 +85,6 @@ protected:
 
 private:
     void drop_socket();
-    std::uint64_t acknowledged_of(const KivSocket& socket) const;
     void report_unusable_stream();
     // Reads and delivers one burst; false when the connection ended.
     bool receive_burst(KivSocket& socket, KivTlsSession* session, char* chunk);
@@ -108,13 +104,9 @@ private:
     std::recursive_mutex m_lock;
     mutable std::mutex m_socketLock;
     std::shared_ptr<KivSocket> m_socket;
-    // The socket that ended, kept until the next one so that what it had
-    // acknowledged can still be read.
-    std::shared_ptr<KivSocket> m_ended;
     // Orders the records of all senders in the stream.
     mutable std::mutex m_sendLock;
     std::atomic<std::uint64_t> m_bytesSent{0};
-    std::atomic<std::uint64_t> m_ackedAtEnd{0};
     CKivSocks5Proxy m_proxy;
     CKivTlsSettings m_tls;                     // under m_socketLock
     std::shared_ptr<KivTlsSession> m_session;  // under m_socketLock, with m_socket

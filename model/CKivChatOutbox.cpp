@@ -8,6 +8,7 @@
 #include "CKivFriendDBModel.h"
 #include "KivLog.h"
 #include "KivProtocol.h"
+#include "KivRetryDelay.h"
 
 CKivChatOutbox::CKivChatOutbox(QObject* parent) : QObject(parent) {
     m_pMoveRetry = new QTimer(this);
@@ -173,8 +174,7 @@ void CKivChatOutbox::Move(const Flight& flight) {
     db->MarkOutboxDelivered(flight.id);
     m_moving.push_back(flight);
     if (!m_pMoveRetry->isActive()) {
-        m_moveRetryMs =
-            m_moveRetryMs == 0 ? kMoveRetryFirstMs : std::min(m_moveRetryMs * 2, kMoveRetryMaxMs);
+        m_moveRetryMs = KivNextRetryMs(m_moveRetryMs, kMoveRetryFirstMs, kMoveRetryMaxMs);
         m_pMoveRetry->start(m_moveRetryMs);
     }
 }

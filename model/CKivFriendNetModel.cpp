@@ -625,6 +625,38 @@ void CKivFriendNetModel::onSearch(const char* record, int length) {
     emit AccountSearchResult(result->uflg, isNew, KivReadText(result->profile.account));
 }
 
+// Whether the item is in the file once the batch is committed: only then
+// does the next request confirm it to the server.
+std::shared_ptr<bool> CKivFriendNetModel::storeOfflineItem(const ::LeaveMessageResult& item) {
+    auto stored = std::make_shared<bool>(false);
+    const Uint32 rowId = item.ServerDBRowID;
+    if (item.Serial == 1) {
+        tag_leave_message message{};
+        message.uid = item.item.message.uid;
+        std::memcpy(message.time, item.item.message.time, sizeof(message.time) - 1);
+        // The text is BufLen - 24 bytes, never more than its field holds.
+        const int textLength =
+            std::min<int>(static_cast<int>(std::min<Uint32>(item.BufLen, 0x10000u)) - 24,
+                          static_cast<int>(sizeof(message.text)) - 1);
+        if (textLength > 0) {
+            std::memcpy(message.text, item.item.message.text, static_cast<size_t>(textLength));
+        }
+        auto kept = std::make_shared<tag_leave_message>(message);
+        m_batch.store([kept, rowId, stored] {
+            *stored = CKivFriendDBModel::GetInstance()->SaveLeaveMessage(*kept, rowId);
+            return *stored;
+        });
+    } else {
+        auto kept = std::make_shared<AddFriendPushRecord>(item.item.request);
+        m_batch.store([kept, rowId, stored] {
+            *stored = CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
+                reinterpret_cast<const char*>(kept.get()), rowId);
+            return *stored;
+        });
+    }
+    return stored;
+}
+
 void CKivFriendNetModel::onLeaveMessage(const char* record, int length) {
     const auto* item = KivRecordAs<::LeaveMessageResult>(record, length);
     if (item == nullptr) {
@@ -643,33 +675,7 @@ void CKivFriendNetModel::onLeaveMessage(const char* record, int length) {
     }
     const Uint32 rowId = item->ServerDBRowID;
     if (known) {
-        // Whether the item is in the file once the batch is committed: only
-        // then does the next request confirm it to the server.
-        auto stored = std::make_shared<bool>(false);
-        if (kind == 1) {
-            tag_leave_message message{};
-            message.uid = item->item.message.uid;
-            std::memcpy(message.time, item->item.message.time, sizeof(message.time) - 1);
-            // The text is BufLen - 24 bytes, never more than its field holds.
-            const int textLength =
-                std::min<int>(static_cast<int>(std::min<Uint32>(item->BufLen, 0x10000u)) - 24,
-                              static_cast<int>(sizeof(message.text)) - 1);
-            if (textLength > 0) {
-                std::memcpy(message.text, item->item.message.text, static_cast<size_t>(textLength));
-            }
-            auto kept = std::make_shared<tag_leave_message>(message);
-            m_batch.store([kept, rowId, stored] {
-                *stored = CKivFriendDBModel::GetInstance()->SaveLeaveMessage(*kept, rowId);
-                return *stored;
-            });
-        } else {
-            auto kept = std::make_shared<AddFriendPushRecord>(item->item.request);
-            m_batch.store([kept, rowId, stored] {
-                *stored = CKivFriendDBModel::GetInstance()->SaveAddFriendRequest(
-                    reinterpret_cast<const char*>(kept.get()), rowId);
-                return *stored;
-            });
-        }
+        const std::shared_ptr<bool> stored = storeOfflineItem(*item);
         const bool resumes = answer.resumes;
         m_batch.announce([this, kind, rowId, stored, resumes] {
             if (resumes) {

@@ -147,6 +147,8 @@ private:
     void onMedia(const char* record, int length);
     void onSearch(const char* record, int length);
     void onLeaveMessage(const char* record, int length);
+    // Stores an offline item (kind 1 or 2) in the read's batch.
+    std::shared_ptr<bool> storeOfflineItem(const ::LeaveMessageResult& item);
     void onCheckNumber(const char* record, int length);
 
     static CKivFriendNetModel* s_instance;

@@ -54,9 +54,6 @@ public:
     void setSendLimits(int bytes, int timeoutMs);
     // One send call; the number of bytes sent, or -1.
     int send(const char* data, int length);
-    // Bytes sent on this socket that the peer has not acknowledged yet (the
-    // kernel's send queue); -1 when the system cannot tell.
-    int unacknowledgedBytes() const;
     // One receive call, retried on interruption; bytes read, 0 on orderly close, -1 on error.
     int receive(char* buffer, int capacity);
     // Without waiting: what send() and receive() return, or kWouldBlock when

@@ -43,8 +43,7 @@ public:
     int receive(char* buffer, int capacity);
     // Plain bytes of a record already read that a receive returns without waiting.
     bool hasBuffered() const;
-    // Every byte written to the socket so far, handshake included: the
-    // stream position that the socket's unacknowledged bytes are taken from.
+    // Every byte written to the socket so far, handshake included.
     std::uint64_t bytesWritten() const;
     std::string protocol() const;
     std::string cipher() const;

@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <ifaddrs.h>
-#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -168,11 +167,6 @@ void KivSocket::setSendLimits(int bytes, int timeoutMs) {
     limit.tv_sec = timeoutMs / 1000;
     limit.tv_usec = (timeoutMs % 1000) * 1000;
     ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
-}
-
-int KivSocket::unacknowledgedBytes() const {
-    int queued = 0;
-    return ::ioctl(m_fd, SIOCOUTQ, &queued) == 0 ? queued : -1;
 }
 
 int KivSocket::send(const char* data, int length) {

@@ -189,9 +189,8 @@ private slots:
         QCOMPARE(connection.socket.send_data("x", 1) <= 0, true);
     }
 
-    // Where each record ends in the stream, and how much of it the peer's
-    // side acknowledged: everything, once it is in the peer's kernel.
-    void acknowledgedBytesReachTheRecordEnds() {
+    // Where each record ends in the stream of its connection.
+    void sendsTellWhereTheirRecordEnds() {
         Connection connection;
         QVERIFY(connection.open());
         std::uint64_t firstEnd = 0;
@@ -201,10 +200,6 @@ private slots:
         QCOMPARE(connection.socket.send_data(chat.constData(), 24, &secondEnd), 24);
         QCOMPARE(firstEnd, std::uint64_t(1052));
         QCOMPARE(secondEnd, std::uint64_t(1076));
-        QTRY_COMPARE(connection.socket.acknowledged_bytes(), std::uint64_t(1076));
-        // The count holds after the connection ended, and starts again with the next.
-        connection.socket.stop();
-        QCOMPARE(connection.socket.acknowledged_bytes(), std::uint64_t(1076));
     }
 
     // A server that never completes the handshake (its queue of connections is

@@ -1,8 +1,15 @@
 #include "KivScriptedServer.h"
 
+#include <QPointer>
+#include <QtTest>
 #include <cstring>
 
+#include "CKivFriendNetModel.h"
 #include "KivProtocol.h"
+
+namespace {
+constexpr int kWaitMs = 5000;
+}
 
 ScriptedServer::ScriptedServer() {
     server.listen(QHostAddress::LocalHost);
@@ -39,4 +46,34 @@ QList<quint32> ScriptedServer::commands() const {
 void ScriptedServer::send(const QByteArray& bytes) {
     peer->write(bytes);
     peer->flush();
+}
+
+bool ScriptedServer::connectClient(CKivFriendNetModel& net) {
+    const QPointer<QTcpSocket> oldPeer = peer;
+    QObject scope;
+    int check = 0;
+    QObject::connect(&net, &CKivFriendNetModel::LoginResult, &scope, [&](int n) { check = n; });
+    net.Connect_Svr();
+    if (!QTest::qWaitFor([&] { return peer != oldPeer && net.IsConnected(); }, kWaitMs)) {
+        return false;
+    }
+    ConnectCheckResult accepted;
+    KivInitRecord(accepted, ConnectCheck);
+    send(bytesOf(accepted));
+    return QTest::qWaitFor([&] { return check == 3028; }, kWaitMs);
+}
+
+bool ScriptedServer::logIn(CKivFriendNetModel& net, const QByteArray& loginResult) {
+    LoginRequest request;
+    KivInitRecord(request, Login);
+    if (net.Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request)) <= 0) {
+        return false;
+    }
+    // Logged in once the result has been taken in, database and all.
+    QObject scope;
+    bool answered = false;
+    QObject::connect(&net, &CKivFriendNetModel::AccountLoginResult, &scope,
+                     [&] { answered = true; });
+    send(loginResult);
+    return QTest::qWaitFor([&] { return answered && net.IsLoggedIn(); }, kWaitMs);
 }

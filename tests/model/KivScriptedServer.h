@@ -7,6 +7,8 @@
 
 #include "CKivRecordCutter.h"
 
+class CKivFriendNetModel;
+
 template <class R>
 QByteArray bytesOf(const R& record) {
     return QByteArray(reinterpret_cast<const char*>(&record), sizeof(record));
@@ -21,6 +23,12 @@ public:
     void read(QTcpSocket* from);
     QList<quint32> commands() const;
     void send(const QByteArray& bytes);
+    // Has `net` connect anew and accepts its connection check; false when
+    // that did not happen within a few seconds.
+    bool connectClient(CKivFriendNetModel& net);
+    // Has `net` send a login and answers it with `loginResult`; false when
+    // the net model is not logged in after a few seconds.
+    bool logIn(CKivFriendNetModel& net, const QByteArray& loginResult);
 
     QTcpServer server;
     QTcpSocket* peer = nullptr;

@@ -50,27 +50,12 @@ class TestDelivery : public QObject {
 
     // Connects to the scripted server and logs kOwn in.
     void connectAndLogin() {
-        QObject scope;
-        int check = 0;
-        connect(m_net, &CKivFriendNetModel::LoginResult, &scope, [&](int n) { check = n; });
-        QPointer<QTcpSocket> oldPeer = m_server->peer;
-        m_net->Connect_Svr();
-        QTRY_VERIFY_WITH_TIMEOUT(m_server->peer != oldPeer && m_net->IsConnected(), 5000);
-        ConnectCheckResult accepted;
-        KivInitRecord(accepted, ConnectCheck);
-        m_server->send(bytesOf(accepted));
-        QTRY_COMPARE_WITH_TIMEOUT(check, 3028, 5000);
-        LoginRequest request;
-        KivInitRecord(request, Login);
-        QVERIFY(m_net->Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request)) > 0);
-        int results = 0;
-        connect(m_net, &CKivFriendNetModel::AccountLoginResult, &scope, [&] { ++results; });
+        QVERIFY(m_server->connectClient(*m_net));
         ::LoginResult login;
         KivInitRecord(login, Login);
         login.uid = kOwn;
         KivWriteText(login.account, "601");
-        m_server->send(bytesOf(login));
-        QTRY_COMPARE_WITH_TIMEOUT(results, 1, 5000);
+        QVERIFY(m_server->logIn(*m_net, bytesOf(login)));
         m_server->received.clear();
     }
     // The commands the server has read, after those it had.
@@ -249,16 +234,7 @@ private slots:
 
     // Before the login result the server drops every record but the session's own.
     void recordsBeforeLoginAreNotSent() {
-        m_net->Delete_Socket();
-        QObject scope;
-        int check = 0;
-        connect(m_net, &CKivFriendNetModel::LoginResult, &scope, [&](int n) { check = n; });
-        m_net->Connect_Svr();
-        QTRY_VERIFY(m_net->IsConnected());
-        ConnectCheckResult accepted;
-        KivInitRecord(accepted, ConnectCheck);
-        m_server->send(bytesOf(accepted));
-        QTRY_COMPARE(check, 3028);
+        QVERIFY(m_server->connectClient(*m_net));
         CKivChatOutbox outbox;
         outbox.SetOnline(kOwn);
         outbox.Post(kOwn, kFriend, QStringLiteral("太早"));

@@ -1,8 +1,10 @@
 #include "KivRecordSink.h"
 
 #include <QTcpSocket>
+#include <QtTest>
 #include <cstring>
 
+#include "CKivFriendNetModel.h"
 #include "KivProtocol.h"
 
 KivRecordSink::KivRecordSink() {
@@ -14,6 +16,29 @@ KivRecordSink::KivRecordSink() {
             Answer();
         });
     });
+}
+
+bool KivRecordSink::LogIn(quint32 uid, const char* account, quint32 vip, float balance) {
+    LoginResult answer;
+    KivInitRecord(answer, Login);
+    answer.uid = uid;
+    KivWriteText(answer.account, account);
+    answer.vipFlag = vip;
+    answer.giftBalance = balance;
+    m_loginAnswer = QByteArray(reinterpret_cast<const char*>(&answer), sizeof(answer));
+    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    net->SetServerIP_And_Port("127.0.0.1", port());
+    net->Connect_Svr();
+    if (!QTest::qWaitFor([net] { return net->IsConnected(); }, 5000))
+        return false;
+    // Logged in once the result has been taken in, database and all.
+    QObject scope;
+    bool answered = false;
+    connect(net, &CKivFriendNetModel::AccountLoginResult, &scope, [&] { answered = true; });
+    LoginRequest request;
+    KivInitRecord(request, Login);
+    net->Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request));
+    return QTest::qWaitFor([&] { return answered && net->IsLoggedIn(); }, 5000);
 }
 
 void KivRecordSink::Answer() {

@@ -14,8 +14,9 @@ class QTcpSocket;
 class KivRecordSink : public QObject {
 public:
     KivRecordSink();
-    // The record sent back for every Login request.
-    void SetLoginAnswer(const QByteArray& loginResult) { m_loginAnswer = loginResult; }
+    // Connects the net model here and logs it in as `uid` of `account`, with
+    // the VIP flag and gift balance given; false when that did not happen.
+    bool LogIn(quint32 uid, const char* account, quint32 vip = 0, float balance = 0);
     quint16 port() const { return m_server.serverPort(); }
     // Every complete record of the given command received so far.
     QList<QByteArray> records(quint32 command) const;

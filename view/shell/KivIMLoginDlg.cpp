@@ -1,7 +1,5 @@
 #include "shell/KivIMLoginDlg.h"
 
-#include "KivLog.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -26,6 +24,7 @@
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSocketCommon.h"
 #include "CKivReconnectModel.h"
+#include "KivLog.h"
 #include "KivPrivateProfile.h"
 #include "KivProtocol.h"
 #include "account/kivRecoverPassworddlg.h"

@@ -271,19 +271,8 @@ private slots:
         KivViewTestTree tree;
         // Logs the client in, then never answers an upload.
         KivRecordSink silent;
-        LoginResult login;
-        KivInitRecord(login, Login);
-        login.uid = 10001;
-        KivWriteText(login.account, "10001");
-        silent.SetLoginAnswer(QByteArray(reinterpret_cast<const char*>(&login), sizeof(login)));
+        QVERIFY(silent.LogIn(10001, "10001"));
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-        net->SetServerIP_And_Port("127.0.0.1", silent.port());
-        net->Connect_Svr();
-        QTRY_VERIFY(net->IsConnected());
-        LoginRequest request;
-        KivInitRecord(request, Login);
-        net->Send_Msg(reinterpret_cast<const char*>(&request), sizeof(request));
-        QTRY_VERIFY(net->IsLoggedIn());
         {
             KivIMChoiceHeadDlg dialog;
             dialog.SetUploadWatchdog(300);

@@ -2,8 +2,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 #include "CKivFriendDBModel.h"
@@ -11,6 +9,7 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivGlobalAtom.h"
 #include "KivModalCloser.h"
+#include "KivRecordSink.h"
 #include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
@@ -32,39 +31,6 @@ constexpr Uint32 kOwnUid = 10001;
 tag_friend_result MakeFriendList(const QList<QPair<Uint32, QString>>& friends) {
     return KivTestMainWindow::FriendList(friends);
 }
-
-// The server side of the net model's connection: collects every record sent.
-class RecordSink : public QObject {
-public:
-    RecordSink() {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            m_peer = m_server.nextPendingConnection();
-            connect(m_peer, &QTcpSocket::readyRead, this, [this] { m_bytes += m_peer->readAll(); });
-        });
-    }
-    quint16 port() const { return m_server.serverPort(); }
-    // Every complete record of the given command received so far.
-    QList<QByteArray> records(Uint32 command) const {
-        QList<QByteArray> found;
-        int at = 0;
-        while (at + int(sizeof(FrameHeader)) <= m_bytes.size()) {
-            FrameHeader head;
-            memcpy(&head, m_bytes.constData() + at, sizeof(head));
-            if (head.length < sizeof(FrameHeader) || at + int(head.length) > m_bytes.size())
-                break;
-            if (head.command == command)
-                found.append(m_bytes.mid(at, int(head.length)));
-            at += int(head.length);
-        }
-        return found;
-    }
-
-private:
-    QTcpServer m_server;
-    QTcpSocket* m_peer = nullptr;
-    QByteArray m_bytes;
-};
 
 }  // namespace
 
@@ -500,11 +466,8 @@ private slots:
     void closeButton() {
         QFETCH(int, closeWay);
         QFETCH(bool, loggedOut);
-        RecordSink sink;
-        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-        net->SetServerIP_And_Port("127.0.0.1", sink.port());
-        net->Connect_Svr();
-        QTRY_VERIFY(net->IsConnected());
+        KivRecordSink sink;
+        QVERIFY(sink.LogIn(kOwnUid, "tester"));
         m_window->m_settings.insert(QStringLiteral("CloseMaindlg"), closeWay);
         m_window->show();
         m_window->findChild<QPushButton*>(QStringLiteral("b_Close"))->click();
@@ -591,11 +554,8 @@ private slots:
     }
 
     void automaticAnswerForAFriend() {
-        RecordSink sink;
-        CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-        net->SetServerIP_And_Port("127.0.0.1", sink.port());
-        net->Connect_Svr();
-        QTRY_VERIFY(net->IsConnected());
+        KivRecordSink sink;
+        QVERIFY(sink.LogIn(kOwnUid, "tester"));
         m_window->UserAddSlots(10099);
         m_window->UserAddSlots(10003);
         QTRY_COMPARE(sink.records(AddFriendAnswer).size(), 1);
