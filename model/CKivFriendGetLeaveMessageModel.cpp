@@ -1,9 +1,8 @@
 #include "CKivFriendGetLeaveMessageModel.h"
 
-#include <algorithm>
-
 #include "CKivFriendNetModel.h"
 #include "KivProtocol.h"
+#include "KivRetryDelay.h"
 
 CKivFriendGetLeaveMessageModel::CKivFriendGetLeaveMessageModel(unsigned int uid) : m_uid(uid) {}
 
@@ -53,8 +52,7 @@ void CKivFriendGetLeaveMessageModel::ItemSettled(int kind, unsigned int rowId, b
             // Not confirmed: the server keeps the item and brings it again.
             m_pulling = false;
             m_stop = true;
-            m_retryMs =
-                m_retryMs == 0 ? int(m_retryFirstMs) : std::min(m_retryMs * 2, int(kRetryMaxMs));
+            m_retryMs = KivNextRetryMs(m_retryMs, m_retryFirstMs, kRetryMaxMs);
             retry = true;
         }
         pump();
@@ -77,6 +75,11 @@ void CKivFriendGetLeaveMessageModel::SetStop() {
     m_confirmWanted = false;
     m_itemPending = false;
     m_stop = true;
+    // Row ids are the server's: the next connection (perhaps to another
+    // server) starts from the first item. One stored already comes again and
+    // is known by its id.
+    m_lastRowId = kNoRow;
+    m_lastKind = -1;
 }
 
 void CKivFriendGetLeaveMessageModel::SetUid(unsigned int uid) {
@@ -119,8 +122,8 @@ void CKivFriendGetLeaveMessageModel::pump() {
 }
 
 // A run starts a pull: the first request asks for the item after the last one
-// stored, which also confirms that one to the server, so an item a break cut
-// off is neither lost nor stored twice.
+// stored on this connection (the first one on a new connection), which also
+// confirms that one to the server.
 unsigned int CKivFriendGetLeaveMessageModel::Virtual_Thread_Proc() {
     m_wake.Wait(0);  // forget a wake-up left over from an earlier run
     if (m_ending) {

@@ -12,8 +12,9 @@
 // request once, in order, after the records sent before it on the same
 // connection: an answer proves that the server read the stream up to its
 // request. One request is out at a time. Each carries the server's id of the
-// last item stored for good here, so the server lets an item go only once its
-// row is committed; an answer that brings an item resumes the pull.
+// last item stored for good on this connection, so the server lets an item go
+// only once its row is committed; an answer that brings an item resumes the
+// pull.
 class CKivFriendGetLeaveMessageModel : public CKivFriendThreadBaseCommon {
 public:
     // The row id before any item was stored.
