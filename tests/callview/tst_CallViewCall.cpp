@@ -76,8 +76,10 @@ private slots:
 
         // A calls: its call window opens at once, B is asked.
         Click(chat, kCallButton);
-        QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 1, 20000);
-        const QString callA = CallWindows().first();
+        // One look at the windows: a second search may not see the new one yet.
+        QStringList calls;
+        QTRY_COMPARE_WITH_TIMEOUT((calls = CallWindows()).size(), 1, 20000);
+        const QString callA = calls.first();
         QTRY_VERIFY(Digest(Region(chat, buttonArea)) != enabledButton);
         QString cue;
         QTRY_VERIFY_WITH_TIMEOUT(
