@@ -23,14 +23,15 @@ constexpr GstClockTime kStateWait = 5 * GST_SECOND;
 
 GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer data) {
     if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info)) {
-        auto* graph = static_cast<CPlaybackGraph*>(data);
-        const int bytes = static_cast<int>(gst_buffer_get_size(buffer));
-        const std::int64_t heardUs = graph->Refill(bytes);
-        if (heardUs >= 0) {
+        // The graph may be torn down once Refill returns: nothing of it is
+        // touched after.
+        const CPlaybackGraph::Heard heard = static_cast<CPlaybackGraph*>(data)->Refill(
+            static_cast<int>(gst_buffer_get_size(buffer)));
+        if (heard.atUs >= 0) {
             buffer = gst_buffer_make_writable(buffer);
             GST_PAD_PROBE_INFO_DATA(info) = buffer;
-            GST_BUFFER_PTS(buffer) = heardUs * GST_USECOND;
-            GST_BUFFER_DURATION(buffer) = graph->DurationUs(bytes) * GST_USECOND;
+            GST_BUFFER_PTS(buffer) = heard.atUs * GST_USECOND;
+            GST_BUFFER_DURATION(buffer) = heard.durationUs * GST_USECOND;
         }
     }
     return GST_PAD_PROBE_OK;
@@ -157,8 +158,11 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
         return false;
     }
     GstOwner<GstPad> pad(gst_element_get_static_pad(source, "src"));
-    gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &OnChunk, this, nullptr);
+    const gulong chunkProbe =
+        gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &OnChunk, this, nullptr);
     std::lock_guard<std::mutex> guard(m_refillLock);
+    m_chunkPad = std::move(pad);
+    m_chunkProbe = chunkProbe;
     m_control = control;
     m_source = std::move(sourceRef);
     m_pipeline = std::move(pipeline);
@@ -198,11 +202,18 @@ bool CPlaybackGraph::Play() {
 }
 
 void CPlaybackGraph::Stop() {
+    // No new chunk reaches Refill once the probe is gone; NULL joins the
+    // streaming thread, which may still be inside the last one.
+    if (m_chunkPad) {
+        gst_pad_remove_probe(m_chunkPad.get(), m_chunkProbe);
+    }
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     }
     std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = nullptr;
+    m_chunkPad.reset();
+    m_chunkProbe = 0;
     m_source.reset();
     m_pipeline.reset();
     m_probeName.clear();
@@ -233,15 +244,18 @@ void CPlaybackGraph::Conceal() {
     }
 }
 
-std::int64_t CPlaybackGraph::Refill(int chunkBytes) {
+CPlaybackGraph::Heard CPlaybackGraph::Refill(int chunkBytes) {
     std::lock_guard<std::mutex> guard(m_refillLock);
+    Heard heard;
     if (chunkBytes <= 0 || m_control == nullptr) {
-        return -1;
+        return heard;
     }
-    const std::int64_t heardUs =
-        m_probeName.empty() ? -1 : m_timeline.Next(NowUs(), DurationUs(chunkBytes));
+    heard.durationUs = DurationUs(chunkBytes);
+    if (!m_probeName.empty()) {
+        heard.atUs = m_timeline.Next(NowUs(), heard.durationUs);
+    }
     TopUp(chunkBytes);
-    return heardUs;
+    return heard;
 }
 
 void CPlaybackGraph::TopUp(int chunkBytes) {

@@ -70,11 +70,16 @@ public:
     // The sink playing now, "" for the default one.
     const std::string& Speaker() const { return m_speaker; }
 
-    // Streaming thread: a chunk of chunkBytes is leaving the source. With
-    // an echo probe, the time it is heard (microseconds of the shared
-    // clock), else -1.
-    std::int64_t Refill(int chunkBytes);
-    std::int64_t DurationUs(int chunkBytes) const;
+    // When a chunk leaving the source is heard and how long it lasts, in
+    // microseconds of the shared clock; atUs is -1 without an echo probe.
+    struct Heard {
+        std::int64_t atUs = -1;
+        std::int64_t durationUs = 0;
+    };
+    // Streaming thread: a chunk of chunkBytes is leaving the source. Reads
+    // nothing of the graph outside the refill lock, so that Stop, which takes
+    // that lock once the streaming thread ended, is ordered after all of it.
+    Heard Refill(int chunkBytes);
 
 private:
     bool BuildPipeline(const Format& format, bool echoProbe, const std::string& speaker);
@@ -85,15 +90,20 @@ private:
     void Conceal();
     // Samples of every channel in that many microseconds.
     int SamplesFor(std::int64_t us) const;
+    std::int64_t DurationUs(int chunkBytes) const;
 
     GstOwner<GstElement> m_pipeline;
     GstOwner<GstElement> m_source;
+    // The source pad's chunk probe, removed before the pipeline stops.
+    GstOwner<GstPad> m_chunkPad;
+    unsigned long m_chunkProbe = 0;
     Format m_format;
     bool m_echoProbe = false;
     std::string m_probeName;
     std::string m_speaker;
     // Held by Refill; Stop takes it after the pipeline stopped, so the end of
-    // the streaming thread's last Refill is ordered before the teardown.
+    // the streaming thread's last Refill is ordered before the teardown (the
+    // join inside GStreamer is invisible to the thread checker).
     std::mutex m_refillLock;
     INetSourceControl* m_control = nullptr;
     Decoder m_decoder;
