@@ -1,10 +1,14 @@
 #include "CallViewController.h"
 
+#include <QtDebug>
+
+#include "CMediaCallKeys.h"
 #include "CallViewFreePort.h"
 #include "IPictureLink.h"
 #include "ISoundLink.h"
 #include "KivMediaRecord.h"
 #include "KivWindowMessage.h"
+#include "MediaKeyTail.h"
 
 namespace {
 
@@ -18,6 +22,7 @@ constexpr int kSampleRate = 32000;
 constexpr int kSampleBits = 16;
 constexpr int kChannels = 2;
 constexpr int kStarterWatchMs = 1000;
+constexpr int kSecurityWatchMs = 200;
 const wchar_t* const kLoopback = L"127.0.0.1";
 
 std::wstring Wide(const char* text) {
@@ -37,6 +42,16 @@ CallViewController::CallViewController(const CallViewCommandLine& commandLine, S
       m_ownAddress(std::move(ownAddress)) {
     KivInitRecord(m_record, Media);
     connect(&m_starterWatch, &QTimer::timeout, this, &CallViewController::WatchStarter);
+    connect(&m_securityWatch, &QTimer::timeout, this, &CallViewController::WatchSecurity);
+}
+
+CallViewController::~CallViewController() = default;
+
+void CallViewController::UseKeys(std::shared_ptr<CMediaCallKeys> keys) {
+    m_keys = keys;
+    if (m_sessions.useKeys) {
+        m_sessions.useKeys(std::move(keys));
+    }
 }
 
 void CallViewController::Start(std::uintptr_t localWindow, std::uintptr_t remoteWindow) {
@@ -62,6 +77,8 @@ void CallViewController::StartCalling() {
     const int peer = m_commandLine.peerId();
     // Each port stays held until just before its session binds it; the one
     // above it, where the stream goes meanwhile, until the answer.
+    // Nothing is sent before the answer brings the peer's key (or says there is none).
+    UseKeys(CMediaCallKeys::ForCaller(std::uint32_t(self), std::uint32_t(peer)));
     const int videoPort = m_ports.ReservePair();
     m_ports.Release(videoPort);
     m_loopbackVideoPort = videoPort + 1;
@@ -86,6 +103,7 @@ void CallViewController::StartCalling() {
     request.state = 1;
     KivWriteText(request.addressA, sizeof(request.addressA), m_ownAddress.constData(),
                  m_ownAddress.size());
+    MediaKeyTail::Write(request.addressA, m_keys->OwnTail());
     request.videoPortA = std::uint32_t(videoPort);
     ptl_sys_send_per_media ports;
     KivInitRecord(ports, Media);
@@ -110,6 +128,18 @@ void CallViewController::OnWindowMessage(const KivWindowMessage& message) {
         message.data.isEmpty()) {
         return;
     }
+    // Other programs of the user could otherwise end or steer the call.
+    const qint64 starter = m_commandLine.starterPid();
+    if (starter == 0 || message.senderPid != starter) {
+        if (!m_foreignSenderLogged) {
+            m_foreignSenderLogged = true;
+            qWarning(
+                "CallView: a window message from process %lld is ignored; only the "
+                "starting client (%lld) is heard",
+                static_cast<long long>(message.senderPid), static_cast<long long>(starter));
+        }
+        return;
+    }
     if (message.kind == kKindHangUp) {
         // The other side ended the call; the starter knows already.
         StopCalls();
@@ -131,57 +161,161 @@ void CallViewController::OnWindowMessage(const KivWindowMessage& message) {
     QMetaObject::invokeMethod(this, &CallViewController::ApplyRecord, Qt::QueuedConnection);
 }
 
-// State 2 starts a pair of calls towards the caller; any other state
-// redirects the newest calls to the second address.
+// The called side starts its calls from the first state 2 record; the
+// calling side redirects its calls once, to the answer's second address.
+// Anything after that one record is ignored: it could only divert the media.
 void CallViewController::ApplyRecord() {
     if (m_finished) {
         return;
     }
     const ptl_sys_send_per_media record = m_record;
-    const bool start = record.state == 2;
+    const bool calling = m_commandLine.isCallingSide();
+    if (m_answered || calling == (record.state == 2)) {
+        qWarning("CallView: a further media record (state %u) is ignored; the call keeps its peer",
+                 unsigned(record.state));
+        return;
+    }
+    m_answered = true;
+    if (calling) {
+        Answered(record);
+    } else {
+        Called(record);
+    }
+}
+
+void CallViewController::Called(const ptl_sys_send_per_media& record) {
     const int first = int(record.callerUid);
     const int second = int(record.calleeUid);
     const int state = int(record.state);
-
-    const int videoPort = start ? m_ports.Reserve() : 0;
+    UseKeys(CMediaCallKeys::ForCallee(record.callerUid, record.calleeUid,
+                                      MediaKeyTail::Read(record.addressA)));
+    if (RefuseInsecure()) {
+        return;
+    }
+    const int videoPort = m_ports.Reserve();
     m_ports.Release(videoPort);
     if (m_sessions.video != nullptr) {
         m_sessions.video->SetVideoFormat(std::wstring(), kVideoWidth, kVideoHeight);
         m_sessions.video->SetSessionInfo(first, second, state);
-        if (start) {
-            m_sessions.video->StartCall(m_localWindow, m_remoteWindow, Wide(record.addressA),
-                                        int(record.videoPortA), std::wstring(), videoPort,
-                                        &m_videoCallId);
-        } else {
-            m_sessions.video->SetRemoteAddress(Wide(record.addressB), int(record.videoPortB));
-        }
+        m_sessions.video->StartCall(m_localWindow, m_remoteWindow, Wide(record.addressA),
+                                    int(record.videoPortA), std::wstring(), videoPort,
+                                    &m_videoCallId);
     }
-    const int audioPort = start ? m_ports.Reserve() : 0;
+    const int audioPort = m_ports.Reserve();
     m_ports.Release(audioPort);
     if (m_sessions.audio != nullptr) {
         m_sessions.audio->SetAudioFormat(std::wstring(), kSampleRate, kSampleBits, kChannels);
         m_sessions.audio->SetSessionInfo(first, second, state);
-        if (start) {
-            m_sessions.audio->StartCall(Wide(record.addressA), int(record.audioPortA),
-                                        std::wstring(), audioPort, &m_audioCallId, 0);
-        } else {
-            m_sessions.audio->SetRemoteAddress(Wide(record.addressB), int(record.audioPortB));
-        }
-    }
-    if (!start) {
-        ReleaseLoopback();
-        return;
+        m_sessions.audio->StartCall(Wide(record.addressA), int(record.audioPortA), std::wstring(),
+                                    audioPort, &m_audioCallId, 0);
     }
     ptl_sys_send_per_media answer = record;
     KivFillHeader(answer.head, Media, sizeof(answer));
     KivWriteText(answer.addressB, sizeof(answer.addressB), m_ownAddress.constData(),
                  m_ownAddress.size());
+    MediaKeyTail::Write(answer.addressB, m_keys->OwnTail());
     answer.videoPortB = std::uint32_t(videoPort);
     ptl_sys_send_per_media ports;
     KivInitRecord(ports, Media);
     ports.videoPortB = std::uint32_t(audioPort);  // becomes audio port B
     ports.audioPortA = record.audioPortA;
     Report(answer, ports);
+    WatchSecurity();
+}
+
+void CallViewController::Answered(const ptl_sys_send_per_media& record) {
+    const int first = int(record.callerUid);
+    const int second = int(record.calleeUid);
+    const int state = int(record.state);
+    // The keys come before the new destination, so the first datagram there is sealed.
+    if (m_keys) {
+        m_keys->TakeAnswer(MediaKeyTail::Read(record.addressB));
+    }
+    if (RefuseInsecure()) {
+        return;
+    }
+    if (m_sessions.video != nullptr) {
+        m_sessions.video->SetVideoFormat(std::wstring(), kVideoWidth, kVideoHeight);
+        m_sessions.video->SetSessionInfo(first, second, state);
+        m_sessions.video->SetRemoteAddress(Wide(record.addressB), int(record.videoPortB));
+    }
+    if (m_sessions.audio != nullptr) {
+        m_sessions.audio->SetAudioFormat(std::wstring(), kSampleRate, kSampleBits, kChannels);
+        m_sessions.audio->SetSessionInfo(first, second, state);
+        m_sessions.audio->SetRemoteAddress(Wide(record.addressB), int(record.audioPortB));
+    }
+    ReleaseLoopback();
+    WatchSecurity();
+}
+
+CallViewController::Security CallViewController::CallSecurity() const {
+    if (!m_keys) {
+        return Security::Agreeing;
+    }
+    switch (m_keys->GetState()) {
+        case CMediaCallKeys::State::Encrypted:
+            return Security::Encrypted;
+        case CMediaCallKeys::State::Plain:
+            return Security::Plain;
+        case CMediaCallKeys::State::Failed:
+            return Security::Failed;
+        default:
+            return Security::Agreeing;
+    }
+}
+
+QString CallViewController::ShortCode() const {
+    return m_keys ? QString::fromStdString(m_keys->ShortCode()) : QString();
+}
+
+QString CallViewController::SecurityText() const {
+    switch (CallSecurity()) {
+        case Security::Encrypted:
+            return QStringLiteral("已加密  安全码 %1").arg(ShortCode());
+        case Security::Plain:
+            return QStringLiteral("未加密");
+        case Security::Failed:
+            return QStringLiteral("加密失败");
+        default:
+            return QStringLiteral("正在建立加密…");
+    }
+}
+
+void CallViewController::WatchSecurity() {
+    const Security now = CallSecurity();
+    if (now != m_shownSecurity) {
+        m_shownSecurity = now;
+        emit SecurityChanged();
+    }
+    if (now == Security::Agreeing && !m_finished) {
+        if (!m_securityWatch.isActive()) {
+            m_securityWatch.start(kSecurityWatchMs);
+        }
+    } else {
+        m_securityWatch.stop();
+    }
+}
+
+bool CallViewController::RefuseInsecure() {
+    const Security security = CallSecurity();
+    if (security == Security::Failed) {
+        Refuse(QStringLiteral("无法为这次通话建立加密，通话已结束。"));
+        return true;
+    }
+    if (security == Security::Plain && m_encryptedOnly) {
+        Refuse(QStringLiteral("对方的通话不能加密。您设置了仅允许加密通话，通话已结束。"));
+        return true;
+    }
+    return false;
+}
+
+void CallViewController::Refuse(const QString& message) {
+    m_finished = true;
+    StopCalls();
+    m_securityWatch.stop();
+    m_messenger.send(m_commandLine.starterWindow(), kKindHangUp, QByteArray(1, '\0'));
+    emit SecurityChanged();
+    emit Refused(message);
 }
 
 void CallViewController::ReleaseLoopback() {
@@ -193,6 +327,7 @@ void CallViewController::ReleaseLoopback() {
 
 void CallViewController::StopCalls() {
     m_starterWatch.stop();
+    m_securityWatch.stop();
     ReleaseLoopback();
     if (m_sessions.video != nullptr && m_videoCallId >= 0) {
         m_sessions.video->StopCall(m_videoCallId);

@@ -18,6 +18,7 @@ CallViewSoundSettings CallViewSoundSettings::FromFile(const QString& path) {
     settings.echoCancel = ini.value(QStringLiteral("/Voice/EchoCancel"), 1).toInt() != 0;
     settings.microphone = ini.value(QStringLiteral("/Voice/Microphone")).toString();
     settings.speaker = ini.value(QStringLiteral("/Voice/Speaker")).toString();
+    settings.encryptedOnly = ini.value(QStringLiteral("/Voice/EncryptedOnly"), 0).toInt() != 0;
     return settings;
 }
 

@@ -8,7 +8,8 @@ class ISoundLinkSetup;
 // file the client names in KIV_CALL_SETTINGS: echo cancellation
 // ("/Voice/EchoCancel", 1 or 0, on when missing), the microphone
 // ("/Voice/Microphone") and the speaker ("/Voice/Speaker"), PulseAudio
-// names, empty for the default devices.
+// names, empty for the default devices; and whether calls that cannot be
+// encrypted are refused ("/Voice/EncryptedOnly", 1 or 0, off when missing).
 class CallViewSoundSettings {
 public:
     static constexpr const char* kEnvironment = "KIV_CALL_SETTINGS";
@@ -23,4 +24,5 @@ public:
     bool echoCancel = true;
     QString microphone;
     QString speaker;
+    bool encryptedOnly = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -22,6 +23,10 @@ const QColor kTitleText(0xFA, 0xFA, 0xFA);
 constexpr int kLocalWidth = 152;
 constexpr int kLocalHeight = 114;
 const QColor kFocus(64, 158, 255);
+const QColor kEncrypted(0x8B, 0xE0, 0x8B);
+const QColor kNotEncrypted(0xFF, 0xC0, 0x4D);
+// The title's text ends about here; the security note fills up to the buttons.
+constexpr int kSecurityLeft = 150;
 
 // A button that takes the focus, the keys and a screen reader's questions;
 // the window draws the sprite beneath it and takes the mouse itself.
@@ -63,6 +68,11 @@ CallViewWindow::CallViewWindow(QWidget* parent) : QWidget(parent) {
     m_hangUpKey = MakeKey(this, QStringLiteral("挂断"));
     connect(m_hangUpKey, &QPushButton::clicked, this, &CallViewWindow::HangUpClicked);
     connect(m_minimizeKey, &QPushButton::clicked, this, &QWidget::showMinimized);
+    m_security = new QLabel(this);
+    m_security->setObjectName(QStringLiteral("securityLabel"));
+    m_security->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_security->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_security->setAccessibleName(QStringLiteral("通话加密"));
     // The focused button gets a ring, drawn with the strip.
     connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
     resize(kWidth, kHeight);
@@ -77,6 +87,14 @@ void CallViewWindow::Layout(int width, int height) {
     m_local->move(width - 158, height - 120);
     m_hangUpKey->setGeometry(m_closeRect);
     m_minimizeKey->setGeometry(m_minRect);
+    m_security->setGeometry(kSecurityLeft, 6, qMax(0, m_minRect.left() - 12 - kSecurityLeft), 20);
+}
+
+void CallViewWindow::ShowSecurity(const QString& text, bool encrypted) {
+    m_security->setText(text);
+    m_security->setAccessibleDescription(text);
+    m_security->setStyleSheet(
+        QStringLiteral("color:%1;").arg((encrypted ? kEncrypted : kNotEncrypted).name()));
 }
 
 QPoint CallViewWindow::MinimizeBarPos() const {

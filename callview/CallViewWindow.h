@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class CallViewVideoWindow;
+class QLabel;
 class QPushButton;
 
 // The call window: 528 x 425 without frame, a dark title strip with the
@@ -32,6 +33,10 @@ public:
     // The keyboard's and the screen reader's handles of the two buttons.
     QPushButton* HangUpKey() const { return m_hangUpKey; }
     QPushButton* MinimizeKey() const { return m_minimizeKey; }
+    // Whether the call is encrypted, in the title strip: the short code the
+    // two people compare, or a plain marker.
+    void ShowSecurity(const QString& text, bool encrypted);
+    QLabel* SecurityLabel() const { return m_security; }
 
 signals:
     // The close button was released: the user hangs up.
@@ -66,4 +71,5 @@ private:
     CallViewVideoWindow* m_local = nullptr;
     QPushButton* m_hangUpKey = nullptr;
     QPushButton* m_minimizeKey = nullptr;
+    QLabel* m_security = nullptr;
 };

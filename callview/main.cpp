@@ -1,7 +1,9 @@
 // CallView: the window of one voice and video call, started by the client.
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 
+#include "CMediaCallKeys.h"
 #include "CallViewCommandLine.h"
 #include "CallViewController.h"
 #include "CallViewFreePort.h"
@@ -10,6 +12,7 @@
 #include "CallViewSoundSettings.h"
 #include "CallViewVideoWindow.h"
 #include "CallViewWindow.h"
+#include "ISoundLinkSetup.h"
 #include "KivWindowMessage.h"
 #include "PictureLink.h"
 
@@ -25,7 +28,8 @@ int main(int argc, char** argv) {
     const quint64 ownId = KivWindowIdFor(quint64(window.winId()));
 
     // The user's microphone, speaker and echo cancellation, before any call.
-    CallViewSoundSettings::FromEnvironment().ApplyTo(CallViewSoundSetup());
+    const CallViewSoundSettings settings = CallViewSoundSettings::FromEnvironment();
+    settings.ApplyTo(CallViewSoundSetup());
 
     CallViewFreePort ports;
     CallViewController::Messenger messenger;
@@ -33,8 +37,15 @@ int main(int argc, char** argv) {
         return KivSendMessage(to, kind, ownId, data);
     };
     messenger.exists = &KivWindowExists;
-    CallViewController controller(commandLine, {GetPictureLink(), CallViewSoundLink()}, messenger,
-                                  ports, CallViewOwnAddress());
+    CallViewController::Sessions sessions{GetPictureLink(), CallViewSoundLink(), nullptr};
+    sessions.useKeys = [](std::shared_ptr<CMediaCallKeys> keys) {
+        GetPictureLinkSetup()->SetCallKeys(keys);
+        if (ISoundLinkSetup* sound = CallViewSoundSetup()) {
+            sound->SetCallKeys(std::move(keys));
+        }
+    };
+    CallViewController controller(commandLine, sessions, messenger, ports, CallViewOwnAddress());
+    controller.SetEncryptedOnly(settings.encryptedOnly);
     KivMessageWindow endpoint(ownId, [&controller](const KivWindowMessage& message) {
         controller.OnWindowMessage(message);
     });
@@ -42,6 +53,20 @@ int main(int argc, char** argv) {
                      &CallViewController::HangUp);
     QObject::connect(&controller, &CallViewController::Finished, &app, &QCoreApplication::exit,
                      Qt::QueuedConnection);
+    QObject::connect(&controller, &CallViewController::SecurityChanged, &window,
+                     [&controller, &window] {
+                         window.ShowSecurity(
+                             controller.SecurityText(),
+                             controller.CallSecurity() == CallViewController::Security::Encrypted);
+                     });
+    QObject::connect(
+        &controller, &CallViewController::Refused, &window,
+        [&window](const QString& message) {
+            QMessageBox::warning(&window, QStringLiteral("视频通话"), message);
+            QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
+    window.ShowSecurity(controller.SecurityText(), false);
 
     window.show();
     // The start waits for its window messages in loops of their own; begun

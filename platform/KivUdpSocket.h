@@ -22,9 +22,10 @@ public:
     int sendTo(std::uint32_t address, int port, const void* data, int length);
     // Waits up to timeoutMs for one datagram: its length, 0 when none came
     // (or the network refused one sent earlier: an unreachable peer), -1 when
-    // the socket failed for good (errno tells why). `from` (host byte order)
-    // may be null.
-    int receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from = nullptr);
+    // the socket failed for good (errno tells why). The sender's address
+    // `from` and port `fromPort` (host byte order) may be null.
+    int receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from = nullptr,
+                std::uint16_t* fromPort = nullptr);
 
     // The own IPv4 address (dotted text) that traffic towards `host` (dotted
     // IPv4 text) leaves from, found from the routing table without sending

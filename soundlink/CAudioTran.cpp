@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "CSoundLog.h"
+#include "MediaDatagram.h"
 #include "MediaFragment.h"
 #include "WireCore2.h"
 
@@ -38,6 +39,7 @@ int CAudioTran::Open(const std::string& remoteAddress, int remotePort,
         m_remotePort = remotePort;
         m_localAddress = localAddress;
         m_localPort = localPort;
+        m_guard = std::make_unique<CMediaGuard>(m_keys, MediaKind::Audio);
     }
     if (!m_kernel) {
         m_kernel.reset(A_CreateUDPWireCore2());
@@ -47,7 +49,9 @@ int CAudioTran::Open(const std::string& remoteAddress, int remotePort,
     }
     m_receiveFailed.store(false);
     m_kernel->SetEventSink(this);
-    m_kernel->Configure(MediaFragment::kMaxDatagram, static_cast<std::uint16_t>(localPort), 0);
+    // A sealed datagram is a fragment and what sealing adds.
+    m_kernel->Configure(MediaFragment::kMaxDatagram + MediaDatagram::kMaxOverhead,
+                        static_cast<std::uint16_t>(localPort), 0);
     if (m_kernel->Start() < 0) {
         return 0;
     }
@@ -62,6 +66,11 @@ void CAudioTran::Close() {
     }
 }
 
+void CAudioTran::SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) {
+    std::lock_guard<std::mutex> guard(m_sendLock);
+    m_keys = std::move(keys);
+}
+
 void CAudioTran::SetRemoteAddress(const std::string& remoteAddress, int remotePort) {
     std::lock_guard<std::mutex> guard(m_sendLock);
     m_remoteAddress = remoteAddress;
@@ -71,7 +80,7 @@ void CAudioTran::SetRemoteAddress(const std::string& remoteAddress, int remotePo
 void CAudioTran::SendFrame(const std::uint8_t* frame, int length) {
     std::lock_guard<std::mutex> guard(m_sendLock);
     std::uint32_t address = 0;
-    if (m_sendBuffer.empty() || frame == nullptr || length <= 0 ||
+    if (m_sendBuffer.empty() || !m_guard || frame == nullptr || length <= 0 ||
         length > MediaFragment::kMaxFrame || !SoundLinkParseIPv4(m_remoteAddress, &address) ||
         m_remotePort <= 0 || m_remotePort > 0xFFFF) {
         return;
@@ -90,7 +99,13 @@ void CAudioTran::SendFrame(const std::uint8_t* frame, int length) {
         header.WriteTo(m_sendBuffer.data());
         std::memcpy(m_sendBuffer.data() + MediaFragment::kHeaderBytes, frame + offset,
                     static_cast<size_t>(payload));
-        m_kernel->SendTo(address, port, m_sendBuffer.data(), MediaFragment::kHeaderBytes + payload);
+        const CMediaGuard::Span datagram =
+            m_guard->Seal(m_sendBuffer.data(), MediaFragment::kHeaderBytes + payload);
+        // Nothing goes out before the call's keys are agreed.
+        if (datagram.length == 0) {
+            return;
+        }
+        m_kernel->SendTo(address, port, datagram.data, datagram.length);
         std::this_thread::sleep_for(kDatagramGap);
     }
 }
@@ -124,8 +139,15 @@ void CAudioTran::SetReceiveTarget(IRecvEvent* target) {
     m_target.store(target);
 }
 
-std::int32_t CAudioTran::OnRecvFrom(const WireSource&, const std::uint8_t* data, int length) {
-    const CFrameAssembler::Result result = m_assembler.Add(data, length);
+std::int32_t CAudioTran::OnRecvFrom(const WireSource& source, const std::uint8_t* data,
+                                    int length) {
+    // Only the peer's datagrams reach the assembler, so no stranger's can
+    // throw away the frame being put together.
+    const CMediaGuard::Span fragment = m_guard->Open(source.ipv4, source.port, data, length);
+    if (fragment.length == 0) {
+        return kFail;
+    }
+    const CFrameAssembler::Result result = m_assembler.Add(fragment.data, fragment.length);
     if (result == CFrameAssembler::Result::Rejected) {
         return kFail;
     }
@@ -144,6 +166,11 @@ void CAudioTran::OnReceiveFailed(int error) {
     const std::string message = std::string("The call's sound socket failed (") +
                                 std::strerror(error) + "); nothing more is heard";
     CSoundLog::Failed(message.c_str(), CSoundLog::kFail, "CAudioTran", 140);
+}
+
+CMediaGuard::Counts CAudioTran::GuardCounts() const {
+    std::lock_guard<std::mutex> guard(m_sendLock);
+    return m_guard ? m_guard->GetCounts() : CMediaGuard::Counts();
 }
 
 std::uint32_t CAudioTran::FramesSent() const {

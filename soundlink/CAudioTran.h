@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CFrameAssembler.h"
+#include "CMediaGuard.h"
 #include "INetEvent2.h"
 #include "IRecvEvent.h"
 #include "IUDPWireCore2.h"
@@ -33,6 +34,9 @@ public:
     // Stops the kernel: no OnRecv runs after it returns.
     void Close();
 
+    // The keys of the call opened next (null: a plain call); see CMediaGuard
+    // for what the peer's datagrams must be to be heard.
+    void SetCallKeys(std::shared_ptr<CMediaCallKeys> keys);
     void SetRemoteAddress(const std::string& remoteAddress, int remotePort);
     // Any thread; from the capture thread one frame at a time.
     void SendFrame(const std::uint8_t* frame, int length);
@@ -47,6 +51,8 @@ public:
     std::uint32_t FramesSent() const;
     // Whole frames reassembled, decoded or not.
     std::uint64_t FramesReceived() const { return m_framesReceived.load(); }
+    // What the gate let through and dropped since the last Open.
+    CMediaGuard::Counts GuardCounts() const;
     // Whether the receive socket failed since the last Open.
     bool ReceiveFailed() const { return m_receiveFailed.load(); }
 
@@ -61,6 +67,9 @@ private:
     int m_localPort = 0;
     std::vector<std::uint8_t> m_sendBuffer;
     std::uint32_t m_frameCounter = 0;
+    std::shared_ptr<CMediaCallKeys> m_keys;
+    // Replaced only while the kernel is stopped, under m_sendLock.
+    std::unique_ptr<CMediaGuard> m_guard;
 
     // Receive thread only.
     CFrameAssembler m_assembler;

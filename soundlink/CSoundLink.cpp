@@ -60,6 +60,7 @@ int CSoundLink::StartCall(std::wstring remoteAddress, int remotePort, std::wstri
         call->decoder->Build(m_sampleRate, m_bitsPerSample, m_channels, PlaybackOptions());
 
     call->transport = std::make_unique<CAudioTran>();
+    call->transport->SetCallKeys(m_callKeys);
     call->transport->Open(SoundLinkNarrow(remoteAddress), remotePort, SoundLinkNarrow(localAddress),
                           localPort);
     if (startMode != kReceiveOnly) {
@@ -138,6 +139,10 @@ void CSoundLink::SetMicrophone(std::string sourceName) {
 
 void CSoundLink::SetSpeaker(std::string sinkName) {
     m_speaker = std::move(sinkName);
+}
+
+void CSoundLink::SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) {
+    m_callKeys = std::move(keys);
 }
 
 CPlaybackGraph::Options CSoundLink::PlaybackOptions() const {

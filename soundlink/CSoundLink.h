@@ -44,6 +44,7 @@ public:
     void SetEchoCancellation(bool on) override;
     void SetMicrophone(std::string sourceName) override;
     void SetSpeaker(std::string sinkName) override;
+    void SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) override;
 
     void OnFrame(const std::uint8_t* data, int length) override;
     void OnAAC(const std::uint8_t* frame, int length) override;
@@ -81,4 +82,5 @@ private:
     SoundLinkCall* m_lastCall = nullptr;
     bool m_echoCancellation = true;
     std::string m_speaker;
+    std::shared_ptr<CMediaCallKeys> m_callKeys;
 };

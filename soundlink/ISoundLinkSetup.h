@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
+
+class CMediaCallKeys;
 
 // What the user chose for the calls of this process, beside the session's
 // documented operations. Each choice applies to the calls started after it;
@@ -21,6 +24,11 @@ public:
     // default sink. A sink that is missing, or goes away during a call, gives
     // way to the default.
     virtual void SetSpeaker(std::string sinkName) = 0;
+
+    // The keys of the calls started afterwards, shared with the video of the
+    // same call (null: plain calls). Their datagrams are sealed with them,
+    // and only the peer's are heard.
+    virtual void SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) = 0;
 
 protected:
     ~ISoundLinkSetup() = default;

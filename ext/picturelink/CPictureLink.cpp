@@ -67,6 +67,10 @@ int CPictureLink::SetRemoteAddress(std::wstring remoteAddress, int remotePort) {
     return 1;
 }
 
+void CPictureLink::SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) {
+    m_callKeys = std::move(keys);
+}
+
 int CPictureLink::SetVideoFormat(std::wstring deviceName, int width, int height) {
     if (!deviceName.empty()) {
         m_device = Narrow(deviceName);
@@ -88,7 +92,8 @@ int CPictureLink::StartCall(std::uintptr_t localWindow, std::uintptr_t remoteWin
         CPicturePlayer* player = call->player.get();
         call->transport = std::make_unique<CPictureTransport>(
             std::move(socket),
-            [player](const std::uint8_t* frame, int length) { player->Push(frame, length); });
+            [player](const std::uint8_t* frame, int length) { player->Push(frame, length); },
+            m_callKeys);
         call->transport->SetRemote(AddressOf(remoteAddress), remotePort);
     } else {
         qWarning("PictureLink: UDP port %d is taken; the call sends and receives nothing",

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "IPictureLink.h"
+#include "IPictureLinkSetup.h"
 
 class CPictureCall;
 class CPictureCapture;
@@ -15,7 +16,7 @@ class CPictureCapture;
 // The video session: one capture and encoder for all calls, one transport
 // and player per call. Operations come from the caller's thread; encoded
 // frames fan out to the calls on the capture's streaming thread.
-class CPictureLink : public IPictureLink {
+class CPictureLink : public IPictureLink, public IPictureLinkSetup {
 public:
     CPictureLink();
     ~CPictureLink();
@@ -27,6 +28,7 @@ public:
                   std::wstring remoteAddress, int remotePort, std::wstring localAddress,
                   int localPort, int* callId) override;
     int StopCall(int callId) override;
+    void SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) override;
 
 private:
     // With KIV_PICTURELINK_FIGURES=<seconds> set (for the call benchmark), the
@@ -46,6 +48,7 @@ private:
     int m_selfId = 0;
     int m_peerId = 0;
     int m_state = 1;
+    std::shared_ptr<CMediaCallKeys> m_callKeys;
     std::thread m_reporter;
     std::mutex m_reporterLock;
     std::condition_variable m_reporterWake;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "KivUdpSocket.h"
+#include "MediaDatagram.h"
 #include "PictureFragment.h"
 
 namespace {
@@ -17,8 +18,11 @@ constexpr int kReceivePollMs = 100;
 }  // namespace
 
 CPictureTransport::CPictureTransport(std::unique_ptr<KivUdpSocket> socket,
-                                     CPictureReassembler::FrameSink sink)
-    : m_socket(std::move(socket)), m_reassembler(std::move(sink)) {
+                                     CPictureReassembler::FrameSink sink,
+                                     std::shared_ptr<CMediaCallKeys> keys)
+    : m_socket(std::move(socket)),
+      m_guard(std::move(keys), MediaKind::Video),
+      m_reassembler(std::move(sink)) {
     m_socket->setBufferSizes(kSocketBufferBytes);
     m_receiver = std::thread([this] { Receive(); });
 }
@@ -45,17 +49,28 @@ void CPictureTransport::SendFrame(const std::uint8_t* frame, int length) {
     if (port <= 0 || port > 65535) {
         return;
     }
-    PictureFragment::Cut(frame, length, m_sequence++, [&](const std::uint8_t* datagram, int size) {
-        m_socket->sendTo(address, port, datagram, size);
+    PictureFragment::Cut(frame, length, m_sequence++, [&](const std::uint8_t* fragment, int size) {
+        // Nothing goes out before the call's keys are agreed.
+        const CMediaGuard::Span datagram = m_guard.Seal(fragment, size);
+        if (datagram.length > 0) {
+            m_socket->sendTo(address, port, datagram.data, datagram.length);
+        }
     });
 }
 
 void CPictureTransport::Receive() {
-    std::uint8_t datagram[PictureFragment::kDatagramBytes + 1];
+    std::uint8_t datagram[PictureFragment::kDatagramBytes + MediaDatagram::kMaxOverhead + 1];
     while (!m_stop) {
-        const int length = m_socket->receive(datagram, sizeof(datagram), kReceivePollMs);
+        std::uint32_t from = 0;
+        std::uint16_t fromPort = 0;
+        const int length =
+            m_socket->receive(datagram, sizeof(datagram), kReceivePollMs, &from, &fromPort);
         if (length > 0) {
-            m_reassembler.Add(datagram, length);
+            // A stranger's fragment far ahead would otherwise freeze the picture.
+            const CMediaGuard::Span fragment = m_guard.Open(from, fromPort, datagram, length);
+            if (fragment.length > 0) {
+                m_reassembler.Add(fragment.data, fragment.length);
+            }
         } else if (length < 0) {
             // Retrying a socket that failed for good would only spin.
             const int error = errno;

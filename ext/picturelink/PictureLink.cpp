@@ -2,7 +2,19 @@
 
 #include "CPictureLink.h"
 
-IPictureLink* GetPictureLink() {
+namespace {
+
+CPictureLink& Session() {
     static CPictureLink session;
-    return &session;
+    return session;
+}
+
+}  // namespace
+
+IPictureLink* GetPictureLink() {
+    return &Session();
+}
+
+IPictureLinkSetup* GetPictureLinkSetup() {
+    return &Session();
 }

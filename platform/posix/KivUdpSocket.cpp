@@ -78,7 +78,8 @@ bool Passing(int error) {
 
 }  // namespace
 
-int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from) {
+int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from,
+                          std::uint16_t* fromPort) {
     pollfd wait{m_fd, POLLIN, 0};
     const int ready = ::poll(&wait, 1, timeoutMs);
     if (ready == 0 || (ready < 0 && errno == EINTR)) {
@@ -100,6 +101,9 @@ int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32
     }
     if (from != nullptr) {
         *from = ntohl(remote.sin_addr.s_addr);
+    }
+    if (fromPort != nullptr) {
+        *fromPort = ntohs(remote.sin_port);
     }
     return static_cast<int>(got);
 }

@@ -1,6 +1,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "CMediaCallKeys.h"
 #include "CallViewController.h"
 #include "CallViewFakes.h"
 #include "CallViewFreePort.h"
@@ -8,6 +9,7 @@
 #include "KivTestRegistry.h"
 #include "KivUdpSocket.h"
 #include "KivWindowMessage.h"
+#include "MediaKeyTail.h"
 
 namespace {
 
@@ -24,11 +26,13 @@ struct Sent {
 
 // One call window's controller with fake sessions and a fake starter.
 struct Rig {
+    static constexpr qint64 kStarterPid = 4242;
     FakePictureLink video;
     FakeSoundLink audio;
     CallViewFreePort ports{12345};
     QList<Sent> sent;
     bool starterAlive = true;
+    QList<std::shared_ptr<CMediaCallKeys>> keys;
     std::unique_ptr<CallViewController> controller;
 
     explicit Rig(const QStringList& arguments) {
@@ -38,13 +42,18 @@ struct Rig {
             return true;
         };
         messenger.exists = [this](quint64) { return starterAlive; };
+        CallViewController::Sessions sessions{&video, &audio, nullptr};
+        sessions.useKeys = [this](std::shared_ptr<CMediaCallKeys> used) { keys.append(used); };
         controller = std::make_unique<CallViewController>(
-            CallViewCommandLine(QStringList{QStringLiteral("CallView")} + arguments),
-            CallViewController::Sessions{&video, &audio}, messenger, ports, QByteArray("10.1.2.3"));
+            CallViewCommandLine(QStringList{QStringLiteral("CallView"),
+                                            QStringLiteral("--starter-pid=%1").arg(kStarterPid)} +
+                                arguments),
+            sessions, messenger, ports, QByteArray("10.1.2.3"));
     }
 
-    void deliver(quint32 kind, const QByteArray& data) {
+    void deliver(quint32 kind, const QByteArray& data, qint64 fromPid = kStarterPid) {
         KivWindowMessage message;
+        message.senderPid = fromPid;
         message.message = KivWmCopyData;
         message.kind = kind;
         message.wParam = 1234;
@@ -274,6 +283,143 @@ private slots:
         QCOMPARE(finished.size(), 1);
         QCOMPARE(rig.video.calls.last(), QStringLiteral("StopCall 0"));
         QCOMPARE(rig.sent.size(), sent);
+    }
+
+    // Only one record sets where the media goes: a forged second answer, or
+    // a record of the other side's kind, moves nothing.
+    void onlyOneAnswerMovesTheCall_data() {
+        QTest::addColumn<bool>("calling");
+        QTest::addColumn<int>("firstState");
+        QTest::addColumn<int>("laterState");
+        QTest::newRow("caller, second answer") << true << 11 << 11;
+        QTest::newRow("caller, an accept record") << true << 11 << 2;
+        QTest::newRow("callee, second accept") << false << 2 << 2;
+        QTest::newRow("callee, a redirect") << false << 2 << 11;
+    }
+    void onlyOneAnswerMovesTheCall() {
+        QFETCH(bool, calling);
+        QFETCH(int, firstState);
+        QFETCH(int, laterState);
+        QStringList arguments{QStringLiteral("--device=1234")};
+        if (calling) {
+            arguments << QStringLiteral("--me=7") << QStringLiteral("--to=9");
+        }
+        Rig rig(arguments);
+        rig.controller->Start(11, 22);
+        rig.deliver(1, KivMediaToMessage(Request(std::uint32_t(firstState))));
+        QTRY_VERIFY(rig.audio.calls.join(' ').contains(calling ? "SetRemoteAddress" : "StartCall"));
+        const QStringList video = rig.video.calls;
+        const QStringList audio = rig.audio.calls;
+        const int sent = rig.sent.size();
+        ptl_sys_send_per_media forged = Request(std::uint32_t(laterState));
+        std::strcpy(forged.addressA, "192.0.2.66");
+        std::strcpy(forged.addressB, "192.0.2.66");
+        rig.deliver(1, KivMediaToMessage(forged));
+        QTest::qWait(50);
+        QCOMPARE(rig.video.calls, video);
+        QCOMPARE(rig.audio.calls, audio);
+        QCOMPARE(rig.sent.size(), sent);
+    }
+
+    // Another program of the user cannot end or steer the call, and without
+    // the starter's process id nobody can.
+    void onlyTheStarterProcessIsHeard_data() {
+        QTest::addColumn<qint64>("fromPid");
+        QTest::newRow("another process") << qint64(Rig::kStarterPid + 1);
+        QTest::newRow("no process named") << qint64(0);
+    }
+    void onlyTheStarterProcessIsHeard() {
+        QFETCH(qint64, fromPid);
+        Rig rig({QStringLiteral("--device=1234")});
+        QSignalSpy finished(rig.controller.get(), &CallViewController::Finished);
+        rig.controller->Start(11, 22);
+        rig.deliver(1, KivMediaToMessage(Request(2)), fromPid);
+        rig.deliver(2, QByteArray(1, '\0'), fromPid);
+        QTest::qWait(50);
+        QVERIFY(rig.video.calls.isEmpty());
+        QCOMPARE(finished.size(), 0);
+    }
+
+    // The caller's commitment and the callee's public half ride in the
+    // records; once the caller's half is revealed both sides hold the same
+    // keys and show the same code. A record without them is a plain call.
+    void keysTravelInTheRecords_data() {
+        QTest::addColumn<bool>("requestTail");
+        QTest::addColumn<bool>("answerTail");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("both sides speak it") << true << true << QString();
+        QTest::newRow("the server drops the request's")
+            << false << true << QStringLiteral("未加密");
+        QTest::newRow("the peer answers without") << true << false << QStringLiteral("未加密");
+    }
+    void keysTravelInTheRecords() {
+        QFETCH(bool, requestTail);
+        QFETCH(bool, answerTail);
+        QFETCH(QString, shown);
+        Rig caller(
+            {QStringLiteral("--device=1234"), QStringLiteral("--me=7"), QStringLiteral("--to=9")});
+        caller.controller->Start(11, 22);
+        QCOMPARE(caller.keys.size(), 1);
+        ptl_sys_send_per_media request = caller.sent[1].record();
+        QCOMPARE(MediaKeyTail::Read(request.addressA).kind, MediaKeyTail::Kind::Commit);
+        QCOMPARE(QByteArray(request.addressA), QByteArray("10.1.2.3"));
+        if (!requestTail) {
+            std::memset(request.addressA + MediaKeyTail::kOffset, 0, MediaKeyTail::kBytes);
+        }
+        request.state = 2;
+        Rig callee({QStringLiteral("--device=1234")});
+        callee.controller->Start(11, 22);
+        callee.deliver(1, KivMediaToMessage(request));
+        QTRY_COMPARE(callee.sent.size(), 3);
+        QCOMPARE(callee.keys.size(), 1);
+        ptl_sys_send_per_media answer = callee.sent[1].record();
+        QCOMPARE(QByteArray(answer.addressB), QByteArray("10.1.2.3"));
+        QCOMPARE(MediaKeyTail::Read(answer.addressB).kind,
+                 requestTail ? MediaKeyTail::Kind::Public : MediaKeyTail::Kind::None);
+        if (!answerTail) {
+            std::memset(answer.addressB + MediaKeyTail::kOffset, 0, MediaKeyTail::kBytes);
+        }
+        answer.state = 11;
+        caller.deliver(1, KivMediaToMessage(answer));
+        QTRY_VERIFY(caller.controller->CallSecurity() != CallViewController::Security::Agreeing);
+        if (!shown.isEmpty()) {
+            QCOMPARE(caller.controller->SecurityText(), shown);
+            // The caller's audio and video still go to the answer's address.
+            QVERIFY(caller.audio.calls.last().startsWith(QStringLiteral("SetRemoteAddress")));
+            return;
+        }
+        QCOMPARE(callee.controller->CallSecurity(), CallViewController::Security::Agreeing);
+        QVERIFY(callee.keys[0]->TakeReveal(caller.keys[0]->OwnPublic().data()));
+        QTRY_COMPARE(callee.controller->CallSecurity(), CallViewController::Security::Encrypted);
+        QCOMPARE(caller.controller->CallSecurity(), CallViewController::Security::Encrypted);
+        QCOMPARE(callee.controller->ShortCode(), caller.controller->ShortCode());
+        QVERIFY(caller.controller->SecurityText().contains(caller.controller->ShortCode()));
+        QCOMPARE(caller.controller->ShortCode().size(), 7);
+    }
+
+    // With "only encrypted calls" chosen, a plain call ends on either side
+    // with a message, and the starter hears that it ended.
+    void encryptedOnlyRefusesPlainCalls_data() {
+        QTest::addColumn<bool>("calling");
+        QTest::newRow("caller") << true;
+        QTest::newRow("callee") << false;
+    }
+    void encryptedOnlyRefusesPlainCalls() {
+        QFETCH(bool, calling);
+        QStringList arguments{QStringLiteral("--device=1234")};
+        if (calling) {
+            arguments << QStringLiteral("--me=7") << QStringLiteral("--to=9");
+        }
+        Rig rig(arguments);
+        rig.controller->SetEncryptedOnly(true);
+        QSignalSpy refused(rig.controller.get(), &CallViewController::Refused);
+        rig.controller->Start(11, 22);
+        rig.deliver(1, KivMediaToMessage(Request(calling ? 11 : 2)));
+        QTRY_COMPARE(refused.size(), 1);
+        QVERIFY(!refused[0][0].toString().isEmpty());
+        QCOMPARE(rig.sent.last().kind, 2u);
+        QVERIFY(!rig.video.calls.join(' ').contains(QStringLiteral("127.0.0.2")));
+        QVERIFY(!rig.audio.calls.join(' ').contains(QStringLiteral("4100")));
     }
 
     void endsWhenTheStarterIsGone() {

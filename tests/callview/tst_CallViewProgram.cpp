@@ -51,7 +51,8 @@ private slots:
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(KIV_CALLVIEW_BINARY),
                       {QStringLiteral("--device=%1").arg(starter->id()), QStringLiteral("--me=7"),
-                       QStringLiteral("--to=9")});
+                       QStringLiteral("--to=9"),
+                       QStringLiteral("--starter-pid=%1").arg(QCoreApplication::applicationPid())});
         QVERIFY(program.waitForStarted());
         const bool ended = QTest::qWaitFor(
             [&] { return injected && program.state() == QProcess::NotRunning; }, 30000);

@@ -14,6 +14,7 @@ public:
     void SetEchoCancellation(bool on) override { echo = on; }
     void SetMicrophone(std::string name) override { microphone = name; }
     void SetSpeaker(std::string name) override { speaker = name; }
+    void SetCallKeys(std::shared_ptr<CMediaCallKeys>) override {}
 
     bool echo = false;
     std::string microphone = "unset";

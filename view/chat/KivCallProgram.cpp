@@ -1,5 +1,6 @@
 #include "chat/KivCallProgram.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -11,7 +12,10 @@
 qint64 KivStartCallProgram(const QStringList& arguments) {
     QProcess program;
     program.setProgram(QDir::currentPath() + QStringLiteral("/media/CallView"));
-    program.setArguments(arguments);
+    // The call window takes window messages from this process only.
+    program.setArguments(
+        arguments +
+        QStringList{QStringLiteral("--starter-pid=%1").arg(QCoreApplication::applicationPid())});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(
         QStringLiteral("KIV_CALL_ROUTE_HOST"),

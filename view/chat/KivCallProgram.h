@@ -7,5 +7,7 @@
 // environment, so it can tell the peer the own address that faces it, and
 // the logged-in account's settings file, for the sound of the call.
 // Returns its process id, or 0 when it could not be started: the starter
-// takes the call window's messages from that process only and watches it.
+// takes the call window's messages from that process only and watches it,
+// and the call window, told the starter's process id ("--starter-pid"),
+// takes messages from the starter only.
 qint64 KivStartCallProgram(const QStringList& arguments);

@@ -1,6 +1,7 @@
 #include "chat/KivChatCallLink.h"
 
 #include <QWidget>
+#include <QtDebug>
 
 #include "CKivFriendNetModel.h"
 #include "KivMediaRecord.h"
@@ -68,6 +69,7 @@ void KivChatCallLink::Forget() {
     m_callPid = 0;
     m_requestPending = false;
     m_requestSent = false;
+    m_answered = false;
 }
 
 bool KivChatCallLink::FromCallWindow(const KivWindowMessage& message) const {
@@ -159,6 +161,12 @@ void KivChatCallLink::Accepted(const ptl_sys_send_per_media& media) {
     if (!IsOwnCall(media)) {
         return;
     }
+    // One answer per call: a second could only divert the call's media.
+    if (m_answered) {
+        qWarning("A second answer to the running call is ignored");
+        return;
+    }
+    m_answered = true;
     ptl_sys_send_per_media answer = media;
     answer.state = 11;
     KivSendMessage(m_callWindow, kKindHello, MessageWindowId(), KivMediaToMessage(answer));

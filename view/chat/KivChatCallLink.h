@@ -65,4 +65,5 @@ private:
     ptl_sys_send_per_media m_request{};
     bool m_requestPending = false;
     bool m_requestSent = false;
+    bool m_answered = false;
 };

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+// The datagrams of a call. A plain fragment is the 16-byte little-endian head
+//   0 u32 magic 0x51522001, 4 u16 index, 6 u16 count, 8 u32 sequence,
+//   12 u16 flag, 14 u16 payload length
+// and its payload (audio and video alike). A sealed datagram wraps one:
+//   0 u32 magic 0x51522E01, 4 u8 version (1), 5 u8 flags (1: reveal follows),
+//   6 u16 zero, 8 u64 counter, [16 the sender's 32-byte public half],
+//   then the fragment's head in the clear, its payload encrypted, and a
+//   16-byte tag over all of it (AES-256-GCM, the head and everything before
+//   it authenticated). A receiver that knows only plain fragments drops a
+//   sealed one for its magic.
+namespace MediaDatagram {
+
+constexpr std::uint32_t kPlainMagic = 0x51522001u;
+constexpr std::uint32_t kSealedMagic = 0x51522E01u;
+constexpr std::uint8_t kVersion = 1;
+constexpr std::uint8_t kFlagReveal = 1;
+
+constexpr int kFragmentHeadBytes = 16;
+constexpr int kSealedHeadBytes = 16;
+constexpr int kRevealBytes = 32;
+constexpr int kTagBytes = 16;
+// What sealing adds at most to a plain fragment.
+constexpr int kMaxOverhead = kSealedHeadBytes + kRevealBytes + kTagBytes;
+
+// Whether `datagram` is a plain fragment whose head agrees with its length.
+bool IsPlainFragment(const std::uint8_t* datagram, int length);
+// Whether it starts with the sealed magic.
+bool IsSealed(const std::uint8_t* datagram, int length);
+
+std::uint16_t Get16(const std::uint8_t* in);
+std::uint32_t Get32(const std::uint8_t* in);
+std::uint64_t Get64(const std::uint8_t* in);
+void Put32(std::uint8_t* out, std::uint32_t value);
+void Put64(std::uint8_t* out, std::uint64_t value);
+
+}  // namespace MediaDatagram
