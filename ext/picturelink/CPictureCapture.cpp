@@ -39,7 +39,7 @@ std::string FirstCamera() {
 }
 
 GstFlowReturn OnEncoded(GstAppSink* sink, gpointer data) {
-    auto* capture = static_cast<CPictureCapture::FrameSink*>(data);
+    auto* capture = static_cast<CPictureCapture*>(data);
     GstSample* sample = gst_app_sink_pull_sample(sink);
     if (sample == nullptr) {
         return GST_FLOW_EOS;
@@ -47,7 +47,7 @@ GstFlowReturn OnEncoded(GstAppSink* sink, gpointer data) {
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     GstMapInfo map;
     if (buffer != nullptr && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-        (*capture)(map.data, static_cast<int>(map.size));
+        capture->Deliver(map.data, static_cast<int>(map.size));
         gst_buffer_unmap(buffer, &map);
     }
     gst_sample_unref(sample);
@@ -135,7 +135,7 @@ bool CPictureCapture::Run(const std::string& source, int width, int height,
     GstPtr<GstElement> encoded(gst_bin_get_by_name(GST_BIN(pipeline.get()), "encoded"));
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &OnEncoded;
-    gst_app_sink_set_callbacks(GST_APP_SINK(encoded.get()), &callbacks, &m_sink, nullptr);
+    gst_app_sink_set_callbacks(GST_APP_SINK(encoded.get()), &callbacks, this, nullptr);
     if (testPicture) {
         GstPtr<GstElement> stamp(gst_bin_get_by_name(GST_BIN(pipeline.get()), "stamp"));
         GstPad* pad = gst_element_get_static_pad(stamp.get(), "src");
@@ -146,19 +146,38 @@ bool CPictureCapture::Run(const std::string& source, int width, int height,
         GstPtr<GstElement> local(gst_bin_get_by_name(GST_BIN(pipeline.get()), "local"));
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(local.get()), localWindow);
     }
-    if (!PictureGstPlay(pipeline.get())) {
-        gst_element_set_state(pipeline.get(), GST_STATE_NULL);
-        return false;
+    {
+        std::lock_guard<std::mutex> guard(m_sinkLock);
+        m_delivering = true;
     }
     m_pipeline = std::move(pipeline);
     m_testPicture = testPicture;
+    if (!PictureGstPlay(m_pipeline.get())) {
+        Stop();
+        return false;
+    }
     return true;
 }
 
 void CPictureCapture::Stop() {
-    if (m_pipeline) {
-        gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
-        m_pipeline.reset();
+    if (!m_pipeline) {
+        return;
+    }
+    // NULL joins the streaming threads; GStreamer's join is invisible to the
+    // thread checker, so the lock below orders their last frame before the
+    // teardown as well.
+    gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
+    {
+        std::lock_guard<std::mutex> guard(m_sinkLock);
+        m_delivering = false;
+    }
+    m_pipeline.reset();
+}
+
+void CPictureCapture::Deliver(const std::uint8_t* frame, int length) {
+    std::lock_guard<std::mutex> guard(m_sinkLock);
+    if (m_delivering) {
+        m_sink(frame, length);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "GstDeleter.h"
@@ -26,11 +27,18 @@ public:
     // Asks the encoder for a key frame, so a newly reached peer sees a picture at once.
     void ForceKeyFrame();
 
+    // Streaming thread: one encoded access unit for the sink.
+    void Deliver(const std::uint8_t* frame, int length);
+
 private:
     bool Run(const std::string& source, int width, int height, std::uintptr_t localWindow,
              bool testPicture);
 
     FrameSink m_sink;
+    // Set before the pipeline plays and cleared once it stopped; the lock
+    // orders the streaming thread's last hand-over before the teardown.
+    std::mutex m_sinkLock;
+    bool m_delivering = false;
     GstPtr<GstElement> m_pipeline;
     bool m_testPicture = false;
 };

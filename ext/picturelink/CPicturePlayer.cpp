@@ -71,6 +71,10 @@ CPicturePlayer::~CPicturePlayer() {
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     }
+    // NULL joined the streaming thread inside GStreamer, unseen by the thread
+    // checker; its last picture ended under this lock, which orders it before
+    // the members go.
+    std::lock_guard<std::mutex> lock(m_figuresLock);
 }
 
 void CPicturePlayer::Push(const std::uint8_t* frame, int length) {
@@ -90,6 +94,7 @@ CPicturePlayer::Figures CPicturePlayer::TakeFigures() {
 // and measures its delay from the stamp.
 GstPadProbeReturn CPicturePlayer::OnPicture(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* self = static_cast<CPicturePlayer*>(data);
+    std::lock_guard<std::mutex> lock(self->m_figuresLock);
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     GstMapInfo map;
     if (buffer == nullptr || !gst_buffer_map(buffer, &map, GST_MAP_READ)) {
@@ -106,7 +111,6 @@ GstPadProbeReturn CPicturePlayer::OnPicture(GstPad*, GstPadProbeInfo* info, gpoi
     }
     self->m_lastStamp = stamp;
     const std::uint32_t delay = PictureStamp::NowMs() - stamp;
-    std::lock_guard<std::mutex> lock(self->m_figuresLock);
     ++self->m_figures.frames;
     if (delay < kPlausibleDelayMs && self->m_figures.delaysMs.size() < kMaxDelays) {
         self->m_figures.delaysMs.push_back(delay);

@@ -35,6 +35,7 @@ private:
     INetSourceControl* m_control = nullptr;
     int m_width;
     int m_height;
+    // Held by each picture's probe, and taken once the pipeline stopped.
     std::mutex m_figuresLock;
     Figures m_figures;
     std::uint32_t m_lastStamp = 0;
