@@ -7,6 +7,8 @@
 #include <random>
 #include <thread>
 
+#include "CMediaCallKeys.h"
+#include "CMediaTap.h"
 #include "CPictureReassembler.h"
 #include "CPictureTransport.h"
 #include "CSocketBreaker.h"
@@ -147,6 +149,66 @@ private slots:
 
     // Two transports on loopback send each other frames; shuffled and lost
     // datagrams are handled by the reassembler above.
+    // An encrypted call's pictures: the path sees no frame bytes, and a
+    // stranger's fragment far ahead or a copy from the path does not freeze
+    // or break the picture.
+    void aSealedCallSeesOnlyThePeer() {
+        auto callerKeys = CMediaCallKeys::ForCaller(7, 9);
+        auto calleeKeys = CMediaCallKeys::ForCallee(7, 9, callerKeys->OwnTail());
+        callerKeys->TakeAnswer(calleeKeys->OwnTail());
+        auto socketA = KivUdpSocket::bindAny(0);
+        auto socketB = KivUdpSocket::bindAny(0);
+        QVERIFY(socketA && socketB);
+        const int portB = socketB->localPort();
+        std::mutex lock;
+        std::vector<std::vector<std::uint8_t>> atB;
+        CPictureTransport a(
+            std::move(socketA), [](const std::uint8_t*, int) {}, callerKeys);
+        CPictureTransport b(
+            std::move(socketB),
+            [&](const std::uint8_t* data, int length) {
+                std::lock_guard<std::mutex> guard(lock);
+                atB.emplace_back(data, data + length);
+            },
+            calleeKeys);
+        CMediaTap path(portB);
+        a.SetRemote(0x7F000001, path.Port());
+        const auto keyFrame = Frame(9000, 9);
+        const auto countAtB = [&] {
+            std::lock_guard<std::mutex> guard(lock);
+            return atB.size();
+        };
+        a.SendFrame(keyFrame.data(), int(keyFrame.size()));
+        QTRY_COMPARE(countAtB(), size_t(1));
+
+        const QList<QByteArray> seen = path.Seen();
+        QCOMPARE(seen.size(), 3);
+        const QByteArray clear(reinterpret_cast<const char*>(keyFrame.data()) + 100, 64);
+        for (const QByteArray& datagram : seen) {
+            QVERIFY(!datagram.contains(clear));
+        }
+        auto stranger = KivUdpSocket::bindAny(0);
+        std::uint8_t ahead[16 + 50] = {};
+        const std::uint32_t magic = 0x51522001;
+        std::memcpy(ahead, &magic, 4);
+        ahead[6] = 1;
+        ahead[11] = 0x40;  // sequence far ahead
+        ahead[14] = 50;
+        stranger->sendTo(0x7F000001, portB, ahead, sizeof(ahead));
+        path.Inject(QByteArray(reinterpret_cast<const char*>(ahead), sizeof(ahead)));
+        path.Inject(seen[0]);
+        QTRY_COMPARE(b.GuardCounts().foreignSource, 1u);
+        QTRY_COMPARE(b.GuardCounts().plainRefused, 1u);
+        QTRY_COMPARE(b.GuardCounts().replayed, 1u);
+
+        const auto next = Frame(700, 4);
+        a.SendFrame(next.data(), int(next.size()));
+        QTRY_COMPARE(countAtB(), size_t(2));
+        std::lock_guard<std::mutex> guard(lock);
+        QVERIFY(atB[0] == keyFrame);
+        QVERIFY(atB[1] == next);
+    }
+
     void transportsCarryFramesBothWays() {
         auto socketA = KivUdpSocket::bindAny(0);
         auto socketB = KivUdpSocket::bindAny(0);

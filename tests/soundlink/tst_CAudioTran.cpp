@@ -4,9 +4,12 @@
 #include <vector>
 
 #include "CAudioTran.h"
+#include "CMediaCallKeys.h"
+#include "CMediaTap.h"
 #include "CSoundPeer.h"
 #include "CUdpCatcher.h"
 #include "KivTestRegistry.h"
+#include "KivUdpSocket.h"
 
 namespace {
 
@@ -50,6 +53,73 @@ private:
 class tst_CAudioTran : public QObject {
     Q_OBJECT
 private slots:
+    // An encrypted call through a point on the path: the callee is silent
+    // until the caller's first datagram, the path sees no frame bytes, and
+    // what the path replays, tampers or makes up, or a stranger sends, is
+    // not heard, while the call plays on.
+    void aSealedCallHearsOnlyThePeer() {
+        auto callerKeys = CMediaCallKeys::ForCaller(7, 9);
+        auto calleeKeys = CMediaCallKeys::ForCallee(7, 9, callerKeys->OwnTail());
+        callerKeys->TakeAnswer(calleeKeys->OwnTail());
+        const int callerPort = KivFreeUdpPort();
+        int calleePort = KivFreeUdpPort();
+        while (calleePort == callerPort) {
+            calleePort = KivFreeUdpPort();
+        }
+        CMediaTap path(calleePort);
+        CAudioTran caller;
+        CAudioTran callee;
+        CFrameCollector heardByCallee;
+        caller.SetCallKeys(callerKeys);
+        callee.SetCallKeys(calleeKeys);
+        QCOMPARE(callee.Open("127.0.0.1", callerPort, "", calleePort), 1);
+        callee.SetReceiveTarget(&heardByCallee);
+        QCOMPARE(caller.Open("127.0.0.1", path.Port(), "", callerPort), 1);
+
+        const auto frame = Counting(300);
+        callee.SendFrame(frame.data(), 300);
+        QTest::qWait(100);
+        QCOMPARE(caller.FramesReceived(), 0u);
+        for (int i = 0; i < 3; ++i) {
+            caller.SendFrame(frame.data(), 300);
+        }
+        QTRY_COMPARE(heardByCallee.Frames().size(), size_t(3));
+        callee.SendFrame(frame.data(), 300);
+        QTRY_COMPARE(caller.FramesReceived(), 1u);
+
+        const QList<QByteArray> seen = path.Seen();
+        QCOMPARE(seen.size(), 3);
+        const QByteArray clear(reinterpret_cast<const char*>(frame.data()), 64);
+        for (const QByteArray& datagram : seen) {
+            QCOMPARE(Word(datagram, 0), 0x51522E01u);
+            QVERIFY(!datagram.contains(clear));
+        }
+        // A counter not taken yet, so only the tag can tell.
+        QByteArray tampered = seen[2];
+        qToLittleEndian<quint32>(1000, tampered.data() + 8);
+        QByteArray plain(316, '\0');
+        qToLittleEndian<quint32>(0x51522001u, plain.data());
+        qToLittleEndian<quint16>(1, plain.data() + 6);
+        qToLittleEndian<quint32>(99, plain.data() + 8);
+        qToLittleEndian<quint16>(300, plain.data() + 14);
+        path.Inject(seen[1]);
+        path.Inject(tampered);
+        path.Inject(plain);
+        auto stranger = KivUdpSocket::bindAny(0);
+        stranger->sendTo(0x7F000001, calleePort, seen[2].constData(), seen[2].size());
+        QTRY_COMPARE(callee.GuardCounts().foreignSource, 1u);
+        const CMediaGuard::Counts counts = callee.GuardCounts();
+        QCOMPARE(counts.replayed, 1u);
+        QCOMPARE(counts.unauthenticated, 1u);
+        QCOMPARE(counts.plainRefused, 1u);
+
+        caller.SendFrame(frame.data(), 300);
+        QTRY_COMPARE(heardByCallee.Frames().size(), size_t(4));
+        for (const auto& heard : heardByCallee.Frames()) {
+            QVERIFY(heard == frame);
+        }
+    }
+
     void framesOnTheWire() {
         CUdpCatcher peer;
         CAudioTran transport;
