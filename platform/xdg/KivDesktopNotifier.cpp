@@ -26,7 +26,10 @@ struct KivNoticeEntry {
 class KivDesktopNotifierPrivate {
 public:
     explicit KivDesktopNotifierPrivate(KivDesktopNotifier* owner)
-        : q(owner), bus(QDBusConnection::sessionBus()), proxy(bus, owner) {}
+        : q(owner), bus(QDBusConnection::sessionBus()) {
+        if (bus.isConnected())
+            proxy = std::make_unique<KivNotificationsProxy>(bus);
+    }
 
     void AskCapabilities();
     void Send(const QString& key);
@@ -36,7 +39,8 @@ public:
 
     KivDesktopNotifier* q;
     QDBusConnection bus;
-    KivNotificationsProxy proxy;
+    // Null without a session bus, and once the application is gone.
+    std::unique_ptr<KivNotificationsProxy> proxy;
     bool capabilitiesKnown = false;
     // Servers that take markup in the body read "<", ">" and "&" as markup.
     bool bodyMarkup = false;
@@ -45,9 +49,9 @@ public:
 
 KivDesktopNotifier::KivDesktopNotifier(QObject* parent)
     : QObject(parent), d(std::make_unique<KivDesktopNotifierPrivate>(this)) {
-    if (!d->bus.isConnected())
+    if (!d->proxy)
         return;
-    connect(&d->proxy, &KivNotificationsProxy::ActionInvoked, this,
+    connect(d->proxy.get(), &KivNotificationsProxy::ActionInvoked, this,
             [this](uint id, const QString& action) {
                 const QString key = d->KeyOf(id);
                 if (key.isEmpty() || action != QLatin1String("default"))
@@ -56,12 +60,19 @@ KivDesktopNotifier::KivDesktopNotifier(QObject* parent)
                 d->Close(id);
                 emit Clicked(key);
             });
-    connect(&d->proxy, &KivNotificationsProxy::NotificationClosed, this, [this](uint id, uint) {
-        const QString key = d->KeyOf(id);
-        const auto entry = d->entries.find(key);
-        if (entry != d->entries.end() && !entry->second.inFlight)
-            d->entries.erase(entry);
-    });
+    connect(d->proxy.get(), &KivNotificationsProxy::NotificationClosed, this,
+            [this](uint id, uint) {
+                const QString key = d->KeyOf(id);
+                const auto entry = d->entries.find(key);
+                if (entry != d->entries.end() && !entry->second.inFlight)
+                    d->entries.erase(entry);
+            });
+    // Qt's D-Bus thread closes the session's connection after the
+    // application is gone and disconnects every object still subscribed to
+    // it. A notifier that outlives the application (its window never
+    // deleted) drops its proxy here first, so only this thread touches it.
+    if (QCoreApplication* application = QCoreApplication::instance())
+        connect(application, &QObject::destroyed, this, [this] { d->proxy.reset(); });
     d->AskCapabilities();
 }
 
@@ -69,7 +80,7 @@ KivDesktopNotifier::~KivDesktopNotifier() = default;
 
 void KivDesktopNotifier::Show(const QString& key, const QString& title, const QString& body,
                               const QString& icon) {
-    if (!d->bus.isConnected())
+    if (!d->proxy)
         return;
     KivNoticeEntry& entry = d->entries[key];
     entry.title = title;
@@ -105,7 +116,7 @@ bool KivDesktopNotifier::IsShown(const QString& key) const {
 
 void KivDesktopNotifierPrivate::AskCapabilities() {
     auto* watcher =
-        new QDBusPendingCallWatcher(proxy.asyncCall(QStringLiteral("GetCapabilities")), q);
+        new QDBusPendingCallWatcher(proxy->asyncCall(QStringLiteral("GetCapabilities")), q);
     QObject::connect(
         watcher, &QDBusPendingCallWatcher::finished, q, [this](QDBusPendingCallWatcher* call) {
             const QDBusPendingReply<QStringList> reply = *call;
@@ -120,6 +131,8 @@ void KivDesktopNotifierPrivate::AskCapabilities() {
 }
 
 void KivDesktopNotifierPrivate::Send(const QString& key) {
+    if (!proxy)
+        return;
     KivNoticeEntry& entry = entries[key];
     entry.dirty = false;
     entry.inFlight = true;
@@ -127,7 +140,7 @@ void KivDesktopNotifierPrivate::Send(const QString& key) {
     hints.insert(QStringLiteral("category"), QStringLiteral("im.received"));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("kivim"));
     const QString body = bodyMarkup ? entry.body.toHtmlEscaped() : entry.body;
-    const QDBusPendingCall call = proxy.asyncCall(
+    const QDBusPendingCall call = proxy->asyncCall(
         QStringLiteral("Notify"), QCoreApplication::applicationName(), entry.id, entry.icon,
         entry.title, body, QStringList{QStringLiteral("default"), QStringLiteral("打开")}, hints,
         int(-1));
@@ -165,7 +178,8 @@ void KivDesktopNotifierPrivate::Answered(const QString& key, QDBusPendingCallWat
 }
 
 void KivDesktopNotifierPrivate::Close(uint id) {
-    proxy.asyncCall(QStringLiteral("CloseNotification"), id);
+    if (proxy)
+        proxy->asyncCall(QStringLiteral("CloseNotification"), id);
 }
 
 QString KivDesktopNotifierPrivate::KeyOf(uint id) const {
