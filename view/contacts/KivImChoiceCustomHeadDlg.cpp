@@ -63,7 +63,7 @@ void KivImChoiceCustomHeadDlg::AddImageBtClicked() {
 
 bool KivImChoiceCustomHeadDlg::LoadImage(const QString& path) {
     QString error;
-    const QImage image = KivSafeImage::Load(path, &error);
+    const QImage image = KivSafeImage::Load(path, &error, KivSafeImage::Kinds::UserPictures);
     if (image.isNull()) {
         KivFriendMyMessageBoxView::Tip(this, error, QStringLiteral("确定"));
         return false;

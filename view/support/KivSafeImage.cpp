@@ -7,15 +7,35 @@
 #include <QImageReader>
 #include <QSaveFile>
 
-QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error) {
+QByteArray KivSafeImage::FormatOf(const QByteArray& bytes, Kinds kinds) {
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return QByteArrayLiteral("png");
+    if (bytes.startsWith("\xff\xd8\xff"))
+        return QByteArrayLiteral("jpeg");
+    if (kinds != Kinds::UserPictures)
+        return QByteArray();
+    if (bytes.startsWith("BM"))
+        return QByteArrayLiteral("bmp");
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return QByteArrayLiteral("gif");
+    return QByteArray();
+}
+
+QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error, Kinds kinds) {
     if (bytes.isEmpty() || bytes.size() > kMaxFileBytes) {
         *error = bytes.isEmpty() ? QStringLiteral("图片为空") : QStringLiteral("图片文件过大");
+        return QImage();
+    }
+    const QByteArray format = FormatOf(bytes, kinds);
+    if (format.isEmpty()) {
+        *error = QStringLiteral("无法识别的图片");
         return QImage();
     }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
     // The header tells the size without decoding the pixels.
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty()) {
@@ -33,7 +53,7 @@ QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error) {
     return image;
 }
 
-QImage KivSafeImage::Load(const QString& path, QString* error) {
+QImage KivSafeImage::Load(const QString& path, QString* error, Kinds kinds) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("无法打开文件");
@@ -43,7 +63,7 @@ QImage KivSafeImage::Load(const QString& path, QString* error) {
         *error = QStringLiteral("图片文件过大");
         return QImage();
     }
-    return Decode(file.readAll(), error);
+    return Decode(file.readAll(), error, kinds);
 }
 
 QPixmap KivSafeImage::Pixmap(const QString& path) {

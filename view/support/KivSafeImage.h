@@ -8,16 +8,27 @@
 // Pictures that come from the file server or the user's files are checked
 // before they are decoded whole: a size cap on the bytes and on the pixels,
 // so a small file that inflates to gigabytes (a decompression bomb) is refused.
+// The decoder is chosen by us from the file's first bytes, never by Qt's
+// guess, so bytes that look like SVG, TIFF or any other plug-in's format
+// never reach that plug-in.
 class KivSafeImage {
 public:
     static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
     static constexpr qint64 kMaxPixels = 40 * 1000 * 1000;
     static constexpr int kMaxSide = 12000;
 
+    enum class Kinds {
+        Heads,         // PNG and JPEG: what the file server and the head folders hold
+        UserPictures,  // also BMP and GIF, which the custom head picker offers
+    };
+
+    // "png", "jpeg", "bmp" or "gif" when the bytes start as such a file of
+    // the accepted kinds, else empty.
+    static QByteArray FormatOf(const QByteArray& bytes, Kinds kinds);
     // A decoded picture, or a null image and the reason in `error`.
-    static QImage Decode(const QByteArray& bytes, QString* error);
-    static QImage Load(const QString& path, QString* error);
-    // A picture file for showing (heads above all): null when it is refused.
+    static QImage Decode(const QByteArray& bytes, QString* error, Kinds kinds = Kinds::Heads);
+    static QImage Load(const QString& path, QString* error, Kinds kinds = Kinds::Heads);
+    // A head picture file for showing: null when it is refused.
     static QPixmap Pixmap(const QString& path);
     // Writes the picture as PNG through a temporary file, so a failed write
     // leaves the file that was there before.

@@ -171,6 +171,10 @@ private slots:
         QTest::newRow("not a picture")
             << int(HeadServer::Picture) << QByteArray("<html>404</html>");
         QTest::newRow("empty") << int(HeadServer::Picture) << QByteArray();
+        // Only PNG and JPEG are heads, whatever plug-in could read the rest.
+        QTest::newRow("svg picture")
+            << int(HeadServer::Picture)
+            << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"/>");
     }
     void badRepliesLeaveTheHead() {
         QFETCH(int, shape);
