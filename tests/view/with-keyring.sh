@@ -1,27 +1,61 @@
 #!/usr/bin/env bash
 # Runs a command with a desktop keyring of its own: a private session bus
 # (dbus-run-session) with gnome-keyring's Secret Service on it, unlocked,
-# keeping its keyrings in a throw-away folder.
+# keeping its keyrings in a throw-away folder. With KIV_KEYRING_START=activate
+# the keyring is not running at first: the bus starts it when asked, as a
+# desktop's session bus does.
 set -euo pipefail
 if [ -z "${KIV_IN_KEYRING:-}" ]; then
-  KIV_IN_KEYRING=1 exec dbus-run-session -- "$0" "$@"
-fi
-PRIVATE="$(mktemp -d)"
-export HOME="$PRIVATE" XDG_DATA_HOME="$PRIVATE/data" XDG_RUNTIME_DIR="$PRIVATE/run"
-mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-printf 'kiv-test-keyring' | gnome-keyring-daemon --foreground --unlock --components=secrets \
-  >"$PRIVATE/keyring.log" 2>&1 &
-KEYRING=$!
-trap 'kill $KEYRING 2>/dev/null; wait $KEYRING 2>/dev/null; rm -rf "$PRIVATE"' EXIT
-for _ in $(seq 1 100); do
-  if dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-    org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null |
-    grep -q 'boolean true'; then
-    break
+  PRIVATE="$(mktemp -d)"
+  trap 'rm -rf "$PRIVATE"' EXIT
+  export HOME="$PRIVATE" XDG_DATA_HOME="$PRIVATE/data" XDG_RUNTIME_DIR="$PRIVATE/run"
+  mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$PRIVATE/services"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  cat >"$PRIVATE/start-keyring" <<'START'
+#!/bin/sh
+printf 'kiv-test-keyring' | exec gnome-keyring-daemon --foreground --unlock --components=secrets
+START
+  chmod +x "$PRIVATE/start-keyring"
+  status=0
+  if [ "${KIV_KEYRING_START:-}" = activate ]; then
+    printf '[D-BUS Service]\nName=org.freedesktop.secrets\nExec=%s\n' "$PRIVATE/start-keyring" \
+      >"$PRIVATE/services/org.freedesktop.secrets.service"
+    # A session bus that knows only this one service.
+    cat >"$PRIVATE/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$PRIVATE/run</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>$PRIVATE/services</servicedir>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    KIV_IN_KEYRING=activate dbus-run-session --config-file="$PRIVATE/bus.conf" -- "$0" "$@" ||
+      status=$?
+  else
+    KIV_IN_KEYRING=1 dbus-run-session -- "$0" "$@" || status=$?
   fi
-  sleep 0.1
-done
+  exit "$status"
+fi
+if [ "$KIV_IN_KEYRING" = 1 ]; then
+  "$HOME/start-keyring" >"$HOME/keyring.log" 2>&1 &
+  KEYRING=$!
+  trap 'kill $KEYRING 2>/dev/null; wait $KEYRING 2>/dev/null' EXIT
+  for _ in $(seq 1 100); do
+    if dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null |
+      grep -q 'boolean true'; then
+      break
+    fi
+    sleep 0.1
+  done
+fi
 status=0
 "$@" || status=$?
 exit "$status"

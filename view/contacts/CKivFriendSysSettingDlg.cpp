@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
@@ -32,6 +33,7 @@
 #include "shell/KivIMMainDlg.h"
 #include "support/KivContactQueries.h"
 #include "support/KivDeploymentConfig.h"
+#include "support/KivPasswordKeyring.h"
 #include "support/KivProxySettings.h"
 #include "support/KivSkinBackground.h"
 #include "support/KivUserSettings.h"
@@ -97,8 +99,7 @@ const ProxyKind kProxyKinds[] = {
     {"SOCKS5代理", "SOCKS5gency"},
     {"使用浏览器设置", "UseBrowser"},
 };
-const char* const kProxyKeys[] = {"/NetSet/Server", "/NetSet/Port", "/NetSet/UserName",
-                                  "/NetSet/passWd"};
+const char* const kProxyKeys[] = {"/NetSet/Server", "/NetSet/Port", "/NetSet/UserName"};
 
 QString Key(const char* text) {
     return QString::fromLatin1(text);
@@ -523,12 +524,13 @@ void CKivFriendSysSettingDlg::ReadSettings() {
     m_pHistoryPath->setEnabled(custom);
     m_pHistoryBrowse->setEnabled(custom);
 
-    const QString type =
-        ini.value(QStringLiteral("/NetSet/Type"), QStringLiteral("NoUse")).toString();
-    const int index = m_pProxyType->findData(type);
+    const KivProxySettings proxy = KivProxySettings::Read(m_account);
+    const int index = m_pProxyType->findData(proxy.type);
     m_pProxyType->setCurrentIndex(index < 0 ? 0 : index);
-    for (size_t i = 0; i < m_proxyFields.size(); ++i)
-        m_proxyFields[i]->setText(ini.value(Key(kProxyKeys[i])).toString());
+    m_proxyFields[0]->setText(proxy.server);
+    m_proxyFields[1]->setText(proxy.port);
+    m_proxyFields[2]->setText(proxy.userName);
+    m_proxyFields[3]->setText(proxy.password);
     ComboboxChangedText(m_pProxyType->currentText());
     m_pAutoReconnect->setChecked(
         ini.value(QLatin1String(KivUserSettings::kAutoReconnectKey), 1).toInt() != 0);
@@ -601,7 +603,7 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
     KivProxySettings proxy;
     proxy.type = m_pProxyType->currentData().toString();
     ini.setValue(QStringLiteral("/NetSet/Type"), proxy.type);
-    for (size_t i = 0; i < m_proxyFields.size(); ++i)
+    for (size_t i = 0; i < std::size(kProxyKeys); ++i)
         ini.setValue(Key(kProxyKeys[i]), m_proxyFields[i]->text());
     ini.setValue(QLatin1String(KivUserSettings::kAutoReconnectKey),
                  m_pAutoReconnect->isChecked() ? 1 : 0);
@@ -621,6 +623,9 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
     ApplyHotKeys(ini, hotKeysChanged);
     return true;
 }
+    if (!proxy.StorePassword(m_account) &&
+        KivPasswordKeyring::FirstMiss(m_account, KivPasswordKeyring::Item::Proxy))
+        Tip(this, KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy));
 
 void CKivFriendSysSettingDlg::ApplyHotKeys(QSettings& ini, bool changed) {
     KivIMMainDlg* main = KivIMMainDlg::mainDlg;

@@ -253,7 +253,9 @@ void KivIMLoginDlg::readConfigInit() {
         m_pRemember->setChecked(true);
         m_pAutoLogin->setChecked(true);
         m_pPassword->setText(RememberedPassword(account, ini));
-        onLoginButtonClicked();
+        // Without a keyring nothing was remembered: the user types it first.
+        if (!m_pPassword->text().isEmpty())
+            onLoginButtonClicked();
     } else if (settings.value(QStringLiteral("ForgetPwd")) == 1) {
         m_pRemember->setChecked(true);
         m_pPassword->setText(RememberedPassword(account, ini));
@@ -283,7 +285,7 @@ void KivIMLoginDlg::ConnectServer() {
     // The proxy the shown account chose carries this connection too.
     const QString account = m_pAccount->currentText().trimmed();
     if (!account.isEmpty())
-        KivProxySettings::Read(KivUserSettings::FileFor(account)).Apply();
+        KivProxySettings::Read(account).Apply();
     CKivFriendReadConfigModel* model = CKivFriendReadConfigModel::GetInstance();
     SStr_Config_File* config = model->GetConfigFile();
     m_pNet->SetServerIP_And_Port(config->ipaddr, config->port);
@@ -543,6 +545,13 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
     m_sentRequest.clear();
 }
 
+void KivIMLoginDlg::TellLater(const QString& text) {
+    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    QTimer::singleShot(0, main, [main, text] {
+        KivFriendMyMessageBoxView::Tip(main, text, QStringLiteral("确定"));
+    });
+}
+
 void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
     QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
     if (m_pAutoLogin->isChecked()) {
@@ -553,13 +562,19 @@ void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
     }
     if (m_pRemember->isChecked()) {
         ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 1);
-        // In the keyring when one runs (the scrambled form, also one from
-        // before, then leaves the file); in the file otherwise.
-        if (KivPasswordKeyring::Store(account, m_pPassword->text())) {
-            ini.remove(QStringLiteral("/KivPwd/passWd"));
+        const QString typed = m_pPassword->text();
+        const QString key = QStringLiteral("/KivPwd/passWd");
+        // Only the keyring keeps a password. The scrambled form of older
+        // versions leaves the file once it moved there; without a keyring it
+        // stays while it is still the password, so that account logs in as
+        // before, and nothing new is written.
+        if (KivPasswordKeyring::Store(account, typed)) {
+            ini.remove(key);
         } else {
-            ini.setValue(QStringLiteral("/KivPwd/passWd"),
-                         m_pCrypt->encryptToString(m_pPassword->text()));
+            if (m_pCrypt->decryptToString(ini.value(key).toString()) != typed)
+                ini.remove(key);
+            if (KivPasswordKeyring::FirstMiss(account, KivPasswordKeyring::Item::Login))
+                TellLater(KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Login));
         }
     } else {
         ini.setValue(QStringLiteral("/BaseSetting/ForgetPwd"), 0);

@@ -87,6 +87,8 @@ private:
     void LoginSucceeded(int uid, int head, const QString& account, const QString& sign,
                         const QString& nickName, const QString& appVersion, bool newGuid);
     void SaveCheckBoxes(const QString& account);
+    // A tip over the main window once the login has finished.
+    static void TellLater(const QString& text);
     QString Account() const;
     // Shows an account dialog of the client in place of the login dialog.
     void ShowInsteadOfLogin(QWidget* dialog);

@@ -180,7 +180,7 @@ void KivIMMainDlg::InitMaindlg() {
     changeDlgForFriendList();
     InitHotKey();
     // The user's proxy carries the head pictures from the start of the session.
-    KivProxySettings::Read(KivUserSettings::FileFor(m_account)).Apply();
+    KivProxySettings::Read(m_account).Apply();
     // Messages an earlier session could not send go out first.
     m_pOutbox->SetOnline(m_uid);
     m_pSearch->Start(m_uid);

@@ -4,16 +4,52 @@
 #include <QSettings>
 
 #include "CKivFriendNetModel.h"
+#include "support/KivPasswordKeyring.h"
+#include "support/KivUserSettings.h"
 
-KivProxySettings KivProxySettings::Read(const QString& settingsFile) {
-    QSettings ini(settingsFile, QSettings::IniFormat);
+namespace {
+
+const QString kPlainPassword = QStringLiteral("/NetSet/passWd");
+
+}  // namespace
+
+KivProxySettings KivProxySettings::Read(const QString& account) {
+    QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
     KivProxySettings proxy;
     proxy.type = ini.value(QStringLiteral("/NetSet/Type"), proxy.type).toString();
     proxy.server = ini.value(QStringLiteral("/NetSet/Server")).toString();
     proxy.port = ini.value(QStringLiteral("/NetSet/Port")).toString();
     proxy.userName = ini.value(QStringLiteral("/NetSet/UserName")).toString();
-    proxy.password = ini.value(QStringLiteral("/NetSet/passWd")).toString();
+    const QString plain = ini.value(kPlainPassword).toString();
+    proxy.password = plain;
+    if (KivPasswordKeyring::Available()) {
+        const QString kept = KivPasswordKeyring::Lookup(account, KivPasswordKeyring::Item::Proxy);
+        if (!kept.isNull())
+            proxy.password = kept;
+        if (!plain.isEmpty() &&
+            (!kept.isNull() ||
+             KivPasswordKeyring::Store(account, plain, KivPasswordKeyring::Item::Proxy)))
+            ini.remove(kPlainPassword);
+    }
     return proxy;
+}
+
+bool KivProxySettings::StorePassword(const QString& account) const {
+    QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
+    if (password.isEmpty()) {
+        KivPasswordKeyring::Forget(account, KivPasswordKeyring::Item::Proxy);
+        ini.remove(kPlainPassword);
+        return true;
+    }
+    if (KivPasswordKeyring::Store(account, password, KivPasswordKeyring::Item::Proxy)) {
+        ini.remove(kPlainPassword);
+        return true;
+    }
+    // Nothing new goes into the file; one from before stays while it is still
+    // the password, so the proxy goes on working after a restart as it did.
+    if (ini.value(kPlainPassword).toString() != password)
+        ini.remove(kPlainPassword);
+    return false;
 }
 
 QNetworkProxy KivProxySettings::Proxy() const {

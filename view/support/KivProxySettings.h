@@ -5,9 +5,10 @@
 
 #include "CKivSocks5Proxy.h"
 
-// The proxy of the settings file ("/NetSet/..."), applied to the program's
-// HTTP traffic (head pictures and uploads) and, for SOCKS5, to the messaging
-// connection.
+// The proxy of an account: kind, address and user in its settings file
+// ("/NetSet/..."), the password in the desktop keyring. Applied to the
+// program's HTTP traffic (head pictures and uploads) and, for SOCKS5, to the
+// messaging connection.
 struct KivProxySettings {
     QString type = QStringLiteral("NoUse");  // "NoUse", "HTTPAgency", "SOCKS5gency", "UseBrowser"
     QString server;
@@ -15,7 +16,12 @@ struct KivProxySettings {
     QString userName;
     QString password;
 
-    static KivProxySettings Read(const QString& settingsFile);
+    // A password an older version kept in the file in plain text moves into
+    // the keyring when one runs; without one it is still used from there.
+    static KivProxySettings Read(const QString& account);
+    // Keeps the password in the keyring (none: forgets it); false when there
+    // is a password and no keyring took it, so it lasts only for this run.
+    bool StorePassword(const QString& account) const;
     // The proxy Qt's network access uses; NoProxy when the kind is unknown,
     // "UseBrowser" takes the desktop's settings (DefaultProxy).
     QNetworkProxy Proxy() const;

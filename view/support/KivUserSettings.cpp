@@ -37,7 +37,6 @@ bool KivUserSettings::EnsureDefaults(const QString& account) {
         {"/NetSet/Server", QString()},
         {"/NetSet/Port", QString()},
         {"/NetSet/UserName", QString()},
-        {"/NetSet/passWd", QString()},
         {"/History/SaveWay", 0},
         {"/History/SavePath", QStringLiteral("./User/%1/DB").arg(account)},
     };

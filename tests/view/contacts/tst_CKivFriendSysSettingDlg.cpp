@@ -18,6 +18,7 @@
 #include "contacts/CKivFriendSysSettingDlg.h"
 #include "shell/CKivFriendKeyPressLineEdit.h"
 #include "shell/KivIMMainDlg.h"
+#include "support/KivPasswordKeyring.h"
 #include "support/KivProxySettings.h"
 #include "support/KivUserSettings.h"
 
@@ -100,7 +101,13 @@ private slots:
         QCOMPARE(value("/NetSet/Server"), QStringLiteral(" 127.0.0.1 "));
         QCOMPARE(value("/NetSet/Port"), QStringLiteral("3128"));
         QCOMPARE(value("/NetSet/UserName"), QStringLiteral("用户"));
-        QCOMPARE(value("/NetSet/passWd"), QStringLiteral("p w"));
+        // The proxy's password never goes into the file; without a keyring
+        // it serves this run only, and the user is told so.
+        QCOMPARE(value("/NetSet/passWd"), QString());
+        const bool keyring = KivPasswordKeyring::Available();
+        QCOMPARE(
+            m_closer->texts().count(KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy)),
+            keyring ? 0 : 1);
         QCOMPARE(value("/History/SaveWay"), QStringLiteral("0"));
         QCOMPARE(value("/History/SavePath"), QStringLiteral("./User/tester/DB"));
 
@@ -116,6 +123,7 @@ private slots:
         QCOMPARE(proxy.type(), QNetworkProxy::HttpProxy);
         QCOMPARE(proxy.hostName(), QStringLiteral("127.0.0.1"));
         QCOMPARE(proxy.port(), quint16(3128));
+        QCOMPARE(proxy.password(), QStringLiteral("p w"));
 
         // A fresh dialog shows what was written.
         CKivFriendSysSettingDlg again;
@@ -132,7 +140,15 @@ private slots:
         QVERIFY(child<QRadioButton>(again, "radioButtonSendEnter")->isChecked());
         QCOMPARE(child<QComboBox>(again, "comboBoxProxy")->currentText(),
                  QStringLiteral("HTTP代理"));
-        QCOMPARE(child<QLineEdit>(again, "lineEditPassWd")->text(), QStringLiteral("p w"));
+        QCOMPARE(child<QLineEdit>(again, "lineEditPassWd")->text(),
+                 keyring ? QStringLiteral("p w") : QString());
+        // Typed and saved again, it is not told twice.
+        child<QLineEdit>(again, "lineEditPassWd")->setText(QStringLiteral("p w"));
+        child<QPushButton>(again, "pushButtonApp")->click();
+        QCOMPARE(
+            m_closer->texts().count(KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy)),
+            keyring ? 0 : 1);
+        QCOMPARE(value("/NetSet/passWd"), QString());
     }
 
     // The sound page: echo cancellation on until turned off; the devices the

@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -16,11 +18,13 @@
 #include "shell/KivIMMainDlg.h"
 #include "shell/QCustomComboBox.h"
 #include "support/KivPasswordKeyring.h"
+#include "support/KivProxySettings.h"
 #include "support/SimpleCrypt.h"
 
-// Remembered passwords: in the desktop keyring when one runs (the CTest
-// entry tst_kivView_keyring gives this class one of its own), else in the
-// scrambled form of the account's settings file, as before.
+// Remembered passwords: in the desktop keyring when one runs or the session
+// bus can start one (the CTest entries tst_kivView_keyring and
+// tst_kivView_keyring_started give this class one of its own); without one
+// nothing new is kept.
 class tst_KivPasswordKeyring : public QObject {
     Q_OBJECT
     static constexpr quint64 kKey = 1234567890123ULL;
@@ -54,6 +58,11 @@ class tst_KivPasswordKeyring : public QObject {
 
 private slots:
     void initTestCase() {
+        // The bus starts the keyring only when it is asked for one.
+        if (qEnvironmentVariable("KIV_IN_KEYRING") == QLatin1String("activate")) {
+            QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                QStringLiteral("org.freedesktop.secrets")));
+        }
         m_keyring = KivPasswordKeyring::Available();
         // Under its own keyring a missing one is a fault, not the fallback.
         if (qEnvironmentVariableIsSet("KIV_IN_KEYRING"))
@@ -84,6 +93,7 @@ private slots:
         CKivFriendSqlUtilCommon::ReleaseSqlUtil();
         CKivFriendReadConfigModel::ReleaseInstance();
         KivPasswordKeyring::Forget(QStringLiteral("10001"));
+        KivPasswordKeyring::Forget(QStringLiteral("10001"), KivPasswordKeyring::Item::Proxy);
         m_closer.reset();
         m_tree.reset();
         KivViewTestTree::ForgetQuit();
@@ -119,6 +129,73 @@ private slots:
         QCOMPARE(settings().value(QStringLiteral("/BaseSetting/ForgetPwd")).toInt(), 0);
         openDialog();
         QVERIFY(password()->text().isEmpty());
+    }
+
+    // Without a keyring a password typed at login is written nowhere, one
+    // scrambled by an older version stays only while it is still the
+    // password, and the user hears it once.
+    void withoutKeyringNothingNewIsKept_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("nothing before") << QString() << false;
+        QTest::newRow("the password before") << QStringLiteral("123456") << true;
+        QTest::newRow("a stale one before") << QStringLiteral("old") << false;
+    }
+    void withoutKeyringNothingNewIsKept() {
+        if (m_keyring)
+            QSKIP("a keyring runs on the session bus");
+        QFETCH(QString, before);
+        QFETCH(bool, kept);
+        const QString tip = KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Login);
+        QDir().mkpath(QStringLiteral("User/10001/Settingconfig"));
+        if (!before.isEmpty()) {
+            settings().setValue(QStringLiteral("/KivPwd/passWd"),
+                                SimpleCrypt(kKey).encryptToString(before));
+        }
+        for (int login = 0; login < 2; ++login) {
+            openDialog();
+            password()->setText(QStringLiteral("123456"));
+            remember()->setChecked(true);
+            QVERIFY(logIn());
+            QTRY_COMPARE(m_closer->texts().count(tip), 1);
+            // A second tip would follow at once.
+            QTest::qWait(100);
+            QCOMPARE(m_closer->texts().count(tip), 1);
+            const QString scrambled = settings().value(QStringLiteral("/KivPwd/passWd")).toString();
+            QCOMPARE(!scrambled.isEmpty(), kept);
+            if (kept)
+                QCOMPARE(SimpleCrypt(kKey).decryptToString(scrambled), QStringLiteral("123456"));
+        }
+        // The box stays checked for when a keyring comes.
+        openDialog();
+        QVERIFY(remember()->isChecked());
+        QCOMPARE(password()->text(), kept ? QStringLiteral("123456") : QString());
+    }
+
+    // A proxy password an older version kept in plain text moves into the
+    // keyring when the proxy is read, apart from the login password; without
+    // a keyring it goes on working from the file, and a new one is not written.
+    void proxyPasswordMovesIntoTheKeyring() {
+        const QString account = QStringLiteral("10001");
+        const auto item = KivPasswordKeyring::Item::Proxy;
+        const QString key = QStringLiteral("/NetSet/passWd");
+        QDir().mkpath(QStringLiteral("User/10001/Settingconfig"));
+        settings().setValue(QStringLiteral("/NetSet/Type"), QStringLiteral("SOCKS5gency"));
+        settings().setValue(key, QStringLiteral("代理 pw"));
+        KivProxySettings proxy = KivProxySettings::Read(account);
+        QCOMPARE(proxy.password, QStringLiteral("代理 pw"));
+        QCOMPARE(settings().contains(key), !m_keyring);
+        QCOMPARE(KivProxySettings::Read(account).password, QStringLiteral("代理 pw"));
+        proxy.password = QStringLiteral("new");
+        QCOMPARE(proxy.StorePassword(account), m_keyring);
+        QVERIFY(!settings().contains(key));
+        if (!m_keyring)
+            return;
+        QCOMPARE(KivPasswordKeyring::Lookup(account, item), QStringLiteral("new"));
+        QVERIFY(KivPasswordKeyring::Lookup(account).isNull());
+        proxy.password.clear();
+        QVERIFY(proxy.StorePassword(account));
+        QVERIFY(KivPasswordKeyring::Lookup(account, item).isNull());
     }
 
     // The keyring's item wins over a stale scrambled one, and a password
