@@ -55,9 +55,13 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     QObject::connect(&controller, &CallViewController::SecurityChanged, &window,
                      [&controller, &window] {
-                         window.ShowSecurity(
-                             controller.SecurityText(),
-                             controller.CallSecurity() == CallViewController::Security::Encrypted);
+                         const bool encrypted =
+                             controller.CallSecurity() == CallViewController::Security::Encrypted;
+                         window.ShowSecurity(controller.SecurityText(), encrypted);
+                         // For the log: what the two people should compare.
+                         qInfo("CallView: call media %s%s",
+                               encrypted ? "encrypted, short code " : "not encrypted",
+                               qPrintable(controller.ShortCode()));
                      });
     QObject::connect(
         &controller, &CallViewController::Refused, &window,

@@ -2,7 +2,9 @@
 
 #include <QCryptographicHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QX11Info>
+#include <QtEndian>
 #include <QtTest>
 
 #include <memory>
@@ -11,6 +13,7 @@
 #include "CPcmRecorder.h"
 #include "CPulseDevices.h"
 #include "CTwoTones.h"
+#include "CUdpSniffer.h"
 #include "CallViewCallRig.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
@@ -18,6 +21,48 @@
 namespace {
 
 using namespace CallViewCallRig;
+
+// The short code a call window logged, or empty.
+QString ShortCodeIn(const QByteArray& log) {
+    const QRegularExpression code(QStringLiteral("short code (\\d{3} \\d{3})"));
+    const QRegularExpressionMatch match = code.match(QString::fromUtf8(log));
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// What the path saw of the call: every media datagram sealed, none a plain
+// fragment, and no more AAC (ADTS) or H.264 starts than chance puts into
+// encrypted bytes (in the clear every sound datagram begins with one).
+QString PathFindings(const QList<QByteArray>& payloads) {
+    int sealed = 0;
+    int starts = 0;
+    for (const QByteArray& payload : payloads) {
+        if (payload.size() < 16) {
+            continue;
+        }
+        const quint32 magic = qFromLittleEndian<quint32>(payload.constData());
+        if (magic == 0x51522001u) {
+            return QStringLiteral("a plain fragment of %1 bytes").arg(payload.size());
+        }
+        if (magic != 0x51522E01u) {
+            continue;
+        }
+        ++sealed;
+        // The sealed head, the revealed key, the fragment's head; then what was media.
+        const QByteArray body = payload.mid((payload[5] & 1) ? 64 : 32);
+        if (body.startsWith(QByteArray("\xFF\xF1", 2)) ||
+            body.contains(QByteArray("\x00\x00\x00\x01", 4))) {
+            ++starts;
+        }
+    }
+    if (sealed <= 50) {
+        return QStringLiteral("only %1 sealed datagrams").arg(sealed);
+    }
+    return starts <= qMax(2, sealed / 100)
+               ? QString()
+               : QStringLiteral("%1 of %2 datagrams start media in the clear")
+                     .arg(starts)
+                     .arg(sealed);
+}
 
 }  // namespace
 
@@ -42,12 +87,18 @@ private slots:
         CCallSinks sinks;
         QVERIFY(!sound || devices.AddCallSinks(QStringLiteral("kiv_call_"), &sinks));
 
+        // Before the clients: they may still speak while they end.
+        QByteArray logA;
+        QByteArray logB;
         CKivDevServerProcess server;
         QVERIFY(server.start());
         Client a(server, sinks.micA + QStringLiteral(".monitor"), sinks.spkA);
         Client b(server, sinks.micB + QStringLiteral(".monitor"), sinks.spkB);
-        QVERIFY(a.start());
-        QVERIFY(b.start());
+        // The call windows log into their client's output.
+        QVERIFY(a.start(QProcess::MergedChannels));
+        QVERIFY(b.start(QProcess::MergedChannels));
+        connect(&a.process(), &QProcess::readyRead, this, [&] { logA += a.process().readAll(); });
+        connect(&b.process(), &QProcess::readyRead, this, [&] { logB += b.process().readAll(); });
         // One at a time: a main window opening must not take the other's typing.
         QVERIFY(a.login(QStringLiteral("10001"), 660, 100));
         QString mainA;
@@ -103,6 +154,7 @@ private slots:
         }
 
         // B accepts: its own call window opens, and both show the other side.
+        CUdpSniffer path;
         Click(cue, kCueAccept);
         QTRY_COMPARE_WITH_TIMEOUT(CallWindows().size(), 2, 20000);
         QString callB;
@@ -115,6 +167,16 @@ private slots:
         Move(callB, 545, 10);
         QVERIFY2(RemoteVideoMoves(callA), "A's remote video does not move");
         QVERIFY2(RemoteVideoMoves(callB), "B's remote video does not move");
+        // Both people see the same code, and the path learned nothing.
+        QTRY_VERIFY_WITH_TIMEOUT(!ShortCodeIn(logA).isEmpty() && !ShortCodeIn(logB).isEmpty(),
+                                 10000);
+        QCOMPARE(ShortCodeIn(logA), ShortCodeIn(logB));
+        if (path.IsRunning()) {
+            const QString found = PathFindings(path.Payloads());
+            QVERIFY2(found.isEmpty(), qPrintable(found));
+        } else {
+            qWarning("no packet socket (not privileged): the path is not looked at");
+        }
         QVERIFY(KivScreen::Save(KivScreen::Grab(callA), QStringLiteral("call-caller.png")));
         QVERIFY(KivScreen::Save(KivScreen::Grab(callB), QStringLiteral("call-callee.png")));
         QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("call-screen.png")));

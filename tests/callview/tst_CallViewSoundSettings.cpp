@@ -33,12 +33,14 @@ private slots:
         QTest::addColumn<bool>("echo");
         QTest::addColumn<QString>("microphone");
         QTest::addColumn<QString>("speaker");
-        QTest::newRow("no file") << QString() << true << QString() << QString();
+        QTest::addColumn<bool>("encryptedOnly");
+        QTest::newRow("no file") << QString() << true << QString() << QString() << false;
         QTest::newRow("nothing chosen")
-            << QStringLiteral("[Voice]\nFriend=ture\n") << true << QString() << QString();
+            << QStringLiteral("[Voice]\nFriend=ture\n") << true << QString() << QString() << false;
         QTest::newRow("all chosen")
-            << QStringLiteral("[Voice]\nEchoCancel=0\nMicrophone=usb_mic\nSpeaker=hdmi_out\n")
-            << false << QStringLiteral("usb_mic") << QStringLiteral("hdmi_out");
+            << QStringLiteral(
+                   "[Voice]\nEchoCancel=0\nMicrophone=usb_mic\nSpeaker=hdmi_out\nEncryptedOnly=1\n")
+            << false << QStringLiteral("usb_mic") << QStringLiteral("hdmi_out") << true;
     }
 
     void choicesReachTheSession() {
@@ -46,6 +48,7 @@ private slots:
         QFETCH(bool, echo);
         QFETCH(QString, microphone);
         QFETCH(QString, speaker);
+        QFETCH(bool, encryptedOnly);
         QTemporaryDir dir;
         QString path;
         if (!file.isNull()) {
@@ -56,7 +59,9 @@ private slots:
         }
         qputenv(CallViewSoundSettings::kEnvironment, path.toUtf8());
         RecordingSetup setup;
-        CallViewSoundSettings::FromEnvironment().ApplyTo(&setup);
+        const CallViewSoundSettings settings = CallViewSoundSettings::FromEnvironment();
+        settings.ApplyTo(&setup);
+        QCOMPARE(settings.encryptedOnly, encryptedOnly);
         qunsetenv(CallViewSoundSettings::kEnvironment);
         QCOMPARE(setup.echo, echo);
         QCOMPARE(QString::fromStdString(setup.microphone), microphone);

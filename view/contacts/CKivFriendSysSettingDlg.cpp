@@ -616,6 +616,9 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
         Tip(this, QStringLiteral("设置保存失败"));
         return false;
     }
+    if (!proxy.StorePassword(m_account) &&
+        KivPasswordKeyring::FirstMiss(m_account, KivPasswordKeyring::Item::Proxy))
+        Tip(this, KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy));
     if (!entryOk)
         Tip(this, QStringLiteral("开机自动启动设置失败"));
     if (!proxy.Apply())
@@ -623,9 +626,6 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
     ApplyHotKeys(ini, hotKeysChanged);
     return true;
 }
-    if (!proxy.StorePassword(m_account) &&
-        KivPasswordKeyring::FirstMiss(m_account, KivPasswordKeyring::Item::Proxy))
-        Tip(this, KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy));
 
 void CKivFriendSysSettingDlg::ApplyHotKeys(QSettings& ini, bool changed) {
     KivIMMainDlg* main = KivIMMainDlg::mainDlg;
