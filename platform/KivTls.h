@@ -58,6 +58,10 @@ private:
 // SHA-256 of the public key (SubjectPublicKeyInfo) of a DER certificate, in
 // lowercase hex; empty when the bytes are no certificate.
 std::string KivTlsPublicKeyPin(const std::string& certificateDer);
+// True when a DER certificate names the host (a DNS name or an IP address)
+// as a session checks it: among its subject alternative names only, a
+// wildcard only as a whole label.
+bool KivTlsCertificateNames(const std::string& certificateDer, const std::string& hostName);
 // A pin as a configuration holds it (hex, in either case, with or without
 // colons, or Base64) in lowercase hex; empty when it is no SHA-256 value.
 std::string KivTlsNormalizePin(const std::string& text);

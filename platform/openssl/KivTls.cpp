@@ -86,6 +86,12 @@ std::string LastError() {
 
 int Verify(int preverified, X509_STORE_CTX* store);
 
+// A name is matched by a whole-label wildcard or exactly, and only among the
+// certificate's subject alternative names: "f*.example.org" and a subject's
+// common name name nothing.
+constexpr unsigned int kStrictNames =
+    X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS | X509_CHECK_FLAG_NEVER_CHECK_SUBJECT;
+
 SSL_CTX* NewClientContext(const std::string& caFile, bool pinned, std::string& reason) {
     SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
     if (ctx == nullptr) {
@@ -248,6 +254,7 @@ std::unique_ptr<KivTlsSession> KivTlsSession::connect(std::shared_ptr<KivSocket>
     state->ssl.reset(SSL_new(ctx));
     SSL* ssl = state->ssl.get();
     SSL_set_app_data(ssl, state.get());
+    SSL_set_hostflags(ssl, kStrictNames);
     if (IsAddress(policy.hostName)) {
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), policy.hostName.c_str());
     } else {
@@ -374,6 +381,20 @@ std::string KivTlsPublicKeyPin(const std::string& certificateDer) {
     const std::unique_ptr<X509, X509Free> cert(
         d2i_X509(nullptr, &bytes, static_cast<long>(certificateDer.size())));
     return cert ? PinOf(cert.get()) : std::string();
+}
+
+bool KivTlsCertificateNames(const std::string& certificateDer, const std::string& hostName) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(certificateDer.data());
+    const std::unique_ptr<X509, X509Free> cert(
+        d2i_X509(nullptr, &bytes, static_cast<long>(certificateDer.size())));
+    if (!cert || hostName.empty()) {
+        return false;
+    }
+    if (IsAddress(hostName)) {
+        return X509_check_ip_asc(cert.get(), hostName.c_str(), kStrictNames) == 1;
+    }
+    return X509_check_host(cert.get(), hostName.data(), hostName.size(), kStrictNames, nullptr) ==
+           1;
 }
 
 std::string KivTlsNormalizePin(const std::string& text) {

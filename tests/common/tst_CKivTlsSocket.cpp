@@ -211,6 +211,15 @@ private slots:
         QTest::newRow("pin does not excuse the name")
             << QByteArray("selfsigned") << QByteArray() << selfPin
             << QByteArray("elsewhere.example") << QStringLiteral("mismatch");
+        QTest::newRow("whole-label wildcard")
+            << QByteArray("wildcard") << QByteArray("ca") << QString()
+            << QByteArray("foo.example.test") << QString();
+        QTest::newRow("partial wildcard")
+            << QByteArray("partialwildcard") << QByteArray("ca") << QString()
+            << QByteArray("foo.example.test") << QStringLiteral("mismatch");
+        QTest::newRow("subject's common name")
+            << QByteArray("commonname.example.test") << QByteArray("ca") << QString()
+            << QByteArray("commonname.example.test") << QStringLiteral("mismatch");
         QTest::newRow("pin that is no SHA-256")
             << QByteArray("server") << QByteArray("ca") << QStringLiteral("abc")
             << QByteArray("127.0.0.1") << QStringLiteral("tlspin");

@@ -92,6 +92,9 @@ bool KivTestCertificates::create(const QString& folder) {
         {"expired", here, ca.get(), caKey.get(), -30, -1},
         {"other", here, otherCa.get(), otherCaKey.get(), -1, 30},
         {"selfsigned", here, nullptr, nullptr, -1, 30},
+        {"wildcard", "DNS:*.example.test", ca.get(), caKey.get(), -1, 30},
+        {"partialwildcard", "DNS:f*.example.test", ca.get(), caKey.get(), -1, 30},
+        {"commonname.example.test", nullptr, ca.get(), caKey.get(), -1, 30},
     };
     bool ok = ca && otherCa && Write(folder, "ca", ca.get(), caKey.get()) &&
               Write(folder, "otherca", otherCa.get(), otherCaKey.get());

@@ -7,7 +7,10 @@
 // localhost ("server"), one for another name ("wrongname") and one that has
 // expired ("expired"); a second authority ("otherca") with a server
 // certificate of its own for 127.0.0.1 ("other"); a self-signed certificate
-// for 127.0.0.1 ("selfsigned"). Each NAME has NAME.crt and NAME.key.
+// for 127.0.0.1 ("selfsigned"). Signed by "ca" for name checks: "*.example.test"
+// ("wildcard"), "f*.example.test" ("partialwildcard") and a certificate
+// whose only name is its subject's common name ("commonname.example.test").
+// Each NAME has NAME.crt and NAME.key.
 class KivTestCertificates {
 public:
     // False when OpenSSL could not make them.

@@ -63,6 +63,7 @@ void KivFileServerTls::Watch(QNetworkReply* reply, const KivDeploymentConfig& co
     const std::string normalized = KivTlsNormalizePin(config.TlsPin().toStdString());
     const QString pin = QString::fromStdString(normalized);
     const bool pinned = !config.TlsPin().isEmpty();
+    const std::string name = config.FileTlsName().toStdString();
     QObject::connect(reply, &QNetworkReply::sslErrors, reply,
                      [reply, pin, pinned](const QList<QSslError>& errors) {
                          if (!pinned || pin.isEmpty())
@@ -73,7 +74,15 @@ void KivFileServerTls::Watch(QNetworkReply* reply, const KivDeploymentConfig& co
                          }
                          reply->ignoreSslErrors(errors);
                      });
-    QObject::connect(reply, &QNetworkReply::encrypted, reply, [reply, pin, pinned] {
+    QObject::connect(reply, &QNetworkReply::encrypted, reply, [reply, pin, pinned, name] {
+        const QByteArray der = reply->sslConfiguration().peerCertificate().toDer();
+        // Qt's own check also takes partial wildcards and the subject's
+        // common name; the file server is held to the messaging server's rules.
+        if (!KivTlsCertificateNames(std::string(der.constData(), std::size_t(der.size())), name)) {
+            Refuse(reply, QStringLiteral("the file server's certificate does not name %1")
+                              .arg(QString::fromStdString(name)));
+            return;
+        }
         if (!pinned)
             return;
         const QString actual = PinOf(reply->sslConfiguration().peerCertificate());

@@ -233,6 +233,37 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(refused.count() == 2, 10000);
         QVERIFY(!QFile::exists(QStringLiteral("fetched.png")));
     }
+
+    // The file server's certificate is held to the messaging server's name
+    // rules, which are stricter than Qt's own.
+    void fileServerNamesAreStrict_data() {
+        QTest::addColumn<QByteArray>("certificate");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("named");
+        QTest::newRow("whole-label wildcard")
+            << QByteArray("wildcard") << QStringLiteral("foo.example.test") << true;
+        QTest::newRow("partial wildcard")
+            << QByteArray("partialwildcard") << QStringLiteral("foo.example.test") << false;
+        QTest::newRow("subject's common name")
+            << QByteArray("commonname.example.test") << QStringLiteral("commonname.example.test")
+            << false;
+    }
+    void fileServerNamesAreStrict() {
+        QFETCH(QByteArray, certificate);
+        QFETCH(QString, name);
+        QFETCH(bool, named);
+        QVERIFY(startServer(certificate.constData()));
+        writeConfig(m_server->tcpPort(),
+                    QStringLiteral("tls=1\ntlscafile=%1\ntlsname=%2\nfileHostscheme=https")
+                        .arg(m_certs.certificate("ca"), name));
+        KivHeadDownload download;
+        QSignalSpy stored(&download, &KivHeadDownload::Stored);
+        QSignalSpy refused(&download, &KivHeadDownload::Refused);
+        download.Fetch(10001, QStringLiteral("fetched.png"));
+        QTRY_VERIFY_WITH_TIMEOUT(stored.count() + refused.count() == 1, 10000);
+        const QString reason = refused.isEmpty() ? QString() : refused.at(0).at(1).toString();
+        QVERIFY2(reason.contains(QStringLiteral("does not name")) != named, qPrintable(reason));
+    }
 };
 
 KIV_TEST_CLASS(tst_KivTlsSession)
