@@ -4,6 +4,7 @@
 #include "KivTls.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 constexpr int kReadChunk = 16384;
@@ -67,9 +68,15 @@ unsigned long CKivFriendTcpSelect::connect_svr(const char* address, int port) {
     if (!proxy.enabled()) {
         result = socket->connectTo(address, port, kConnectTimeoutMs);
     } else {
+        // The proxy's answers count against the same limit as its connect.
+        const auto start = std::chrono::steady_clock::now();
         result = socket->connectTo(proxy.host.c_str(), proxy.port, kConnectTimeoutMs);
         if (result == KivSocketOk) {
-            result = proxy.handshake(*socket, address ? address : "", port);
+            const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - start)
+                                   .count();
+            result = proxy.handshake(*socket, address ? address : "", port,
+                                     kConnectTimeoutMs - static_cast<int>(spent));
         }
     }
     if (result != KivSocketOk || !tls.enabled) {
@@ -292,9 +299,24 @@ bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, KivTlsSession* sessio
 }
 
 void CKivFriendTcpSelect::recv_data() {
-    std::shared_ptr<KivSocket> socket = current_socket();
-    std::shared_ptr<KivTlsSession> session = current_session();
+    std::shared_ptr<KivSocket> socket;
+    std::shared_ptr<KivTlsSession> session;
+    bool tls = false;
+    {
+        std::lock_guard<std::mutex> guard(m_socketLock);
+        socket = m_socket;
+        session = m_session;
+        tls = m_tls.enabled;
+    }
     if (!socket) {
+        return;
+    }
+    // Nothing read in the clear on a connection that asked for TLS is taken
+    // for records (a socket replaced after its handshake has no session).
+    if (tls && !session) {
+        close_socket(false);
+        char reason[] = "no TLS session on a connection that asked for TLS";
+        proc_func(EVENT_TLS_REFUSED, reason, int(sizeof(reason) - 1));
         return;
     }
     m_cutter.clear();

@@ -1,5 +1,6 @@
 #include "CKivSocks5Proxy.h"
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -29,16 +30,25 @@ bool SendAll(KivSocket& socket, const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-bool ReceiveAll(KivSocket& socket, std::uint8_t* out, int length) {
+using Clock = std::chrono::steady_clock;
+
+// A proxy that takes the connection and then says nothing would hold a
+// blocking receive for ever: every wait for its answer ends at the deadline.
+int ReceiveAll(KivSocket& socket, std::uint8_t* out, int length, Clock::time_point deadline) {
     int got = 0;
     while (got < length) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0 || !socket.waitFor(false, static_cast<int>(left))) {
+            return KivSocketErrTimedOut;
+        }
         const int n = socket.receive(reinterpret_cast<char*>(out) + got, length - got);
         if (n <= 0) {
-            return false;
+            return KivSocketErrConnReset;
         }
         got += n;
     }
-    return true;
+    return KivSocketOk;
 }
 
 // The four bytes of a dotted IPv4 address, or false for a host name.
@@ -88,19 +98,24 @@ int ErrorForReply(std::uint8_t reply) {
 
 }  // namespace
 
-int CKivSocks5Proxy::handshake(KivSocket& socket, const std::string& address, int port) const {
+int CKivSocks5Proxy::handshake(KivSocket& socket, const std::string& address, int port,
+                               int timeoutMs) const {
     const bool withPassword = !userName.empty();
     if (userName.size() > 255 || password.size() > 255 || address.empty() || address.size() > 255 ||
         port <= 0 || port > 65535) {
         return KivSocketErrInvalid;
     }
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::vector<std::uint8_t> greeting = {kVersion, 1, kNoAuthentication};
     if (withPassword) {
         greeting = {kVersion, 2, kNoAuthentication, kUserPassword};
     }
     std::uint8_t choice[2] = {};
-    if (!SendAll(socket, greeting) || !ReceiveAll(socket, choice, 2)) {
+    if (!SendAll(socket, greeting)) {
         return KivSocketErrConnReset;
+    }
+    if (const int result = ReceiveAll(socket, choice, 2, deadline); result != KivSocketOk) {
+        return result;
     }
     if (choice[0] != kVersion || choice[1] == kNoAcceptableMethod ||
         (choice[1] != kNoAuthentication && !(withPassword && choice[1] == kUserPassword))) {
@@ -111,8 +126,11 @@ int CKivSocks5Proxy::handshake(KivSocket& socket, const std::string& address, in
         AppendText(login, userName);
         AppendText(login, password);
         std::uint8_t status[2] = {};
-        if (!SendAll(socket, login) || !ReceiveAll(socket, status, 2)) {
+        if (!SendAll(socket, login)) {
             return KivSocketErrConnReset;
+        }
+        if (const int result = ReceiveAll(socket, status, 2, deadline); result != KivSocketOk) {
+            return result;
         }
         if (status[1] != 0) {
             return KivSocketErrAccess;
@@ -131,8 +149,11 @@ int CKivSocks5Proxy::handshake(KivSocket& socket, const std::string& address, in
     request.push_back(static_cast<std::uint8_t>(port >> 8));
     request.push_back(static_cast<std::uint8_t>(port & 0xFF));
     std::uint8_t reply[4] = {};
-    if (!SendAll(socket, request) || !ReceiveAll(socket, reply, 4)) {
+    if (!SendAll(socket, request)) {
         return KivSocketErrConnReset;
+    }
+    if (const int result = ReceiveAll(socket, reply, 4, deadline); result != KivSocketOk) {
+        return result;
     }
     if (reply[0] != kVersion) {
         return KivSocketErrConnReset;
@@ -148,13 +169,13 @@ int CKivSocks5Proxy::handshake(KivSocket& socket, const std::string& address, in
         rest = 16 + 2;
     } else if (reply[3] == kDomain) {
         std::uint8_t length = 0;
-        if (!ReceiveAll(socket, &length, 1)) {
-            return KivSocketErrConnReset;
+        if (const int result = ReceiveAll(socket, &length, 1, deadline); result != KivSocketOk) {
+            return result;
         }
         rest = length + 2;
     } else {
         return KivSocketErrConnReset;
     }
     std::uint8_t bound[258] = {};
-    return ReceiveAll(socket, bound, rest) ? KivSocketOk : KivSocketErrConnReset;
+    return ReceiveAll(socket, bound, rest, deadline);
 }

@@ -15,6 +15,7 @@ struct CKivSocks5Proxy {
     bool enabled() const { return !host.empty() && port > 0 && port < 65536; }
 
     // On a socket connected to the proxy, asks it to connect to address:port;
-    // 0 once the proxy relays, else a socket error number.
-    int handshake(KivSocket& socket, const std::string& address, int port) const;
+    // 0 once the proxy relays, else a socket error number (KivSocketErrTimedOut
+    // when the proxy has not answered everything within timeoutMs).
+    int handshake(KivSocket& socket, const std::string& address, int port, int timeoutMs) const;
 };

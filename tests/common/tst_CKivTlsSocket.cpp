@@ -6,8 +6,10 @@
 #include <QtTest>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "CKivFriendSocketCommon.h"
+#include "CKivFriendTcpSelect.h"
 #include "KivSocket.h"
 #include "KivTestCertificates.h"
 #include "KivTestRegistry.h"
@@ -255,6 +257,41 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(server->bytesAvailable(), qint64(0));
         QCOMPARE(client.events.size(), 1);
+    }
+
+    // The receive loop of a connection that asked for TLS reads nothing
+    // without a session: plain bytes never count as records.
+    void noPlainReadsWhenTlsWasAsked_data() {
+        QTest::addColumn<bool>("tls");
+        QTest::newRow("tls asked") << true;
+        QTest::newRow("plain connection") << false;
+    }
+    void noPlainReadsWhenTlsWasAsked() {
+        QFETCH(bool, tls);
+        Peer peer;
+        QVERIFY(peer.listen(QHostAddress::LocalHost));
+        Events events;
+        CKivFriendTcpSelect connection;
+        connection.set_proc_func(&Events::callback, &events, false);
+        QVERIFY(connection.bind_port(0));
+        QCOMPARE(connection.connect_svr("127.0.0.1", peer.serverPort()),
+                 static_cast<unsigned long>(KivSocketOk));
+        QTcpSocket* server = peer.next();
+        QVERIFY(server != nullptr);
+        server->write(record(24, 10000));
+        server->flush();
+        // Asked for after this connection was made without a session.
+        connection.set_tls(tls ? trusting("ca") : CKivTlsSettings());
+        std::thread receiver([&connection] { connection.recv_data(); });
+        const bool reported = events.waitFor(1);
+        connection.close_socket(true);
+        receiver.join();
+        QVERIFY(reported);
+        QCOMPARE(events.at(0).code, tls ? int(EVENT_TLS_REFUSED) : int(EVENT_DATA));
+        if (tls) {
+            QCOMPARE(events.size(), 1);
+            QTRY_COMPARE(server->state(), QAbstractSocket::UnconnectedState);
+        }
     }
 
     // A server that speaks no TLS: it takes the client's hello for records
