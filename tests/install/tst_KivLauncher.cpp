@@ -186,7 +186,15 @@ private slots:
         const QByteArray newTemplate = oldTemplate + "\n; a key of the next version\n";
         QVERIFY(WriteAll(templatePath, newTemplate));
 
+        // A data root opened to others (by an older version or by hand) is
+        // closed again at the next start.
+        QVERIFY(QFile::setPermissions(root.path(), QFile::permissions(root.path()) |
+                                                       QFile::ReadGroup | QFile::ExeGroup |
+                                                       QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(!PrivateToOwner(root.path()));
+
         QCOMPARE(prepare(home), 0);
+        QVERIFY(PrivateToOwner(root.path()));
         for (auto it = userFiles.cbegin(); it != userFiles.cend(); ++it)
             QCOMPARE(ReadAll(root.filePath(it.key())), it.value());
         QCOMPARE(ReadAll(root.filePath(QStringLiteral("image/head/head.png"))),

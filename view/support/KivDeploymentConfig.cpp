@@ -19,8 +19,15 @@ KivDeploymentConfig::KivDeploymentConfig(const QString& file) {
     };
     m_fileHost = value("base", "fileHostaddr", QStringLiteral("127.0.0.1"));
     m_filePort = value("base", "filehostport", QStringLiteral("8080")).toInt();
+    // A connection asked to be encrypted keeps the heads and uploads (whose
+    // address carries the session's upload id) encrypted too, unless the
+    // deployment names the scheme itself.
     const QString scheme = value("base", "fileHostscheme", QString()).trimmed().toLower();
-    m_fileScheme = scheme == QLatin1String("https") ? scheme : QStringLiteral("http");
+    const bool tls = value("base", "tls", QString()).trimmed().toInt() != 0;
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        m_fileScheme = scheme;
+    else
+        m_fileScheme = tls ? QStringLiteral("https") : QStringLiteral("http");
     m_tlsCaFile = value("base", "tlscafile", QString()).trimmed();
     m_tlsPin = value("base", "tlspin", QString()).trimmed();
     m_tlsName = value("base", "tlsname", QString()).trimmed();

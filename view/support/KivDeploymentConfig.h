@@ -19,7 +19,8 @@ public:
     quint64 CryptKey() const { return m_cryptKey; }
     // Where the file server keeps a user's head picture.
     QUrl HeadUrl(quint32 uid) const;
-    // "https" when "base/fileHostscheme" says so, else "http".
+    // "base/fileHostscheme" when it is "http" or "https"; without it "https"
+    // when the messaging connection uses TLS ("base/tls"), else "http".
     QString FileScheme() const { return m_fileScheme; }
     QString FileHost() const { return m_fileHost; }
     int FilePort() const { return m_filePort; }
