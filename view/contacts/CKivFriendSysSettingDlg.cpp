@@ -64,6 +64,7 @@ struct VoiceKey {
 // How long "测试" plays the microphone back.
 constexpr int kSoundTestMs = 4000;
 const char* const kEchoCancelKey = "/Voice/EchoCancel";
+const char* const kEncryptedOnlyKey = "/Voice/EncryptedOnly";
 const char* const kMicrophoneKey = "/Voice/Microphone";
 const char* const kSpeakerKey = "/Voice/Speaker";
 
@@ -284,7 +285,11 @@ QWidget* CKivFriendSysSettingDlg::BuildVoicePage() {
     m_pSpeaker->setObjectName(QStringLiteral("comboBoxSpeaker"));
     m_pSoundTest = new QPushButton(QStringLiteral("测试"));
     m_pSoundTest->setObjectName(QStringLiteral("pushButtonSoundTest"));
+    m_pEncryptedOnly = new QCheckBox(QStringLiteral("仅允许加密通话"));
+    m_pEncryptedOnly->setObjectName(QStringLiteral("checkBoxEncryptedOnly"));
+    m_pEncryptedOnly->setToolTip(QStringLiteral("对方的程序不能加密通话时，不接通并说明原因"));
     calls->addWidget(m_pEchoCancel, 0, 0, 1, 3);
+    calls->addWidget(m_pEncryptedOnly, 3, 0, 1, 3);
     calls->addWidget(new QLabel(QStringLiteral("麦克风")), 1, 0);
     calls->addWidget(m_pMicrophone, 1, 1);
     calls->addWidget(m_pSoundTest, 1, 2);
@@ -314,6 +319,7 @@ void CKivFriendSysSettingDlg::SoundTestClicked() {
 
 void CKivFriendSysSettingDlg::FillSoundDevices(const QSettings& ini) {
     m_pEchoCancel->setChecked(ini.value(QString::fromLatin1(kEchoCancelKey), 1).toInt() != 0);
+    m_pEncryptedOnly->setChecked(ini.value(QString::fromLatin1(kEncryptedOnlyKey), 0).toInt() != 0);
     FillDevices(m_pMicrophone, KivSoundDevices::Microphones(),
                 ini.value(QString::fromLatin1(kMicrophoneKey)).toString());
     FillDevices(m_pSpeaker, KivSoundDevices::Speakers(),
@@ -592,6 +598,7 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
                      m_voices[i]->isChecked() ? QStringLiteral("ture") : QStringLiteral("false"));
     }
     ini.setValue(QString::fromLatin1(kEchoCancelKey), m_pEchoCancel->isChecked() ? 1 : 0);
+    ini.setValue(QString::fromLatin1(kEncryptedOnlyKey), m_pEncryptedOnly->isChecked() ? 1 : 0);
     ini.setValue(QString::fromLatin1(kMicrophoneKey), m_pMicrophone->currentData().toString());
     ini.setValue(QString::fromLatin1(kSpeakerKey), m_pSpeaker->currentData().toString());
 

@@ -101,6 +101,7 @@ private:
     QRadioButton* m_pSendCtrlEnter = nullptr;
     std::array<QCheckBox*, 4> m_voices{};
     QCheckBox* m_pEchoCancel = nullptr;
+    QCheckBox* m_pEncryptedOnly = nullptr;
     QComboBox* m_pMicrophone = nullptr;
     QComboBox* m_pSpeaker = nullptr;
     QPushButton* m_pSoundTest = nullptr;

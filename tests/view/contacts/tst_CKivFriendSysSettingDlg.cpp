@@ -176,6 +176,8 @@ private slots:
             CKivFriendSysSettingDlg dialog;
             dialog.show();
             QVERIFY(child<QCheckBox>(dialog, "checkBoxEchoCancel")->isChecked());
+            QVERIFY(!child<QCheckBox>(dialog, "checkBoxEncryptedOnly")->isChecked());
+            child<QCheckBox>(dialog, "checkBoxEncryptedOnly")->setChecked(true);
             auto* microphone = child<QComboBox>(dialog, "comboBoxMicrophone");
             auto* speaker = child<QComboBox>(dialog, "comboBoxSpeaker");
             QCOMPARE(microphone->currentData().toString(), QString());
@@ -191,6 +193,7 @@ private slots:
             child<QPushButton>(dialog, "pushButtonApp")->click();
         }
         QCOMPARE(value("/Voice/EchoCancel"), QStringLiteral("0"));
+        QCOMPARE(value("/Voice/EncryptedOnly"), QStringLiteral("1"));
         QCOMPARE(value("/Voice/Speaker"), sink);
         QCOMPARE(value("/Voice/Microphone"),
                  sink.isEmpty() ? QString() : sink + QStringLiteral(".monitor"));
@@ -200,6 +203,7 @@ private slots:
         CKivFriendSysSettingDlg again;
         again.show();
         QVERIFY(!child<QCheckBox>(again, "checkBoxEchoCancel")->isChecked());
+        QVERIFY(child<QCheckBox>(again, "checkBoxEncryptedOnly")->isChecked());
         QCOMPARE(child<QComboBox>(again, "comboBoxSpeaker")->currentText(),
                  QStringLiteral("kiv_unplugged（未连接）"));
         child<QPushButton>(again, "pushButtonApp")->click();
