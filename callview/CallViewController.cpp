@@ -71,14 +71,15 @@ void CallViewController::Start(std::uintptr_t localWindow, std::uintptr_t remote
     }
 }
 
-// The calling side sends towards loopback until the answer names the peer.
+// The calling side points its calls at loopback until the answer names the
+// peer; nothing goes out before the answer brings the peer's key (or says
+// there is none).
 void CallViewController::StartCalling() {
     const int self = m_commandLine.selfId();
     const int peer = m_commandLine.peerId();
-    // Each port stays held until just before its session binds it; the one
-    // above it, where the stream goes meanwhile, until the answer.
-    // Nothing is sent before the answer brings the peer's key (or says there is none).
     UseKeys(CMediaCallKeys::ForCaller(std::uint32_t(self), std::uint32_t(peer)));
+    // Each port stays held until just before its session binds it; the one
+    // above it, where the stream points meanwhile, until the answer.
     const int videoPort = m_ports.ReservePair();
     m_ports.Release(videoPort);
     m_loopbackVideoPort = videoPort + 1;
