@@ -1,6 +1,7 @@
 #include "CMediaGuard.h"
 
 #include <cstring>
+#include <utility>
 
 #include "CMediaAead.h"
 #include "MediaDatagram.h"
@@ -170,4 +171,26 @@ CMediaGuard::Counts CMediaGuard::GetCounts() const {
     counts.malformed = m_malformed.load();
     counts.notReady = m_notReady.load();
     return counts;
+}
+
+std::string CMediaGuard::DropSummary() const {
+    const Counts counts = GetCounts();
+    const std::pair<std::uint64_t, const char*> reasons[] = {
+        {counts.unauthenticated, "failed authentication"},
+        {counts.replayed, "replayed or too old"},
+        {counts.foreignSource, "from another address"},
+        {counts.plainRefused, "plain in an encrypted call"},
+        {counts.malformed, "malformed"},
+        {counts.notReady, "before the keys were agreed"},
+    };
+    std::uint64_t total = 0;
+    std::string parts;
+    for (const auto& reason : reasons) {
+        if (reason.first == 0) {
+            continue;
+        }
+        total += reason.first;
+        parts += (parts.empty() ? "" : ", ") + std::to_string(reason.first) + " " + reason.second;
+    }
+    return total == 0 ? std::string() : std::to_string(total) + " datagrams dropped: " + parts;
 }

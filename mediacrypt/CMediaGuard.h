@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "CMediaCallKeys.h"
@@ -51,6 +52,9 @@ public:
               int length);
 
     Counts GetCounts() const;
+    // What was dropped, for the log ("3 datagrams dropped: 2 failed
+    // authentication, 1 from another address"); empty when nothing was.
+    std::string DropSummary() const;
     bool IsEncrypted() const;
 
 private:

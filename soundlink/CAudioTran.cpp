@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -63,6 +64,11 @@ int CAudioTran::Open(const std::string& remoteAddress, int remotePort,
 void CAudioTran::Close() {
     if (m_kernel) {
         m_kernel->Stop();
+    }
+    // What the gate kept from the call's sound, once it ends.
+    const std::string dropped = m_guard ? m_guard->DropSummary() : std::string();
+    if (!dropped.empty()) {
+        std::fprintf(stderr, "SoundLink: %s\n", dropped.c_str());
     }
 }
 

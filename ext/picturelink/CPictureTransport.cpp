@@ -30,6 +30,10 @@ CPictureTransport::CPictureTransport(std::unique_ptr<KivUdpSocket> socket,
 CPictureTransport::~CPictureTransport() {
     m_stop = true;
     m_receiver.join();
+    const std::string dropped = m_guard.DropSummary();
+    if (!dropped.empty()) {
+        qInfo("PictureLink: %s", dropped.c_str());
+    }
 }
 
 void CPictureTransport::SetRemote(std::uint32_t address, int port) {

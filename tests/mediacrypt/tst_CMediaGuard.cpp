@@ -188,6 +188,9 @@ private slots:
         QCOMPARE(guard.Open(kPeer, kPeerPort + 1, fragment.data(), int(fragment.size())).length, 0);
         QCOMPARE(guard.GetCounts().foreignSource, 1u);
         QCOMPARE(guard.GetCounts().malformed, 1u);
+        QCOMPARE(QString::fromStdString(guard.DropSummary()),
+                 QStringLiteral("2 datagrams dropped: 1 from another address, 1 malformed"));
+        QVERIFY(CMediaGuard(nullptr, MediaKind::Audio).DropSummary().empty());
         QCOMPARE(Copy(guard.Seal(fragment.data(), int(fragment.size()))), fragment);
     }
 
