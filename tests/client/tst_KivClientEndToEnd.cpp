@@ -72,7 +72,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             !(login = KivScreen::FindWindow(QStringLiteral("^Lumo$"))).isEmpty(), 10000);
         QTest::qWait(500);
-        QVERIFY(KivScreen::Save(KivScreen::Grab(login), QStringLiteral("client-login.png")));
+        // A window just listed may not be viewable yet while both cores are busy.
+        QImage shot;
+        QTRY_VERIFY_WITH_TIMEOUT(!(shot = KivScreen::Grab(login)).isNull(), 10000);
+        QVERIFY(KivScreen::Save(shot, QStringLiteral("client-login.png")));
 
         // Type into the account field, Tab to the password, keypad Enter.
         KivScreen::XDoTool({QStringLiteral("mousemove"), QStringLiteral("--window"), login,
