@@ -72,11 +72,7 @@ int main(int argc, char** argv) {
     const double minutes = minutesAt > 0 && minutesAt + 1 < arguments.size()
                                ? arguments[minutesAt + 1].toDouble()
                                : 0.0;
-    const int portA = KivFreeUdpPort();
-    int portB = KivFreeUdpPort();
-    while (portB == portA) {
-        portB = KivFreeUdpPort();
-    }
+    const auto [portA, portB] = KivFreeUdpPorts();
     CLossyRelay relay(0.05, 40);
     if (lossy && !relay.Start(portA, portB)) {
         std::fprintf(stderr, "bench_mouth_to_ear: the relay does not start\n");

@@ -122,15 +122,7 @@ void CKivFriendTcpSelect::set_proxy(const CKivSocks5Proxy& proxy) {
 }
 
 int CKivFriendTcpSelect::send_data(const char* data, int length, std::uint64_t* endOffset) {
-    std::shared_ptr<KivSocket> socket;
-    std::shared_ptr<KivTlsSession> session;
-    bool tls = false;
-    {
-        std::lock_guard<std::mutex> guard(m_socketLock);
-        socket = m_socket;
-        session = m_session;
-        tls = m_tls.enabled;
-    }
+    const auto [socket, session, tls] = current_link();
     // Nothing goes out in the clear on a connection that asked for TLS.
     if (!socket || (tls && !session)) {
         return -1;
@@ -193,6 +185,11 @@ std::shared_ptr<KivSocket> CKivFriendTcpSelect::current_socket() const {
 std::shared_ptr<KivTlsSession> CKivFriendTcpSelect::current_session() const {
     std::lock_guard<std::mutex> guard(m_socketLock);
     return m_session;
+}
+
+CKivFriendTcpSelect::Link CKivFriendTcpSelect::current_link() const {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    return {m_socket, m_session, m_tls.enabled};
 }
 
 void CKivFriendTcpSelect::set_exit(bool exit) {
@@ -299,15 +296,7 @@ bool CKivFriendTcpSelect::receive_burst(KivSocket& socket, KivTlsSession* sessio
 }
 
 void CKivFriendTcpSelect::recv_data() {
-    std::shared_ptr<KivSocket> socket;
-    std::shared_ptr<KivTlsSession> session;
-    bool tls = false;
-    {
-        std::lock_guard<std::mutex> guard(m_socketLock);
-        socket = m_socket;
-        session = m_session;
-        tls = m_tls.enabled;
-    }
+    const auto [socket, session, tls] = current_link();
     if (!socket) {
         return;
     }

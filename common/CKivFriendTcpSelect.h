@@ -82,6 +82,14 @@ protected:
     bool is_exiting() const { return m_exit; }
     std::shared_ptr<KivSocket> current_socket() const;
     std::shared_ptr<KivTlsSession> current_session() const;
+    // The connection as one snapshot: its socket, its TLS session, and
+    // whether it asked for TLS.
+    struct Link {
+        std::shared_ptr<KivSocket> socket;
+        std::shared_ptr<KivTlsSession> session;
+        bool tls = false;
+    };
+    Link current_link() const;
 
 private:
     void drop_socket();

@@ -14,10 +14,14 @@ std::uint64_t Get64(const std::uint8_t* in) {
     return Get32(in) | (static_cast<std::uint64_t>(Get32(in + 4)) << 32);
 }
 
+void Put16(std::uint8_t* out, std::uint16_t value) {
+    out[0] = static_cast<std::uint8_t>(value);
+    out[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
 void Put32(std::uint8_t* out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
+    Put16(out, static_cast<std::uint16_t>(value));
+    Put16(out + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
 void Put64(std::uint8_t* out, std::uint64_t value) {

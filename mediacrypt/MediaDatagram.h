@@ -34,6 +34,7 @@ bool IsSealed(const std::uint8_t* datagram, int length);
 std::uint16_t Get16(const std::uint8_t* in);
 std::uint32_t Get32(const std::uint8_t* in);
 std::uint64_t Get64(const std::uint8_t* in);
+void Put16(std::uint8_t* out, std::uint16_t value);
 void Put32(std::uint8_t* out, std::uint32_t value);
 void Put64(std::uint8_t* out, std::uint64_t value);
 

@@ -17,12 +17,6 @@ namespace {
 // the receiver.
 constexpr auto kDatagramGap = std::chrono::milliseconds(1);
 
-void Put32(std::uint8_t* out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 }  // namespace
 
 CAudioTran::CAudioTran() = default;
@@ -130,14 +124,14 @@ void CAudioTran::SendRegistration(int selfId, int peerId, int state,
         return;
     }
     std::uint8_t message[kRegistrationBytes] = {};
-    Put32(message + 0, kRegistrationBytes);
-    Put32(message + 4, kRegistrationCommand);
-    Put32(message + 8, 0x1D1E1F1Cu);
-    Put32(message + 12, kRegistrationBytes);
-    Put32(message + 20, static_cast<std::uint32_t>(selfId));
-    Put32(message + 24, static_cast<std::uint32_t>(peerId));
-    Put32(message + 28, static_cast<std::uint32_t>(state));
-    Put32(message + 168, state == 2 ? static_cast<std::uint32_t>(remotePort) : 0u);
+    MediaDatagram::Put32(message + 0, kRegistrationBytes);
+    MediaDatagram::Put32(message + 4, kRegistrationCommand);
+    MediaDatagram::Put32(message + 8, 0x1D1E1F1Cu);
+    MediaDatagram::Put32(message + 12, kRegistrationBytes);
+    MediaDatagram::Put32(message + 20, static_cast<std::uint32_t>(selfId));
+    MediaDatagram::Put32(message + 24, static_cast<std::uint32_t>(peerId));
+    MediaDatagram::Put32(message + 28, static_cast<std::uint32_t>(state));
+    MediaDatagram::Put32(message + 168, state == 2 ? static_cast<std::uint32_t>(remotePort) : 0u);
     m_kernel->SendCommandTo(server.ipv4, server.port, message, kRegistrationBytes);
 }
 

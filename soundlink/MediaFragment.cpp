@@ -1,26 +1,12 @@
 #include "MediaFragment.h"
 
-namespace {
+#include "MediaDatagram.h"
 
-void Put16(std::uint8_t* out, std::uint16_t value) {
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void Put32(std::uint8_t* out, std::uint32_t value) {
-    Put16(out, static_cast<std::uint16_t>(value));
-    Put16(out + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
-std::uint16_t Get16(const std::uint8_t* in) {
-    return static_cast<std::uint16_t>(in[0] | (in[1] << 8));
-}
-
-std::uint32_t Get32(const std::uint8_t* in) {
-    return Get16(in) | (static_cast<std::uint32_t>(Get16(in + 2)) << 16);
-}
-
-}  // namespace
+// The head's fields, little-endian like every part of a call's datagrams.
+using MediaDatagram::Get16;
+using MediaDatagram::Get32;
+using MediaDatagram::Put16;
+using MediaDatagram::Put32;
 
 void MediaFragment::WriteTo(std::uint8_t* out) const {
     Put32(out, magic);

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 
+#include "MediaDatagram.h"
+
 // A media fragment on the wire: a 16-byte little-endian header and a slice
 // of one AAC frame.
 struct MediaFragment {
-    static constexpr std::uint32_t kMagic = 0x51522001u;
+    static constexpr std::uint32_t kMagic = MediaDatagram::kPlainMagic;
     static constexpr int kHeaderBytes = 16;
     static constexpr int kMaxDatagram = 4096;
     static constexpr int kMaxPayload = kMaxDatagram - kHeaderBytes;  // 4080

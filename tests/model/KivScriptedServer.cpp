@@ -1,10 +1,13 @@
 #include "KivScriptedServer.h"
 
+#include <QDir>
 #include <QPointer>
 #include <QtTest>
 #include <cstring>
 
+#include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
+#include "CKivFriendSqlUtilCommon.h"
 #include "KivProtocol.h"
 
 namespace {
@@ -76,4 +79,19 @@ bool ScriptedServer::logIn(CKivFriendNetModel& net, const QByteArray& loginResul
                      [&] { answered = true; });
     send(loginResult);
     return QTest::qWaitFor([&] { return answered && net.IsLoggedIn(); }, kWaitMs);
+}
+
+KivNetModelHome::KivNetModelHome() : m_previousDir(QDir::currentPath()) {
+    QDir::setCurrent(m_dir.path());
+    m_server = std::make_unique<ScriptedServer>();
+    m_net = CKivFriendNetModel::GetInstance();
+    m_net->SetServerIP_And_Port("127.0.0.1", m_server->server.serverPort());
+}
+
+KivNetModelHome::~KivNetModelHome() {
+    CKivFriendNetModel::ReleaseInstance();
+    CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+    CKivFriendDBModel::ReleaseInstance();
+    m_server.reset();
+    QDir::setCurrent(m_previousDir);
 }

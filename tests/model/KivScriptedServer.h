@@ -4,6 +4,9 @@
 #include <QList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <memory>
 
 #include "CKivRecordCutter.h"
 
@@ -34,4 +37,23 @@ public:
     QTcpSocket* peer = nullptr;
     CKivRecordCutter cutter;
     QList<QByteArray> received;
+};
+
+// A net model test's ground: a temporary data folder as the working
+// directory, and a scripted server the net model is pointed at. Going away,
+// it releases the model singletons and restores the working directory.
+class KivNetModelHome {
+public:
+    KivNetModelHome();
+    ~KivNetModelHome();
+
+    bool isValid() const { return m_dir.isValid(); }
+    ScriptedServer& server() { return *m_server; }
+    CKivFriendNetModel& net() { return *m_net; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previousDir;
+    std::unique_ptr<ScriptedServer> m_server;
+    CKivFriendNetModel* m_net = nullptr;
 };

@@ -67,9 +67,8 @@ class TestNetModel : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
-    std::unique_ptr<ScriptedServer> m_server;
+    std::unique_ptr<KivNetModelHome> m_home;
+    ScriptedServer* m_server = nullptr;
     CKivFriendNetModel* m_model = nullptr;
 
     void sendLoginRequest() {
@@ -124,13 +123,10 @@ private:
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_previousDir = QDir::currentPath();
-        QDir::setCurrent(m_dir->path());
-        m_server = std::make_unique<ScriptedServer>();
-        m_model = CKivFriendNetModel::GetInstance();
-        m_model->SetServerIP_And_Port("127.0.0.1", m_server->server.serverPort());
+        m_home = std::make_unique<KivNetModelHome>();
+        QVERIFY(m_home->isValid());
+        m_server = &m_home->server();
+        m_model = &m_home->net();
         QObject scope;
         int check = 0;
         connect(m_model, &CKivFriendNetModel::LoginResult, &scope, [&](int n) { check = n; });
@@ -148,13 +144,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(check, 3028, 5000);
     }
 
-    void cleanup() {
-        CKivFriendNetModel::ReleaseInstance();
-        CKivFriendDBModel::ReleaseInstance();
-        m_server.reset();
-        QDir::setCurrent(m_previousDir);
-        m_dir.reset();
-    }
+    void cleanup() { m_home.reset(); }
 
     void loginFailureReportsPreviousAccountOnly() {
         ::LoginResult refused;

@@ -43,9 +43,8 @@ constexpr Uint32 kFriend = 602;
 class TestDelivery : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
-    std::unique_ptr<ScriptedServer> m_server;
+    std::unique_ptr<KivNetModelHome> m_home;
+    ScriptedServer* m_server = nullptr;
     CKivFriendNetModel* m_net = nullptr;
 
     // Connects to the scripted server and logs kOwn in.
@@ -84,23 +83,13 @@ class TestDelivery : public QObject {
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_previousDir = QDir::currentPath();
-        QDir::setCurrent(m_dir->path());
-        m_server = std::make_unique<ScriptedServer>();
-        m_net = CKivFriendNetModel::GetInstance();
-        m_net->SetServerIP_And_Port("127.0.0.1", m_server->server.serverPort());
+        m_home = std::make_unique<KivNetModelHome>();
+        QVERIFY(m_home->isValid());
+        m_server = &m_home->server();
+        m_net = &m_home->net();
         connectAndLogin();
     }
-    void cleanup() {
-        CKivFriendNetModel::ReleaseInstance();
-        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
-        CKivFriendDBModel::ReleaseInstance();
-        m_server.reset();
-        QDir::setCurrent(m_previousDir);
-        m_dir.reset();
-    }
+    void cleanup() { m_home.reset(); }
 
     // The server has read the records (the kernel acknowledged them long
     // ago): they are still on their way until the answer to the request

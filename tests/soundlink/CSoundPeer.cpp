@@ -56,13 +56,18 @@ int KivFreeUdpPort() {
     return probe.localPort();
 }
 
+std::pair<int, int> KivFreeUdpPorts() {
+    const int first = KivFreeUdpPort();
+    int second = KivFreeUdpPort();
+    while (second == first) {
+        second = KivFreeUdpPort();
+    }
+    return {first, second};
+}
+
 bool KivStartCallPair(CSoundPeer& a, CSoundPeer& b, const CCallSinks& sinks, const QString& dirA,
                       const QString& dirB, bool echoCancel, QString* failure) {
-    const int portA = KivFreeUdpPort();
-    int portB = KivFreeUdpPort();
-    while (portB == portA) {
-        portB = KivFreeUdpPort();
-    }
+    const auto [portA, portB] = KivFreeUdpPorts();
     const QStringList options{QStringLiteral("--echo-cancel"),
                               echoCancel ? QStringLiteral("1") : QStringLiteral("0")};
     if (a.Start(dirA, portA, portB, sinks.micA + QStringLiteral(".monitor"), sinks.spkA, options) &&

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -32,6 +34,8 @@ private:
 
 // A UDP port no socket is bound to at the moment of asking.
 int KivFreeUdpPort();
+// Two free UDP ports that differ, for the two ends of a call.
+std::pair<int, int> KivFreeUdpPorts();
 
 // Starts the two sides of a call on the sinks, each in its own folder, with
 // echo cancellation on or off; false otherwise, with their output in failure.

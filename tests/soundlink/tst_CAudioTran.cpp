@@ -61,11 +61,7 @@ private slots:
         auto callerKeys = CMediaCallKeys::ForCaller(7, 9);
         auto calleeKeys = CMediaCallKeys::ForCallee(7, 9, callerKeys->OwnTail());
         callerKeys->TakeAnswer(calleeKeys->OwnTail());
-        const int callerPort = KivFreeUdpPort();
-        int calleePort = KivFreeUdpPort();
-        while (calleePort == callerPort) {
-            calleePort = KivFreeUdpPort();
-        }
+        const auto [callerPort, calleePort] = KivFreeUdpPorts();
         CMediaTap path(calleePort);
         CAudioTran caller;
         CAudioTran callee;
@@ -217,11 +213,7 @@ private slots:
     }
 
     void framesCrossBetweenTransports() {
-        const int portA = KivFreeUdpPort();
-        int portB = KivFreeUdpPort();
-        while (portB == portA) {
-            portB = KivFreeUdpPort();
-        }
+        const auto [portA, portB] = KivFreeUdpPorts();
         CAudioTran a;
         CAudioTran b;
         CFrameCollector heard;

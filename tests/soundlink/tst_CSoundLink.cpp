@@ -210,11 +210,7 @@ private slots:
         if (m_pulse.isEmpty()) {
             QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
         }
-        const int portX = KivFreeUdpPort();
-        int portY = KivFreeUdpPort();
-        while (portY == portX) {
-            portY = KivFreeUdpPort();
-        }
+        const auto [portX, portY] = KivFreeUdpPorts();
         CSoundLink x;
         CSoundLink y;
         x.SetAudioFormat(L"", 32000, 16, 2);
@@ -236,11 +232,7 @@ private slots:
         if (m_pulse.isEmpty()) {
             QSKIP("needs PULSE_SERVER (run under scripts/with-services)");
         }
-        const int portX = KivFreeUdpPort();
-        int portY = KivFreeUdpPort();
-        while (portY == portX) {
-            portY = KivFreeUdpPort();
-        }
+        const auto [portX, portY] = KivFreeUdpPorts();
         CSoundLink x;
         CSoundLink y;
         x.SetAudioFormat(L"", 32000, 16, 2);

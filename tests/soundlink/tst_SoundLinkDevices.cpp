@@ -43,11 +43,7 @@ private slots:
         const QString speaker = QStringLiteral("kivd_spk_") + tag;
         QVERIFY(devices->AddSink(microphone));
         QVERIFY(devices->AddSink(speaker));
-        const int portX = KivFreeUdpPort();
-        int portY = KivFreeUdpPort();
-        while (portY == portX) {
-            portY = KivFreeUdpPort();
-        }
+        const auto [portX, portY] = KivFreeUdpPorts();
         CSoundLink x;
         CSoundLink y;
         x.SetAudioFormat(L"", 32000, 16, 2);

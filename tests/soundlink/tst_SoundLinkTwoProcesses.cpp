@@ -53,11 +53,7 @@ private slots:
         QVERIFY(speakA.Start());
         QVERIFY(speakB.Start());
 
-        const int portA = KivFreeUdpPort();
-        int portB = KivFreeUdpPort();
-        while (portB == portA) {
-            portB = KivFreeUdpPort();
-        }
+        const auto [portA, portB] = KivFreeUdpPorts();
         CSoundPeer peerA;
         CSoundPeer peerB;
         QVERIFY2(peerA.Start(dirA.path(), portA, portB, sinks.micA + QStringLiteral(".monitor"),
