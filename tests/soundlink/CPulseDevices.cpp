@@ -5,6 +5,10 @@
 #include <QThread>
 
 CPulseDevices::~CPulseDevices() {
+    for (const auto& silence : m_silence) {
+        silence->kill();
+        silence->waitForFinished(5000);
+    }
     // The newest first: a loopback goes before the sinks it joins.
     for (auto module = m_modules.crbegin(); module != m_modules.crend(); ++module) {
         QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("unload-module"), *module});
@@ -20,6 +24,15 @@ bool CPulseDevices::AddSink(const QString& name) {
         return false;
     }
     m_modules << QString::fromLatin1(pactl.readAllStandardOutput()).trimmed();
+    auto silence = std::make_unique<QProcess>();
+    silence->setStandardInputFile(QStringLiteral("/dev/zero"));
+    silence->start(QStringLiteral("pacat"),
+                   {QStringLiteral("--playback"), QStringLiteral("--raw"),
+                    QStringLiteral("--device=") + name, QStringLiteral("--latency-msec=20")});
+    if (!silence->waitForStarted(15000)) {
+        return false;
+    }
+    m_silence.push_back(std::move(silence));
     return true;
 }
 

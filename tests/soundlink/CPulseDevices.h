@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <vector>
 
 // The four sinks of a two-way call: each side's microphone and speaker.
 struct CCallSinks {
@@ -13,7 +16,10 @@ struct CCallSinks {
 
 // Null sinks loaded into the test's PulseAudio server for one test and
 // unloaded when it ends: each stands for a speaker, and its monitor for a
-// microphone.
+// microphone. Each gets a stream of silence for as long as it is loaded, so
+// that it renders at a short period as a sound card does: an idle null sink
+// renders in blocks of two seconds, and a capture opened on its monitor would
+// wait that long for its first sound.
 class CPulseDevices {
 public:
     CPulseDevices() = default;
@@ -33,4 +39,5 @@ public:
 
 private:
     QStringList m_modules;
+    std::vector<std::unique_ptr<QProcess>> m_silence;
 };
