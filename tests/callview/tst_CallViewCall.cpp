@@ -184,7 +184,7 @@ private slots:
 
         if (sound) {
             CTwoTones tones;
-            const bool bothHeard = tones.BothHeard(*heardByA, *heardByB, 30);
+            const bool bothHeard = tones.BothHeard(*heardByA, *heardByB, 60);
             qInfo().noquote() << tones.Figures();
             QVERIFY2(bothHeard, qPrintable(tones.Figures()));
         }

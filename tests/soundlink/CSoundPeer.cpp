@@ -17,6 +17,13 @@ CSoundPeer::~CSoundPeer() {
 bool CSoundPeer::Start(const QString& workDir, int localPort, int remotePort,
                        const QString& microphone, const QString& speaker,
                        const QStringList& options) {
+    Launch(workDir, localPort, remotePort, microphone, speaker, options);
+    return WaitForCall();
+}
+
+void CSoundPeer::Launch(const QString& workDir, int localPort, int remotePort,
+                        const QString& microphone, const QString& speaker,
+                        const QStringList& options) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PULSE_SOURCE"), microphone);
     environment.insert(QStringLiteral("PULSE_SINK"), speaker);
@@ -27,6 +34,9 @@ bool CSoundPeer::Start(const QString& workDir, int localPort, int remotePort,
                     QStringList{QStringLiteral("--local"), QString::number(localPort),
                                 QStringLiteral("--remote-port"), QString::number(remotePort)}
                         << options);
+}
+
+bool CSoundPeer::WaitForCall() {
     return m_process.waitForStarted(10000) && WaitFor(QStringLiteral("call "), 30000);
 }
 
@@ -70,8 +80,9 @@ bool KivStartCallPair(CSoundPeer& a, CSoundPeer& b, const CCallSinks& sinks, con
     const auto [portA, portB] = KivFreeUdpPorts();
     const QStringList options{QStringLiteral("--echo-cancel"),
                               echoCancel ? QStringLiteral("1") : QStringLiteral("0")};
-    if (a.Start(dirA, portA, portB, sinks.micA + QStringLiteral(".monitor"), sinks.spkA, options) &&
-        b.Start(dirB, portB, portA, sinks.micB + QStringLiteral(".monitor"), sinks.spkB, options)) {
+    a.Launch(dirA, portA, portB, sinks.micA + QStringLiteral(".monitor"), sinks.spkA, options);
+    b.Launch(dirB, portB, portA, sinks.micB + QStringLiteral(".monitor"), sinks.spkB, options);
+    if (a.WaitForCall() && b.WaitForCall()) {
         return true;
     }
     if (failure != nullptr) {

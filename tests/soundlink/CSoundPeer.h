@@ -20,6 +20,11 @@ public:
     // speaker and kivSoundPeer's further options; true once it reported its call.
     bool Start(const QString& workDir, int localPort, int remotePort, const QString& microphone,
                const QString& speaker, const QStringList& options = {});
+    // Start in two steps, so that two peers come up side by side: Launch
+    // runs the program, WaitForCall waits until it reported its call.
+    void Launch(const QString& workDir, int localPort, int remotePort, const QString& microphone,
+                const QString& speaker, const QStringList& options = {});
+    bool WaitForCall();
     // Sends a command line and waits until the output holds reply.
     bool Command(const QString& command, const QString& reply, int timeoutMs = 20000);
     QString Output() const { return m_output; }

@@ -7,7 +7,7 @@
 bool CTwoTones::BothHeard(const CPcmRecorder& heardByA, const CPcmRecorder& heardByB,
                           int attempts) {
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (!Record(heardByA, kWindow) || !Record(heardByB, kWindow)) {
+        if (!Record(heardByA, heardByB, kWindow)) {
             return false;
         }
         m_atA = Judge(heardByA);
@@ -34,6 +34,13 @@ QString CTwoTones::Figures() const {
 bool CTwoTones::Record(const CPcmRecorder& recorder, std::size_t count) {
     const std::size_t until = recorder.Count() + count;
     return QTest::qWaitFor([&] { return recorder.Count() >= until; }, 20000);
+}
+
+bool CTwoTones::Record(const CPcmRecorder& first, const CPcmRecorder& second, std::size_t count) {
+    const std::size_t untilFirst = first.Count() + count;
+    const std::size_t untilSecond = second.Count() + count;
+    return QTest::qWaitFor(
+        [&] { return first.Count() >= untilFirst && second.Count() >= untilSecond; }, 20000);
 }
 
 double CTwoTones::LevelDb(const CPcmRecorder& recorder) {

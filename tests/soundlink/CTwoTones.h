@@ -15,13 +15,16 @@ public:
     static constexpr std::size_t kWindow = CPcmRecorder::kRate / 2;
 
     // Judges fresh windows of both recordings until each side hears the other,
-    // at most `attempts` times; false when a recording stalls or they never do.
+    // at most `attempts` times (half a second each); false when a recording
+    // stalls or they never do.
     bool BothHeard(const CPcmRecorder& heardByA, const CPcmRecorder& heardByB, int attempts);
     // What each side heard last, for the log and a failure message.
     QString Figures() const;
 
     // Waits until the recorder has `count` more samples than it had.
     static bool Record(const CPcmRecorder& recorder, std::size_t count);
+    // Waits until both recorders have `count` more samples than they had.
+    static bool Record(const CPcmRecorder& first, const CPcmRecorder& second, std::size_t count);
     // Level of the recorder's latest window in dB below full scale.
     static double LevelDb(const CPcmRecorder& recorder);
 
