@@ -99,7 +99,11 @@ QByteArray CKivRawClient::waitFor(std::uint32_t command, int timeoutMs) {
 }
 
 bool CKivRawClient::silentFor(std::uint32_t command, int ms) {
-    return waitFor(command, ms).isEmpty();
+    if (!waitFor(command, ms).isEmpty()) {
+        return false;
+    }
+    QByteArray record;
+    return !(readSome(0) && takeQueued(command, record));
 }
 
 bool CKivRawClient::waitForDisconnected(int timeoutMs) {

@@ -44,7 +44,8 @@ public:
                     std::min(sizeof(R), static_cast<std::size_t>(bytes.size())));
         return !bytes.isEmpty();
     }
-    // True when no record with `command` arrives within `ms`.
+    // True when no record with `command` arrives within `ms`, nor has
+    // arrived by its end (with 0: none has arrived so far).
     bool silentFor(std::uint32_t command, int ms = 300);
     bool waitForDisconnected(int timeoutMs = kWaitMs);
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
