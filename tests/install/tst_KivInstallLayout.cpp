@@ -41,6 +41,7 @@ bool IsElf(const QString& file) {
 class tst_KivInstallLayout : public QObject {
     Q_OBJECT
     std::unique_ptr<KivInstalledTree> m_tree;
+    QTemporaryDir m_registry;
 
 private slots:
     void initTestCase() {
@@ -156,13 +157,13 @@ private slots:
         const QString inspect = QStandardPaths::findExecutable(QStringLiteral("gst-inspect-1.0"));
         if (inspect.isEmpty())
             QSKIP("needs gst-inspect-1.0");
-        QTemporaryDir registry;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        // Only the installed folder, as the launcher sets it, in a registry of its own.
+        // Only the installed folder, as the launcher sets it, in a registry of
+        // its own: the first element's run fills it, the next one reads it.
         environment.insert(QStringLiteral("GST_PLUGIN_PATH"),
                            m_tree->path(QStringLiteral(KIV_INSTALL_PLUGINDIR)));
         environment.insert(QStringLiteral("GST_REGISTRY"),
-                           registry.filePath(QStringLiteral("registry.bin")));
+                           m_registry.filePath(QStringLiteral("registry.bin")));
         QByteArray output;
         QCOMPARE(KivRun(inspect, {element}, environment, &output), 0);
         QVERIFY2(output.contains(QFileInfo(m_tree->prefix()).canonicalFilePath().toLocal8Bit()) ||
