@@ -86,11 +86,11 @@ bool ShowsAPicture(const QImage& image) {
     return white < samples / 4 && colours.size() > 2;
 }
 
-// The remote video of a call window moves: two pictures a second apart differ.
+// Tried for 20 s, as long as the call may take to show pictures on a loaded machine.
 bool RemoteVideoMoves(const QString& window) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    for (int attempt = 0; attempt < 40; ++attempt) {
         const QImage first = Region(window, kRemotePicture);
-        QTest::qWait(1000);
+        QTest::qWait(500);
         const QImage second = Region(window, kRemotePicture);
         if (ShowsAPicture(first) && ShowsAPicture(second) && Digest(first) != Digest(second)) {
             return true;

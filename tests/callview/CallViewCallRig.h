@@ -38,7 +38,8 @@ QImage Region(const QString& window, const QRect& area);
 QByteArray Digest(const QImage& image);
 // True when the picture is neither the empty white of the window nor flat.
 bool ShowsAPicture(const QImage& image);
-// The remote video of a call window moves: two pictures a second apart differ.
+// The remote video of a call window moves: two pictures half a second apart
+// differ (the test picture's ball never stands still that long).
 bool RemoteVideoMoves(const QString& window);
 
 // Closes the friend requests window that the first demo account is shown

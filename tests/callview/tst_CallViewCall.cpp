@@ -135,8 +135,10 @@ private slots:
         QString cue;
         QTRY_VERIFY_WITH_TIMEOUT(
             !(cue = WindowOf(b.pid(), QStringLiteral("^视频通话请求$"))).isEmpty(), 20000);
-        QTest::qWait(500);
-        QVERIFY(KivScreen::Save(KivScreen::Grab(cue), QStringLiteral("call-cue.png")));
+        // A window just listed may not be viewable yet while both cores are busy.
+        QImage cueShot;
+        QTRY_VERIFY_WITH_TIMEOUT(!(cueShot = KivScreen::Grab(cue)).isNull(), 10000);
+        QVERIFY(KivScreen::Save(cueShot, QStringLiteral("call-cue.png")));
 
         std::unique_ptr<CPcmRecorder> heardByA;
         std::unique_ptr<CPcmRecorder> heardByB;
