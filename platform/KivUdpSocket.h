@@ -4,10 +4,13 @@
 #include <memory>
 #include <string>
 
-// One IPv4 UDP socket bound to a local port on every local address; the
-// handle is closed by the destructor.
+// One IPv4 UDP socket bound to a local port on every local address, with a
+// wake-up that lets a receiving thread leave its wait; the handles are closed
+// by the destructor.
 class KivUdpSocket {
 public:
+    enum class Wait { Datagram, Woken, Failed };
+
     // A socket bound to `port` (0: the system picks one), or nullptr when the
     // port is taken or the system refuses a socket.
     static std::unique_ptr<KivUdpSocket> bindAny(int port);
@@ -27,6 +30,16 @@ public:
     int receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from = nullptr,
                 std::uint16_t* fromPort = nullptr);
 
+    // Waits for one datagram until it comes, the socket fails for good or
+    // wake() is called; errors that concern one datagram are passed over.
+    // `length` gets the datagram's full size: above `capacity` when it was cut.
+    Wait receiveUntilWoken(void* buffer, int capacity, int* length, std::uint32_t* from,
+                           std::uint16_t* fromPort);
+    // Makes the current and every later receiveUntilWoken return Woken.
+    void wake();
+    // The errno value of the failure receiveUntilWoken last reported.
+    int lastError() const { return m_error; }
+
     // The own IPv4 address (dotted text) that traffic towards `host` (dotted
     // IPv4 text) leaves from, found from the routing table without sending
     // anything; empty when there is no route.
@@ -36,6 +49,8 @@ public:
     static bool parseIPv4(const char* text, std::uint32_t* address);
 
 private:
-    explicit KivUdpSocket(int fd) : m_fd(fd) {}
+    KivUdpSocket(int fd, int wake) : m_fd(fd), m_wake(wake) {}
     int m_fd;
+    int m_wake;
+    int m_error = 0;
 };

@@ -6,23 +6,13 @@
 #include "ISampleSinkConfig.h"
 #include "KivFilterRegistry.h"
 #include "SoundLinkClock.h"
+#include "SoundLinkDeviceName.h"
 
 namespace {
 
 constexpr const char* kUnit = "AudioCapture";
 constexpr const char* kAudioSources = "Audio/Source";
 constexpr GstClockTime kStateWait = 5 * GST_SECOND;
-
-std::string InternalName(GstDevice* device) {
-    if (g_object_class_find_property(G_OBJECT_GET_CLASS(device), "internal-name") == nullptr) {
-        return std::string();
-    }
-    gchar* name = nullptr;
-    g_object_get(device, "internal-name", &name, nullptr);
-    std::string result = name != nullptr ? name : "";
-    g_free(name);
-    return result;
-}
 
 void SetIfPresent(GstElement* element, const char* property, gint64 value) {
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), property) != nullptr) {
@@ -64,7 +54,7 @@ CAudioCapture::Search CAudioCapture::FindDevice(bool byName, GstOwner<GstDevice>
     Search result = devices == nullptr ? Search::Empty : Search::Failed;
     for (GList* item = devices; item != nullptr; item = item->next) {
         auto* candidate = static_cast<GstDevice*>(item->data);
-        if (!byName || InternalName(candidate) == m_deviceName) {
+        if (!byName || SoundLinkDeviceName(candidate) == m_deviceName) {
             device->reset(GST_DEVICE(gst_object_ref(candidate)));
             result = Search::Found;
             break;

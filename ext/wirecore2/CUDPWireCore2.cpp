@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "KivUdpSocket.h"
 #include "WireCore2.h"
 
 namespace {
 
 // The largest datagram UDP over IPv4 can carry.
 constexpr int kMaxDatagram = 65507;
+// Room for bursts of media while the receive thread is busy decoding.
+constexpr int kSocketBufferBytes = 512 * 1024;
 
 }  // namespace
 
@@ -18,10 +21,11 @@ CUDPWireCore2::~CUDPWireCore2() {
 
 int CUDPWireCore2::Start() {
     Stop();
-    std::shared_ptr<CUdpSocket> socket = CUdpSocket::Bind(m_localPort);
+    std::shared_ptr<KivUdpSocket> socket = KivUdpSocket::bindAny(m_localPort);
     if (!socket) {
         return -1;
     }
+    socket->setBufferSizes(kSocketBufferBytes);
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_socket = socket;
@@ -31,13 +35,13 @@ int CUDPWireCore2::Start() {
 }
 
 void CUDPWireCore2::Stop() {
-    std::shared_ptr<CUdpSocket> socket;
+    std::shared_ptr<KivUdpSocket> socket;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         socket.swap(m_socket);
     }
     if (socket) {
-        socket->Wake();
+        socket->wake();
     }
     if (m_receiver.joinable()) {
         m_receiver.join();
@@ -54,12 +58,15 @@ void CUDPWireCore2::SetEventSink(INetEvent2* sink) {
 }
 
 int CUDPWireCore2::SendTo(std::uint32_t ipv4, std::uint16_t port, const void* data, int length) {
-    std::shared_ptr<CUdpSocket> socket;
+    std::shared_ptr<KivUdpSocket> socket;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         socket = m_socket;
     }
-    return socket ? socket->SendTo(ipv4, port, data, length) : -1;
+    if (!socket || data == nullptr || length < 0) {
+        return -1;
+    }
+    return socket->sendTo(ipv4, port, data, length);
 }
 
 int CUDPWireCore2::SendCommandTo(std::uint32_t ipv4, std::uint16_t port, const void* data,
@@ -67,17 +74,17 @@ int CUDPWireCore2::SendCommandTo(std::uint32_t ipv4, std::uint16_t port, const v
     return SendTo(ipv4, port, data, length);
 }
 
-void CUDPWireCore2::ReceiveLoop(CUdpSocket* socket, int bufferSize, INetEvent2* sink) {
+void CUDPWireCore2::ReceiveLoop(KivUdpSocket* socket, int bufferSize, INetEvent2* sink) {
     std::vector<std::uint8_t> buffer(static_cast<size_t>(bufferSize));
     while (true) {
         int length = 0;
         WireSource source;
-        const CUdpSocket::Receive result =
-            socket->ReceiveFrom(buffer.data(), bufferSize, &length, &source.ipv4, &source.port);
-        if (result == CUdpSocket::Receive::Failed && sink != nullptr) {
-            sink->OnReceiveFailed(socket->LastError());
+        const KivUdpSocket::Wait result = socket->receiveUntilWoken(
+            buffer.data(), bufferSize, &length, &source.ipv4, &source.port);
+        if (result == KivUdpSocket::Wait::Failed && sink != nullptr) {
+            sink->OnReceiveFailed(socket->lastError());
         }
-        if (result != CUdpSocket::Receive::Datagram) {
+        if (result != KivUdpSocket::Wait::Datagram) {
             return;
         }
         // A datagram cut to the buffer would reach the sink with a false size.

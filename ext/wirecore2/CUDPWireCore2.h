@@ -4,8 +4,9 @@
 #include <mutex>
 #include <thread>
 
-#include "CUdpSocket.h"
 #include "IUDPWireCore2.h"
+
+class KivUdpSocket;
 
 class CUDPWireCore2 : public IUDPWireCore2 {
 public:
@@ -21,11 +22,11 @@ public:
                       int length) override;
 
 private:
-    void ReceiveLoop(CUdpSocket* socket, int bufferSize, INetEvent2* sink);
+    void ReceiveLoop(KivUdpSocket* socket, int bufferSize, INetEvent2* sink);
 
     // Guards the socket pointer against a Stop while another thread sends.
     std::mutex m_lock;
-    std::shared_ptr<CUdpSocket> m_socket;
+    std::shared_ptr<KivUdpSocket> m_socket;
     std::thread m_receiver;
     int m_bufferSize = 4096;
     std::uint16_t m_localPort = 0;

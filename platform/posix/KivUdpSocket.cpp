@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,7 +17,12 @@ std::unique_ptr<KivUdpSocket> KivUdpSocket::bindAny(int port) {
     if (fd < 0) {
         return nullptr;
     }
-    std::unique_ptr<KivUdpSocket> socket(new KivUdpSocket(fd));
+    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake < 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::unique_ptr<KivUdpSocket> socket(new KivUdpSocket(fd, wake));
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -29,6 +35,9 @@ std::unique_ptr<KivUdpSocket> KivUdpSocket::bindAny(int port) {
 
 KivUdpSocket::~KivUdpSocket() {
     ::close(m_fd);
+    if (m_wake >= 0) {
+        ::close(m_wake);
+    }
 }
 
 int KivUdpSocket::localPort() const {
@@ -50,12 +59,19 @@ int KivUdpSocket::sendTo(std::uint32_t address, int port, const void* data, int 
     remote.sin_family = AF_INET;
     remote.sin_addr.s_addr = htonl(address);
     remote.sin_port = htons(static_cast<std::uint16_t>(port));
-    const ssize_t sent = ::sendto(m_fd, data, static_cast<size_t>(length), MSG_NOSIGNAL,
-                                  reinterpret_cast<sockaddr*>(&remote), sizeof(remote));
+    ssize_t sent;
+    do {
+        sent = ::sendto(m_fd, data, static_cast<size_t>(length), MSG_NOSIGNAL,
+                        reinterpret_cast<sockaddr*>(&remote), sizeof(remote));
+    } while (sent < 0 && errno == EINTR);
     return sent < 0 ? -1 : static_cast<int>(sent);
 }
 
 namespace {
+
+// Passing errors in a row beyond this are waited out, not retried at once.
+constexpr int kErrorsBeforePause = 8;
+constexpr int kErrorPauseMs = 50;
 
 // Errors that are over once reported: nothing there, and what the network
 // says about one datagram (an unreachable or refusing peer, a full queue).
@@ -108,6 +124,63 @@ int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32
     return static_cast<int>(got);
 }
 
+KivUdpSocket::Wait KivUdpSocket::receiveUntilWoken(void* buffer, int capacity, int* length,
+                                                   std::uint32_t* from, std::uint16_t* fromPort) {
+    pollfd waits[2] = {{m_fd, POLLIN, 0}, {m_wake, POLLIN, 0}};
+    int errorsInRow = 0;
+    while (true) {
+        // A pause after many errors in a row still ends at a wake-up.
+        const bool pause = errorsInRow > kErrorsBeforePause;
+        const int ready = pause ? ::poll(waits + 1, 1, kErrorPauseMs) : ::poll(waits, 2, -1);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            m_error = errno;
+            return Wait::Failed;
+        }
+        if (waits[1].revents != 0) {
+            return Wait::Woken;
+        }
+        if (pause) {
+            errorsInRow = 0;
+            continue;
+        }
+        if ((waits[0].revents & POLLNVAL) != 0) {
+            m_error = EBADF;
+            return Wait::Failed;
+        }
+        sockaddr_in remote{};
+        socklen_t size = sizeof(remote);
+        // MSG_TRUNC reports the datagram's real size even when it was cut.
+        const ssize_t got =
+            ::recvfrom(m_fd, buffer, static_cast<size_t>(capacity), MSG_TRUNC | MSG_DONTWAIT,
+                       reinterpret_cast<sockaddr*>(&remote), &size);
+        if (got < 0) {
+            if (Passing(errno)) {
+                ++errorsInRow;
+                continue;
+            }
+            m_error = errno;
+            return Wait::Failed;
+        }
+        *length = static_cast<int>(got);
+        if (from != nullptr) {
+            *from = ntohl(remote.sin_addr.s_addr);
+        }
+        if (fromPort != nullptr) {
+            *fromPort = ntohs(remote.sin_port);
+        }
+        return Wait::Datagram;
+    }
+}
+
+void KivUdpSocket::wake() {
+    const std::uint64_t one = 1;
+    // A full counter still wakes; nothing else can fail here.
+    [[maybe_unused]] const ssize_t written = ::write(m_wake, &one, sizeof(one));
+}
+
 bool KivUdpSocket::parseIPv4(const char* text, std::uint32_t* address) {
     in_addr parsed{};
     if (text == nullptr || ::inet_pton(AF_INET, text, &parsed) != 1) {
@@ -122,7 +195,7 @@ std::string KivUdpSocket::localAddressToward(const char* host) {
     if (!parseIPv4(host, &address)) {
         return {};
     }
-    KivUdpSocket probe(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    KivUdpSocket probe(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0), -1);
     if (probe.m_fd < 0) {
         return {};
     }
