@@ -21,6 +21,7 @@
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivBenchFigures.h"
+#include "KivTestSession.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
@@ -56,7 +57,8 @@ QString Message(int i) {
 }
 
 void AppendMessages() {
-    CKivIMChatDlg dialog(nullptr);
+    const std::unique_ptr<CKivSession> dialogSession = KivNewTestSession();
+    CKivIMChatDlg dialog(nullptr, *dialogSession);
     tag_chatdlg_Need need;
     need.ownUid = Own;
     need.friendUid = Friend;

@@ -23,6 +23,7 @@
 #include "CKivFriendDBModel.h"
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivBenchFigures.h"
+#include "KivTestSession.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
@@ -68,8 +69,8 @@ void OpenDatabase(const QString& account) {
 }
 
 // The main window as the login dialog leaves it, before the friend list.
-std::unique_ptr<KivIMMainDlg> MainWindow() {
-    auto window = std::make_unique<KivIMMainDlg>(nullptr);
+std::unique_ptr<KivIMMainDlg> MainWindow(CKivSession& session) {
+    auto window = std::make_unique<KivIMMainDlg>(nullptr, session);
     KivIMMainDlg::mainDlg = window.get();
     window->m_uid = Own;
     window->m_account = CKivFriendDBModel::GetInstance()->GetAccount();
@@ -80,8 +81,8 @@ std::unique_ptr<KivIMMainDlg> MainWindow() {
     return window;
 }
 
-std::unique_ptr<KivIMMainDlg> LoggedIn(int friends) {
-    std::unique_ptr<KivIMMainDlg> window = MainWindow();
+std::unique_ptr<KivIMMainDlg> LoggedIn(int friends, CKivSession& session) {
+    std::unique_ptr<KivIMMainDlg> window = MainWindow(session);
     window->FriendListResult(FriendList(friends));
     QApplication::processEvents();
     return window;
@@ -156,7 +157,8 @@ Flood RunFlood(int count, KivIMMainDlg& window, Store store, Announce announce) 
 
 void LiveFlood(int count) {
     OpenDatabase(QStringLiteral("live"));
-    std::unique_ptr<KivIMMainDlg> window = LoggedIn(4);
+    const std::unique_ptr<CKivSession> session = KivNewTestSession();
+    std::unique_ptr<KivIMMainDlg> window = LoggedIn(4, *session);
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     const Flood flood = RunFlood(
         count, *window,
@@ -176,7 +178,8 @@ void LiveFlood(int count) {
 
 void OfflineFlood(int count) {
     OpenDatabase(QStringLiteral("offline"));
-    std::unique_ptr<KivIMMainDlg> window = LoggedIn(4);
+    const std::unique_ptr<CKivSession> session = KivNewTestSession();
+    std::unique_ptr<KivIMMainDlg> window = LoggedIn(4, *session);
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     const Flood flood = RunFlood(
         count, *window,
@@ -200,7 +203,8 @@ void OfflineFlood(int count) {
 // One login in a process of its own, so the resident memory is its own.
 void LoginChild(int friends) {
     OpenDatabase(QStringLiteral("login%1").arg(friends));
-    std::unique_ptr<KivIMMainDlg> window = MainWindow();
+    const std::unique_ptr<CKivSession> session = KivNewTestSession();
+    std::unique_ptr<KivIMMainDlg> window = MainWindow(*session);
     QElapsedTimer timer;
     timer.start();
     const double cpuStart = KivThreadCpuMs();

@@ -101,7 +101,7 @@ void CallViewController::StartCalling() {
     KivInitRecord(request, Media);
     request.callerUid = std::uint32_t(self);
     request.calleeUid = std::uint32_t(peer);
-    request.state = 1;
+    request.state = KivMediaRequest;
     KivWriteText(request.addressA, sizeof(request.addressA), m_ownAddress.constData(),
                  m_ownAddress.size());
     MediaKeyTail::Write(request.addressA, m_keys->OwnTail());
@@ -171,7 +171,7 @@ void CallViewController::ApplyRecord() {
     }
     const ptl_sys_send_per_media record = m_record;
     const bool calling = m_commandLine.isCallingSide();
-    if (m_answered || calling == (record.state == 2)) {
+    if (m_answered || calling == (record.state == KivMediaAccepted)) {
         qWarning("CallView: a further media record (state %u) is ignored; the call keeps its peer",
                  unsigned(record.state));
         return;

@@ -4,6 +4,9 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "CKivFriendHearbeatModel.h"
+#include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "KivClientWiring.h"
 #include "KivModelRelease.h"
 #include "KivNativeEvent.h"
@@ -33,7 +36,10 @@ int main(int argc, char* argv[]) {
             QApplication::installTranslator(qtTexts);
         }
 
-        KivIMLoginDlg login(nullptr);
+        // The one session of this program, handed to every window that needs it.
+        CKivSession session(*CKivFriendNetModel::GetInstance(),
+                            *CKivFriendHearbeatModel::GetInstance());
+        KivIMLoginDlg login(nullptr, session);
         login.show();
         app.installNativeEventFilter(&filter);
         KivClientWiring::Connect(&filter, KivIMMainDlg::mainDlg);

@@ -58,12 +58,15 @@ unsigned long CKivFriendTcpSelect::connect_svr(const char* address, int port) {
     }
     CKivSocks5Proxy proxy;
     CKivTlsSettings tls;
+    CKivDeadLinkLimits deadLink;
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         proxy = m_proxy;
         tls = m_tls;
+        deadLink = m_deadLink;
     }
-    socket->setDeadLinkLimits(kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds, kUnansweredLimitMs);
+    socket->setDeadLinkLimits(deadLink.idleSeconds, deadLink.intervalSeconds,
+                              deadLink.unansweredMs);
     int result = KivSocketOk;
     if (!proxy.enabled()) {
         result = socket->connectTo(address, port, kConnectTimeoutMs);
@@ -104,6 +107,11 @@ unsigned long CKivFriendTcpSelect::connect_svr(const char* address, int port) {
 void CKivFriendTcpSelect::set_tls(const CKivTlsSettings& tls) {
     std::lock_guard<std::mutex> guard(m_socketLock);
     m_tls = tls;
+}
+
+void CKivFriendTcpSelect::set_dead_link_limits(const CKivDeadLinkLimits& limits) {
+    std::lock_guard<std::mutex> guard(m_socketLock);
+    m_deadLink = limits;
 }
 
 std::string CKivFriendTcpSelect::tls_refusal() const {

@@ -19,16 +19,19 @@ class KivTlsSession;
 // inside the object's lock. With TLS the records travel inside a TLS session
 // that the connecting thread sets up before anything of the protocol is sent;
 // the records, their cutting and the events stay the same.
+// A link that carries nothing back is dropped within about a minute: probes
+// after 10 s of quiet, every 5 s, and 25 s without an answer to them or to
+// sent bytes. The heartbeat sends every 30 s, so either rule ends it in time.
+struct CKivDeadLinkLimits {
+    int idleSeconds = 10;
+    int intervalSeconds = 5;
+    int unansweredMs = 25000;
+};
+
 class CKivFriendTcpSelect {
 public:
     // A connection attempt gives up after this long instead of the system's minutes.
     static constexpr int kConnectTimeoutMs = 10000;
-    // A link that carries nothing back is dropped within about a minute: probes
-    // after 10 s of quiet, every 5 s, and 25 s without an answer to them or to
-    // sent bytes. The heartbeat sends every 30 s, so either rule ends it in time.
-    static constexpr int kKeepAliveIdleSeconds = 10;
-    static constexpr int kKeepAliveIntervalSeconds = 5;
-    static constexpr int kUnansweredLimitMs = 25000;
     // Room for every record a user could send while a dead link goes unnoticed,
     // so that a send never waits on a full buffer; one that still cannot hand
     // its bytes over in time fails instead of freezing its caller.
@@ -56,6 +59,8 @@ public:
     // returns KivSocketErrTlsRefused, with the reason in tls_refusal(), for
     // a server that does not pass the checks.
     void set_tls(const CKivTlsSettings& tls);
+    // Later connections count as dead within these limits.
+    void set_dead_link_limits(const CKivDeadLinkLimits& limits);
     std::string tls_refusal() const;
     // "TLSv1.3 TLS_AES_256_GCM_SHA384" on a TLS connection, else empty.
     std::string tls_description() const;
@@ -117,6 +122,7 @@ private:
     std::atomic<std::uint64_t> m_bytesSent{0};
     CKivSocks5Proxy m_proxy;
     CKivTlsSettings m_tls;                     // under m_socketLock
+    CKivDeadLinkLimits m_deadLink;             // under m_socketLock
     std::shared_ptr<KivTlsSession> m_session;  // under m_socketLock, with m_socket
     std::string m_tlsRefusal;                  // under m_socketLock
     CKivRecordCutter m_cutter;

@@ -46,10 +46,10 @@ QString textAt(const char* record, std::size_t offset, int size) {
 // The local time text of the current second. Turning the clock into local
 // time looks the time zone up again every time, which costs more than the
 // insert it dates, so each thread keeps the text until the second changes.
-QString currentTimeText() {
+QString timeTextAt(qint64 shift) {
     thread_local qint64 second = -1;
     thread_local QString text;
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const qint64 now = QDateTime::currentSecsSinceEpoch() + shift;
     if (now != second) {
         second = now;
         text = QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
@@ -305,6 +305,10 @@ bool CKivFriendDBModel::insertChat(const char* function, quint32 sender, quint32
     return committed;
 }
 
+QString CKivFriendDBModel::timeText() const {
+    return timeTextAt(m_clockShift.load());
+}
+
 bool CKivFriendDBModel::InsertMessage(const char* record) {
     if (!record) {
         return false;
@@ -312,7 +316,7 @@ bool CKivFriendDBModel::InsertMessage(const char* record) {
     using R = ChatMessageRecord;
     return insertChat(Q_FUNC_INFO, fieldAt<quint32>(record, offsetof(R, senderUid)),
                       fieldAt<quint32>(record, offsetof(R, receiverUid)),
-                      textAt(record, offsetof(R, text), sizeof(R::text)), currentTimeText(), 1);
+                      textAt(record, offsetof(R, text), sizeof(R::text)), timeText(), 1);
 }
 
 bool CKivFriendDBModel::InsertMsg(const char* record, qint64* rowId) {
@@ -322,8 +326,7 @@ bool CKivFriendDBModel::InsertMsg(const char* record, qint64* rowId) {
     using R = ChatMessageRecord;
     return insertChat(Q_FUNC_INFO, fieldAt<quint32>(record, offsetof(R, senderUid)),
                       fieldAt<quint32>(record, offsetof(R, receiverUid)),
-                      textAt(record, offsetof(R, text), sizeof(R::text)), currentTimeText(), 0,
-                      rowId);
+                      textAt(record, offsetof(R, text), sizeof(R::text)), timeText(), 0, rowId);
 }
 
 bool CKivFriendDBModel::SaveLeaveMessage(tag_leave_message message, quint32 serverRowId) {
@@ -340,7 +343,7 @@ bool CKivFriendDBModel::storeFriendRequest(const char* function, const char* rec
     const quint32 from = fieldAt<quint32>(record, offsetof(R, fromUid));
     const quint32 to = fieldAt<quint32>(record, offsetof(R, toUid));
     const QString text = textAt(record, offsetof(R, requestText), sizeof(R::requestText));
-    const QString now = currentTimeText();
+    const QString now = timeText();
 
     WriteScope scope(*this);
     if (serverRowId != 0) {
@@ -566,8 +569,7 @@ qint64 CKivFriendDBModel::AddToOutbox(quint32 sender, quint32 receiver, const QS
             Q_FUNC_INFO,
             QStringLiteral("insert into chat_outbox_table(senderuid,recveruid,message,msgtime) "
                            "values(?,?,?,?)"),
-            query,
-            {sender, receiver, text.isNull() ? QStringLiteral("") : text, currentTimeText()})) {
+            query, {sender, receiver, text.isNull() ? QStringLiteral("") : text, timeText()})) {
         return 0;
     }
     return query.lastInsertId().toLongLong();

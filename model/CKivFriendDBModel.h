@@ -99,6 +99,9 @@ public:
     QString GetAccount() const;
     // "User/<account>/DB/CHAT_MESSAGE.db", absolute; empty before CreateDB.
     QString GetDatabaseFile() const;
+    // Moves the clock that dates stored rows on by `seconds` (times have a
+    // resolution of one second; tests move it instead of waiting).
+    void ShiftClock(qint64 seconds) { m_clockShift += seconds; }
 
 private:
     class WriteScope;
@@ -136,6 +139,10 @@ private:
     // Keeps what changed in the history index with the file.
     void saveHistoryIndex();
 
+    // The time text of the current second on this model's clock.
+    QString timeText() const;
+
+    std::atomic<qint64> m_clockShift{0};
     std::atomic<quint32> m_vipFlag{0};
     std::atomic<float> m_giftBalance{0.0f};
     std::atomic<int> m_lastMessageId{0};

@@ -70,7 +70,13 @@ std::shared_ptr<CKivFriendSocketCommon> CKivFriendNetModel::newSocket() {
     std::lock_guard<std::mutex> guard(m_proxyLock);
     socket->set_proxy(m_proxy);
     socket->set_tls(m_tls);
+    socket->set_dead_link_limits(m_deadLink);
     return socket;
+}
+
+void CKivFriendNetModel::SetDeadLinkLimits(const CKivDeadLinkLimits& limits) {
+    std::lock_guard<std::mutex> guard(m_proxyLock);
+    m_deadLink = limits;
 }
 
 void CKivFriendNetModel::SetTls(const CKivTlsSettings& tls) {
@@ -374,7 +380,7 @@ void CKivFriendNetModel::dispatch(const char* record, int length) {
                     qCWarning(lcKivNet) << "connection check answer without a check ignored";
                     break;
                 }
-                emit LoginResult(check->result == 0 ? 3028 : 3026);
+                emit LoginResult(check->result == 0 ? EVENT_CONNECTED : EVENT_CONNECT_FAILED);
             }
             break;
         case Login:
@@ -493,7 +499,7 @@ void CKivFriendNetModel::onLogin(const char* record, int length) {
     std::memcpy(&result, record + offsetof(::LoginResult, result), sizeof(result));
     if (result != 0) {
         // Without its error code a refusal selects no message, only ends the wait.
-        std::int32_t errorCode = -1;
+        std::int32_t errorCode = KivLoginUnreadable;
         if (length >= kErrorEnd) {
             std::memcpy(&errorCode, record + offsetof(::LoginResult, errorCode), sizeof(errorCode));
         }
@@ -515,8 +521,8 @@ void CKivFriendNetModel::onLogin(const char* record, int length) {
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     if (!db->CreateDB(QString::fromUtf8(account))) {
         qCWarning(lcKivNet) << "login refused: the account is no folder name";
-        emit AccountLoginResult(1, -1, 0, QString::fromUtf8(GetAccount()), QString(), QString(),
-                                QString(), false);
+        emit AccountLoginResult(1, KivLoginUnreadable, 0, QString::fromUtf8(GetAccount()),
+                                QString(), QString(), QString(), false);
         return;
     }
     m_loggedIn = true;
@@ -592,21 +598,21 @@ void CKivFriendNetModel::onMedia(const char* record, int length) {
     const ptl_sys_send_per_media copy = *media;
     if (media->callerUid == m_uid) {
         switch (media->state) {
-            case 2:
+            case KivMediaAccepted:
                 emit SendYesreqMedia(copy);
                 break;
-            case 3:
+            case KivMediaDeclined:
                 emit SendNoreqMedia(copy);
                 break;
-            case 5:
+            case KivMediaClosedByCallee:
                 emit SendCloseMedia(copy);
                 break;
             default:
                 break;
         }
-    } else if (media->state == 1) {
+    } else if (media->state == KivMediaRequest) {
         emit SendReqMedia(copy);
-    } else if (media->state == 4) {
+    } else if (media->state == KivMediaClosedByCaller) {
         emit SendCloseMedia(copy);
     }
 }

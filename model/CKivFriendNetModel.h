@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "CKivFriendTcpSelect.h"
 #include "CKivReceiveBatch.h"
 #include "CKivSocks5Proxy.h"
 #include "CKivTlsSettings.h"
@@ -47,6 +48,8 @@ public:
     void SetSocksProxy(const CKivSocks5Proxy& proxy);
     // Connections made from now on run inside TLS when it is enabled.
     void SetTls(const CKivTlsSettings& tls);
+    // Connections made from now on count as dead within these limits.
+    void SetDeadLinkLimits(const CKivDeadLinkLimits& limits);
     void Disconnect_Svr();
     void Delete_Socket();
     void Stop_Thread_Work();
@@ -156,7 +159,8 @@ private:
     mutable std::mutex m_socketLock;
     mutable std::mutex m_proxyLock;
     CKivSocks5Proxy m_proxy;
-    CKivTlsSettings m_tls;  // under m_proxyLock
+    CKivTlsSettings m_tls;          // under m_proxyLock
+    CKivDeadLinkLimits m_deadLink;  // under m_proxyLock
     std::shared_ptr<CKivFriendSocketCommon> m_socket;
     std::uint64_t m_socketSerial = 0;  // with m_socket, under m_socketLock
     std::uint64_t m_lastSerial = 0;

@@ -1,32 +1,22 @@
 #include "CKivReconnectModel.h"
 
-#include <QTimer>
-
 #include "CKivFriendNetModel.h"
 #include "KivLog.h"
+#include "KivSocketEvents.h"
 
-namespace {
-
-// The connection check answered "accepted" (the net model's LoginResult).
-constexpr int kCheckAccepted = 3028;
-
-}  // namespace
-
-CKivReconnectModel::CKivReconnectModel(CKivFriendNetModel* net, QObject* parent)
+CKivReconnectModel::CKivReconnectModel(CKivFriendNetModel* net, QObject* parent,
+                                       KivTimerSource& timers)
     : QObject(parent), m_pNet(net) {
-    m_pWait = new QTimer(this);
-    m_pWait->setSingleShot(true);
-    connect(m_pWait, &QTimer::timeout, this, &CKivReconnectModel::Attempt);
-    m_pLimit = new QTimer(this);
-    m_pLimit->setSingleShot(true);
-    m_pLimit->setInterval(kAttemptLimitMs);
-    connect(m_pLimit, &QTimer::timeout, this, [this] {
+    m_wait = timers.Make(this, [this] { Attempt(); });
+    m_limit = timers.Make(this, [this] {
         qCInfo(lcKivNet) << "reconnection attempt timed out";
         m_pNet->Delete_Socket();
         ScheduleNext();
     });
     connect(m_pNet, &CKivFriendNetModel::LoginResult, this, &CKivReconnectModel::ConnectionChecked);
 }
+
+CKivReconnectModel::~CKivReconnectModel() = default;
 
 int CKivReconnectModel::DelayMs(int failures) {
     static const int kDelays[] = {0, 1000, 2000, 4000, 8000, 16000};
@@ -38,14 +28,14 @@ int CKivReconnectModel::DelayMs(int failures) {
 void CKivReconnectModel::Arm(const QByteArray& loginRequest) {
     m_request = loginRequest;
     m_failures = 0;
-    m_pWait->stop();
-    m_pLimit->stop();
+    m_wait->Stop();
+    m_limit->Stop();
     m_state = State::Online;
 }
 
 void CKivReconnectModel::Disarm() {
-    m_pWait->stop();
-    m_pLimit->stop();
+    m_wait->Stop();
+    m_limit->Stop();
     m_request.fill('\0');
     m_request.clear();
     m_state = State::Off;
@@ -61,7 +51,7 @@ bool CKivReconnectModel::ConnectionLost() {
             m_state = State::Waiting;
             emit WentOffline();
             // Queued even when due at once: whoever reported the loss finishes first.
-            m_pWait->start(DelayMs(0));
+            m_wait->Start(DelayMs(0));
             return true;
         case State::Connecting:
         case State::LoggingIn:
@@ -77,7 +67,7 @@ void CKivReconnectModel::TryNow() {
     if (m_state != State::Waiting) {
         return;
     }
-    m_pWait->stop();
+    m_wait->Stop();
     Attempt();
 }
 
@@ -86,7 +76,7 @@ void CKivReconnectModel::Attempt() {
         return;
     }
     m_state = State::Connecting;
-    m_pLimit->start();
+    m_limit->Start(kAttemptLimitMs);
     m_pNet->Connect_Svr();
 }
 
@@ -94,7 +84,8 @@ void CKivReconnectModel::ConnectionChecked(int result) {
     if (m_state != State::Connecting) {
         return;
     }
-    if (result != kCheckAccepted) {
+    // The connection check answered "accepted".
+    if (result != EVENT_CONNECTED) {
         ScheduleNext();
         return;
     }
@@ -108,8 +99,8 @@ void CKivReconnectModel::LoginSucceeded() {
     if (m_state == State::Off) {
         return;
     }
-    m_pWait->stop();
-    m_pLimit->stop();
+    m_wait->Stop();
+    m_limit->Stop();
     m_failures = 0;
     const bool wasAway = m_state != State::Online;
     m_state = State::Online;
@@ -126,8 +117,8 @@ void CKivReconnectModel::LoginFailed() {
 }
 
 void CKivReconnectModel::ScheduleNext() {
-    m_pLimit->stop();
+    m_limit->Stop();
     m_state = State::Waiting;
     ++m_failures;
-    m_pWait->start(DelayMs(m_failures));
+    m_wait->Start(DelayMs(m_failures));
 }

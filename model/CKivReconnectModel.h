@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <memory>
+
+#include "KivTimerSource.h"
 
 class CKivFriendNetModel;
-class QTimer;
 
 // Heals a logged-in session whose connection was lost: connects again at
 // once, then after 1, 2, 4, 8, 16 and 30 s and every 30 s after that, and
@@ -24,7 +26,9 @@ public:
     // An attempt that has not logged in after this long counts as failed.
     static constexpr int kAttemptLimitMs = 15000;
 
-    explicit CKivReconnectModel(CKivFriendNetModel* net, QObject* parent = nullptr);
+    explicit CKivReconnectModel(CKivFriendNetModel* net, QObject* parent = nullptr,
+                                KivTimerSource& timers = KivTimerSource::EventLoop());
+    ~CKivReconnectModel() override;
 
     // The session logged in with `loginRequest`; losses are healed from now on.
     void Arm(const QByteArray& loginRequest);
@@ -62,6 +66,6 @@ private:
     QByteArray m_request;
     State m_state = State::Off;
     int m_failures = 0;
-    QTimer* m_pWait = nullptr;
-    QTimer* m_pLimit = nullptr;
+    std::unique_ptr<KivTimer> m_wait;
+    std::unique_ptr<KivTimer> m_limit;
 };

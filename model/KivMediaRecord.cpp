@@ -1,6 +1,7 @@
 #include "KivMediaRecord.h"
 
 #include <QtEndian>
+#include <cstring>
 
 bool KivMediaFromMessage(const QByteArray& data, ptl_sys_send_per_media* record) {
     if (data.size() < int(sizeof(FrameHeader))) {
@@ -27,4 +28,35 @@ std::uint32_t KivMessageCommand(const QByteArray& data) {
 
 QByteArray KivMediaToMessage(const ptl_sys_send_per_media& record) {
     return QByteArray(reinterpret_cast<const char*>(&record), int(sizeof(record)));
+}
+
+ptl_sys_send_per_media KivMediaRequestFrom(const ptl_sys_send_per_media& announced) {
+    ptl_sys_send_per_media request = KivMediaEmpty();
+    request.callerUid = announced.callerUid;
+    request.calleeUid = announced.calleeUid;
+    request.state = announced.state;
+    std::memcpy(request.addressA, announced.addressA, sizeof(request.addressA));
+    request.videoPortA = announced.videoPortA;
+    return request;
+}
+
+void KivMediaTakeAudioPort(ptl_sys_send_per_media& request, const ptl_sys_send_per_media& ports) {
+    request.audioPortA = ports.videoPortA;
+}
+
+ptl_sys_send_per_media KivMediaEmpty() {
+    ptl_sys_send_per_media record;
+    KivInitRecord(record, Media);
+    return record;
+}
+
+ptl_sys_send_per_media KivMediaWithState(const ptl_sys_send_per_media& media, KivMediaState state) {
+    ptl_sys_send_per_media out = media;
+    out.state = state;
+    return out;
+}
+
+void KivMediaTakeAnswerPorts(ptl_sys_send_per_media& answer, const ptl_sys_send_per_media& ports) {
+    answer.audioPortA = ports.audioPortA;
+    answer.audioPortB = ports.videoPortB;
 }

@@ -58,6 +58,36 @@ enum KivCommand : std::uint32_t {
     Heartbeat = 10000
 };
 
+// The state word of a Media record (16).
+enum KivMediaState : std::uint32_t {
+    KivMediaRequest = 1,
+    KivMediaAccepted = 2,
+    KivMediaDeclined = 3,
+    KivMediaClosedByCaller = 4,
+    KivMediaClosedByCallee = 5,
+    // Only between the client and its call window: the callee's answer, handed on.
+    KivMediaHandedOver = 11
+};
+
+// The answer word of an AddFriendAnswer record (20).
+enum KivFriendAnswer : std::uint32_t {
+    KivFriendAccepted = 1,
+    // Sent without asking the user: the asker is a friend already.
+    KivFriendAlready = 3
+};
+
+// The error word of a refused login (the result word is not 0). On success
+// the same word carries the uid.
+enum KivLoginRefusal : std::int32_t {
+    KivLoginElsewhere = 0,  // the account logged in on another client
+    KivLoginBadPassword = 2,
+    KivLoginNoUser = 6,
+    KivLoginUnreadable = -1  // the answer could not be read
+};
+
+// The purpose word of a CheckNumber request (34).
+enum KivCheckPurpose : std::uint32_t { KivCheckForRegister = 1, KivCheckForNewPassword = 2 };
+
 struct FrameHeader {
     std::uint32_t length;  // whole record, header included
     std::uint32_t command;

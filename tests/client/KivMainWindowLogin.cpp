@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "CKivFriendNetModel.h"
-#include "shell/KivIMLoginDlg.h"
+#include "CKivSession.h"
 #include "shell/KivIMMainDlg.h"
 
 bool KivMainWindowLogin::LogIn(KivIMMainDlg& window, const QString& account,
@@ -29,7 +29,7 @@ bool KivMainWindowLogin::LogIn(KivIMMainDlg& window, const QString& account,
     net->Connect_Svr();
     if (!QTest::qWaitFor([net] { return net->IsConnected(); }, 10000))
         return false;
-    const QByteArray login = KivIMLoginDlg::BuildLoginRequest(account, QStringLiteral("123456"));
+    const QByteArray login = CKivSession::LoginRequest(account, QStringLiteral("123456"));
     net->Send_Msg(login.constData(), login.size());
     return QTest::qWaitFor([&outcome] { return outcome >= 0; }, 10000) && outcome == 0;
 }

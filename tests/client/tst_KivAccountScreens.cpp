@@ -11,6 +11,7 @@
 #include "KivDataTree.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "account/kivRecoverPassworddlg.h"
 #include "account/kivRegisterDlg.h"
 #include "shell/KivIMPlayDlg.h"
@@ -58,7 +59,8 @@ class tst_KivAccountScreens : public QObject {
 
     template <class Dialog>
     void shoot(const QString& stem, const char* submit, const QString& phone) {
-        Dialog dialog(nullptr);
+        const std::unique_ptr<CKivSession> session = KivNewTestSession();
+        Dialog dialog(nullptr, *session);
         dialog.move(160, 120);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -14,6 +14,7 @@
 #include "KivMainWindowLogin.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CChatRecord.h"
 #include "chat/CKivIMChatDlg.h"
@@ -42,7 +43,9 @@ private slots:
         KivDataTree tree(server.tcpPort(), server.httpPort());
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
 
-        KivIMMainDlg window(nullptr);
+        const std::unique_ptr<CKivSession> windowSession = KivNewTestSession();
+
+        KivIMMainDlg window(nullptr, *windowSession);
         net->SetServerIP_And_Port("127.0.0.1", server.tcpPort());
         QVERIFY(KivMainWindowLogin::LogIn(window, QStringLiteral("10003")));
         QTRY_VERIFY(window.Friends().size() > 0);

@@ -13,6 +13,7 @@
 #include "KivScreen.h"
 #include "KivTakenKey.h"
 #include "KivTestRegistry.h"
+#include "KivUserSettings.h"
 #include "contacts/CFriendInfoWnd.h"
 #include "contacts/CImageEditWid.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
@@ -26,7 +27,6 @@
 #include "contacts/kivPersonalInfoDlg.h"
 #include "shell/CKivFriendKeyPressLineEdit.h"
 #include "support/KivFonts.h"
-#include "support/KivUserSettings.h"
 
 namespace {
 
@@ -66,7 +66,11 @@ private slots:
     void takenHotKeyIsWarnedAndCleared() {
         KivTakenKey taken(xcb_keysym_t(0x006b), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
         QVERIFY(taken.ok());
-        CKivFriendSysSettingDlg dialog;
+        KivIMMainDlg* window = m_session->mainWindow();
+        CKivFriendSysSettingDlg dialog(nullptr, m_session->session(), [window] {
+            window->InitHotKey();
+            return window->FailedHotKeys();
+        });
         dialog.show();
         auto set = [&dialog](int row, Qt::Key key) {
             dialog.HotKeyCheck(row)->setChecked(true);

@@ -10,6 +10,7 @@
 #include "KivScreen.h"
 #include "KivTakenKey.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "shell/KivIMMainDlg.h"
 
 class tst_KivHotKeys : public QObject {
@@ -24,7 +25,8 @@ private slots:
         KivDataTree tree;
         KivTakenKey other(xcb_keysym_t(0x006b), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
         QVERIFY(other.ok());
-        KivIMMainDlg window(nullptr);
+        const std::unique_ptr<CKivSession> windowSession = KivNewTestSession();
+        KivIMMainDlg window(nullptr, *windowSession);
         window.m_hotKeyText[QStringLiteral("ShowmDlgName")] = QStringLiteral("Ctrl + Alt + K");
         QCOMPARE(window.InitHotKey(), -1);
         window.m_hotKeyText[QStringLiteral("ShowmDlgName")] = QStringLiteral("Ctrl + Alt + L");

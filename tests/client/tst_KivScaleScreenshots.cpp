@@ -9,7 +9,9 @@
 #include "KivMainWindowLogin.h"
 #include "KivModalCloser.h"
 #include "KivScreen.h"
+#include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CKivIMChatDlg.h"
 #include "shell/KivIMLoginDlg.h"
@@ -58,7 +60,9 @@ private slots:
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
         {
             KivModalCloser closer;
-            KivIMLoginDlg login(nullptr);
+            const std::unique_ptr<CKivSession> loginSession = KivNewTestSession();
+            KivIMLoginDlg login(nullptr, *loginSession);
+            const KivMainWindowGone mainWindowGone;
             login.move(20, 20);
             login.show();
             QVERIFY(QTest::qWaitForWindowExposed(&login));
@@ -68,7 +72,9 @@ private slots:
         }
         net->Delete_Socket();
 
-        KivIMMainDlg window(nullptr);
+        const std::unique_ptr<CKivSession> windowSession = KivNewTestSession();
+
+        KivIMMainDlg window(nullptr, *windowSession);
         net->SetServerIP_And_Port("127.0.0.1", server.tcpPort());
         QVERIFY(KivMainWindowLogin::LogIn(window, QStringLiteral("10001"), [&window] {
             window.m_settings[QStringLiteral("MarginHide")] = 0;

@@ -9,6 +9,7 @@
 #include "KivMainWindowLogin.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "shell/KivFriendMyMessageBoxView.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
@@ -32,7 +33,9 @@ private slots:
         KivDataTree tree(server.tcpPort(), server.httpPort());
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
 
-        KivIMMainDlg window(nullptr);
+        const std::unique_ptr<CKivSession> windowSession = KivNewTestSession();
+
+        KivIMMainDlg window(nullptr, *windowSession);
         net->SetServerIP_And_Port("127.0.0.1", server.tcpPort());
         QVERIFY(KivMainWindowLogin::LogIn(window, QStringLiteral("10001"), [&window] {
             window.m_settings[QStringLiteral("MarginHide")] = 0;

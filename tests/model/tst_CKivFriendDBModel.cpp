@@ -449,7 +449,7 @@ private slots:
         QVERIFY(!waiting.at(0).delivered);
         const QString typedAt = waiting.at(0).row.msgTime;
 
-        QTest::qWait(1100);
+        m_model->ShiftClock(2);
         QVERIFY(m_model->MoveOutboxToHistory(first));
         QVERIFY(!m_model->MoveOutboxToHistory(first));
         waiting = m_model->GetOutbox(Own);

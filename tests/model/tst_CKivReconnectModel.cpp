@@ -1,18 +1,18 @@
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QtTest>
 
 #include "CKivFriendNetModel.h"
 #include "CKivReconnectModel.h"
+#include "KivTestClock.h"
 #include "KivTestRegistry.h"
 
 // When reconnection attempts are made: at once, then after 1, 2, 4, 8, 16
 // and 30 s, every 30 s after that, and at once again when asked.
 class tst_CKivReconnectModel : public QObject {
     Q_OBJECT
+    KivTestClock m_clock;
     std::unique_ptr<CKivReconnectModel> m_reconnect;
     QVector<qint64> m_failures;
-    QElapsedTimer m_clock;
 
     // A loopback port that nothing listens on: every attempt fails at once.
     static quint16 closedPort() {
@@ -25,12 +25,11 @@ private slots:
     void init() {
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
         net->SetServerIP_And_Port("127.0.0.1", closedPort());
-        m_reconnect = std::make_unique<CKivReconnectModel>(net);
+        m_reconnect = std::make_unique<CKivReconnectModel>(net, nullptr, m_clock);
         m_failures.clear();
-        m_clock.start();
         // As the login dialog does: a failed connection goes to reconnection.
         connect(net, &CKivFriendNetModel::FaildConnect, m_reconnect.get(), [this] {
-            m_failures << m_clock.elapsed();
+            m_failures << m_clock.Now();
             m_reconnect->ConnectionLost();
         });
     }
@@ -58,22 +57,29 @@ private slots:
         m_reconnect->Arm("login");
         QVERIFY(m_reconnect->ConnectionLost());
         QCOMPARE(offline.count(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(m_failures.size() == 4, 12000);
-        // The first at once, then gaps of 1, 2 and 4 s.
-        QVERIFY2(m_failures.at(0) < 500, qPrintable(QString::number(m_failures.at(0))));
-        const int gaps[] = {1000, 2000, 4000};
-        for (int i = 0; i < 3; ++i) {
-            const qint64 gap = m_failures.at(i + 1) - m_failures.at(i);
-            QVERIFY2(gap >= gaps[i] - 250 && gap < gaps[i] + 700, qPrintable(QString::number(gap)));
+        // The first at once, then gaps of 1, 2, 4 and 8 s: nothing is tried
+        // a moment before an attempt is due, and the attempt comes when it is.
+        const int gaps[] = {0, 1000, 2000, 4000, 8000};
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(m_clock.NextDue(), qint64(gaps[i]));
+            if (gaps[i] > 0) {
+                m_clock.Advance(gaps[i] - 1);
+                QCoreApplication::processEvents();
+                QCOMPARE(m_failures.size(), i);
+            }
+            m_clock.Advance(gaps[i] > 0 ? 1 : 0);
+            QTRY_COMPARE(m_failures.size(), i + 1);
         }
         QCOMPARE(offline.count(), 1);
         QCOMPARE(m_reconnect->CurrentState(), CKivReconnectModel::State::Waiting);
 
-        // The next is due in 8 s; asking tries now.
-        const qint64 asked = m_clock.elapsed();
+        // The next is due in 16 s; asking tries now.
+        QCOMPARE(m_clock.NextDue(), qint64(16000));
+        const qint64 asked = m_clock.Now();
         m_reconnect->TryNow();
-        QTRY_VERIFY_WITH_TIMEOUT(m_failures.size() == 5, 2000);
-        QVERIFY(m_failures.at(4) - asked < 500);
+        QTRY_COMPARE(m_failures.size(), 6);
+        QCOMPARE(m_failures.at(5), asked);
+        QCOMPARE(m_clock.NextDue(), qint64(30000));
     }
 
     void offOrDisarmedTriesNothing() {
@@ -81,12 +87,13 @@ private slots:
         m_reconnect->Arm("login");
         QVERIFY(m_reconnect->ConnectionLost());
         m_reconnect->Disarm();
-        QTest::qWait(1500);
-        QVERIFY(m_failures.size() <= 1);
+        QCOMPARE(m_clock.NextDue(), qint64(-1));
+        m_clock.Advance(60000);
         QVERIFY(!m_reconnect->IsArmed());
         m_reconnect->TryNow();
-        QTest::qWait(300);
-        QVERIFY(m_failures.size() <= 1);
+        m_clock.Advance(60000);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_failures.size(), 0);
     }
 };
 

@@ -6,18 +6,24 @@
 #include <QTest>
 
 #include "CKivFriendDBModel.h"
+#include "CKivFriendHearbeatModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "CKivSession.h"
 #include "KivProtocol.h"
 #include "KivThreadSpy.h"
 
 KivLoggedInSession::KivLoggedInSession()
     : m_tree(std::make_unique<KivViewTestTree>()),
-      m_server(std::make_unique<CKivDevServerProcess>()) {}
+      m_server(std::make_unique<CKivDevServerProcess>()),
+      m_session(std::make_unique<CKivSession>(*CKivFriendNetModel::GetInstance(),
+                                              *CKivFriendHearbeatModel::GetInstance(), nullptr,
+                                              m_clock)) {}
 
 KivLoggedInSession::~KivLoggedInSession() {
     m_window.reset();
+    m_session.reset();
     CKivFriendNetModel::GetInstance()->Delete_Socket();
     CKivFriendSqlUtilCommon::ReleaseSqlUtil();
     CKivFriendReadConfigModel::ReleaseInstance();
@@ -49,7 +55,7 @@ bool KivLoggedInSession::start(const QString& account) {
     if (!QTest::qWaitFor([net] { return net->IsConnected(); }, 10000))
         return false;
 
-    m_window = std::make_unique<KivIMMainDlg>(nullptr);
+    m_window = std::make_unique<KivIMMainDlg>(nullptr, *m_session);
     KivIMMainDlg::mainDlg = m_window.get();
     KivThreadSpy loggedIn(net, &CKivFriendNetModel::AccountLoginResult);
     LoginRequest request;

@@ -1,10 +1,29 @@
 #include "KivTestMainWindow.h"
 
 #include "CKivFriendDBModel.h"
+#include "CKivFriendHearbeatModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "CKivSession.h"
 #include "KivViewTestTree.h"
 #include "shell/KivIMMainDlg.h"
+
+namespace {
+
+std::unique_ptr<CKivSession>& CurrentSession() {
+    static std::unique_ptr<CKivSession> session;
+    return session;
+}
+
+}  // namespace
+
+KivMainWindowGone::~KivMainWindowGone() {
+    delete KivIMMainDlg::mainDlg;
+}
+
+CKivSession& KivTestMainWindow::Session() {
+    return *CurrentSession();
+}
 
 bool KivTestMainWindow::OpenDatabase() {
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
@@ -14,6 +33,7 @@ bool KivTestMainWindow::OpenDatabase() {
 void KivTestMainWindow::LogOut(std::unique_ptr<KivIMMainDlg>& window,
                                std::unique_ptr<KivViewTestTree>& tree) {
     window.reset();
+    CurrentSession().reset();
     CKivFriendNetModel::GetInstance()->Delete_Socket();
     CKivFriendSqlUtilCommon::ReleaseSqlUtil();
     tree.reset();
@@ -33,7 +53,9 @@ tag_friend_result KivTestMainWindow::FriendList(const Friends& friends) {
 }
 
 std::unique_ptr<KivIMMainDlg> KivTestMainWindow::LogIn(const Friends& friends) {
-    auto window = std::make_unique<KivIMMainDlg>(nullptr);
+    CurrentSession() = std::make_unique<CKivSession>(*CKivFriendNetModel::GetInstance(),
+                                                     *CKivFriendHearbeatModel::GetInstance());
+    auto window = std::make_unique<KivIMMainDlg>(nullptr, *CurrentSession());
     KivIMMainDlg::mainDlg = window.get();
     window->m_uid = kOwnUid;
     window->m_account = QStringLiteral("tester");

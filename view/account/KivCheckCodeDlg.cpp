@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "KivProtocol.h"
 #include "account/KivPhoneNumber.h"
 #include "account/KivResendCountdown.h"
@@ -40,8 +41,8 @@ QLineEdit* Field(const char* objectName, const QString& placeholder, QWidget* pa
 
 }  // namespace
 
-KivCheckCodeDlg::KivCheckCodeDlg(const Form& form, QWidget* parent) : QWindowBase(parent) {
-    m_pNet = CKivFriendNetModel::GetInstance();
+KivCheckCodeDlg::KivCheckCodeDlg(const Form& form, QWidget* parent, CKivSession& session)
+    : QWindowBase(parent), m_session(session) {
     setObjectName(QString::fromLatin1(form.objectName));
     setWindowTitle(QString::fromUtf8(form.title));
 
@@ -206,11 +207,11 @@ void KivCheckCodeDlg::BoxMessageSlot() {
     m_pFocusAfterBox->selectAll();
 }
 
-bool KivCheckCodeDlg::SendRecord(const char* record, int length) {
-    if (m_pNet->Send_Msg(record, length) > 0)
+bool KivCheckCodeDlg::Delivered(bool sent) {
+    if (sent)
         return true;
-    if (!m_pNet->IsConnected())
-        m_pNet->Connect_Svr();
+    if (!m_session.Net().IsConnected())
+        m_session.Net().Connect_Svr();
     ShowMessage(QStringLiteral("请检查您的网络连接!"));
     return false;
 }
@@ -237,12 +238,8 @@ bool KivCheckCodeDlg::CheckPhone() {
     return false;
 }
 
-bool KivCheckCodeDlg::RequestCheckNumber(const QString& phone, std::uint32_t purpose) {
-    CheckNumberRequest request;
-    KivInitRecord(request, CheckNumber);
-    request.purpose = purpose;
-    KivWriteText(request.phone, phone.toLatin1());
-    if (!SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+bool KivCheckCodeDlg::RequestCheckNumber(const QString& phone, KivCheckPurpose purpose) {
+    if (!Delivered(m_session.RequestCheckNumber(phone, purpose)))
         return false;
     m_requestedPhone = phone;
     return true;

@@ -3,9 +3,10 @@
 #include <QPointer>
 #include <cstdint>
 
+#include "KivProtocol.h"
 #include "shell/QWindowBase.h"
 
-class CKivFriendNetModel;
+class CKivSession;
 class KivResendCountdown;
 class QGridLayout;
 class QLabel;
@@ -47,20 +48,20 @@ public slots:
 protected:
     void reject() override;
 
-    KivCheckCodeDlg(const Form& form, QWidget* parent);
+    KivCheckCodeDlg(const Form& form, QWidget* parent, CKivSession& session);
 
     // Shows `text` in the system's box and waits for the user; false when the
     // dialog was destroyed meanwhile.
     bool ShowMessage(const QString& text, QLineEdit* field = nullptr);
-    // Sends one record; when it cannot go out the user is told and the
-    // connection is opened again for the next try.
-    bool SendRecord(const char* record, int length);
+    // Passes on whether a record went out; when it did not, the user is told
+    // and the connection is opened again for the next try.
+    bool Delivered(bool sent);
     void StartCountdown();
     // Says so and returns false when the typed phone number breaks the rule.
     bool CheckPhone();
-    // Asks the server for a check number for `phone`; `purpose` 1 registers,
-    // 2 recovers. The phone is remembered once the request went out.
-    bool RequestCheckNumber(const QString& phone, std::uint32_t purpose);
+    // Asks the server for a check number for `phone`. The phone is
+    // remembered once the request went out.
+    bool RequestCheckNumber(const QString& phone, KivCheckPurpose purpose);
     // Shows why the password typed twice cannot be sent (empty, too long,
     // not the same twice); true when it can. An empty password would lock the
     // account out.
@@ -79,7 +80,7 @@ protected:
     QPushButton* m_pSubmit = nullptr;
     QPushButton* m_pCloseButton = nullptr;
     QLabel* m_pCountdownLabel = nullptr;
-    CKivFriendNetModel* m_pNet = nullptr;
+    CKivSession& m_session;
     // The phone of the latest check-number request that went out.
     QString m_requestedPhone;
 

@@ -4,11 +4,11 @@
 #include <QPushButton>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "KivProtocol.h"
 
 namespace {
 
-constexpr std::uint32_t kPurposeRecover = 2;
 constexpr Uint32 kPasswordChanged = 1;
 
 const KivCheckCodeDlg::Form kForm = {
@@ -25,13 +25,15 @@ const KivCheckCodeDlg::Form kForm = {
 
 }  // namespace
 
-kivRecoverPassworddlg::kivRecoverPassworddlg(QWidget* parent) : KivCheckCodeDlg(kForm, parent) {
+kivRecoverPassworddlg::kivRecoverPassworddlg(QWidget* parent, CKivSession& session)
+    : KivCheckCodeDlg(kForm, parent, session) {
     m_pPasswd->setPlaceholderText(QStringLiteral("请输入新密码"));
     connect(m_pSubmit, &QPushButton::clicked, this, &kivRecoverPassworddlg::bSubmit_Clicked);
     connect(m_pGetCode, &QPushButton::clicked, this, &kivRecoverPassworddlg::getCodeClicked);
-    connect(m_pNet, &CKivFriendNetModel::MsgNewPwd, this,
+    connect(&m_session.Net(), &CKivFriendNetModel::MsgNewPwd, this,
             &kivRecoverPassworddlg::AcceptMsgNewPwdSlot);
-    connect(m_pNet, &CKivFriendNetModel::SetNewPwd, this, &kivRecoverPassworddlg::SetNewPwdSlot);
+    connect(&m_session.Net(), &CKivFriendNetModel::SetNewPwd, this,
+            &kivRecoverPassworddlg::SetNewPwdSlot);
 }
 
 void kivRecoverPassworddlg::getCodeClicked() {
@@ -41,7 +43,7 @@ void kivRecoverPassworddlg::getCodeClicked() {
 
 // The wait starts with the request here, not with the answer.
 void kivRecoverPassworddlg::SendRePWD(QString phone) {
-    if (RequestCheckNumber(phone, kPurposeRecover))
+    if (RequestCheckNumber(phone, KivCheckForNewPassword))
         StartCountdown();
 }
 
@@ -76,11 +78,7 @@ void kivRecoverPassworddlg::bSubmit_Clicked() {
         ShowMessage(QStringLiteral("验证码错误！"), m_pCode);
         return;
     }
-    NewPasswordRequest request;
-    KivInitRecord(request, NewPassword);
-    request.uid = std::uint32_t(m_uid);
-    KivWriteText(request.password, m_pPasswd->text().toLatin1());
-    if (SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+    if (Delivered(m_session.SetNewPassword(quint32(m_uid), m_pPasswd->text())))
         m_waitingForResult = true;
 }
 

@@ -11,7 +11,7 @@ public:
     static constexpr int kFirstWait = 60;
     static constexpr int kLaterWait = 5;
 
-    explicit kivRecoverPassworddlg(QWidget* parent);
+    kivRecoverPassworddlg(QWidget* parent, CKivSession& session);
 
 public slots:
     void bSubmit_Clicked();

@@ -6,11 +6,11 @@
 #include <QPushButton>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "KivProtocol.h"
 
 namespace {
 
-constexpr std::uint32_t kPurposeRegister = 1;
 constexpr int kCheckNumberIssued = 2;
 constexpr int kPhoneRefused = 1;
 constexpr int kRegistered = 0;
@@ -30,7 +30,8 @@ const KivCheckCodeDlg::Form kForm = {
 
 }  // namespace
 
-kivRegisterDlg::kivRegisterDlg(QWidget* parent) : KivCheckCodeDlg(kForm, parent) {
+kivRegisterDlg::kivRegisterDlg(QWidget* parent, CKivSession& session)
+    : KivCheckCodeDlg(kForm, parent, session) {
     QWidget* area = m_pGrid->parentWidget();
     auto* accountLabel = new QLabel(QStringLiteral("账号"), area);
     accountLabel->setObjectName(QStringLiteral("label"));
@@ -43,8 +44,9 @@ kivRegisterDlg::kivRegisterDlg(QWidget* parent) : KivCheckCodeDlg(kForm, parent)
     accountLabel->hide();
     m_pAccount->hide();
 
-    connect(m_pNet, &CKivFriendNetModel::RegisterResult, this, &kivRegisterDlg::NetRegisterResult);
-    connect(m_pNet, &CKivFriendNetModel::MsgRegistRet, this,
+    connect(&m_session.Net(), &CKivFriendNetModel::RegisterResult, this,
+            &kivRegisterDlg::NetRegisterResult);
+    connect(&m_session.Net(), &CKivFriendNetModel::MsgRegistRet, this,
             &kivRegisterDlg::AcceptMsgRegistRetSlot);
     connect(m_pSubmit, &QPushButton::clicked, this, &kivRegisterDlg::bSubmit_Clicked);
     connect(m_pGetCode, &QPushButton::clicked, this, &kivRegisterDlg::getCodeClicked);
@@ -56,7 +58,7 @@ void kivRegisterDlg::getCodeClicked() {
 }
 
 void kivRegisterDlg::SendRegist(QString phone) {
-    RequestCheckNumber(phone, kPurposeRegister);
+    RequestCheckNumber(phone, KivCheckForRegister);
 }
 
 void kivRegisterDlg::AcceptMsgRegistRetSlot(int uResult, QString checkNumber, int uid) {
@@ -97,17 +99,7 @@ void kivRegisterDlg::bSubmit_Clicked() {
 }
 
 void kivRegisterDlg::SendRegisterRecord(const QString& phone) {
-    RegisterRequest request;
-    KivInitRecord(request, Register);
-    request.uid = std::uint32_t(m_uid);
-    KivWriteText(request.account, phone.toLatin1());
-    KivWriteText(request.clientKind, "PC");
-    request.param1 = 1;
-    KivWriteText(request.password, m_pPasswd->text().toLatin1());
-    KivWriteText(request.phone, phone.toLatin1());
-    KivWriteText(request.checkNumber, TypedCode().toLatin1());
-    request.param2 = 1;
-    if (SendRecord(reinterpret_cast<const char*>(&request), sizeof(request)))
+    if (Delivered(m_session.Register(quint32(m_uid), phone, m_pPasswd->text(), TypedCode())))
         m_waitingForResult = true;
 }
 

@@ -11,7 +11,7 @@ public:
     static constexpr int kFirstWait = 120;
     static constexpr int kLaterWait = 10;
 
-    explicit kivRegisterDlg(QWidget* parent);
+    kivRegisterDlg(QWidget* parent, CKivSession& session);
 
 signals:
     void SetPhoneNumber(QString phone);

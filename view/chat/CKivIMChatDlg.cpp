@@ -22,20 +22,20 @@
 #include "CKivChatOutbox.h"
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
+#include "KivChatQueries.h"
+#include "KivUserSettings.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CChatItem.h"
 #include "chat/CKivIMfaceDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
 #include "chat/KivChatCallLink.h"
 #include "chat/KivChatText.h"
-#include "contacts/kivPersonalInfoDlg.h"
+#include "chat/KivGifts.h"
 #include "shell/KivFriendMyMessageBoxView.h"
-#include "shell/KivIMMainDlg.h"
 #include "shell/kivFriendQPainterLabelView.h"
-#include "support/KivChatQueries.h"
 #include "support/KivHeadPath.h"
 #include "support/KivPlainText.h"
-#include "support/KivUserSettings.h"
 
 namespace {
 
@@ -43,17 +43,14 @@ const QString kSkin = QStringLiteral("Resources/skin/kivIMChatDlg/");
 constexpr int kHeaderHeight = 96;
 constexpr int kToolSide = 28;
 
-QString OwnAccount() {
-    return KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_account : QString();
-}
-
 void Tip(QWidget* parent, const QString& text) {
     KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
 }
 
 }  // namespace
 
-CKivIMChatDlg::CKivIMChatDlg(QWidget* parent) : QWindowBase(parent) {
+CKivIMChatDlg::CKivIMChatDlg(QWidget* parent, CKivSession& session)
+    : QWindowBase(parent), m_session(session) {
     setObjectName(QStringLiteral("CKivIMChatDlg"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     resize(kWidth, kHeight);
@@ -238,7 +235,7 @@ void CKivIMChatDlg::ConnectSignals() {
     connect(m_pMinimize, &QPushButton::clicked, this, &CKivIMChatDlg::bMinimize_Clicked);
     connect(m_pSend, &QPushButton::clicked, this, &CKivIMChatDlg::SendMessage);
     connect(m_pCallBtn, &QPushButton::clicked, this, &CKivIMChatDlg::OpenMedia);
-    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    CKivFriendNetModel* net = &m_session.Net();
     connect(net, &CKivFriendNetModel::SendNoreqMedia, this, &CKivIMChatDlg::NoReqMedia);
     connect(net, &CKivFriendNetModel::SendYesreqMedia, this, &CKivIMChatDlg::YesReqMedia);
     connect(net, &CKivFriendNetModel::SendCloseMedia, this, &CKivIMChatDlg::CloseReqMedia);
@@ -264,7 +261,8 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     KivPlainText::Show(m_pName, need.nickName);
     KivPlainText::Show(m_pSign, need.sign);
     m_pHead->setAccessibleName(QStringLiteral("%1的资料").arg(need.nickName));
-    const QString account = OwnAccount();
+    const CKivSession::Own& own = m_session.User();
+    const QString& account = own.account;
     const QString head = KivHeadPath::Friend(account, need.friendUid, int(need.headIndex));
     setWindowIcon(QIcon(KivHeadPath::OrDefault(head)));
     connect(this, &CKivIMChatDlg::SndpathStr, m_pHead, &kivFriendQPainterLabelView::getArguments,
@@ -272,12 +270,10 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     emit SndpathStr(head);
     // The own picture is kept per account once chosen; before that the stock one.
     QString ownHead = KivHeadPath::Own(account);
-    if (!QFileInfo(ownHead).isFile() && KivIMMainDlg::mainDlg &&
-        KivIMMainDlg::mainDlg->m_headIndex < KivHeadPath::kFirstUploadedHead)
-        ownHead = KivHeadPath::Stock(KivIMMainDlg::mainDlg->m_headIndex);
+    if (!QFileInfo(ownHead).isFile() && own.headIndex < KivHeadPath::kFirstUploadedHead)
+        ownHead = KivHeadPath::Stock(own.headIndex);
     m_pHistory->setHeadPaths(ownHead, head);
-    m_pHistory->SetNames(KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_nickName : QString(),
-                         need.nickName);
+    m_pHistory->SetNames(own.nickName, need.nickName);
     m_bInit = true;
     if (m_pRecord)
         ShowConversationInRecord();
@@ -285,8 +281,7 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
 }
 
 void CKivIMChatDlg::ShowConversationInRecord() {
-    const QString ownName =
-        KivIMMainDlg::mainDlg ? KivIMMainDlg::mainDlg->m_nickName : QString::number(m_need.ownUid);
+    const QString ownName = m_session.User().nickName;
     m_pRecord->SetConversation(m_need.ownUid, ownName, m_need.friendUid, m_need.nickName);
 }
 
@@ -332,34 +327,25 @@ void CKivIMChatDlg::ShowFriendMessage(const QString& text) {
 }
 
 double CKivIMChatDlg::GiftCost() const {
-    return KivChatText::GiftCost(KivIMMainDlg::HtmlToPlain(m_pInput->document()));
+    return KivChatText::GiftCost(KivChatText::ToPlain(m_pInput->document()));
 }
 
 void CKivIMChatDlg::SendMessage() {
-    const QString plain = KivIMMainDlg::HtmlToPlain(m_pInput->document());
+    const QString plain = KivChatText::ToPlain(m_pInput->document());
     if (plain.isEmpty())
         return;
     if (plain.toUtf8().size() > kMaxTextBytes) {
         Tip(this, QStringLiteral("消息过长"));
         return;
     }
-    // Every gift in the text is paid for, picked or typed; the balance is
-    // lowered only for a message that left, and what waits to leave is spent.
-    const double cost = KivChatText::GiftCost(plain);
-    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-    // A gift typed by its name never passed the picker's check.
-    if (db->GetVipFlag() == 0 && KivChatText::HasGift(plain)) {
-        Tip(this, QStringLiteral("您还不是vip，请加入VIP组！"));
-        return;
-    }
-    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
-    if (cost > 0 && (!main || cost > main->GiftBalanceLeft())) {
-        Tip(this, QStringLiteral("你的余额不够兑换礼物！"));
+    const QString refusal = KivGifts(m_session).RefusalToSend(plain);
+    if (!refusal.isEmpty()) {
+        Tip(this, refusal);
         return;
     }
     // Only a message the outbox keeps is sent: it leaves the input then.
-    CKivChatOutbox* outbox = main ? main->Outbox() : nullptr;
-    const qint64 kept = outbox ? outbox->Post(m_need.ownUid, m_need.friendUid, plain) : 0;
+    CKivChatOutbox* outbox = &m_session.Outbox();
+    const qint64 kept = outbox->Post(m_need.ownUid, m_need.friendUid, plain);
     if (kept == 0) {
         Tip(this, QStringLiteral("消息无法保存到本机（磁盘已满或无法写入），未发送，请稍后重试"));
         return;
@@ -372,7 +358,7 @@ void CKivIMChatDlg::SendMessage() {
         item->SetSending(true);
     } else {
         // A message sent while away is a reason to try the connection now.
-        emit main->ReconnectRequested();
+        m_session.ReconnectNow();
     }
 }
 
@@ -384,9 +370,8 @@ void CKivIMChatDlg::FollowOutbox(CKivChatOutbox* outbox) {
 }
 
 void CKivIMChatDlg::ShowKeptMessages() {
-    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
-    CKivChatOutbox* outbox = main ? main->Outbox() : nullptr;
-    if (!outbox || m_need.friendUid == 0)
+    CKivChatOutbox* outbox = &m_session.Outbox();
+    if (m_need.friendUid == 0)
         return;
     FollowOutbox(outbox);
     for (const CKivChatOutbox::Waiting& waiting : outbox->Kept(m_need.ownUid, m_need.friendUid)) {
@@ -421,8 +406,8 @@ void CKivIMChatDlg::MessageFlying(qint64 id) {
 void CKivIMChatDlg::ResendMessage(CChatItem* item) {
     // Every failed message is a held one: it goes out by itself with the
     // connection, so ask for that now.
-    if (item && item->IsFailed() && KivIMMainDlg::mainDlg)
-        emit KivIMMainDlg::mainDlg->ReconnectRequested();
+    if (item && item->IsFailed())
+        m_session.ReconnectNow();
 }
 
 void CKivIMChatDlg::setSignText(QString sign) {
@@ -447,9 +432,7 @@ void CKivIMChatDlg::createButton() {
         "QMenu::icon:selected{background: transparent;}QMenu::item:selected{background: "
         "rgba(34, 194, 176);}"));
     // A dialog made after the main window announced the key starts in the stored mode.
-    const QString key = KivIMMainDlg::mainDlg
-                            ? KivIMMainDlg::mainDlg->m_hotKeyText.value(QStringLiteral("SndmsgKey"))
-                            : QString();
+    const QString key = m_session.User().hotKeyText.value(QStringLiteral("SndmsgKey"));
     ApplySendMode(key == QLatin1String("C") ? 2 : 1);
 }
 
@@ -461,16 +444,14 @@ void CKivIMChatDlg::ApplySendMode(int mode) {
 }
 
 void CKivIMChatDlg::StoreSendKey(const QString& key) {
-    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
-    if (!main)
-        return;
-    if (!main->m_account.isEmpty()) {
-        QSettings settings(KivUserSettings::FileFor(main->m_account), QSettings::IniFormat);
+    CKivSession::Own& own = m_session.User();
+    if (!own.account.isEmpty()) {
+        QSettings settings(KivUserSettings::FileFor(own.account), QSettings::IniFormat);
         settings.setValue(QStringLiteral("/HostKey/Sndmsg"), key);
     }
-    main->m_hotKeyText[QStringLiteral("SndmsgKey")] = key;
+    own.hotKeyText[QStringLiteral("SndmsgKey")] = key;
     // Every open conversation follows the choice, as the next login would.
-    emit main->SengMsgKey(key);
+    emit SendKeyChosen(key);
 }
 
 void CKivIMChatDlg::selected_EnterSlot() {
@@ -514,16 +495,11 @@ void CKivIMChatDlg::InsertPicture(CKivIMfaceDlg* picker, int row, int column, bo
     if (cell->data(Qt::DecorationRole).value<QPixmap>().isNull())
         return;
     if (gift && QFileInfo(path).path() == QLatin1String("image/gift")) {
-        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-        if (db->GetVipFlag() == 0) {
+        const QString refusal =
+            KivGifts(m_session).RefusalToPick(path, KivChatText::ToPlain(m_pInput->document()));
+        if (!refusal.isEmpty()) {
             picker->hide();
-            Tip(this, QStringLiteral("您还不是vip，请加入VIP组！"));
-            return;
-        }
-        // The gifts already in the input count against the balance as well.
-        if (CKivIMfaceDlg::PriceOf(path) + GiftCost() > double(db->GetGiftBalance())) {
-            picker->hide();
-            Tip(this, QStringLiteral("余额不足！请充值。"));
+            Tip(this, refusal);
             return;
         }
     }
@@ -563,13 +539,8 @@ bool CKivIMChatDlg::ShowRecordAt(qint64 id, const QString& msgTime) {
 }
 
 void CKivIMChatDlg::personalInfoBtnClicked() {
-    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
-    if (!main || m_need.friendUid == 0)
-        return;
-    kivPersonalInfoDlg* info = main->PersonalInfo(m_need.friendUid);
-    info->InitInfo(m_need.friendUid, 2, m_need.account);
-    info->show();
-    info->raise();
+    if (m_need.friendUid != 0)
+        emit ProfileWanted(m_need.friendUid, m_need.account);
 }
 
 void CKivIMChatDlg::SetCallInProgress(bool busy) {
@@ -578,7 +549,7 @@ void CKivIMChatDlg::SetCallInProgress(bool busy) {
 
 void CKivIMChatDlg::OpenMedia() {
     if (m_pCallLink == nullptr) {
-        m_pCallLink = new KivChatCallLink(this);
+        m_pCallLink = new KivChatCallLink(this, m_session);
         connect(m_pCallLink, &KivChatCallLink::CallEnded, this,
                 [this] { SetCallInProgress(false); });
         // Shown later: the call window waits for the message that reported it.
@@ -700,8 +671,7 @@ void CKivIMChatDlg::MarkRead() {
         return;
     }
     // Whatever waited from this friend has been seen now.
-    if (KivIMMainDlg::mainDlg)
-        KivIMMainDlg::mainDlg->closeBeat(int(m_need.friendUid));
+    emit FriendRead(m_need.friendUid);
 }
 
 bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -13,6 +13,7 @@ class CChatHistoryList;
 class CChatItem;
 class CKivChatOutbox;
 class CKivIMfaceDlg;
+class CKivSession;
 class CKivImChatRecordDlg;
 class KivChatCallLink;
 class QAction;
@@ -40,7 +41,7 @@ public:
     static constexpr int kMaxTextBytes = 1023;
     static constexpr int kPictureSide = 60;
 
-    explicit CKivIMChatDlg(QWidget* parent = nullptr);
+    CKivIMChatDlg(QWidget* parent, CKivSession& session);
     ~CKivIMChatDlg() override;
 
     void initChatDlg(tag_chatdlg_Need& need);
@@ -77,6 +78,12 @@ public:
 signals:
     void SndShowType(int const& type, int const& value, QString const& text);
     void SndpathStr(QString path);
+    // The friend's messages have been seen.
+    void FriendRead(quint32 uid);
+    // The user asked for the friend's profile.
+    void ProfileWanted(quint32 uid, const QString& account);
+    // The user chose the send key ("E" Enter, "C" Ctrl+Enter) for every conversation.
+    void SendKeyChosen(const QString& key);
 
 public slots:
     void SendMessage();
@@ -142,6 +149,7 @@ private:
     void SetStyleButton(QPushButton* button, const char* picture, bool pressed);
     void ShowConversationInRecord();
 
+    CKivSession& m_session;
     tag_chatdlg_Need m_need;
     bool m_bInit = false;
     int m_sendMode = 1;

@@ -9,7 +9,7 @@
 
 #include "CKivChatSearchIndex.h"
 #include "CKivFriendDBModel.h"
-#include "CKivFriendSqlUtilCommon.h"
+#include "KivChatHistory.h"
 #include "chat/CChatRecord.h"
 #include "chat/KivChatSearchPanel.h"
 
@@ -78,10 +78,8 @@ void CKivImChatRecordDlg::SetConversation(quint32 ownUid, const QString& ownName
 }
 
 bool CKivImChatRecordDlg::GoToMessage(qint64 id, const QString& msgTime) {
-    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
     int rank = 0;
-    if (!CKivChatSearchIndex::rank(db->ConnectDB()->database(), m_ownUid, m_friendUid, msgTime, id,
-                                   &rank))
+    if (!KivChatHistory::Rank(m_ownUid, m_friendUid, msgTime, id, &rank))
         return false;
     m_offset = rank / kPageSize * kPageSize;
     RefreshRecordList();
@@ -99,7 +97,6 @@ void CKivImChatRecordDlg::RefreshRecordList() {
 
 QVector<CKivChatRecordRow> CKivImChatRecordDlg::QueryPage() {
     CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-    db->ConnectDB();
     m_total = db->GetChatRecordCount(m_ownUid, m_friendUid);
     m_pPrePage->setEnabled(m_total != 0 && m_total - m_offset > kPageSize);
     m_pLeftTopPage->setEnabled(m_pPrePage->isEnabled());

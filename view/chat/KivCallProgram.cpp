@@ -6,10 +6,9 @@
 #include <QProcess>
 
 #include "CKivFriendReadConfigModel.h"
-#include "shell/KivIMMainDlg.h"
-#include "support/KivUserSettings.h"
+#include "KivUserSettings.h"
 
-qint64 KivStartCallProgram(const QStringList& arguments) {
+qint64 KivStartCallProgram(const QStringList& arguments, const QString& account) {
     QProcess program;
     program.setProgram(QDir::currentPath() + QStringLiteral("/media/CallView"));
     // The call window takes window messages from this process only.
@@ -21,10 +20,9 @@ qint64 KivStartCallProgram(const QStringList& arguments) {
         QStringLiteral("KIV_CALL_ROUTE_HOST"),
         QString::fromLatin1(CKivFriendReadConfigModel::GetInstance()->GetConfigFile()->ipaddr));
     // The call's microphone, speaker and echo cancellation are the account's.
-    if (KivIMMainDlg::mainDlg != nullptr && !KivIMMainDlg::mainDlg->m_account.isEmpty()) {
+    if (!account.isEmpty()) {
         environment.insert(QStringLiteral("KIV_CALL_SETTINGS"),
-                           QFileInfo(KivUserSettings::FileFor(KivIMMainDlg::mainDlg->m_account))
-                               .absoluteFilePath());
+                           QFileInfo(KivUserSettings::FileFor(account)).absoluteFilePath());
     }
     program.setProcessEnvironment(environment);
     program.setStandardInputFile(QProcess::nullDevice());

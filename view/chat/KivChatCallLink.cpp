@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <QtDebug>
 
-#include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "KivMediaRecord.h"
 #include "KivWindowMessage.h"
 #include "chat/KivCallProgram.h"
@@ -19,14 +19,10 @@ constexpr int kHangUpTimeoutMs = 2000;
 // How long the call window program may take to show its window.
 constexpr int kStartGraceMs = 20000;
 
-bool SendToServer(const ptl_sys_send_per_media& record) {
-    return CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&record),
-                                                       int(sizeof(record))) == int(sizeof(record));
-}
-
 }  // namespace
 
-KivChatCallLink::KivChatCallLink(QWidget* dialog) : QObject(dialog) {
+KivChatCallLink::KivChatCallLink(QWidget* dialog, CKivSession& session)
+    : QObject(dialog), m_session(session) {
     m_messages = new KivMessageWindow(
         KivWindowIdFor(quint64(dialog->winId())),
         [this](const KivWindowMessage& message) { OnWindowMessage(message); }, this);
@@ -47,9 +43,10 @@ quint64 KivChatCallLink::MessageWindowId() const {
 
 bool KivChatCallLink::Open() {
     Forget();
-    const qint64 pid = KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId()),
-                                            QStringLiteral("--me=%1").arg(m_ownId),
-                                            QStringLiteral("--to=%1").arg(m_friendId)});
+    const qint64 pid = KivStartCallProgram(
+        {QStringLiteral("--device=%1").arg(MessageWindowId()),
+         QStringLiteral("--me=%1").arg(m_ownId), QStringLiteral("--to=%1").arg(m_friendId)},
+        m_session.User().account);
     if (pid == 0) {
         return false;
     }
@@ -99,22 +96,16 @@ void KivChatCallLink::OnWindowMessage(const KivWindowMessage& message) {
             break;
         case kKindRequest:
             if (KivMediaFromMessage(message.data, &record)) {
-                KivInitRecord(m_request, Media);
-                m_request.callerUid = record.callerUid;
-                m_request.calleeUid = record.calleeUid;
-                m_request.state = record.state;
-                std::memcpy(m_request.addressA, record.addressA, sizeof(m_request.addressA));
-                m_request.videoPortA = record.videoPortA;
+                m_request = KivMediaRequestFrom(record);
                 m_requestPending = true;
             }
             break;
         case kKindPorts:
             if (m_requestPending && KivMediaFromMessage(message.data, &record)) {
-                // The call window reports its audio port in the video port A field.
-                m_request.audioPortA = record.videoPortA;
+                KivMediaTakeAudioPort(m_request, record);
                 m_requestPending = false;
                 // A call request is no message to keep for later: the call ends.
-                if (!SendToServer(m_request)) {
+                if (!m_session.SendCall(m_request, KivMediaState(m_request.state))) {
                     EndCallWindow();
                     emit RequestNotSent();
                     break;
@@ -131,11 +122,8 @@ void KivChatCallLink::CallWindowEnded() {
     const bool sent = m_requestSent;
     const ptl_sys_send_per_media closed = m_request;
     Forget();
-    if (sent) {
-        ptl_sys_send_per_media ended = closed;
-        ended.state = 4;
-        SendToServer(ended);
-    }
+    if (sent)
+        m_session.SendCall(closed, KivMediaClosedByCaller);
     emit CallEnded();
 }
 
@@ -167,13 +155,12 @@ void KivChatCallLink::Accepted(const ptl_sys_send_per_media& media) {
         return;
     }
     m_answered = true;
-    ptl_sys_send_per_media answer = media;
-    answer.state = 11;
-    KivSendMessage(m_callWindow, kKindHello, MessageWindowId(), KivMediaToMessage(answer));
+    KivSendMessage(m_callWindow, kKindHello, MessageWindowId(),
+                   KivMediaToMessage(KivMediaWithState(media, KivMediaHandedOver)));
 }
 
 void KivChatCallLink::Closed(const ptl_sys_send_per_media& media) {
-    if (IsOwnCall(media) && media.state == 5) {
+    if (IsOwnCall(media) && media.state == KivMediaClosedByCallee) {
         EndCallWindow();
     }
 }

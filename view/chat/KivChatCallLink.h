@@ -4,6 +4,7 @@
 
 #include "KivProtocol.h"
 
+class CKivSession;
 class KivMessageWindow;
 class KivWindowWatch;
 class QWidget;
@@ -20,7 +21,7 @@ class KivChatCallLink : public QObject {
     Q_OBJECT
 public:
     // Messages are taken for `dialog`'s window.
-    explicit KivChatCallLink(QWidget* dialog);
+    KivChatCallLink(QWidget* dialog, CKivSession& session);
     ~KivChatCallLink() override;
 
     void SetUsers(quint32 ownId, quint32 friendId);
@@ -56,6 +57,7 @@ private:
     // The call window ended (it said so, or it is gone): the peer hears state 4.
     void CallWindowEnded();
 
+    CKivSession& m_session;
     KivMessageWindow* m_messages = nullptr;
     KivWindowWatch* m_watch = nullptr;
     quint32 m_ownId = 0;

@@ -7,8 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "CKivFriendDBModel.h"
-#include "CKivFriendSqlUtilCommon.h"
+#include "KivChatHistory.h"
 #include "chat/KivChatSearchHitDelegate.h"
 #include "chat/KivChatSearcher.h"
 
@@ -162,11 +161,8 @@ void KivChatSearchPanel::ShowStatus() {
         text = QStringLiteral("找到 %1 条聊天记录").arg(m_pList->count());
     }
     // While the index is built its share shows; the rest is searched directly.
-    const QSqlDatabase database = CKivFriendDBModel::GetInstance()->ConnectDB()->database();
     CKivChatSearchIndex::Coverage coverage;
-    if (CKivChatSearchIndex::available(database) &&
-        CKivChatSearchIndex::coverage(database, &coverage) && !coverage.complete() &&
-        coverage.high > 0) {
+    if (KivChatHistory::IndexCoverage(&coverage) && !coverage.complete() && coverage.high > 0) {
         const qint64 indexed = coverage.high - coverage.low + 1;
         text += QStringLiteral("（正在建立搜索索引 %1%）").arg(indexed * 100 / coverage.high);
         m_pProgress->start();

@@ -3,7 +3,7 @@
 #include <QPixmap>
 #include <QString>
 
-#include "contacts/KivContactProfile.h"
+#include "KivContactProfile.h"
 
 // The person a friend request goes to, handed from a search result (or a
 // list entry) to the request dialog.

@@ -3,19 +3,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "CKivFriendNetModel.h"
+#include "CKivSession.h"
+#include "KivContactQueries.h"
 #include "KivProtocol.h"
 #include "contacts/CKivIMaddfriendTipDlg.h"
 #include "shell/KivFriendMyMessageBoxView.h"
-#include "support/KivContactQueries.h"
 #include "support/KivPlainText.h"
 #include "support/KivSafeImage.h"
-
-namespace {
-
-constexpr Uint32 kAnswerAccept = 1;
-
-}  // namespace
 
 CFriendInfoWnd::CFriendInfoWnd(CKivIMaddfriendTipDlg* owner, QWidget* parent)
     : QWidget(parent), m_pOwner(owner) {
@@ -62,19 +56,14 @@ void CFriendInfoWnd::SetRequest(qint64 requester, const QString& headPath, const
 void CFriendInfoWnd::Accept() {
     if (m_requester == -1)
         return;
-    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-    AddFriendAnswerRequest answer;
-    KivInitRecord(answer, AddFriendAnswer);
-    answer.askerUid = Uint32(m_requester);
-    answer.ownUid = net->GetUID();
-    answer.answer = kAnswerAccept;
-    if (net->Send_Msg(reinterpret_cast<const char*>(&answer), int(sizeof(answer))) <= 0) {
+    CKivSession& session = m_pOwner->Session();
+    if (!session.AnswerFriend(quint32(m_requester), KivFriendAccepted)) {
         // Not answered: the card stays for another try.
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
                                        QStringLiteral("确定"));
         return;
     }
-    KivContactQueries::AnswerRequests(quint32(m_requester), net->GetUID());
+    KivContactQueries::AnswerRequests(quint32(m_requester), session.Uid());
     m_pOwner->AcceptUser(static_cast<unsigned long>(m_requester));
     m_pOwner->RemoveCard(this);
 }

@@ -25,18 +25,18 @@
 
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
+#include "CKivSession.h"
 #include "KivAutoStart.h"
+#include "KivContactQueries.h"
+#include "KivUserSettings.h"
 #include "contacts/KivSoundCheck.h"
 #include "contacts/KivSoundDevices.h"
 #include "shell/CKivFriendKeyPressLineEdit.h"
 #include "shell/KivFriendMyMessageBoxView.h"
-#include "shell/KivIMMainDlg.h"
-#include "support/KivContactQueries.h"
 #include "support/KivDeploymentConfig.h"
 #include "support/KivPasswordKeyring.h"
 #include "support/KivProxySettings.h"
 #include "support/KivSkinBackground.h"
-#include "support/KivUserSettings.h"
 
 namespace {
 
@@ -126,13 +126,14 @@ QGroupBox* Group(const QString& title, QWidget* page, QVBoxLayout* pageLayout) {
 
 }  // namespace
 
-CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent) : QWindowBase(parent) {
+CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent, CKivSession& session,
+                                                 HotKeyApplier applyHotKeys)
+    : QWindowBase(parent), m_session(session), m_applyHotKeys(std::move(applyHotKeys)) {
     setObjectName(QStringLiteral("CKivFriendSysSettingDlg"));
     KivSkinBackground::Apply(this, SkinFile("SysSettingDlgBackImage1.png"), QSize(600, 440));
     KivSkinBackground::AddTitle(this, QStringLiteral("系统设置"));
     SetSkin(SkinFile("SysSettingDlg.qss"));
-    if (KivIMMainDlg::mainDlg)
-        m_account = KivIMMainDlg::mainDlg->m_account;
+    m_account = m_session.User().account;
 
     const char* const names[] = {"bConvent",       "bHotkey",     "bVoice",
                                  "bHistoryrecord", "bNetconnect", "bSoftupdate"};
@@ -190,9 +191,6 @@ CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent) : QWindowBase(
     connect(m_pClose, &QPushButton::clicked, this, &CKivFriendSysSettingDlg::bClose_Clicked);
     connect(m_pMinimize, &QPushButton::clicked, this, &CKivFriendSysSettingDlg::bMinimize_Clicked);
     connect(m_pProbeTimer, &QTimer::timeout, this, [this] { FinishNetCheck(false); });
-    if (KivIMMainDlg::mainDlg)
-        connect(this, &CKivFriendSysSettingDlg::setInitSignal, KivIMMainDlg::mainDlg,
-                &KivIMMainDlg::setInitSlot);
     ShowPage(0);
 }
 
@@ -547,7 +545,7 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
         return false;
     QDir().mkpath(KivUserSettings::FolderFor(m_account));
     QSettings ini(SettingsFile(), QSettings::IniFormat);
-    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    CKivSession::Own& own = m_session.User();
 
     const int bootStart = m_pBootStart->isChecked() ? 1 : 0;
     ini.setValue(QStringLiteral("/BaseSetting/BootStart"), bootStart);
@@ -564,11 +562,9 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
     };
     for (const auto& [name, value] : flags)
         ini.setValue(QStringLiteral("/BaseSetting/") + Key(name), value);
-    if (main) {
-        main->m_settings.insert(QStringLiteral("BootStart"), bootStart);
-        for (const auto& [name, value] : flags)
-            main->m_settings.insert(Key(name), value);
-    }
+    own.settings.insert(QStringLiteral("BootStart"), bootStart);
+    for (const auto& [name, value] : flags)
+        own.settings.insert(Key(name), value);
 
     bool hotKeysChanged = false;
     for (int row = 0; row < HotKeyCount; ++row) {
@@ -580,17 +576,14 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
                                  : QString::number(CKivFriendKeyPressLineEdit::VirtualKeyOf(text));
         ini.setValue(QStringLiteral("/HostKey/") + file, code);
         ini.setValue(QStringLiteral("/HostKeyName/%1Name").arg(file), text);
-        if (main) {
-            hotKeysChanged =
-                hotKeysChanged || main->m_hotKeyText.value(file + QStringLiteral("Name")) != text;
-            main->m_hotKeyText.insert(file + QStringLiteral("Name"), text);
-            main->m_hotKeyText.insert(file + QStringLiteral("Key"), code);
-        }
+        hotKeysChanged =
+            hotKeysChanged || own.hotKeyText.value(file + QStringLiteral("Name")) != text;
+        own.hotKeyText.insert(file + QStringLiteral("Name"), text);
+        own.hotKeyText.insert(file + QStringLiteral("Key"), code);
     }
     const QString sendKey = m_pSendEnter->isChecked() ? QStringLiteral("E") : QStringLiteral("C");
     ini.setValue(QStringLiteral("/HostKey/Sndmsg"), sendKey);
-    if (main)
-        main->m_hotKeyText.insert(QStringLiteral("SndmsgKey"), sendKey);
+    own.hotKeyText.insert(QStringLiteral("SndmsgKey"), sendKey);
 
     for (size_t i = 0; i < m_voices.size(); ++i) {
         // "ture" is the text every reader of this file expects.
@@ -635,15 +628,14 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
 }
 
 void CKivFriendSysSettingDlg::ApplyHotKeys(QSettings& ini, bool changed) {
-    KivIMMainDlg* main = KivIMMainDlg::mainDlg;
-    if (!main)
+    if (!m_applyHotKeys)
         return;
-    if (main->InitHotKey() == 0) {
+    const QStringList failed = m_applyHotKeys();
+    if (failed.isEmpty()) {
         if (changed)
             Tip(this, QStringLiteral("修改成功"));
         return;
     }
-    const QStringList failed = main->FailedHotKeys();
     const bool show = failed.contains(QStringLiteral("ShowmDlgName"));
     const bool get = failed.contains(QStringLiteral("GetmsgName"));
     QString text;
@@ -662,12 +654,12 @@ void CKivFriendSysSettingDlg::ApplyHotKeys(QSettings& ini, bool changed) {
         m_hotKeys[size_t(row)].edit->setEnabled(false);
         ini.setValue(QStringLiteral("/HostKey/") + file, QStringLiteral("0"));
         ini.setValue(QStringLiteral("/HostKeyName/%1Name").arg(file), QString());
-        main->m_hotKeyText.insert(file + QStringLiteral("Name"), QString());
-        main->m_hotKeyText.insert(file + QStringLiteral("Key"), QStringLiteral("0"));
+        m_session.User().hotKeyText.insert(file + QStringLiteral("Name"), QString());
+        m_session.User().hotKeyText.insert(file + QStringLiteral("Key"), QStringLiteral("0"));
     }
     ini.sync();
     // The keys that were taken are given up, the others stay registered.
-    main->InitHotKey();
+    m_applyHotKeys();
     Warn(this, text);
 }
 
@@ -737,8 +729,7 @@ void CKivFriendSysSettingDlg::pushButton_7ClickedSlot() {
         Tip(this, QStringLiteral("清理历史记录失败"));
         return;
     }
-    if (KivIMMainDlg::mainDlg)
-        KivIMMainDlg::mainDlg->initChatListView(false);
+    emit HistoryCleared();
     Tip(this, QStringLiteral("清理历史记录完成！共删除 %1 条消息。").arg(removed));
 }
 

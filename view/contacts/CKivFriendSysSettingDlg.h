@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QStringList>
+#include <functional>
+
 #include <QString>
 #include <array>
 
 #include "shell/QWindowBase.h"
 
+class CKivSession;
 class CKivFriendKeyPressLineEdit;
 class KivSoundCheck;
 class QButtonGroup;
@@ -27,7 +31,11 @@ public:
     enum HotKeyRow { ShowmDlg, Getmsg, Sndpic, HideFriend, HotKeyCount };
     static constexpr const char* kAppName = "kivim";
 
-    explicit CKivFriendSysSettingDlg(QWidget* parent = nullptr);
+    // Applies the saved hot keys and returns the names of those the desktop
+    // refused ("ShowmDlgName", "GetmsgName"); empty when all were taken.
+    using HotKeyApplier = std::function<QStringList()>;
+
+    CKivFriendSysSettingDlg(QWidget* parent, CKivSession& session, HotKeyApplier applyHotKeys = {});
     ~CKivFriendSysSettingDlg() override;
 
     // The account whose settings are edited (by default the main window's).
@@ -42,6 +50,8 @@ public:
 
 signals:
     void setInitSignal();
+    // The chat history was cleared.
+    void HistoryCleared();
 
 public slots:
     void bConvent_Clicked();
@@ -66,6 +76,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    CKivSession& m_session;
+    HotKeyApplier m_applyHotKeys;
     struct HotKeyControls {
         QCheckBox* check = nullptr;
         CKivFriendKeyPressLineEdit* edit = nullptr;

@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "KivProtocol.h"
 #include "shell/KivFriendMyMessageBoxView.h"
-#include "shell/KivIMMainDlg.h"
 #include "support/KivPlainText.h"
 #include "support/KivSkinBackground.h"
 
@@ -22,7 +22,8 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QRect& geometry) {
 
 }  // namespace
 
-CKivIMaddfriendDlg::CKivIMaddfriendDlg(QWidget* parent) : QWindowBase(parent) {
+CKivIMaddfriendDlg::CKivIMaddfriendDlg(QWidget* parent, CKivSession& session)
+    : QWindowBase(parent), m_session(session) {
     setObjectName(QStringLiteral("CKivIMaddfriendDlg"));
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/CKivIMAddFriendDlg/backImage.png"), QSize(400, 280));
@@ -77,19 +78,12 @@ void CKivIMaddfriendDlg::SendAddFriend() {
                                        QStringLiteral("确定"));
         return;
     }
-    AddFriendRequestRecord request;
-    KivInitRecord(request, AddFriendRequest);
-    request.fromUid = m_info.ownId;
-    request.toUid = m_info.friendId;
-    KivWriteText(request.verifyText, text);
-    if (CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&request),
-                                                    int(sizeof(request))) <= 0) {
+    if (!m_session.AskFriend(m_info.friendId, text)) {
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
                                        QStringLiteral("确定"));
         return;
     }
-    if (KivIMMainDlg::mainDlg)
-        KivIMMainDlg::mainDlg->NoteAskedFriend(m_info.friendId);
+    m_session.User().askedFriends.insert(m_info.friendId);
     close();
 }
 

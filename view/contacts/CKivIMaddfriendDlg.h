@@ -3,6 +3,7 @@
 #include "contacts/ADDFriendInfo.h"
 #include "shell/QWindowBase.h"
 
+class CKivSession;
 class QLabel;
 class QLineEdit;
 
@@ -13,7 +14,7 @@ public:
     // The verification text field holds at most this many bytes with its terminator.
     static constexpr int kVerifyField = 52;
 
-    explicit CKivIMaddfriendDlg(QWidget* parent = nullptr);
+    CKivIMaddfriendDlg(QWidget* parent, CKivSession& session);
 
     void InitFriendInfo(const ADDFriendInfo& info);
     const ADDFriendInfo& FriendInfo() const { return m_info; }
@@ -24,6 +25,7 @@ public slots:
     void b_MinimizeClicked();
 
 private:
+    CKivSession& m_session;
     ADDFriendInfo m_info;
     QLabel* m_pHead = nullptr;
     QLabel* m_pNick = nullptr;

@@ -6,13 +6,15 @@
 #include <QScrollArea>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
+#include "KivContactQueries.h"
 #include "contacts/CFriendInfoWnd.h"
-#include "shell/KivIMMainDlg.h"
-#include "support/KivContactQueries.h"
 #include "support/KivHeadPath.h"
 #include "support/KivSkinBackground.h"
 
-CKivIMaddfriendTipDlg::CKivIMaddfriendTipDlg(QWidget* parent) : QWindowBase(parent) {
+CKivIMaddfriendTipDlg::CKivIMaddfriendTipDlg(QWidget* parent, CKivSession& session,
+                                             std::function<bool(quint32)> isFriend)
+    : QWindowBase(parent), m_session(session), m_isFriend(std::move(isFriend)) {
     setObjectName(QStringLiteral("CKivIMaddfriendTipDlg"));
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/KivIMAddFriendTipDlg/TipDlgBackImage.png"),
@@ -53,12 +55,11 @@ void CKivIMaddfriendTipDlg::BuildCards() {
     for (CFriendInfoWnd* card : m_cards)
         delete card;
     m_cards.clear();
-    const quint32 own = CKivFriendNetModel::GetInstance()->GetUID();
-    const QString account = QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
-    const KivIMMainDlg* main = KivIMMainDlg::mainDlg;
+    const quint32 own = m_session.Net().GetUID();
+    const QString account = QString::fromUtf8(m_session.Net().GetAccount());
     for (const KivContactQueries::Request& request : KivContactQueries::WaitingRequests(own)) {
         // The server announces a new friendship the same way; those need no answer.
-        if (main && main->IsFriendUid(request.sender)) {
+        if (m_isFriend && m_isFriend(request.sender)) {
             KivContactQueries::AnswerRequests(request.sender, own);
             continue;
         }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "KivProtocol.h"
 #include "shell/QWindowBase.h"
 
+class CKivSession;
 class CFriendInfoWnd;
 class QGridLayout;
 
@@ -15,7 +17,12 @@ class CKivIMaddfriendTipDlg : public QWindowBase {
 public:
     static constexpr int kCardsPerRow = 3;
 
-    explicit CKivIMaddfriendTipDlg(QWidget* parent = nullptr);
+    // `isFriend` tells the users already friends: their records announce
+    // the friendship and need no answer.
+    CKivIMaddfriendTipDlg(QWidget* parent, CKivSession& session,
+                          std::function<bool(quint32)> isFriend = {});
+
+    CKivSession& Session() const { return m_session; }
 
     const std::vector<CFriendInfoWnd*>& Cards() const { return m_cards; }
     // The grid position of a card: (row, column).
@@ -36,6 +43,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    CKivSession& m_session;
+    std::function<bool(quint32)> m_isFriend;
     void BuildCards();
     void PlaceCards();
 

@@ -8,10 +8,11 @@
 #include <QScrollArea>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
+#include "KivContactQueries.h"
 #include "KivProtocol.h"
 #include "contacts/KivAddFriendItem.h"
 #include "shell/KivFriendMyMessageBoxView.h"
-#include "support/KivContactQueries.h"
 #include "support/KivHeadDownload.h"
 #include "support/KivHeadPath.h"
 #include "support/KivSkinBackground.h"
@@ -20,13 +21,10 @@ namespace {
 
 constexpr int kNotFound = 3;
 
-QString OwnAccount() {
-    return QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
-}
-
 }  // namespace
 
-KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent) : QWindowBase(parent) {
+KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent, CKivSession& session)
+    : QWindowBase(parent), m_session(session) {
     setObjectName(QStringLiteral("KivAddCheckFriendDlg"));
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/KivIMAddFriendTipDlg/AddFriendTipDlgBackImage.png"),
@@ -72,7 +70,7 @@ KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent) : QWindowBase(parent
     connect(m_pClose, &QPushButton::clicked, this, &KivAddCheckFriendDlg::bClose_Clicked);
     connect(m_pMinimize, &QPushButton::clicked, this, &KivAddCheckFriendDlg::bMinimize_Clicked);
     connect(m_pHeads, &KivHeadDownload::Stored, this, &KivAddCheckFriendDlg::HeadStored);
-    connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult, this,
+    connect(&m_session.Net(), &CKivFriendNetModel::AccountSearchResult, this,
             &KivAddCheckFriendDlg::InitCheckFriendDlg);
 }
 
@@ -83,16 +81,7 @@ void KivAddCheckFriendDlg::CheckBtnClicked() {
     const QString text = m_pEdit->text().simplified();
     if (text.isEmpty())
         return;
-    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-    SearchRequest request;
-    KivInitRecord(request, Search);
-    request.uid = net->GetUID();
-    KivWriteText(request.account, text.toLatin1());
-    request.param1 = 1;
-    request.param2 = 0;
-    // The local profile table keeps no versions, so the server always sends the whole profile.
-    request.profileVersion = 0;
-    if (net->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request))) <= 0) {
+    if (!m_session.SearchUser(text)) {
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
                                        QStringLiteral("确定"));
         return;
@@ -118,24 +107,17 @@ void KivAddCheckFriendDlg::InitCheckFriendDlg(int result, bool, const QByteArray
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("没有该用户"), QStringLiteral("确定"));
         return;
     }
-    const QList<QVariant> info = {CKivFriendNetModel::GetInstance()->GetUID(),
-                                  profile.uid,
-                                  profile.sex,
-                                  profile.head,
-                                  profile.account,
-                                  profile.nickName,
-                                  profile.nickName,
-                                  profile.sign,
-                                  profile.area,
-                                  profile.phone,
-                                  profile.birthday};
-    const QString own = OwnAccount();
+    const QList<QVariant> info = {
+        m_session.Net().GetUID(), profile.uid,      profile.sex,  profile.head, profile.account,
+        profile.nickName,         profile.nickName, profile.sign, profile.area, profile.phone,
+        profile.birthday};
+    const QString own = QString::fromUtf8(m_session.Net().GetAccount());
     if (!own.isEmpty())
         m_pHeads->Fetch(profile.uid, KivHeadPath::UploadedFriend(own, profile.uid));
     // The row is refilled, never replaced: a message box of the row may be
     // running its loop right now, and deleting the row would delete it too.
     if (!m_pItem) {
-        m_pItem = new KivAddFriendItem;
+        m_pItem = new KivAddFriendItem(nullptr, m_session);
         connect(this, &KivAddCheckFriendDlg::SndFriendInfo, m_pItem,
                 &KivAddFriendItem::AcceptFriendInfo);
         m_pGrid->addWidget(m_pItem, 0, 0, Qt::AlignTop);

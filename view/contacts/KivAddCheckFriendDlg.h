@@ -5,6 +5,7 @@
 
 #include "shell/QWindowBase.h"
 
+class CKivSession;
 class KivAddFriendItem;
 class KivHeadDownload;
 class QGridLayout;
@@ -16,7 +17,7 @@ class QLineEdit;
 class KivAddCheckFriendDlg : public QWindowBase {
     Q_OBJECT
 public:
-    explicit KivAddCheckFriendDlg(QWidget* parent = nullptr);
+    KivAddCheckFriendDlg(QWidget* parent, CKivSession& session);
     ~KivAddCheckFriendDlg() override;
 
     KivAddFriendItem* ResultItem() const { return m_pItem; }
@@ -37,6 +38,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    CKivSession& m_session;
     QLineEdit* m_pEdit = nullptr;
     QLabel* m_pCaption = nullptr;
     QGridLayout* m_pGrid = nullptr;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "contacts/CKivIMaddfriendDlg.h"
 #include "contacts/KivBirthday.h"
 #include "shell/KivFriendMyMessageBoxView.h"
@@ -19,7 +20,8 @@ constexpr int kHeadSide = 48;
 
 }  // namespace
 
-KivAddFriendItem::KivAddFriendItem(QWidget* parent) : QWidget(parent) {
+KivAddFriendItem::KivAddFriendItem(QWidget* parent, CKivSession& session)
+    : QWidget(parent), m_session(session) {
     setObjectName(QStringLiteral("KivAddFriendItem"));
     m_pHead = new QLabel(this);
     m_pHead->setObjectName(QStringLiteral("labelHead"));
@@ -60,7 +62,7 @@ void KivAddFriendItem::AcceptFriendInfo(const QList<QVariant>& info) {
     m_sign = info.value(7).toString();
     m_info.area = info.value(8).toString();
     m_info.age = KivBirthday::AgeText(info.value(10).toString());
-    const QString own = QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
+    const QString own = QString::fromUtf8(m_session.Net().GetAccount());
     SetHead(KivHeadPath::OrDefault(KivHeadPath::Friend(own, m_info.friendId, m_headIndex)));
     KivPlainText::Show(m_pNick, m_info.nickName);
     KivPlainText::Show(m_pAccount, m_info.account);
@@ -78,7 +80,7 @@ void KivAddFriendItem::ShowCheckFriendInfo(const int&, const QString& account) {
 }
 
 void KivAddFriendItem::AddBtnClicked() {
-    const QString own = QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
+    const QString own = QString::fromUtf8(m_session.Net().GetAccount());
     if (m_info.account == own) {
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("不能添加自己为好友"),
                                        QStringLiteral("确定"));
@@ -86,7 +88,7 @@ void KivAddFriendItem::AddBtnClicked() {
     }
     if (!m_pRequest) {
         // A window of its own: it stays when the search dialog is closed.
-        m_pRequest = new CKivIMaddfriendDlg(nullptr);
+        m_pRequest = new CKivIMaddfriendDlg(nullptr, m_session);
         m_pRequest->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_pRequest->InitFriendInfo(m_info);

@@ -9,6 +9,7 @@
 #include "contacts/ADDFriendInfo.h"
 
 #include "contacts/CKivIMaddfriendDlg.h"
+class CKivSession;
 class QLabel;
 
 // One search result: head, nick name and account, and the add button that
@@ -16,7 +17,7 @@ class QLabel;
 class KivAddFriendItem : public QWidget {
     Q_OBJECT
 public:
-    explicit KivAddFriendItem(QWidget* parent = nullptr);
+    KivAddFriendItem(QWidget* parent, CKivSession& session);
     ~KivAddFriendItem() override;
 
     quint32 FriendId() const { return m_info.friendId; }
@@ -32,6 +33,7 @@ public slots:
     void AddBtnClicked();
 
 private:
+    CKivSession& m_session;
     ADDFriendInfo m_info;
     int m_headIndex = 0;
     QString m_sign;

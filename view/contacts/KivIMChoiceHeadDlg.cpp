@@ -11,13 +11,14 @@
 #include <QUrl>
 
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
+#include "KivContactQueries.h"
+#include "KivProfileUpdate.h"
 #include "contacts/CHeadItem.h"
 #include "contacts/KivIMChoiceDefultHeadDlg.h"
 #include "contacts/KivImChoiceCustomHeadDlg.h"
-#include "contacts/KivProfileUpdate.h"
 #include "shell/KivFriendMyMessageBoxView.h"
 #include "shell/KivIMMainDlg.h"
-#include "support/KivContactQueries.h"
 #include "support/KivDeploymentConfig.h"
 #include "support/KivFileServerTls.h"
 #include "support/KivHeadPath.h"
@@ -47,7 +48,8 @@ QByteArray Png(const QImage& image) {
 
 }  // namespace
 
-KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent) : QWindowBase(parent) {
+KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent, CKivSession& session)
+    : QWindowBase(parent), m_session(session) {
     setObjectName(QStringLiteral("KivIMChoiceHeadDlg"));
     KivSkinBackground::Apply(this, Skin("bkground.png"), QSize(495, 400));
     KivSkinBackground::AddTitle(this, QStringLiteral("更换头像"));
@@ -90,7 +92,7 @@ KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent) : QWindowBase(parent) {
     SetBtnNumber(false);
     EnableMove(true);
     SetSkin(Skin("kivChoiceHeaddlg.qss"));
-    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    CKivFriendNetModel* net = &m_session.Net();
     connect(m_pDefaultTab, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::DefultBtClicked);
     connect(m_pCustomTab, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::CustomBtClicked);
     connect(m_pReSel, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::ReSelBtClicked);
@@ -147,7 +149,7 @@ void KivIMChoiceHeadDlg::CancelBtClicked() {
 }
 
 bool KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
-    const quint32 uid = CKivFriendNetModel::GetInstance()->GetUID();
+    const quint32 uid = m_session.Net().GetUID();
     // The record carries the whole profile: without the stored one it would
     // overwrite the server's with blanks.
     KivContactProfile profile = KivContactQueries::ByUid(uid);
@@ -163,7 +165,7 @@ bool KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
         return false;
     }
     m_newHead = head;
-    if (KivProfileUpdate::Send(profile) <= 0) {
+    if (!m_session.UpdateProfile(profile)) {
         Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
         return false;
     }
@@ -199,12 +201,7 @@ void KivIMChoiceHeadDlg::SaveBtClicked() {
     if (m_uploaded.width() > kUploadSide || m_uploaded.height() > kUploadSide)
         m_uploaded = m_uploaded.scaled(kUploadSide, kUploadSide, Qt::KeepAspectRatio,
                                        Qt::SmoothTransformation);
-    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-    UploadFileRequest request;
-    KivInitRecord(request, UploadFile);
-    request.uid = net->GetUID();
-    request.kind = 1;
-    if (net->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request))) <= 0) {
+    if (!m_session.AskHeadUpload()) {
         Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
         return;
     }
@@ -245,8 +242,7 @@ void KivIMChoiceHeadDlg::UpLoadFileSlot(const QString& session) {
     const QByteArray png = Png(m_uploaded);
     const KivDeploymentConfig config;
     QNetworkRequest request = KivFileServerTls::Request(
-        UploadUrl(CKivFriendNetModel::GetInstance()->GetUID(), QString::number(number), png.size()),
-        config);
+        UploadUrl(m_session.Net().GetUID(), QString::number(number), png.size()), config);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/x-www-form-urlencoded"));
     m_uploadSession = number;
@@ -317,16 +313,14 @@ void KivIMChoiceHeadDlg::EndUpload() {
 }
 
 void KivIMChoiceHeadDlg::AlterHeadResult(Uint32 uid, Uint32 result, Uint32) {
-    if (!m_bAwaitingProfile || uid != CKivFriendNetModel::GetInstance()->GetUID())
+    if (!m_bAwaitingProfile || uid != m_session.Net().GetUID())
         return;
     m_bAwaitingProfile = false;
     if (result != kUpdated)
         return;
     KivContactQueries::SetHead(uid, m_newHead);
-    if (KivIMMainDlg::mainDlg)
-        KivIMMainDlg::mainDlg->m_headIndex = m_newHead;
-    const QString own =
-        KivHeadPath::Own(QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount()));
+    m_session.User().headIndex = m_newHead;
+    const QString own = KivHeadPath::Own(QString::fromUtf8(m_session.Net().GetAccount()));
     if (m_bBuiltIn) {
         const QString stock = KivHeadPath::Stock(m_newHead);
         KivSafeImage::StorePng(QImage(stock), own);

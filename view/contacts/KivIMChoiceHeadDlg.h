@@ -6,6 +6,7 @@
 #include "KivProtocol.h"
 #include "shell/QWindowBase.h"
 
+class CKivSession;
 class KivIMChoiceDefultHeadDlg;
 class KivImChoiceCustomHeadDlg;
 class QLabel;
@@ -24,7 +25,7 @@ public:
     // The largest side of an uploaded head; the dialogs show at most 124.
     static constexpr int kUploadSide = 256;
 
-    explicit KivIMChoiceHeadDlg(QWidget* parent = nullptr);
+    KivIMChoiceHeadDlg(QWidget* parent, CKivSession& session);
     ~KivIMChoiceHeadDlg() override;
 
     KivIMChoiceDefultHeadDlg* DefaultPage() const { return m_pDefault; }
@@ -56,6 +57,7 @@ public slots:
     void CheckUpload();
 
 private:
+    CKivSession& m_session;
     // False, and the user told why, when nothing was sent.
     bool SendProfileWithHead(int head);
     void EndUpload();

@@ -12,13 +12,14 @@
 #include <QRegularExpressionValidator>
 
 #include "CKivFriendNetModel.h"
-#include "contacts/KivAreaList.h"
+#include "CKivSession.h"
+#include "KivAreaList.h"
+#include "KivContactQueries.h"
+#include "KivProfileUpdate.h"
 #include "contacts/KivBirthday.h"
 #include "contacts/KivIMChoiceHeadDlg.h"
-#include "contacts/KivProfileUpdate.h"
 #include "shell/KivFriendMyMessageBoxView.h"
 #include "shell/KivIMMainDlg.h"
-#include "support/KivContactQueries.h"
 #include "support/KivHeadDownload.h"
 #include "support/KivHeadPath.h"
 #include "support/KivPlainText.h"
@@ -59,13 +60,10 @@ void Tip(QWidget* parent, const QString& text) {
     KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
 }
 
-QString OwnAccount() {
-    return QString::fromUtf8(CKivFriendNetModel::GetInstance()->GetAccount());
-}
-
 }  // namespace
 
-kivPersonalInfoDlg::kivPersonalInfoDlg(QWidget* parent) : QWindowBase(parent) {
+kivPersonalInfoDlg::kivPersonalInfoDlg(QWidget* parent, CKivSession& session)
+    : QWindowBase(parent), m_session(session) {
     setObjectName(QStringLiteral("kivPersonalInfoDlg"));
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/kivPersonalInfoDlg/backImage.png"), QSize(440, 520));
@@ -77,7 +75,7 @@ kivPersonalInfoDlg::kivPersonalInfoDlg(QWidget* parent) : QWindowBase(parent) {
     connect(m_pClose, &QPushButton::clicked, this, &QWidget::close);
     connect(m_pMinimize, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(m_pHeads, &KivHeadDownload::Stored, this, &kivPersonalInfoDlg::HeadStored);
-    connect(CKivFriendNetModel::GetInstance(), &CKivFriendNetModel::AccountSearchResult, this,
+    connect(&m_session.Net(), &CKivFriendNetModel::AccountSearchResult, this,
             &kivPersonalInfoDlg::InitShowInfo);
 }
 
@@ -238,13 +236,7 @@ void kivPersonalInfoDlg::showType(const int& uid, const int& mode, const QString
     InitInfo(uid, false);
     if (account.isEmpty())
         return;
-    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
-    SearchRequest request;
-    KivInitRecord(request, Search);
-    request.uid = net->GetUID();
-    KivWriteText(request.account, account.simplified().toLatin1());
-    request.param1 = 1;
-    net->Send_Msg(reinterpret_cast<const char*>(&request), int(sizeof(request)));
+    m_session.SearchUser(account);
 }
 
 void kivPersonalInfoDlg::InitShowInfo(int uflg, bool, const QByteArray& account) {
@@ -288,7 +280,7 @@ void kivPersonalInfoDlg::ShowProfile(const KivContactProfile& profile) {
     m_shownBirthday = Birthday();
     m_shownArea = ChosenArea();
 
-    const QString own = OwnAccount();
+    const QString own = QString::fromUtf8(m_session.Net().GetAccount());
     QString head;
     if (m_mode == OwnMode) {
         head = KivHeadPath::Own(own);
@@ -444,7 +436,7 @@ void kivPersonalInfoDlg::SaveClicked() {
         Tip(this, QStringLiteral("%1过长，无法保存，请删减后再试").arg(tooLong));
         return;
     }
-    if (KivProfileUpdate::Send(profile) <= 0) {
+    if (!m_session.UpdateProfile(profile)) {
         Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
         return;
     }
@@ -476,7 +468,7 @@ void kivPersonalInfoDlg::HeadClicked() {
     if (m_mode != OwnMode)
         return;
     if (!m_pHeadDlg) {
-        m_pHeadDlg = new KivIMChoiceHeadDlg(nullptr);
+        m_pHeadDlg = new KivIMChoiceHeadDlg(nullptr, m_session);
         connect(m_pHeadDlg, &KivIMChoiceHeadDlg::AllHeaderChange, this,
                 &kivPersonalInfoDlg::HeadChanged);
     }

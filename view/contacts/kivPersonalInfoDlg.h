@@ -3,11 +3,12 @@
 #include <QPointer>
 #include <QStringList>
 
+#include "KivContactProfile.h"
 #include "KivProtocol.h"
-#include "contacts/KivContactProfile.h"
 #include "shell/QWindowBase.h"
 
 #include "contacts/KivIMChoiceHeadDlg.h"
+class CKivSession;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -21,7 +22,7 @@ class kivPersonalInfoDlg : public QWindowBase {
 public:
     enum Mode { OwnMode = 1, FriendMode = 2 };
 
-    explicit kivPersonalInfoDlg(QWidget* parent = nullptr);
+    kivPersonalInfoDlg(QWidget* parent, CKivSession& session);
     ~kivPersonalInfoDlg() override;
 
     // Chooses the mode and asks the server for a fresh copy of the profile.
@@ -50,6 +51,7 @@ public slots:
     void HeadStored(quint32 uid, const QString& path);
 
 private:
+    CKivSession& m_session;
     void BuildForm();
     void ShowProfile(const KivContactProfile& profile);
     void ShowHead(const QString& path);

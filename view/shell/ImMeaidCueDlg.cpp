@@ -34,13 +34,14 @@ QString CallerText(const QString& caller) {
 
 }  // namespace
 
-ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* parent)
-    : QDialog(parent), m_media(media) {
+ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* parent,
+                             const QString& account)
+    : QDialog(parent), m_account(account), m_media(media) {
     setObjectName(QStringLiteral("ImMediaCueDlg"));
     setWindowTitle(QStringLiteral("视频通话请求"));
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
-    KivInitRecord(m_answer, Media);
+    m_answer = KivMediaEmpty();
 
     m_background = KivPicture::Load(QStringLiteral("Resources/skin/ImMediaCueDlg/backImage.png"));
     resize(m_background.isNull() ? QSize(300, 160) : KivPicture::ShownSize(m_background));
@@ -91,7 +92,8 @@ bool ImMeaidCueDlg::IsCall(const ptl_sys_send_per_media& media) const {
 }
 
 void ImMeaidCueDlg::CueAccept() {
-    const qint64 pid = KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId())});
+    const qint64 pid =
+        KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId())}, m_account);
     if (pid == 0) {
         KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法启动视频通话程序"),
                                        QStringLiteral("确定"));
@@ -164,8 +166,7 @@ void ImMeaidCueDlg::OnWindowMessage(const KivWindowMessage& message) {
                 break;
             case kKindPorts:
                 if (KivMediaFromMessage(message.data, &record)) {
-                    m_answer.audioPortA = record.audioPortA;
-                    m_answer.audioPortB = record.videoPortB;
+                    KivMediaTakeAnswerPorts(m_answer, record);
                     m_messages->post(kAnswerPosted, message.wParam);
                 }
                 break;

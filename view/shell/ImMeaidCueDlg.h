@@ -17,7 +17,9 @@ struct KivWindowMessage;
 class ImMeaidCueDlg : public QDialog {
     Q_OBJECT
 public:
-    ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* parent);
+    // `account` is the logged-in one; the call window takes its sound settings.
+    ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* parent,
+                  const QString& account = QString());
     ~ImMeaidCueDlg() override;
 
     ptl_sys_send_per_media& Request() { return m_media; }
@@ -62,6 +64,7 @@ private:
     // The call window hung up, or is gone without a word.
     void CallWindowEnded();
 
+    QString m_account;
     ptl_sys_send_per_media m_media;
     ptl_sys_send_per_media m_answer;
     QPixmap m_background;

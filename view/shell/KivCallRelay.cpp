@@ -4,45 +4,37 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "CKivFriendNetModel.h"
+#include "CKivSession.h"
 #include "KivMediaRecord.h"
 #include "KivWindowMessage.h"
 #include "shell/ImMeaidCueDlg.h"
 
-KivCallRelay::KivCallRelay(QWidget& window) : m_window(window) {}
-
-void KivCallRelay::Send(const ptl_sys_send_per_media& record) {
-    CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&record),
-                                                int(sizeof(record)));
-}
+KivCallRelay::KivCallRelay(QWidget& window, CKivSession& session)
+    : m_window(window), m_session(session) {}
 
 void KivCallRelay::Decline(ptl_sys_send_per_media* media) {
-    media->state = 3;
-    Send(*media);
+    *media = KivMediaWithState(*media, KivMediaDeclined);
+    m_session.AnswerCall(*media, KivMediaDeclined);
 }
 
 void KivCallRelay::Accept(ptl_sys_send_per_media* media, quintptr callWindow) {
-    if (media->state != 2) {
-        media->state = 2;
+    if (media->state != KivMediaAccepted) {
+        *media = KivMediaWithState(*media, KivMediaAccepted);
         // The send waits in a loop that may delete the cue, so only a copy travels.
         const QByteArray request = KivMediaToMessage(*media);
         KivSendMessage(callWindow, 1, KivWindowIdFor(quint64(m_window.winId())), request);
         return;
     }
-    media->head.command = Media;
-    Send(*media);
+    m_session.AcceptCall(*media);
 }
 
 void KivCallRelay::HungUp(const ptl_sys_send_per_media& answer,
                           const ptl_sys_send_per_media& cueRequest) {
-    ptl_sys_send_per_media closed = answer.callerUid != 0 ? answer : cueRequest;
-    KivFillHeader(closed.head, Media, sizeof(closed));
-    closed.state = 5;
-    Send(closed);
+    m_session.SendCall(answer.callerUid != 0 ? answer : cueRequest, KivMediaClosedByCallee);
 }
 
 void KivCallRelay::Close(const ptl_sys_send_per_media& media) {
-    if (media.state != 4)
+    if (media.state != KivMediaClosedByCaller)
         return;
     // Ending a cue waits for its call window, and other cues may be deleted meanwhile.
     QList<QPointer<ImMeaidCueDlg>> cues;

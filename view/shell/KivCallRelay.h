@@ -4,6 +4,7 @@
 
 #include "KivProtocol.h"
 
+class CKivSession;
 class QWidget;
 
 // Between the server and the cues of calls offered to this user: a cue's
@@ -11,7 +12,7 @@ class QWidget;
 // call reaches the cue that shows it. The cues are children of the window.
 class KivCallRelay {
 public:
-    explicit KivCallRelay(QWidget& window);
+    KivCallRelay(QWidget& window, CKivSession& session);
 
     // The user turned the call down.
     void Decline(ptl_sys_send_per_media* media);
@@ -26,7 +27,6 @@ public:
     void Close(const ptl_sys_send_per_media& media);
 
 private:
-    static void Send(const ptl_sys_send_per_media& record);
-
     QWidget& m_window;
+    CKivSession& m_session;
 };

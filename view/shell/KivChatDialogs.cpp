@@ -5,15 +5,15 @@
 #include "chat/CKivIMChatDlg.h"
 #include "chat/tag_chatdlg_Need.h"
 
-KivChatDialogs::KivChatDialogs(NeedFor needFor, Made made)
-    : m_needFor(std::move(needFor)), m_made(std::move(made)) {}
+KivChatDialogs::KivChatDialogs(CKivSession& session, NeedFor needFor, Made made)
+    : m_session(session), m_needFor(std::move(needFor)), m_made(std::move(made)) {}
 
 KivChatDialogs::~KivChatDialogs() = default;
 
 CKivIMChatDlg* KivChatDialogs::Dialog(quint32 uid) {
     std::unique_ptr<CKivIMChatDlg>& slot = m_dialogs[uid];
     if (!slot) {
-        slot = std::make_unique<CKivIMChatDlg>(nullptr);
+        slot = std::make_unique<CKivIMChatDlg>(nullptr, m_session);
         m_made(slot.get());
         tag_chatdlg_Need need = m_needFor(uid);
         slot->initChatDlg(need);

@@ -6,9 +6,10 @@
 #include <map>
 #include <memory>
 
-#include "support/KivChatQueries.h"
+#include "KivChatQueries.h"
 
 class CKivIMChatDlg;
+class CKivSession;
 struct tag_chatdlg_Need;
 
 // The chat dialogs of a session, one per friend, made when first needed (most
@@ -20,7 +21,7 @@ public:
     // Called with each new dialog.
     using Made = std::function<void(CKivIMChatDlg* dialog)>;
 
-    KivChatDialogs(NeedFor needFor, Made made);
+    KivChatDialogs(CKivSession& session, NeedFor needFor, Made made);
     ~KivChatDialogs();
 
     // The dialog of uid, made (hidden, set up) when first asked for.
@@ -48,6 +49,7 @@ public:
     bool DeliverText(quint32 uid, const QString& text);
 
 private:
+    CKivSession& m_session;
     NeedFor m_needFor;
     Made m_made;
     std::map<quint32, std::unique_ptr<CKivIMChatDlg>> m_dialogs;

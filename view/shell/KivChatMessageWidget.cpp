@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 
 #include "CKivFriendDBModel.h"
+#include "KivChatQueries.h"
 #include "shell/MyCustomListViewItemDelegate.h"
 #include "shell/MyListModel.h"
-#include "support/KivChatQueries.h"
 #include "support/KivHeadPath.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <QSet>
 #include <algorithm>
 
+#include "KivChatQueries.h"
+#include "KivContactQueries.h"
 #include "chat/tag_chatdlg_Need.h"
-#include "support/KivChatQueries.h"
-#include "support/KivContactQueries.h"
 #include "support/KivHeadPath.h"
 
 namespace {

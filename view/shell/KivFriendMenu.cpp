@@ -3,22 +3,22 @@
 #include <QMenu>
 
 #include "CKivFriendDBModel.h"
+#include "CKivSession.h"
+#include "KivContactQueries.h"
 #include "contacts/ADDFriendInfo.h"
 #include "contacts/CKivIMaddfriendDlg.h"
 #include "shell/KivFriendMyMessageBoxView.h"
-#include "shell/KivSessionRecords.h"
-#include "support/KivContactQueries.h"
 #include "support/KivSafeImage.h"
 
-KivFriendMenu::KivFriendMenu(QWidget* window) : QObject(window), m_pWindow(window) {}
+KivFriendMenu::KivFriendMenu(QWidget* window, CKivSession& session)
+    : QObject(window), m_pWindow(window), m_session(session) {}
 
-void KivFriendMenu::Show(const QPoint& globalPos, quint32 uid, quint32 ownUid, bool vipRow) {
+void KivFriendMenu::Show(const QPoint& globalPos, quint32 uid, bool vipRow) {
     QMenu menu(m_pWindow);
     menu.addAction(QStringLiteral("发送即时消息"), this, [this, uid] { emit ChatRequested(uid); });
     menu.addAction(QStringLiteral("查看个人资料"), this,
                    [this, uid] { emit ProfileRequested(uid); });
-    menu.addAction(QStringLiteral("删除好友"), this,
-                   [this, uid, ownUid] { AskDelete(uid, ownUid); });
+    menu.addAction(QStringLiteral("删除好友"), this, [this, uid] { AskDelete(uid); });
     if (vipRow) {
         menu.addAction(QStringLiteral("添加为好友"), this,
                        [this, uid] { emit FriendshipRequested(uid); });
@@ -26,18 +26,18 @@ void KivFriendMenu::Show(const QPoint& globalPos, quint32 uid, quint32 ownUid, b
     menu.exec(globalPos);
 }
 
-void KivFriendMenu::AskDelete(quint32 uid, quint32 ownUid) {
+void KivFriendMenu::AskDelete(quint32 uid) {
     if (KivFriendMyMessageBoxView::Ask(m_pWindow, QStringLiteral("您确定要删除该好友吗？"),
                                        QStringLiteral("确定"), QStringLiteral("取消")) != 1) {
         return;
     }
     m_pendingDeletes.append(uid);
-    KivSessionRecords::AskDeleteFriend(ownUid, uid);
+    m_session.AskDeleteFriend(uid);
 }
 
 void KivFriendMenu::OfferFriendship(quint32 uid, quint32 ownUid, const QString& shownName,
                                     const QString& headPath) {
-    if (CKivFriendDBModel::GetInstance()->GetVipFlag() == 0) {
+    if (m_session.Database().GetVipFlag() == 0) {
         KivFriendMyMessageBoxView::Tip(m_pWindow, QStringLiteral("您还不是vip，请加入VIP组。"),
                                        QStringLiteral("确定"));
         return;
@@ -47,7 +47,7 @@ void KivFriendMenu::OfferFriendship(quint32 uid, quint32 ownUid, const QString& 
     if (profile.nickName.isEmpty())
         profile.nickName = shownName;
     if (!m_pAddFriend)
-        m_pAddFriend = new CKivIMaddfriendDlg(m_pWindow);
+        m_pAddFriend = new CKivIMaddfriendDlg(m_pWindow, m_session);
     m_pAddFriend->InitFriendInfo(
         ADDFriendInfo::From(profile, ownUid, KivSafeImage::Pixmap(headPath)));
     m_pAddFriend->show();

@@ -4,6 +4,7 @@
 #include <QObject>
 
 class CKivIMaddfriendDlg;
+class CKivSession;
 class QPoint;
 class QString;
 class QWidget;
@@ -14,12 +15,12 @@ class QWidget;
 class KivFriendMenu : public QObject {
     Q_OBJECT
 public:
-    explicit KivFriendMenu(QWidget* window);
+    KivFriendMenu(QWidget* window, CKivSession& session);
 
-    // The menu of uid's row at `globalPos`; `ownUid` is the session's.
-    void Show(const QPoint& globalPos, quint32 uid, quint32 ownUid, bool vipRow);
+    // The menu of uid's row at `globalPos`.
+    void Show(const QPoint& globalPos, quint32 uid, bool vipRow);
     // Asks the user, then the server, to delete the friend uid.
-    void AskDelete(quint32 uid, quint32 ownUid);
+    void AskDelete(quint32 uid);
     // The server answered on deleting uid: whether this session asked for it.
     bool TakeDeleteAnswer(quint32 uid) { return m_pendingDeletes.removeAll(uid) > 0; }
     // The friend request dialog for the VIP user uid, for VIP members only;
@@ -35,6 +36,7 @@ signals:
 
 private:
     QWidget* m_pWindow;
+    CKivSession& m_session;
     QList<quint32> m_pendingDeletes;
     CKivIMaddfriendDlg* m_pAddFriend = nullptr;
 };

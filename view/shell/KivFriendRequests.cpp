@@ -1,36 +1,48 @@
 #include "shell/KivFriendRequests.h"
 
-#include <QTimer>
 #include <QWidget>
 
-#include "CKivFriendNetModel.h"
+#include "CKivSession.h"
+#include "KivChatQueries.h"
+#include "KivContactQueries.h"
 #include "KivProtocol.h"
 #include "contacts/CKivIMaddfriendTipDlg.h"
-#include "support/KivChatQueries.h"
-#include "support/KivContactQueries.h"
 
-KivFriendRequests::KivFriendRequests(QWidget* window, std::function<bool(quint32)> isFriend)
-    : QObject(window), m_pWindow(window), m_isFriend(std::move(isFriend)) {}
+KivFriendRequests::KivFriendRequests(QWidget* window, CKivSession& session,
+                                     std::function<bool(quint32)> isFriend)
+    : QObject(window), m_pWindow(window), m_session(session), m_isFriend(std::move(isFriend)) {}
+
+KivFriendRequests::~KivFriendRequests() = default;
+
+void KivFriendRequests::NoteAsked(quint32 uid) {
+    m_session.User().askedFriends.insert(uid);
+}
+
+bool KivFriendRequests::HasAsked(quint32 uid) const {
+    return m_session.User().askedFriends.contains(uid);
+}
+
+void KivFriendRequests::Answered(quint32 uid) {
+    m_session.User().askedFriends.remove(uid);
+}
 
 void KivFriendRequests::Arrived(quint32 uid, quint32 ownUid) {
     if (m_isFriend(uid)) {
         // Already friends: the server hears so without asking the user.
-        AddFriendAnswerRequest answer;
-        KivInitRecord(answer, AddFriendAnswer);
-        answer.askerUid = uid;
-        answer.ownUid = ownUid;
-        answer.answer = 3;
-        CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&answer),
-                                                    int(sizeof(answer)));
+        m_session.AnswerFriend(uid, KivFriendAlready);
         return;
     }
     if (HasAsked(uid)) {
         // Most likely the notice that our own request was accepted, with the
         // answer right behind it; when no friendship follows it is a request.
-        QTimer::singleShot(kNoticeGraceMs, this, [this, uid, ownUid] {
-            if (!m_isFriend(uid))
-                ShowWaiting(ownUid);
-        });
+        std::unique_ptr<KivTimer>& grace = m_grace[uid];
+        if (!grace) {
+            grace = m_session.Timers().Make(this, [this, uid, ownUid] {
+                if (!m_isFriend(uid))
+                    ShowWaiting(ownUid);
+            });
+        }
+        grace->Start(kNoticeGraceMs);
         return;
     }
     ShowWaiting(ownUid);
@@ -38,7 +50,7 @@ void KivFriendRequests::Arrived(quint32 uid, quint32 ownUid) {
 
 CKivIMaddfriendTipDlg* KivFriendRequests::ListDialog() {
     if (!m_pList) {
-        m_pList = new CKivIMaddfriendTipDlg(m_pWindow);
+        m_pList = new CKivIMaddfriendTipDlg(m_pWindow, m_session, m_isFriend);
         connect(m_pList, &CKivIMaddfriendTipDlg::UserAddAccept, this,
                 [this](quint32 uid) { emit Accepted(uid); });
     }

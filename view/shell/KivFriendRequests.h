@@ -2,11 +2,14 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <functional>
+#include <map>
+#include <memory>
 
 class CKivIMaddfriendTipDlg;
+class CKivSession;
+class KivTimer;
 class QWidget;
 
 // The friend requests of a session: the users it asked, what a request
@@ -18,13 +21,14 @@ public:
     // it may announce before it is shown as a request.
     static constexpr int kNoticeGraceMs = 1500;
 
-    KivFriendRequests(QWidget* window, std::function<bool(quint32)> isFriend);
+    KivFriendRequests(QWidget* window, CKivSession& session, std::function<bool(quint32)> isFriend);
+    ~KivFriendRequests() override;
 
     // Users this session asked to become friends and who have not answered
     // yet: the notice that the friendship stands comes as a request record.
-    void NoteAsked(quint32 uid) { m_asked.insert(uid); }
-    bool HasAsked(quint32 uid) const { return m_asked.contains(uid); }
-    void Answered(quint32 uid) { m_asked.remove(uid); }
+    void NoteAsked(quint32 uid);
+    bool HasAsked(quint32 uid) const;
+    void Answered(quint32 uid);
 
     // A request record from uid to ownUid arrived.
     void Arrived(quint32 uid, quint32 ownUid);
@@ -46,8 +50,10 @@ private:
     void Announce(quint32 ownUid);
 
     QWidget* m_pWindow;
+    CKivSession& m_session;
     std::function<bool(quint32)> m_isFriend;
-    QSet<quint32> m_asked;
+    // The grace of each asker we asked, on the session's clock.
+    std::map<quint32, std::unique_ptr<KivTimer>> m_grace;
     // The time of each asker's request already announced.
     QHash<quint32, QString> m_announced;
     CKivIMaddfriendTipDlg* m_pList = nullptr;

@@ -19,14 +19,14 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "CKivFriendHearbeatModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
-#include "CKivFriendSocketCommon.h"
 #include "CKivReconnectModel.h"
+#include "CKivSession.h"
 #include "KivLog.h"
 #include "KivPrivateProfile.h"
 #include "KivProtocol.h"
+#include "KivUserSettings.h"
 #include "account/kivRecoverPassworddlg.h"
 #include "account/kivRegisterDlg.h"
 #include "shell/KivFriendMyMessageBoxView.h"
@@ -40,7 +40,6 @@
 #include "support/KivPicture.h"
 #include "support/KivProxySettings.h"
 #include "support/KivSafeImage.h"
-#include "support/KivUserSettings.h"
 
 namespace {
 
@@ -67,13 +66,12 @@ QString Tip() {
 
 }  // namespace
 
-KivIMLoginDlg::KivIMLoginDlg(QWidget* parent) : QWindowBase(parent) {
+KivIMLoginDlg::KivIMLoginDlg(QWidget* parent, CKivSession& session)
+    : QWindowBase(parent), m_session(session) {
     m_pHeads = new KivHeadDownload(this);
-    m_pNet = CKivFriendNetModel::GetInstance();
-    m_pHeartbeat = CKivFriendHearbeatModel::GetInstance();
     m_pCrypt = std::make_unique<SimpleCrypt>(KivDeploymentConfig().CryptKey());
-    m_pReconnect = new CKivReconnectModel(m_pNet, this);
-    KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr);
+    m_loginTimeout = m_session.Timers().Make(this, [this] { TimeoutEx(); });
+    KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr, m_session);
     WireMainDlg(KivIMMainDlg::mainDlg);
 
     setObjectName(QStringLiteral("kivLoginDlg"));
@@ -118,6 +116,10 @@ KivIMLoginDlg::KivIMLoginDlg(QWidget* parent) : QWindowBase(parent) {
 }
 
 KivIMLoginDlg::~KivIMLoginDlg() = default;
+
+CKivReconnectModel* KivIMLoginDlg::Reconnect() const {
+    return &m_session.Reconnect();
+}
 
 void KivIMLoginDlg::BuildForm() {
     const QPixmap background = KivPicture::Load(SkinPath("backgroung_Image.png"));
@@ -186,12 +188,16 @@ void KivIMLoginDlg::BuildForm() {
 }
 
 void KivIMLoginDlg::ConnectSignals() {
-    connect(m_pNet, &CKivFriendNetModel::LoginResult, this, &KivIMLoginDlg::NetLoginResult);
-    connect(m_pNet, &CKivFriendNetModel::AccountLoginResult, this,
+    connect(&m_session.Net(), &CKivFriendNetModel::LoginResult, this,
+            &KivIMLoginDlg::NetLoginResult);
+    connect(&m_session.Net(), &CKivFriendNetModel::AccountLoginResult, this,
             &KivIMLoginDlg::AccountLoginResultSlot);
-    connect(m_pNet, &CKivFriendNetModel::FaildConnect, this, &KivIMLoginDlg::FaildConnectSlot);
-    connect(m_pNet, &CKivFriendNetModel::CloseConnect, this, &KivIMLoginDlg::CloseConnectSlot);
-    connect(m_pNet, &CKivFriendNetModel::TlsRefused, this, &KivIMLoginDlg::TlsRefusedSlot);
+    connect(&m_session.Net(), &CKivFriendNetModel::FaildConnect, this,
+            &KivIMLoginDlg::FaildConnectSlot);
+    connect(&m_session.Net(), &CKivFriendNetModel::CloseConnect, this,
+            &KivIMLoginDlg::CloseConnectSlot);
+    connect(&m_session.Net(), &CKivFriendNetModel::TlsRefused, this,
+            &KivIMLoginDlg::TlsRefusedSlot);
     connect(m_pLogin, &QPushButton::clicked, this, &KivIMLoginDlg::onLoginButtonClicked);
     connect(m_pRegister, &QPushButton::clicked, this, &KivIMLoginDlg::bRegAccount_Clicked);
     connect(m_pForget, &QPushButton::clicked, this, &KivIMLoginDlg::bForgetPwd_Clicked);
@@ -239,24 +245,18 @@ void KivIMLoginDlg::FillAccountList() {
 
 void KivIMLoginDlg::readConfigInit() {
     const QString account = Account();
-    if (account.isEmpty() || !KivIMMainDlg::mainDlg)
+    if (account.isEmpty())
         return;
-    QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
-    QMap<QString, int>& settings = KivIMMainDlg::mainDlg->m_settings;
-    settings[QStringLiteral("BootStart")] =
-        ini.value(QStringLiteral("/BaseSetting/BootStart")).toInt();
-    settings[QStringLiteral("AutoLogin")] =
-        ini.value(QStringLiteral("/BaseSetting/AutoLogin")).toInt();
-    settings[QStringLiteral("ForgetPwd")] =
-        ini.value(QStringLiteral("/BaseSetting/ForgetPwd")).toInt();
-    if (settings.value(QStringLiteral("AutoLogin")) == 1) {
+    m_session.ReadLoginChoices(account);
+    const QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
+    if (m_session.User().AutoLogin()) {
         m_pRemember->setChecked(true);
         m_pAutoLogin->setChecked(true);
         m_pPassword->setText(RememberedPassword(account, ini));
         // Without a keyring nothing was remembered: the user types it first.
         if (!m_pPassword->text().isEmpty())
             onLoginButtonClicked();
-    } else if (settings.value(QStringLiteral("ForgetPwd")) == 1) {
+    } else if (m_session.User().RememberPassword()) {
         m_pRemember->setChecked(true);
         m_pPassword->setText(RememberedPassword(account, ini));
     }
@@ -288,9 +288,9 @@ void KivIMLoginDlg::ConnectServer() {
         KivProxySettings::Read(account).Apply();
     CKivFriendReadConfigModel* model = CKivFriendReadConfigModel::GetInstance();
     SStr_Config_File* config = model->GetConfigFile();
-    m_pNet->SetServerIP_And_Port(config->ipaddr, config->port);
-    m_pNet->SetTls(model->GetTlsSettings());
-    m_pNet->Connect_Svr();
+    m_session.Net().SetServerIP_And_Port(config->ipaddr, config->port);
+    m_session.Net().SetTls(model->GetTlsSettings());
+    m_session.Net().Connect_Svr();
 }
 
 bool KivIMLoginDlg::CheckUpdate() {
@@ -322,19 +322,6 @@ bool KivIMLoginDlg::CheckUpdate() {
     return true;
 }
 
-QByteArray KivIMLoginDlg::BuildLoginRequest(const QString& account, const QString& password) {
-    LoginRequest request;
-    KivInitRecord(request, Login);
-    KivWriteText(request.account, account.toLatin1());
-    KivWriteText(request.password,
-                 QCryptographicHash::hash(password.toLatin1(), QCryptographicHash::Md5).toHex());
-    CKivFriendSocketCommon::get_local_ip(request.localIp, sizeof(request.localIp));
-    request.param1 = 23;
-    request.param2 = 0;
-    request.param3 = 1;
-    return QByteArray(reinterpret_cast<const char*>(&request), sizeof(request));
-}
-
 void KivIMLoginDlg::onLoginButtonClicked() {
     // One login at a time: a second one would reconnect under the first. Once
     // the installer runs, the program only waits for its end.
@@ -349,13 +336,10 @@ void KivIMLoginDlg::onLoginButtonClicked() {
     ConnectServer();
     if (!CheckUpdate())
         return;
-    const QByteArray request = BuildLoginRequest(Account(), m_pPassword->text());
+    const QByteArray request = CKivSession::LoginRequest(Account(), m_pPassword->text());
     m_sentRequest = request;
-    StopLoginTimer();
-    m_pLoginTimer = new QTimer(this);
-    m_pLoginTimer->setSingleShot(true);
-    connect(m_pLoginTimer, &QTimer::timeout, this, &KivIMLoginDlg::TimeoutEx);
-    m_pLoginTimer->start(kLoginTimeoutMs);
+    m_loginPending = true;
+    m_loginTimeout->Start(kLoginTimeoutMs);
     m_pLogin->setEnabled(false);
     QTimer::singleShot(kLoginDelayMs, this, [this, request] { SendLoginWhenConnected(request); });
 }
@@ -365,25 +349,22 @@ void KivIMLoginDlg::onLoginButtonClicked() {
 void KivIMLoginDlg::SendLoginWhenConnected(const QByteArray& request) {
     if (!IsLoginPending())
         return;
-    if (m_pNet->IsConnected()) {
-        m_pNet->Send_Msg(request.constData(), request.size());
+    if (m_session.Net().IsConnected()) {
+        m_session.SendLogin(request);
         return;
     }
     QTimer::singleShot(100, this, [this, request] { SendLoginWhenConnected(request); });
 }
 
 void KivIMLoginDlg::StopLoginTimer() {
-    if (!m_pLoginTimer)
-        return;
-    m_pLoginTimer->stop();
-    m_pLoginTimer->deleteLater();
-    m_pLoginTimer = nullptr;
+    m_loginPending = false;
+    m_loginTimeout->Stop();
 }
 
 void KivIMLoginDlg::TimeoutEx() {
     StopLoginTimer();
     m_pLogin->setEnabled(true);
-    if (!m_pReconnect->IsArmed())
+    if (!m_session.Reconnect().IsArmed())
         m_accountLock.Release();
 }
 
@@ -392,7 +373,7 @@ void KivIMLoginDlg::NetLoginResult(int) {}
 void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QString pAccount,
                                            QString pSign, QString pNikeName, QString pAppversion,
                                            bool bGUIDnew) {
-    if (m_pReconnect->IsRelogging()) {
+    if (m_session.Reconnect().IsRelogging()) {
         ReloginResult(nSucss, nErrm);
         return;
     }
@@ -407,12 +388,12 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
         LoginSucceeded(nErrm, pHead, pAccount, pSign, pNikeName, pAppversion, bGUIDnew);
         return;
     }
-    if (nErrm == 0) {
+    if (nErrm == KivLoginElsewhere) {
         EndSessionElsewhere();
         return;
     }
     m_pLogin->setEnabled(true);
-    if (!m_pReconnect->IsArmed())
+    if (!m_session.Reconnect().IsArmed())
         m_accountLock.Release();
     const QString refusal = RefusalText(nErrm);
     if (!refusal.isEmpty())
@@ -421,9 +402,9 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
 
 QString KivIMLoginDlg::RefusalText(int nErrm) {
     switch (nErrm) {
-        case 2:
+        case KivLoginBadPassword:
             return QStringLiteral("账号或密码错误");
-        case 6:
+        case KivLoginNoUser:
             return QStringLiteral("用户不存在");
         default:
             return QString();
@@ -431,38 +412,36 @@ QString KivIMLoginDlg::RefusalText(int nErrm) {
 }
 
 void KivIMLoginDlg::EndSessionElsewhere() {
-    m_pReconnect->Disarm();
+    m_session.End();
     // The session is over: the closing connection must not bring the login back.
-    m_pNet->Stop_Thread_Work();
+    m_session.Net().Stop_Thread_Work();
     m_pLogin->setEnabled(true);
     if (KivIMMainDlg::mainDlg)
         KivIMMainDlg::mainDlg->close();
     KivFriendMyMessageBoxView::Tip(this, QStringLiteral("已经在其他地方登陆"),
                                    QStringLiteral("确定"));
-    m_pHeartbeat->set_stop();
     close();
     QApplication::exit(0);
 }
 
 void KivIMLoginDlg::ReloginResult(int nSucss, int nErrm) {
     if (nSucss == 0) {
-        m_pReconnect->LoginSucceeded();
         // On success the error field carries the uid.
-        m_pHeartbeat->StartSendHearbeat(static_cast<unsigned long>(nErrm));
+        m_session.Resumed(quint32(nErrm));
         return;
     }
-    if (nErrm == 0) {
+    if (nErrm == KivLoginElsewhere) {
         EndSessionElsewhere();
         return;
     }
     const QString refusal = RefusalText(nErrm);
     if (refusal.isEmpty()) {
-        m_pReconnect->LoginFailed();
+        m_session.Reconnect().LoginFailed();
         return;
     }
     // The password changed or the account is gone: only the user can mend that.
-    m_pReconnect->Disarm();
-    m_pNet->Delete_Socket();
+    m_session.Reconnect().Disarm();
+    m_session.Net().Delete_Socket();
     KivFriendMyMessageBoxView::Tip(this, refusal, QStringLiteral("确定"));
     ReturnToLogin();
 }
@@ -498,30 +477,7 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
 
     KivUserSettings::EnsureDefaults(account);
     KivIMMainDlg* main = KivIMMainDlg::mainDlg;
-    {
-        QSettings ini(KivUserSettings::FileFor(account), QSettings::IniFormat);
-        for (const char* key : {"CloseMaindlg", "MarginHide", "WindowFront"}) {
-            main->m_settings[QString::fromLatin1(key)] =
-                ini.value(QStringLiteral("/BaseSetting/") + QLatin1String(key)).toInt();
-        }
-        main->m_settings[QStringLiteral("DesktopNotify")] =
-            ini.value(QStringLiteral("/BaseSetting/DesktopNotify"), 1).toInt();
-        const std::pair<const char*, const char*> texts[] = {
-            {"/HostKeyName/ShowmDlgName", "ShowmDlgName"},
-            {"/HostKeyName/GetmsgName", "GetmsgName"},
-            {"/HostKeyName/SndpicName", "SndpicName"},
-            {"/HostKeyName/HideFriendName", "HideFriendName"},
-            {"/HostKey/ShowmDlg", "ShowmDlgKey"},
-            {"/HostKey/Getmsg", "GetmsgKey"},
-            {"/HostKey/Sndmsg", "SndmsgKey"},
-            {"/HostKey/Sndpic", "SndpicKey"},
-            {"/HostKey/HideFriend", "HideFriendKey"},
-        };
-        for (const auto& [file, name] : texts) {
-            main->m_hotKeyText[QString::fromLatin1(name)] =
-                ini.value(QString::fromLatin1(file)).toString();
-        }
-    }
+    m_session.ReadAccountSettings(account);
 
     hide();
     m_loggedInAccount = account;
@@ -539,8 +495,7 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
     main->show();
     main->activateWindow();
     SaveCheckBoxes(account);
-    m_pHeartbeat->StartSendHearbeat(static_cast<unsigned long>(uid));
-    m_pReconnect->Arm(m_sentRequest);
+    m_session.Begin(quint32(uid), m_sentRequest);
     m_sentRequest.fill('\0');
     m_sentRequest.clear();
 }
@@ -593,7 +548,7 @@ void KivIMLoginDlg::HeadStored(quint32, const QString& path) {
 void KivIMLoginDlg::FaildConnectSlot() {
     if (HealInPlace())
         return;
-    m_pNet->Delete_Socket();
+    m_session.Net().Delete_Socket();
     if (IsLoginPending())
         TimeoutEx();
     QMessageBox::about(this, Tip(), QStringLiteral("连接失败，请检查您的网络连接!"));
@@ -606,9 +561,9 @@ QString KivIMLoginDlg::TlsRefusalText(bool serverWantsTls) {
 
 void KivIMLoginDlg::TlsRefusedSlot(bool serverWantsTls, QString) {
     // Not healed by trying again: the same server would be refused the same way.
-    const bool hadSession = m_pReconnect->IsArmed();
-    m_pReconnect->Disarm();
-    m_pNet->Delete_Socket();
+    const bool hadSession = m_session.Reconnect().IsArmed();
+    m_session.Reconnect().Disarm();
+    m_session.Net().Delete_Socket();
     if (IsLoginPending())
         TimeoutEx();
     m_pLogin->setEnabled(true);
@@ -625,28 +580,30 @@ void KivIMLoginDlg::CloseConnectSlot() {
 }
 
 bool KivIMLoginDlg::HealInPlace() {
-    if (!m_pReconnect->IsArmed())
+    if (!m_session.Reconnect().IsArmed())
         return false;
-    if (m_pReconnect->CurrentState() == CKivReconnectModel::State::Online &&
+    if (m_session.Reconnect().CurrentState() == CKivReconnectModel::State::Online &&
         !KivUserSettings::AutoReconnect(m_loggedInAccount)) {
-        m_pReconnect->Disarm();
+        m_session.Reconnect().Disarm();
         return false;
     }
-    return m_pReconnect->ConnectionLost();
+    return m_session.Reconnect().ConnectionLost();
 }
 
 void KivIMLoginDlg::ReturnToLogin() {
-    m_pReconnect->Disarm();
+    m_session.Reconnect().Disarm();
     m_accountLock.Release();
     if (KivIMMainDlg* old = KivIMMainDlg::mainDlg) {
-        m_pNet->Delete_Socket();
+        m_session.Net().Delete_Socket();
         old->SessionEnded();
-        disconnect(m_pReconnect, nullptr, old, nullptr);
-        disconnect(old, nullptr, m_pReconnect, nullptr);
+        disconnect(&m_session.Reconnect(), nullptr, old, nullptr);
+        disconnect(old, nullptr, &m_session.Reconnect(), nullptr);
         KivIMMainDlg::mainDlg = nullptr;
         RetireMainDlg(old);
     }
-    KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr);
+    // The fresh window starts with no user, as the login dialog does.
+    m_session.ForgetUser();
+    KivIMMainDlg::mainDlg = new KivIMMainDlg(nullptr, m_session);
     WireMainDlg(KivIMMainDlg::mainDlg);
     emit MainDlgReplaced(KivIMMainDlg::mainDlg);
     if (IsLoginPending())
@@ -656,9 +613,12 @@ void KivIMLoginDlg::ReturnToLogin() {
 }
 
 void KivIMLoginDlg::WireMainDlg(KivIMMainDlg* mainDlg) {
-    connect(m_pReconnect, &CKivReconnectModel::WentOffline, mainDlg, &KivIMMainDlg::ConnectionLost);
-    connect(m_pReconnect, &CKivReconnectModel::CameBack, mainDlg, &KivIMMainDlg::ConnectionBack);
-    connect(mainDlg, &KivIMMainDlg::ReconnectRequested, m_pReconnect, &CKivReconnectModel::TryNow);
+    connect(&m_session.Reconnect(), &CKivReconnectModel::WentOffline, mainDlg,
+            &KivIMMainDlg::ConnectionLost);
+    connect(&m_session.Reconnect(), &CKivReconnectModel::CameBack, mainDlg,
+            &KivIMMainDlg::ConnectionBack);
+    connect(mainDlg, &KivIMMainDlg::ReconnectRequested, &m_session.Reconnect(),
+            &CKivReconnectModel::TryNow);
 }
 
 // The connection may drop while the old main window runs a loop of its own (a
@@ -704,7 +664,7 @@ void KivIMLoginDlg::bRegAccount_Clicked() {
     if (!site.isEmpty() && QDesktopServices::openUrl(QUrl(site + QStringLiteral("/?/register"))))
         return;
     if (!m_pRegisterDlg) {
-        m_pRegisterDlg = new kivRegisterDlg(this);
+        m_pRegisterDlg = new kivRegisterDlg(this, m_session);
         connect(m_pRegisterDlg, &kivRegisterDlg::SetPhoneNumber, this, &KivIMLoginDlg::SetAccount);
         connect(m_pRegisterDlg, &kivRegisterDlg::CloseSignal, this, &KivIMLoginDlg::AcceptDelete);
     }
@@ -716,7 +676,7 @@ void KivIMLoginDlg::bForgetPwd_Clicked() {
     if (!site.isEmpty() && QDesktopServices::openUrl(QUrl(site)))
         return;
     if (!m_pRecoverDlg) {
-        m_pRecoverDlg = new kivRecoverPassworddlg(this);
+        m_pRecoverDlg = new kivRecoverPassworddlg(this, m_session);
         connect(m_pRecoverDlg, &kivRecoverPassworddlg::CloseSignal, this,
                 &KivIMLoginDlg::RecoverAcceptDelete);
     }

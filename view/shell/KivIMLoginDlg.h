@@ -8,9 +8,8 @@
 #include "support/KivAccountLock.h"
 #include "support/SimpleCrypt.h"
 
-class CKivFriendHearbeatModel;
-class CKivFriendNetModel;
 class CKivReconnectModel;
+class CKivSession;
 class KivIMMainDlg;
 class QCheckBox;
 class QCustomComboBox;
@@ -19,7 +18,7 @@ class QLabel;
 class KivHeadDownload;
 class QPushButton;
 class QSettings;
-class QTimer;
+class KivTimer;
 class kivRecoverPassworddlg;
 class kivRegisterDlg;
 
@@ -31,14 +30,13 @@ public:
     static constexpr int kLoginDelayMs = 500;
     static constexpr int kLoginTimeoutMs = 3000;
 
-    explicit KivIMLoginDlg(QWidget* parent);
+    // The session is the program's; the dialog and its main windows use it.
+    KivIMLoginDlg(QWidget* parent, CKivSession& session);
     ~KivIMLoginDlg() override;
 
-    // The login request for an account and a password, as sent.
-    static QByteArray BuildLoginRequest(const QString& account, const QString& password);
-    bool IsLoginPending() const { return m_pLoginTimer != nullptr; }
+    bool IsLoginPending() const { return m_loginPending; }
     // Heals the logged-in session when its connection is lost.
-    CKivReconnectModel* Reconnect() const { return m_pReconnect; }
+    CKivReconnectModel* Reconnect() const;
 
 signals:
     // A fresh main window replaced the previous one after a lost connection.
@@ -122,17 +120,17 @@ public:
     QLabel* m_pHead = nullptr;
     std::unique_ptr<QSystemTrayIcon> m_pTray;
     std::unique_ptr<SimpleCrypt> m_pCrypt;
-    CKivFriendNetModel* m_pNet = nullptr;
-    CKivFriendHearbeatModel* m_pHeartbeat = nullptr;
+    CKivSession& m_session;
     KivHeadDownload* m_pHeads = nullptr;
     int m_showPassword = 0;
-    QTimer* m_pLoginTimer = nullptr;
+    // Gives a login up after kLoginTimeoutMs, on the session's clock.
+    std::unique_ptr<KivTimer> m_loginTimeout;
+    bool m_loginPending = false;
     QPointer<kivRegisterDlg> m_pRegisterDlg;
     QPointer<kivRecoverPassworddlg> m_pRecoverDlg;
     QString m_loggedInAccount;
     // The account whose session this client runs or is logging in.
     KivAccountLock m_accountLock;
-    CKivReconnectModel* m_pReconnect = nullptr;
     // The login request on its way, kept (in memory only) for logging in again.
     QByteArray m_sentRequest;
     bool m_bInstalling = false;

@@ -14,13 +14,18 @@
 #include "CKivFriendDBModel.h"
 #include "CKivFriendGetLeaveMessageModel.h"
 #include "CKivFriendNetModel.h"
+#include "CKivSession.h"
+#include "KivAreaList.h"
+#include "KivContactQueries.h"
+#include "KivUserSettings.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/KivChatText.h"
 #include "chat/KivChatTimeText.h"
+#include "chat/KivGifts.h"
 #include "chat/tag_chatdlg_Need.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
 #include "contacts/KivAddCheckFriendDlg.h"
-#include "contacts/KivAreaList.h"
+#include "contacts/kivPersonalInfoDlg.h"
 #include "shell/ImMeaidCueDlg.h"
 #include "shell/KivCallRelay.h"
 #include "shell/KivChatDialogs.h"
@@ -31,20 +36,26 @@
 #include "shell/KivMainDlgForm.h"
 #include "shell/KivMainDlgTray.h"
 #include "shell/KivMessageNotices.h"
-#include "shell/KivSessionRecords.h"
 #include "shell/MyListModel.h"
 #include "shell/kivFriendQPainterLabelView.h"
-#include "support/KivContactQueries.h"
 #include "support/KivDeploymentConfig.h"
 #include "support/KivHeadDownload.h"
 #include "support/KivHeadPath.h"
 #include "support/KivPlainText.h"
 #include "support/KivProxySettings.h"
-#include "support/KivUserSettings.h"
 
 KivIMMainDlg* KivIMMainDlg::mainDlg = nullptr;
 
-KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
+KivIMMainDlg::KivIMMainDlg(QWidget* parent, CKivSession& session)
+    : QWindowBase(parent),
+      m_uid(session.User().uid),
+      m_headIndex(session.User().headIndex),
+      m_account(session.User().account),
+      m_sign(session.User().sign),
+      m_nickName(session.User().nickName),
+      m_settings(session.User().settings),
+      m_hotKeyText(session.User().hotKeyText),
+      m_session(session) {
     setObjectName(QStringLiteral("MainDlg"));
     setWindowTitle(QStringLiteral("Lumo"));
     setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
@@ -52,12 +63,13 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
     m_pHeads = new KivHeadDownload(this);
     m_pPreview = std::make_unique<KivChatMessageWidget>(nullptr);
     m_pTray = new KivMainDlgTray(this, m_pPreview.get());
-    m_pOutbox = new CKivChatOutbox(this);
+    m_pOutbox = &m_session.Outbox();
     m_pUnread = new KivUnreadTracker(this);
-    m_calls = std::make_unique<KivCallRelay>(*this);
-    m_pRequests = new KivFriendRequests(this, [this](quint32 uid) { return m_book.IsFriend(uid); });
-    m_pMenu = new KivFriendMenu(this);
-    m_pProfiles = new KivProfileDialogs(this);
+    m_calls = std::make_unique<KivCallRelay>(*this, m_session);
+    m_pRequests = new KivFriendRequests(this, m_session,
+                                        [this](quint32 uid) { return m_book.IsFriend(uid); });
+    m_pMenu = new KivFriendMenu(this, m_session);
+    m_pProfiles = new KivProfileDialogs(this, m_session);
     m_pSearch = new KivHistorySearch(
         this, [this](quint32 uid) { return uid == m_uid ? m_nickName : NeedFor(uid).nickName; },
         [this](quint32 uid, qint64 id, const QString& time) {
@@ -71,11 +83,21 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent) : QWindowBase(parent) {
             return KivMessageNotices::Who{need.nickName, HeadOf(uid, int(need.headIndex))};
         },
         [this](quint32 uid) { return m_dialogs->Has(uid) && ChatDialog(uid)->isActiveWindow(); },
-        [this] { return m_settings.value(QStringLiteral("DesktopNotify"), 1) == 1; });
+        [this] { return m_session.User().DesktopNotify(); });
     m_dialogs = std::make_unique<KivChatDialogs>(
-        [this](quint32 uid) { return NeedFor(uid); },
+        m_session, [this](quint32 uid) { return NeedFor(uid); },
         [this](CKivIMChatDlg* dialog) {
             connect(this, &KivIMMainDlg::SengMsgKey, dialog, &CKivIMChatDlg::SendMsgKeySlot);
+            connect(dialog, &CKivIMChatDlg::SendKeyChosen, this, &KivIMMainDlg::SengMsgKey);
+            connect(dialog, &CKivIMChatDlg::FriendRead, this,
+                    [this](quint32 uid) { closeBeat(int(uid)); });
+            connect(dialog, &CKivIMChatDlg::ProfileWanted, this,
+                    [this](quint32 uid, const QString& account) {
+                        kivPersonalInfoDlg* info = PersonalInfo(uid);
+                        info->InitInfo(uid, 2, account);
+                        info->show();
+                        info->raise();
+                    });
         });
     m_form = std::make_unique<KivMainDlgForm>(this);
     m_pages = std::make_unique<KivFriendPages>(m_form->pages);
@@ -95,7 +117,7 @@ KivIMMainDlg::~KivIMMainDlg() {
 }
 
 void KivIMMainDlg::ConnectModel() {
-    CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
+    CKivFriendNetModel* net = &m_session.Net();
     connect(net, &CKivFriendNetModel::AccountFriendList, this, &KivIMMainDlg::FriendListResult);
     connect(net, &CKivFriendNetModel::AccountVipList, this, &KivIMMainDlg::VipListResult);
     connect(net, &CKivFriendNetModel::AddFriendConfig, this, &KivIMMainDlg::UserAddSlots);
@@ -221,21 +243,8 @@ void KivIMMainDlg::SessionEnded() {
     m_pOutbox->SetOffline();
 }
 
-double KivIMMainDlg::GiftBalanceLeft() const {
-    CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-    double left = double(db->GetGiftBalance());
-    for (const CKivOutboxRow& kept : db->GetOutbox(m_uid))
-        left -= KivChatText::GiftCost(kept.row.message);
-    return left;
-}
-
 void KivIMMainDlg::MessageLeft(qint64, quint32, const QString& text) {
-    // A gift is paid for once, when its message has left.
-    const double cost = KivChatText::GiftCost(text);
-    if (cost > 0) {
-        CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
-        db->SetGiftBalance(float(qMax(0.0, double(db->GetGiftBalance()) - cost)));
-    }
+    KivGifts(m_session).Charge(text);
     initChatListView(false);
 }
 
@@ -296,8 +305,7 @@ void KivIMMainDlg::FriendListResult(const tag_friend_result& list) {
     initChatListView(false);
     emit SendVipList();
     if (!m_bLeavePullStarted) {
-        if (CKivFriendGetLeaveMessageModel* pull =
-                CKivFriendNetModel::GetInstance()->GetLeaveWord()) {
+        if (CKivFriendGetLeaveMessageModel* pull = m_session.Net().GetLeaveWord()) {
             pull->Thread_Start();
             m_bLeavePullStarted = true;
         }
@@ -566,8 +574,7 @@ void KivIMMainDlg::ShowFriendMenu(QListView* view, const QPoint& pos, bool vipPa
     const std::vector<FriendRecord>& records = vipPage ? m_book.Vips() : m_book.Friends();
     if (!index.isValid() || index.row() >= int(records.size()))
         return;
-    m_pMenu->Show(view->viewport()->mapToGlobal(pos), records[size_t(index.row())].uid, m_uid,
-                  vipPage);
+    m_pMenu->Show(view->viewport()->mapToGlobal(pos), records[size_t(index.row())].uid, vipPage);
 }
 
 void KivIMMainDlg::AddVipF(quint32 uid) {
@@ -617,7 +624,7 @@ void KivIMMainDlg::AcceptAlter(QStringList changed) {
 void KivIMMainDlg::LExplainTextChange() {
     const QString text = m_form->sign->text();
     if (text != m_sign)
-        KivSessionRecords::SendSign(m_uid, text);
+        m_session.SendSign(text);
 }
 
 void KivIMMainDlg::LExplainChangeResult(bool ok) {
@@ -629,11 +636,11 @@ void KivIMMainDlg::LExplainChangeResult(bool ok) {
 }
 
 void KivIMMainDlg::SendVipListSlot() {
-    KivSessionRecords::AskVipList(m_account);
+    m_session.AskVipList();
 }
 
 void KivIMMainDlg::ReciveReqMedia(const ptl_sys_send_per_media& media) {
-    auto* cue = new ImMeaidCueDlg(media, this);
+    auto* cue = new ImMeaidCueDlg(media, this, m_account);
     connect(cue, &ImMeaidCueDlg::SndCueaccept, this, &KivIMMainDlg::MediaCueaccept);
     connect(cue, &ImMeaidCueDlg::SndCuedecline, this, &KivIMMainDlg::MediaCuedecline);
     connect(cue, &ImMeaidCueDlg::SndDelMediaCue, this, &KivIMMainDlg::DelMediaCue);
@@ -666,7 +673,7 @@ void KivIMMainDlg::DelMediaCue(QObject* cue) {
 
 void KivIMMainDlg::b_CheckClicked() {
     if (!m_pCheckFriend) {
-        m_pCheckFriend = new KivAddCheckFriendDlg(this);
+        m_pCheckFriend = new KivAddCheckFriendDlg(this, m_session);
         connect(m_pCheckFriend, &KivAddCheckFriendDlg::SndCloseSignal, this,
                 &KivIMMainDlg::AcceptFriendDelete);
     }
@@ -681,8 +688,16 @@ void KivIMMainDlg::AcceptFriendDelete() {
 }
 
 void KivIMMainDlg::b_SetClicked() {
-    if (!m_pSettings)
-        m_pSettings = new CKivFriendSysSettingDlg(this);
+    if (!m_pSettings) {
+        m_pSettings = new CKivFriendSysSettingDlg(this, m_session, [this] {
+            InitHotKey();
+            return FailedHotKeys();
+        });
+        connect(m_pSettings, &CKivFriendSysSettingDlg::setInitSignal, this,
+                &KivIMMainDlg::setInitSlot);
+        connect(m_pSettings, &CKivFriendSysSettingDlg::HistoryCleared, this,
+                [this] { initChatListView(false); });
+    }
     m_pSettings->show();
     m_pSettings->raise();
 }
@@ -714,9 +729,9 @@ void KivIMMainDlg::CloseMainDlgWay(int way) {
 void KivIMMainDlg::action_quitClicked() {
     // What is on its way gets a moment to be confirmed; the rest goes out next time.
     m_pOutbox->Drain(kQuitDrainMs);
-    KivSessionRecords::SendLogout(CKivFriendNetModel::GetInstance()->GetUID());
+    m_session.SendLogout();
     // The server closes the connection after a logout; that is no loss to report.
-    CKivFriendNetModel::GetInstance()->Stop_Thread_Work();
+    m_session.Net().Stop_Thread_Work();
     m_pTray->Hide();
     close();
     QApplication::quit();
@@ -763,7 +778,7 @@ void KivIMMainDlg::GetMsgForHot() {
 
 void KivIMMainDlg::msg_TimerEnd() {
     m_pTray->Watch(!m_pUnread->Waiting().isEmpty() && m_pUnread->Waiting().last().second != -1,
-                   m_settings.value(QStringLiteral("MarginHide")) == 1);
+                   m_session.User().MarginHide());
 }
 
 void KivIMMainDlg::setInitSlot() {
@@ -787,7 +802,7 @@ QStringList KivIMMainDlg::PlainToHtml(QString& text) {
 
 int KivIMMainDlg::InitHotKey() {
     emit SengMsgKey(m_hotKeyText.value(QStringLiteral("SndmsgKey")));
-    KeepWindowsStick(m_settings.value(QStringLiteral("WindowFront")) == 1 ? 1 : 0);
+    KeepWindowsStick(m_session.User().WindowFront() ? 1 : 0);
     const int result = m_hotKeys.Register(m_hotKeyText);
     if (m_hotKeys.ShowId() != 0)
         emit SndShowDlgHotId(m_hotKeys.ShowId());

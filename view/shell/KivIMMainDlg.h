@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "KivChatQueries.h"
 #include "KivProtocol.h"
 #include "shell/KivFriendBook.h"
 #include "shell/KivFriendPages.h"
@@ -19,9 +20,9 @@
 #include "shell/KivProfileDialogs.h"
 #include "shell/KivUnreadTracker.h"
 #include "shell/QWindowBase.h"
-#include "support/KivChatQueries.h"
 
 class CKivChatOutbox;
+class CKivSession;
 class CKivIMChatDlg;
 class CKivIMaddfriendTipDlg;
 class CKivFriendSysSettingDlg;
@@ -74,17 +75,18 @@ public:
     // most once in this time, however many messages arrive.
     static constexpr int kRefreshGapMs = KivUnreadTracker::kRefreshGapMs;
 
-    explicit KivIMMainDlg(QWidget* parent);
+    KivIMMainDlg(QWidget* parent, CKivSession& session);
     ~KivIMMainDlg() override;
 
-    // Filled by the login dialog before InitMaindlg().
-    Uint32 m_uid = 0;
-    int m_headIndex = 0;
-    QString m_account;
-    QString m_sign;
-    QString m_nickName;
-    QMap<QString, int> m_settings;
-    QMap<QString, QString> m_hotKeyText;
+    // Filled by the login dialog before InitMaindlg(); they are the session's
+    // (CKivSession::User()), which the other windows read.
+    Uint32& m_uid;
+    int& m_headIndex;
+    QString& m_account;
+    QString& m_sign;
+    QString& m_nickName;
+    QMap<QString, int>& m_settings;
+    QMap<QString, QString>& m_hotKeyText;
 
     void InitMaindlg();
     void DClickedForRow(int row, bool vipPage);
@@ -126,9 +128,6 @@ public:
     CKivFriendSysSettingDlg* SettingsDialog() const { return m_pSettings; }
     // The messages sent in this session that have not reached the server yet.
     CKivChatOutbox* Outbox() const { return m_pOutbox; }
-    // The gift balance less the gifts of the messages still in the outbox,
-    // which are paid for once they leave.
-    double GiftBalanceLeft() const;
     bool IsOffline() const { return m_bOffline; }
     QString TrayToolTip() const;
     // A profile update (command 24) for the own user went out from `asker`
@@ -251,6 +250,7 @@ private:
     QString OnlineToolTip() const;
     void ShowTip(const QString& text);
 
+    CKivSession& m_session;
     // Widgets (children of the window) and the pages.
     std::unique_ptr<KivMainDlgForm> m_form;
     std::unique_ptr<KivFriendPages> m_pages;

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "support/KivChatQueries.h"
+#include "KivChatQueries.h"
 
 class KivDesktopNotifier;
 

@@ -3,14 +3,15 @@
 #include "contacts/kivPersonalInfoDlg.h"
 #include "shell/KivFriendMyMessageBoxView.h"
 
-KivProfileDialogs::KivProfileDialogs(QWidget* window) : QObject(window), m_pWindow(window) {}
+KivProfileDialogs::KivProfileDialogs(QWidget* window, CKivSession& session)
+    : QObject(window), m_pWindow(window), m_session(session) {}
 
 KivProfileDialogs::~KivProfileDialogs() = default;
 
 kivPersonalInfoDlg* KivProfileDialogs::Dialog(quint32 uid, quint32 ownUid) {
     std::unique_ptr<kivPersonalInfoDlg>& slot = m_dialogs[uid];
     if (!slot) {
-        slot = std::make_unique<kivPersonalInfoDlg>(nullptr);
+        slot = std::make_unique<kivPersonalInfoDlg>(nullptr, m_session);
         if (uid == ownUid) {
             connect(slot.get(), &kivPersonalInfoDlg::SndAlter, this,
                     &KivProfileDialogs::OwnAltered);

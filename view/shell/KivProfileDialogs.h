@@ -10,6 +10,7 @@
 
 #include "KivProtocol.h"
 
+class CKivSession;
 class QWidget;
 class kivPersonalInfoDlg;
 
@@ -21,7 +22,7 @@ public:
     using AlterInfoDone = std::function<void(Uint32 uid, Uint32 result, Uint32 version)>;
 
     // The answers' tips show over `window` when their dialog is gone.
-    explicit KivProfileDialogs(QWidget* window);
+    KivProfileDialogs(QWidget* window, CKivSession& session);
     ~KivProfileDialogs() override;
 
     // The dialog of uid, made when first asked for; `ownUid` is the session's.
@@ -50,6 +51,7 @@ private:
         AlterInfoDone done;
     };
     QWidget* m_pWindow;
+    CKivSession& m_session;
     std::map<quint32, std::unique_ptr<kivPersonalInfoDlg>> m_dialogs;
     std::deque<Awaited> m_awaited;
 };

@@ -8,7 +8,7 @@
 #include <QSet>
 #include <QVector>
 
-#include "support/KivChatQueries.h"
+#include "KivChatQueries.h"
 
 class QTimer;
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "KivLog.h"
-#include "support/KivUserSettings.h"
+#include "KivUserSettings.h"
 
 namespace {
 

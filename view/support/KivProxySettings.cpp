@@ -4,8 +4,8 @@
 #include <QSettings>
 
 #include "CKivFriendNetModel.h"
+#include "KivUserSettings.h"
 #include "support/KivPasswordKeyring.h"
-#include "support/KivUserSettings.h"
 
 namespace {
 

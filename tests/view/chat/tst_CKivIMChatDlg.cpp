@@ -10,17 +10,20 @@
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "CKivReconnectModel.h"
 #include "KivModalCloser.h"
 #include "KivRecordSink.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
+#include "KivUserSettings.h"
 #include "KivViewTestTree.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CChatItem.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/CKivIMfaceDlg.h"
 #include "chat/CTextDocument.h"
+#include "chat/KivGifts.h"
 #include "shell/KivIMMainDlg.h"
-#include "support/KivUserSettings.h"
 
 namespace {
 
@@ -45,6 +48,7 @@ QByteArray LoginRecord(quint32 vip, float balance) {
 class tst_CKivIMChatDlg : public QObject {
     Q_OBJECT
     std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CKivSession> m_session;
     std::unique_ptr<KivIMMainDlg> m_main;
     std::unique_ptr<CKivIMChatDlg> m_chat;
     std::unique_ptr<KivRecordSink> m_sink;
@@ -97,6 +101,13 @@ class tst_CKivIMChatDlg : public QObject {
         return list->count() ? list->itemAt(list->count() - 1) : nullptr;
     }
 
+    // A chat dialog wired to the main window as the main window wires its own.
+    std::unique_ptr<CKivIMChatDlg> newChat() {
+        auto chat = std::make_unique<CKivIMChatDlg>(nullptr, *m_session);
+        connect(chat.get(), &CKivIMChatDlg::SendKeyChosen, m_main.get(), &KivIMMainDlg::SengMsgKey);
+        return chat;
+    }
+
 private slots:
     void init() {
         m_tree = std::make_unique<KivViewTestTree>();
@@ -105,12 +116,13 @@ private slots:
         CKivFriendDBModel* db = CKivFriendDBModel::GetInstance();
         QVERIFY(db->CreateDB(QStringLiteral("tester")));
         QVERIFY(db->ConnectDB());
-        m_main = std::make_unique<KivIMMainDlg>(nullptr);
+        m_session = KivNewTestSession();
+        m_main = std::make_unique<KivIMMainDlg>(nullptr, *m_session);
         KivIMMainDlg::mainDlg = m_main.get();
         m_main->m_uid = kOwnUid;
         m_main->m_account = QStringLiteral("tester");
         m_main->m_nickName = QStringLiteral("张三");
-        m_chat = std::make_unique<CKivIMChatDlg>(nullptr);
+        m_chat = newChat();
         tag_chatdlg_Need need;
         need.ownUid = kOwnUid;
         need.friendUid = kFriendUid;
@@ -123,6 +135,7 @@ private slots:
     void cleanup() {
         m_chat.reset();
         m_main.reset();
+        m_session.reset();
         KivIMMainDlg::mainDlg = nullptr;
         CKivFriendNetModel::GetInstance()->Delete_Socket();
         m_sink.reset();
@@ -267,10 +280,13 @@ private slots:
         QVERIFY(mark && mark->isVisibleTo(bubble));
         QCOMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), 5.0f);
         QVERIFY(storedFrom(kOwnUid).isEmpty());
-        // A click asks for the connection at once.
-        QSignalSpy asked(m_main.get(), &KivIMMainDlg::ReconnectRequested);
+        // A click asks for the connection at once, not at the next attempt.
+        CKivReconnectModel& reconnect = m_session->Reconnect();
+        reconnect.Arm("login");
+        QVERIFY(reconnect.ConnectionLost());
         mark->click();
-        QCOMPARE(asked.count(), 1);
+        QCOMPARE(reconnect.CurrentState(), CKivReconnectModel::State::Connecting);
+        reconnect.Disarm();
 
         connectNet();
         QTRY_COMPARE(sentTexts(), QStringList{QStringLiteral("[5]送你")});
@@ -296,7 +312,13 @@ private slots:
         m_chat->SendMessage();
         QTRY_COMPARE(closer.texts(), QStringList{QStringLiteral("你的余额不够兑换礼物！")});
         QCOMPARE(m_chat->History()->count(), 1);
-        QCOMPARE(m_main->GiftBalanceLeft(), 0.0);
+        QCOMPARE(KivGifts(*m_session).BalanceLeft(), 0.0);
+        // The picker counts the held gift as well: it offers none more.
+        m_chat->Input()->clear();
+        m_chat->VipTabelcellClickedSlot(0, 0);
+        QTRY_COMPARE(closer.texts().size(), 2);
+        QCOMPARE(closer.texts().last(), QStringLiteral("余额不足！请充值。"));
+        QCOMPARE(m_chat->GiftCost(), 0.0);
     }
 
     // A message the outbox cannot keep is not sent at all: it stays typed.
@@ -328,7 +350,7 @@ private slots:
         typeText(QStringLiteral("二"));
         m_chat->SendMessage();
         m_chat.reset();
-        m_chat = std::make_unique<CKivIMChatDlg>(nullptr);
+        m_chat = newChat();
         tag_chatdlg_Need need;
         need.ownUid = kOwnUid;
         need.friendUid = kFriendUid;
@@ -361,7 +383,7 @@ private slots:
     }
 
     void sendKeyChoiceIsStoredAndFollowed() {
-        CKivIMChatDlg other(nullptr);
+        CKivIMChatDlg other(nullptr, *m_session);
         QObject::connect(m_main.get(), &KivIMMainDlg::SengMsgKey, &other,
                          &CKivIMChatDlg::SendMsgKeySlot);
         m_chat->selected_CEnterSlot();
@@ -371,10 +393,10 @@ private slots:
                            QSettings::IniFormat);
         QCOMPARE(settings.value(QStringLiteral("HostKey/Sndmsg")).toString(), QStringLiteral("C"));
         // A dialog made later starts in the stored mode.
-        CKivIMChatDlg later(nullptr);
+        CKivIMChatDlg later(nullptr, *m_session);
         QCOMPARE(later.SendMode(), 2);
         m_chat->selected_EnterSlot();
-        CKivIMChatDlg last(nullptr);
+        CKivIMChatDlg last(nullptr, *m_session);
         QCOMPARE(last.SendMode(), 1);
     }
 

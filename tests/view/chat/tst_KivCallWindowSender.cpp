@@ -8,6 +8,7 @@
 
 #include "KivMediaRecord.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "KivViewTestTree.h"
 #include "KivWindowMessage.h"
 #include "chat/KivChatCallLink.h"
@@ -33,7 +34,7 @@ public:
 
 class ChatStarter : public CallStarter {
 public:
-    ChatStarter() : m_link(new KivChatCallLink(&m_dialog)) {
+    ChatStarter() : m_link(new KivChatCallLink(&m_dialog, *m_session)) {
         m_link->SetUsers(10001, 10002);
         QObject::connect(m_link, &KivChatCallLink::CallEnded, [this] { ++ended; });
         // There is no server: a request taken is one that could not be sent.
@@ -45,6 +46,7 @@ public:
     qint64 callProcess() const override { return m_link->CallProcess(); }
 
 private:
+    const std::unique_ptr<CKivSession> m_session = KivNewTestSession();
     QWidget m_dialog;
     KivChatCallLink* m_link;
 };

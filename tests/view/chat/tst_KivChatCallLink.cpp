@@ -4,6 +4,7 @@
 
 #include "KivMediaRecord.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "KivWindowMessage.h"
 #include "chat/KivChatCallLink.h"
 
@@ -14,8 +15,9 @@ class tst_KivChatCallLink : public QObject {
     Q_OBJECT
 private slots:
     void onlyTheFirstAnswerReachesTheCallWindow() {
+        const std::unique_ptr<CKivSession> session = KivNewTestSession();
         QWidget dialog;
-        auto* link = new KivChatCallLink(&dialog);
+        auto* link = new KivChatCallLink(&dialog, *session);
         link->SetUsers(10001, 10002);
         QList<ptl_sys_send_per_media> relayed;
         // This test plays the call window program.

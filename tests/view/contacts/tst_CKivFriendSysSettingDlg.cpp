@@ -14,18 +14,27 @@
 #include "KivAutoStart.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
+#include "KivUserSettings.h"
 #include "KivViewTestTree.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
 #include "shell/CKivFriendKeyPressLineEdit.h"
 #include "shell/KivIMMainDlg.h"
 #include "support/KivPasswordKeyring.h"
 #include "support/KivProxySettings.h"
-#include "support/KivUserSettings.h"
 
 class tst_CKivFriendSysSettingDlg : public QObject {
     Q_OBJECT
     std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CKivSession> m_session;
     std::unique_ptr<KivIMMainDlg> m_window;
+    // The main window applies the dialog's hot keys, as it does for its own dialog.
+    CKivFriendSysSettingDlg::HotKeyApplier hotKeys() {
+        return [this] {
+            m_window->InitHotKey();
+            return m_window->FailedHotKeys();
+        };
+    }
     std::unique_ptr<KivModalCloser> m_closer;
     QByteArray m_savedConfigHome;
 
@@ -48,7 +57,8 @@ private slots:
         m_savedConfigHome = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", (m_tree->path() + QStringLiteral("/xdg")).toUtf8());
         KivUserSettings::EnsureDefaults(QStringLiteral("tester"));
-        m_window = std::make_unique<KivIMMainDlg>(nullptr);
+        m_session = KivNewTestSession();
+        m_window = std::make_unique<KivIMMainDlg>(nullptr, *m_session);
         KivIMMainDlg::mainDlg = m_window.get();
         m_window->m_uid = 10001;
         m_window->m_account = QStringLiteral("tester");
@@ -58,6 +68,7 @@ private slots:
     void cleanup() {
         m_closer.reset();
         m_window.reset();
+        m_session.reset();
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         CKivFriendSqlUtilCommon::ReleaseSqlUtil();
         CKivFriendReadConfigModel::ReleaseInstance();
@@ -67,7 +78,7 @@ private slots:
     }
 
     void everyKeyIsWrittenAsTheTableSays() {
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
         dialog.show();
         child<QCheckBox>(dialog, "checkBoxAutoLogin")->setChecked(true);
         child<QRadioButton>(dialog, "radioButtonCloseHide")->setChecked(true);
@@ -126,7 +137,7 @@ private slots:
         QCOMPARE(proxy.password(), QStringLiteral("p w"));
 
         // A fresh dialog shows what was written.
-        CKivFriendSysSettingDlg again;
+        CKivFriendSysSettingDlg again(nullptr, *m_session, hotKeys());
         again.show();
         QVERIFY(child<QCheckBox>(again, "checkBoxAutoLogin")->isChecked());
         QVERIFY(child<QRadioButton>(again, "radioButtonCloseHide")->isChecked());
@@ -173,7 +184,7 @@ private slots:
             }
         });
         {
-            CKivFriendSysSettingDlg dialog;
+            CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
             dialog.show();
             QVERIFY(child<QCheckBox>(dialog, "checkBoxEchoCancel")->isChecked());
             QVERIFY(!child<QCheckBox>(dialog, "checkBoxEncryptedOnly")->isChecked());
@@ -200,7 +211,7 @@ private slots:
 
         QSettings(KivUserSettings::FileFor(QStringLiteral("tester")), QSettings::IniFormat)
             .setValue(QStringLiteral("/Voice/Speaker"), QStringLiteral("kiv_unplugged"));
-        CKivFriendSysSettingDlg again;
+        CKivFriendSysSettingDlg again(nullptr, *m_session, hotKeys());
         again.show();
         QVERIFY(!child<QCheckBox>(again, "checkBoxEchoCancel")->isChecked());
         QVERIFY(child<QCheckBox>(again, "checkBoxEncryptedOnly")->isChecked());
@@ -211,7 +222,7 @@ private slots:
     }
 
     void noProxyClearsAndDisablesTheFields() {
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
         dialog.show();
         auto* kind = child<QComboBox>(dialog, "comboBoxProxy");
         kind->setCurrentIndex(2);
@@ -257,7 +268,7 @@ private slots:
     }
 
     void autostartEntryFollowsTheBox() {
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
         dialog.show();
         const QString entry = m_tree->path() + QStringLiteral("/xdg/autostart/kivim.desktop");
         QCOMPARE(KivAutoStart::EntryPath(QStringLiteral("kivim")), entry);
@@ -283,7 +294,7 @@ private slots:
 
     void cancelWritesNothing() {
         const QString before = value("/BaseSetting/AutoLogin");
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
         dialog.show();
         child<QCheckBox>(dialog, "checkBoxAutoLogin")->setChecked(before != QLatin1String("1"));
         child<QPushButton>(dialog, "pushButtonCancel")->click();
@@ -291,7 +302,7 @@ private slots:
     }
 
     void pagesSwitchWithTheirButtons() {
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
         dialog.show();
         const char* buttons[] = {"bConvent",       "bHotkey",     "bVoice",
                                  "bHistoryrecord", "bNetconnect", "bSoftupdate"};
@@ -348,7 +359,7 @@ private slots:
             KivWriteText(record.text, QByteArray("消息"));
             QVERIFY(db->InsertMsg(reinterpret_cast<const char*>(&record)));
         }
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
         dialog.show();
         QPushButton* clean = nullptr;
         for (QPushButton* button : dialog.findChildren<QPushButton*>())
@@ -370,7 +381,7 @@ private slots:
                               .arg(server.serverPort())
                               .toLatin1());
         CKivFriendReadConfigModel::ReleaseInstance();
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
         dialog.show();
         dialog.NetCheck();
         QTRY_VERIFY_WITH_TIMEOUT(m_closer->texts().contains(QStringLiteral("网络正常")), 10000);

@@ -16,6 +16,8 @@
 #include "KivModalCloser.h"
 #include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
+#include "KivUserSettings.h"
 #include "KivViewTestTree.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CChatItem.h"
@@ -27,7 +29,6 @@
 #include "shell/KivIMMainDlg.h"
 #include "shell/MyListModel.h"
 #include "support/KivFocusRing.h"
-#include "support/KivUserSettings.h"
 
 namespace {
 
@@ -88,7 +89,9 @@ private slots:
                               .toLatin1());
         CKivFriendReadConfigModel::ReleaseInstance();
         KivModalCloser closer;
-        KivIMLoginDlg login(nullptr);
+        const std::unique_ptr<CKivSession> loginSession = KivNewTestSession();
+        KivIMLoginDlg login(nullptr, *loginSession);
+        const KivMainWindowGone mainWindowGone;
         login.show();
         QVERIFY(QTest::qWaitForWindowExposed(&login));
         QTRY_VERIFY(CKivFriendNetModel::GetInstance()->IsConnected());
@@ -196,7 +199,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(chat));
         QTest::keyClick(chat, Qt::Key_Escape);
         QTRY_VERIFY(!chat->isVisible());
-        CKivFriendSysSettingDlg settings;
+        CKivFriendSysSettingDlg settings(nullptr, KivTestMainWindow::Session());
         settings.show();
         QVERIFY(QTest::qWaitForWindowExposed(&settings));
         QTest::keyClick(&settings, Qt::Key_Escape);
@@ -242,7 +245,7 @@ private slots:
 
     void settingsDialog() {
         logIn();
-        CKivFriendSysSettingDlg dialog;
+        CKivFriendSysSettingDlg dialog(nullptr, KivTestMainWindow::Session());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* pages = dialog.findChild<QStackedWidget*>();

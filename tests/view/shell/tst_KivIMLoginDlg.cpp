@@ -14,7 +14,9 @@
 #include "CKivRawClient.h"
 #include "CKivReconnectModel.h"
 #include "KivModalCloser.h"
+#include "KivTestClock.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "KivViewTestTree.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
@@ -28,6 +30,8 @@ class tst_KivIMLoginDlg : public QObject {
     Q_OBJECT
     std::unique_ptr<KivViewTestTree> m_tree;
     std::unique_ptr<CKivDevServerProcess> m_server;
+    KivTestClock m_clock;
+    std::unique_ptr<CKivSession> m_session;
     std::unique_ptr<KivIMLoginDlg> m_login;
     std::unique_ptr<KivModalCloser> m_closer;
 
@@ -41,8 +45,11 @@ class tst_KivIMLoginDlg : public QObject {
                               .toLatin1());
         CKivFriendReadConfigModel::ReleaseInstance();
     }
-    void openDialog() {
-        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+    void openDialog(KivTimerSource& timers = KivTimerSource::EventLoop()) {
+        m_login.reset();
+        delete KivIMMainDlg::mainDlg;
+        m_session = KivNewTestSession(timers);
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
         m_login->show();
         QTRY_VERIFY(CKivFriendNetModel::GetInstance()->IsConnected());
     }
@@ -97,6 +104,7 @@ private slots:
     void cleanup() {
         m_login.reset();
         delete KivIMMainDlg::mainDlg;
+        m_session.reset();
         CKivFriendNetModel::GetInstance()->Delete_Socket();
         CKivFriendHearbeatModel::ReleaseInstance();
         CKivFriendSqlUtilCommon::ReleaseSqlUtil();
@@ -137,7 +145,7 @@ private slots:
 
     void loginRequestRecord() {
         const QByteArray bytes =
-            KivIMLoginDlg::BuildLoginRequest(QStringLiteral("10001"), QStringLiteral("123456"));
+            CKivSession::LoginRequest(QStringLiteral("10001"), QStringLiteral("123456"));
         QCOMPARE(bytes.size(), 352);
         LoginRequest request;
         memcpy(&request, bytes.constData(), sizeof(request));
@@ -260,11 +268,14 @@ private slots:
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         m_server.reset();
         pointConfigAt(silent.serverPort());
-        openDialog();
+        openDialog(m_clock);
         logIn(QStringLiteral("10001"), QStringLiteral("123456"));
         QVERIFY(!loginButton()->isEnabled());
         QVERIFY(m_login->IsLoginPending());
-        QTRY_VERIFY_WITH_TIMEOUT(loginButton()->isEnabled(), 6000);
+        m_clock.Advance(KivIMLoginDlg::kLoginTimeoutMs - 1);
+        QVERIFY(m_login->IsLoginPending());
+        m_clock.Advance(1);
+        QVERIFY(loginButton()->isEnabled());
         QVERIFY(!m_login->IsLoginPending());
         QVERIFY(m_closer->texts().isEmpty());
     }
@@ -326,7 +337,10 @@ private slots:
             }
         });
         answer.start(20);
-        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+        m_login.reset();
+        delete KivIMMainDlg::mainDlg;
+        m_session = KivNewTestSession();
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
         QCOMPARE(asked, QStringList{QStringLiteral("已有最新版本，是否进行安装？")});
         QTimer giveUp;
         giveUp.setSingleShot(true);

@@ -15,6 +15,7 @@
 #include "KivTcpRelay.h"
 #include "KivTestCertificates.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "KivThreadSpy.h"
 #include "KivViewTestTree.h"
 #include "contacts/KivIMChoiceHeadDlg.h"
@@ -32,6 +33,7 @@ class tst_KivTlsSession : public QObject {
     KivTestCertificates m_certs;
     std::unique_ptr<KivViewTestTree> m_tree;
     std::unique_ptr<CKivDevServerProcess> m_server;
+    std::unique_ptr<CKivSession> m_session;
     std::unique_ptr<KivIMLoginDlg> m_login;
     std::unique_ptr<KivModalCloser> m_closer;
 
@@ -80,6 +82,7 @@ private slots:
     void cleanup() {
         m_login.reset();
         delete KivIMMainDlg::mainDlg;
+        m_session.reset();
         CKivFriendNetModel::GetInstance()->Delete_Socket();
         CKivFriendNetModel::GetInstance()->SetTls(CKivTlsSettings());
         CKivFriendHearbeatModel::ReleaseInstance();
@@ -126,7 +129,10 @@ private slots:
         CKivFriendNetModel* net = CKivFriendNetModel::GetInstance();
         KivThreadSpy pulled(net, &CKivFriendNetModel::SendLeaveMessageSignal);
         KivThreadSpy received(net, &CKivFriendNetModel::SendPerMessage);
-        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+        m_login.reset();
+        delete KivIMMainDlg::mainDlg;
+        m_session = KivNewTestSession();
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
         m_login->show();
         logIn(me);
         QTRY_VERIFY_WITH_TIMEOUT(KivIMMainDlg::mainDlg->isVisible(), 10000);
@@ -153,7 +159,7 @@ private slots:
         picture.fill(Qt::darkCyan);
         QVERIFY(picture.save(QStringLiteral("me.png")));
         {
-            KivIMChoiceHeadDlg heads;
+            KivIMChoiceHeadDlg heads(nullptr, *m_session);
             heads.show();
             heads.CustomBtClicked();
             QVERIFY(heads.CustomPage()->LoadImage(QStringLiteral("me.png")));
@@ -206,7 +212,10 @@ private slots:
         QFETCH(QString, text);
         QVERIFY(startServer(serverCert.isEmpty() ? nullptr : serverCert.constData()));
         writeConfig(m_server->tcpPort(), tls);
-        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+        m_login.reset();
+        delete KivIMMainDlg::mainDlg;
+        m_session = KivNewTestSession();
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
         m_login->show();
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts(), QStringList{text}, 10000);
         logIn(QStringLiteral("10001"));

@@ -13,6 +13,7 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "KivViewTestTree.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
@@ -31,6 +32,7 @@ class tst_KivPasswordKeyring : public QObject {
     bool m_keyring = false;
     std::unique_ptr<CKivDevServerProcess> m_server;
     std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CKivSession> m_session;
     std::unique_ptr<KivIMLoginDlg> m_login;
     std::unique_ptr<KivModalCloser> m_closer;
 
@@ -42,7 +44,8 @@ class tst_KivPasswordKeyring : public QObject {
     void openDialog() {
         m_login.reset();
         delete KivIMMainDlg::mainDlg;
-        m_login = std::make_unique<KivIMLoginDlg>(nullptr);
+        m_session = KivNewTestSession();
+        m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
         m_login->show();
     }
     QLineEdit* password() const {
@@ -88,6 +91,7 @@ private slots:
     void cleanup() {
         m_login.reset();
         delete KivIMMainDlg::mainDlg;
+        m_session.reset();
         CKivFriendNetModel::GetInstance()->Delete_Socket();
         CKivFriendHearbeatModel::ReleaseInstance();
         CKivFriendSqlUtilCommon::ReleaseSqlUtil();

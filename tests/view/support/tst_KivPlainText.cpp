@@ -4,6 +4,7 @@
 
 #include "KivMediaRecord.h"
 #include "KivTestRegistry.h"
+#include "KivTestSession.h"
 #include "KivViewTestTree.h"
 #include "chat/CChatRecordItem.h"
 #include "chat/CKivIMChatDlg.h"
@@ -59,6 +60,7 @@ QLabel* LabelShowing(const QWidget* parent, const QString& text) {
 class tst_KivPlainText : public QObject {
     Q_OBJECT
     std::unique_ptr<KivViewTestTree> m_tree;
+    const std::unique_ptr<CKivSession> m_session = KivNewTestSession();
 
     static void hostileTexts() {
         QTest::addColumn<QString>("text");
@@ -77,7 +79,8 @@ private slots:
     void chatHeader_data() { hostileTexts(); }
     void chatHeader() {
         QFETCH(QString, text);
-        CKivIMChatDlg dialog(nullptr);
+        const std::unique_ptr<CKivSession> dialogSession = KivNewTestSession();
+        CKivIMChatDlg dialog(nullptr, *dialogSession);
         tag_chatdlg_Need need;
         need.friendUid = 10002;
         need.nickName = text;
@@ -118,14 +121,14 @@ private slots:
     void searchRowAndRequestDialog_data() { hostileTexts(); }
     void searchRowAndRequestDialog() {
         QFETCH(QString, text);
-        KivAddFriendItem row;
+        KivAddFriendItem row(nullptr, *m_session);
         row.AcceptFriendInfo(
             {10001, 10005, 1, 1, text, text, text, text, text, QString(), QString()});
         QVERIFY(Literal(row.findChild<QLabel*>(QStringLiteral("labelNickName")), text));
         QVERIFY(Literal(row.findChild<QLabel*>(QStringLiteral("labelAccount")), text));
         QCOMPARE(DisplayedTip(row.toolTip()), text);
 
-        CKivIMaddfriendDlg dialog;
+        CKivIMaddfriendDlg dialog(nullptr, *m_session);
         dialog.InitFriendInfo(row.Info());
         for (const char* name : {"labelNickName", "labelAcount", "labellocal"})
             QVERIFY2(Literal(dialog.findChild<QLabel*>(QLatin1String(name)), text), name);
@@ -165,7 +168,7 @@ private slots:
     void profile_data() { hostileTexts(); }
     void profile() {
         QFETCH(QString, text);
-        kivPersonalInfoDlg dialog;
+        kivPersonalInfoDlg dialog(nullptr, *m_session);
         // Nothing stored for the user: the dialog shows the account it was given.
         dialog.InitInfo(10099, 2, text);
         QVERIFY(Literal(LabelShowing(&dialog, text), text));
@@ -174,7 +177,8 @@ private slots:
     void ownNickInTheMainWindow_data() { hostileTexts(); }
     void ownNickInTheMainWindow() {
         QFETCH(QString, text);
-        KivIMMainDlg window(nullptr);
+        const std::unique_ptr<CKivSession> windowSession = KivNewTestSession();
+        KivIMMainDlg window(nullptr, *windowSession);
         window.m_nickName = text;
         window.m_sign = text;
         window.InitMaindlg();

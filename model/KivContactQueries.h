@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVector>
 
-#include "contacts/KivContactProfile.h"
+#include "KivContactProfile.h"
 
 // The contact dialogs' reads and writes of the account's chat database, all
 // with bound values. Each is a no-op (empty result) before a database exists.

@@ -1,9 +1,9 @@
-#include "support/KivChatQueries.h"
+#include "KivChatQueries.h"
 
 #include <QSqlQuery>
 #include <algorithm>
 
-#include "support/KivLocalQuery.h"
+#include "KivLocalQuery.h"
 
 QVector<KivChatQueries::Message> KivChatQueries::UnreadMessages(quint32 friendUid, quint32 ownUid,
                                                                 int afterId) {

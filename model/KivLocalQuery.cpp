@@ -1,4 +1,4 @@
-#include "support/KivLocalQuery.h"
+#include "KivLocalQuery.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,7 +14,7 @@ bool KivRunLocalQuery(const QString& sql, const QVariantList& values, QSqlQuery&
     CKivFriendSqlUtilCommon* util = CKivFriendSqlUtilCommon::CreateSqlUtil(file);
     query = QSqlQuery(util->database());
     if (!util->sqlUtilExecute(sql, query, values)) {
-        qCWarning(lcKivView) << "执行失败" << query.lastError().text();
+        qCWarning(lcKivModel) << "执行失败" << query.lastError().text();
         return false;
     }
     return true;

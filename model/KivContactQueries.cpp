@@ -1,10 +1,10 @@
-#include "support/KivContactQueries.h"
+#include "KivContactQueries.h"
 
 #include <QHash>
 #include <QSqlQuery>
 #include <QVariant>
 
-#include "support/KivLocalQuery.h"
+#include "KivLocalQuery.h"
 
 namespace {
 

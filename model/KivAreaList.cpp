@@ -1,4 +1,4 @@
-#include "contacts/KivAreaList.h"
+#include "KivAreaList.h"
 
 #include <QDebug>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "KivContactProfile.h"
 #include "KivProtocol.h"
-#include "contacts/KivContactProfile.h"
 
 // The own profile as the UpdateUserInfo record carries it.
 class KivProfileUpdate {
@@ -10,6 +10,4 @@ public:
     // told; nothing is cut), or empty when everything fits.
     static QString TooLong(const KivContactProfile& profile);
     static UpdateUserInfoRequest Build(const KivContactProfile& profile);
-    // Sends it through the net model; the bytes sent, 0 when not connected.
-    static int Send(const KivContactProfile& profile);
 };

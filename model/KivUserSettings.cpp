@@ -1,4 +1,4 @@
-#include "support/KivUserSettings.h"
+#include "KivUserSettings.h"
 
 #include <QDir>
 #include <QSettings>

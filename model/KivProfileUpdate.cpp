@@ -1,6 +1,4 @@
-#include "contacts/KivProfileUpdate.h"
-
-#include "CKivFriendNetModel.h"
+#include "KivProfileUpdate.h"
 
 namespace {
 
@@ -42,10 +40,4 @@ UpdateUserInfoRequest KivProfileUpdate::Build(const KivContactProfile& profile) 
     KivWriteText(out.phone, profile.phone.toUtf8());
     KivWriteText(out.birthday, profile.birthday.toUtf8());
     return request;
-}
-
-int KivProfileUpdate::Send(const KivContactProfile& profile) {
-    const UpdateUserInfoRequest request = Build(profile);
-    return CKivFriendNetModel::GetInstance()->Send_Msg(reinterpret_cast<const char*>(&request),
-                                                       int(sizeof(request)));
 }
