@@ -1,5 +1,6 @@
 #include <QAccessible>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -158,7 +159,8 @@ private slots:
     void bubblesAndAnnouncement() {
         // Events go out only where the platform carries them to a screen
         // reader: the X display run of these tests.
-        if (!QTest::qWaitFor([] { return QAccessible::isActive(); }, 3000))
+        if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+            !QTest::qWaitFor([] { return QAccessible::isActive(); }, 3000))
             QSKIP("no accessibility on this platform (the tst_kivView_accessibility run has it)");
         logIn();
         CKivIMChatDlg* chat = m_window->ChatDialog(10002);
