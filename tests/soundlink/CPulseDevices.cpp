@@ -4,6 +4,46 @@
 #include <QProcess>
 #include <QThread>
 
+namespace {
+
+// The rows of `pactl list short <what>`, split into their columns.
+QList<QStringList> Rows(const char* what) {
+    QProcess list;
+    list.start(QStringLiteral("pactl"),
+               {QStringLiteral("list"), QStringLiteral("short"), QString::fromLatin1(what)});
+    list.waitForFinished(15000);
+    QList<QStringList> result;
+    for (const QString& line : QString::fromLatin1(list.readAllStandardOutput()).split('\n')) {
+        result << line.split('\t');
+    }
+    return result;
+}
+
+// The index of the sink with that name, or empty.
+QString SinkIndex(const QString& name) {
+    for (const QStringList& sink : Rows("sinks")) {
+        if (sink.size() > 1 && sink[1] == name) {
+            return sink[0];
+        }
+    }
+    return QString();
+}
+
+// Waits until a stream of `driver` plays into the sink; its index, or empty.
+QString WaitForInput(const QString& sinkIndex, const QString& driver) {
+    for (int attempt = 0; attempt < 150 && !sinkIndex.isEmpty(); ++attempt) {
+        for (const QStringList& input : Rows("sink-inputs")) {
+            if (input.size() > 3 && input[1] == sinkIndex && input[3] == driver) {
+                return input[0];
+            }
+        }
+        QThread::msleep(20);
+    }
+    return QString();
+}
+
+}  // namespace
+
 CPulseDevices::~CPulseDevices() {
     for (const auto& silence : m_silence) {
         silence->kill();
@@ -33,7 +73,13 @@ bool CPulseDevices::AddSink(const QString& name) {
         return false;
     }
     m_silence.push_back(std::move(silence));
-    return true;
+    // Started anew with the silence in place, the sink takes its short period
+    // at once; else the block it is in (up to two seconds) runs out first.
+    return !WaitForInput(SinkIndex(name), QStringLiteral("protocol-native.c")).isEmpty() &&
+           QProcess::execute(QStringLiteral("pactl"),
+                             {QStringLiteral("suspend-sink"), name, QStringLiteral("1")}) == 0 &&
+           QProcess::execute(QStringLiteral("pactl"),
+                             {QStringLiteral("suspend-sink"), name, QStringLiteral("0")}) == 0;
 }
 
 bool CPulseDevices::AddEchoPath(const QString& speaker, const QString& microphone, int latencyMs,
@@ -50,38 +96,12 @@ bool CPulseDevices::AddEchoPath(const QString& speaker, const QString& microphon
     if (!pactl.waitForFinished(15000) || pactl.exitCode() != 0) {
         return false;
     }
-    const QString module = QString::fromLatin1(pactl.readAllStandardOutput()).trimmed();
-    m_modules << module;
+    m_modules << QString::fromLatin1(pactl.readAllStandardOutput()).trimmed();
     // The loopback's stream into the microphone carries the gain.
-    const auto rows = [](const char* what) {
-        QProcess list;
-        list.start(QStringLiteral("pactl"),
-                   {QStringLiteral("list"), QStringLiteral("short"), QString::fromLatin1(what)});
-        list.waitForFinished(15000);
-        QList<QStringList> result;
-        for (const QString& line : QString::fromLatin1(list.readAllStandardOutput()).split('\n')) {
-            result << line.split('\t');
-        }
-        return result;
-    };
-    QString sinkIndex;
-    for (const QStringList& sink : rows("sinks")) {
-        if (sink.size() > 1 && sink[1] == microphone) {
-            sinkIndex = sink[0];
-        }
-    }
-    for (int attempt = 0; attempt < 50 && !sinkIndex.isEmpty(); ++attempt) {
-        for (const QStringList& input : rows("sink-inputs")) {
-            if (input.size() > 3 && input[1] == sinkIndex &&
-                input[3] == QStringLiteral("module-loopback.c")) {
-                return QProcess::execute(QStringLiteral("pactl"),
-                                         {QStringLiteral("set-sink-input-volume"), input[0],
-                                          QString::number(gain)}) == 0;
-            }
-        }
-        QThread::msleep(100);
-    }
-    return false;
+    const QString input = WaitForInput(SinkIndex(microphone), QStringLiteral("module-loopback.c"));
+    return !input.isEmpty() &&
+           QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("set-sink-input-volume"),
+                                                       input, QString::number(gain)}) == 0;
 }
 
 bool CPulseDevices::AddCallSinks(const QString& prefix, CCallSinks* sinks) {
