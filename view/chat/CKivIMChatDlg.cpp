@@ -20,7 +20,6 @@
 #include <QVBoxLayout>
 
 #include "CKivChatOutbox.h"
-#include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivSession.h"
 #include "KivChatQueries.h"

@@ -91,13 +91,9 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent, CKivSession& session)
             connect(dialog, &CKivIMChatDlg::SendKeyChosen, this, &KivIMMainDlg::SengMsgKey);
             connect(dialog, &CKivIMChatDlg::FriendRead, this,
                     [this](quint32 uid) { closeBeat(int(uid)); });
-            connect(dialog, &CKivIMChatDlg::ProfileWanted, this,
-                    [this](quint32 uid, const QString& account) {
-                        kivPersonalInfoDlg* info = PersonalInfo(uid);
-                        info->InitInfo(uid, 2, account);
-                        info->show();
-                        info->raise();
-                    });
+            connect(
+                dialog, &CKivIMChatDlg::ProfileWanted, this,
+                [this](quint32 uid, const QString& account) { OpenPersonalInfo(uid, account, 2); });
         });
     m_form = std::make_unique<KivMainDlgForm>(this);
     m_pages = std::make_unique<KivFriendPages>(m_form->pages);
