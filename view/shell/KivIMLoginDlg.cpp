@@ -340,7 +340,7 @@ void KivIMLoginDlg::onLoginButtonClicked() {
     m_loginPending = true;
     m_loginTimeout->Start(kLoginTimeoutMs);
     m_pLogin->setEnabled(false);
-    QTimer::singleShot(kLoginDelayMs, this, [this, request] { SendLoginWhenConnected(request); });
+    QTimer::singleShot(m_loginDelayMs, this, [this, request] { SendLoginWhenConnected(request); });
 }
 
 // The connection opened just before may still be on its way; keep trying

@@ -35,6 +35,9 @@ public:
     ~KivIMLoginDlg() override;
 
     bool IsLoginPending() const { return m_loginPending; }
+    // How long a login waits after the button before it is sent
+    // (kLoginDelayMs); tests that do not look at it send at once.
+    void SetLoginDelayMs(int ms) { m_loginDelayMs = ms; }
     // Heals the logged-in session when its connection is lost.
     CKivReconnectModel* Reconnect() const;
 
@@ -126,6 +129,7 @@ public:
     // Gives a login up after kLoginTimeoutMs, on the session's clock.
     std::unique_ptr<KivTimer> m_loginTimeout;
     bool m_loginPending = false;
+    int m_loginDelayMs = kLoginDelayMs;
     QPointer<kivRegisterDlg> m_pRegisterDlg;
     QPointer<kivRecoverPassworddlg> m_pRecoverDlg;
     QString m_loggedInAccount;

@@ -155,6 +155,7 @@ private slots:
     void registerFromTheLoginDialogAndLogIn() {
         const std::unique_ptr<CKivSession> loginSession = KivNewTestSession();
         KivIMLoginDlg login(nullptr, *loginSession);
+        login.SetLoginDelayMs(0);
         const KivMainWindowGone mainWindowGone;
         login.show();
         QTRY_VERIFY(net()->IsConnected());
@@ -193,6 +194,7 @@ private slots:
     void closingBringsTheLoginBack() {
         const std::unique_ptr<CKivSession> loginSession = KivNewTestSession();
         KivIMLoginDlg login(nullptr, *loginSession);
+        login.SetLoginDelayMs(0);
         const KivMainWindowGone mainWindowGone;
         login.show();
         for (const char* link : {"bRegAccount", "bForgetPwd"}) {

@@ -92,6 +92,7 @@ private slots:
         KivModalCloser closer;
         const std::unique_ptr<CKivSession> loginSession = KivNewTestSession();
         KivIMLoginDlg login(nullptr, *loginSession);
+        login.SetLoginDelayMs(0);
         const KivMainWindowGone mainWindowGone;
         login.show();
         QVERIFY(QTest::qWaitForWindowExposed(&login));

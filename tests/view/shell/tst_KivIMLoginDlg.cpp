@@ -50,6 +50,7 @@ class tst_KivIMLoginDlg : public QObject {
         delete KivIMMainDlg::mainDlg;
         m_session = KivNewTestSession(timers);
         m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
+        m_login->SetLoginDelayMs(0);
         m_login->show();
         QTRY_VERIFY(CKivFriendNetModel::GetInstance()->IsConnected());
     }
@@ -341,6 +342,7 @@ private slots:
         delete KivIMMainDlg::mainDlg;
         m_session = KivNewTestSession();
         m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
+        m_login->SetLoginDelayMs(0);
         QCOMPARE(asked, QStringList{QStringLiteral("已有最新版本，是否进行安装？")});
         QTimer giveUp;
         giveUp.setSingleShot(true);

@@ -92,6 +92,7 @@ class tst_KivReconnection : public QObject {
         delete KivIMMainDlg::mainDlg;
         m_session = KivNewTestSession(timers);
         m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
+        m_login->SetLoginDelayMs(0);
         m_login->show();
         if (!QTest::qWaitFor([] { return CKivFriendNetModel::GetInstance()->IsConnected(); },
                              10000))

@@ -133,6 +133,7 @@ private slots:
         delete KivIMMainDlg::mainDlg;
         m_session = KivNewTestSession();
         m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
+        m_login->SetLoginDelayMs(0);
         m_login->show();
         logIn(me);
         QTRY_VERIFY_WITH_TIMEOUT(KivIMMainDlg::mainDlg->isVisible(), 10000);
@@ -216,6 +217,7 @@ private slots:
         delete KivIMMainDlg::mainDlg;
         m_session = KivNewTestSession();
         m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
+        m_login->SetLoginDelayMs(0);
         m_login->show();
         QTRY_COMPARE_WITH_TIMEOUT(m_closer->texts(), QStringList{text}, 10000);
         logIn(QStringLiteral("10001"));

@@ -46,6 +46,7 @@ class tst_KivPasswordKeyring : public QObject {
         delete KivIMMainDlg::mainDlg;
         m_session = KivNewTestSession();
         m_login = std::make_unique<KivIMLoginDlg>(nullptr, *m_session);
+        m_login->SetLoginDelayMs(0);
         m_login->show();
     }
     QLineEdit* password() const {
