@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <cstring>
+#include <vector>
 
 #include "CKivFriendHearbeatModel.h"
 #include "CKivFriendNetModel.h"
@@ -15,25 +16,28 @@ constexpr quint32 kOwn = 601;
 // from the structs the client builds it with.
 class Bytes {
 public:
-    Bytes(quint32 command, int length) : m_bytes(length, '\0') {
+    Bytes(quint32 command, int length) : m_bytes(size_t(length), '\0') {
         u32(0, quint32(length)).u32(4, command).u32(8, 0x1D1E1F1Cu).u32(12, quint32(length));
     }
     Bytes& u32(int offset, quint32 value) {
-        qToLittleEndian(value, m_bytes.data() + offset);
+        for (int i = 0; i < 4; ++i)
+            m_bytes.at(size_t(offset + i)) = char((value >> (8 * i)) & 0xFF);
         return *this;
     }
     Bytes& u16(int offset, quint16 value) {
-        qToLittleEndian(value, m_bytes.data() + offset);
+        m_bytes.at(size_t(offset)) = char(value & 0xFF);
+        m_bytes.at(size_t(offset + 1)) = char(value >> 8);
         return *this;
     }
     Bytes& text(int offset, const QByteArray& text) {
-        std::memcpy(m_bytes.data() + offset, text.constData(), size_t(text.size()));
+        for (int i = 0; i < text.size(); ++i)
+            m_bytes.at(size_t(offset + i)) = text.at(i);
         return *this;
     }
-    operator QByteArray() const { return m_bytes; }
+    operator QByteArray() const { return QByteArray(m_bytes.data(), int(m_bytes.size())); }
 
 private:
-    QByteArray m_bytes;
+    std::vector<char> m_bytes;
 };
 
 ptl_sys_send_per_media Call(quint32 command, quint32 length2) {
