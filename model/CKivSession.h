@@ -45,8 +45,6 @@ public:
 
         bool AutoLogin() const { return settings.value(QStringLiteral("AutoLogin")) == 1; }
         bool RememberPassword() const { return settings.value(QStringLiteral("ForgetPwd")) == 1; }
-        // Closing the main window quits (else it hides in the tray).
-        bool CloseQuits() const { return settings.value(QStringLiteral("CloseMaindlg")) == 1; }
         bool MarginHide() const { return settings.value(QStringLiteral("MarginHide")) == 1; }
         bool WindowFront() const { return settings.value(QStringLiteral("WindowFront")) == 1; }
         bool DesktopNotify() const {
