@@ -79,7 +79,7 @@ void CKivImChatRecordDlg::SetConversation(quint32 ownUid, const QString& ownName
 
 bool CKivImChatRecordDlg::GoToMessage(qint64 id, const QString& msgTime) {
     int rank = 0;
-    if (!KivChatHistory::Rank(m_ownUid, m_friendUid, msgTime, id, &rank))
+    if (!KivChatHistory().Rank(m_ownUid, m_friendUid, msgTime, id, &rank))
         return false;
     m_offset = rank / kPageSize * kPageSize;
     RefreshRecordList();

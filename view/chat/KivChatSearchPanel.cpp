@@ -162,7 +162,7 @@ void KivChatSearchPanel::ShowStatus() {
     }
     // While the index is built its share shows; the rest is searched directly.
     CKivChatSearchIndex::Coverage coverage;
-    if (KivChatHistory::IndexCoverage(&coverage) && !coverage.complete() && coverage.high > 0) {
+    if (KivChatHistory().IndexCoverage(&coverage) && !coverage.complete() && coverage.high > 0) {
         const qint64 indexed = coverage.high - coverage.low + 1;
         text += QStringLiteral("（正在建立搜索索引 %1%）").arg(indexed * 100 / coverage.high);
         m_pProgress->start();

@@ -23,8 +23,8 @@ private:
     bool Stale(int number) const { return m_latest->load() != number; }
     // Scans the ids from `before` down to `lowest` (inclusive) a step at a
     // time; false once enough were found, the search went stale or failed.
-    bool ScanDown(int number, const QString& query, CKivChatSearchIndex::Scope scope, qint64 before,
-                  qint64 lowest);
+    bool ScanDown(int number, const KivChatHistory& history, const QString& query,
+                  CKivChatSearchIndex::Scope scope, qint64 before, qint64 lowest);
     // Keeps the rows whose plain text holds the query; false once enough.
     bool Take(const QVector<CKivChatRecordRow>& rows, const QString& query);
     void Flush(int number, bool done);
@@ -36,14 +36,14 @@ private:
     int m_found = 0;
 };
 
-bool KivChatSearcher::Worker::ScanDown(int number, const QString& query,
-                                       CKivChatSearchIndex::Scope scope, qint64 before,
-                                       qint64 lowest) {
+bool KivChatSearcher::Worker::ScanDown(int number, const KivChatHistory& history,
+                                       const QString& query, CKivChatSearchIndex::Scope scope,
+                                       qint64 before, qint64 lowest) {
     bool more = true;
     while (more && before > lowest && !Stale(number)) {
         const qint64 floor = qMax(lowest, before - kScanSpan);
         QVector<CKivChatRecordRow> rows;
-        if (!KivChatHistory::Scan(query, scope, before, floor, kMaxHits - m_found, &rows))
+        if (!history.Scan(query, scope, before, floor, kMaxHits - m_found, &rows))
             return false;
         more = Take(rows, query);
         before = floor;
@@ -87,18 +87,20 @@ void KivChatSearcher::Worker::Run(int number, const QString& query,
         m_text = std::make_unique<KivChatSearchText>();
     m_batch.clear();
     m_found = 0;
+    // One connection for the whole run: opening it checks the schema.
+    const KivChatHistory history;
     CKivChatSearchIndex::Coverage coverage;
-    const bool indexed = KivChatHistory::IndexCoverage(&coverage);
+    const bool indexed = history.IndexCoverage(&coverage);
     bool more = true;
     if (indexed && query.toUcs4().size() >= CKivChatSearchIndex::MinIndexedLength) {
         // Newest first: the rows the fill has not looked at since they came
         // (another program's may lack their copy), the index, then the
         // history the fill has not reached yet.
-        more = ScanDown(number, query, scope, coverage.top + 1, coverage.high + 1);
+        more = ScanDown(number, history, query, scope, coverage.top + 1, coverage.high + 1);
         qint64 before = coverage.high + 1;
         while (more && !Stale(number)) {
             QVector<CKivChatRecordRow> rows;
-            if (!KivChatHistory::Candidates(query, scope, before, kCandidates, &rows))
+            if (!history.Candidates(query, scope, before, kCandidates, &rows))
                 break;
             more = Take(rows, query) && rows.size() == kCandidates;
             if (!rows.isEmpty())
@@ -106,9 +108,9 @@ void KivChatSearcher::Worker::Run(int number, const QString& query,
             Flush(number, false);
         }
         if (m_found < kMaxHits)
-            ScanDown(number, query, scope, coverage.low, 1);
+            ScanDown(number, history, query, scope, coverage.low, 1);
     } else {
-        ScanDown(number, query, scope, KivChatHistory::NewestId() + 1, 1);
+        ScanDown(number, history, query, scope, history.NewestId() + 1, 1);
     }
     if (!Stale(number))
         Flush(number, true);
