@@ -226,8 +226,12 @@ private slots:
         QVERIFY(!m_login->IsLoginPending());
         QVERIFY(!CKivFriendNetModel::GetInstance()->IsConnected());
         QVERIFY(!KivIMMainDlg::mainDlg->isVisible());
-        // Not a byte of the login left: the connection stopped before it.
-        QCOMPARE(m_session->RecordsSent(), 0);
+        // With TLS asked for, not a byte of the login left: the handshake
+        // failed before it. A plain client learns that the server speaks TLS
+        // only from the server's answer to its first bytes, which may be the
+        // login; the server cannot read it and nobody is logged in.
+        if (tls != QLatin1String("tls=0"))
+            QCOMPARE(m_session->RecordsSent(), 0);
         QVERIFY(!m_server->waitForLog(QStringLiteral("logged in as"), 10));
         QVERIFY(!m_server->waitForLog(QStringLiteral("wrong password"), 10));
     }
