@@ -13,27 +13,41 @@ int KivTestRegistry::add(Factory factory) {
     return static_cast<int>(factories().size());
 }
 
-// Runs every registered class; "tst_x ClassName [QtTest options]" runs one.
+// Runs every registered class. "tst_x A,B [QtTest options]" runs the classes
+// named, "tst_x all-but:A,B" every class but those: one executable can stand as
+// several CTest entries that run side by side.
 int main(int argc, char** argv) {
     // Tests that want the X11 platform run offscreen (and skip) without a display.
     if (qgetenv("QT_QPA_PLATFORM") == "xcb" && qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    QString only;
+    QStringList named;
+    bool excluding = false;
     if (argc > 1 && argv[1][0] != '-') {
-        only = QString::fromLocal8Bit(argv[1]);
+        QString list = QString::fromLocal8Bit(argv[1]);
+        const QLatin1String allBut("all-but:");
+        excluding = list.startsWith(allBut);
+        named = list.mid(excluding ? allBut.size() : 0).split(QLatin1Char(','), Qt::SkipEmptyParts);
         argv[1] = argv[0];
         ++argv;
         --argc;
     }
     int failures = 0;
+    QStringList unknown = named;
     for (const auto& factory : KivTestRegistry::factories()) {
         std::unique_ptr<QObject> test = factory();
-        if (!only.isEmpty() && only != QLatin1String(test->metaObject()->className())) {
+        const QString name = QLatin1String(test->metaObject()->className());
+        const bool listed = unknown.removeAll(name) > 0;
+        if (!named.isEmpty() && listed == excluding) {
             continue;
         }
         failures += QTest::qExec(test.get(), argc, argv);
+    }
+    // A misspelt name would otherwise pass by running nothing.
+    if (!unknown.isEmpty()) {
+        qCritical("no test class named %s", qPrintable(unknown.join(QLatin1Char(','))));
+        return 1;
     }
     return failures == 0 ? 0 : 1;
 }
