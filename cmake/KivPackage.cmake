@@ -21,9 +21,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
-# The libraries the binaries link are computed by dpkg-shlibdeps; our own
-# private ones are found through their RUNPATH.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The libraries the binaries link are computed by dpkg-shlibdeps on the staged
+# files; our own private ones are found through their RUNPATH.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/KivPackageDepends.cmake)
 # Loaded at run time rather than linked, so named here: Qt's SQLite driver
 # (the chat and area databases) and the GStreamer elements the call
 # pipelines are built from: conversion, test source and appsrc/appsink
