@@ -21,7 +21,7 @@ function(kiv_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set(env "QT_QPA_PLATFORM=offscreen" ${ARG_ENV} ${KIV_SANITIZER_ENV})
+    set(env "QT_QPA_PLATFORM=offscreen" ${ARG_ENV} ${KIV_TEST_ENV})
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()
 
