@@ -7,6 +7,7 @@
 
 #include "CKivDevCheckNumbers.h"
 #include "CKivDevConnection.h"
+#include "CKivDevFileStore.h"
 #include "CKivDevHeadStore.h"
 #include "CKivDevUserStore.h"
 #include "KivDevRecords.h"
@@ -182,18 +183,22 @@ void CKivDevAccountHandler::setMyShow(CKivDevConnection& from, const char* data,
 
 void CKivDevAccountHandler::uploadFile(CKivDevConnection& from, const char* data, int length) {
     const auto* request = KivDevExact<UploadFileRequest>(data, length);
+    std::uint32_t session = 0;
     if (request == nullptr) {
         from.ignore("UploadFile", "wrong size");
-        return;
+    } else if (!from.isOwn(request->uid, "UploadFile")) {
+        // Refused; answered below all the same.
+    } else if (request->kind == kUploadHead) {
+        session = m_services.heads.openSession(from.uid());
+    } else if (request->kind == kUploadAttachment) {
+        session = m_services.files.openSession(from.uid());
+    } else {
+        from.ignore("UploadFile", "unknown kind");
     }
-    if (!from.isOwn(request->uid, "UploadFile")) {
-        return;
-    }
-    const std::uint32_t session = m_services.heads.openSession(from.uid());
-    if (session == 0) {
-        return;
-    }
-    qInfo().noquote() << "kivDevServer: upload session" << session << "for uid" << from.uid();
+    // Every request gets its answer, in order: the answers carry no tag, so
+    // the client hands each one to its oldest waiting request.
+    qInfo().noquote() << "kivDevServer: upload session" << session << "for uid" << from.uid()
+                      << "kind" << (request != nullptr ? request->kind : 0u);
     auto reply = std::make_unique<UploadFileReply>();
     KivInitRecord(*reply, UploadFile);
     sendText(from, *reply, reply->text, QByteArray::number(session));

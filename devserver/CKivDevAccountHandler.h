@@ -22,6 +22,9 @@ public:
     // UpdateUserInfo results.
     static constexpr std::uint32_t kUpdated = 1;
     static constexpr std::uint32_t kUpdateRefused = 2;
+    // UploadFile kinds.
+    static constexpr std::uint32_t kUploadHead = 1;
+    static constexpr std::uint32_t kUploadAttachment = 2;
 
     explicit CKivDevAccountHandler(KivDevServices services) : m_services(services) {}
 

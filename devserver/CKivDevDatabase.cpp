@@ -63,7 +63,14 @@ bool CKivDevDatabase::open(bool createSchema) {
         " uid INTEGER NOT NULL, created INTEGER NOT NULL, used INTEGER NOT NULL DEFAULT 0)",
         "CREATE TABLE IF NOT EXISTS head_pictures(head INTEGER PRIMARY KEY,"
         " uid INTEGER NOT NULL, png BLOB NOT NULL)",
-        "CREATE INDEX IF NOT EXISTS head_pictures_uid ON head_pictures(uid, head)"};
+        "CREATE INDEX IF NOT EXISTS head_pictures_uid ON head_pictures(uid, head)",
+        // Attachment uploads: `size` is declared by the first chunk, `held`
+        // counts the bytes on the disk, `file_id` is set once complete.
+        "CREATE TABLE IF NOT EXISTS file_uploads(session INTEGER PRIMARY KEY,"
+        " uid INTEGER NOT NULL, size INTEGER, type TEXT NOT NULL DEFAULT '',"
+        " held INTEGER NOT NULL DEFAULT 0, created INTEGER NOT NULL, updated INTEGER NOT NULL,"
+        " file_id TEXT UNIQUE, sha256 TEXT)",
+        "CREATE INDEX IF NOT EXISTS file_uploads_uid ON file_uploads(uid)"};
     const int count = createSchema ? static_cast<int>(std::size(statements)) : kConnectionPragmas;
     for (int i = 0; i < count; ++i) {
         const char* statement = statements[i];

@@ -15,20 +15,33 @@ bool parsePort(const QString& text, quint16& port) {
     return true;
 }
 
+bool parseBounded(const QString& text, qint64 lowest, qint64 highest, qint64& value) {
+    bool ok = false;
+    const qint64 parsed = text.toLongLong(&ok);
+    if (!ok || parsed < lowest || parsed > highest) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+constexpr qint64 kMaxQuotaMb = 1000000000;
+constexpr qint64 kMaxFileDays = 36500;
+
 }  // namespace
 
 bool CKivDevOptions::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Development server: messaging (TCP), head pictures (HTTP) and media "
-                       "registrations (UDP) on one machine. Port 0 picks a free port."));
+        QStringLiteral("Development server: messaging (TCP), head pictures and attachments "
+                       "(HTTP) and media registrations (UDP) on one machine. Port 0 picks a "
+                       "free port."));
     parser.addHelpOption();
     const QCommandLineOption port(
         QStringLiteral("port"), QStringLiteral("TCP port of the messaging server (default 6800)."),
         QStringLiteral("port"), QStringLiteral("6800"));
     const QCommandLineOption httpPort(
-        QStringLiteral("http-port"),
-        QStringLiteral("HTTP port of the head-picture server (default 8080)."),
+        QStringLiteral("http-port"), QStringLiteral("HTTP port of the file server (default 8080)."),
         QStringLiteral("port"), QStringLiteral("8080"));
     const QCommandLineOption mediaPort(
         QStringLiteral("media-port"),
@@ -50,7 +63,18 @@ bool CKivDevOptions::parse(const QStringList& arguments) {
     const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
                                     QStringLiteral("PEM private key of --tls-cert."),
                                     QStringLiteral("file"));
-    parser.addOptions({port, httpPort, mediaPort, db, listen, seed, tlsCert, tlsKey});
+    const QCommandLineOption fileQuota(
+        QStringLiteral("file-quota-mb"),
+        QStringLiteral("Attachment space per user in MiB, unfinished uploads counted at their "
+                       "declared size (default 10240)."),
+        QStringLiteral("MiB"), QStringLiteral("10240"));
+    const QCommandLineOption fileDays(
+        QStringLiteral("file-days"),
+        QStringLiteral("Days after which attachments and unfinished uploads are removed "
+                       "(default 7)."),
+        QStringLiteral("days"), QStringLiteral("7"));
+    parser.addOptions(
+        {port, httpPort, mediaPort, db, listen, seed, tlsCert, tlsKey, fileQuota, fileDays});
 
     QTextStream err(stderr);
     if (!parser.parse(arguments)) {
@@ -80,6 +104,17 @@ bool CKivDevOptions::parse(const QStringList& arguments) {
         m_exitCode = 2;
         return false;
     }
+    qint64 quotaMb = 0;
+    qint64 days = 0;
+    if (!parseBounded(parser.value(fileQuota), 0, kMaxQuotaMb, quotaMb) ||
+        !parseBounded(parser.value(fileDays), 1, kMaxFileDays, days)) {
+        err << "--file-quota-mb must be a number from 0 to " << kMaxQuotaMb
+            << ", --file-days from 1 to " << kMaxFileDays << '\n';
+        m_exitCode = 2;
+        return false;
+    }
+    m_fileLimits.quotaBytes = quotaMb * 1024 * 1024;
+    m_fileLimits.lifetimeSeconds = days * 24 * 3600;
     m_databasePath = parser.value(db);
     if (m_databasePath.isEmpty()) {
         err << "--db needs a file name\n";

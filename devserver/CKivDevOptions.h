@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "KivDevFileLimits.h"
+
 // The development server's command line.
 class CKivDevOptions {
 public:
@@ -23,6 +25,7 @@ public:
     const QString& tlsCertificate() const { return m_tlsCertificate; }
     const QString& tlsKey() const { return m_tlsKey; }
     bool tls() const { return !m_tlsCertificate.isEmpty(); }
+    const KivDevFileLimits& fileLimits() const { return m_fileLimits; }
 
 private:
     quint16 m_tcpPort = 6800;
@@ -33,5 +36,6 @@ private:
     bool m_seedDemo = false;
     QString m_tlsCertificate;
     QString m_tlsKey;
+    KivDevFileLimits m_fileLimits;
     int m_exitCode = 0;
 };

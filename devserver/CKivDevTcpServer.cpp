@@ -7,6 +7,7 @@
 #include "CKivDevDatabase.h"
 #include "CKivDevDemoSeed.h"
 #include "CKivDevDispatcher.h"
+#include "CKivDevFileStore.h"
 #include "CKivDevHeadStore.h"
 #include "CKivDevOfflineStore.h"
 #include "CKivDevUserStore.h"
@@ -25,7 +26,8 @@ CKivDevTcpServer::~CKivDevTcpServer() {
     }
 }
 
-bool CKivDevTcpServer::open(const QString& databasePath, bool seedDemo, QString& error) {
+bool CKivDevTcpServer::open(const QString& databasePath, bool seedDemo,
+                            const KivDevFileLimits& fileLimits, QString& error) {
     m_database = std::make_unique<CKivDevDatabase>(databasePath, QStringLiteral("kivDevTcp"));
     if (!m_database->open()) {
         error = m_database->errorText();
@@ -34,12 +36,13 @@ bool CKivDevTcpServer::open(const QString& databasePath, bool seedDemo, QString&
     m_users = std::make_unique<CKivDevUserStore>(m_database->db());
     m_offline = std::make_unique<CKivDevOfflineStore>(m_database->db());
     m_heads = std::make_unique<CKivDevHeadStore>(m_database->db());
+    m_files = std::make_unique<CKivDevFileStore>(m_database->db(), fileLimits);
     if (seedDemo && !CKivDevDemoSeed(*m_users, *m_offline).run()) {
         error = QStringLiteral("could not add the demo data");
         return false;
     }
     m_dispatcher = std::make_unique<CKivDevDispatcher>(
-        KivDevServices{*m_users, *m_offline, *m_heads, m_checkNumbers, m_online});
+        KivDevServices{*m_users, *m_offline, *m_heads, *m_files, m_checkNumbers, m_online});
     return true;
 }
 

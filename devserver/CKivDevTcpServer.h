@@ -9,10 +9,12 @@
 #include "CKivDevCheckNumbers.h"
 #include "CKivDevListener.h"
 #include "CKivDevOnlineUsers.h"
+#include "KivDevFileLimits.h"
 
 class CKivDevConnection;
 class CKivDevDatabase;
 class CKivDevDispatcher;
+class CKivDevFileStore;
 class CKivDevHeadStore;
 class CKivDevOfflineStore;
 class CKivDevUserStore;
@@ -29,7 +31,8 @@ public:
     ~CKivDevTcpServer() override;
 
     // Opens the database (creating its tables), optionally adds the demo data.
-    bool open(const QString& databasePath, bool seedDemo, QString& error);
+    bool open(const QString& databasePath, bool seedDemo, const KivDevFileLimits& fileLimits,
+              QString& error);
     // Later connections run inside TLS with this certificate and key (PEM).
     bool useTls(const QString& certificateFile, const QString& keyFile, QString& error) {
         return m_server.useTls(certificateFile, keyFile, error);
@@ -46,6 +49,7 @@ private:
     std::unique_ptr<CKivDevUserStore> m_users;
     std::unique_ptr<CKivDevOfflineStore> m_offline;
     std::unique_ptr<CKivDevHeadStore> m_heads;
+    std::unique_ptr<CKivDevFileStore> m_files;
     CKivDevCheckNumbers m_checkNumbers;
     CKivDevOnlineUsers m_online;
     std::unique_ptr<CKivDevDispatcher> m_dispatcher;

@@ -3,6 +3,7 @@
 class CKivDevUserStore;
 class CKivDevOfflineStore;
 class CKivDevHeadStore;
+class CKivDevFileStore;
 class CKivDevCheckNumbers;
 class CKivDevOnlineUsers;
 
@@ -11,6 +12,7 @@ struct KivDevServices {
     CKivDevUserStore& users;
     CKivDevOfflineStore& offline;
     CKivDevHeadStore& heads;
+    CKivDevFileStore& files;
     CKivDevCheckNumbers& checkNumbers;
     CKivDevOnlineUsers& online;
 };

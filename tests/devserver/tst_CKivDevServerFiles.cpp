@@ -99,6 +99,7 @@ private slots:
         QTest::newRow("size mismatch") << "size" << 400;
         QTest::newRow("size zero") << "zero" << 413;
         QTest::newRow("size too large") << "large" << 413;
+        QTest::newRow("body too large") << "body" << 413;
         QTest::newRow("no prefix") << "prefix" << 400;
         QTest::newRow("not base64") << "base64" << 400;
         QTest::newRow("not a png") << "png" << 415;
@@ -138,6 +139,9 @@ private slots:
             size = 0;
         } else if (change == "large") {
             size = 5 * 1024 * 1024;
+        } else if (change == "body") {
+            // Below the chunk limit of attachments, above the head's own.
+            body = "Content:" + std::string(3 * 1024 * 1024, 'A');
         } else if (change == "prefix") {
             body = body.substr(8);
         } else if (change == "base64") {

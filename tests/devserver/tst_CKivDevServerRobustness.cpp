@@ -219,6 +219,12 @@ private slots:
             }
         }
         QVERIFY(stillServed(intruder));
+        if (command == UploadFile) {
+            // Every upload request is answered, a refused one with session 0.
+            auto reply = std::make_unique<UploadFileReply>();
+            QVERIFY(intruder.waitFor(UploadFile, *reply));
+            QCOMPARE(KivReadText(reply->text), QByteArray("0"));
+        }
         // One wait of 100 ms for the three: what the other two were sent
         // meanwhile is read after it.
         QVERIFY(intruder.silentFor(static_cast<std::uint32_t>(command), 100));
