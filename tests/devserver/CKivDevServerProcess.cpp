@@ -46,6 +46,7 @@ bool CKivDevServerProcess::launch(quint16 tcpPort, quint16 httpPort, quint16 med
         arguments << QStringLiteral("--tls-cert") << m_tlsCertificate << QStringLiteral("--tls-key")
                   << m_tlsKey;
     }
+    arguments << m_extraArguments;
     m_process.start(QStringLiteral(KIV_DEV_SERVER_BINARY), arguments);
     if (!m_process.waitForStarted(5000)) {
         return false;

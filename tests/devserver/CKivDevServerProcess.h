@@ -17,6 +17,8 @@ public:
         m_tlsCertificate = certificate;
         m_tlsKey = key;
     }
+    // More options for the next start, such as file limits.
+    void setExtraArguments(const QStringList& arguments) { m_extraArguments = arguments; }
     // Starts it and reads the chosen ports from its start-up line.
     bool start();
     // Ends it at once, as a crash would (SIGKILL): its connections just drop.
@@ -40,6 +42,7 @@ private:
     QString m_log;
     QString m_tlsCertificate;
     QString m_tlsKey;
+    QStringList m_extraArguments;
     quint16 m_tcpPort = 0;
     quint16 m_httpPort = 0;
     quint16 m_mediaPort = 0;
