@@ -10,6 +10,7 @@
 #include "CKivFriendSocketCommon.h"
 #include "CKivReconnectModel.h"
 #include "KivProfileUpdate.h"
+#include "KivUploadSessions.h"
 #include "KivUserSettings.h"
 
 CKivSession::CKivSession(CKivFriendNetModel& net, CKivFriendHearbeatModel& heartbeat,
@@ -19,7 +20,8 @@ CKivSession::CKivSession(CKivFriendNetModel& net, CKivFriendHearbeatModel& heart
       m_heartbeat(heartbeat),
       m_timers(timers),
       m_pReconnect(new CKivReconnectModel(&net, this, timers)),
-      m_pOutbox(new CKivChatOutbox(this)) {}
+      m_pOutbox(new CKivChatOutbox(this)),
+      m_pUploads(new KivUploadSessions(*this)) {}
 
 CKivSession::~CKivSession() = default;
 
@@ -207,11 +209,11 @@ bool CKivSession::UpdateProfile(const KivContactProfile& profile) {
     return Send(KivProfileUpdate::Build(profile));
 }
 
-bool CKivSession::AskHeadUpload() {
+bool CKivSession::AskUpload(KivUploadPurpose purpose) {
     UploadFileRequest request;
     KivInitRecord(request, UploadFile);
     request.uid = Uid();
-    request.kind = 1;
+    request.kind = purpose;
     return Send(request);
 }
 

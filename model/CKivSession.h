@@ -15,6 +15,7 @@ class CKivFriendDBModel;
 class CKivFriendHearbeatModel;
 class CKivFriendNetModel;
 class CKivReconnectModel;
+class KivUploadSessions;
 
 // The client's session with the messaging server, made once by the program
 // and handed to its windows by reference: the one way to the net model, the
@@ -110,8 +111,10 @@ public:
     bool AnswerFriend(quint32 askerUid, KivFriendAnswer answer);
     bool AskDeleteFriend(quint32 friendUid);
     bool UpdateProfile(const KivContactProfile& profile);
-    // Asks for an upload session for a head picture (answered by UpLoadFile).
-    bool AskHeadUpload();
+    // Asks for an upload session (answered by UpLoadFile): windows ask
+    // through Uploads(), which hands each answer to its request.
+    bool AskUpload(KivUploadPurpose purpose);
+    KivUploadSessions& Uploads() const { return *m_pUploads; }
 
     // A call record with a fresh header and the given state.
     bool SendCall(const ptl_sys_send_per_media& record, KivMediaState state);
@@ -130,6 +133,7 @@ private:
     KivTimerSource& m_timers;
     CKivReconnectModel* m_pReconnect = nullptr;
     CKivChatOutbox* m_pOutbox = nullptr;
+    KivUploadSessions* m_pUploads = nullptr;
     Own m_own;
     int m_recordsSent = 0;
 };

@@ -87,6 +87,8 @@ enum KivLoginRefusal : std::int32_t {
 
 // The purpose word of a CheckNumber request (34).
 enum KivCheckPurpose : std::uint32_t { KivCheckForRegister = 1, KivCheckForNewPassword = 2 };
+// What an upload session (UploadFile, word at 24) is for.
+enum KivUploadPurpose : std::uint32_t { KivUploadHead = 1, KivUploadAttachment = 2 };
 
 struct FrameHeader {
     std::uint32_t length;  // whole record, header included

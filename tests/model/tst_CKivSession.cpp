@@ -102,8 +102,12 @@ private slots:
         QTest::newRow("delete a friend")
             << Verb([](CKivSession& s) { return s.AskDeleteFriend(10002); })
             << QByteArray(Bytes(22, 28).u32(20, kOwn).u32(24, 10002));
-        QTest::newRow("head upload") << Verb([](CKivSession& s) { return s.AskHeadUpload(); })
-                                     << QByteArray(Bytes(30, 28).u32(20, kOwn).u32(24, 1));
+        QTest::newRow("head upload")
+            << Verb([](CKivSession& s) { return s.AskUpload(KivUploadHead); })
+            << QByteArray(Bytes(30, 28).u32(20, kOwn).u32(24, 1));
+        QTest::newRow("attachment upload")
+            << Verb([](CKivSession& s) { return s.AskUpload(KivUploadAttachment); })
+            << QByteArray(Bytes(30, 28).u32(20, kOwn).u32(24, 2));
         QTest::newRow("check number") << Verb([](CKivSession& s) {
             return s.RequestCheckNumber("13800000001", KivCheckForNewPassword);
         }) << QByteArray(Bytes(34, 36).u32(20, 2).text(24, "13800000001"));
