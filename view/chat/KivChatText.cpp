@@ -2,11 +2,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+
+#include "KivAttachment.h"
 
 namespace {
 
@@ -90,6 +93,8 @@ bool KivChatText::IsPictureSuffix(const QString& suffix) {
 }
 
 bool KivChatText::HasGift(const QString& plain) {
+    if (KivAttachment::FromText(plain))
+        return false;
     QRegularExpressionMatchIterator it = BracketedName().globalMatch(plain);
     while (it.hasNext()) {
         if (PicturePathFor(it.next().captured(1)).startsWith(QLatin1String("image/gift/")))
@@ -99,6 +104,13 @@ bool KivChatText::HasGift(const QString& plain) {
 }
 
 QStringList KivChatText::ToHtml(const QString& text) {
+    // An announced file shows by its name and size only: the name is text,
+    // never a face, a gift or a link.
+    if (const std::optional<KivAttachment> attachment = KivAttachment::FromText(text)) {
+        return {QStringLiteral("【附件】%1（%2）")
+                    .arg(attachment->ShownName().toHtmlEscaped(),
+                         QLocale::system().formattedDataSize(qint64(attachment->size)))};
+    }
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines) {
         line = line.toHtmlEscaped();
@@ -132,6 +144,8 @@ double KivChatText::GiftPrice(const QString& path) {
 
 double KivChatText::GiftCost(const QString& plain) {
     double cost = 0;
+    if (KivAttachment::FromText(plain))
+        return cost;
     QRegularExpressionMatchIterator it = BracketedName().globalMatch(plain);
     while (it.hasNext()) {
         const QString path = PicturePathFor(it.next().captured(1));

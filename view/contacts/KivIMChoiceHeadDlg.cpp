@@ -14,6 +14,7 @@
 #include "CKivSession.h"
 #include "KivContactQueries.h"
 #include "KivProfileUpdate.h"
+#include "KivUploadSessions.h"
 #include "contacts/CHeadItem.h"
 #include "contacts/KivIMChoiceDefultHeadDlg.h"
 #include "contacts/KivImChoiceCustomHeadDlg.h"
@@ -92,7 +93,6 @@ KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent, CKivSession& session)
     SetBtnNumber(false);
     EnableMove(true);
     SetSkin(Skin("kivChoiceHeaddlg.qss"));
-    CKivFriendNetModel* net = &m_session.Net();
     connect(m_pDefaultTab, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::DefultBtClicked);
     connect(m_pCustomTab, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::CustomBtClicked);
     connect(m_pReSel, &QPushButton::clicked, this, &KivIMChoiceHeadDlg::ReSelBtClicked);
@@ -104,8 +104,9 @@ KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent, CKivSession& session)
     connect(m_pWatchdog, &QTimer::timeout, this, &KivIMChoiceHeadDlg::CheckUpload);
     connect(m_pCustom, &KivImChoiceCustomHeadDlg::ImageChosen, this,
             [this] { m_pSave->setEnabled(!m_bUploading); });
-    connect(net, &CKivFriendNetModel::UpLoadFile, this, &KivIMChoiceHeadDlg::UpLoadFileSlot);
-    connect(net, &CKivFriendNetModel::UploadFileResult, this,
+    // Upload sessions are handed out by the session's one owner of them, so
+    // an attachment's answer never reaches this dialog.
+    connect(&m_session.Uploads(), &KivUploadSessions::HeadResult, this,
             &KivIMChoiceHeadDlg::UpLoadFileRetSlot);
     EndUpload();
     DefultBtClicked();
@@ -201,7 +202,9 @@ void KivIMChoiceHeadDlg::SaveBtClicked() {
     if (m_uploaded.width() > kUploadSide || m_uploaded.height() > kUploadSide)
         m_uploaded = m_uploaded.scaled(kUploadSide, kUploadSide, Qt::KeepAspectRatio,
                                        Qt::SmoothTransformation);
-    if (!m_session.AskHeadUpload()) {
+    const bool asked = m_session.Uploads().Ask(
+        KivUploadHead, this, [this](quint32 session) { UpLoadFileSlot(QString::number(session)); });
+    if (!asked) {
         Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
         return;
     }

@@ -4,6 +4,7 @@
 #include <QTextImageFormat>
 #include <QtTest>
 
+#include "KivAttachment.h"
 #include "KivTestRegistry.h"
 #include "KivViewTestTree.h"
 #include "chat/CKivIMfaceDlg.h"
@@ -79,6 +80,28 @@ private slots:
         if (gift)
             QCOMPARE(CKivIMfaceDlg::PriceOf(file), price);
         QCOMPARE(KivChatText::HasGift(bracketed), gift);
+    }
+
+    // An announced file's name is shown as text: the face and the gift it
+    // names stay brackets, the addresses stay text, and nothing is charged.
+    void announcedNamesAreText() {
+        KivAttachment attachment;
+        attachment.name = QStringLiteral("[12][100] www.evil.org http://x.cn a@b.c <b>.png");
+        attachment.size = 2048;
+        attachment.id = QStringLiteral("0123456789abcdef");
+        attachment.sha256 = QByteArray(64, 'a');
+        const QString text = attachment.ToText();
+        QVERIFY(!text.isEmpty());
+        const QStringList html = KivChatText::ToHtml(text);
+        QCOMPARE(html.size(), 1);
+        QVERIFY2(!html.first().contains(QLatin1String("<img")), qPrintable(html.first()));
+        QVERIFY2(!html.first().contains(QLatin1String("<a ")), qPrintable(html.first()));
+        QVERIFY(!html.first().contains(QLatin1String("<b>")));
+        QVERIFY(html.first().contains(QLatin1String("[12][100]")));
+        QVERIFY(!KivChatText::HasGift(text));
+        QCOMPARE(KivChatText::GiftCost(text), 0.0);
+        // A typed text that only starts like one is an ordinary text.
+        QCOMPARE(KivChatText::GiftCost(QStringLiteral("【附件】[100]")), 100.0);
     }
 
     void onlyForeignPicturesGiveNothing() {
