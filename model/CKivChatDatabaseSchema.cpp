@@ -18,6 +18,12 @@ QStringList CKivChatDatabaseSchema::tableStatements() {
         // The server's ids of the offline items stored, so that an item the
         // server brings again is not stored twice.
         QStringLiteral("CREATE TABLE chat_offline_seen(serverid integer PRIMARY KEY);"),
+        // Files on their way to the file server: announced to the receiver
+        // once the server holds all of them. session: the upload session (0
+        // before one was given); sent: the bytes the server confirmed.
+        QStringLiteral("CREATE TABLE chat_upload_table(id integer PRIMARY KEY AUTOINCREMENT,"
+                       "senderuid integer,recveruid integer,path TEXT,name TEXT,size integer,"
+                       "session integer DEFAULT 0,sent integer DEFAULT 0,created varchar(25));"),
     };
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 #include <optional>
 
@@ -39,3 +40,5 @@ struct KivAttachment {
     // A well-formed file-server id: 16 to 64 of A-Z a-z 0-9 _ -.
     static bool IsValidId(const QString& id);
 };
+
+Q_DECLARE_METATYPE(KivAttachment)
