@@ -12,12 +12,12 @@ QByteArray KivSafeImage::FormatOf(const QByteArray& bytes, Kinds kinds) {
         return QByteArrayLiteral("png");
     if (bytes.startsWith("\xff\xd8\xff"))
         return QByteArrayLiteral("jpeg");
-    if (kinds != Kinds::UserPictures)
+    if (kinds == Kinds::Heads)
         return QByteArray();
-    if (bytes.startsWith("BM"))
-        return QByteArrayLiteral("bmp");
     if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
         return QByteArrayLiteral("gif");
+    if (kinds == Kinds::UserPictures && bytes.startsWith("BM"))
+        return QByteArrayLiteral("bmp");
     return QByteArray();
 }
 

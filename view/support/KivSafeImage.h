@@ -16,10 +16,13 @@ public:
     static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
     static constexpr qint64 kMaxPixels = 40 * 1000 * 1000;
     static constexpr int kMaxSide = 12000;
+    // Pictures in a chat are fetched and shown by themselves up to this size.
+    static constexpr qint64 kMaxChatPictureBytes = 10 * 1024 * 1024;
 
     enum class Kinds {
         Heads,         // PNG and JPEG: what the file server and the head folders hold
         UserPictures,  // also BMP and GIF, which the custom head picker offers
+        ChatPictures,  // PNG, JPEG and GIF: what a chat shows inline
     };
 
     // "png", "jpeg", "bmp" or "gif" when the bytes start as such a file of
