@@ -73,6 +73,16 @@ CChatItem* CChatHistoryList::addChatMessage(const QString& text, bool own) {
     return item;
 }
 
+CChatItem* CChatHistoryList::addCard(const QStringList& htmlLines, const QString& spoken,
+                                     bool own) {
+    FlushBacklog();
+    CChatItem* item = AddRow(htmlLines, spoken, own, count());
+    item->show();
+    DropOldest();
+    scrollToBottom();
+    return item;
+}
+
 void CChatHistoryList::addChatMessages(const QStringList& texts, bool own) {
     FlushBacklog();
     // Only the newest ones would stay. A screenful is built now, the older
@@ -128,7 +138,11 @@ void CChatHistoryList::FlushBacklog() {
 
 CChatItem* CChatHistoryList::AddBubble(const QString& text, bool own, int at) {
     QString plain = text;
-    const QStringList lines = KivIMMainDlg::PlainToHtml(plain);
+    return AddRow(KivIMMainDlg::PlainToHtml(plain), text, own, at);
+}
+
+CChatItem* CChatHistoryList::AddRow(const QStringList& lines, const QString& text, bool own,
+                                    int at) {
     if (m_ownHead.isNull() || m_friendHead.isNull())
         setHeadImages(m_ownHeadPath, m_friendHeadPath);
 
@@ -150,6 +164,7 @@ CChatItem* CChatHistoryList::AddBubble(const QString& text, bool own, int at) {
     setItemWidget(row, item);
     item->setContent(lines, own);
     connect(item, &CChatItem::ResendRequested, this, &CChatHistoryList::ResendRequested);
+    connect(item, &CChatItem::ActionClicked, this, &CChatHistoryList::ActionClicked);
     return item;
 }
 

@@ -22,6 +22,9 @@ public:
 
     // Appends one message in the chat text format; the new bubble.
     CChatItem* addChatMessage(const QString& text, bool own);
+    // Appends a bubble of ready HTML (a file's card); `spoken` names it for
+    // screen readers.
+    CChatItem* addCard(const QStringList& htmlLines, const QString& spoken, bool own);
     // Appends many messages; the newest are in sight at once, the older
     // ones are built in the next turns of the event loop.
     void addChatMessages(const QStringList& texts, bool own);
@@ -38,6 +41,7 @@ public:
 signals:
     // A message marked as not sent was clicked to send it again.
     void ResendRequested(CChatItem* item);
+    void ActionClicked(CChatItem* item, const QString& action);
 
 public slots:
     void clickedItem(QListWidgetItem* item);
@@ -56,6 +60,7 @@ protected slots:
 private:
     void FollowViewportWidth();
     CChatItem* AddBubble(const QString& text, bool own, int at);
+    CChatItem* AddRow(const QStringList& lines, const QString& text, bool own, int at);
     void BuildBacklogChunk();
     void FlushBacklog();
     void DropOldest();

@@ -5,7 +5,9 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QUrl>
 
 #include "chat/CTextDocument.h"
 
@@ -77,10 +79,24 @@ void CChatItem::setContent(const QStringList& htmlLines, bool own) {
     connect(m_pBody, &CTextDocument::RelayoutRequested, this, &CChatItem::Relayout);
     m_pHead->resize(kHeadSize, kHeadSize);
     m_pBody->resize(CTextDocument::kMaxWidth, 70);
+    connect(m_pBody, &CTextBrowserEx::ActionClicked, this,
+            [this](const QString& action) { emit ActionClicked(this, action); });
     m_pBody->AppendLines(htmlLines);
     Relayout();
     m_pBody->show();
     m_pHead->show();
+}
+
+void CChatItem::ReplaceContent(const QStringList& htmlLines, const QImage& picture) {
+    if (!m_pBody)
+        return;
+    m_pBody->clear();
+    if (!picture.isNull())
+        m_pBody->document()->addResource(QTextDocument::ImageResource,
+                                         QUrl(QStringLiteral("kivpicture:shown")), picture);
+    m_pBody->AppendLines(htmlLines);
+    m_pBody->SetRelayout(true);
+    Relayout();
 }
 
 void CChatItem::Relayout() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 
@@ -23,6 +24,9 @@ public:
     CChatItem(QListWidget* list, QListWidgetItem* row, const QFont& font);
 
     void setContent(const QStringList& htmlLines, bool own);
+    // Replaces what the bubble shows (a file's card as its transfer goes on);
+    // `picture` is what the lines name as "kivpicture:shown".
+    void ReplaceContent(const QStringList& htmlLines, const QImage& picture = QImage());
     void setHead(const QPixmap& head);
 
     bool IsOwn() const { return m_bOwn; }
@@ -52,6 +56,8 @@ public:
 
 signals:
     void ResendRequested(CChatItem* item);
+    // One of the bubble's own links was clicked (a file card's buttons).
+    void ActionClicked(CChatItem* item, const QString& action);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

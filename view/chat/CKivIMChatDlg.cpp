@@ -1,4 +1,12 @@
 #include "chat/CKivIMChatDlg.h"
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <algorithm>
+#include "KivAttachment.h"
+#include "chat/KivChatAttachments.h"
+#include "chat/KivChatInput.h"
+#include "chat/KivTransfers.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -75,7 +83,8 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent, CKivSession& session)
     m_pInputLayout = new QVBoxLayout;
     m_pInputLayout->setSpacing(0);
     m_pFontBar = BuildFontBar();
-    m_pInput = new QTextEdit(m_pPane);
+    auto* input = new KivChatInput(m_pPane);
+    m_pInput = input;
     m_pInput->setObjectName(QStringLiteral("textEdit"));
     m_pInput->setAccessibleName(QStringLiteral("输入消息"));
     // Tab leaves the input for the buttons: the window is used without a mouse.
@@ -88,6 +97,11 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent, CKivSession& session)
     m_pInputLayout->addWidget(m_pInput);
     layout->addLayout(m_pInputLayout);
     layout->addWidget(BuildSendRow());
+    m_pAttachments = new KivChatAttachments(this, input, m_pHistory);
+    connect(m_pAttachments, &KivChatAttachments::Refused, this,
+            [this](const QString& why) { Tip(this, why); });
+    // Files dropped anywhere on the window join the input.
+    setAcceptDrops(true);
 
     SetBtnNumber(false);
     EnableMove(true);
@@ -145,12 +159,14 @@ QWidget* CKivIMChatDlg::BuildToolBar() {
     m_pFaceBtn = ToolButton("b_FaceBtn", QStringLiteral("表情"));
     m_pVipBtn = ToolButton("b_vipBtn", QStringLiteral("礼物"));
     m_pFontBtn = ToolButton("b_FontBtn", QStringLiteral("字体"));
-    QPushButton* screenshot = ToolButton("b_ScreenshotBtn", QString());
+    m_pScreenshotBtn = ToolButton("b_ScreenshotBtn", QStringLiteral("截图"));
+    QPushButton* screenshot = m_pScreenshotBtn;
     QPushButton* shake = ToolButton("b_shakeBtn", QString());
-    QPushButton* picture = ToolButton("bpicBtn", QString());
+    m_pFileBtn = ToolButton("bpicBtn", QStringLiteral("发送图片或文件"));
+    QPushButton* picture = m_pFileBtn;
     m_pCallBtn = ToolButton("b_vidoBtn", QStringLiteral("视频通话"));
     m_pHistoryBtn = ToolButton("b_historyBtn", QStringLiteral("消息记录"));
-    for (QPushButton* hidden : {m_pFontBtn, screenshot, shake, picture})
+    for (QPushButton* hidden : {m_pFontBtn, shake})
         hidden->hide();
     for (QPushButton* button :
          {m_pFaceBtn, m_pVipBtn, m_pFontBtn, screenshot, shake, picture, m_pCallBtn})
@@ -240,6 +256,9 @@ void CKivIMChatDlg::ConnectSignals() {
     connect(net, &CKivFriendNetModel::SendCloseMedia, this, &CKivIMChatDlg::CloseReqMedia);
     connect(m_pFontBtn, &QPushButton::clicked, this, &CKivIMChatDlg::fontChooseClickedSlot);
     connect(m_pHistoryBtn, &QPushButton::clicked, this, &CKivIMChatDlg::HistoryClick);
+    connect(m_pFileBtn, &QPushButton::clicked, this, [this] { m_pAttachments->ChooseFiles(); });
+    connect(m_pScreenshotBtn, &QPushButton::clicked, this,
+            [this] { m_pAttachments->TakeScreenshot(); });
     connect(m_pFontFamily, &QComboBox::currentTextChanged, this,
             &CKivIMChatDlg::fontComboBox_currentFontChanged);
     connect(m_pFontSize, &QComboBox::currentTextChanged, this,
@@ -276,7 +295,32 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     m_bInit = true;
     if (m_pRecord)
         ShowConversationInRecord();
+    m_pAttachments->SetTransfers(m_pTransfers, need.friendUid,
+                                 QStringLiteral("User/%1/Received").arg(account));
     ShowKeptMessages();
+}
+
+void CKivIMChatDlg::SetTransfers(KivTransfers* transfers) {
+    m_pTransfers = transfers;
+    if (m_bInit)
+        m_pAttachments->SetTransfers(
+            transfers, m_need.friendUid,
+            QStringLiteral("User/%1/Received").arg(m_session.User().account));
+}
+
+void CKivIMChatDlg::ShowFriendTexts(const QStringList& texts) {
+    // Runs of ordinary texts go in at once; an announced file is a card.
+    QStringList run;
+    for (const QString& text : texts) {
+        if (KivAttachment::LooksLikeAnnouncement(text) && m_pAttachments->CanSend() &&
+            KivAttachment::FromText(text)) {
+            m_pHistory->addChatMessages(std::exchange(run, {}), false);
+            m_pAttachments->ShowReceived(text);
+        } else {
+            run << text;
+        }
+    }
+    m_pHistory->addChatMessages(run, false);
 }
 
 void CKivIMChatDlg::ShowConversationInRecord() {
@@ -322,6 +366,8 @@ void CKivIMChatDlg::InsertMsg(QString text) {
 }
 
 void CKivIMChatDlg::ShowFriendMessage(const QString& text) {
+    if (m_pAttachments->ShowReceived(text))
+        return;
     m_pHistory->addChatMessage(text, false);
 }
 
@@ -329,28 +375,60 @@ double CKivIMChatDlg::GiftCost() const {
     return KivChatText::GiftCost(KivChatText::ToPlain(m_pInput->document()));
 }
 
+QString CKivIMChatDlg::RefusalToSend(const QString& plain) const {
+    if (plain.toUtf8().size() > kMaxTextBytes)
+        return QStringLiteral("消息过长");
+    return KivGifts(m_session).RefusalToSend(plain);
+}
+
 void CKivIMChatDlg::SendMessage() {
+    const QVector<KivChatText::Part> parts = KivChatText::ToParts(m_pInput->document());
+    const bool files = std::any_of(parts.begin(), parts.end(), [](const KivChatText::Part& part) {
+        return !part.attachment.isEmpty();
+    });
+    if (files) {
+        SendWithAttachments(parts);
+        return;
+    }
     const QString plain = KivChatText::ToPlain(m_pInput->document());
     if (plain.isEmpty())
         return;
-    if (plain.toUtf8().size() > kMaxTextBytes) {
-        Tip(this, QStringLiteral("消息过长"));
-        return;
-    }
-    const QString refusal = KivGifts(m_session).RefusalToSend(plain);
+    const QString refusal = RefusalToSend(plain);
     if (!refusal.isEmpty()) {
         Tip(this, refusal);
         return;
     }
+    if (PostText(plain))
+        m_pInput->clear();
+}
+
+void CKivIMChatDlg::SendWithAttachments(const QVector<KivChatText::Part>& parts) {
+    if (!m_pAttachments->CanSend()) {
+        Tip(this, QStringLiteral("现在无法发送文件，请稍后再试"));
+        return;
+    }
+    // Every text is checked before anything leaves.
+    for (const KivChatText::Part& part : parts) {
+        const QString refusal =
+            part.text.trimmed().isEmpty() ? QString() : RefusalToSend(part.text);
+        if (!refusal.isEmpty()) {
+            Tip(this, refusal);
+            return;
+        }
+    }
+    m_pAttachments->Send(parts, [this](const QString& text) { return PostText(text); });
+    m_pInput->clear();
+}
+
+bool CKivIMChatDlg::PostText(const QString& plain) {
     // Only a message the outbox keeps is sent: it leaves the input then.
     CKivChatOutbox* outbox = &m_session.Outbox();
     const qint64 kept = outbox->Post(m_need.ownUid, m_need.friendUid, plain);
     if (kept == 0) {
         Tip(this, QStringLiteral("消息无法保存到本机（磁盘已满或无法写入），未发送，请稍后重试"));
-        return;
+        return false;
     }
     CChatItem* item = m_pHistory->addChatMessage(plain, true);
-    m_pInput->clear();
     m_outboxItems.insert(kept, item);
     FollowOutbox(outbox);
     if (outbox->IsOnline()) {
@@ -359,6 +437,7 @@ void CKivIMChatDlg::SendMessage() {
         // A message sent while away is a reason to try the connection now.
         m_session.ReconnectNow();
     }
+    return true;
 }
 
 void CKivIMChatDlg::FollowOutbox(CKivChatOutbox* outbox) {
@@ -373,6 +452,7 @@ void CKivIMChatDlg::ShowKeptMessages() {
     if (m_need.friendUid == 0)
         return;
     FollowOutbox(outbox);
+    m_pAttachments->ShowKept();
     for (const CKivChatOutbox::Waiting& waiting : outbox->Kept(m_need.ownUid, m_need.friendUid)) {
         if (m_outboxItems.contains(waiting.id))
             continue;
@@ -714,8 +794,28 @@ bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
     return QWindowBase::eventFilter(watched, event);
 }
 
+void CKivIMChatDlg::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data->hasUrls() || data->hasImage())
+        event->acceptProposedAction();
+}
+
+void CKivIMChatDlg::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    if (!files.isEmpty())
+        m_pAttachments->AddFiles(files);
+    else if (data->hasImage())
+        m_pAttachments->AddPicture(qvariant_cast<QImage>(data->imageData()));
+    event->acceptProposedAction();
+}
+
 void CKivIMChatDlg::showEvent(QShowEvent* event) {
-    m_pHistory->addChatMessages(std::exchange(m_pending, {}), false);
+    ShowFriendTexts(std::exchange(m_pending, {}));
     QWindowBase::showEvent(event);
     if (m_pMinimize)
         m_pMinimize->move(width() - 65, 0);

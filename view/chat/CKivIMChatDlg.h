@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "KivProtocol.h"
+#include "chat/KivChatText.h"
 #include "chat/tag_chatdlg_Need.h"
 #include "shell/QWindowBase.h"
 
@@ -15,7 +16,9 @@ class CKivChatOutbox;
 class CKivIMfaceDlg;
 class CKivSession;
 class CKivImChatRecordDlg;
+class KivChatAttachments;
 class KivChatCallLink;
+class KivTransfers;
 class QAction;
 class QComboBox;
 class QFontComboBox;
@@ -74,6 +77,10 @@ public:
     bool ShowRecordAt(qint64 id, const QString& msgTime);
     bool HasPickers() const { return m_pFaceDlg != nullptr || m_pGiftDlg != nullptr; }
     QPushButton* CallButton() const { return m_pCallBtn; }
+    // The session's file transfers: pictures and files can be sent and
+    // received once the dialog has them.
+    void SetTransfers(KivTransfers* transfers);
+    KivChatAttachments* Attachments() const { return m_pAttachments; }
 
 signals:
     void SndShowType(int const& type, int const& value, QString const& text);
@@ -125,6 +132,8 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -148,6 +157,13 @@ private:
     void SetCallInProgress(bool busy);
     void SetStyleButton(QPushButton* button, const char* picture, bool pressed);
     void ShowConversationInRecord();
+    // Why a text cannot be sent (too long, a gift not allowed), or empty.
+    QString RefusalToSend(const QString& plain) const;
+    // Keeps a text in the outbox and shows it; false when it was not kept.
+    bool PostText(const QString& plain);
+    void SendWithAttachments(const QVector<KivChatText::Part>& parts);
+    // Received texts in order, files as cards.
+    void ShowFriendTexts(const QStringList& texts);
 
     CKivSession& m_session;
     tag_chatdlg_Need m_need;
@@ -177,6 +193,10 @@ private:
     QPushButton* m_pVipBtn = nullptr;
     QPushButton* m_pHistoryBtn = nullptr;
     QPushButton* m_pCallBtn = nullptr;
+    QPushButton* m_pFileBtn = nullptr;
+    QPushButton* m_pScreenshotBtn = nullptr;
+    KivChatAttachments* m_pAttachments = nullptr;
+    QPointer<KivTransfers> m_pTransfers;
     KivChatCallLink* m_pCallLink = nullptr;
     QPushButton* m_pFontBtn = nullptr;
     QPushButton* m_pSend = nullptr;

@@ -34,6 +34,10 @@ void CTextBrowserEx::AppendLines(const QStringList& htmlLines) {
 }
 
 void CTextBrowserEx::anchorClickedSlot(const QUrl& link) {
+    if (link.scheme() == QLatin1String(kActionScheme)) {
+        emit ActionClicked(link.path());
+        return;
+    }
     KivChatLink::Open(link);
 }
 

@@ -19,6 +19,12 @@ public:
         setViewportMargins(left, top, right, bottom);
     }
 
+    // Links of this scheme are the bubble's own buttons ("kivaction:receive").
+    static constexpr const char* kActionScheme = "kivaction";
+
+signals:
+    void ActionClicked(const QString& action);
+
 public slots:
     void anchorClickedSlot(const QUrl& link);
 

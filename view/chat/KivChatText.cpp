@@ -39,8 +39,17 @@ const QRegularExpression& BracketedName() {
 
 QString KivChatText::ToPlain(const QTextDocument* document) {
     QString plain;
+    for (const Part& part : ToParts(document))
+        plain += part.text;
+    return plain;
+}
+
+QVector<KivChatText::Part> KivChatText::ToParts(const QTextDocument* document) {
+    QVector<Part> parts;
+    QString plain;
     if (!document)
-        return plain;
+        return parts;
+    const QLatin1String attachment(kAttachmentPrefix);
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         if (block != document->begin())
             plain += QLatin1Char('\n');
@@ -51,7 +60,15 @@ QString KivChatText::ToPlain(const QTextDocument* document) {
             const QTextCharFormat format = fragment.charFormat();
             if (format.isImageFormat()) {
                 const QString name = format.toImageFormat().name();
-                if (IsChatPicture(name)) {
+                if (name.startsWith(attachment)) {
+                    // Each image character is one attachment.
+                    for (int i = 0; i < fragment.length(); ++i) {
+                        if (!plain.isEmpty())
+                            parts.append({plain, QString()});
+                        plain.clear();
+                        parts.append({QString(), name.mid(attachment.size())});
+                    }
+                } else if (IsChatPicture(name)) {
                     plain +=
                         QLatin1Char('[') + QFileInfo(name).completeBaseName() + QLatin1Char(']');
                 }
@@ -63,7 +80,9 @@ QString KivChatText::ToPlain(const QTextDocument* document) {
             plain += text;
         }
     }
-    return plain;
+    if (!plain.isEmpty())
+        parts.append({plain, QString()});
+    return parts;
 }
 
 QString KivChatText::PicturePathFor(const QString& name) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QTextDocument;
 
@@ -12,6 +13,16 @@ public:
     // The plain text of an input document: faces and gifts become "[name]",
     // other pictures and all formatting are dropped.
     static QString ToPlain(const QTextDocument* document);
+    // Pictures and files waiting in the input stand there as images named
+    // with this prefix and their key.
+    static constexpr const char* kAttachmentPrefix = "kivattach:";
+    // What the input holds, in the order it stands: runs of plain text (as
+    // ToPlain) and the keys of the attachments between them.
+    struct Part {
+        QString text;
+        QString attachment;  // the key; the text is empty then
+    };
+    static QVector<Part> ToParts(const QTextDocument* document);
     // One HTML line per text line: received text is escaped, web addresses
     // become links and bracketed names with a picture become images.
     static QStringList ToHtml(const QString& text);

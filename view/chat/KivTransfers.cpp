@@ -7,6 +7,7 @@
 
 #include "CKivChatOutbox.h"
 #include "CKivSession.h"
+#include "support/KivFileDownload.h"
 #include "support/KivFileUpload.h"
 
 KivTransfers::KivTransfers(CKivSession& session, QObject* parent)
@@ -128,8 +129,25 @@ void KivTransfers::Cancel(qint64 id) {
     emit RunningChanged(Running());
 }
 
+KivFileDownload* KivTransfers::Receive(const KivAttachment& attachment, const QString& folder) {
+    auto* download = new KivFileDownload(attachment, folder, this);
+    m_downloads.append(download);
+    const auto ended = [this, download] {
+        m_downloads.removeAll(download);
+        download->deleteLater();
+        emit RunningChanged(Running());
+    };
+    connect(download, &KivFileDownload::Finished, this, ended);
+    connect(download, &KivFileDownload::Failed, this, ended);
+    QMetaObject::invokeMethod(
+        this, [this] { emit RunningChanged(Running()); }, Qt::QueuedConnection);
+    return download;
+}
+
 int KivTransfers::Running() const {
     int running = 0;
+    for (const KivFileDownload* download : m_downloads)
+        running += download->Running() ? 1 : 0;
     for (const KivFileUpload* upload : m_uploads)
         running += upload->IsRunning() ? 1 : 0;
     return running;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -9,7 +10,9 @@
 #include "KivUploadQueries.h"
 
 class CKivSession;
+class KivFileDownload;
 class KivFileUpload;
+struct KivAttachment;
 
 // The session's files on their way to friends: each is kept with the account
 // before anything is sent, goes to the file server in chunks, and is announced
@@ -33,7 +36,10 @@ public:
     void Retry(qint64 id);
     // Stops an upload and forgets it: nothing is announced.
     void Cancel(qint64 id);
-    // Uploads that run now.
+    // Fetches an announced file into `folder`; the download runs until it
+    // finishes or fails (then it goes), counted with the uploads meanwhile.
+    KivFileDownload* Receive(const KivAttachment& attachment, const QString& folder);
+    // Uploads and downloads that run now.
     int Running() const;
     // The kept uploads to `receiver`, oldest first.
     QVector<KivUploadQueries::Upload> Kept(quint32 receiver) const;
@@ -55,4 +61,5 @@ private:
 
     CKivSession& m_session;
     QMap<qint64, KivFileUpload*> m_uploads;
+    QList<KivFileDownload*> m_downloads;
 };

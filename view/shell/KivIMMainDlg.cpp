@@ -22,6 +22,7 @@
 #include "chat/KivChatText.h"
 #include "chat/KivChatTimeText.h"
 #include "chat/KivGifts.h"
+#include "chat/KivTransfers.h"
 #include "chat/tag_chatdlg_Need.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
 #include "contacts/KivAddCheckFriendDlg.h"
@@ -84,9 +85,15 @@ KivIMMainDlg::KivIMMainDlg(QWidget* parent, CKivSession& session)
         },
         [this](quint32 uid) { return m_dialogs->Has(uid) && ChatDialog(uid)->isActiveWindow(); },
         [this] { return m_session.User().DesktopNotify(); });
+    m_pTransfers = new KivTransfers(m_session, this);
+    connect(m_pTransfers, &KivTransfers::RunningChanged, this, [this] {
+        if (!m_bOffline)
+            m_pTray->SetToolTip(OnlineToolTip());
+    });
     m_dialogs = std::make_unique<KivChatDialogs>(
         m_session, [this](quint32 uid) { return NeedFor(uid); },
         [this](CKivIMChatDlg* dialog) {
+            dialog->SetTransfers(m_pTransfers);
             connect(this, &KivIMMainDlg::SengMsgKey, dialog, &CKivIMChatDlg::SendMsgKeySlot);
             connect(dialog, &CKivIMChatDlg::SendKeyChosen, this, &KivIMMainDlg::SengMsgKey);
             connect(dialog, &CKivIMChatDlg::FriendRead, this,
@@ -199,13 +206,20 @@ void KivIMMainDlg::InitMaindlg() {
     InitHotKey();
     // The user's proxy carries the head pictures from the start of the session.
     KivProxySettings::Read(m_account).Apply();
-    // Messages an earlier session could not send go out first.
+    // Messages an earlier session could not send go out first, then the
+    // files it had under way.
     m_pOutbox->SetOnline(m_uid);
+    m_pTransfers->ResumeAll();
     m_pSearch->Start(m_uid);
 }
 
 QString KivIMMainDlg::OnlineToolTip() const {
-    return QStringLiteral("Lumo\n%1").arg(m_nickName + QStringLiteral("(") + m_account + ')');
+    QString tip =
+        QStringLiteral("Lumo\n%1").arg(m_nickName + QStringLiteral("(") + m_account + ')');
+    const int running = m_pTransfers ? m_pTransfers->Running() : 0;
+    if (running > 0)
+        tip += QStringLiteral("\n%1 个文件正在传输").arg(running);
+    return tip;
 }
 
 QString KivIMMainDlg::TrayToolTip() const {
@@ -233,6 +247,7 @@ void KivIMMainDlg::ConnectionBack() {
     // The friend list that follows the login takes the offline pull up again.
     m_bLeavePullStarted = false;
     m_pOutbox->SetOnline(m_uid);
+    m_pTransfers->ResumeAll();
 }
 
 void KivIMMainDlg::SessionEnded() {
@@ -723,6 +738,15 @@ void KivIMMainDlg::CloseMainDlgWay(int way) {
 }
 
 void KivIMMainDlg::action_quitClicked() {
+    // A transfer stopped now goes on at the next start, but the user decides.
+    const int running = m_pTransfers->Running();
+    if (running > 0 &&
+        KivFriendMyMessageBoxView::Ask(
+            this,
+            QStringLiteral("还有 %1 个文件正在传输，退出后将在下次登录时继续。确定退出吗？")
+                .arg(running),
+            QStringLiteral("退出"), QStringLiteral("取消")) != 1)
+        return;
     // What is on its way gets a moment to be confirmed; the rest goes out next time.
     m_pOutbox->Drain(kQuitDrainMs);
     m_session.SendLogout();

@@ -29,6 +29,7 @@ class CKivFriendSysSettingDlg;
 class KivAddCheckFriendDlg;
 class KivCallRelay;
 class KivChatDialogs;
+class KivTransfers;
 class KivChatMessageWidget;
 class KivFriendMenu;
 class KivHeadDownload;
@@ -261,6 +262,8 @@ private:
     KivUnreadTracker* m_pUnread = nullptr;
     std::unique_ptr<KivCallRelay> m_calls;
     KivFriendRequests* m_pRequests = nullptr;
+    // The session's files on their way, for every chat dialog.
+    KivTransfers* m_pTransfers = nullptr;
     KivFriendMenu* m_pMenu = nullptr;
     KivProfileDialogs* m_pProfiles = nullptr;
     KivHistorySearch* m_pSearch = nullptr;

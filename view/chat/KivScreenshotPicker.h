@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+// Lets the user cut a region out of a still picture of the screen: the whole
+// screen is shown dimmed, the region dragged with the mouse shows as it is.
+// Releasing the mouse takes the region, Esc or a right click cancels.
+class KivScreenshotPicker : public QWidget {
+    Q_OBJECT
+public:
+    // `screen`: the picture of the screen the picker covers.
+    explicit KivScreenshotPicker(const QImage& screen);
+    // Covers the screen the cursor is on with a picture of it; null when no
+    // picture could be taken (no screen, or a desktop that does not allow it).
+    static KivScreenshotPicker* OverScreen();
+
+signals:
+    void Picked(const QImage& region);
+    void Cancelled();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QRect Selection() const { return QRect(m_from, m_to).normalized(); }
+    void Finish(bool take);
+
+    QImage m_screen;
+    QPoint m_from;
+    QPoint m_to;
+    bool m_dragging = false;
+    bool m_done = false;
+};
