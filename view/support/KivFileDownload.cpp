@@ -287,8 +287,14 @@ bool KivFileDownload::AcceptHead(QNetworkReply* reply) {
 }
 
 void KivFileDownload::ReadBody(QNetworkReply* reply) {
-    if (reply != m_reply || (!m_headAccepted && !AcceptHead(reply)))
+    if (reply != m_reply)
         return;
+    if (!m_headAccepted) {
+        // Other answers are judged once they end: Qt sets their error last.
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if ((status != 200 && status != 206) || !AcceptHead(reply))
+            return;
+    }
     bool any = false;
     while (reply->bytesAvailable() > 0) {
         const QByteArray block = reply->read(kReadBufferBytes);
@@ -320,9 +326,13 @@ void KivFileDownload::ReplyFinished(QNetworkReply* reply) {
         Fail(QStringLiteral("文件服务器未通过安全检查"), false);
         return;
     }
-    if (!m_headAccepted && !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
-        Fail(kCutOff, false);
-        return;
+    if (!m_headAccepted) {
+        if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
+            Fail(kCutOff, false);
+            return;
+        }
+        if (!AcceptHead(reply))
+            return;
     }
     ReadBody(reply);
     if (reply != m_reply)
@@ -346,7 +356,9 @@ void KivFileDownload::DropReply() {
     if (!reply)
         return;
     reply->disconnect(this);
-    reply->abort();
+    // An answer in error (a 404) is already ended; deleting it drops the rest.
+    if (reply->error() == QNetworkReply::NoError)
+        reply->abort();
     reply->deleteLater();
 }
 
