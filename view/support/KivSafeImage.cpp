@@ -21,6 +21,26 @@ QByteArray KivSafeImage::FormatOf(const QByteArray& bytes, Kinds kinds) {
     return QByteArray();
 }
 
+namespace {
+
+// Qt's GIF reader tells the first frame's size but paints every frame on the
+// logical screen its header names, so the screen is what must fit the caps.
+QSize GifScreenSize(const QByteArray& bytes) {
+    if (bytes.size() < 10)
+        return QSize();
+    const auto word = [&bytes](int at) {
+        return int(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8);
+    };
+    return QSize(word(6), word(8));
+}
+
+bool WithinCaps(QSize size) {
+    return size.width() <= KivSafeImage::kMaxSide && size.height() <= KivSafeImage::kMaxSide &&
+           qint64(size.width()) * size.height() <= KivSafeImage::kMaxPixels;
+}
+
+}  // namespace
+
 QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error, Kinds kinds) {
     if (bytes.isEmpty() || bytes.size() > kMaxFileBytes) {
         *error = bytes.isEmpty() ? QStringLiteral("图片为空") : QStringLiteral("图片文件过大");
@@ -42,8 +62,7 @@ QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error, Kinds kinds
         *error = QStringLiteral("无法识别的图片");
         return QImage();
     }
-    if (size.width() > kMaxSide || size.height() > kMaxSide ||
-        qint64(size.width()) * size.height() > kMaxPixels) {
+    if (!WithinCaps(size) || (format == "gif" && !WithinCaps(GifScreenSize(bytes)))) {
         *error = QStringLiteral("图片尺寸过大");
         return QImage();
     }
