@@ -227,7 +227,7 @@ private slots:
             names << tables.value(0).toString();
         }
         QCOMPARE(names, (QStringList{"chat_message_table", "chat_offline_seen", "chat_outbox_table",
-                                     "chat_userinfor_table"}));
+                                     "chat_upload_table", "chat_userinfor_table"}));
         QSqlQuery sql = select("select sql from sqlite_master where name='chat_message_table'");
         QVERIFY(sql.next());
         QCOMPARE(sql.value(0).toString() + ';',

@@ -168,8 +168,9 @@ QWidget* CKivIMChatDlg::BuildToolBar() {
     m_pHistoryBtn = ToolButton("b_historyBtn", QStringLiteral("消息记录"));
     for (QPushButton* hidden : {m_pFontBtn, shake})
         hidden->hide();
+    // The file buttons come after the call button, which keeps its place.
     for (QPushButton* button :
-         {m_pFaceBtn, m_pVipBtn, m_pFontBtn, screenshot, shake, picture, m_pCallBtn})
+         {m_pFaceBtn, m_pVipBtn, m_pFontBtn, shake, m_pCallBtn, screenshot, picture})
         row->addWidget(button);
     row->addStretch(1);
     row->addWidget(m_pHistoryBtn);
