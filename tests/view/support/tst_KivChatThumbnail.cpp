@@ -131,12 +131,6 @@ private slots:
         QCOMPARE(why, error);
     }
 
-    void missingFileIsRefused() {
-        QString why;
-        QVERIFY(KivChatThumbnail::Make(m_dir.filePath(QStringLiteral("none.png")), &why).isNull());
-        QVERIFY(!why.isEmpty());
-    }
-
     // Chat pictures take GIF beside PNG and JPEG; heads and head picks keep theirs.
     void kindsByFirstBytes_data() {
         QTest::addColumn<QByteArray>("bytes");
