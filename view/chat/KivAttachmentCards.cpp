@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLocale>
 #include <QScrollArea>
 #include <QUrl>
 
@@ -17,10 +16,6 @@
 #include "support/KivSafeImage.h"
 
 namespace {
-
-QString Size(quint64 bytes) {
-    return QLocale::system().formattedDataSize(qint64(bytes));
-}
 
 QString Link(const QString& action, const QString& label) {
     return QStringLiteral("<a href=\"kivaction:%1\">%2</a>").arg(action, label);
@@ -46,6 +41,21 @@ void OpenPicture(const QString& path, QWidget* near) {
 }
 
 }  // namespace
+
+QString KivAttachmentCards::SizeText(quint64 bytes) {
+    if (bytes < 1024)
+        return QStringLiteral("%1 B").arg(bytes);
+    const char* units[] = {"KB", "MB", "GB", "TB"};
+    double value = double(bytes) / 1024;
+    int unit = 0;
+    while (value >= 1024 && unit < 3) {
+        value /= 1024;
+        ++unit;
+    }
+    return QStringLiteral("%1 %2")
+        .arg(value, 0, 'f', value < 10 ? 1 : 0)
+        .arg(QLatin1String(units[unit]));
+}
 
 KivAttachmentCards::KivAttachmentCards(CChatHistoryList* history, KivTransfers& transfers,
                                        quint32 friendUid, const QString& pictureFolder,
@@ -154,7 +164,7 @@ void KivAttachmentCards::Paint(Card& card) {
                                                        : Link(QStringLiteral("open"), picture));
     }
     lines << QStringLiteral("<b>%1</b>　%2")
-                 .arg(card.attachment.ShownName().toHtmlEscaped(), Size(card.attachment.size));
+                 .arg(card.attachment.ShownName().toHtmlEscaped(), SizeText(card.attachment.size));
     QString status = card.status.toHtmlEscaped();
     for (const QString& action : card.actions.split(QLatin1Char('|'), Qt::SkipEmptyParts))
         status += QStringLiteral("　") +
@@ -170,10 +180,10 @@ void KivAttachmentCards::Progressed(Card& card, quint64 done, quint64 total, con
     }
     const qint64 ms = card.clock.elapsed();
     const double perSecond = ms > 300 ? double(done - card.doneAtStart) * 1000.0 / double(ms) : 0;
-    QString status = QStringLiteral("%1 %2 / %3").arg(verb, Size(done), Size(total));
+    QString status = QStringLiteral("%1 %2 / %3").arg(verb, SizeText(done), SizeText(total));
     if (perSecond > 0) {
         const qint64 left = qint64(double(total - qMin(done, total)) / perSecond);
-        status += QStringLiteral("　%1/秒　剩余 %2 秒").arg(Size(quint64(perSecond))).arg(left);
+        status += QStringLiteral("　%1/秒　剩余 %2 秒").arg(SizeText(quint64(perSecond))).arg(left);
     }
     card.done = done;
     card.status = status;
@@ -193,13 +203,21 @@ void KivAttachmentCards::Fetch(Card& card, const QString& folder) {
             at->localPath = path;
             at->status = QStringLiteral("已保存：%1").arg(QDir::toNativeSeparators(path));
             at->actions = QStringLiteral("folder:打开文件夹");
-            if (at->attachment.IsPicture()) {
+            if (at->attachment.IsPicture() && at->download &&
+                QFileInfo(path).absolutePath() == QFileInfo(m_pictureFolder).absoluteFilePath()) {
                 QString error;
                 at->thumbnail = KivChatThumbnail::Make(path, &error);
-                if (at->thumbnail.isNull())
+                if (at->thumbnail.isNull()) {
+                    // Fetched as a picture without a click: what is none goes
+                    // again; the user may still take it as a file.
+                    QFile::remove(path);
+                    at->localPath.clear();
+                    at->download = nullptr;
                     at->status = QStringLiteral("无法显示这张图片：%1").arg(error);
-                else
+                    at->actions = QStringLiteral("receive:作为文件接收");
+                } else {
                     at->status.clear();
+                }
             }
             Paint(*at);
         });

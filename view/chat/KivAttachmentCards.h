@@ -32,6 +32,8 @@ public:
     void ShowUpload(qint64 id, const QString& name, quint64 size, const QString& path);
     // A card for a file the friend announced.
     void ShowReceived(const KivAttachment& attachment);
+    // A size as people read it: "686 B", "1.2 MB", in any language.
+    static QString SizeText(quint64 bytes);
     // Where pictures shown by themselves are kept.
     QString PictureFolder() const { return m_pictureFolder; }
     // The card of an upload, or of the newest received file with that id.

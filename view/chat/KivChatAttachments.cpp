@@ -4,7 +4,6 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QLocale>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -26,7 +25,7 @@ constexpr int kThumbSide = 96;
 // A file that is no picture waits in the input as its icon and name.
 QImage FileChip(const QFileInfo& file, const QFont& font) {
     const QString label = QStringLiteral("%1 (%2)").arg(
-        file.fileName(), QLocale::system().formattedDataSize(file.size()));
+        file.fileName(), KivAttachmentCards::SizeText(quint64(file.size())));
     const QFontMetrics metrics(font);
     const QString shown = metrics.elidedText(label, Qt::ElideMiddle, 220);
     QImage chip(QSize(28 + metrics.horizontalAdvance(shown) + 8, 28), QImage::Format_ARGB32);

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -10,6 +9,7 @@
 #include <QTextImageFormat>
 
 #include "KivAttachment.h"
+#include "chat/KivAttachmentCards.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ QStringList KivChatText::ToHtml(const QString& text) {
     if (const std::optional<KivAttachment> attachment = KivAttachment::FromText(text)) {
         return {QStringLiteral("【附件】%1（%2）")
                     .arg(attachment->ShownName().toHtmlEscaped(),
-                         QLocale::system().formattedDataSize(qint64(attachment->size)))};
+                         KivAttachmentCards::SizeText(attachment->size))};
     }
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines) {

@@ -163,6 +163,8 @@ private slots:
         QVERIFY(fileCard && svgCard);
         QTRY_VERIFY_WITH_TIMEOUT(CardText(svgCard).contains(QStringLiteral("无法显示")), 20000);
         QVERIFY(Shown(svgCard).isNull());
+        // Fetched without a click as a picture, it is gone again.
+        QVERIFY(QDir(cards->PictureFolder()).entryList(QDir::Files).isEmpty());
         QVERIFY(CardText(fileCard).contains(QStringLiteral("接收")));
         QVERIFY(QDir(downloads).entryList(QDir::Files).isEmpty());
 
