@@ -29,7 +29,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QRect Selection() const { return QRect(m_from, m_to).normalized(); }
+    // From the press to the release, the release's pixel not included.
+    QRect Selection() const {
+        return QRect(QPoint(qMin(m_from.x(), m_to.x()), qMin(m_from.y(), m_to.y())),
+                     QSize(qAbs(m_to.x() - m_from.x()), qAbs(m_to.y() - m_from.y())));
+    }
     void Finish(bool take);
 
     QImage m_screen;
