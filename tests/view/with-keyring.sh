@@ -20,26 +20,10 @@ START
   if [ "${KIV_KEYRING_START:-}" = activate ]; then
     printf '[D-BUS Service]\nName=org.freedesktop.secrets\nExec=%s\n' "$PRIVATE/start-keyring" \
       >"$PRIVATE/services/org.freedesktop.secrets.service"
-    # A session bus that knows only this one service.
-    cat >"$PRIVATE/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$PRIVATE/run</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>$PRIVATE/services</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-    KIV_IN_KEYRING=activate dbus-run-session --config-file="$PRIVATE/bus.conf" -- "$0" "$@" ||
-      status=$?
+    KIV_IN_KEYRING=activate "$(dirname "$0")/with-private-bus.sh" \
+      "$PRIVATE/services/org.freedesktop.secrets.service" -- "$0" "$@" || status=$?
   else
-    KIV_IN_KEYRING=1 dbus-run-session -- "$0" "$@" || status=$?
+    KIV_IN_KEYRING=1 "$(dirname "$0")/with-private-bus.sh" -- "$0" "$@" || status=$?
   fi
   exit "$status"
 fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # with-private-bus.sh [SERVICE ...] -- COMMAND ...
 # Runs a command on a private session bus (dbus-run-session) that can start
-# only the desktop services named: a keyring or other service the bus started
+# only the desktop services named (a system service by its name, or a
+# .service file by its path): a keyring or other service the bus started
 # on its own would touch the tester's home and outlive the test, keeping the
 # test runner waiting on its output.
 set -euo pipefail
@@ -9,7 +10,10 @@ PRIVATE="$(mktemp -d)"
 trap 'rm -rf "$PRIVATE"' EXIT
 mkdir -p "$PRIVATE/services" "$PRIVATE/run"
 while [ "$#" -gt 0 ] && [ "$1" != -- ]; do
-  cp "/usr/share/dbus-1/services/$1.service" "$PRIVATE/services/"
+  case "$1" in
+    */*) cp "$1" "$PRIVATE/services/" ;;
+    *) cp "/usr/share/dbus-1/services/$1.service" "$PRIVATE/services/" ;;
+  esac
   shift
 done
 shift
