@@ -4,21 +4,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "KivTestPictures.h"
 #include "KivTestRegistry.h"
 #include "support/KivChatThumbnail.h"
 #include "support/KivSafeImage.h"
 
 namespace {
-
-QByteArray Encoded(QSize size, const char* format) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 // A GIF of one pixel on a screen of the given size (Qt reads GIF but does
 // not write it); the decoder paints the screen's size.
@@ -30,29 +21,6 @@ QByteArray Gif(quint16 width, quint16 height) {
     gif[8] = char(height & 0xff);
     gif[9] = char(height >> 8);
     return gif;
-}
-
-quint32 Crc32(const QByteArray& data) {
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char c : data) {
-        crc ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-// A small PNG whose header claims 30000 x 30000 pixels.
-QByteArray BombPng() {
-    QByteArray png = Encoded(QSize(8, 8), "PNG");
-    const auto put = [&png](int at, quint32 value) {
-        for (int i = 0; i < 4; ++i)
-            png[at + i] = char(value >> (24 - 8 * i));
-    };
-    put(16, 30000);
-    put(20, 30000);
-    put(29, Crc32(png.mid(12, 17)));
-    return png;
 }
 
 }  // namespace
@@ -76,12 +44,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("thumbnail");
-        QTest::newRow("wide png") << "a.png" << Encoded(QSize(1000, 500), "PNG") << QSize(240, 120);
-        QTest::newRow("tall jpeg") << "b.jpg" << Encoded(QSize(300, 900), "JPEG") << QSize(80, 240);
+        QTest::newRow("wide png") << "a.png" << KivEncodedPicture(QSize(1000, 500), "PNG")
+                                  << QSize(240, 120);
+        QTest::newRow("tall jpeg")
+            << "b.jpg" << KivEncodedPicture(QSize(300, 900), "JPEG") << QSize(80, 240);
         QTest::newRow("gif") << "c.gif" << Gif(480, 240) << QSize(240, 120);
-        QTest::newRow("small stays") << "d.png" << Encoded(QSize(100, 50), "PNG") << QSize(100, 50);
+        QTest::newRow("small stays")
+            << "d.png" << KivEncodedPicture(QSize(100, 50), "PNG") << QSize(100, 50);
         // A thin strip keeps one pixel across, not an empty picture.
-        QTest::newRow("strip") << "e.png" << Encoded(QSize(2000, 1), "PNG") << QSize(240, 1);
+        QTest::newRow("strip") << "e.png" << KivEncodedPicture(QSize(2000, 1), "PNG")
+                               << QSize(240, 1);
         // A frame larger than its screen is painted within the screen: the
         // screen is what the caps are checked on.
         QByteArray wideFrame = Gif(1, 1);
@@ -92,7 +64,7 @@ private slots:
         QTest::newRow("gif frame beyond its screen") << "g.gif" << wideFrame << QSize(1, 1);
         // The name does not choose: a JPEG named .gif is a JPEG.
         QTest::newRow("jpeg named gif")
-            << "f.gif" << Encoded(QSize(480, 480), "JPEG") << QSize(240, 240);
+            << "f.gif" << KivEncodedPicture(QSize(480, 480), "JPEG") << QSize(240, 240);
     }
     void picturesShrinkKeepingTheirShape() {
         QFETCH(QString, name);
@@ -113,12 +85,14 @@ private slots:
             << "a.png"
             << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"/>")
             << unknown;
-        QTest::newRow("bmp named png") << "b.png" << Encoded(QSize(8, 8), "BMP") << unknown;
+        QTest::newRow("bmp named png")
+            << "b.png" << KivEncodedPicture(QSize(8, 8), "BMP") << unknown;
         QTest::newRow("empty") << "c.png" << QByteArray() << QStringLiteral("图片为空");
-        QTest::newRow("cut png") << "d.png" << Encoded(QSize(64, 64), "PNG").left(20) << unknown;
-        QTest::newRow("png bomb") << "e.png" << BombPng() << QStringLiteral("图片尺寸过大");
+        QTest::newRow("cut png") << "d.png" << KivEncodedPicture(QSize(64, 64), "PNG").left(20)
+                                 << unknown;
+        QTest::newRow("png bomb") << "e.png" << KivBombPng() << QStringLiteral("图片尺寸过大");
         QTest::newRow("gif bomb") << "f.gif" << Gif(8000, 8000) << QStringLiteral("图片尺寸过大");
-        QByteArray big = Encoded(QSize(8, 8), "PNG");
+        QByteArray big = KivEncodedPicture(QSize(8, 8), "PNG");
         big.append(QByteArray(int(KivSafeImage::kMaxChatPictureBytes), '\0'));
         QTest::newRow("above 10 MB") << "g.png" << big << QStringLiteral("图片文件过大");
     }
@@ -137,11 +111,11 @@ private slots:
         QTest::addColumn<QByteArray>("chat");
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QByteArray>("userPicture");
-        QTest::newRow("png") << Encoded(QSize(2, 2), "PNG") << QByteArray("png")
+        QTest::newRow("png") << KivEncodedPicture(QSize(2, 2), "PNG") << QByteArray("png")
                              << QByteArray("png") << QByteArray("png");
         QTest::newRow("gif") << Gif(2, 2) << QByteArray("gif") << QByteArray() << QByteArray("gif");
-        QTest::newRow("bmp") << Encoded(QSize(2, 2), "BMP") << QByteArray() << QByteArray()
-                             << QByteArray("bmp");
+        QTest::newRow("bmp") << KivEncodedPicture(QSize(2, 2), "BMP") << QByteArray()
+                             << QByteArray() << QByteArray("bmp");
     }
     void kindsByFirstBytes() {
         QFETCH(QByteArray, bytes);
