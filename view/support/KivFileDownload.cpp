@@ -180,7 +180,7 @@ bool KivFileDownload::OpenPart() {
 }
 
 bool KivFileDownload::HashPart() {
-    m_hash.reset();
+    m_hash.Reset();
     m_received = 0;
     m_resumed = false;
     const qint64 held = m_part.size();
@@ -202,7 +202,7 @@ bool KivFileDownload::HashPart() {
             Fail(QStringLiteral("无法读取已下载的部分"), false);
             return false;
         }
-        m_hash.addData(block);
+        m_hash.Add(block);
         m_received += block.size();
     }
     m_resumed = m_received > 0;
@@ -260,7 +260,7 @@ bool KivFileDownload::AcceptHead(QNetworkReply* reply) {
                 Fail(kNotWritten, false);
                 return false;
             }
-            m_hash.reset();
+            m_hash.Reset();
             m_received = 0;
             m_resumed = false;
         }
@@ -309,7 +309,7 @@ void KivFileDownload::ReadBody(QNetworkReply* reply) {
             Fail(kNotWritten, false);
             return;
         }
-        m_hash.addData(block);
+        m_hash.Add(block);
         m_received += block.size();
         any = true;
     }
@@ -369,7 +369,7 @@ void KivFileDownload::StartOver() {
         Fail(kNotWritten, false);
         return;
     }
-    m_hash.reset();
+    m_hash.Reset();
     m_received = 0;
     Request();
 }
@@ -379,7 +379,7 @@ void KivFileDownload::Complete() {
         Fail(kNotWritten, false);
         return;
     }
-    if (m_hash.result().toHex() != m_attachment.sha256) {
+    if (m_hash.HexResult() != m_attachment.sha256) {
         // A part left from another file of the same name spoils the hash:
         // once more from the start before the file is called damaged.
         if (m_resumed && !m_startedOver) {

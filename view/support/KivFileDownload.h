@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QObject>
 #include <QString>
 
 #include "KivAttachment.h"
+#include "KivSha256.h"
 #include "support/KivSafeImage.h"
 
 class QNetworkAccessManager;
@@ -83,7 +83,7 @@ private:
     QString m_partPath;
     QString m_finalPath;
     QFile m_part;
-    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    KivSha256 m_hash;
     QNetworkAccessManager* m_pManager = nullptr;
     QNetworkReply* m_reply = nullptr;
     QTimer* m_pSilence = nullptr;

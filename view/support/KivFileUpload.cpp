@@ -51,7 +51,7 @@ void KivFileUpload::Start() {
     }
     m_running = true;
     m_askedAgain = false;
-    m_hash.reset();
+    m_hash.Reset();
     m_hashed = 0;
     m_id.clear();
     m_serverHash.clear();
@@ -81,7 +81,7 @@ void KivFileUpload::AskSession() {
         m_upload.session = session;
         m_upload.sent = 0;
         KivUploadQueries::SetSession(m_upload.id, session);
-        m_hash.reset();
+        m_hash.Reset();
         m_hashed = 0;
         Continue();
     });
@@ -134,7 +134,7 @@ void KivFileUpload::Continue() {
             Fail(QStringLiteral("文件在发送中被修改，请重新发送"), true);
             return;
         }
-        m_hash.addData(bytes);
+        m_hash.Add(bytes);
         m_hashed += quint64(block);
         QTimer::singleShot(0, this, &KivFileUpload::Continue);
         return;
@@ -203,11 +203,11 @@ void KivFileUpload::Answered(QNetworkReply* reply, qint64 chunkBytes) {
     if (status == 200 && chunkBytes >= 0 && m_upload.sent == before + quint64(chunkBytes) &&
         m_hashed == before) {
         // The chunk just sent is what the server took: hash it from memory.
-        m_hash.addData(m_chunk);
+        m_hash.Add(m_chunk);
         m_hashed = m_upload.sent;
     } else if (m_upload.sent < m_hashed) {
         // The server holds less than was hashed: hash again from the start.
-        m_hash.reset();
+        m_hash.Reset();
         m_hashed = 0;
     }
     m_chunk.clear();
@@ -234,7 +234,7 @@ bool KivFileUpload::TakeAnswer(const QByteArray& body) {
 }
 
 void KivFileUpload::Complete() {
-    const QByteArray own = m_hash.result().toHex();
+    const QByteArray own = m_hash.HexResult();
     if (own != m_serverHash) {
         Fail(QStringLiteral("文件在发送中被修改，请重新发送"), true);
         return;

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include "KivAttachment.h"
+#include "KivSha256.h"
 #include "KivUploadQueries.h"
 
 class CKivSession;
@@ -69,7 +69,7 @@ private:
     QPointer<QNetworkReply> m_pReply;
     QFile m_file;
     QByteArray m_chunk;
-    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    KivSha256 m_hash;
     quint64 m_hashed = 0;
     QString m_id;
     QByteArray m_serverHash;
