@@ -155,6 +155,14 @@ QStringList KivChatText::ToHtml(const QString& text) {
     return lines;
 }
 
+QString KivChatText::Summary(const QString& text) {
+    const std::optional<KivAttachment> attachment = KivAttachment::FromText(text);
+    if (!attachment)
+        return text;
+    return (attachment->IsPicture() ? QStringLiteral("[图片] ") : QStringLiteral("[文件] ")) +
+           attachment->ShownName();
+}
+
 double KivChatText::GiftPrice(const QString& path) {
     bool number = false;
     const double price = QFileInfo(path).completeBaseName().toDouble(&number);

@@ -32,6 +32,9 @@ public:
     // The picture for a bracketed name (gift first, then face), or empty: a
     // file of the folder with that base name and a picture suffix.
     static QString PicturePathFor(const QString& name);
+    // A chat text as a notice or a list shows it in one line: an announced
+    // file as "[图片] name" or "[文件] name", any other text as it is.
+    static QString Summary(const QString& text);
     // Whether any bracketed name of a chat text shows as a gift picture.
     static bool HasGift(const QString& plain);
     // What the gifts of a chat text cost: the prices of every bracketed name

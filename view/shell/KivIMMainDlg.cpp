@@ -378,7 +378,7 @@ QSet<quint32> KivIMMainDlg::TakeReceived(const QVector<KivChatQueries::Received>
 // the box, the row tips and the recent chats at the next refresh.
 void KivIMMainDlg::NoteUnread(quint32 uid, int count, const QString& text, const QString& time) {
     const FriendRecord* record = m_book.Find(uid);
-    m_pUnread->Add(uid, record ? int(record->head) : -1, count, text, time);
+    m_pUnread->Add(uid, record ? int(record->head) : -1, count, KivChatText::Summary(text), time);
     m_pTray->StartFlashing();
 }
 

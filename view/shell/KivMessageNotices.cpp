@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include "KivDesktopNotifier.h"
+#include "chat/KivChatText.h"
 
 namespace {
 
@@ -63,7 +64,8 @@ void KivMessageNotices::Message(quint32 uid, const QString& text) {
     if (!m_enabled() || m_inFront(uid))
         return;
     const Who who = m_who(uid);
-    m_pNotifier->Show(ChatKey(uid), who.name, FirstLine(text), IconFor(who.head));
+    m_pNotifier->Show(ChatKey(uid), who.name, FirstLine(KivChatText::Summary(text)),
+                      IconFor(who.head));
 }
 
 void KivMessageNotices::Request(quint32 uid, const QString& text) {

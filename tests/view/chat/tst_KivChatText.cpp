@@ -100,6 +100,12 @@ private slots:
         QVERIFY(html.first().contains(QLatin1String("[12][100]")));
         QVERIFY(!KivChatText::HasGift(text));
         QCOMPARE(KivChatText::GiftCost(text), 0.0);
+        // Notices and lists name it in one line.
+        QCOMPARE(KivChatText::Summary(text),
+                 QStringLiteral("[图片] [12][100] www.evil.org http://x.cn a@b.c <b>.png"));
+        attachment.name = QStringLiteral("报告.pdf");
+        QCOMPARE(KivChatText::Summary(attachment.ToText()), QStringLiteral("[文件] 报告.pdf"));
+        QCOMPARE(KivChatText::Summary(QStringLiteral("你好")), QStringLiteral("你好"));
         // A typed text that only starts like one is an ordinary text.
         QCOMPARE(KivChatText::GiftCost(QStringLiteral("【附件】[100]")), 100.0);
     }
