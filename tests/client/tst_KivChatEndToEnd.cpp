@@ -1,8 +1,13 @@
 #include <QClipboard>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QX11Info>
 #include <QtTest>
 #include <memory>
@@ -34,6 +39,34 @@ int CountRows(const QString& tree, const QString& account, const QString& where,
     }
     QSqlDatabase::removeDatabase(name);
     return count;
+}
+
+// The texts of a client's chat rows that match, oldest first.
+QStringList Messages(const QString& tree, const QString& account, const QString& where) {
+    const QString name = QStringLiteral("e2e-texts-%1").arg(account);
+    QStringList texts;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(tree + QStringLiteral("/User/%1/DB/CHAT_MESSAGE.db").arg(account));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("select message from chat_message_table where ") + where +
+                           QStringLiteral(" order by id"))) {
+                while (query.next())
+                    texts << query.value(0).toString();
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return texts;
+}
+
+QByteArray FileHash(const QString& path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex()
+                                                                 : QByteArray();
 }
 
 // A running kivClient in its own data tree.
@@ -157,6 +190,91 @@ private slots:
     void initTestCase() {
         if (!QX11Info::isPlatformX11() || !KivScreen::Available())
             QSKIP("needs an X display with xdotool and ImageMagick");
+    }
+
+    // A pastes a screenshot and a 50 MB file into the chat and presses the
+    // send key: B's open window shows the picture by itself, and the file
+    // reaches the file server byte for byte, announced once.
+    void picturesAndFilesTravel() {
+        CKivDevServerProcess server;
+        QVERIFY(server.start());
+        Client a;
+        Client b;
+        start(a, QStringLiteral("10001"), "E", server.tcpPort(), server.httpPort());
+        login(a, QStringLiteral("^Lumo - 张三$"), 10);
+        start(b, QStringLiteral("10002"), "C", server.tcpPort(), server.httpPort());
+        login(b, QStringLiteral("^Lumo - 李四$"), 990);
+        const QString mainA = a.window(QStringLiteral("^Lumo - 张三$"));
+        const QString mainB = b.window(QStringLiteral("^Lumo - 李四$"));
+        QString requests;
+        QTRY_VERIFY_WITH_TIMEOUT(!(requests = a.window(QStringLiteral("好友"))).isEmpty(), 5000);
+        Click(requests, Geometry(requests).width() - 18, 13);
+        QTRY_VERIFY_WITH_TIMEOUT(a.window(QStringLiteral("好友")).isEmpty(), 5000);
+        Click(mainB, 140, 178, 2);
+        QString chatB;
+        QTRY_VERIFY_WITH_TIMEOUT(!(chatB = b.window(QStringLiteral("^张三$"))).isEmpty(), 10000);
+        Move(chatB, 640, 300);
+        Click(mainA, 140, 178, 2);
+        QString chatA;
+        QTRY_VERIFY_WITH_TIMEOUT(!(chatA = a.window(QStringLiteral("^李四$"))).isEmpty(), 10000);
+        Move(chatA, 40, 40);
+        QTest::qWait(400);
+
+        QImage screenshot(640, 400, QImage::Format_RGB32);
+        screenshot.fill(QColor(30, 110, 200));
+        QTemporaryDir files;
+        const QString big = files.filePath(QStringLiteral("视频 [50MB].bin"));
+        {
+            QFile file(big);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QByteArray block(1 << 20, '\0');
+            for (int i = 0; i < 50; ++i) {
+                for (int j = 0; j < block.size(); j += 4096)
+                    block[j] = char(i * 7 + j / 4096);
+                QCOMPARE(file.write(block), qint64(block.size()));
+            }
+        }
+        QVERIFY(ClickToType(chatA, 280, 440));
+        QGuiApplication::clipboard()->setImage(screenshot);
+        QTest::qWait(100);
+        Key(QStringLiteral("ctrl+v"));
+        QTest::qWait(200);
+        auto* uris = new QMimeData;
+        uris->setUrls({QUrl::fromLocalFile(big)});
+        QGuiApplication::clipboard()->setMimeData(uris);
+        QTest::qWait(100);
+        Key(QStringLiteral("ctrl+v"));
+        QTest::qWait(300);
+        QVERIFY(KivScreen::Save(KivScreen::Grab(chatA), QStringLiteral("e2e-a-attached.png")));
+        Key(QStringLiteral("Return"));
+        QTest::qWait(300);
+        QVERIFY(KivScreen::Save(KivScreen::Grab(chatA), QStringLiteral("e2e-a-sending.png")));
+
+        // Announced once each, in the order they stood.
+        const QString announced = QStringLiteral("senderuid=10001 and message like '【附件】%'");
+        QTRY_COMPARE_WITH_TIMEOUT(Messages(b.tree->path(), b.account, announced).size(), 2, 60000);
+        const QStringList texts = Messages(b.tree->path(), b.account, announced);
+        QVERIFY(texts.at(0).contains(QStringLiteral(".png")));
+        QVERIFY(texts.at(1).contains(QStringLiteral("视频 %5B50MB%5D.bin")));
+        // The picture came to B by itself, whole.
+        const QString received = b.tree->path() + QStringLiteral("/User/10002/Received");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QDir(received).entryList({QStringLiteral("*.png")}, QDir::Files).size(), 1, 20000);
+        // The file is on the file server byte for byte.
+        const QByteArray hash = FileHash(big);
+        QVERIFY(texts.at(1).endsWith(QString::fromLatin1(hash)));
+        const QString id =
+            texts.at(1).section(QStringLiteral("编号 "), 1).section(QChar(0xFF5C), 0, 0);
+        const QString fetched = files.filePath(QStringLiteral("fetched.bin"));
+        QCOMPARE(QProcess::execute(
+                     QStringLiteral("curl"),
+                     {QStringLiteral("-sf"), QStringLiteral("-o"), fetched,
+                      QStringLiteral("http://127.0.0.1:%1/f/%2").arg(server.httpPort()).arg(id)}),
+                 0);
+        QCOMPARE(FileHash(fetched), hash);
+        QTest::qWait(400);
+        QVERIFY(KivScreen::Save(KivScreen::Grab(chatA), QStringLiteral("e2e-a-sent.png")));
+        QVERIFY(KivScreen::Save(KivScreen::Grab(chatB), QStringLiteral("e2e-b-files.png")));
     }
 
     void twoPeopleTalk() {
