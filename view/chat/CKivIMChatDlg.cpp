@@ -1,16 +1,10 @@
 #include "chat/CKivIMChatDlg.h"
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <algorithm>
-#include "KivAttachment.h"
-#include "chat/KivChatAttachments.h"
-#include "chat/KivChatInput.h"
-#include "chat/KivTransfers.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDebug>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QHBoxLayout>
@@ -18,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPixmapCache>
 #include <QPushButton>
 #include <QSettings>
@@ -26,19 +21,24 @@
 #include <QTextEdit>
 #include <QTextImageFormat>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "CKivChatOutbox.h"
 #include "CKivFriendNetModel.h"
 #include "CKivSession.h"
+#include "KivAttachment.h"
 #include "KivChatQueries.h"
 #include "KivUserSettings.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CChatItem.h"
 #include "chat/CKivIMfaceDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
+#include "chat/KivChatAttachments.h"
 #include "chat/KivChatCallLink.h"
+#include "chat/KivChatInput.h"
 #include "chat/KivChatText.h"
 #include "chat/KivGifts.h"
+#include "chat/KivTransfers.h"
 #include "shell/KivFriendMyMessageBoxView.h"
 #include "shell/kivFriendQPainterLabelView.h"
 #include "support/KivHeadPath.h"
