@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDebug>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QHBoxLayout>
@@ -12,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QPixmapCache>
 #include <QPushButton>
 #include <QSettings>
@@ -100,8 +97,6 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent, CKivSession& session)
     m_pAttachments = new KivChatAttachments(this, input, m_pHistory);
     connect(m_pAttachments, &KivChatAttachments::Refused, this,
             [this](const QString& why) { Tip(this, why); });
-    // Files dropped anywhere on the window join the input.
-    setAcceptDrops(true);
 
     SetBtnNumber(false);
     EnableMove(true);
@@ -793,26 +788,6 @@ bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWindowBase::eventFilter(watched, event);
-}
-
-void CKivIMChatDlg::dragEnterEvent(QDragEnterEvent* event) {
-    const QMimeData* data = event->mimeData();
-    if (data->hasUrls() || data->hasImage())
-        event->acceptProposedAction();
-}
-
-void CKivIMChatDlg::dropEvent(QDropEvent* event) {
-    const QMimeData* data = event->mimeData();
-    QStringList files;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            files << url.toLocalFile();
-    }
-    if (!files.isEmpty())
-        m_pAttachments->AddFiles(files);
-    else if (data->hasImage())
-        m_pAttachments->AddPicture(qvariant_cast<QImage>(data->imageData()));
-    event->acceptProposedAction();
 }
 
 void CKivIMChatDlg::showEvent(QShowEvent* event) {

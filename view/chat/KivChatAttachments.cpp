@@ -1,9 +1,12 @@
 #include "chat/KivChatAttachments.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QMimeData>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -45,6 +48,33 @@ KivChatAttachments::KivChatAttachments(QWidget* window, KivChatInput* input,
     : QObject(window), m_pWindow(window), m_pInput(input), m_pHistory(history) {
     connect(input, &KivChatInput::FilesGiven, this, &KivChatAttachments::AddFiles);
     connect(input, &KivChatInput::PictureGiven, this, &KivChatAttachments::AddPicture);
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+}
+
+bool KivChatAttachments::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_pWindow)
+        return false;
+    if (event->type() == QEvent::DragEnter) {
+        auto* enter = static_cast<QDragEnterEvent*>(event);
+        if (enter->mimeData()->hasUrls() || enter->mimeData()->hasImage())
+            enter->acceptProposedAction();
+        return true;
+    }
+    if (event->type() != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    QStringList files;
+    for (const QUrl& url : drop->mimeData()->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    if (!files.isEmpty())
+        AddFiles(files);
+    else if (drop->mimeData()->hasImage())
+        AddPicture(qvariant_cast<QImage>(drop->mimeData()->imageData()));
+    drop->acceptProposedAction();
+    return true;
 }
 
 KivChatAttachments::~KivChatAttachments() = default;

@@ -50,6 +50,10 @@ public:
     void ShowKept();
     KivAttachmentCards* Cards() const { return m_pCards; }
 
+protected:
+    // Files and pictures dropped anywhere on the window join the input.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // Something could not be taken or sent; the text says why.
     void Refused(const QString& why);

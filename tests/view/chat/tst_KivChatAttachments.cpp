@@ -2,6 +2,8 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -178,6 +180,24 @@ private slots:
 
     // Files dropped or chosen that cannot be read are refused at once and
     // nothing waits in the input.
+    // A file dropped anywhere on the window joins the input.
+    void droppedFilesJoinTheInput() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("drop.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("dropped") == 7);
+        file.close();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file.fileName())});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(m_chat, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_chat, &drop);
+        QCOMPARE(m_chat->Attachments()->Waiting(), 1);
+        QCOMPARE(KivChatText::ToParts(m_chat->Input()->document()).size(), 1);
+    }
+
     void unreadableFilesAreRefused() {
         m_chat->Attachments()->AddFiles({QStringLiteral("/nonexistent/file.bin")});
         QCOMPARE(m_chat->Attachments()->Waiting(), 0);
