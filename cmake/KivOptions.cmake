@@ -47,8 +47,13 @@ endif()
 # files (the tests' databases, filled by the ten thousand rows) on a memory
 # file system where the machine has one, so that the tests wait for no disk.
 set(KIV_TEST_ENV ${KIV_SANITIZER_ENV})
-if(IS_DIRECTORY /dev/shm)
-    list(APPEND KIV_TEST_ENV "TMPDIR=/dev/shm")
+# The install tests run programs from their temporary folders: not on a
+# memory file system mounted without exec rights.
+if(IS_DIRECTORY /dev/shm AND EXISTS /proc/mounts)
+    file(STRINGS /proc/mounts KIV_SHM_MOUNT REGEX "^[^ ]+ /dev/shm ")
+    if(KIV_SHM_MOUNT AND NOT KIV_SHM_MOUNT MATCHES "noexec")
+        list(APPEND KIV_TEST_ENV "TMPDIR=/dev/shm")
+    endif()
 endif()
 
 if(KIV_FUZZ)
