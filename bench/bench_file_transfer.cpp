@@ -15,9 +15,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <functional>
 #include <QtTest>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "CKivDevServerProcess.h"
@@ -31,7 +31,6 @@
 #include "support/KivFileUpload.h"
 
 namespace {
-
 
 double PeakMegabytes() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -134,8 +133,7 @@ double DownloadWithClient(const KivAttachment& attachment, const QString& folder
     QElapsedTimer timer;
     timer.start();
     download.Start();
-    return RunUntil([&] { return ended; }, 600000) && ok ? double(timer.nsecsElapsed()) / 1e6
-                                                                : -1;
+    return RunUntil([&] { return ended; }, 600000) && ok ? double(timer.nsecsElapsed()) / 1e6 : -1;
 }
 
 // curl sends the same chunks in one process over one connection.
