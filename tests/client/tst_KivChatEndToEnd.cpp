@@ -186,6 +186,30 @@ class tst_KivChatEndToEnd : public QObject {
         QTest::qWait(300);
     }
 
+    // Both demo users logged in, A left of B; A's waiting friend request
+    // (the demo account has one) is dismissed, as its window comes first.
+    void logInBoth(const CKivDevServerProcess& server, Client& a, Client& b) {
+        start(a, QStringLiteral("10001"), "E", server.tcpPort(), server.httpPort());
+        login(a, QStringLiteral("^Lumo - 张三$"), 10);
+        start(b, QStringLiteral("10002"), "C", server.tcpPort(), server.httpPort());
+        login(b, QStringLiteral("^Lumo - 李四$"), 990);
+        QString requests;
+        QTRY_VERIFY_WITH_TIMEOUT(!(requests = a.window(QStringLiteral("好友"))).isEmpty(), 5000);
+        Click(requests, Geometry(requests).width() - 18, 13);
+        QTRY_VERIFY_WITH_TIMEOUT(a.window(QStringLiteral("好友")).isEmpty(), 5000);
+    }
+    // Opens the chat with the first row of the friend page and places it;
+    // the chat window, or empty when it did not come.
+    static QString openChat(const Client& client, const QString& main, const QString& title, int x,
+                            int y) {
+        Click(main, 140, 178, 2);
+        QString chat;
+        if (!QTest::qWaitFor([&] { return !(chat = client.window(title)).isEmpty(); }, 10000))
+            return QString();
+        Move(chat, x, y);
+        return chat;
+    }
+
 private slots:
     void initTestCase() {
         if (!QX11Info::isPlatformX11() || !KivScreen::Available())
@@ -200,24 +224,13 @@ private slots:
         QVERIFY(server.start());
         Client a;
         Client b;
-        start(a, QStringLiteral("10001"), "E", server.tcpPort(), server.httpPort());
-        login(a, QStringLiteral("^Lumo - 张三$"), 10);
-        start(b, QStringLiteral("10002"), "C", server.tcpPort(), server.httpPort());
-        login(b, QStringLiteral("^Lumo - 李四$"), 990);
-        const QString mainA = a.window(QStringLiteral("^Lumo - 张三$"));
-        const QString mainB = b.window(QStringLiteral("^Lumo - 李四$"));
-        QString requests;
-        QTRY_VERIFY_WITH_TIMEOUT(!(requests = a.window(QStringLiteral("好友"))).isEmpty(), 5000);
-        Click(requests, Geometry(requests).width() - 18, 13);
-        QTRY_VERIFY_WITH_TIMEOUT(a.window(QStringLiteral("好友")).isEmpty(), 5000);
-        Click(mainB, 140, 178, 2);
-        QString chatB;
-        QTRY_VERIFY_WITH_TIMEOUT(!(chatB = b.window(QStringLiteral("^张三$"))).isEmpty(), 10000);
-        Move(chatB, 640, 300);
-        Click(mainA, 140, 178, 2);
-        QString chatA;
-        QTRY_VERIFY_WITH_TIMEOUT(!(chatA = a.window(QStringLiteral("^李四$"))).isEmpty(), 10000);
-        Move(chatA, 40, 40);
+        logInBoth(server, a, b);
+        QVERIFY(!QTest::currentTestFailed());
+        const QString chatB = openChat(b, b.window(QStringLiteral("^Lumo - 李四$")),
+                                       QStringLiteral("^张三$"), 640, 300);
+        const QString chatA = openChat(a, a.window(QStringLiteral("^Lumo - 张三$")),
+                                       QStringLiteral("^李四$"), 40, 40);
+        QVERIFY(!chatA.isEmpty() && !chatB.isEmpty());
         QTest::qWait(400);
 
         QImage screenshot(640, 400, QImage::Format_RGB32);
@@ -282,23 +295,13 @@ private slots:
         QVERIFY(server.start());
         Client a;
         Client b;
-        start(a, QStringLiteral("10001"), "E", server.tcpPort(), server.httpPort());
-        login(a, QStringLiteral("^Lumo - 张三$"), 10);
-        start(b, QStringLiteral("10002"), "C", server.tcpPort(), server.httpPort());
-        login(b, QStringLiteral("^Lumo - 李四$"), 990);
+        logInBoth(server, a, b);
+        QVERIFY(!QTest::currentTestFailed());
         const QString mainA = a.window(QStringLiteral("^Lumo - 张三$"));
         const QString mainB = b.window(QStringLiteral("^Lumo - 李四$"));
-
-        // A's demo account has a friend request waiting; its window goes first.
-        QString requests;
-        QTRY_VERIFY_WITH_TIMEOUT(!(requests = a.window(QStringLiteral("好友"))).isEmpty(), 5000);
-        Click(requests, Geometry(requests).width() - 18, 13);
-        QTRY_VERIFY_WITH_TIMEOUT(a.window(QStringLiteral("好友")).isEmpty(), 5000);
         // A opens the chat with B from the friend page (李四 is the first row).
-        Click(mainA, 140, 178, 2);
-        QString chatA;
-        QTRY_VERIFY_WITH_TIMEOUT(!(chatA = a.window(QStringLiteral("^李四$"))).isEmpty(), 10000);
-        Move(chatA, 300, 40);
+        const QString chatA = openChat(a, mainA, QStringLiteral("^李四$"), 300, 40);
+        QVERIFY(!chatA.isEmpty());
         QTest::qWait(400);
         const QRect chatAt = Geometry(chatA);
 
@@ -336,10 +339,8 @@ private slots:
         }
 
         // B opens the conversation (张三 is B's first friend) and reads it.
-        Click(mainB, 140, 178, 2);
-        QString chatB;
-        QTRY_VERIFY_WITH_TIMEOUT(!(chatB = b.window(QStringLiteral("^张三$"))).isEmpty(), 10000);
-        Move(chatB, 420, 250);
+        const QString chatB = openChat(b, mainB, QStringLiteral("^张三$"), 420, 250);
+        QVERIFY(!chatB.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(b.rows("senderuid=10001 and isgot=0"), 0, 10000);
         QTest::qWait(400);
         QVERIFY(KivScreen::Save(KivScreen::Grab(chatB), QStringLiteral("e2e-b-received.png")));
