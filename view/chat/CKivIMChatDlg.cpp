@@ -308,13 +308,12 @@ void CKivIMChatDlg::ShowFriendTexts(const QStringList& texts) {
     // Runs of ordinary texts go in at once; an announced file is a card.
     QStringList run;
     for (const QString& text : texts) {
-        if (KivAttachment::LooksLikeAnnouncement(text) && m_pAttachments->CanSend() &&
-            KivAttachment::FromText(text)) {
+        if (KivAttachment::LooksLikeAnnouncement(text)) {
             m_pHistory->addChatMessages(std::exchange(run, {}), false);
-            m_pAttachments->ShowReceived(text);
-        } else {
-            run << text;
+            if (m_pAttachments->ShowReceived(text))
+                continue;
         }
+        run << text;
     }
     m_pHistory->addChatMessages(run, false);
 }
