@@ -42,7 +42,7 @@ void CAudioDecode::Stop() {
 
 void CAudioDecode::OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool) {
     if (m_running.load()) {
-        m_playback.Put(sequence, frame, length);
+        m_playback.Put(sequence, frame, length, CPlaybackGraph::NowUs());
     }
 }
 

@@ -37,12 +37,6 @@ GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer data) {
     return GST_PAD_PROBE_OK;
 }
 
-std::int64_t NowUs() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // The canceller finds its probe by name, so every probe of the process has its own.
 std::string NewProbeName() {
     static std::atomic<int> next{0};
@@ -227,8 +221,15 @@ std::int64_t CPlaybackGraph::DurationUs(int chunkBytes) const {
     return std::int64_t(chunkBytes) / 2 / m_format.channels * 1000000 / m_format.sampleRate;
 }
 
-void CPlaybackGraph::Put(std::uint32_t sequence, const std::uint8_t* frame, int length) {
-    m_playout.Put(sequence, frame, length, NowUs());
+std::int64_t CPlaybackGraph::NowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void CPlaybackGraph::Put(std::uint32_t sequence, const std::uint8_t* frame, int length,
+                         std::int64_t arrivalUs) {
+    m_playout.Put(sequence, frame, length, arrivalUs);
 }
 
 void CPlaybackGraph::Conceal() {

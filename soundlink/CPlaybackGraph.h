@@ -62,8 +62,11 @@ public:
     // Stops and releases the pipeline; the streaming thread has ended when it returns.
     void Stop();
 
-    // Receive thread: one whole frame with its sequence number.
-    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length);
+    // Receive thread: one whole frame with its sequence number and the time
+    // it arrived (steady clock, microseconds).
+    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs);
+    // The steady clock the arrival times and the schedule are read on.
+    static std::int64_t NowUs();
     CPlayoutBuffer::Counters Figures() const { return m_playout.Figures(); }
     // The echo probe the microphone's canceller reads, "" when there is none.
     const std::string& EchoProbe() const { return m_probeName; }
