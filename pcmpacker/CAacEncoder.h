@@ -1,28 +1,24 @@
 #pragma once
 
-#include <functional>
 #include <memory>
+
+#include "IAacFrameEncoder.h"
 
 // libavcodec's AAC-LC encoder fed with 16-bit interleaved PCM, one frame of
 // 1024 samples per channel at a time; every packet comes out as an ADTS frame.
-class CAacEncoder {
+class CAacEncoder : public IAacFrameEncoder {
 public:
-    using FrameSink = std::function<void(unsigned char* frame, int length)>;
-
     // Null when the encoder refuses the format.
     static std::unique_ptr<CAacEncoder> open(int channels, int sampleRate);
-    ~CAacEncoder();
+    ~CAacEncoder() override;
     CAacEncoder(const CAacEncoder&) = delete;
     CAacEncoder& operator=(const CAacEncoder&) = delete;
 
-    // Samples per frame, all channels counted.
-    unsigned inputSamples() const;
+    unsigned inputSamples() const override;
 
-    // Takes inputSamples() samples and hands every finished frame to the sink.
-    // The encoder keeps the first frame back (its priming delay), so a frame
-    // that was taken may give nothing yet. Returns false when the encoder
-    // refused the samples; they were then not taken.
-    bool encode(const unsigned char* pcm, const FrameSink& sink);
+    // The encoder looks one frame ahead (its window decision), so each frame
+    // comes out only once the next one was taken.
+    bool encode(const unsigned char* pcm, const FrameSink& sink) override;
 
 private:
     struct Context;

@@ -5,22 +5,29 @@
 #include <new>
 
 #include "CAacEncoder.h"
+#include "CLowDelayAacEncoder.h"
 #include "IPcmToAACEvent.h"
+#include "PcmPacker.h"
 
 std::unique_ptr<CPcmPacker> CPcmPacker::create(int channels, int sampleRate, int bitsPerSample,
-                                               IPcmToAACEvent* event) {
+                                               IPcmToAACEvent* event, int encoder) {
     // The input is read as 16-bit samples; any other width would be encoded as noise.
     if (bitsPerSample != 16) {
         return nullptr;
     }
-    auto encoder = CAacEncoder::open(channels, sampleRate);
-    if (!encoder) {
+    std::unique_ptr<IAacFrameEncoder> frameEncoder;
+    if (encoder == PCMPACKER_ENCODER_LOW_DELAY) {
+        frameEncoder = CLowDelayAacEncoder::open(channels, sampleRate);
+    } else if (encoder == PCMPACKER_ENCODER_LIBAVCODEC) {
+        frameEncoder = CAacEncoder::open(channels, sampleRate);
+    }
+    if (!frameEncoder) {
         return nullptr;
     }
-    return std::unique_ptr<CPcmPacker>(new CPcmPacker(std::move(encoder), event));
+    return std::unique_ptr<CPcmPacker>(new CPcmPacker(std::move(frameEncoder), event));
 }
 
-CPcmPacker::CPcmPacker(std::unique_ptr<CAacEncoder> encoder, IPcmToAACEvent* event)
+CPcmPacker::CPcmPacker(std::unique_ptr<IAacFrameEncoder> encoder, IPcmToAACEvent* event)
     : encoder_(std::move(encoder)),
       event_(event),
       frameBytes_(static_cast<int>(encoder_->inputSamples() * 2)),

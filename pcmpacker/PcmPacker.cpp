@@ -3,7 +3,13 @@
 #include "CPcmPacker.h"
 
 void* PcmPackerInit(int channels, int sampleRate, int bitsPerSample, IPcmToAACEvent* event) {
-    return CPcmPacker::create(channels, sampleRate, bitsPerSample, event).release();
+    return PcmPackerInitEncoder(channels, sampleRate, bitsPerSample, event,
+                                PCMPACKER_ENCODER_LOW_DELAY);
+}
+
+void* PcmPackerInitEncoder(int channels, int sampleRate, int bitsPerSample, IPcmToAACEvent* event,
+                           int encoder) {
+    return CPcmPacker::create(channels, sampleRate, bitsPerSample, event, encoder).release();
 }
 
 int PcmPackerProcess(void* handle, unsigned char* pcm, int length) {

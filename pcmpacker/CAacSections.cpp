@@ -1,0 +1,103 @@
+#include "CAacSections.h"
+
+#include <algorithm>
+
+#include "CAacBitWriter.h"
+#include "CAacHuffman.h"
+
+namespace {
+
+// A long window's section length is sent in 5-bit steps; 31 says "more follows".
+constexpr int kLengthBits = 5;
+constexpr int kLengthEscape = (1 << kLengthBits) - 1;
+constexpr int kBookBits = 4;
+
+int headerBits(int length) {
+    return kBookBits + kLengthBits * (length / kLengthEscape + 1);
+}
+
+struct Span {
+    int start;
+    int end;
+    int codebook;
+    int bits;  // header and spectral data
+};
+
+// The cheapest codebook for bands [start, end), from running sums per book.
+Span cheapest(const std::vector<CAacSections::BandCosts>& sums, int start, int end) {
+    Span best{start, end, 0, CAacHuffman::kUnusable};
+    for (int c = 0; c < CAacSections::kBooks; ++c) {
+        const auto book = static_cast<std::size_t>(c);
+        const int bits =
+            sums[static_cast<std::size_t>(end)][book] - sums[static_cast<std::size_t>(start)][book];
+        if (bits < best.bits) {
+            best.codebook = c;
+            best.bits = bits;
+        }
+    }
+    best.bits += headerBits(end - start);
+    return best;
+}
+
+}  // namespace
+
+int CAacSections::choose(const BandCosts* costs, int count, std::vector<Section>& sections) {
+    // Running sums stay far below overflow: 51 bands of kUnusable at most.
+    std::vector<BandCosts> sums(static_cast<std::size_t>(count) + 1);
+    sums[0].fill(0);
+    for (int b = 0; b < count; ++b) {
+        for (int c = 0; c < kBooks; ++c) {
+            const auto book = static_cast<std::size_t>(c);
+            sums[static_cast<std::size_t>(b) + 1][book] =
+                sums[static_cast<std::size_t>(b)][book] +
+                std::min(costs[b][book], CAacHuffman::kUnusable);
+        }
+    }
+
+    // Start from one section per band and merge the neighbours that save the
+    // most bits until no merge saves any.
+    std::vector<Span> spans;
+    spans.reserve(static_cast<std::size_t>(count));
+    for (int b = 0; b < count; ++b) {
+        spans.push_back(cheapest(sums, b, b + 1));
+    }
+    for (;;) {
+        int bestSaving = 0;
+        std::size_t bestAt = 0;
+        Span bestMerge{};
+        for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
+            const Span merged = cheapest(sums, spans[i].start, spans[i + 1].end);
+            const int saving = spans[i].bits + spans[i + 1].bits - merged.bits;
+            if (saving > bestSaving) {
+                bestSaving = saving;
+                bestAt = i;
+                bestMerge = merged;
+            }
+        }
+        if (bestSaving == 0) {
+            break;
+        }
+        spans[bestAt] = bestMerge;
+        spans.erase(spans.begin() + static_cast<std::ptrdiff_t>(bestAt) + 1);
+    }
+
+    sections.clear();
+    int bits = 0;
+    for (const Span& span : spans) {
+        sections.push_back({span.codebook, span.start, span.end});
+        bits += span.bits;
+    }
+    return bits;
+}
+
+void CAacSections::write(CAacBitWriter& writer, const std::vector<Section>& sections) {
+    for (const Section& section : sections) {
+        writer.put(static_cast<uint32_t>(section.codebook), kBookBits);
+        int length = section.end - section.start;
+        while (length >= kLengthEscape) {
+            writer.put(kLengthEscape, kLengthBits);
+            length -= kLengthEscape;
+        }
+        writer.put(static_cast<uint32_t>(length), kLengthBits);
+    }
+}

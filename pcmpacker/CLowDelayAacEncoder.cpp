@@ -1,0 +1,215 @@
+#include "CLowDelayAacEncoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "CAacAttackDetector.h"
+#include "CAacBitWriter.h"
+#include "CAacChannelCoder.h"
+#include "CAacMdct.h"
+#include "CAdtsHeader.h"
+
+namespace {
+
+constexpr int kLines = CAacMdct::kLines;
+// 96 kbit/s for the call's stereo sound, scaled per channel.
+constexpr int64_t kBitRatePerChannel = 48000;
+// AAC allows 6144 bits per channel and frame.
+constexpr int kMaxPayloadPerChannel = 768;
+static_assert(kMaxPayloadPerChannel * 8 + CAdtsHeader::kSize <= CAdtsHeader::kMaxFrameLength,
+              "eight channels must fit the ADTS frame-length field");
+
+enum ElementId { kSingle = 0, kPair = 1, kLowFrequency = 3, kEnd = 7 };
+constexpr int kIdBits = 3;
+constexpr int kTagBits = 4;
+// The low-frequency channel carries nothing above this.
+constexpr int kLowFrequencyCutoff = 240;
+
+// Where each stream channel is in the interleaved input (WAVE order:
+// front left, front right, centre, LFE, back, side); the stream puts the
+// centre first and the LFE last.
+const std::vector<int>& inputOrder(int channels) {
+    static const std::array<std::vector<int>, 9> orders = {{{},
+                                                            {0},
+                                                            {0, 1},
+                                                            {2, 0, 1},
+                                                            {2, 0, 1, 3},
+                                                            {2, 0, 1, 3, 4},
+                                                            {2, 0, 1, 4, 5, 3},
+                                                            {},
+                                                            {2, 0, 1, 6, 7, 4, 5, 3}}};
+    return orders[static_cast<std::size_t>(channels)];
+}
+
+// The elements of each ADTS channel configuration.
+std::vector<int> elementIds(int channels) {
+    switch (channels) {
+        case 1:
+            return {kSingle};
+        case 2:
+            return {kPair};
+        case 3:
+            return {kSingle, kPair};
+        case 4:
+            return {kSingle, kPair, kSingle};
+        case 5:
+            return {kSingle, kPair, kPair};
+        case 6:
+            return {kSingle, kPair, kPair, kLowFrequency};
+        case 8:
+            return {kSingle, kPair, kPair, kPair, kLowFrequency};
+        default:
+            return {};
+    }
+}
+
+int64_t bitRate(int channels, int sampleRate) {
+    // At low sample rates a frame cannot hold that much: stay at AAC's limit.
+    return std::min<int64_t>(kBitRatePerChannel * channels,
+                             int64_t{kMaxPayloadPerChannel} * 8 * channels * sampleRate / kLines);
+}
+
+// Audio bandwidth worth its bits at a rate per channel.
+int bandwidth(int64_t perChannel, int sampleRate) {
+    const int64_t wide = std::max(perChannel / 5, perChannel * 15 / 32 - 5500);
+    const int64_t cut =
+        std::min({wide, 3000 + perChannel / 4, 12000 + perChannel / 16, int64_t{22000}});
+    return static_cast<int>(std::min<int64_t>(cut, sampleRate / 2));
+}
+
+int averageBits(int channels, int sampleRate) {
+    return static_cast<int>(bitRate(channels, sampleRate) * kLines / sampleRate);
+}
+
+}  // namespace
+
+struct CLowDelayAacEncoder::Channel {
+    std::unique_ptr<CAacMdct> mdct;
+    std::unique_ptr<CAacChannelCoder> coder;
+    CAacAttackDetector attacks;
+    int input = 0;
+};
+
+std::unique_ptr<CLowDelayAacEncoder> CLowDelayAacEncoder::open(int channels, int sampleRate) {
+    const int samplingIndex = CAdtsHeader::samplingIndex(sampleRate);
+    if (samplingIndex < 0 || CAdtsHeader::channelConfig(channels) < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<CLowDelayAacEncoder> encoder(
+        new CLowDelayAacEncoder(channels, sampleRate, samplingIndex));
+    for (const Channel& channel : encoder->streams_) {
+        if (!channel.mdct) {
+            return nullptr;
+        }
+    }
+    return encoder;
+}
+
+CLowDelayAacEncoder::CLowDelayAacEncoder(int channels, int sampleRate, int samplingIndex)
+    : channels_(channels),
+      samplingIndex_(samplingIndex),
+      channelConfig_(CAdtsHeader::channelConfig(channels)),
+      reservoir_(averageBits(channels, sampleRate), averageBits(channels, sampleRate)),
+      samples_(kLines),
+      lines_(kLines),
+      output_(static_cast<std::size_t>(kMaxPayloadPerChannel * channels) + CAdtsHeader::kSize) {
+    const int wideLines =
+        bandwidth(bitRate(channels, sampleRate) / channels, sampleRate) * 2 * kLines / sampleRate;
+    const int lowLines = std::max(1, kLowFrequencyCutoff * 2 * kLines / sampleRate);
+    std::array<int, 8> tags{};
+    int first = 0;
+    for (int id : elementIds(channels)) {
+        const int count = id == kPair ? 2 : 1;
+        elements_.push_back({id, tags[static_cast<std::size_t>(id)]++, first, count});
+        for (int i = 0; i < count; ++i) {
+            Channel channel;
+            channel.mdct = CAacMdct::create();
+            channel.coder = std::make_unique<CAacChannelCoder>(
+                samplingIndex, id == kLowFrequency ? lowLines : wideLines);
+            channel.input = inputOrder(channels)[static_cast<std::size_t>(first + i)];
+            streams_.push_back(std::move(channel));
+        }
+        first += count;
+        // A pair says it has no common window.
+        overheadBits_ += kIdBits + kTagBits + (id == kPair ? 1 : 0);
+    }
+    // The end element and the byte alignment after it.
+    overheadBits_ += kIdBits + 7;
+    ceilingBits_ = kMaxPayloadPerChannel * 8 * channels - overheadBits_;
+}
+
+CLowDelayAacEncoder::~CLowDelayAacEncoder() = default;
+
+unsigned CLowDelayAacEncoder::inputSamples() const {
+    return static_cast<unsigned>(kLines * channels_);
+}
+
+int CLowDelayAacEncoder::frameBits(double offset) {
+    int bits = 0;
+    for (Channel& channel : streams_) {
+        bits += channel.coder->quantise(offset);
+    }
+    return bits;
+}
+
+bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink) {
+    bool attack = false;
+    const std::size_t stride = static_cast<std::size_t>(channels_) * 2;
+    for (Channel& channel : streams_) {
+        const unsigned char* in = pcm + channel.input * 2;
+        for (int i = 0; i < kLines; ++i, in += stride) {
+            int16_t sample;
+            std::memcpy(&sample, in, sizeof sample);
+            samples_[static_cast<std::size_t>(i)] = sample;
+        }
+        attack = channel.attacks.detect(samples_.data(), kLines) || attack;
+        channel.mdct->transform(samples_.data(), lines_.data());
+        channel.coder->analyse(lines_.data());
+    }
+    // The window of the next frame still holds the attack in its first half.
+    const int target = reservoir_.target(attack || attackBefore_, ceilingBits_);
+    attackBefore_ = attack;
+
+    // The finest scale-factor offset whose frame fits the target.
+    double coarse = 160.0;
+    double fine = -96.0;
+    if (frameBits(fine) > target) {
+        for (int step = 0; step < 9; ++step) {
+            const double middle = (coarse + fine) / 2;
+            (frameBits(middle) > target ? fine : coarse) = middle;
+        }
+        fine = coarse;
+    }
+    const int bits = frameBits(fine);
+    reservoir_.spend(bits + overheadBits_);
+
+    int length = write(output_.data() + CAdtsHeader::kSize,
+                       static_cast<int>(output_.size()) - CAdtsHeader::kSize);
+    if (length == 0) {
+        return true;
+    }
+    length += CAdtsHeader::kSize;
+    CAdtsHeader::write(output_.data(), samplingIndex_, channelConfig_, length);
+    sink(output_.data(), length);
+    return true;
+}
+
+int CLowDelayAacEncoder::write(unsigned char* payload, int capacity) {
+    CAacBitWriter writer(payload, capacity);
+    for (const Element& element : elements_) {
+        writer.put(static_cast<uint32_t>(element.id), kIdBits);
+        writer.put(static_cast<uint32_t>(element.tag), kTagBits);
+        if (element.id == kPair) {
+            writer.put(0, 1);
+        }
+        for (int i = element.first; i < element.first + element.count; ++i) {
+            streams_[static_cast<std::size_t>(i)].coder->write(writer);
+        }
+    }
+    writer.put(kEnd, kIdBits);
+    writer.flush();
+    // The rate loop keeps the frame within AAC's limit, so this never trims a frame.
+    return writer.overflowed() ? 0 : writer.bitCount() / 8;
+}

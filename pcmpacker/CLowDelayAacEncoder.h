@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "CAacBitReservoir.h"
+#include "IAacFrameEncoder.h"
+
+class CAacAttackDetector;
+class CAacChannelCoder;
+class CAacMdct;
+
+// Our own AAC-LC encoder: long windows only, so each frame is written as
+// soon as its 1024 samples are in, one frame earlier than an encoder that
+// looks ahead to choose short windows. Frames with an attack get more of
+// the bit reservoir, which keeps the noise before the attack down.
+class CLowDelayAacEncoder : public IAacFrameEncoder {
+public:
+    // Null when AAC has no channel configuration or sampling index for the format.
+    static std::unique_ptr<CLowDelayAacEncoder> open(int channels, int sampleRate);
+    ~CLowDelayAacEncoder() override;
+    CLowDelayAacEncoder(const CLowDelayAacEncoder&) = delete;
+    CLowDelayAacEncoder& operator=(const CLowDelayAacEncoder&) = delete;
+
+    unsigned inputSamples() const override;
+    bool encode(const unsigned char* pcm, const FrameSink& sink) override;
+
+private:
+    struct Channel;
+    struct Element {
+        int id;
+        int tag;
+        // Channels [first, first + count) in the stream's order.
+        int first;
+        int count;
+    };
+
+    CLowDelayAacEncoder(int channels, int sampleRate, int samplingIndex);
+    int frameBits(double offset);
+    // Bytes of the raw data block written; 0 if it did not fit.
+    int write(unsigned char* payload, int capacity);
+
+    int channels_;
+    int samplingIndex_;
+    int channelConfig_;
+    std::vector<Channel> streams_;
+    std::vector<Element> elements_;
+    int overheadBits_ = 0;
+    int ceilingBits_ = 0;
+    CAacBitReservoir reservoir_;
+    bool attackBefore_ = false;
+    std::vector<float> samples_;
+    std::vector<float> lines_;
+    std::vector<unsigned char> output_;
+};
