@@ -329,6 +329,9 @@ CNetSourcePin::Fill CNetSourcePin::FillRaw(CNetSourceSample& sample, const Setti
 
 CNetSourcePin::Fill CNetSourcePin::FillPcm(CNetSourceSample& sample, const Settings& settings) {
     const int bytes = std::min(sample.Size(), settings.chunkBytes);
+    if (INetSourcePull* pull = m_pull.load()) {
+        pull->OnPull(bytes);
+    }
     m_ring.ReadChunk(sample.Data(), bytes);
     sample.SetDataLength(bytes);
     return Fill::Delivered;

@@ -11,6 +11,7 @@
 #include "CNetSourceSample.h"
 #include "CPcmRing.h"
 #include "CRawFrame.h"
+#include "INetSourcePull.h"
 #include "NetSourceFormat.h"
 
 // The source's output: takes what the owner pushes in the current mode and
@@ -53,6 +54,9 @@ public:
     void Wake();
     // Empties the frame queue in the queued modes.
     void ResetQueue();
+    // Asked for each PCM chunk before it is read; null: chunks are read as pushed.
+    void SetPull(INetSourcePull* pull) { m_pull = pull; }
+    INetSourcePull* Pull() const { return m_pull; }
 
 private:
     bool Queue(const std::uint8_t* data, int length, int tag);
@@ -82,6 +86,7 @@ private:
     Settings m_settings;
     std::atomic<bool> m_stopping{false};
     std::atomic<bool> m_dropPushes{false};
+    std::atomic<INetSourcePull*> m_pull{nullptr};
     CAutoEvent m_wake;
     CRawFrame m_raw;
     CFrameQueue m_queue;

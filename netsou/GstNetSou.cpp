@@ -24,7 +24,7 @@ G_DEFINE_TYPE(GstNetSou, gst_net_sou, GST_TYPE_PUSH_SRC)
 
 namespace {
 
-enum { PROP_0, PROP_CONTROL };
+enum { PROP_0, PROP_CONTROL, PROP_PULL };
 
 void NetSouFinalize(GObject* object) {
     GstNetSou* self = GST_NET_SOU(object);
@@ -39,6 +39,19 @@ void NetSouGetProperty(GObject* object, guint id, GValue* value, GParamSpec* par
     GstNetSou* self = GST_NET_SOU(object);
     if (id == PROP_CONTROL) {
         g_value_set_pointer(value, static_cast<INetSourceControl*>(self->filter.get()));
+        return;
+    }
+    if (id == PROP_PULL) {
+        g_value_set_pointer(value, self->filter->Pin().Pull());
+        return;
+    }
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
+}
+
+void NetSouSetProperty(GObject* object, guint id, const GValue* value, GParamSpec* param) {
+    GstNetSou* self = GST_NET_SOU(object);
+    if (id == PROP_PULL) {
+        self->filter->Pin().SetPull(static_cast<INetSourcePull*>(g_value_get_pointer(value)));
         return;
     }
     G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
@@ -130,10 +143,16 @@ static void gst_net_sou_class_init(GstNetSouClass* klass) {
 
     objectClass->finalize = NetSouFinalize;
     objectClass->get_property = NetSouGetProperty;
+    objectClass->set_property = NetSouSetProperty;
     g_object_class_install_property(
         objectClass, PROP_CONTROL,
         g_param_spec_pointer("control", "Control", "The INetSourceControl that feeds this source",
                              static_cast<GParamFlags>(G_PARAM_READABLE | G_PARAM_STATIC_STRINGS)));
+    g_object_class_install_property(
+        objectClass, PROP_PULL,
+        g_param_spec_pointer(
+            "pull", "Pull", "An INetSourcePull asked for each PCM chunk as it is sent",
+            static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
 
     gst_element_class_set_static_metadata(
         elementClass, "[Corvo] Video Source", "Source/Video/Audio",

@@ -18,6 +18,9 @@ constexpr double kShapeExponent = 0.6;
 // Noise per line of a uniform quantiser on |x|^(3/4) with step 2^((sf - 100) / 4):
 // about 0.148 * step^1.5 * sqrt(|x|).
 constexpr double kNoisePerRootLine = 0.148;
+// Noise below what rounding to 16 bits already put in is never worth bits:
+// that rounding gives about 2^2 * 1024 / 12 per line after the transform.
+constexpr double kNoiseFloorPerLine = 4.0 * 1024.0 / 12.0;
 constexpr int kGlobalGainBits = 8;
 // Reserved bit, window sequence, window shape, max_sfb, predictor flag.
 constexpr int kIcsInfoBits = 1 + 2 + 1 + 6 + 1;
@@ -64,8 +67,10 @@ void CAacChannelCoder::analyse(const float* lines) {
             continue;
         }
         const double allowed = width * std::pow(energy / width, kShapeExponent);
-        shape_[band] =
-            kScaleFactorZero + 8.0 / 3.0 * std::log2(allowed / (kNoisePerRootLine * rootSum));
+        const double perRoot = 8.0 / 3.0 * std::log2(kNoisePerRootLine * rootSum);
+        shape_[band] = kScaleFactorZero + 8.0 / 3.0 * std::log2(allowed) - perRoot;
+        floor_[band] =
+            kScaleFactorZero + 8.0 / 3.0 * std::log2(width * kNoiseFloorPerLine) - perRoot;
         // The escape codebook ends at 8191: (largest / step)^(3/4) must stay below.
         const double smallestStep = largest / std::pow(CAacHuffman::kLargestValue, 4.0 / 3.0);
         finest_[band] = std::max(
@@ -96,7 +101,7 @@ int CAacChannelCoder::quantise(double offset) {
         if (silent_[band]) {
             continue;
         }
-        int sf = static_cast<int>(std::lround(shape_[band] + offset));
+        int sf = static_cast<int>(std::lround(std::max(shape_[band] + offset, floor_[band])));
         sf = std::clamp(sf, finest_[band], kLargestScaleFactor);
         if (previous >= 0) {
             sf = std::clamp(

@@ -37,7 +37,9 @@ private:
     int codedBands_;
     std::array<float, kLines> magnitudes34_{};
     std::array<float, kLines> signs_{};
+    // Scale factors at offset 0, and the finest worth its bits.
     std::array<double, CAacTables::kMaxLongBands> shape_{};
+    std::array<double, CAacTables::kMaxLongBands> floor_{};
     std::array<int, CAacTables::kMaxLongBands> finest_{};
     std::array<bool, CAacTables::kMaxLongBands> silent_{};
     double totalEnergy_ = 0.0;

@@ -20,8 +20,12 @@ bool CAudioDecode::Build(int sampleRate, int bitsPerSample, int channels,
     // carry another rate or channel count.
     AacUnpackerSetFormat(m_decoder, sampleRate, channels);
     return m_playback.Build(m_format, options,
-                            [this](const std::uint8_t* frame, int length, std::uint8_t* pcm,
-                                   int capacity) { return Decode(frame, length, pcm, capacity); });
+                            [this](const std::uint8_t* frame, int length, std::int16_t* pcm,
+                                   int capacity) {
+                                return Decode(frame, length, reinterpret_cast<std::uint8_t*>(pcm),
+                                              capacity * 2) /
+                                       2;
+                            });
 }
 
 bool CAudioDecode::Play() {

@@ -8,17 +8,16 @@
 
 #include "CSoundLog.h"
 #include "INetSourceControl.h"
+#include "INetSourcePull.h"
 #include "KivFilterRegistry.h"
 #include "SoundLinkClock.h"
+#include "SoundLinkStreamPriority.h"
 
 namespace {
 
 constexpr const char* kUnit = "AudioDecode";
 constexpr int kPcmMode = 101;
 constexpr int kSourceBufferSize = 4096;
-// One decoded frame at the call's format: room for 2048 samples (HE-AAC)
-// resampled up to eight times (an 8 kHz peer of a 64 kHz call), two channels.
-constexpr int kDecodedBytes = 2048 * 8 * 2 * 2;
 constexpr GstClockTime kStateWait = 5 * GST_SECOND;
 
 GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer data) {
@@ -61,15 +60,9 @@ bool CPlaybackGraph::Build(const Format& format, const Options& options, Decoder
     m_format = format;
     m_echoProbe = options.echoProbe;
     std::lock_guard<std::mutex> guard(m_refillLock);
-    m_decoder = std::move(decoder);
-    // The speaker asks for the next frame when less than a chunk and the
-    // fade are left.
-    m_playout.Configure(std::int64_t(kFrameSamples) * 1000000 / format.sampleRate,
-                        std::int64_t(kChunkMs + CPlayoutPcm::kFadeMs) * 1000);
-    m_pcm.Configure(format.sampleRate, format.channels);
-    m_decoded.resize(kDecodedBytes);
-    m_lastFrame.clear();
-    m_ringHeld = 0;
+    // The speaker asks for a chunk as it is about to send it.
+    m_playout.Configure(format.sampleRate, format.channels, std::int64_t(kChunkMs) * 1000,
+                        std::move(decoder));
     return true;
 }
 
@@ -81,6 +74,7 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
         return false;
     }
     gst_object_ref_sink(pipeline.get());
+    SoundLinkPrioritizeStreams(pipeline.get(), SoundLinkThreadKind::SoundPlayback);
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
     if (convert == nullptr || resample == nullptr) {
@@ -97,6 +91,7 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
     }
     gst_bin_add(GST_BIN(pipeline.get()), source);
     GstOwner<GstElement> sourceRef(GST_ELEMENT(gst_object_ref(source)));
+    g_object_set(source, kNetSourcePullProperty, static_cast<INetSourcePull*>(this), nullptr);
     INetSourceControl* control = nullptr;
     g_object_get(source, kNetSourceControlProperty, &control, nullptr);
     if (control == nullptr ||
@@ -204,6 +199,9 @@ void CPlaybackGraph::Stop() {
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     }
+    if (m_source) {
+        g_object_set(m_source.get(), kNetSourcePullProperty, nullptr, nullptr);
+    }
     std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = nullptr;
     m_chunkPad.reset();
@@ -211,10 +209,6 @@ void CPlaybackGraph::Stop() {
     m_source.reset();
     m_pipeline.reset();
     m_probeName.clear();
-}
-
-int CPlaybackGraph::SamplesFor(std::int64_t us) const {
-    return static_cast<int>(us * m_format.sampleRate / 1000000) * m_format.channels;
 }
 
 std::int64_t CPlaybackGraph::DurationUs(int chunkBytes) const {
@@ -232,19 +226,6 @@ void CPlaybackGraph::Put(std::uint32_t sequence, const std::uint8_t* frame, int 
     m_playout.Put(sequence, frame, length, arrivalUs);
 }
 
-void CPlaybackGraph::Conceal() {
-    // The frame before, decoded again, carries on what was heard at its level
-    // and colour, where silence would leave a hole.
-    const int bytes = m_decoder && !m_lastFrame.empty()
-                          ? m_decoder(m_lastFrame.data(), static_cast<int>(m_lastFrame.size()),
-                                      m_decoded.data(), static_cast<int>(m_decoded.size()))
-                          : 0;
-    if (bytes <= 0 ||
-        !m_pcm.Repeat(reinterpret_cast<const std::int16_t*>(m_decoded.data()), bytes / 2)) {
-        m_pcm.Conceal(kFrameSamples);
-    }
-}
-
 CPlaybackGraph::Heard CPlaybackGraph::Refill(int chunkBytes) {
     std::lock_guard<std::mutex> guard(m_refillLock);
     Heard heard;
@@ -255,53 +236,16 @@ CPlaybackGraph::Heard CPlaybackGraph::Refill(int chunkBytes) {
     if (!m_probeName.empty()) {
         heard.atUs = m_timeline.Next(NowUs(), heard.durationUs);
     }
-    TopUp(chunkBytes);
     return heard;
 }
 
-void CPlaybackGraph::TopUp(int chunkBytes) {
-    // The buffer going out took one chunk from the ring when it held one
-    // (otherwise it was silence); only this thread pushes, so the count is exact.
-    m_ringHeld = m_ringHeld >= chunkBytes ? m_ringHeld - chunkBytes : 0;
-    const int wanted = (kRingChunks * chunkBytes - m_ringHeld) / 2;
-    if (wanted <= 0) {
+void CPlaybackGraph::OnPull(int chunkBytes) {
+    std::lock_guard<std::mutex> guard(m_refillLock);
+    if (chunkBytes <= 0 || m_control == nullptr) {
         return;
     }
-    while (m_pcm.Held() < wanted + m_pcm.FadeSamples()) {
-        CPlayoutBuffer::Turn turn;
-        // The schedule is kept for the moment the next sound starts to play,
-        // after what waits already.
-        const std::int64_t startsUs = NowUs() + std::int64_t(m_pcm.Held() / m_format.channels) *
-                                                    1000000 / m_format.sampleRate;
-        switch (m_playout.Take(startsUs, &m_frame, &turn)) {
-            case CPlayoutBuffer::Next::Frame: {
-                const int bytes =
-                    m_decoder ? m_decoder(m_frame.data(), static_cast<int>(m_frame.size()),
-                                          m_decoded.data(), static_cast<int>(m_decoded.size()))
-                              : 0;
-                const int count = bytes / 2;
-                const int trim = std::min(count, SamplesFor(turn.trimUs));
-                if (count > trim) {
-                    m_pcm.Append(reinterpret_cast<const std::int16_t*>(m_decoded.data()) + trim,
-                                 count - trim, turn.spliced);
-                    m_lastFrame.swap(m_frame);
-                } else {
-                    m_pcm.Conceal(kFrameSamples);
-                }
-                break;
-            }
-            case CPlayoutBuffer::Next::Conceal:
-                Conceal();
-                break;
-            case CPlayoutBuffer::Next::Silence:
-                m_pcm.Silence(turn.waitUs > 0 ? SamplesFor(turn.waitUs) : wanted);
-                break;
-        }
-    }
-    m_scratch.resize(static_cast<size_t>(wanted));
-    const int taken = m_pcm.Pop(m_scratch.data(), wanted);
-    if (taken > 0 && m_control->PushData(reinterpret_cast<const std::uint8_t*>(m_scratch.data()),
-                                         taken * 2, 0, 0) == INetSourceControl::kOk) {
-        m_ringHeld += taken * 2;
-    }
+    m_chunk.resize(static_cast<std::size_t>(chunkBytes / 2));
+    m_playout.Pull(NowUs(), m_chunk.data(), static_cast<int>(m_chunk.size()));
+    m_control->PushData(reinterpret_cast<const std::uint8_t*>(m_chunk.data()),
+                        static_cast<int>(m_chunk.size()) * 2, 0, 0);
 }

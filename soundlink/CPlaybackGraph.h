@@ -6,23 +6,22 @@
 #include <string>
 #include <vector>
 
-#include "CPlayoutBuffer.h"
-#include "CPlayoutPcm.h"
 #include "CSpeakerTimeline.h"
+#include "CVoicePlayout.h"
 #include "GstOwner.h"
+#include "INetSourcePull.h"
 
 class INetSourceControl;
 
 // The playback of one call: the network source in PCM mode, converted and
 // resampled to the speaker (PulseAudio), with an echo probe before the
-// speaker when echo cancellation is on. Received frames wait in the playout
-// buffer; the source's streaming thread, each time a 10 ms chunk leaves,
-// takes what the schedule says, decodes it and tops the source's ring up
-// with one chunk, so the sound ahead of the speaker stays short and steady.
-// A frame missing at its turn is stood in for by the one before it. With an
-// echo probe, the chunks carry the times they are heard, on the clock the
-// microphone shares.
-class CPlaybackGraph {
+// speaker when echo cancellation is on. Received frames wait in the voice
+// playout; the source's streaming thread, each time the source is about to
+// send a 10 ms chunk, pulls that chunk from the playout (decoded and
+// stretched to its schedule right then), so no sound waits ahead of the
+// speaker. With an echo probe, the chunks carry the times they are heard, on
+// the clock the microphone shares.
+class CPlaybackGraph : public INetSourcePull {
 public:
     struct Format {
         int sampleRate = 0;
@@ -35,14 +34,8 @@ public:
         // A PulseAudio sink; empty, or missing, plays to the default one.
         std::string speaker;
     };
-    // Decodes one frame into pcm (capacity bytes); the bytes produced, 0 for none.
-    using Decoder =
-        std::function<int(const std::uint8_t* frame, int length, std::uint8_t* pcm, int capacity)>;
+    using Decoder = CVoicePlayout::Decoder;
 
-    // Samples per channel in one frame of the encoder.
-    static constexpr int kFrameSamples = 1024;
-    // Chunks kept in the source's ring, ready for the speaker.
-    static constexpr int kRingChunks = 1;
     static constexpr int kChunkMs = 10;
     // The speaker's buffer and its write period, in microseconds.
     static constexpr int kSinkBufferUs = 20000;
@@ -67,7 +60,7 @@ public:
     void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs);
     // The steady clock the arrival times and the schedule are read on.
     static std::int64_t NowUs();
-    CPlayoutBuffer::Counters Figures() const { return m_playout.Figures(); }
+    CVoicePlayout::Figures Figures() const { return m_playout.GetFigures(); }
     // The echo probe the microphone's canceller reads, "" when there is none.
     const std::string& EchoProbe() const { return m_probeName; }
     // The sink playing now, "" for the default one.
@@ -79,20 +72,16 @@ public:
         std::int64_t atUs = -1;
         std::int64_t durationUs = 0;
     };
-    // Streaming thread: a chunk of chunkBytes is leaving the source. Reads
+    // Streaming thread: a chunk of chunkBytes has left the source. Reads
     // nothing of the graph outside the refill lock, so that Stop, which takes
     // that lock once the streaming thread ended, is ordered after all of it.
     Heard Refill(int chunkBytes);
+    // Streaming thread: the source is about to send a chunk; the same lock.
+    void OnPull(int chunkBytes) override;
 
 private:
     bool BuildPipeline(const Format& format, bool echoProbe, const std::string& speaker);
     bool Play();
-    // Tops the source's ring up to its chunk (streaming thread, locked).
-    void TopUp(int chunkBytes);
-    // Stands in for a frame missing at its turn (streaming thread).
-    void Conceal();
-    // Samples of every channel in that many microseconds.
-    int SamplesFor(std::int64_t us) const;
     std::int64_t DurationUs(int chunkBytes) const;
 
     GstOwner<GstElement> m_pipeline;
@@ -109,18 +98,11 @@ private:
     // join inside GStreamer is invisible to the thread checker).
     std::mutex m_refillLock;
     INetSourceControl* m_control = nullptr;
-    Decoder m_decoder;
-    CPlayoutBuffer m_playout;
+    CVoicePlayout m_playout;
 
     // Streaming thread only.
-    CPlayoutPcm m_pcm;
-    int m_ringHeld = 0;
     // A chunk leaving waits for the speaker to take it, then plays out the
     // speaker's buffer.
-    CSpeakerTimeline m_timeline{kChunkMs * 1000 + kSinkBufferUs};
-    std::vector<std::uint8_t> m_frame;
-    // The last frame played, repeated for a missing one.
-    std::vector<std::uint8_t> m_lastFrame;
-    std::vector<std::uint8_t> m_decoded;
-    std::vector<std::int16_t> m_scratch;
+    CSpeakerTimeline m_timeline{kSinkPeriodUs + kSinkBufferUs};
+    std::vector<std::int16_t> m_chunk;
 };

@@ -4,8 +4,10 @@
 
 namespace {
 
-// Safety above the measured jitter.
-constexpr std::int64_t kMarginUs = 5000;
+// Safety above the measured jitter: a little on a clean path, more as the
+// jitter grows.
+constexpr std::int64_t kMarginUs = 2000;
+constexpr std::int64_t kMarginShare = 8;
 // The peer counts as gone after this long without a frame; the schedule
 // starts afresh with its next one.
 constexpr std::int64_t kQuietUs = 1000000;
@@ -13,10 +15,11 @@ constexpr std::int64_t kQuietUs = 1000000;
 constexpr std::int64_t kRestartFrames = 100;
 // Frames held at most (the speaker may not be taking any).
 constexpr std::size_t kHeldFrames = 200;
-// How far the speaker may run ahead of the schedule, or behind it, before it
-// waits or leaves sound out; a frame is left out whole when far behind.
+// How far the speaker may run ahead of the schedule before it waits for the
+// next frame, and behind it before whole frames are left out (stretching
+// catches up with less).
 constexpr std::int64_t kAheadUs = 4000;
-constexpr std::int64_t kBehindUs = 8000;
+constexpr std::int64_t kFarBehindUs = 120000;
 
 }  // namespace
 
@@ -39,6 +42,8 @@ void CPlayoutBuffer::Restart() {
     m_delayUs = kMinDelayMs * 1000;
     m_started = false;
     m_skippedSincePlayed = false;
+    m_concealed = -1;
+    m_prime.clear();
 }
 
 std::int64_t CPlayoutBuffer::Extend(std::uint32_t sequence) {
@@ -75,7 +80,7 @@ void CPlayoutBuffer::Measure(std::int64_t offsetUs) {
     // The jitter is where almost every frame arrived above the floor; a rare
     // straggler is concealed rather than paid for with delay for the whole window.
     const std::int64_t high = sorted[(sorted.size() - 1) * 98 / 100];
-    m_delayUs = std::clamp(high + kMarginUs, std::int64_t(kMinDelayMs) * 1000,
+    m_delayUs = std::clamp(high + kMarginUs + high / kMarginShare, std::int64_t(kMinDelayMs) * 1000,
                            std::int64_t(kMaxDelayMs) * 1000);
 }
 
@@ -96,6 +101,9 @@ void CPlayoutBuffer::Put(std::uint32_t sequence, const std::uint8_t* frame, int 
     Measure(arrivalUs - position * m_frameUs);
     if (m_started && position < m_next) {
         ++m_counters.late;
+        if (position == m_concealed && position == m_next - 1 && m_prime.empty()) {
+            m_prime.assign(frame, frame + length);
+        }
         return;
     }
     if (m_frames.count(position) != 0) {
@@ -122,7 +130,13 @@ CPlayoutBuffer::Next CPlayoutBuffer::Take(std::int64_t nowUs, std::vector<std::u
         m_started = true;
         m_next = m_frames.begin()->first;
     }
-    while (nowUs - Due(m_next) > m_frameUs + kAheadUs) {
+    if (!m_prime.empty()) {
+        frame->swap(m_prime);
+        m_prime.clear();
+        ++m_counters.primed;
+        return Next::Prime;
+    }
+    while (nowUs - Due(m_next) > kFarBehindUs) {
         m_frames.erase(m_next);
         ++m_next;
         ++m_counters.skipped;
@@ -132,26 +146,26 @@ CPlayoutBuffer::Next CPlayoutBuffer::Take(std::int64_t nowUs, std::vector<std::u
     if (-behind > kAheadUs) {
         ++m_counters.waited;
         turn->waitUs = -behind;
-        return Next::Silence;
+        return Next::Wait;
     }
     const auto found = m_frames.find(m_next);
-    ++m_next;
     if (found == m_frames.end()) {
         ++m_counters.concealed;
+        m_concealed = m_next++;
         return Next::Conceal;
     }
+    ++m_next;
     *frame = std::move(found->second);
     m_frames.erase(found);
     turn->spliced = m_skippedSincePlayed;
     m_skippedSincePlayed = false;
-    if (behind > kBehindUs) {
-        // At most half a frame at a time, so the frame still says something.
-        turn->trimUs = std::min(behind, m_frameUs / 2);
-        turn->spliced = true;
-        ++m_counters.trimmed;
-    }
     ++m_counters.played;
     return Next::Frame;
+}
+
+std::int64_t CPlayoutBuffer::Behind(std::int64_t startsUs) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_started ? startsUs - Due(m_next) : 0;
 }
 
 CPlayoutBuffer::Counters CPlayoutBuffer::Figures() const {

@@ -8,21 +8,19 @@
 
 // Encoded frames of one call waiting for their time to play. Every frame has
 // a time in a schedule: the fastest transit of the last second (arrival less
-// the frame's place in the stream), plus a delay that covers the measured
-// jitter, between kMinDelayMs and kMaxDelayMs, plus the lead with which the
-// speaker asks for a frame. The speaker takes frames in sequence; a frame
-// that is missing when its turn comes is concealed and, should it arrive
-// later, dropped. When the speaker runs behind the schedule (the jitter fell,
-// or the peer's clock is fast) the start of a frame is left out, or whole
-// frames when far behind; when it runs ahead, it waits in silence. So the
-// delay follows the jitter within a few milliseconds and never creeps.
-// With the playback's lead (a chunk and a fade) and the chunk it keeps ready
-// for the speaker, the whole playout delay is about 35 to 135 ms.
+// the frame's place in the stream), plus a delay that covers almost every
+// frame's transit above it, between kMinDelayMs and kMaxDelayMs, plus the lead
+// with which the speaker asks for a frame. The speaker takes frames in
+// sequence; a frame that is missing when its turn comes is concealed and,
+// should it arrive while the next one has not been taken, handed out once to
+// be decoded and dropped (so the decoder's overlap follows the stream). The
+// playback follows the schedule by stretching the sound (Behind says how far
+// off it is); only when it is far behind are whole frames left out.
 //
-// Put runs on the receive thread, Take on the playback thread.
+// Put runs on the receive thread, Take and Behind on the playback thread.
 class CPlayoutBuffer {
 public:
-    static constexpr int kMinDelayMs = 10;
+    static constexpr int kMinDelayMs = 2;
     static constexpr int kMaxDelayMs = 110;
     // Frames of transit history the jitter is measured over, and the floor.
     static constexpr int kWindowFrames = 100;
@@ -30,26 +28,26 @@ public:
 
     enum class Next {
         Frame,    // play the frame given
+        Prime,    // decode the frame given and drop the sound: it came after its turn
         Conceal,  // one frame of the stream is missing here
-        Silence,  // nothing to play now: not started, the peer went quiet, or waiting
+        Wait,     // the next frame is not due yet
+        Silence,  // nothing to play: not started, or the peer went quiet
     };
     // How the turn deviates from plain playing.
     struct Turn {
         // The frame does not follow the one played before it.
         bool spliced = false;
-        // Frame: leave out this much of its start to catch up with the schedule.
-        std::int64_t trimUs = 0;
-        // Silence: this long, to wait for the schedule; 0 for one chunk.
+        // Wait: how long until the next frame is due.
         std::int64_t waitUs = 0;
     };
 
     struct Counters {
         std::uint64_t played = 0;
         std::uint64_t concealed = 0;  // missing at their turn
-        std::uint64_t waited = 0;     // silences to grow the delay
-        std::uint64_t trimmed = 0;    // frames shortened to shrink it
-        std::uint64_t skipped = 0;    // frames left out to shrink it
+        std::uint64_t waited = 0;     // turns that came before the next frame was due
+        std::uint64_t skipped = 0;    // frames left out when far behind
         std::uint64_t late = 0;       // arrived after their turn; dropped
+        std::uint64_t primed = 0;     // of those, decoded for the decoder's sake
         std::uint64_t duplicate = 0;
         int delayMs = 0;  // the delay the schedule aims at now
     };
@@ -63,6 +61,9 @@ public:
     void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs);
     // What the speaker plays next, from nowUs on.
     Next Take(std::int64_t nowUs, std::vector<std::uint8_t>* frame, Turn* turn);
+    // How far sound of the next frame starting at startsUs would be behind
+    // the schedule (negative: ahead); 0 before the stream started.
+    std::int64_t Behind(std::int64_t startsUs) const;
 
     Counters Figures() const;
 
@@ -87,5 +88,8 @@ private:
     bool m_started = false;
     std::int64_t m_next = 0;
     bool m_skippedSincePlayed = false;
+    // A concealed frame that arrived before the frame after it was taken.
+    std::int64_t m_concealed = -1;
+    std::vector<std::uint8_t> m_prime;
     Counters m_counters;
 };

@@ -90,11 +90,15 @@ int main(int argc, char** argv) {
             // The test peer looks inside its own session.
             const CAudioDecode* decoder = static_cast<CSoundLink*>(link)->Decoder(callId);
             if (decoder != nullptr) {
-                const CPlayoutBuffer::Counters playout = decoder->Playback().Figures();
+                const CVoicePlayout::Figures figures = decoder->Playback().Figures();
+                const CPlayoutBuffer::Counters& playout = figures.buffer;
                 std::cout << "status delay " << playout.delayMs << " concealed "
-                          << playout.concealed << " late " << playout.late << " skipped "
-                          << playout.skipped << " trimmed " << playout.trimmed << " waited "
-                          << playout.waited << std::endl;
+                          << playout.concealed << " late " << playout.late << " primed "
+                          << playout.primed << " skipped " << playout.skipped << " waited "
+                          << playout.waited << " shortened " << figures.shortened
+                          << " lengthened " << figures.lengthened << " made-up "
+                          << figures.madeUpMs << " ms behind " << figures.behindUs / 1000
+                          << " ms" << std::endl;
             }
         } else if (command == "quit") {
             break;
