@@ -22,8 +22,6 @@ constexpr double kNoisePerRootLine = 0.148;
 // that rounding gives about 2^2 * 1024 / 12 per line after the transform.
 constexpr double kNoiseFloorPerLine = 4.0 * 1024.0 / 12.0;
 constexpr int kGlobalGainBits = 8;
-// Reserved bit, window sequence, window shape, max_sfb, predictor flag.
-constexpr int kIcsInfoBits = 1 + 2 + 1 + 6 + 1;
 // Pulse, TNS and gain-control flags.
 constexpr int kToolFlagBits = 3;
 
@@ -44,7 +42,6 @@ CAacChannelCoder::CAacChannelCoder(int samplingIndex, int bandwidthLines)
 }
 
 void CAacChannelCoder::analyse(const float* lines) {
-    totalEnergy_ = 0.0;
     for (int b = 0; b < codedBands_; ++b) {
         const auto band = static_cast<std::size_t>(b);
         double energy = 0.0;
@@ -59,7 +56,6 @@ void CAacChannelCoder::analyse(const float* lines) {
             rootSum += std::sqrt(magnitude);
             largest = std::max(largest, magnitude);
         }
-        totalEnergy_ += energy;
         const int width = offsets_[b + 1] - offsets_[b];
         // Below one unit the band is silence to 16-bit ears.
         silent_[band] = largest < 1.0f;
@@ -118,7 +114,11 @@ int CAacChannelCoder::quantise(double offset) {
             sentBands_ = b + 1;
         }
     }
+    return sentBands_;
+}
 
+int CAacChannelCoder::code(int bands, bool ownWindowInfo) {
+    sentBands_ = bands;
     for (int b = 0; b < sentBands_; ++b) {
         auto& cost = costs_[static_cast<std::size_t>(b)];
         const int* values = values_.data() + offsets_[b];
@@ -165,7 +165,8 @@ int CAacChannelCoder::quantise(double offset) {
             last = sf;
         }
     }
-    return kGlobalGainBits + kIcsInfoBits + kToolFlagBits + spectralBits + scaleFactorBits();
+    return kGlobalGainBits + (ownWindowInfo ? kWindowInfoBits : 0) + kToolFlagBits + spectralBits +
+           scaleFactorBits();
 }
 
 int CAacChannelCoder::scaleFactorBits() const {
@@ -184,7 +185,16 @@ int CAacChannelCoder::scaleFactorBits() const {
     return bits;
 }
 
-void CAacChannelCoder::write(CAacBitWriter& writer) const {
+void CAacChannelCoder::writeWindowInfo(CAacBitWriter& writer, int bands) {
+    // Long window only, sine window, no prediction.
+    writer.put(0, 1);
+    writer.put(0, 2);
+    writer.put(0, 1);
+    writer.put(static_cast<uint32_t>(bands), 6);
+    writer.put(0, 1);
+}
+
+void CAacChannelCoder::write(CAacBitWriter& writer, bool ownWindowInfo) const {
     int globalGain = kScaleFactorZero;
     for (const auto& section : sections_) {
         if (section.codebook != 0) {
@@ -193,12 +203,9 @@ void CAacChannelCoder::write(CAacBitWriter& writer) const {
         }
     }
     writer.put(static_cast<uint32_t>(globalGain), kGlobalGainBits);
-    // ics_info: long window only, sine window, no prediction.
-    writer.put(0, 1);
-    writer.put(0, 2);
-    writer.put(0, 1);
-    writer.put(static_cast<uint32_t>(sentBands_), 6);
-    writer.put(0, 1);
+    if (ownWindowInfo) {
+        writeWindowInfo(writer, sentBands_);
+    }
     CAacSections::write(writer, sections_);
     int previous = globalGain;
     for (const auto& section : sections_) {

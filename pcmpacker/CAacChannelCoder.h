@@ -9,24 +9,31 @@
 class CAacBitWriter;
 
 // Quantises one channel's long-window spectrum and writes it as an
-// individual channel stream (own window information, no pulses, no TNS).
+// individual channel stream (no pulses, no TNS).
 // The noise allowed in a band grows with the band's energy, partly
 // flattened, and one offset on every scale factor trades quality for bits.
 class CAacChannelCoder {
 public:
     static constexpr int kLines = 1024;
+    // Reserved bit, window sequence, window shape, max_sfb, predictor flag.
+    static constexpr int kWindowInfoBits = 1 + 2 + 1 + 6 + 1;
 
     // bandwidthLines: lines above it are not sent.
     CAacChannelCoder(int samplingIndex, int bandwidthLines);
 
     // Takes the frame's spectrum (kLines values); quantise() works on it.
     void analyse(const float* lines);
-    // Bits of the stream at scale-factor offset `offset`: larger is coarser.
+    // Quantises at scale-factor offset `offset` (larger is coarser); returns
+    // the bands up to the last one with a value left.
     int quantise(double offset);
-    // Writes the stream of the last quantise().
-    void write(CAacBitWriter& writer) const;
-    // Signal energy of the frame's sent lines.
-    double energy() const { return totalEnergy_; }
+    // Codes the first `bands` bands (at least quantise()'s answer; a pair
+    // sharing its window information sends as many bands in both channels)
+    // and returns the stream's bits.
+    int code(int bands, bool ownWindowInfo);
+    // Writes the stream of the last code().
+    void write(CAacBitWriter& writer, bool ownWindowInfo) const;
+    // The window information a stream or a pair with a common window starts with.
+    static void writeWindowInfo(CAacBitWriter& writer, int bands);
 
 private:
     void quantiseBand(int band);
@@ -42,7 +49,6 @@ private:
     std::array<double, CAacTables::kMaxLongBands> floor_{};
     std::array<int, CAacTables::kMaxLongBands> finest_{};
     std::array<bool, CAacTables::kMaxLongBands> silent_{};
-    double totalEnergy_ = 0.0;
 
     // The last quantise().
     std::array<int, kLines> values_{};

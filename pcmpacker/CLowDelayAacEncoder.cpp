@@ -9,6 +9,7 @@
 #include "CAacBitWriter.h"
 #include "CAacChannelCoder.h"
 #include "CAacMdct.h"
+#include "CAacTables.h"
 #include "CAdtsHeader.h"
 
 namespace {
@@ -24,6 +25,8 @@ static_assert(kMaxPayloadPerChannel * 8 + CAdtsHeader::kSize <= CAdtsHeader::kMa
 enum ElementId { kSingle = 0, kPair = 1, kLowFrequency = 3, kEnd = 7 };
 constexpr int kIdBits = 3;
 constexpr int kTagBits = 4;
+// 0: no band in mid/side, 1: a flag per band.
+constexpr int kMaskPresentBits = 2;
 // The low-frequency channel carries nothing above this.
 constexpr int kLowFrequencyCutoff = 240;
 
@@ -90,6 +93,7 @@ struct CLowDelayAacEncoder::Channel {
     std::unique_ptr<CAacChannelCoder> coder;
     CAacAttackDetector attacks;
     int input = 0;
+    std::vector<float> lines = std::vector<float>(kLines);
 };
 
 std::unique_ptr<CLowDelayAacEncoder> CLowDelayAacEncoder::open(int channels, int sampleRate) {
@@ -113,7 +117,6 @@ CLowDelayAacEncoder::CLowDelayAacEncoder(int channels, int sampleRate, int sampl
       channelConfig_(CAdtsHeader::channelConfig(channels)),
       reservoir_(averageBits(channels, sampleRate), averageBits(channels, sampleRate)),
       samples_(kLines),
-      lines_(kLines),
       output_(static_cast<std::size_t>(kMaxPayloadPerChannel * channels) + CAdtsHeader::kSize) {
     const int wideLines =
         bandwidth(bitRate(channels, sampleRate) / channels, sampleRate) * 2 * kLines / sampleRate;
@@ -122,7 +125,12 @@ CLowDelayAacEncoder::CLowDelayAacEncoder(int channels, int sampleRate, int sampl
     int first = 0;
     for (int id : elementIds(channels)) {
         const int count = id == kPair ? 2 : 1;
-        elements_.push_back({id, tags[static_cast<std::size_t>(id)]++, first, count});
+        Element element;
+        element.id = id;
+        element.tag = tags[static_cast<std::size_t>(id)]++;
+        element.first = first;
+        element.count = count;
+        elements_.push_back(element);
         for (int i = 0; i < count; ++i) {
             Channel channel;
             channel.mdct = CAacMdct::create();
@@ -132,7 +140,7 @@ CLowDelayAacEncoder::CLowDelayAacEncoder(int channels, int sampleRate, int sampl
             streams_.push_back(std::move(channel));
         }
         first += count;
-        // A pair says it has no common window.
+        // A pair says it shares its window information.
         overheadBits_ += kIdBits + kTagBits + (id == kPair ? 1 : 0);
     }
     // The end element and the byte alignment after it.
@@ -148,10 +156,51 @@ unsigned CLowDelayAacEncoder::inputSamples() const {
 
 int CLowDelayAacEncoder::frameBits(double offset) {
     int bits = 0;
-    for (Channel& channel : streams_) {
-        bits += channel.coder->quantise(offset);
+    for (Element& element : elements_) {
+        CAacChannelCoder& first = *streams_[static_cast<std::size_t>(element.first)].coder;
+        if (element.id != kPair) {
+            bits += first.code(first.quantise(offset), true);
+            continue;
+        }
+        // The pair shares one window information, so both send as many bands.
+        CAacChannelCoder& second = *streams_[static_cast<std::size_t>(element.first) + 1].coder;
+        element.bands = std::max(first.quantise(offset), second.quantise(offset));
+        bits += first.code(element.bands, false) + second.code(element.bands, false) +
+                CAacChannelCoder::kWindowInfoBits + kMaskPresentBits +
+                (element.anyMidSide ? element.bands : 0);
     }
     return bits;
+}
+
+void CLowDelayAacEncoder::chooseMidSide(Element& element) {
+    float* left = streams_[static_cast<std::size_t>(element.first)].lines.data();
+    float* right = streams_[static_cast<std::size_t>(element.first) + 1].lines.data();
+    const uint16_t* offsets = CAacTables::longBandOffsets(samplingIndex_);
+    element.anyMidSide = false;
+    for (int b = 0; b < CAacTables::longBandCount(samplingIndex_); ++b) {
+        double energies[4] = {};
+        for (int k = offsets[b]; k < offsets[b + 1]; ++k) {
+            const double mid = 0.5 * (left[k] + right[k]);
+            const double side = 0.5 * (left[k] - right[k]);
+            energies[0] += left[k] * left[k];
+            energies[1] += right[k] * right[k];
+            energies[2] += mid * mid;
+            energies[3] += side * side;
+        }
+        // For the same noise, a pair of bands costs bits with the log of the
+        // product of their energies: take the cheaper pair.
+        const bool midSide = energies[2] * energies[3] < energies[0] * energies[1];
+        element.midSide[static_cast<std::size_t>(b)] = midSide;
+        element.anyMidSide = element.anyMidSide || midSide;
+        if (!midSide) {
+            continue;
+        }
+        for (int k = offsets[b]; k < offsets[b + 1]; ++k) {
+            const float mid = 0.5f * (left[k] + right[k]);
+            right[k] = 0.5f * (left[k] - right[k]);
+            left[k] = mid;
+        }
+    }
 }
 
 bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink) {
@@ -165,8 +214,15 @@ bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink
             samples_[static_cast<std::size_t>(i)] = sample;
         }
         attack = channel.attacks.detect(samples_.data(), kLines) || attack;
-        channel.mdct->transform(samples_.data(), lines_.data());
-        channel.coder->analyse(lines_.data());
+        channel.mdct->transform(samples_.data(), channel.lines.data());
+    }
+    for (Element& element : elements_) {
+        if (element.id == kPair) {
+            chooseMidSide(element);
+        }
+    }
+    for (Channel& channel : streams_) {
+        channel.coder->analyse(channel.lines.data());
     }
     // The window of the next frame still holds the attack in its first half.
     const int target = reservoir_.target(attack || attackBefore_, ceilingBits_);
@@ -202,10 +258,15 @@ int CLowDelayAacEncoder::write(unsigned char* payload, int capacity) {
         writer.put(static_cast<uint32_t>(element.id), kIdBits);
         writer.put(static_cast<uint32_t>(element.tag), kTagBits);
         if (element.id == kPair) {
-            writer.put(0, 1);
+            writer.put(1, 1);
+            CAacChannelCoder::writeWindowInfo(writer, element.bands);
+            writer.put(element.anyMidSide ? 1 : 0, kMaskPresentBits);
+            for (int b = 0; element.anyMidSide && b < element.bands; ++b) {
+                writer.put(element.midSide[static_cast<std::size_t>(b)] ? 1 : 0, 1);
+            }
         }
         for (int i = element.first; i < element.first + element.count; ++i) {
-            streams_[static_cast<std::size_t>(i)].coder->write(writer);
+            streams_[static_cast<std::size_t>(i)].coder->write(writer, element.id != kPair);
         }
     }
     writer.put(kEnd, kIdBits);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <vector>
 
 #include "CAacBitReservoir.h"
+#include "CAacTables.h"
 #include "IAacFrameEncoder.h"
 
 class CAacAttackDetector;
@@ -28,14 +30,20 @@ public:
 private:
     struct Channel;
     struct Element {
-        int id;
-        int tag;
+        int id = 0;
+        int tag = 0;
         // Channels [first, first + count) in the stream's order.
-        int first;
-        int count;
+        int first = 0;
+        int count = 0;
+        // A pair: the bands both channels send, and which carry mid and side.
+        int bands = 0;
+        bool anyMidSide = false;
+        std::array<bool, CAacTables::kMaxLongBands> midSide{};
     };
 
     CLowDelayAacEncoder(int channels, int sampleRate, int samplingIndex);
+    // Turns the pair's bands into mid and side where that is cheaper.
+    void chooseMidSide(Element& element);
     int frameBits(double offset);
     // Bytes of the raw data block written; 0 if it did not fit.
     int write(unsigned char* payload, int capacity);
@@ -50,6 +58,5 @@ private:
     CAacBitReservoir reservoir_;
     bool attackBefore_ = false;
     std::vector<float> samples_;
-    std::vector<float> lines_;
     std::vector<unsigned char> output_;
 };
