@@ -4,6 +4,8 @@ pkg_check_modules(PCMPACKER_BENCH_AV REQUIRED IMPORTED_TARGET libavcodec libavut
 
 add_executable(bench_pcmpacker
     ${CMAKE_CURRENT_LIST_DIR}/bench_pcmpacker.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CCodecQuality.cpp
+    ${PROJECT_SOURCE_DIR}/tests/pcmpacker/CTestSignals.cpp
     ${PROJECT_SOURCE_DIR}/tests/pcmpacker/CAacTestDecoder.cpp
     ${PROJECT_SOURCE_DIR}/tests/pcmpacker/CAlignedSnr.cpp
     ${PROJECT_SOURCE_DIR}/tests/pcmpacker/CTestTone.cpp)
