@@ -1,7 +1,7 @@
 #pragma once
 
 // Bits a frame may spend: normal frames leave a little of their share to the
-// reservoir, frames with an attack may spend all of it.
+// reservoir, frames with an attack may spend much of it.
 class CAacBitReservoir {
 public:
     // averageBits per frame; the reservoir holds at most `capacity` bits.

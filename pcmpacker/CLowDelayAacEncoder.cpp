@@ -115,7 +115,8 @@ CLowDelayAacEncoder::CLowDelayAacEncoder(int channels, int sampleRate, int sampl
     : channels_(channels),
       samplingIndex_(samplingIndex),
       channelConfig_(CAdtsHeader::channelConfig(channels)),
-      reservoir_(averageBits(channels, sampleRate), averageBits(channels, sampleRate)),
+      reservoir_(averageBits(channels, sampleRate),
+                 kMaxPayloadPerChannel * 8 * channels - averageBits(channels, sampleRate)),
       samples_(kLines),
       output_(static_cast<std::size_t>(kMaxPayloadPerChannel * channels) + CAdtsHeader::kSize) {
     const int wideLines =
