@@ -30,11 +30,16 @@ public:
     int receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from = nullptr,
                 std::uint16_t* fromPort = nullptr);
 
+    // Has the system stamp every datagram with the moment it took it in.
+    void enableArrivalStamps();
     // Waits for one datagram until it comes, the socket fails for good or
     // wake() is called; errors that concern one datagram are passed over.
     // `length` gets the datagram's full size: above `capacity` when it was cut.
+    // `arrivalUs` (may be null) gets when it arrived, in microseconds of
+    // std::chrono::steady_clock: the system's stamp, or the time it was read
+    // when it carries none; never later than the read.
     Wait receiveUntilWoken(void* buffer, int capacity, int* length, std::uint32_t* from,
-                           std::uint16_t* fromPort);
+                           std::uint16_t* fromPort, std::int64_t* arrivalUs = nullptr);
     // Makes the current and every later receiveUntilWoken return Woken.
     void wake();
     // The errno value of the failure receiveUntilWoken last reported.

@@ -26,6 +26,9 @@ int CUDPWireCore2::Start() {
         return -1;
     }
     socket->setBufferSizes(kSocketBufferBytes);
+    // The playout measures jitter from when datagrams arrived, not from when
+    // this thread got to them.
+    socket->enableArrivalStamps();
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_socket = socket;
@@ -80,7 +83,7 @@ void CUDPWireCore2::ReceiveLoop(KivUdpSocket* socket, int bufferSize, INetEvent2
         int length = 0;
         WireSource source;
         const KivUdpSocket::Wait result = socket->receiveUntilWoken(
-            buffer.data(), bufferSize, &length, &source.ipv4, &source.port);
+            buffer.data(), bufferSize, &length, &source.ipv4, &source.port, &source.arrivalUs);
         if (result == KivUdpSocket::Wait::Failed && sink != nullptr) {
             sink->OnReceiveFailed(socket->lastError());
         }

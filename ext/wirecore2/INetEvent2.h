@@ -2,10 +2,13 @@
 
 #include <cstdint>
 
-// Where a datagram came from: IPv4 address and port in host byte order.
+// Where a datagram came from: IPv4 address and port in host byte order;
+// and when: the moment the system took it in (or, without its stamp, when
+// it was read), in microseconds of std::chrono::steady_clock.
 struct WireSource {
     std::uint32_t ipv4 = 0;
     std::uint16_t port = 0;
+    std::int64_t arrivalUs = 0;
 };
 
 // Receives the datagrams of a UDP kernel, on the kernel's receive thread.

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
 
 std::unique_ptr<KivUdpSocket> KivUdpSocket::bindAny(int port) {
     if (port < 0 || port > 65535) {
@@ -92,6 +95,38 @@ bool Passing(int error) {
     }
 }
 
+// A stamp older than this is taken for a step of the wall clock, not for
+// a datagram that waited.
+constexpr std::int64_t kMaxStampAgeNs = 10'000'000'000;
+
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// The system stamps on the wall clock; the playout reckons on the steady
+// one. The stamp's age, read on the wall clock at once with the steady
+// clock, carries it over.
+std::int64_t ArrivalUs(msghdr& message) {
+    timespec wall{};
+    ::clock_gettime(CLOCK_REALTIME, &wall);
+    const std::int64_t readUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                                    std::chrono::steady_clock::now().time_since_epoch())
+                                    .count();
+    for (cmsghdr* item = CMSG_FIRSTHDR(&message); item != nullptr;
+         item = CMSG_NXTHDR(&message, item)) {
+        if (item->cmsg_level != SOL_SOCKET || item->cmsg_type != SCM_TIMESTAMPNS) {
+            continue;
+        }
+        timespec stamp{};
+        std::memcpy(&stamp, CMSG_DATA(item), sizeof(stamp));
+        const std::int64_t ageNs = Nanoseconds(wall) - Nanoseconds(stamp);
+        if (ageNs >= 0 && ageNs <= kMaxStampAgeNs) {
+            return readUs - ageNs / 1000;
+        }
+    }
+    return readUs;
+}
+
 }  // namespace
 
 int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32_t* from,
@@ -124,8 +159,14 @@ int KivUdpSocket::receive(void* buffer, int capacity, int timeoutMs, std::uint32
     return static_cast<int>(got);
 }
 
+void KivUdpSocket::enableArrivalStamps() {
+    const int on = 1;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof(on));
+}
+
 KivUdpSocket::Wait KivUdpSocket::receiveUntilWoken(void* buffer, int capacity, int* length,
-                                                   std::uint32_t* from, std::uint16_t* fromPort) {
+                                                   std::uint32_t* from, std::uint16_t* fromPort,
+                                                   std::int64_t* arrivalUs) {
     pollfd waits[2] = {{m_fd, POLLIN, 0}, {m_wake, POLLIN, 0}};
     int errorsInRow = 0;
     while (true) {
@@ -151,11 +192,17 @@ KivUdpSocket::Wait KivUdpSocket::receiveUntilWoken(void* buffer, int capacity, i
             return Wait::Failed;
         }
         sockaddr_in remote{};
-        socklen_t size = sizeof(remote);
+        iovec data{buffer, static_cast<size_t>(capacity)};
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+        msghdr message{};
+        message.msg_name = &remote;
+        message.msg_namelen = sizeof(remote);
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof(control);
         // MSG_TRUNC reports the datagram's real size even when it was cut.
-        const ssize_t got =
-            ::recvfrom(m_fd, buffer, static_cast<size_t>(capacity), MSG_TRUNC | MSG_DONTWAIT,
-                       reinterpret_cast<sockaddr*>(&remote), &size);
+        const ssize_t got = ::recvmsg(m_fd, &message, MSG_TRUNC | MSG_DONTWAIT);
         if (got < 0) {
             if (Passing(errno)) {
                 ++errorsInRow;
@@ -170,6 +217,9 @@ KivUdpSocket::Wait KivUdpSocket::receiveUntilWoken(void* buffer, int capacity, i
         }
         if (fromPort != nullptr) {
             *fromPort = ntohs(remote.sin_port);
+        }
+        if (arrivalUs != nullptr) {
+            *arrivalUs = ArrivalUs(message);
         }
         return Wait::Datagram;
     }

@@ -1,6 +1,8 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QtTest>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -11,15 +13,48 @@
 
 namespace {
 
+std::int64_t SteadyUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 class CSink : public INetEvent2 {
 public:
     std::int32_t OnRecvFrom(const WireSource& source, const std::uint8_t* data,
                             int length) override {
-        std::lock_guard<std::mutex> guard(m_lock);
+        std::unique_lock<std::mutex> guard(m_lock);
         m_datagrams.emplace_back(reinterpret_cast<const char*>(data), length);
         m_ports.push_back(source.port);
         m_addresses.push_back(source.ipv4);
+        m_arrivals.push_back(source.arrivalUs);
+        m_handled.push_back(SteadyUs());
+        m_held = m_hold;
+        m_changed.notify_all();
+        m_changed.wait(guard, [this] { return !m_hold; });
         return kOk;
+    }
+    // Keeps the receive thread in the next OnRecvFrom until Release.
+    void Hold() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_hold = true;
+    }
+    bool Holding() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_held;
+    }
+    void Release() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_hold = false;
+        m_changed.notify_all();
+    }
+    std::int64_t ArrivalAt(int i) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_arrivals[size_t(i)];
+    }
+    std::int64_t HandledAt(int i) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_handled[size_t(i)];
     }
     void OnReceiveFailed(int error) override {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -51,7 +86,12 @@ private:
     std::vector<QByteArray> m_datagrams;
     std::vector<std::uint16_t> m_ports;
     std::vector<std::uint32_t> m_addresses;
+    std::vector<std::int64_t> m_arrivals;
+    std::vector<std::int64_t> m_handled;
     std::vector<int> m_failures;
+    std::condition_variable m_changed;
+    bool m_hold = false;
+    bool m_held = false;
 };
 
 int FreePort() {
@@ -103,6 +143,38 @@ private slots:
         QCOMPARE(sink.Count(), 1);
         QCOMPARE(kernel->SendTo(0x7F000001u, peer.localPort(), "abc", 3), -1);
         QVERIFY(other->Start() >= 0);
+    }
+
+    // A datagram carries the moment the system took it in, on the steady
+    // clock: one that waited while the receive thread was busy keeps the
+    // moment it came, not the one it was read at. None lies in the future.
+    void arrivalTimesComeFromTheSystem() {
+        CSink sink;
+        std::unique_ptr<IUDPWireCore2> kernel(A_CreateUDPWireCore2());
+        const int port = FreePort();
+        kernel->SetEventSink(&sink);
+        kernel->Configure(100, std::uint16_t(port), 0);
+        QVERIFY(kernel->Start() >= 0);
+        QUdpSocket peer;
+        QVERIFY(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
+
+        const std::int64_t before = SteadyUs();
+        sink.Hold();
+        peer.writeDatagram(QByteArray("one"), QHostAddress::LocalHost, quint16(port));
+        QTRY_VERIFY(sink.Holding());
+        peer.writeDatagram(QByteArray("two"), QHostAddress::LocalHost, quint16(port));
+        // "two" waits in the socket meanwhile.
+        QTest::qWait(50);
+        const std::int64_t released = SteadyUs();
+        sink.Release();
+        QTRY_COMPARE(sink.Count(), 2);
+        for (int i = 0; i < 2; ++i) {
+            // Generous: only a clock mixed up would miss it.
+            QVERIFY(sink.ArrivalAt(i) > before - 1'000'000);
+            QVERIFY(sink.ArrivalAt(i) <= sink.HandledAt(i));
+        }
+        QVERIFY(sink.ArrivalAt(1) < released);
+        QVERIFY(sink.HandledAt(1) >= released);
     }
 
     // A socket that failed for good is reported once to the sink and ends
