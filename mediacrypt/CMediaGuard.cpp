@@ -81,7 +81,7 @@ CMediaGuard::Span CMediaGuard::Open(std::uint32_t sourceAddress, std::uint16_t s
 
 CMediaGuard::Span CMediaGuard::OpenPlain(std::uint32_t sourceAddress, std::uint16_t sourcePort,
                                          const std::uint8_t* datagram, int length) {
-    if (length > kMaxFragmentBytes || !IsPlainFragment(datagram, length)) {
+    if (length > kMaxFragmentBytes || !IsFragment(datagram, length)) {
         return Drop(m_malformed);
     }
     if (IsLockedElsewhere(sourceAddress, sourcePort)) {
@@ -98,7 +98,7 @@ CMediaGuard::Span CMediaGuard::OpenSealed(std::uint32_t sourceAddress, std::uint
         return Drop(m_foreignSource);
     }
     if (!IsSealed(datagram, length)) {
-        return Drop(IsPlainFragment(datagram, length) ? m_plainRefused : m_malformed);
+        return Drop(IsFragment(datagram, length) ? m_plainRefused : m_malformed);
     }
     if (length < kSealedHeadBytes || datagram[4] != kVersion || (datagram[5] & ~kFlagReveal) != 0) {
         return Drop(m_malformed);
@@ -108,7 +108,7 @@ CMediaGuard::Span CMediaGuard::OpenSealed(std::uint32_t sourceAddress, std::uint
     const int payloadAt = headAt + kFragmentHeadBytes;
     const int payload = length - payloadAt - kTagBytes;
     if (payload <= 0 || payload > kMaxFragmentBytes - kFragmentHeadBytes ||
-        Get32(datagram + headAt) != kPlainMagic || Get16(datagram + headAt + 14) != payload) {
+        !IsFragmentMagic(Get32(datagram + headAt)) || Get16(datagram + headAt + 14) != payload) {
         return Drop(m_malformed);
     }
     if (State() == CMediaCallKeys::State::AwaitingReveal) {

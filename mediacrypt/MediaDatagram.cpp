@@ -29,14 +29,29 @@ void Put64(std::uint8_t* out, std::uint64_t value) {
     Put32(out + 4, static_cast<std::uint32_t>(value >> 32));
 }
 
-bool IsPlainFragment(const std::uint8_t* datagram, int length) {
-    if (datagram == nullptr || length <= kFragmentHeadBytes || Get32(datagram) != kPlainMagic) {
-        return false;
-    }
+namespace {
+
+bool HeadAgrees(const std::uint8_t* datagram, int length) {
     const int index = Get16(datagram + 4);
     const int count = Get16(datagram + 6);
     const int payload = Get16(datagram + 14);
     return count > 0 && index < count && payload == length - kFragmentHeadBytes;
+}
+
+}  // namespace
+
+bool IsPlainFragment(const std::uint8_t* datagram, int length) {
+    return datagram != nullptr && length > kFragmentHeadBytes && Get32(datagram) == kPlainMagic &&
+           HeadAgrees(datagram, length);
+}
+
+bool IsFragment(const std::uint8_t* datagram, int length) {
+    return datagram != nullptr && length > kFragmentHeadBytes && IsFragmentMagic(Get32(datagram)) &&
+           HeadAgrees(datagram, length);
+}
+
+bool IsFragmentMagic(std::uint32_t magic) {
+    return magic == kPlainMagic || magic == kCopyMagic;
 }
 
 bool IsSealed(const std::uint8_t* datagram, int length) {

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "CMediaCallKeys.h"
@@ -16,9 +17,10 @@ constexpr std::uint32_t kPeer = 0x7F000001;
 constexpr std::uint16_t kPeerPort = 4000;
 
 // A plain fragment: one whole frame of `payload` bytes with this sequence.
-Bytes Fragment(std::uint32_t sequence, int payload = 200) {
+Bytes Fragment(std::uint32_t sequence, int payload = 200,
+               std::uint32_t magic = MediaDatagram::kPlainMagic) {
     Bytes fragment(size_t(16 + payload));
-    MediaDatagram::Put32(fragment.data(), MediaDatagram::kPlainMagic);
+    MediaDatagram::Put32(fragment.data(), magic);
     fragment[6] = 1;  // one fragment
     MediaDatagram::Put32(fragment.data() + 8, sequence);
     fragment[12] = 1;
@@ -207,6 +209,44 @@ private slots:
         caller->TakeAnswer(zero);
         QCOMPARE(caller->GetState(), CMediaCallKeys::State::Failed);
         QCOMPARE(guard.Seal(fragment.data(), int(fragment.size())).length, 0);
+    }
+
+    // Sound sends each frame a second time under the copy magic. A receiver
+    // that knows only the first magic refuses the copy; the gate takes it,
+    // plain or sealed, and sealed copies have counters of their own, so the
+    // replay window lets every one through.
+    void copiesPassTheGate() {
+        const Bytes copy = Fragment(5, 200, MediaDatagram::kCopyMagic);
+        QVERIFY(!MediaDatagram::IsPlainFragment(copy.data(), int(copy.size())));
+        QVERIFY(MediaDatagram::IsFragment(copy.data(), int(copy.size())));
+        CMediaGuard plain(nullptr, MediaKind::Audio);
+        QCOMPARE(Copy(plain.Open(kPeer, kPeerPort, copy.data(), int(copy.size()))), copy);
+
+        // As the sound sends: frame k, then the copy of frame k-1.
+        Call call;
+        std::vector<Bytes> sent;
+        std::vector<Bytes> sealed;
+        for (std::uint32_t k = 0; k < 100; ++k) {
+            sent.push_back(Fragment(k));
+            if (k > 0) {
+                sent.push_back(Fragment(k - 1, 200, MediaDatagram::kCopyMagic));
+            }
+        }
+        std::set<std::uint64_t> counters;
+        for (const Bytes& fragment : sent) {
+            sealed.push_back(Copy(call.callerAudio.Seal(fragment.data(), int(fragment.size()))));
+            counters.insert(MediaDatagram::Get64(sealed.back().data() + 8));
+        }
+        QCOMPARE(counters.size(), sent.size());
+        for (size_t i = 0; i < sealed.size(); ++i) {
+            const Bytes opened = Copy(
+                call.calleeAudio.Open(kPeer, kPeerPort, sealed[i].data(), int(sealed[i].size())));
+            QCOMPARE(opened, sent[i]);
+        }
+        QCOMPARE(call.calleeAudio.GetCounts().replayed, 0u);
+        // In an encrypted call a plain copy is refused like any plain fragment.
+        QVERIFY(!call.Heard(copy));
+        QCOMPARE(call.calleeAudio.GetCounts().plainRefused, 1u);
     }
 
     // Every call has keys of its own: the same people calling again get
