@@ -1,8 +1,9 @@
 // Feeds datagrams to a call's transport the way its UDP kernel does:
 // reassembly, then AAC decoding into the bounded playback queue. The input
 // is cut into datagrams; each is sent as it is, wrapped as a well-formed
-// fragment, or made from a real encoded frame with some bytes changed, so
-// random, broken and valid media are mixed.
+// fragment, or made from a real encoded frame with some bytes changed, the
+// latter as a first sending or as a copy of an earlier frame, so random,
+// broken, valid and repeated media are mixed.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +42,8 @@ public:
 
     // Each frame arrives 32 ms after the one before and the speaker takes
     // one at once, as the playback does when its turn comes.
-    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool) override {
+    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool,
+                std::int64_t) override {
         Check(length > 0 && length <= MediaFragment::kMaxFrame);
         m_nowUs += 32000;
         m_playout.Put(sequence, frame, length, m_nowUs);
@@ -106,9 +108,11 @@ const std::vector<std::vector<std::uint8_t>>& RealFrames() {
 }
 
 std::vector<std::uint8_t> Wrap(const std::uint8_t* payload, int length, int index, int count,
-                               std::uint32_t sequence) {
+                               std::uint32_t sequence,
+                               std::uint32_t magic = MediaFragment::kMagic) {
     std::vector<std::uint8_t> datagram(static_cast<size_t>(MediaFragment::kHeaderBytes + length));
     MediaFragment header;
+    header.magic = magic;
     header.index = static_cast<std::uint16_t>(index);
     header.count = static_cast<std::uint16_t>(count);
     header.sequence = sequence;
@@ -130,6 +134,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     CDecodeSink sink;
     CAudioTran transport;
+    // Opened (on a free port) for its gate: a plain call.
+    transport.Open("127.0.0.1", 9, "", 0);
     transport.SetReceiveTarget(&sink);
     const WireSource source;
     std::uint32_t sequence = 0;
@@ -155,7 +161,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             for (size_t i = 0; i + 1 < length; i += 2) {
                 frame[bytes[i] % frame.size()] ^= bytes[i + 1];
             }
-            datagram = Wrap(frame.data(), static_cast<int>(frame.size()), 0, 1, sequence++);
+            if (mode == 3) {
+                // A copy of one of the last few frames.
+                const std::uint32_t back = length % 4;
+                datagram = Wrap(frame.data(), static_cast<int>(frame.size()), 0, 1, sequence - back,
+                                MediaFragment::kCopyMagic);
+            } else {
+                datagram = Wrap(frame.data(), static_cast<int>(frame.size()), 0, 1, sequence++);
+            }
         }
         const std::int32_t result =
             transport.OnRecvFrom(source, datagram.data(), static_cast<int>(datagram.size()));

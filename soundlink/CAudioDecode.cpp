@@ -44,9 +44,10 @@ void CAudioDecode::Stop() {
     m_decoder = nullptr;
 }
 
-void CAudioDecode::OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool) {
+void CAudioDecode::OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool,
+                          std::int64_t arrivalUs) {
     if (m_running.load()) {
-        m_playback.Put(sequence, frame, length, CPlaybackGraph::NowUs());
+        m_playback.Put(sequence, frame, length, arrivalUs);
     }
 }
 

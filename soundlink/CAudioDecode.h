@@ -26,8 +26,8 @@ public:
     // stopped delivering.
     void Stop();
 
-    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length,
-                bool keyFlag) override;
+    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool keyFlag,
+                std::int64_t arrivalUs) override;
 
     bool IsRunning() const { return m_running.load(); }
     std::uint64_t FramesDecoded() const { return m_framesDecoded.load(); }

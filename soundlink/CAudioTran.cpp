@@ -35,6 +35,7 @@ int CAudioTran::Open(const std::string& remoteAddress, int remotePort,
         m_localAddress = localAddress;
         m_localPort = localPort;
         m_guard = std::make_unique<CMediaGuard>(m_keys, MediaKind::Audio);
+        m_copy.clear();
     }
     if (!m_kernel) {
         m_kernel.reset(A_CreateUDPWireCore2());
@@ -85,12 +86,31 @@ void CAudioTran::SendFrame(const std::uint8_t* frame, int length) {
         m_remotePort <= 0 || m_remotePort > 0xFFFF) {
         return;
     }
+    const std::uint32_t sequence = m_frameCounter++;
+    const auto port = static_cast<std::uint16_t>(m_remotePort);
+    if (!SendFragments(MediaFragment::kMagic, sequence, frame, length, address, port)) {
+        m_copy.clear();
+        return;
+    }
+    // The frame before goes again a frame's time after its first sending,
+    // so that a burst of loss rarely takes both.
+    if (!m_copy.empty()) {
+        SendFragments(MediaFragment::kCopyMagic, m_copySequence, m_copy.data(),
+                      static_cast<int>(m_copy.size()), address, port);
+    }
+    m_copy.assign(frame, frame + length);
+    m_copySequence = sequence;
+}
+
+bool CAudioTran::SendFragments(std::uint32_t magic, std::uint32_t sequence,
+                               const std::uint8_t* frame, int length, std::uint32_t address,
+                               std::uint16_t port) {
     MediaFragment header;
-    header.sequence = m_frameCounter++;
+    header.magic = magic;
+    header.sequence = sequence;
     header.flag = 1;
     header.count = static_cast<std::uint16_t>((length + MediaFragment::kMaxPayload - 1) /
                                               MediaFragment::kMaxPayload);
-    const auto port = static_cast<std::uint16_t>(m_remotePort);
     for (int index = 0; index < header.count; ++index) {
         const int offset = index * MediaFragment::kMaxPayload;
         const int payload = std::min(MediaFragment::kMaxPayload, length - offset);
@@ -99,15 +119,21 @@ void CAudioTran::SendFrame(const std::uint8_t* frame, int length) {
         header.WriteTo(m_sendBuffer.data());
         std::memcpy(m_sendBuffer.data() + MediaFragment::kHeaderBytes, frame + offset,
                     static_cast<size_t>(payload));
+        // Each datagram, copies too, is sealed with a counter of its own.
         const CMediaGuard::Span datagram =
             m_guard->Seal(m_sendBuffer.data(), MediaFragment::kHeaderBytes + payload);
         // Nothing goes out before the call's keys are agreed.
         if (datagram.length == 0) {
-            return;
+            return false;
         }
         m_kernel->SendTo(address, port, datagram.data, datagram.length);
-        std::this_thread::sleep_for(kDatagramGap);
+        // The copy follows the first sending's gap; after it the capture
+        // thread goes back to the microphone without a wait.
+        if (magic != MediaFragment::kCopyMagic || index + 1 < header.count) {
+            std::this_thread::sleep_for(kDatagramGap);
+        }
     }
+    return true;
 }
 
 void CAudioTran::SendRegistration(int selfId, int peerId, int state,
@@ -141,24 +167,46 @@ void CAudioTran::SetReceiveTarget(IRecvEvent* target) {
 
 std::int32_t CAudioTran::OnRecvFrom(const WireSource& source, const std::uint8_t* data,
                                     int length) {
-    // Only the peer's datagrams reach the assembler, so no stranger's can
+    // Only the peer's datagrams reach the assemblers, so no stranger's can
     // throw away the frame being put together.
     const CMediaGuard::Span fragment = m_guard->Open(source.ipv4, source.port, data, length);
     if (fragment.length == 0) {
         return kFail;
     }
-    const CFrameAssembler::Result result = m_assembler.Add(fragment.data, fragment.length);
+    const bool copy = MediaDatagram::Get32(fragment.data) == MediaFragment::kCopyMagic;
+    CFrameAssembler& assembler = copy ? m_copyAssembler : m_assembler;
+    const CFrameAssembler::Result result = assembler.Add(fragment.data, fragment.length);
     if (result == CFrameAssembler::Result::Rejected) {
         return kFail;
     }
     if (result == CFrameAssembler::Result::Complete) {
-        ++m_framesReceived;
-        if (IRecvEvent* target = m_target.load()) {
-            target->OnRecv(m_assembler.Sequence(), m_assembler.Frame(), m_assembler.FrameLength(),
-                           m_assembler.KeyFlag());
-        }
+        Deliver(assembler, copy, source.arrivalUs);
     }
     return kOk;
+}
+
+void CAudioTran::Deliver(const CFrameAssembler& assembler, bool copy, std::int64_t arrivalUs) {
+    const std::uint32_t sequence = assembler.Sequence();
+    const CDeliveredFrames::Status status = m_delivered.Check(sequence);
+    if (copy) {
+        ++m_copiesReceived;
+    }
+    // A copy older than the window is of a frame long past; a first sending
+    // that late still goes on, for the playout to judge as before.
+    if (status == CDeliveredFrames::Status::Delivered ||
+        (copy && status == CDeliveredFrames::Status::TooOld)) {
+        ++m_duplicatesDropped;
+        return;
+    }
+    m_delivered.Take(sequence);
+    if (copy) {
+        ++m_copiesUsed;
+    }
+    ++m_framesReceived;
+    if (IRecvEvent* target = m_target.load()) {
+        target->OnRecv(sequence, assembler.Frame(), assembler.FrameLength(), assembler.KeyFlag(),
+                       arrivalUs);
+    }
 }
 
 void CAudioTran::OnReceiveFailed(int error) {

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-CFrameAssembler::CFrameAssembler() : m_buffer(MediaFragment::kMaxFrame) {}
+CFrameAssembler::CFrameAssembler(std::uint32_t magic)
+    : m_magic(magic), m_buffer(MediaFragment::kMaxFrame) {}
 
 CFrameAssembler::Result CFrameAssembler::Add(const std::uint8_t* datagram, int length) {
     if (datagram == nullptr || length < MediaFragment::kHeaderBytes ||
@@ -13,8 +14,8 @@ CFrameAssembler::Result CFrameAssembler::Add(const std::uint8_t* datagram, int l
     const int payload = length - MediaFragment::kHeaderBytes;
     const bool last = fragment.index + 1 == fragment.count;
     // Every fragment but the last is full, so a frame has no holes.
-    if (fragment.magic != MediaFragment::kMagic || fragment.payloadLength != payload ||
-        payload == 0 || fragment.count == 0 || fragment.count > MediaFragment::kMaxFragments ||
+    if (fragment.magic != m_magic || fragment.payloadLength != payload || payload == 0 ||
+        fragment.count == 0 || fragment.count > MediaFragment::kMaxFragments ||
         fragment.index >= fragment.count || (!last && payload != MediaFragment::kMaxPayload)) {
         return Result::Rejected;
     }

@@ -9,12 +9,14 @@
 // Puts the fragments of one frame back together. A frame is complete only
 // when every fragment with its sequence number has arrived; a fragment of
 // another frame abandons a partial one, so no frame is ever delivered with
-// bytes left from an older frame.
+// bytes left from an older frame. It takes the fragments of one magic only:
+// the first sendings or the copies, which each have an assembler of their
+// own so that neither abandons the other's partial frame.
 class CFrameAssembler {
 public:
     enum class Result { Rejected, Pending, Complete };
 
-    CFrameAssembler();
+    explicit CFrameAssembler(std::uint32_t magic = MediaFragment::kMagic);
 
     Result Add(const std::uint8_t* datagram, int length);
 
@@ -27,6 +29,7 @@ public:
 private:
     void Begin(const MediaFragment& fragment);
 
+    const std::uint32_t m_magic;
     std::vector<std::uint8_t> m_buffer;
     std::bitset<MediaFragment::kMaxFragments> m_have;
     bool m_open = false;

@@ -3,11 +3,12 @@
 #include <cstdint>
 
 // Whole frames reassembled by a call's transport, on its receive thread,
-// with the sequence number the sender gave them.
+// each sequence number the sender gave once, with the moment its datagram
+// arrived (microseconds of std::chrono::steady_clock).
 class IRecvEvent {
 public:
-    virtual void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length,
-                        bool keyFlag) = 0;
+    virtual void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool keyFlag,
+                        std::int64_t arrivalUs) = 0;
 
 protected:
     ~IRecvEvent() = default;

@@ -8,6 +8,8 @@
 // of one AAC frame.
 struct MediaFragment {
     static constexpr std::uint32_t kMagic = MediaDatagram::kPlainMagic;
+    // A frame's second sending, one frame later (see MediaDatagram.h).
+    static constexpr std::uint32_t kCopyMagic = MediaDatagram::kCopyMagic;
     static constexpr int kHeaderBytes = 16;
     static constexpr int kMaxDatagram = 4096;
     static constexpr int kMaxPayload = kMaxDatagram - kHeaderBytes;  // 4080

@@ -1,9 +1,11 @@
 #include <QtEndian>
 #include <QtTest>
+#include <chrono>
 #include <mutex>
 #include <vector>
 
 #include "CAudioTran.h"
+#include "CFrameAssembler.h"
 #include "CMediaCallKeys.h"
 #include "CMediaTap.h"
 #include "CSoundPeer.h"
@@ -29,23 +31,42 @@ std::vector<std::uint8_t> Counting(int length) {
     return frame;
 }
 
-// Keeps every frame the transport delivers.
+std::int64_t SteadyUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Keeps every frame the transport delivers, with its sequence, and checks
+// that its arrival lies in the last ten seconds and not in the future.
 class CFrameCollector : public IRecvEvent {
 public:
-    void OnRecv(std::uint32_t, const std::uint8_t* frame, int length, bool keyFlag) override {
+    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool,
+                std::int64_t arrivalUs) override {
+        const std::int64_t now = SteadyUs();
         std::lock_guard<std::mutex> guard(m_lock);
         m_frames.emplace_back(frame, frame + length);
-        m_keyFlags.push_back(keyFlag);
+        m_sequences.push_back(sequence);
+        m_arrivalsSane = m_arrivalsSane && arrivalUs <= now && arrivalUs > now - 10'000'000;
     }
     std::vector<std::vector<std::uint8_t>> Frames() {
         std::lock_guard<std::mutex> guard(m_lock);
         return m_frames;
     }
+    std::vector<std::uint32_t> Sequences() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_sequences;
+    }
+    bool ArrivalsSane() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_arrivalsSane;
+    }
 
 private:
     std::mutex m_lock;
     std::vector<std::vector<std::uint8_t>> m_frames;
-    std::vector<bool> m_keyFlags;
+    std::vector<std::uint32_t> m_sequences;
+    bool m_arrivalsSane = true;
 };
 
 }  // namespace
@@ -80,15 +101,20 @@ private slots:
             caller.SendFrame(frame.data(), 300);
         }
         QTRY_COMPARE(heardByCallee.Frames().size(), size_t(3));
+        // The copies of frames 0 and 1 passed the replay window (counters of
+        // their own) and were dropped after opening, as duplicates.
+        QTRY_COMPARE(callee.DuplicatesDropped(), 2u);
+        QCOMPARE(callee.CopiesReceived(), 2u);
         callee.SendFrame(frame.data(), 300);
         QTRY_COMPARE(caller.FramesReceived(), 1u);
 
         const QList<QByteArray> seen = path.Seen();
-        QCOMPARE(seen.size(), 3);
+        QCOMPARE(seen.size(), 5);
         const QByteArray clear(reinterpret_cast<const char*>(frame.data()), 64);
-        for (const QByteArray& datagram : seen) {
-            QCOMPARE(Word(datagram, 0), 0x51522E01u);
-            QVERIFY(!datagram.contains(clear));
+        for (int i = 0; i < seen.size(); ++i) {
+            QCOMPARE(Word(seen[i], 0), 0x51522E01u);
+            QCOMPARE(Word(seen[i], 8), quint32(i));
+            QVERIFY(!seen[i].contains(clear));
         }
         // A counter not taken yet, so only the tag can tell.
         QByteArray tampered = seen[2];
@@ -149,6 +175,16 @@ private slots:
                      QByteArray(reinterpret_cast<const char*>(large.data()) + index * 4080,
                                 sizes[index] - 16));
         }
+        // Then frame 0 again, its head but for the magic, which a receiver
+        // that knows only the first one refuses.
+        QVERIFY(peer.WaitFor(5));
+        const QByteArray copy = peer.Received()[4].bytes;
+        QCOMPARE(Word(copy, 0), 0x51522002u);
+        QCOMPARE(copy.mid(4), one.mid(4));
+        CFrameAssembler documented;
+        QCOMPARE(
+            documented.Add(reinterpret_cast<const std::uint8_t*>(copy.constData()), copy.size()),
+            CFrameAssembler::Result::Rejected);
         QCOMPARE(transport.FramesSent(), 2u);
 
         // Another call counts its own frames from 0; empty frames are not sent.
@@ -156,8 +192,9 @@ private slots:
         QCOMPARE(second.Open("127.0.0.1", peer.Port(), "", KivFreeUdpPort()), 1);
         second.SendFrame(small.data(), 0);
         second.SendFrame(small.data(), 300);
-        QVERIFY(peer.WaitFor(5));
-        QCOMPARE(Word(peer.Received()[4].bytes, 8), 0u);
+        QVERIFY(peer.WaitFor(6));
+        QCOMPARE(Word(peer.Received()[5].bytes, 0), 0x51522001u);
+        QCOMPARE(Word(peer.Received()[5].bytes, 8), 0u);
         QCOMPARE(second.FramesSent(), 1u);
     }
 
@@ -212,6 +249,51 @@ private slots:
         QCOMPARE(Word(message, 172), 0u);
     }
 
+    // What a real sender put on the wire reaches the receiver with losses
+    // and a reordering: each frame is heard once, in order, whole; a copy
+    // stands in for a lost first sending, also for one of three fragments
+    // lost; a copy arriving between the fragments of a frame does not make
+    // the receiver give that frame up.
+    void copiesStandInForLostFrames() {
+        CUdpCatcher wire;
+        CAudioTran sender;
+        QCOMPARE(sender.Open("127.0.0.1", wire.Port(), "", KivFreeUdpPort()), 1);
+        const int lengths[] = {300, 301, 9000, 9003, 304, 305};
+        std::vector<std::vector<std::uint8_t>> frames;
+        for (int length : lengths) {
+            frames.push_back(Counting(length));
+            sender.SendFrame(frames.back().data(), length);
+        }
+        // Datagram by datagram, first sendings f and copies c:
+        // 0 f0 | 1 f1, 2 c0 | 3-5 f2, 6 c1 | 7-9 f3, 10-12 c2 | 13 f4, 14-16 c3 | 17 f5, 18 c4
+        QVERIFY(wire.WaitFor(19));
+        const QVector<CUdpCatcher::Datagram>& sent = wire.Received();
+        QString kinds;
+        for (const CUdpCatcher::Datagram& datagram : sent) {
+            kinds += Word(datagram.bytes, 0) == 0x51522002u ? QChar('c') : QChar('f');
+        }
+        QCOMPARE(kinds, QStringLiteral("ffcfffcfffcccfcccfc"));
+
+        const auto [receiverPort, pathPort] = KivFreeUdpPorts();
+        CAudioTran receiver;
+        CFrameCollector heard;
+        receiver.SetReceiveTarget(&heard);
+        QCOMPARE(receiver.Open("127.0.0.1", pathPort, "", receiverPort), 1);
+        auto path = KivUdpSocket::bindAny(pathPort);
+        // Lost: f1, the middle of f2, all of c3. c2 comes between the
+        // fragments of f3; c0 and c4 after their first sendings.
+        for (int i : {0, 2, 3, 5, 6, 7, 8, 10, 11, 12, 9, 13, 17, 18}) {
+            path->sendTo(0x7F000001, receiverPort, sent[i].bytes.constData(), sent[i].bytes.size());
+        }
+        QTRY_COMPARE(receiver.DuplicatesDropped(), quint64(2));
+        QCOMPARE(heard.Sequences(), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5}));
+        QVERIFY(heard.Frames() == frames);
+        QCOMPARE(receiver.FramesReceived(), quint64(6));
+        QCOMPARE(receiver.CopiesReceived(), quint64(4));
+        QCOMPARE(receiver.CopiesUsed(), quint64(2));
+        QVERIFY(heard.ArrivalsSane());
+    }
+
     void framesCrossBetweenTransports() {
         const auto [portA, portB] = KivFreeUdpPorts();
         CAudioTran a;
@@ -227,7 +309,11 @@ private slots:
         QTRY_COMPARE(heard.Frames().size(), size_t(2));
         QVERIFY(heard.Frames()[0] == large);
         QVERIFY(heard.Frames()[1] == small);
+        // The large frame's copy came after the small frame: not heard again.
+        QTRY_COMPARE(b.DuplicatesDropped(), quint64(1));
+        QCOMPARE(heard.Frames().size(), size_t(2));
         QCOMPARE(b.FramesReceived(), quint64(2));
+        QVERIFY(heard.ArrivalsSane());
         // After Close nothing more is delivered.
         b.Close();
         a.SendFrame(small.data(), 300);

@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <vector>
 
+#include "CDeliveredFrames.h"
 #include "CFrameAssembler.h"
 #include "KivTestRegistry.h"
 
@@ -8,9 +9,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Fragment(int index, int count, std::uint32_t sequence, int payload, std::uint8_t fill) {
+Bytes Fragment(int index, int count, std::uint32_t sequence, int payload, std::uint8_t fill,
+               std::uint32_t magic = MediaFragment::kMagic) {
     Bytes datagram(static_cast<size_t>(MediaFragment::kHeaderBytes + payload), fill);
     MediaFragment header;
+    header.magic = magic;
     header.index = static_cast<std::uint16_t>(index);
     header.count = static_cast<std::uint16_t>(count);
     header.sequence = sequence;
@@ -40,6 +43,7 @@ private slots:
         QTest::newRow("15 bytes") << Bytes(15, 0);
         QTest::newRow("4097 bytes") << Fragment(0, 1, 0, 4081, 1);
         QTest::newRow("wrong magic") << badMagic;
+        QTest::newRow("a copy") << Fragment(0, 1, 0, 100, 1, MediaFragment::kCopyMagic);
         QTest::newRow("length field differs") << badLength;
         QTest::newRow("no payload") << Fragment(0, 1, 0, 0, 1);
         QTest::newRow("count 0") << Fragment(0, 0, 0, 100, 1);
@@ -88,6 +92,45 @@ private slots:
         QCOMPARE(Add(assembler, Fragment(0, 1, 4, 300, 0x4)), CFrameAssembler::Result::Complete);
         QCOMPARE(assembler.FrameLength(), 300);
         QCOMPARE(int(assembler.Frame()[299]), 0x4);
+    }
+
+    // The copies' assembler takes copies only, so a copy and a first
+    // sending of different frames never abandon each other's fragments.
+    void theCopiesHaveTheirOwnAssembler() {
+        CFrameAssembler copies(MediaFragment::kCopyMagic);
+        QCOMPARE(Add(copies, Fragment(0, 2, 4, 4080, 0xA, MediaFragment::kCopyMagic)),
+                 CFrameAssembler::Result::Pending);
+        QCOMPARE(Add(copies, Fragment(0, 1, 5, 300, 0xB)), CFrameAssembler::Result::Rejected);
+        QCOMPARE(Add(copies, Fragment(1, 2, 4, 20, 0xA, MediaFragment::kCopyMagic)),
+                 CFrameAssembler::Result::Complete);
+        QCOMPARE(copies.Sequence(), 4u);
+        QCOMPARE(copies.FrameLength(), 4100);
+    }
+
+    // Which frames the transport handed on: each sequence once, across the
+    // wrap of the counter; below the window nothing is known.
+    void deliveredFrames() {
+        using Status = CDeliveredFrames::Status;
+        CDeliveredFrames window;
+        QCOMPARE(window.Check(0xFFFFFFFEu), Status::New);
+        window.Take(0xFFFFFFFEu);
+        window.Take(1);
+        QCOMPARE(window.Check(0xFFFFFFFEu), Status::Delivered);
+        QCOMPARE(window.Check(0xFFFFFFFFu), Status::New);
+        QCOMPARE(window.Check(0), Status::New);
+        QCOMPARE(window.Check(1), Status::Delivered);
+        window.Take(0);
+        QCOMPARE(window.Check(0), Status::Delivered);
+        window.Take(64);
+        QCOMPARE(window.Check(1), Status::Delivered);
+        QCOMPARE(window.Check(0), Status::TooOld);
+        window.Take(0);
+        QCOMPARE(window.Check(64), Status::Delivered);
+        QCOMPARE(window.Check(63), Status::New);
+        window.Take(1000);
+        QCOMPARE(window.Check(999), Status::New);
+        QCOMPARE(window.Check(1000), Status::Delivered);
+        QCOMPARE(window.Check(64), Status::TooOld);
     }
 };
 
