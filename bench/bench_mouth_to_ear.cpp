@@ -151,29 +151,27 @@ int main(int argc, char** argv) {
     }
     std::printf("  10 ms windows of the bursts heard silent: %.1f %% (goal: below 6 %%)\n",
                 windows > 0 ? 100.0 * silentWindows / windows : 0.0);
-    std::printf("budget, as configured:\n");
-    std::printf("  capture buffer       %5.1f ms  (source buffer %d ms, read every %d ms)\n",
-                CAudioCapture::kSourcePeriodUs / 1000.0, CAudioCapture::kSourceBufferUs / 1000,
-                CAudioCapture::kSourcePeriodUs / 1000);
-    std::printf(
-        "  encoder frames       %5.1f ms  (one frame buffered ahead, one frame of codec delay, "
-        "%.0f ms each)\n",
-        2 * kEncoderFrameMs, kEncoderFrameMs);
+    std::printf("budget, as configured (the playout's delay as B measured it at the end):\n");
+    std::printf("  capture              %5.1f ms  (read every %d ms)\n",
+                CAudioCapture::kSourcePeriodUs / 1000.0, CAudioCapture::kSourcePeriodUs / 1000);
     if (options.isEmpty()) {
-        std::printf(
-            "  echo canceller      ~%5.1f ms  (measured against --no-echo-cancel: its blocks and "
-            "the noise suppressor's look-ahead)\n",
-            10.0);
+        std::printf("  echo canceller      ~%5.1f ms  (against --no-echo-cancel)\n", 10.0);
     }
-    std::printf("  network              %5.1f ms  (loopback; 1 ms pacing per datagram)\n", 1.0);
-    std::printf("  decoder              %5.1f ms  (one frame in, its samples out)\n", 0.0);
     std::printf(
-        "  playback buffer      %5.1f ms and up  (playout delay from %d ms + source ring %d x 10 "
-        "ms + fade %d ms + speaker buffer %d ms)\n",
-        CPlayoutBuffer::kMinDelayMs + CPlaybackGraph::kRingChunks * 10.0 + CPlayoutPcm::kFadeMs +
-            CPlaybackGraph::kSinkBufferUs / 1000.0,
-        CPlayoutBuffer::kMinDelayMs, CPlaybackGraph::kRingChunks, CPlayoutPcm::kFadeMs,
-        CPlaybackGraph::kSinkBufferUs / 1000);
+        "  encoder             %5.1f ms  (a frame filled, %.0f ms; kept until the next chunk, "
+        "10 ms)\n",
+        kEncoderFrameMs + 10.0, kEncoderFrameMs);
+    std::printf("  codec overlap       %5.1f ms  (the decoder's output lags one frame)\n",
+                kEncoderFrameMs);
+    std::printf("  network              %5.1f ms  (loopback; 1 ms pacing per datagram)\n", 1.0);
+    const int playoutMs = status.section(QLatin1Char(' '), 1, 1).toInt();
+    std::printf(
+        "  playout             %5.1f ms  (the schedule's delay %d ms, asked a chunk ahead %d "
+        "ms)\n",
+        playoutMs + double(CPlaybackGraph::kChunkMs), playoutMs, CPlaybackGraph::kChunkMs);
+    std::printf("  speaker             %5.1f ms  (period %d ms, buffer %d ms)\n",
+                (CPlaybackGraph::kSinkPeriodUs + CPlaybackGraph::kSinkBufferUs) / 1000.0,
+                CPlaybackGraph::kSinkPeriodUs / 1000, CPlaybackGraph::kSinkBufferUs / 1000);
     std::printf("  B's playout at the end: %s\n", qPrintable(status));
     std::printf("CPU of one call, share of one core: A %.1f %%, B %.1f %% (goal: below 10 %%)\n",
                 100.0 * shareA, 100.0 * shareB);

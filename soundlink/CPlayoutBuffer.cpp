@@ -85,7 +85,7 @@ void CPlayoutBuffer::Measure(std::int64_t offsetUs) {
 }
 
 void CPlayoutBuffer::Put(std::uint32_t sequence, const std::uint8_t* frame, int length,
-                         std::int64_t arrivalUs) {
+                         std::int64_t arrivalUs, bool copy) {
     if (frame == nullptr || length <= 0) {
         return;
     }
@@ -98,7 +98,8 @@ void CPlayoutBuffer::Put(std::uint32_t sequence, const std::uint8_t* frame, int 
         Restart();
     }
     m_lastArrivalUs = arrivalUs;
-    Measure(arrivalUs - position * m_frameUs);
+    // A copy leaves one frame after the frame itself.
+    Measure(arrivalUs - (position + (copy ? 1 : 0)) * m_frameUs);
     if (m_started && position < m_next) {
         ++m_counters.late;
         if (position == m_concealed && position == m_next - 1 && m_prime.empty()) {
@@ -143,12 +144,14 @@ CPlayoutBuffer::Next CPlayoutBuffer::Take(std::int64_t nowUs, std::vector<std::u
         m_skippedSincePlayed = true;
     }
     const std::int64_t behind = nowUs - Due(m_next);
-    if (-behind > kAheadUs) {
+    const auto found = m_frames.find(m_next);
+    // A missing frame is waited for until it is due, a present one taken a
+    // little early.
+    if (-behind > (found == m_frames.end() ? 0 : kAheadUs)) {
         ++m_counters.waited;
         turn->waitUs = -behind;
         return Next::Wait;
     }
-    const auto found = m_frames.find(m_next);
     if (found == m_frames.end()) {
         ++m_counters.concealed;
         m_concealed = m_next++;

@@ -58,7 +58,9 @@ public:
     // a frame up to leadUs before it starts to play, so a frame has to be
     // here that much before its time.
     void Configure(std::int64_t frameUs, std::int64_t leadUs);
-    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs);
+    // copy: the frame came in the copy that is sent one frame after it.
+    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs,
+             bool copy = false);
     // What the speaker plays next, from nowUs on.
     Next Take(std::int64_t nowUs, std::vector<std::uint8_t>* frame, Turn* turn);
     // How far sound of the next frame starting at startsUs would be behind

@@ -24,8 +24,8 @@ void CVoicePlayout::Configure(int sampleRate, int channels, std::int64_t leadUs,
 }
 
 void CVoicePlayout::Put(std::uint32_t sequence, const std::uint8_t* frame, int length,
-                        std::int64_t arrivalUs) {
-    m_buffer.Put(sequence, frame, length, arrivalUs);
+                        std::int64_t arrivalUs, bool copy) {
+    m_buffer.Put(sequence, frame, length, arrivalUs, copy);
 }
 
 std::int64_t CVoicePlayout::HeldUs() const {

@@ -41,7 +41,8 @@ public:
     // Forgets everything; leadUs is how long before it starts to play the
     // speaker asks for sound (one piece).
     void Configure(int sampleRate, int channels, std::int64_t leadUs, Decoder decoder);
-    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs);
+    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs,
+             bool copy = false);
     // Fills out with count samples (all channels) that start to play about
     // leadUs after nowUs.
     void Pull(std::int64_t nowUs, std::int16_t* out, int count);
