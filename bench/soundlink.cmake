@@ -16,3 +16,7 @@ target_link_libraries(bench_mouth_to_ear PRIVATE SoundLink kivTestSound kivBench
 
 add_executable(bench_echo ${CMAKE_CURRENT_LIST_DIR}/bench_echo.cpp)
 target_link_libraries(bench_echo PRIVATE kivTestSound Qt5::Core PkgConfig::SOUNDLINK_BENCH_GST)
+
+add_executable(bench_audio_copies ${CMAKE_CURRENT_LIST_DIR}/bench_audio_copies.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CLossyRelay.cpp)
+target_link_libraries(bench_audio_copies PRIVATE SoundLink kivTestSound Qt5::Core)
