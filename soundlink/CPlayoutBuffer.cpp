@@ -15,10 +15,10 @@ constexpr std::int64_t kQuietUs = 1000000;
 constexpr std::int64_t kRestartFrames = 100;
 // Frames held at most (the speaker may not be taking any).
 constexpr std::size_t kHeldFrames = 200;
-// How far the speaker may run ahead of the schedule before it waits for the
-// next frame, and behind it before whole frames are left out (stretching
+// How far ahead of the schedule the speaker may take a frame that is here,
+// and how far behind it may run before whole frames are left out (stretching
 // catches up with less).
-constexpr std::int64_t kAheadUs = 4000;
+constexpr std::int64_t kAheadUs = 32000;
 constexpr std::int64_t kFarBehindUs = 120000;
 
 }  // namespace
@@ -145,8 +145,8 @@ CPlayoutBuffer::Next CPlayoutBuffer::Take(std::int64_t nowUs, std::vector<std::u
     }
     const std::int64_t behind = nowUs - Due(m_next);
     const auto found = m_frames.find(m_next);
-    // A missing frame is waited for until it is due, a present one taken a
-    // little early.
+    // A missing frame is waited for until it is due; one that is here is
+    // taken early rather than made up for, and the stretching catches up.
     if (-behind > (found == m_frames.end() ? 0 : kAheadUs)) {
         ++m_counters.waited;
         turn->waitUs = -behind;

@@ -21,6 +21,7 @@ void CVoicePlayout::Configure(int sampleRate, int channels, std::int64_t leadUs,
     m_lengthened = 0;
     m_madeUpFrames = 0;
     m_behindUs = 0;
+    m_averageUs = 0;
 }
 
 void CVoicePlayout::Put(std::uint32_t sequence, const std::uint8_t* frame, int length,
@@ -83,17 +84,25 @@ void CVoicePlayout::TakeNext(std::int64_t nowUs, int wanted) {
 }
 
 void CVoicePlayout::Keep(std::int64_t nowUs) {
+    // The speaker asks in uneven steps: the distance is averaged over about
+    // ten pieces before the sound is stretched for it.
     const std::int64_t behind = m_buffer.Behind(nowUs + HeldUs());
-    m_behindUs = behind;
-    if (behind > kToleranceUs) {
-        if (m_stretch.Shorten() > 0) {
-            ++m_shortened;
-        }
-    } else if (behind < -kToleranceUs && !m_stretch.MadeUp()) {
-        if (m_stretch.Lengthen() > 0) {
-            ++m_lengthened;
-        }
+    m_averageUs += (behind - m_averageUs) / kAveragePieces;
+    m_behindUs = m_averageUs;
+    // A step may not carry the sound past the tolerance on the other side,
+    // or it would swing back and forth.
+    const auto room = [this](std::int64_t us) {
+        return static_cast<int>((us + kToleranceUs) * m_rate / 1000000);
+    };
+    int changed = 0;
+    if (m_averageUs > kToleranceUs) {
+        changed = -m_stretch.Shorten(room(m_averageUs));
+        m_shortened += changed < 0 ? 1 : 0;
+    } else if (m_averageUs < -kToleranceUs && !m_stretch.MadeUp()) {
+        changed = m_stretch.Lengthen(room(-m_averageUs));
+        m_lengthened += changed > 0 ? 1 : 0;
     }
+    m_averageUs += std::int64_t(changed) * 1000000 / m_rate;
 }
 
 CVoicePlayout::Figures CVoicePlayout::GetFigures() const {

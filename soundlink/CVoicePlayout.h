@@ -29,6 +29,7 @@ public:
     // The schedule is kept to within this; beyond it the sound is stretched,
     // one period for each piece the speaker takes.
     static constexpr std::int64_t kToleranceUs = 4000;
+    static constexpr std::int64_t kAveragePieces = 8;
 
     struct Figures {
         CPlayoutBuffer::Counters buffer;
@@ -68,4 +69,5 @@ private:
     std::atomic<std::uint64_t> m_lengthened{0};
     std::atomic<std::uint64_t> m_madeUpFrames{0};
     std::atomic<std::int64_t> m_behindUs{0};
+    std::int64_t m_averageUs = 0;
 };

@@ -31,20 +31,20 @@ void CVoiceStretch::Configure(int sampleRate, int channels) {
     m_noiseRms = 0.0;
 }
 
-int CVoiceStretch::LatestPeriod() const {
+int CVoiceStretch::LatestPeriod(int maxFrames) const {
     const int frames = Frames();
     const CPitchPeriod::Result found =
         m_pitch.Find(m_buffer.data(), frames, frames - m_pitch.Window(), -1);
     if (found.period > 0 && found.correlation >= kVoiced) {
         return found.period;
     }
-    return std::min(m_rate / 100, frames);
+    return std::min({m_rate / 100, frames, maxFrames});
 }
 
 void CVoiceStretch::TakeCycle() {
     m_cycleAt = 0;
     m_madeUpFrames = 0;
-    const int period = m_quiet ? 0 : LatestPeriod();
+    const int period = m_quiet ? 0 : LatestPeriod(m_rate / 100);
     if (period <= 0) {
         // After silence the continuation is silence.
         m_cycle.assign(static_cast<std::size_t>(m_rate / 100 * m_channels), 0.0f);
@@ -161,14 +161,14 @@ void CVoiceStretch::Silence(int frames) {
     m_madeUp = false;
 }
 
-int CVoiceStretch::Lengthen() {
+int CVoiceStretch::Lengthen(int maxFrames) {
     if (m_madeUp || m_quiet) {
         return 0;
     }
-    const int period = LatestPeriod();
+    const int period = LatestPeriod(maxFrames);
     const int end = Frames();
     const int at = end - period;
-    if (period <= 0 || at < m_heldAt || at < period) {
+    if (period <= 0 || period > maxFrames || at < m_heldAt || at < period) {
         return 0;
     }
     // The last period is faded into the one before it and then comes again:
@@ -185,12 +185,14 @@ int CVoiceStretch::Lengthen() {
     return period;
 }
 
-int CVoiceStretch::Shorten() {
+int CVoiceStretch::Shorten(int maxFrames) {
     const int at = m_heldAt;
     const int held = HeldFrames();
     const CPitchPeriod::Result found = m_pitch.Find(m_buffer.data(), Frames(), at, +1);
-    int period = found.period > 0 && found.correlation >= kVoiced ? found.period : m_rate / 100;
-    if (held < 2 * period) {
+    const int period = found.period > 0 && found.correlation >= kVoiced
+                           ? found.period
+                           : std::min(m_rate / 100, maxFrames);
+    if (period <= 0 || period > maxFrames || held < 2 * period) {
         return 0;
     }
     // The first period waiting fades into the second, which is left out.

@@ -36,12 +36,13 @@ public:
     int Extend(int frames);
     // Silence of `frames` sample frames; what came before fades out.
     void Silence(int frames);
-    // Lengthens the sound waiting by one period; the frames added, 0 when
-    // too little waits to be changed without a step.
-    int Lengthen();
-    // Shortens the sound waiting by one period; the frames removed, 0 when
-    // too little waits.
-    int Shorten();
+    // Lengthens the sound waiting by one period of at most maxFrames; the
+    // frames added, 0 when too little waits to be changed without a step or
+    // the period is longer.
+    int Lengthen(int maxFrames);
+    // Shortens the sound waiting by one period of at most maxFrames; the
+    // frames removed, 0 when too little waits or the period is longer.
+    int Shorten(int maxFrames);
 
     // Samples of every channel waiting.
     int Held() const { return static_cast<int>(m_buffer.size()) - m_heldAt * m_channels; }
@@ -53,8 +54,9 @@ public:
 
 private:
     int Frames() const { return static_cast<int>(m_buffer.size()) / m_channels; }
-    // The period of the latest sound, or a 10 ms piece without one.
-    int LatestPeriod() const;
+    // The period of the latest sound, or a piece of up to 10 ms (and up to
+    // maxFrames) of sound without one.
+    int LatestPeriod(int maxFrames) const;
     // Takes the latest period as the piece that made-up sound repeats.
     void TakeCycle();
     // The next made-up frame into out (m_channels samples).

@@ -71,8 +71,10 @@ private slots:
         stretch.Pop(played.data(), int(played.size()));
         stretch.Append(voice.data() + 2048 * kChannels, 2048 * kChannels, false);
 
-        const int changed = shorten ? stretch.Shorten() : stretch.Lengthen();
+        const int changed = shorten ? stretch.Shorten(period) : stretch.Lengthen(period);
         QCOMPARE(changed, period);
+        // A period longer than allowed is left alone.
+        QCOMPARE(shorten ? stretch.Shorten(period - 1) : stretch.Lengthen(period - 1), 0);
         QCOMPARE(stretch.HeldFrames(), shorten ? 2048 - period : 2048 + period);
 
         std::vector<std::int16_t> heard = played;
@@ -122,8 +124,8 @@ private slots:
         stretch.Configure(kRate, kChannels);
         const std::vector<std::int16_t> voice = Voiced(400, 300);
         stretch.Append(voice.data(), int(voice.size()), false);
-        QCOMPARE(stretch.Shorten(), 0);
-        QCOMPARE(stretch.Lengthen(), 0);
+        QCOMPARE(stretch.Shorten(400), 0);
+        QCOMPARE(stretch.Lengthen(400), 0);
         QCOMPARE(stretch.HeldFrames(), 300);
     }
 };
