@@ -25,6 +25,9 @@ constexpr double kNoiseFloorPerLine = 4.0 * 1024.0 / 12.0;
 constexpr int kGlobalGainBits = 8;
 // Pulse, TNS and gain-control flags.
 constexpr int kToolFlagBits = 3;
+// Temporal noise shaping starts above the low notes (about 1 kHz at 32 kHz),
+// whose steady tones would gain nothing from it.
+constexpr int kTnsFromLine = 64;
 
 double inverseStep34(int scaleFactor) {
     return std::exp2(-0.1875 * (scaleFactor - kScaleFactorZero));
@@ -39,7 +42,17 @@ CAacChannelCoder::CAacChannelCoder(int samplingIndex, int bandwidthLines)
     while (codedBands_ < bands_ && offsets_[codedBands_] < bandwidthLines) {
         ++codedBands_;
     }
+    tnsHighBand_ = std::min(codedBands_, CAacTns::maxBands(samplingIndex));
+    while (tnsLowBand_ < tnsHighBand_ && offsets_[tnsLowBand_] < kTnsFromLine) {
+        ++tnsLowBand_;
+    }
     sections_.reserve(CAacTables::kMaxLongBands);
+}
+
+void CAacChannelCoder::shapeNoise(float* lines, bool attack) {
+    if (!attack || !tns_.shape(lines, offsets_, tnsLowBand_, tnsHighBand_, bands_)) {
+        tns_.clear();
+    }
 }
 
 void CAacChannelCoder::analyse(const float* lines) {
@@ -166,8 +179,8 @@ int CAacChannelCoder::code(int bands, bool ownWindowInfo) {
             last = sf;
         }
     }
-    return kGlobalGainBits + (ownWindowInfo ? kWindowInfoBits : 0) + kToolFlagBits + spectralBits +
-           scaleFactorBits();
+    return kGlobalGainBits + (ownWindowInfo ? kWindowInfoBits : 0) + kToolFlagBits + tns_.bits() +
+           spectralBits + scaleFactorBits();
 }
 
 int CAacChannelCoder::scaleFactorBits() const {
@@ -220,7 +233,11 @@ void CAacChannelCoder::write(CAacBitWriter& writer, bool ownWindowInfo) const {
             previous = sf;
         }
     }
-    writer.put(0, kToolFlagBits);
+    // No pulses; the TNS flag and its data; no gain control.
+    writer.put(0, 1);
+    writer.put(tns_.active() ? 1 : 0, 1);
+    tns_.write(writer);
+    writer.put(0, 1);
     for (const auto& section : sections_) {
         for (int b = section.start; b < section.end; ++b) {
             CAacHuffman::writeBand(writer, values_.data() + offsets_[b],

@@ -5,11 +5,12 @@
 
 #include "CAacSections.h"
 #include "CAacTables.h"
+#include "CAacTns.h"
 
 class CAacBitWriter;
 
 // Quantises one channel's long-window spectrum and writes it as an
-// individual channel stream (no pulses, no TNS).
+// individual channel stream (no pulses; temporal noise shaping on attacks).
 // The noise allowed in a band grows with the band's energy, partly
 // flattened, and one offset on every scale factor trades quality for bits.
 class CAacChannelCoder {
@@ -21,6 +22,10 @@ public:
     // bandwidthLines: lines above it are not sent.
     CAacChannelCoder(int samplingIndex, int bandwidthLines);
 
+    // Before analyse(): on a frame with an attack, filters the spectrum
+    // (kLines values) so that the decoder gives the noise the frame's envelope
+    // in time; otherwise the frame keeps its noise flat in time.
+    void shapeNoise(float* lines, bool attack);
     // Takes the frame's spectrum (kLines values); quantise() works on it.
     void analyse(const float* lines);
     // Quantises at scale-factor offset `offset` (larger is coarser); returns
@@ -40,6 +45,10 @@ private:
     int scaleFactorBits() const;
 
     const uint16_t* offsets_;
+    // The bands temporal noise shaping filters.
+    int tnsLowBand_ = 0;
+    int tnsHighBand_ = 0;
+    CAacTns tns_;
     int bands_;
     int codedBands_;
     std::array<float, kLines> magnitudes34_{};

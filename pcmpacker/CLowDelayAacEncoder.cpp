@@ -217,6 +217,13 @@ bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink
         attack = channel.attacks.detect(samples_.data(), kLines) || attack;
         channel.mdct->transform(samples_.data(), channel.lines.data());
     }
+    // The window of the next frame still holds the attack in its first half.
+    const bool attackInWindow = attack || attackBefore_;
+    attackBefore_ = attack;
+    // The decoder shapes each channel after undoing mid and side.
+    for (Channel& channel : streams_) {
+        channel.coder->shapeNoise(channel.lines.data(), temporalNoiseShaping_ && attackInWindow);
+    }
     for (Element& element : elements_) {
         if (element.id == kPair) {
             chooseMidSide(element);
@@ -225,9 +232,7 @@ bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink
     for (Channel& channel : streams_) {
         channel.coder->analyse(channel.lines.data());
     }
-    // The window of the next frame still holds the attack in its first half.
-    const int target = reservoir_.target(attack || attackBefore_, ceilingBits_);
-    attackBefore_ = attack;
+    const int target = reservoir_.target(attackInWindow, ceilingBits_);
 
     // The finest scale-factor offset whose frame fits the target.
     double coarse = 160.0;

@@ -15,7 +15,8 @@ class CAacMdct;
 // Our own AAC-LC encoder: long windows only, so each frame is written as
 // soon as its 1024 samples are in, one frame earlier than an encoder that
 // looks ahead to choose short windows. Frames with an attack get more of
-// the bit reservoir, which keeps the noise before the attack down.
+// the bit reservoir and temporal noise shaping, which keep the noise before
+// the attack down.
 class CLowDelayAacEncoder : public IAacFrameEncoder {
 public:
     // Null when AAC has no channel configuration or sampling index for the format.
@@ -23,6 +24,9 @@ public:
     ~CLowDelayAacEncoder() override;
     CLowDelayAacEncoder(const CLowDelayAacEncoder&) = delete;
     CLowDelayAacEncoder& operator=(const CLowDelayAacEncoder&) = delete;
+
+    // On by default; off only to measure what it brings.
+    void setTemporalNoiseShaping(bool on) { temporalNoiseShaping_ = on; }
 
     unsigned inputSamples() const override;
     bool encode(const unsigned char* pcm, const FrameSink& sink) override;
@@ -57,6 +61,7 @@ private:
     int ceilingBits_ = 0;
     CAacBitReservoir reservoir_;
     bool attackBefore_ = false;
+    bool temporalNoiseShaping_ = true;
     std::vector<float> samples_;
     std::vector<unsigned char> output_;
 };
