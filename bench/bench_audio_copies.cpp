@@ -36,8 +36,8 @@ std::int64_t SteadyUs() {
 class CArrivals : public IRecvEvent {
 public:
     explicit CArrivals(int frames) : m_arrivals(static_cast<size_t>(frames), -1) {}
-    void OnRecv(std::uint32_t sequence, const std::uint8_t*, int, bool,
-                std::int64_t arrivalUs) override {
+    void OnRecv(std::uint32_t sequence, const std::uint8_t*, int, bool, std::int64_t arrivalUs,
+                bool) override {
         std::lock_guard<std::mutex> guard(m_lock);
         if (sequence < m_arrivals.size()) {
             m_arrivals[sequence] = arrivalUs;

@@ -4,10 +4,12 @@
 // fragment, or made from a real encoded frame with some bytes changed, the
 // latter as a first sending or as a copy of an earlier frame, so random,
 // broken, valid and repeated media are mixed.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 extern "C" {
@@ -16,8 +18,7 @@ extern "C" {
 
 #include "AacUnpacker.h"
 #include "CAudioTran.h"
-#include "CPlayoutBuffer.h"
-#include "CPlayoutPcm.h"
+#include "CVoicePlayout.h"
 #include "MediaFragment.h"
 #include "PcmPacker.h"
 
@@ -35,50 +36,41 @@ void Check(bool condition) {
 class CDecodeSink : public IRecvEvent {
 public:
     CDecodeSink() : m_decoder(AacUnpackerInit()), m_pcm(kPcmBytes + 1, 0x5A) {
-        m_out.Configure(32000, 2);
-        m_playout.Configure(32000, 13000);
+        m_playout.Configure(32000, 2, 10000,
+                            [this](const std::uint8_t* frame, int length, std::int16_t* pcm,
+                                   int capacity) { return Decode(frame, length, pcm, capacity); });
     }
     ~CDecodeSink() { AacUnpackerUnInit(m_decoder); }
 
     // Each frame arrives 32 ms after the one before and the speaker takes
-    // one at once, as the playback does when its turn comes.
-    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool,
-                std::int64_t) override {
+    // the next 32 ms at once, as the playback does 10 ms at a time.
+    void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool, std::int64_t,
+                bool copy) override {
         Check(length > 0 && length <= MediaFragment::kMaxFrame);
         m_nowUs += 32000;
-        m_playout.Put(sequence, frame, length, m_nowUs);
-        CPlayoutBuffer::Turn turn;
-        switch (m_playout.Take(m_nowUs + 20000, &m_frame, &turn)) {
-            case CPlayoutBuffer::Next::Frame: {
-                int produced = kPcmBytes;
-                if (AacUnpackerProc(m_decoder, reinterpret_cast<char*>(m_frame.data()),
-                                    static_cast<int>(m_frame.size()),
-                                    reinterpret_cast<char*>(m_pcm.data()), m_flag, produced) != 0) {
-                    Check(produced >= 0 && produced <= kPcmBytes);
-                    m_out.Append(reinterpret_cast<const std::int16_t*>(m_pcm.data()), produced / 2,
-                                 turn.spliced);
-                }
-                break;
-            }
-            case CPlayoutBuffer::Next::Conceal:
-                m_out.Conceal(1024);
-                break;
-            case CPlayoutBuffer::Next::Silence:
-                m_out.Silence(640);
-                break;
-        }
-        Check(m_pcm[kPcmBytes] == 0x5A);
+        m_playout.Put(sequence, frame, length, m_nowUs, copy);
         std::int16_t chunk[2048];
-        m_out.Pop(chunk, 2048);
+        m_playout.Pull(m_nowUs, chunk, 2048);
     }
 
 private:
+    int Decode(const std::uint8_t* frame, int length, std::int16_t* pcm, int capacity) {
+        int produced = kPcmBytes;
+        if (AacUnpackerProc(m_decoder, reinterpret_cast<char*>(const_cast<std::uint8_t*>(frame)),
+                            length, reinterpret_cast<char*>(m_pcm.data()), m_flag, produced) == 0) {
+            return 0;
+        }
+        Check(produced >= 0 && produced <= kPcmBytes);
+        Check(m_pcm[kPcmBytes] == 0x5A);
+        const int samples = std::min(produced / 2, capacity);
+        std::memcpy(pcm, m_pcm.data(), static_cast<std::size_t>(samples) * 2);
+        return samples;
+    }
+
     void* m_decoder;
     std::vector<std::uint8_t> m_pcm;
     bool m_flag = false;
-    CPlayoutBuffer m_playout;
-    CPlayoutPcm m_out;
-    std::vector<std::uint8_t> m_frame;
+    CVoicePlayout m_playout;
     std::int64_t m_nowUs = 0;
 };
 

@@ -45,9 +45,9 @@ void CAudioDecode::Stop() {
 }
 
 void CAudioDecode::OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool,
-                          std::int64_t arrivalUs) {
+                          std::int64_t arrivalUs, bool copy) {
     if (m_running.load()) {
-        m_playback.Put(sequence, frame, length, arrivalUs);
+        m_playback.Put(sequence, frame, length, arrivalUs, copy);
     }
 }
 

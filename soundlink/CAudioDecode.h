@@ -27,7 +27,7 @@ public:
     void Stop();
 
     void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool keyFlag,
-                std::int64_t arrivalUs) override;
+                std::int64_t arrivalUs, bool copy) override;
 
     bool IsRunning() const { return m_running.load(); }
     std::uint64_t FramesDecoded() const { return m_framesDecoded.load(); }

@@ -205,7 +205,7 @@ void CAudioTran::Deliver(const CFrameAssembler& assembler, bool copy, std::int64
     ++m_framesReceived;
     if (IRecvEvent* target = m_target.load()) {
         target->OnRecv(sequence, assembler.Frame(), assembler.FrameLength(), assembler.KeyFlag(),
-                       arrivalUs);
+                       arrivalUs, copy);
     }
 }
 

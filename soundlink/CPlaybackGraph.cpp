@@ -222,8 +222,8 @@ std::int64_t CPlaybackGraph::NowUs() {
 }
 
 void CPlaybackGraph::Put(std::uint32_t sequence, const std::uint8_t* frame, int length,
-                         std::int64_t arrivalUs) {
-    m_playout.Put(sequence, frame, length, arrivalUs);
+                         std::int64_t arrivalUs, bool copy) {
+    m_playout.Put(sequence, frame, length, arrivalUs, copy);
 }
 
 CPlaybackGraph::Heard CPlaybackGraph::Refill(int chunkBytes) {

@@ -38,8 +38,8 @@ public:
 
     static constexpr int kChunkMs = 10;
     // The speaker's buffer and its write period, in microseconds.
-    static constexpr int kSinkBufferUs = 20000;
-    static constexpr int kSinkPeriodUs = 10000;
+    static constexpr int kSinkBufferUs = 10000;
+    static constexpr int kSinkPeriodUs = 5000;
 
     CPlaybackGraph() = default;
     ~CPlaybackGraph();
@@ -55,9 +55,10 @@ public:
     // Stops and releases the pipeline; the streaming thread has ended when it returns.
     void Stop();
 
-    // Receive thread: one whole frame with its sequence number and the time
-    // it arrived (steady clock, microseconds).
-    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs);
+    // Receive thread: one whole frame with its sequence number, the time it
+    // arrived (steady clock, microseconds) and whether that was its copy.
+    void Put(std::uint32_t sequence, const std::uint8_t* frame, int length, std::int64_t arrivalUs,
+             bool copy);
     // The steady clock the arrival times and the schedule are read on.
     static std::int64_t NowUs();
     CVoicePlayout::Figures Figures() const { return m_playout.GetFigures(); }

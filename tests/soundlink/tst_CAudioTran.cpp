@@ -42,7 +42,7 @@ std::int64_t SteadyUs() {
 class CFrameCollector : public IRecvEvent {
 public:
     void OnRecv(std::uint32_t sequence, const std::uint8_t* frame, int length, bool,
-                std::int64_t arrivalUs) override {
+                std::int64_t arrivalUs, bool) override {
         const std::int64_t now = SteadyUs();
         std::lock_guard<std::mutex> guard(m_lock);
         m_frames.emplace_back(frame, frame + length);
