@@ -19,6 +19,11 @@ constexpr int kLines = CAacMdct::kLines;
 constexpr int64_t kBitRatePerChannel = 48000;
 // AAC allows 6144 bits per channel and frame.
 constexpr int kMaxPayloadPerChannel = 768;
+// Bits the pauses of speech save are spent on the sound after them: the
+// reservoir holds eight frames of the rate (a quarter second at 32 kHz).
+// Each frame is a datagram of its own and the header says the rate is
+// variable, so no decoder buffer limits it; frames stay within AAC's limit.
+constexpr int kReservoirFrames = 8;
 static_assert(kMaxPayloadPerChannel * 8 + CAdtsHeader::kSize <= CAdtsHeader::kMaxFrameLength,
               "eight channels must fit the ADTS frame-length field");
 
@@ -116,7 +121,7 @@ CLowDelayAacEncoder::CLowDelayAacEncoder(int channels, int sampleRate, int sampl
       samplingIndex_(samplingIndex),
       channelConfig_(CAdtsHeader::channelConfig(channels)),
       reservoir_(averageBits(channels, sampleRate),
-                 kMaxPayloadPerChannel * 8 * channels - averageBits(channels, sampleRate)),
+                 averageBits(channels, sampleRate) * kReservoirFrames),
       samples_(kLines),
       output_(static_cast<std::size_t>(kMaxPayloadPerChannel * channels) + CAdtsHeader::kSize) {
     const int wideLines =
