@@ -6,7 +6,9 @@
 // with the microphone's. Prints median, p95 and max, the delay budget of the
 // pipeline, and the CPU each process used as a share of one core.
 //
-//   bench_mouth_to_ear [--no-echo-cancel] [--lossy] [--minutes N]
+//   bench_mouth_to_ear [--no-echo-cancel] [--libavcodec] [--lossy] [--minutes N]
+//
+// --libavcodec encodes with libavcodec's AAC encoder instead of ours.
 //
 // --lossy puts a relay of its own between the sides that drops 5 % of the
 // datagrams at random and delays each by 0-40 ms; --minutes keeps measuring
@@ -80,10 +82,15 @@ int main(int argc, char** argv) {
     }
     CSoundPeer peerA;
     CSoundPeer peerB;
-    const QStringList options =
-        arguments.contains(QStringLiteral("--no-echo-cancel"))
-            ? QStringList{QStringLiteral("--echo-cancel"), QStringLiteral("0")}
-            : QStringList{};
+    const bool echoCancel = !arguments.contains(QStringLiteral("--no-echo-cancel"));
+    const bool libavcodec = arguments.contains(QStringLiteral("--libavcodec"));
+    QStringList options;
+    if (!echoCancel) {
+        options << QStringLiteral("--echo-cancel") << QStringLiteral("0");
+    }
+    if (libavcodec) {
+        options << QStringLiteral("--encoder") << QStringLiteral("libavcodec");
+    }
     if (!peerA.Start(dirA.path(), portA, lossy ? relay.PortForA() : portB,
                      sinks.micA + QStringLiteral(".monitor"), sinks.spkA, options) ||
         !peerB.Start(dirB.path(), portB, lossy ? relay.PortForB() : portA,
@@ -137,7 +144,7 @@ int main(int argc, char** argv) {
         "echo cancellation %s)\n",
         delays.size(), kBursts * rounds, seconds / 60.0,
         lossy ? "relay dropping 5 %, delaying 0-40 ms" : "loopback",
-        options.isEmpty() ? "on" : "off");
+        echoCancel ? "on" : "off");
     if (!delays.empty()) {
         std::printf(
             "  median %.1f ms   p95 %.1f ms   max %.1f ms   (goal: median <= %d, p95 <= %d)\n",
@@ -154,13 +161,14 @@ int main(int argc, char** argv) {
     std::printf("budget, as configured (the playout's delay as B measured it at the end):\n");
     std::printf("  capture              %5.1f ms  (read every %d ms)\n",
                 CAudioCapture::kSourcePeriodUs / 1000.0, CAudioCapture::kSourcePeriodUs / 1000);
-    if (options.isEmpty()) {
+    if (echoCancel) {
         std::printf("  echo canceller      ~%5.1f ms  (against --no-echo-cancel)\n", 10.0);
     }
     std::printf(
         "  encoder             %5.1f ms  (a frame filled, %.0f ms; kept until the next chunk, "
-        "10 ms)\n",
-        kEncoderFrameMs + 10.0, kEncoderFrameMs);
+        "10 ms%s)\n",
+        kEncoderFrameMs * (libavcodec ? 2 : 1) + 10.0, kEncoderFrameMs,
+        libavcodec ? "; libavcodec's look-ahead, one frame" : "");
     std::printf("  codec overlap       %5.1f ms  (the decoder's output lags one frame)\n",
                 kEncoderFrameMs);
     std::printf("  network              %5.1f ms  (loopback; 1 ms pacing per datagram)\n", 1.0);

@@ -19,6 +19,8 @@ CallViewSoundSettings CallViewSoundSettings::FromFile(const QString& path) {
     settings.microphone = ini.value(QStringLiteral("/Voice/Microphone")).toString();
     settings.speaker = ini.value(QStringLiteral("/Voice/Speaker")).toString();
     settings.encryptedOnly = ini.value(QStringLiteral("/Voice/EncryptedOnly"), 0).toInt() != 0;
+    settings.libavcodecEncoder =
+        ini.value(QStringLiteral("/Voice/Encoder")).toString() == QLatin1String("libavcodec");
     return settings;
 }
 
@@ -29,4 +31,6 @@ void CallViewSoundSettings::ApplyTo(ISoundLinkSetup* setup) const {
     setup->SetEchoCancellation(echoCancel);
     setup->SetMicrophone(microphone.toStdString());
     setup->SetSpeaker(speaker.toStdString());
+    setup->SetEncoder(libavcodecEncoder ? SoundLinkEncoder::Libavcodec
+                                        : SoundLinkEncoder::LowDelay);
 }

@@ -8,8 +8,10 @@ class ISoundLinkSetup;
 // file the client names in KIV_CALL_SETTINGS: echo cancellation
 // ("/Voice/EchoCancel", 1 or 0, on when missing), the microphone
 // ("/Voice/Microphone") and the speaker ("/Voice/Speaker"), PulseAudio
-// names, empty for the default devices; and whether calls that cannot be
-// encrypted are refused ("/Voice/EncryptedOnly", 1 or 0, off when missing).
+// names, empty for the default devices; whether calls that cannot be
+// encrypted are refused ("/Voice/EncryptedOnly", 1 or 0, off when missing);
+// and the voice's encoder ("/Voice/Encoder": "libavcodec" for libavcodec's,
+// which adds 32 ms; anything else is the low-delay one).
 class CallViewSoundSettings {
 public:
     static constexpr const char* kEnvironment = "KIV_CALL_SETTINGS";
@@ -25,4 +27,5 @@ public:
     QString microphone;
     QString speaker;
     bool encryptedOnly = false;
+    bool libavcodecEncoder = false;
 };

@@ -6,10 +6,12 @@ CAudioEncode::~CAudioEncode() {
     Destroy();
 }
 
-bool CAudioEncode::Create(int channels, int sampleRate, int bitsPerSample) {
+bool CAudioEncode::Create(int channels, int sampleRate, int bitsPerSample, bool libavcodec) {
     std::lock_guard<std::mutex> guard(m_lock);
     PcmPackerUninit(m_encoder);
-    m_encoder = PcmPackerInit(channels, sampleRate, bitsPerSample, this);
+    m_encoder = PcmPackerInitEncoder(
+        channels, sampleRate, bitsPerSample, this,
+        libavcodec ? PCMPACKER_ENCODER_LIBAVCODEC : PCMPACKER_ENCODER_LOW_DELAY);
     return m_encoder != nullptr;
 }
 

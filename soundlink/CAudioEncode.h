@@ -13,8 +13,9 @@ public:
     CAudioEncode(const CAudioEncode&) = delete;
     CAudioEncode& operator=(const CAudioEncode&) = delete;
 
-    // False when the encoder refuses the format (there is then none).
-    bool Create(int channels, int sampleRate, int bitsPerSample);
+    // False when the encoder refuses the format (there is then none);
+    // libavcodec: libavcodec's encoder instead of the low-delay one.
+    bool Create(int channels, int sampleRate, int bitsPerSample, bool libavcodec = false);
     void Destroy();
     bool Exists() const;
     // Capture thread: buffers PCM and emits every whole frame.

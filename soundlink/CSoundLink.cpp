@@ -80,7 +80,8 @@ int CSoundLink::StartCall(std::wstring remoteAddress, int remotePort, std::wstri
     }
     if (!m_captureRunning) {
         if (!m_encoder.Exists()) {
-            m_encoder.Create(m_channels, m_sampleRate, m_bitsPerSample);
+            m_encoder.Create(m_channels, m_sampleRate, m_bitsPerSample,
+                             m_encoderKind == SoundLinkEncoder::Libavcodec);
         }
         // The canceller pairs the microphone with the probe by time, so
         // whichever starts first does not matter.
@@ -143,6 +144,10 @@ void CSoundLink::SetSpeaker(std::string sinkName) {
 
 void CSoundLink::SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) {
     m_callKeys = std::move(keys);
+}
+
+void CSoundLink::SetEncoder(SoundLinkEncoder encoder) {
+    m_encoderKind = encoder;
 }
 
 CPlaybackGraph::Options CSoundLink::PlaybackOptions() const {

@@ -45,6 +45,7 @@ public:
     void SetMicrophone(std::string sourceName) override;
     void SetSpeaker(std::string sinkName) override;
     void SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) override;
+    void SetEncoder(SoundLinkEncoder encoder) override;
 
     void OnFrame(const std::uint8_t* data, int length) override;
     void OnAAC(const std::uint8_t* frame, int length) override;
@@ -83,4 +84,5 @@ private:
     bool m_echoCancellation = true;
     std::string m_speaker;
     std::shared_ptr<CMediaCallKeys> m_callKeys;
+    SoundLinkEncoder m_encoderKind = SoundLinkEncoder::LowDelay;
 };

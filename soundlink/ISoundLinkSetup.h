@@ -5,6 +5,11 @@
 
 class CMediaCallKeys;
 
+// The call's AAC encoder: ours, which sends each frame as soon as its sound
+// is in, or libavcodec's, which looks a frame ahead (32 ms later), for
+// comparison.
+enum class SoundLinkEncoder { LowDelay, Libavcodec };
+
 // What the user chose for the calls of this process, beside the session's
 // documented operations. Each choice applies to the calls started after it;
 // call from the caller's thread, like ISoundLink.
@@ -29,6 +34,9 @@ public:
     // same call (null: plain calls). Their datagrams are sealed with them,
     // and only the peer's are heard.
     virtual void SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) = 0;
+
+    // The encoder of the calls started afterwards (LowDelay by default).
+    virtual void SetEncoder(SoundLinkEncoder encoder) = 0;
 
 protected:
     ~ISoundLinkSetup() = default;

@@ -15,10 +15,12 @@ public:
     void SetMicrophone(std::string name) override { microphone = name; }
     void SetSpeaker(std::string name) override { speaker = name; }
     void SetCallKeys(std::shared_ptr<CMediaCallKeys>) override {}
+    void SetEncoder(SoundLinkEncoder chosen) override { encoder = chosen; }
 
     bool echo = false;
     std::string microphone = "unset";
     std::string speaker = "unset";
+    SoundLinkEncoder encoder = SoundLinkEncoder::LowDelay;
 };
 
 }  // namespace
@@ -34,13 +36,15 @@ private slots:
         QTest::addColumn<QString>("microphone");
         QTest::addColumn<QString>("speaker");
         QTest::addColumn<bool>("encryptedOnly");
-        QTest::newRow("no file") << QString() << true << QString() << QString() << false;
-        QTest::newRow("nothing chosen")
-            << QStringLiteral("[Voice]\nFriend=ture\n") << true << QString() << QString() << false;
+        QTest::addColumn<bool>("libavcodec");
+        QTest::newRow("no file") << QString() << true << QString() << QString() << false << false;
+        QTest::newRow("nothing chosen") << QStringLiteral("[Voice]\nFriend=ture\nEncoder=faac\n")
+                                        << true << QString() << QString() << false << false;
         QTest::newRow("all chosen")
             << QStringLiteral(
-                   "[Voice]\nEchoCancel=0\nMicrophone=usb_mic\nSpeaker=hdmi_out\nEncryptedOnly=1\n")
-            << false << QStringLiteral("usb_mic") << QStringLiteral("hdmi_out") << true;
+                   "[Voice]\nEchoCancel=0\nMicrophone=usb_mic\nSpeaker=hdmi_out\nEncryptedOnly=1\n"
+                   "Encoder=libavcodec\n")
+            << false << QStringLiteral("usb_mic") << QStringLiteral("hdmi_out") << true << true;
     }
 
     void choicesReachTheSession() {
@@ -49,6 +53,7 @@ private slots:
         QFETCH(QString, microphone);
         QFETCH(QString, speaker);
         QFETCH(bool, encryptedOnly);
+        QFETCH(bool, libavcodec);
         QTemporaryDir dir;
         QString path;
         if (!file.isNull()) {
@@ -66,6 +71,7 @@ private slots:
         QCOMPARE(setup.echo, echo);
         QCOMPARE(QString::fromStdString(setup.microphone), microphone);
         QCOMPARE(QString::fromStdString(setup.speaker), speaker);
+        QCOMPARE(setup.encoder == SoundLinkEncoder::Libavcodec, libavcodec);
     }
 };
 

@@ -2,7 +2,7 @@
 // for the two-process call tests and the mouth-to-ear benchmark.
 //
 //   kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] [--device NAME]
-//                [--speaker SINK] [--echo-cancel 0|1]
+//                [--speaker SINK] [--echo-cancel 0|1] [--encoder libavcodec|low-delay]
 //
 // Starts one call at once and prints "call <id>"; then reads commands, one a
 // line: "stop" ends the call ("stopped"), "start" opens a new one, "quit"
@@ -30,6 +30,7 @@ struct Options {
     std::wstring device;
     std::string speaker;
     bool echoCancel = true;
+    bool libavcodec = false;
 };
 
 std::wstring Widen(const char* text) {
@@ -51,6 +52,8 @@ bool Parse(int argc, char** argv, Options* options) {
             options->speaker = argv[i + 1];
         } else if (name == "--echo-cancel") {
             options->echoCancel = std::atoi(argv[i + 1]) != 0;
+        } else if (name == "--encoder") {
+            options->libavcodec = std::string(argv[i + 1]) == "libavcodec";
         } else {
             return false;
         }
@@ -71,12 +74,15 @@ int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, &options)) {
         std::cerr << "usage: kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] "
-                     "[--device NAME] [--speaker SINK] [--echo-cancel 0|1]\n";
+                     "[--device NAME] [--speaker SINK] [--echo-cancel 0|1] "
+                     "[--encoder libavcodec|low-delay]\n";
         return 2;
     }
     ISoundLink* link = GetSoundLink();
     link->SetAudioFormat(options.device, 32000, 16, 2);
     GetSoundLinkSetup()->SetEchoCancellation(options.echoCancel);
+    GetSoundLinkSetup()->SetEncoder(options.libavcodec ? SoundLinkEncoder::Libavcodec
+                                                       : SoundLinkEncoder::LowDelay);
     GetSoundLinkSetup()->SetSpeaker(options.speaker);
     int callId = Start(link, options);
     std::string command;
