@@ -28,6 +28,12 @@ void CSoundLog::Failed(const char* message, std::int32_t hr, const char* unit, i
     Write(line);
 }
 
+void CSoundLog::Note(const char* message, const char* unit) {
+    char line[kLineChars];
+    std::snprintf(line, sizeof(line), "[Info]%s,<%s>\n", message, unit);
+    Write(line);
+}
+
 void CSoundLog::Write(const char* line) {
     std::lock_guard<std::mutex> guard(LogLock());
     std::fputs(line, stdout);

@@ -13,6 +13,9 @@ public:
     static void Failed(std::int32_t hr, const char* unit, int step);
     // "[Error]message! hr = %08x,<unit,step>"
     static void Failed(const char* message, std::int32_t hr, const char* unit, int step);
+    // "[Info]message,<unit>": what the session obtained, for whoever reads
+    // the log after a poor call.
+    static void Note(const char* message, const char* unit);
 
 private:
     static void Write(const char* line);
