@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CCorvoFrameWriter.h"
+#include "SoundLinkThreadPriority.h"
 
 namespace {
 
@@ -145,6 +146,8 @@ void CCorvoCapturePin::CaptureInto(const CorvoFrameTarget& target) {
 }
 
 void CCorvoCapturePin::CaptureLoop() {
+    // Grabbing the screen gives way to the call's sound on a busy machine.
+    SoundLinkPrioritize(SoundLinkThreadId(), SoundLinkThreadKind::ScreenCapture);
     for (;;) {
         const int woken = CKivAutoResetEvent::WaitAny({&m_quit, &m_request, &m_nextAllowed});
         if (woken == 0) {

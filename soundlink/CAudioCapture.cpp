@@ -7,6 +7,7 @@
 #include "KivFilterRegistry.h"
 #include "SoundLinkClock.h"
 #include "SoundLinkDeviceName.h"
+#include "SoundLinkStreamPriority.h"
 
 namespace {
 
@@ -89,7 +90,9 @@ GstElement* CAudioCapture::MakeSource() {
         CSoundLog::Failed("Failed to add audio capture device", CSoundLog::kFail, kUnit, 234);
         return nullptr;
     }
-    // Short reads keep the delay of the microphone low.
+    // Short reads keep the delay of the microphone low; a long buffer keeps
+    // what the server recorded while our thread was held up, to come late
+    // rather than be lost.
     SetIfPresent(source, "buffer-time", kSourceBufferUs);
     SetIfPresent(source, "latency-time", kSourcePeriodUs);
     return source;
@@ -140,6 +143,7 @@ int CAudioCapture::Start() {
         return 0;
     }
     gst_object_ref_sink(pipeline.get());
+    SoundLinkPrioritizeStreams(pipeline.get(), SoundLinkThreadKind::SoundCapture);
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
     if (convert == nullptr || resample == nullptr) {

@@ -17,7 +17,7 @@ public:
     static constexpr const char* kDeviceMissing =
         "Audio device is not found! Use the default device!";
     // The source's buffer and its read period, in microseconds.
-    static constexpr int kSourceBufferUs = 20000;
+    static constexpr int kSourceBufferUs = 200000;
     static constexpr int kSourcePeriodUs = 10000;
 
     CAudioCapture() = default;

@@ -9,6 +9,7 @@
 #include "CSoundLog.h"
 #include "MediaDatagram.h"
 #include "MediaFragment.h"
+#include "SoundLinkThreadPriority.h"
 #include "WireCore2.h"
 
 namespace {
@@ -167,6 +168,8 @@ void CAudioTran::SetReceiveTarget(IRecvEvent* target) {
 
 std::int32_t CAudioTran::OnRecvFrom(const WireSource& source, const std::uint8_t* data,
                                     int length) {
+    // The kernel's receive thread, at its first datagram.
+    SoundLinkPrioritizeThisThreadOnce(SoundLinkThreadKind::SoundReceive);
     // Only the peer's datagrams reach the assemblers, so no stranger's can
     // throw away the frame being put together.
     const CMediaGuard::Span fragment = m_guard->Open(source.ipv4, source.port, data, length);

@@ -7,6 +7,7 @@
 #include "KivNativeWindow.h"
 #include "PictureGst.h"
 #include "PictureStamp.h"
+#include "SoundLinkStreamPriority.h"
 
 namespace {
 
@@ -132,6 +133,8 @@ bool CPictureCapture::Run(const std::string& source, int width, int height,
     if (!pipeline) {
         return false;
     }
+    // Camera and encoder give way to the call's sound on a busy machine.
+    SoundLinkPrioritizeStreams(pipeline.get(), SoundLinkThreadKind::VideoCapture);
     GstPtr<GstElement> encoded(gst_bin_get_by_name(GST_BIN(pipeline.get()), "encoded"));
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &OnEncoded;

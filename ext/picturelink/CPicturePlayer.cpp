@@ -6,6 +6,7 @@
 #include "KivNativeWindow.h"
 #include "PictureGst.h"
 #include "PictureStamp.h"
+#include "SoundLinkStreamPriority.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ CPicturePlayer::CPicturePlayer(std::uintptr_t window, int width, int height)
         return;
     }
     GstPtr<GstElement> pipeline(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new("remote"))));
+    // Decoding and drawing give way to the call's sound on a busy machine.
+    SoundLinkPrioritizeStreams(pipeline.get(), SoundLinkThreadKind::VideoPlayback);
     gst_bin_add_many(GST_BIN(pipeline.get()), GST_ELEMENT(gst_object_ref(source.get())), rest,
                      nullptr);
     if (!gst_element_link(source.get(), rest)) {

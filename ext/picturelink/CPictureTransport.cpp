@@ -8,6 +8,7 @@
 #include "KivUdpSocket.h"
 #include "MediaDatagram.h"
 #include "PictureFragment.h"
+#include "SoundLinkThreadPriority.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ void CPictureTransport::SendFrame(const std::uint8_t* frame, int length) {
 }
 
 void CPictureTransport::Receive() {
+    SoundLinkPrioritize(SoundLinkThreadId(), SoundLinkThreadKind::VideoReceive);
     std::uint8_t datagram[PictureFragment::kDatagramBytes + MediaDatagram::kMaxOverhead + 1];
     while (!m_stop) {
         std::uint32_t from = 0;
