@@ -131,7 +131,7 @@ int CAacChannelCoder::quantise(double offset) {
     return sentBands_;
 }
 
-int CAacChannelCoder::code(int bands, bool ownWindowInfo) {
+int CAacChannelCoder::code(int bands, bool ownWindowInfo, bool exact) {
     sentBands_ = bands;
     for (int b = 0; b < sentBands_; ++b) {
         auto& cost = costs_[static_cast<std::size_t>(b)];
@@ -141,16 +141,22 @@ int CAacChannelCoder::code(int bands, bool ownWindowInfo) {
         for (int k = 0; k < width; ++k) {
             largest = std::max(largest, std::abs(values[k]));
         }
+        cost.fill(CAacHuffman::kUnusable);
         cost[0] = largest == 0 ? 0 : CAacHuffman::kUnusable;
-        for (int c = 1; c < CAacSections::kBooks; ++c) {
-            const int bookLargest = c == CAacTables::kEscapeBook ? CAacHuffman::kLargestValue
-                                                                 : CAacTables::spectral(c).largest;
+        // The books come in pairs of rising range; the cheapest is nearly
+        // always in the first pair that holds the band, which is all an
+        // estimate tries.
+        int first = 1;
+        while (first < CAacTables::kEscapeBook && CAacTables::spectral(first).largest < largest) {
+            ++first;
+        }
+        const int last =
+            exact ? CAacSections::kBooks - 1 : std::min(first + 1, CAacSections::kBooks - 1);
+        for (int c = first; c <= last; ++c) {
             // A zero band inside a sent section costs its codewords and one
             // scale-factor bit (no change).
             cost[static_cast<std::size_t>(c)] =
-                largest > bookLargest
-                    ? CAacHuffman::kUnusable
-                    : CAacHuffman::bandBits(values, width, c) + (largest == 0 ? 1 : 0);
+                CAacHuffman::bandBits(values, width, c) + (largest == 0 ? 1 : 0);
         }
     }
     const int spectralBits = CAacSections::choose(costs_.data(), sentBands_, sections_);

@@ -33,8 +33,9 @@ public:
     int quantise(double offset);
     // Codes the first `bands` bands (at least quantise()'s answer; a pair
     // sharing its window information sends as many bands in both channels)
-    // and returns the stream's bits.
-    int code(int bands, bool ownWindowInfo);
+    // and returns the stream's bits. Not `exact`: tries fewer codebooks, for
+    // a count a little above the exact one at a fraction of the work.
+    int code(int bands, bool ownWindowInfo, bool exact);
     // Writes the stream of the last code().
     void write(CAacBitWriter& writer, bool ownWindowInfo) const;
     // The window information a stream or a pair with a common window starts with.

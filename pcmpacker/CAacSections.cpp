@@ -55,30 +55,42 @@ int CAacSections::choose(const BandCosts* costs, int count, std::vector<Section>
     }
 
     // Start from one section per band and merge the neighbours that save the
-    // most bits until no merge saves any.
+    // most bits until no merge saves any. Each neighbour pair's merge is kept
+    // and only the pairs beside a merge are worked out again.
     std::vector<Span> spans;
     spans.reserve(static_cast<std::size_t>(count));
     for (int b = 0; b < count; ++b) {
         spans.push_back(cheapest(sums, b, b + 1));
     }
+    std::vector<Span> merges;
+    merges.reserve(spans.size());
+    for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
+        merges.push_back(cheapest(sums, spans[i].start, spans[i + 1].end));
+    }
+    const auto saving = [&](std::size_t i) {
+        return spans[i].bits + spans[i + 1].bits - merges[i].bits;
+    };
     for (;;) {
         int bestSaving = 0;
         std::size_t bestAt = 0;
-        Span bestMerge{};
-        for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
-            const Span merged = cheapest(sums, spans[i].start, spans[i + 1].end);
-            const int saving = spans[i].bits + spans[i + 1].bits - merged.bits;
-            if (saving > bestSaving) {
-                bestSaving = saving;
+        for (std::size_t i = 0; i < merges.size(); ++i) {
+            if (saving(i) > bestSaving) {
+                bestSaving = saving(i);
                 bestAt = i;
-                bestMerge = merged;
             }
         }
         if (bestSaving == 0) {
             break;
         }
-        spans[bestAt] = bestMerge;
+        spans[bestAt] = merges[bestAt];
         spans.erase(spans.begin() + static_cast<std::ptrdiff_t>(bestAt) + 1);
+        merges.erase(merges.begin() + static_cast<std::ptrdiff_t>(bestAt));
+        if (bestAt > 0) {
+            merges[bestAt - 1] = cheapest(sums, spans[bestAt - 1].start, spans[bestAt].end);
+        }
+        if (bestAt < merges.size()) {
+            merges[bestAt] = cheapest(sums, spans[bestAt].start, spans[bestAt + 1].end);
+        }
     }
 
     sections.clear();

@@ -162,18 +162,18 @@ unsigned CLowDelayAacEncoder::inputSamples() const {
     return static_cast<unsigned>(kLines * channels_);
 }
 
-int CLowDelayAacEncoder::frameBits(double offset) {
+int CLowDelayAacEncoder::frameBits(double offset, bool exact) {
     int bits = 0;
     for (Element& element : elements_) {
         CAacChannelCoder& first = *streams_[static_cast<std::size_t>(element.first)].coder;
         if (element.id != kPair) {
-            bits += first.code(first.quantise(offset), true);
+            bits += first.code(first.quantise(offset), true, exact);
             continue;
         }
         // The pair shares one window information, so both send as many bands.
         CAacChannelCoder& second = *streams_[static_cast<std::size_t>(element.first) + 1].coder;
         element.bands = std::max(first.quantise(offset), second.quantise(offset));
-        bits += first.code(element.bands, false) + second.code(element.bands, false) +
+        bits += first.code(element.bands, false, exact) + second.code(element.bands, false, exact) +
                 CAacChannelCoder::kWindowInfoBits + kMaskPresentBits +
                 (element.anyMidSide ? element.bands : 0);
     }
@@ -241,17 +241,23 @@ bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink
     }
     const int target = reservoir_.target(attackInWindow, ceilingBits_);
 
-    // The finest scale-factor offset whose frame fits the target.
-    double coarse = 160.0;
+    // The finest scale-factor offset whose frame fits the target, searched
+    // with estimated counts and checked with the exact one.
+    constexpr double kCoarsest = 160.0;
+    double coarse = kCoarsest;
     double fine = -96.0;
-    if (frameBits(fine) > target) {
+    if (frameBits(fine, false) > target) {
         for (int step = 0; step < 9; ++step) {
             const double middle = (coarse + fine) / 2;
-            (frameBits(middle) > target ? fine : coarse) = middle;
+            (frameBits(middle, false) > target ? fine : coarse) = middle;
         }
         fine = coarse;
     }
-    const int bits = frameBits(fine);
+    int bits = frameBits(fine, true);
+    while (bits > target && fine < kCoarsest) {
+        fine = std::min(fine + 1.0, kCoarsest);
+        bits = frameBits(fine, true);
+    }
     reservoir_.spend(bits + overheadBits_);
 
     int length = write(output_.data() + CAdtsHeader::kSize,

@@ -48,7 +48,8 @@ private:
     CLowDelayAacEncoder(int channels, int sampleRate, int samplingIndex);
     // Turns the pair's bands into mid and side where that is cheaper.
     void chooseMidSide(Element& element);
-    int frameBits(double offset);
+    // Not `exact`: an estimate, rarely below the exact count.
+    int frameBits(double offset, bool exact);
     // Bytes of the raw data block written; 0 if it did not fit.
     int write(unsigned char* payload, int capacity);
 
