@@ -1,6 +1,7 @@
 #include "CAacHuffman.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "CAacBitWriter.h"
@@ -71,6 +72,27 @@ int CAacHuffman::bandBits(const int* values, int count, int codebook) {
         }
     }
     return bits;
+}
+
+void CAacHuffman::pairBits(const int* values, int count, int codebook, int bits[2]) {
+    const CAacTables::Codebook& book = CAacTables::spectral(codebook);
+    const uint8_t* other = CAacTables::spectral(codebook + 1).bits;
+    bits[0] = 0;
+    bits[1] = 0;
+    for (int i = 0; i < count; i += book.dimension) {
+        if (!fits(book, codebook, values + i)) {
+            bits[0] = bits[1] = kUnusable;
+            return;
+        }
+        const int at = index(book, values + i);
+        bits[0] += book.bits[at];
+        bits[1] += other[at];
+        for (int j = 0; !book.isSigned && j < book.dimension; ++j) {
+            const int sign = values[i + j] != 0 ? 1 : 0;
+            bits[0] += sign;
+            bits[1] += sign;
+        }
+    }
 }
 
 void CAacHuffman::writeBand(CAacBitWriter& writer, const int* values, int count, int codebook) {

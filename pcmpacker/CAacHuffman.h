@@ -14,5 +14,8 @@ public:
     // Bits for the values in the codebook, sign and escape bits included.
     // Codebook 0 (nothing sent) holds an all-zero band only, for 0 bits.
     static int bandBits(const int* values, int count, int codebook);
+    // bandBits() in an odd codebook below 11 and in the next one, which
+    // share their layout: each codeword's index is found once for both.
+    static void pairBits(const int* values, int count, int codebook, int bits[2]);
     static void writeBand(CAacBitWriter& writer, const int* values, int count, int codebook);
 };

@@ -241,13 +241,36 @@ bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink
     }
     const int target = reservoir_.target(attackInWindow, ceilingBits_);
 
-    // The finest scale-factor offset whose frame fits the target, searched
-    // with estimated counts and checked with the exact one.
+    // The finest scale-factor offset (to half a step) whose frame fits the
+    // target, searched with estimated counts from the last frame's offset,
+    // which neighbouring frames seldom leave far behind.
     constexpr double kCoarsest = 160.0;
-    double coarse = kCoarsest;
-    double fine = -96.0;
+    constexpr double kFinest = -96.0;
+    double fine = kFinest;
     if (frameBits(fine, false) > target) {
-        for (int step = 0; step < 9; ++step) {
+        double coarse = std::clamp(lastOffset_, kFinest, kCoarsest);
+        double step = 4.0;
+        if (frameBits(coarse, false) > target) {
+            // Too fine: widen upwards until it fits.
+            while (coarse < kCoarsest) {
+                fine = coarse;
+                coarse = std::min(coarse + step, kCoarsest);
+                step *= 2;
+                if (frameBits(coarse, false) <= target) {
+                    break;
+                }
+            }
+        } else {
+            // Fits: widen downwards until it does not.
+            for (double at = coarse - step; at > kFinest; step *= 2, at = coarse - step) {
+                if (frameBits(at, false) > target) {
+                    fine = at;
+                    break;
+                }
+                coarse = at;
+            }
+        }
+        while (coarse - fine > 0.5) {
             const double middle = (coarse + fine) / 2;
             (frameBits(middle, false) > target ? fine : coarse) = middle;
         }
@@ -258,6 +281,7 @@ bool CLowDelayAacEncoder::encode(const unsigned char* pcm, const FrameSink& sink
         fine = std::min(fine + 1.0, kCoarsest);
         bits = frameBits(fine, true);
     }
+    lastOffset_ = fine;
     reservoir_.spend(bits + overheadBits_);
 
     int length = write(output_.data() + CAdtsHeader::kSize,

@@ -62,6 +62,7 @@ private:
     int ceilingBits_ = 0;
     CAacBitReservoir reservoir_;
     bool attackBefore_ = false;
+    double lastOffset_ = 0.0;
     bool temporalNoiseShaping_ = true;
     std::vector<float> samples_;
     std::vector<unsigned char> output_;
