@@ -20,6 +20,8 @@ constexpr std::size_t kHeldFrames = 200;
 // catches up with less).
 constexpr std::int64_t kAheadUs = 32000;
 constexpr std::int64_t kFarBehindUs = 120000;
+// How long after its time a missing frame is still waited for.
+constexpr std::int64_t kGraceUs = 10000;
 
 }  // namespace
 
@@ -79,7 +81,7 @@ void CPlayoutBuffer::Measure(std::int64_t offsetUs) {
     std::sort(sorted.begin(), sorted.end());
     // The jitter is where almost every frame arrived above the floor; a rare
     // straggler is concealed rather than paid for with delay for the whole window.
-    const std::int64_t high = sorted[(sorted.size() - 1) * 98 / 100];
+    const std::int64_t high = sorted[(sorted.size() - 1) * 99 / 100];
     m_delayUs = std::clamp(high + kMarginUs + high / kMarginShare, std::int64_t(kMinDelayMs) * 1000,
                            std::int64_t(kMaxDelayMs) * 1000);
 }
@@ -145,9 +147,10 @@ CPlayoutBuffer::Next CPlayoutBuffer::Take(std::int64_t nowUs, std::vector<std::u
     }
     const std::int64_t behind = nowUs - Due(m_next);
     const auto found = m_frames.find(m_next);
-    // A missing frame is waited for until it is due; one that is here is
-    // taken early rather than made up for, and the stretching catches up.
-    if (-behind > (found == m_frames.end() ? 0 : kAheadUs)) {
+    // A missing frame is waited for until a little after it is due (what
+    // plays meanwhile is made up, cheaper than losing a late frame); one
+    // that is here is taken early, and the stretching catches up.
+    if (-behind > (found == m_frames.end() ? -kGraceUs : kAheadUs)) {
         ++m_counters.waited;
         turn->waitUs = -behind;
         return Next::Wait;

@@ -23,7 +23,7 @@ public:
     static constexpr int kMinDelayMs = 2;
     static constexpr int kMaxDelayMs = 110;
     // Frames of transit history the jitter is measured over, and the floor.
-    static constexpr int kWindowFrames = 100;
+    static constexpr int kWindowFrames = 300;
     static constexpr int kFloorFrames = 32;
 
     enum class Next {

@@ -8,8 +8,12 @@ namespace {
 // Comfort noise never rises above this (about -50 dB of full scale), whatever
 // the pauses held.
 constexpr double kMaxNoiseRms = 100.0;
-// How fast the pauses' level may rise per frame, so speech does not lift it.
+// How fast the pauses' level may rise per frame, so speech does not lift it,
+// and how fast the speech's level falls.
 constexpr double kNoiseRise = 1.05;
+constexpr double kSpeechFall = 0.98;
+// Quiet is 20 dB below the speech.
+constexpr double kQuietShare = 0.1;
 
 std::int16_t Clip(float value) {
     return static_cast<std::int16_t>(std::clamp(std::lround(value), -32768L, 32767L));
@@ -29,6 +33,7 @@ void CVoiceStretch::Configure(int sampleRate, int channels) {
     m_madeUp = false;
     m_quiet = true;
     m_noiseRms = 0.0;
+    m_speechRms = 0.0;
 }
 
 int CVoiceStretch::LatestPeriod(int maxFrames) const {
@@ -130,7 +135,7 @@ void CVoiceStretch::Append(const std::int16_t* samples, int count, bool spliced)
             }
         }
     }
-    TrackNoise(samples, frames);
+    TrackLevels(samples, frames);
     m_madeUp = false;
     m_quiet = false;
 }
@@ -165,10 +170,14 @@ int CVoiceStretch::Lengthen(int maxFrames) {
     if (m_madeUp || m_quiet) {
         return 0;
     }
-    const int period = LatestPeriod(maxFrames);
     const int end = Frames();
+    const CPitchPeriod::Result found =
+        m_pitch.Find(m_buffer.data(), end, end - m_pitch.Window(), -1);
+    const bool voiced = found.period > 0 && found.correlation >= kVoiced;
+    const int period = voiced ? found.period : std::min({m_rate / 100, end, maxFrames});
     const int at = end - period;
-    if (period <= 0 || period > maxFrames || at < m_heldAt || at < period) {
+    if (period <= 0 || period > maxFrames || at < m_heldAt || at < period ||
+        (!voiced && !IsQuiet(at - period, 2 * period))) {
         return 0;
     }
     // The last period is faded into the one before it and then comes again:
@@ -189,10 +198,10 @@ int CVoiceStretch::Shorten(int maxFrames) {
     const int at = m_heldAt;
     const int held = HeldFrames();
     const CPitchPeriod::Result found = m_pitch.Find(m_buffer.data(), Frames(), at, +1);
-    const int period = found.period > 0 && found.correlation >= kVoiced
-                           ? found.period
-                           : std::min(m_rate / 100, maxFrames);
-    if (period <= 0 || period > maxFrames || held < 2 * period) {
+    const bool voiced = found.period > 0 && found.correlation >= kVoiced;
+    const int period = voiced ? found.period : std::min(m_rate / 100, maxFrames);
+    if (period <= 0 || period > maxFrames || held < 2 * period ||
+        (!voiced && !IsQuiet(at, 2 * period))) {
         return 0;
     }
     // The first period waiting fades into the second, which is left out.
@@ -229,7 +238,15 @@ void CVoiceStretch::TrimPast() {
     }
 }
 
-void CVoiceStretch::TrackNoise(const std::int16_t* samples, int frames) {
+bool CVoiceStretch::IsQuiet(int from, int count) const {
+    double energy = 0.0;
+    for (int i = from * m_channels; i < (from + count) * m_channels; ++i) {
+        energy += double(m_buffer[i]) * m_buffer[i];
+    }
+    return count > 0 && std::sqrt(energy / (count * m_channels)) <= m_speechRms * kQuietShare;
+}
+
+void CVoiceStretch::TrackLevels(const std::int16_t* samples, int frames) {
     const int block = std::max(m_rate / 100, 1);
     for (int from = 0; from + block <= frames; from += block) {
         double energy = 0.0;
@@ -238,5 +255,6 @@ void CVoiceStretch::TrackNoise(const std::int16_t* samples, int frames) {
         }
         const double rms = std::sqrt(energy / (block * m_channels));
         m_noiseRms = std::min({std::max(m_noiseRms, 1.0) * kNoiseRise, rms, kMaxNoiseRms});
+        m_speechRms = std::max(m_speechRms * kSpeechFall, rms);
     }
 }

@@ -14,7 +14,9 @@
 // fading into a quiet noise at the level of the pauses before. Sound that does
 // not follow on from what came before (after made-up sound, or a splice) is
 // joined by a cross-fade with the made-up continuation, so no step ever
-// reaches the speaker. Sound without a clear period is stretched in 10 ms pieces.
+// reaches the speaker. Sound without a clear period is stretched in pieces of
+// up to 10 ms, and only where it is quiet: a piece cut from a consonant or a
+// click would be heard.
 //
 // One thread (the playback's streaming thread).
 class CVoiceStretch {
@@ -64,7 +66,9 @@ private:
     void AppendMadeUp(int frames);
     // Fades the frames waiting at the end from what they are into `to`.
     void CrossFadeTail(const float* to, int frames);
-    void TrackNoise(const std::int16_t* samples, int frames);
+    void TrackLevels(const std::int16_t* samples, int frames);
+    // Whether frames [from, from + count) are quiet next to the speech before.
+    bool IsQuiet(int from, int count) const;
     void TrimPast();
 
     int m_rate = 32000;
@@ -81,5 +85,7 @@ private:
     bool m_quiet = true;
     // The level of the pauses (RMS of the quietest recent 10 ms), and the noise's state.
     double m_noiseRms = 0.0;
+    // The level of speech: the loudest recent 10 ms, falling slowly.
+    double m_speechRms = 0.0;
     std::uint32_t m_noiseState = 12345;
 };
