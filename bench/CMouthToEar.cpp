@@ -8,17 +8,27 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <random>
 
 #include "KivGstPipeline.h"
 
 // One monitor recorded as mono 16-bit PCM, with the running time of its
-// first sample.
+// first sample. Every buffer lies at its own time stamp: where the recorder
+// lost buffers the gap holds silence, so what follows keeps its time instead
+// of moving forward and reading as a jump of the delay.
 struct CMouthToEar::Track {
     std::mutex lock;
     std::vector<std::int16_t> samples;
     GstClockTime first = GST_CLOCK_TIME_NONE;
+    // Samples of silence put in for lost buffers, and of sound written over.
+    std::int64_t filled = 0;
+    std::int64_t overlapped = 0;
+
+    void Place(GstClockTime stamp, const std::int16_t* pcm, size_t count);
 };
 
 namespace {
@@ -28,6 +38,10 @@ constexpr int kBurstSamples = kRate / 20;  // 50 ms
 constexpr int kPeriodSamples = kRate / 2;  // one burst every 500 ms
 constexpr int kSearchSamples = kRate;      // delays up to one second
 constexpr int kNearSamples = kRate / 25;   // 40 ms either side of the onset
+
+// Time stamps of a live recording wander by a little; within this they
+// count as following on.
+constexpr std::int64_t kJoinSamples = kRate / 1000;  // 1 ms
 
 template <class Track>
 GstFlowReturn OnSample(GstAppSink* sink, gpointer data) {
@@ -40,11 +54,8 @@ GstFlowReturn OnSample(GstAppSink* sink, gpointer data) {
     GstMapInfo map;
     if (buffer != nullptr && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
         std::lock_guard<std::mutex> guard(track->lock);
-        if (track->first == GST_CLOCK_TIME_NONE) {
-            track->first = GST_BUFFER_PTS(buffer);
-        }
-        const auto* pcm = reinterpret_cast<const std::int16_t*>(map.data);
-        track->samples.insert(track->samples.end(), pcm, pcm + map.size / 2);
+        track->Place(GST_BUFFER_PTS(buffer), reinterpret_cast<const std::int16_t*>(map.data),
+                     map.size / 2);
         gst_buffer_unmap(buffer, &map);
     }
     gst_sample_unref(sample);
@@ -142,6 +153,31 @@ void CountSilence(const std::vector<std::int16_t>& said, long start,
 
 }  // namespace
 
+void CMouthToEar::Track::Place(GstClockTime stamp, const std::int16_t* pcm, size_t count) {
+    if (first == GST_CLOCK_TIME_NONE) {
+        first = stamp;
+    }
+    const auto end = static_cast<std::int64_t>(samples.size());
+    std::int64_t at = end;
+    if (stamp != GST_CLOCK_TIME_NONE && first != GST_CLOCK_TIME_NONE) {
+        const double offset =
+            (static_cast<double>(stamp) - static_cast<double>(first)) * kRate / 1e9;
+        at = static_cast<std::int64_t>(std::llround(offset));
+    }
+    if (std::llabs(at - end) <= kJoinSamples || at < 0) {
+        at = end;
+    }
+    if (at > end) {
+        filled += at - end;
+    } else if (at < end) {
+        overlapped += std::min<std::int64_t>(end - at, static_cast<std::int64_t>(count));
+    }
+    if (static_cast<size_t>(at) + count > samples.size()) {
+        samples.resize(static_cast<size_t>(at) + count, 0);
+    }
+    std::copy(pcm, pcm + count, samples.begin() + at);
+}
+
 double CMouthToEar::SilentShare() const {
     return m_windows > 0 ? double(m_silentWindows) / m_windows : 0.0;
 }
@@ -215,6 +251,15 @@ std::vector<double> CMouthToEar::Delays() {
     KivReleasePipeline(m_recorder);
     std::lock_guard<std::mutex> mouthGuard(m_mouth->lock);
     std::lock_guard<std::mutex> earGuard(m_ear->lock);
+    for (const Track* track : {m_mouth.get(), m_ear.get()}) {
+        if (track->filled > 0 || track->overlapped > 0) {
+            std::fprintf(stderr,
+                         "recording of the %s: %.1f ms lost (filled with silence), %.1f ms "
+                         "written twice\n",
+                         track == m_mouth.get() ? "mouth" : "ear", track->filled * 1000.0 / kRate,
+                         track->overlapped * 1000.0 / kRate);
+        }
+    }
     // Both tracks on one time line: the ear's samples shifted by the
     // difference of their first time stamps.
     const long shift = static_cast<long>(
