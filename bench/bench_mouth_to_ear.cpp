@@ -6,7 +6,8 @@
 // with the microphone's. Prints median, p95 and max, the delay budget of the
 // pipeline, and the CPU each process used as a share of one core.
 //
-//   bench_mouth_to_ear [--no-echo-cancel] [--libavcodec] [--lossy] [--minutes N]
+//   bench_mouth_to_ear [--no-echo-cancel] [--no-noise-suppression] [--libavcodec] [--lossy]
+//                      [--minutes N]
 //
 // --libavcodec encodes with libavcodec's AAC encoder instead of ours.
 //
@@ -91,6 +92,10 @@ int main(int argc, char** argv) {
     if (libavcodec) {
         options << QStringLiteral("--encoder") << QStringLiteral("libavcodec");
     }
+    const bool noiseSuppression = !arguments.contains(QStringLiteral("--no-noise-suppression"));
+    if (!noiseSuppression) {
+        options << QStringLiteral("--noise-suppression") << QStringLiteral("0");
+    }
     if (!peerA.Start(dirA.path(), portA, lossy ? relay.PortForA() : portB,
                      sinks.micA + QStringLiteral(".monitor"), sinks.spkA, options) ||
         !peerB.Start(dirB.path(), portB, lossy ? relay.PortForB() : portA,
@@ -162,7 +167,10 @@ int main(int argc, char** argv) {
     std::printf("  capture              %5.1f ms  (read every %d ms)\n",
                 CAudioCapture::kSourcePeriodUs / 1000.0, CAudioCapture::kSourcePeriodUs / 1000);
     if (echoCancel) {
-        std::printf("  echo canceller      ~%5.1f ms  (against --no-echo-cancel)\n", 10.0);
+        std::printf("  echo canceller      ~%5.1f ms  (against --no-echo-cancel; %s)\n",
+                    noiseSuppression ? 10.0 : 0.0,
+                    noiseSuppression ? "its noise suppressor's look-ahead"
+                                     : "without noise suppression");
     }
     std::printf(
         "  encoder             %5.1f ms  (a frame filled, %.0f ms; kept until the next chunk, "

@@ -21,6 +21,8 @@ CallViewSoundSettings CallViewSoundSettings::FromFile(const QString& path) {
     settings.encryptedOnly = ini.value(QStringLiteral("/Voice/EncryptedOnly"), 0).toInt() != 0;
     settings.libavcodecEncoder =
         ini.value(QStringLiteral("/Voice/Encoder")).toString() == QLatin1String("libavcodec");
+    settings.noiseSuppression =
+        ini.value(QStringLiteral("/Voice/NoiseSuppression"), 1).toInt() != 0;
     return settings;
 }
 
@@ -33,4 +35,5 @@ void CallViewSoundSettings::ApplyTo(ISoundLinkSetup* setup) const {
     setup->SetSpeaker(speaker.toStdString());
     setup->SetEncoder(libavcodecEncoder ? SoundLinkEncoder::Libavcodec
                                         : SoundLinkEncoder::LowDelay);
+    setup->SetNoiseSuppression(noiseSuppression);
 }

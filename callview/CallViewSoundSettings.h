@@ -10,8 +10,10 @@ class ISoundLinkSetup;
 // ("/Voice/Microphone") and the speaker ("/Voice/Speaker"), PulseAudio
 // names, empty for the default devices; whether calls that cannot be
 // encrypted are refused ("/Voice/EncryptedOnly", 1 or 0, off when missing);
-// and the voice's encoder ("/Voice/Encoder": "libavcodec" for libavcodec's,
-// which adds 32 ms; anything else is the low-delay one).
+// the voice's encoder ("/Voice/Encoder": "libavcodec" for libavcodec's,
+// which adds 32 ms; anything else is the low-delay one); and whether the
+// canceller suppresses noise ("/Voice/NoiseSuppression", 1 or 0, on when
+// missing; off saves about 10 ms).
 class CallViewSoundSettings {
 public:
     static constexpr const char* kEnvironment = "KIV_CALL_SETTINGS";
@@ -28,4 +30,5 @@ public:
     QString speaker;
     bool encryptedOnly = false;
     bool libavcodecEncoder = false;
+    bool noiseSuppression = true;
 };

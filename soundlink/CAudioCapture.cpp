@@ -124,8 +124,8 @@ GstElement* CAudioCapture::AddCanceller(GstElement* pipeline, GstElement* source
     // extended filter covers the way through the room. Letting the canceller
     // guess the delay itself converges seconds later and cancels less.
     g_object_set(canceller, "probe", m_echoProbe.c_str(), "echo-cancel", TRUE, "noise-suppression",
-                 TRUE, "gain-control", TRUE, "delay-agnostic", FALSE, "extended-filter", TRUE,
-                 nullptr);
+                 m_noiseSuppression ? TRUE : FALSE, "gain-control", TRUE, "delay-agnostic", FALSE,
+                 "extended-filter", TRUE, nullptr);
     gst_bin_add(GST_BIN(pipeline), canceller);
     if (!gst_element_link_filtered(source, canceller, caps.get())) {
         return nullptr;
@@ -156,7 +156,14 @@ int CAudioCapture::Start() {
         return 0;
     }
     gst_bin_add(GST_BIN(pipeline.get()), source);
-    if (!gst_element_link(source, convert)) {
+    // The sound server converts to the session's format, so every read is a
+    // whole 10 ms: a resampler here would hand on uneven pieces, which the
+    // canceller's 10 ms blocks then wait out.
+    GstOwner<GstCaps> sessionCaps(gst_caps_new_simple(
+        "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING, "interleaved",
+        "rate", G_TYPE_INT, m_sampleRate, "channels", G_TYPE_INT, m_channels, nullptr));
+    if (!gst_element_link_filtered(source, convert, sessionCaps.get()) &&
+        !gst_element_link(source, convert)) {
         CSoundLog::Failed(CSoundLog::kFail, kUnit, 238);
         return 0;
     }

@@ -31,6 +31,9 @@ public:
     // The echo probe the canceller reads; empty captures without a canceller.
     // Takes effect at the next Start.
     void SetEchoProbe(const std::string& probeName);
+    // Whether the canceller also suppresses noise (on by default); its
+    // suppressor holds the sound back about 10 ms. Takes effect at the next Start.
+    void SetNoiseSuppression(bool on) { m_noiseSuppression = on; }
 
     // Builds the pipeline; 1 built, 0 failed (logged).
     int Start();
@@ -67,6 +70,7 @@ private:
     int m_channels = 2;
     std::string m_deviceName;
     std::string m_echoProbe;
+    bool m_noiseSuppression = true;
     bool m_cancelling = false;
     // Set before the pipeline plays and cleared after it stopped; the lock
     // orders the streaming thread's last hand-over before the teardown.

@@ -150,6 +150,10 @@ void CSoundLink::SetEncoder(SoundLinkEncoder encoder) {
     m_encoderKind = encoder;
 }
 
+void CSoundLink::SetNoiseSuppression(bool on) {
+    m_capture.SetNoiseSuppression(on);
+}
+
 CPlaybackGraph::Options CSoundLink::PlaybackOptions() const {
     CPlaybackGraph::Options options;
     options.echoProbe = m_echoCancellation;

@@ -46,6 +46,7 @@ public:
     void SetSpeaker(std::string sinkName) override;
     void SetCallKeys(std::shared_ptr<CMediaCallKeys> keys) override;
     void SetEncoder(SoundLinkEncoder encoder) override;
+    void SetNoiseSuppression(bool on) override;
 
     void OnFrame(const std::uint8_t* data, int length) override;
     void OnAAC(const std::uint8_t* frame, int length) override;

@@ -38,6 +38,11 @@ public:
     // The encoder of the calls started afterwards (LowDelay by default).
     virtual void SetEncoder(SoundLinkEncoder encoder) = 0;
 
+    // With echo cancellation on: whether noise is suppressed too (the
+    // default), which holds the voice back about 10 ms more. Takes effect
+    // when the capture next starts.
+    virtual void SetNoiseSuppression(bool on) = 0;
+
 protected:
     ~ISoundLinkSetup() = default;
 };

@@ -16,11 +16,13 @@ public:
     void SetSpeaker(std::string name) override { speaker = name; }
     void SetCallKeys(std::shared_ptr<CMediaCallKeys>) override {}
     void SetEncoder(SoundLinkEncoder chosen) override { encoder = chosen; }
+    void SetNoiseSuppression(bool on) override { noiseSuppression = on; }
 
     bool echo = false;
     std::string microphone = "unset";
     std::string speaker = "unset";
     SoundLinkEncoder encoder = SoundLinkEncoder::LowDelay;
+    bool noiseSuppression = false;
 };
 
 }  // namespace
@@ -43,7 +45,7 @@ private slots:
         QTest::newRow("all chosen")
             << QStringLiteral(
                    "[Voice]\nEchoCancel=0\nMicrophone=usb_mic\nSpeaker=hdmi_out\nEncryptedOnly=1\n"
-                   "Encoder=libavcodec\n")
+                   "Encoder=libavcodec\nNoiseSuppression=0\n")
             << false << QStringLiteral("usb_mic") << QStringLiteral("hdmi_out") << true << true;
     }
 
@@ -72,6 +74,8 @@ private slots:
         QCOMPARE(QString::fromStdString(setup.microphone), microphone);
         QCOMPARE(QString::fromStdString(setup.speaker), speaker);
         QCOMPARE(setup.encoder == SoundLinkEncoder::Libavcodec, libavcodec);
+        // Chosen together with the encoder in the table's rows.
+        QCOMPARE(setup.noiseSuppression, !libavcodec);
     }
 };
 

@@ -3,6 +3,7 @@
 //
 //   kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] [--device NAME]
 //                [--speaker SINK] [--echo-cancel 0|1] [--encoder libavcodec|low-delay]
+//                [--noise-suppression 0|1]
 //
 // Starts one call at once and prints "call <id>"; then reads commands, one a
 // line: "stop" ends the call ("stopped"), "start" opens a new one, "quit"
@@ -31,6 +32,7 @@ struct Options {
     std::string speaker;
     bool echoCancel = true;
     bool libavcodec = false;
+    bool noiseSuppression = true;
 };
 
 std::wstring Widen(const char* text) {
@@ -52,6 +54,8 @@ bool Parse(int argc, char** argv, Options* options) {
             options->speaker = argv[i + 1];
         } else if (name == "--echo-cancel") {
             options->echoCancel = std::atoi(argv[i + 1]) != 0;
+        } else if (name == "--noise-suppression") {
+            options->noiseSuppression = std::atoi(argv[i + 1]) != 0;
         } else if (name == "--encoder") {
             options->libavcodec = std::string(argv[i + 1]) == "libavcodec";
         } else {
@@ -75,7 +79,7 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, &options)) {
         std::cerr << "usage: kivSoundPeer --local PORT --remote-port PORT [--remote ADDRESS] "
                      "[--device NAME] [--speaker SINK] [--echo-cancel 0|1] "
-                     "[--encoder libavcodec|low-delay]\n";
+                     "[--encoder libavcodec|low-delay] [--noise-suppression 0|1]\n";
         return 2;
     }
     ISoundLink* link = GetSoundLink();
@@ -83,6 +87,7 @@ int main(int argc, char** argv) {
     GetSoundLinkSetup()->SetEchoCancellation(options.echoCancel);
     GetSoundLinkSetup()->SetEncoder(options.libavcodec ? SoundLinkEncoder::Libavcodec
                                                        : SoundLinkEncoder::LowDelay);
+    GetSoundLinkSetup()->SetNoiseSuppression(options.noiseSuppression);
     GetSoundLinkSetup()->SetSpeaker(options.speaker);
     int callId = Start(link, options);
     std::string command;
