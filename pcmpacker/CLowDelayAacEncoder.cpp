@@ -24,6 +24,11 @@ constexpr int kMaxPayloadPerChannel = 768;
 // Each frame is a datagram of its own and the header says the rate is
 // variable, so no decoder buffer limits it; frames stay within AAC's limit.
 constexpr int kReservoirFrames = 8;
+// A frame goes in one UDP datagram: on a path of 1500 bytes that leaves 1392
+// after the IP and UDP heads, the fragment's head and what sealing adds; a
+// larger one would be cut into IP fragments, and losing either loses both.
+// Only a stream whose average comes near it may pass it.
+constexpr int kPathFrameBytes = 1392;
 static_assert(kMaxPayloadPerChannel * 8 + CAdtsHeader::kSize <= CAdtsHeader::kMaxFrameLength,
               "eight channels must fit the ADTS frame-length field");
 
@@ -153,7 +158,9 @@ CLowDelayAacEncoder::CLowDelayAacEncoder(int channels, int sampleRate, int sampl
     }
     // The end element and the byte alignment after it.
     overheadBits_ += kIdBits + 7;
-    ceilingBits_ = kMaxPayloadPerChannel * 8 * channels - overheadBits_;
+    ceilingBits_ = std::min(kMaxPayloadPerChannel * 8 * channels,
+                            std::max(kPathFrameBytes * 8, 2 * averageBits(channels, sampleRate))) -
+                   overheadBits_;
 }
 
 CLowDelayAacEncoder::~CLowDelayAacEncoder() = default;
