@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
         }
     }
     std::printf(
-        "  calls' medians: lowest %.0f ms, highest %.0f ms (goal: every one <= 150); largest "
+        "  calls' medians: lowest %.0f ms, highest %.0f ms (goal: every one <= 130); largest "
         "change within a call %.0f ms (goal: <= 20); goals for the pictures: >= 25 per s, "
         "video delay < 200 ms, CPU < 50 %% of one core\n",
         medians.empty() ? -1.0 : *std::min_element(medians.begin(), medians.end()),
