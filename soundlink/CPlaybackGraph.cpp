@@ -20,6 +20,11 @@ constexpr int kPcmMode = 101;
 constexpr int kSourceBufferSize = 4096;
 constexpr GstClockTime kStateWait = 5 * GST_SECOND;
 
+// Moves a playing speaker to the roomier buffer: the sink takes its sizes
+// only when it starts, so the pipeline goes back to READY for a moment.
+void ResizeSpeaker(GstElement*, gpointer data);
+void DropResize(gpointer data);
+
 GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer data) {
     if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info)) {
         // The graph may be torn down once Refill returns: nothing of it is
@@ -40,6 +45,36 @@ GstPadProbeReturn OnChunk(GstPad*, GstPadProbeInfo* info, gpointer data) {
 std::string NewProbeName() {
     static std::atomic<int> next{0};
     return "kivechoprobe" + std::to_string(next++);
+}
+
+}  // namespace
+
+// A resize on its way, shared with GStreamer's thread that makes it; the
+// graph withdraws it when it stops.
+struct CPlaybackGraph::Resize {
+    std::mutex lock;
+    bool wanted = true;
+    GstOwner<GstElement> pipeline;
+    GstOwner<GstElement> speaker;
+};
+
+namespace {
+
+void ResizeSpeaker(GstElement*, gpointer data) {
+    CPlaybackGraph::Resize& resize = **static_cast<std::shared_ptr<CPlaybackGraph::Resize>*>(data);
+    std::lock_guard<std::mutex> guard(resize.lock);
+    if (!resize.wanted) {
+        return;
+    }
+    gst_element_set_state(resize.pipeline.get(), GST_STATE_READY);
+    g_object_set(resize.speaker.get(), "buffer-time",
+                 static_cast<gint64>(CPlaybackGraph::kRoomySinkBufferUs), "latency-time",
+                 static_cast<gint64>(CPlaybackGraph::kRoomySinkPeriodUs), nullptr);
+    gst_element_set_state(resize.pipeline.get(), GST_STATE_PLAYING);
+}
+
+void DropResize(gpointer data) {
+    delete static_cast<std::shared_ptr<CPlaybackGraph::Resize>*>(data);
 }
 
 }  // namespace
@@ -146,6 +181,9 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
         CSoundLog::Failed(CSoundLog::kFail, kUnit, 296);
         return false;
     }
+    auto resize = std::make_shared<Resize>();
+    resize->pipeline.reset(GST_ELEMENT(gst_object_ref(pipeline.get())));
+    resize->speaker.reset(GST_ELEMENT(gst_object_ref(speaker)));
     GstOwner<GstPad> pad(gst_element_get_static_pad(source, "src"));
     const gulong chunkProbe =
         gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &OnChunk, this, nullptr);
@@ -157,7 +195,10 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
     m_pipeline = std::move(pipeline);
     m_probeName = probeName;
     m_speaker = speakerName;
-    m_timeline.Reset();
+    m_resize = std::move(resize);
+    m_roomy = false;
+    m_timeline = CSpeakerTimeline(kSinkPeriodUs + kSinkBufferUs);
+    m_underruns = CSpeakerUnderruns(kChunkMs * 1000 + kSinkBufferUs + kSinkPeriodUs);
     return true;
 }
 
@@ -191,6 +232,11 @@ bool CPlaybackGraph::Play() {
 }
 
 void CPlaybackGraph::Stop() {
+    // A resize still to come leaves the pipeline alone; one under way ends first.
+    if (m_resize) {
+        std::lock_guard<std::mutex> guard(m_resize->lock);
+        m_resize->wanted = false;
+    }
     // No new chunk reaches Refill once the probe is gone; NULL joins the
     // streaming thread, which may still be inside the last one.
     if (m_chunkPad) {
@@ -208,6 +254,7 @@ void CPlaybackGraph::Stop() {
     m_chunkProbe = 0;
     m_source.reset();
     m_pipeline.reset();
+    m_resize.reset();
     m_probeName.clear();
 }
 
@@ -244,8 +291,20 @@ void CPlaybackGraph::OnPull(int chunkBytes) {
     if (chunkBytes <= 0 || m_control == nullptr) {
         return;
     }
+    const std::int64_t nowUs = NowUs();
+    if (m_underruns.Asked(nowUs) && !m_roomy.load()) {
+        MakeRoomier();
+    }
     m_chunk.resize(static_cast<std::size_t>(chunkBytes / 2));
-    m_playout.Pull(NowUs(), m_chunk.data(), static_cast<int>(m_chunk.size()));
+    m_playout.Pull(nowUs, m_chunk.data(), static_cast<int>(m_chunk.size()));
     m_control->PushData(reinterpret_cast<const std::uint8_t*>(m_chunk.data()),
                         static_cast<int>(m_chunk.size()) * 2, 0, 0);
+}
+
+void CPlaybackGraph::MakeRoomier() {
+    m_roomy = true;
+    m_timeline = CSpeakerTimeline(kRoomySinkPeriodUs + kRoomySinkBufferUs);
+    CSoundLog::Note("The speaker kept running dry: its buffer grows to 20 ms", kUnit);
+    gst_element_call_async(m_pipeline.get(), &ResizeSpeaker, new std::shared_ptr<Resize>(m_resize),
+                           &DropResize);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "CSpeakerTimeline.h"
+#include "CSpeakerUnderruns.h"
 #include "CVoicePlayout.h"
 #include "GstOwner.h"
 #include "INetSourcePull.h"
@@ -37,9 +40,13 @@ public:
     using Decoder = CVoicePlayout::Decoder;
 
     static constexpr int kChunkMs = 10;
-    // The speaker's buffer and its write period, in microseconds.
+    // The speaker's buffer and its write period, in microseconds; when the
+    // speaker keeps running dry with them (a busy machine, no real-time
+    // priority), the playback moves to the roomier ones.
     static constexpr int kSinkBufferUs = 10000;
     static constexpr int kSinkPeriodUs = 5000;
+    static constexpr int kRoomySinkBufferUs = 20000;
+    static constexpr int kRoomySinkPeriodUs = 10000;
 
     CPlaybackGraph() = default;
     ~CPlaybackGraph();
@@ -66,6 +73,10 @@ public:
     const std::string& EchoProbe() const { return m_probeName; }
     // The sink playing now, "" for the default one.
     const std::string& Speaker() const { return m_speaker; }
+    // Whether the speaker moved to the roomier buffer.
+    bool IsRoomy() const { return m_roomy.load(); }
+    // A move to the roomier buffer on its way (for the thread that makes it).
+    struct Resize;
 
     // When a chunk leaving the source is heard and how long it lasts, in
     // microseconds of the shared clock; atUs is -1 without an echo probe.
@@ -84,6 +95,9 @@ private:
     bool BuildPipeline(const Format& format, bool echoProbe, const std::string& speaker);
     bool Play();
     std::int64_t DurationUs(int chunkBytes) const;
+    // Streaming thread: asks for the roomier speaker buffer, which a thread
+    // of GStreamer's puts in place (the streaming thread cannot stop itself).
+    void MakeRoomier();
 
     GstOwner<GstElement> m_pipeline;
     GstOwner<GstElement> m_source;
@@ -100,10 +114,14 @@ private:
     std::mutex m_refillLock;
     INetSourceControl* m_control = nullptr;
     CVoicePlayout m_playout;
+    // Shared with a resize that may still be on its way when the graph stops.
+    std::shared_ptr<Resize> m_resize;
+    std::atomic<bool> m_roomy{false};
 
     // Streaming thread only.
     // A chunk leaving waits for the speaker to take it, then plays out the
     // speaker's buffer.
     CSpeakerTimeline m_timeline{kSinkPeriodUs + kSinkBufferUs};
+    CSpeakerUnderruns m_underruns{kChunkMs * 1000 + kSinkBufferUs + kSinkPeriodUs};
     std::vector<std::int16_t> m_chunk;
 };

@@ -106,10 +106,10 @@ int main(int argc, char** argv) {
                 std::cout << "status delay " << playout.delayMs << " concealed "
                           << playout.concealed << " late " << playout.late << " primed "
                           << playout.primed << " skipped " << playout.skipped << " waited "
-                          << playout.waited << " shortened " << figures.shortened
-                          << " lengthened " << figures.lengthened << " made-up "
-                          << figures.madeUpMs << " ms behind " << figures.behindUs / 1000
-                          << " ms" << std::endl;
+                          << playout.waited << " shortened " << figures.shortened << " lengthened "
+                          << figures.lengthened << " made-up " << figures.madeUpMs << " ms behind "
+                          << figures.behindUs / 1000 << " ms speaker "
+                          << (decoder->Playback().IsRoomy() ? "roomy" : "tight") << std::endl;
             }
         } else if (command == "quit") {
             break;
