@@ -148,14 +148,12 @@ int main(int argc, char** argv) {
         "mouth to ear over %zu of %d bursts in %.1f min (%s, PulseAudio null sinks, "
         "echo cancellation %s)\n",
         delays.size(), kBursts * rounds, seconds / 60.0,
-        lossy ? "relay dropping 5 %, delaying 0-40 ms" : "loopback",
-        echoCancel ? "on" : "off");
+        lossy ? "relay dropping 5 %, delaying 0-40 ms" : "loopback", echoCancel ? "on" : "off");
     if (!delays.empty()) {
-        std::printf(
-            "  median %.1f ms   p95 %.1f ms   max %.1f ms   (goal: median <= %d%s)\n",
-            CMouthToEar::Percentile(delays, 0.5), CMouthToEar::Percentile(delays, 0.95),
-            *std::max_element(delays.begin(), delays.end()), lossy ? 170 : 120,
-            lossy ? ", p95 <= 220" : ", at most 150");
+        std::printf("  median %.1f ms   p95 %.1f ms   max %.1f ms   (goal: median <= %d%s)\n",
+                    CMouthToEar::Percentile(delays, 0.5), CMouthToEar::Percentile(delays, 0.95),
+                    *std::max_element(delays.begin(), delays.end()), lossy ? 170 : 120,
+                    lossy ? ", p95 <= 220" : ", at most 150");
     }
     if (!firstMinute.empty() && !lastMinute.empty()) {
         std::printf("  median of the first minute %.1f ms, of the last %.1f ms (goal: within 20)\n",
@@ -168,10 +166,10 @@ int main(int argc, char** argv) {
     std::printf("  capture              %5.1f ms  (read every %d ms)\n",
                 CAudioCapture::kSourcePeriodUs / 1000.0, CAudioCapture::kSourcePeriodUs / 1000);
     if (echoCancel) {
-        std::printf("  echo canceller      ~%5.1f ms  (against --no-echo-cancel; %s)\n",
-                    noiseSuppression ? 10.0 : 0.0,
-                    noiseSuppression ? "its noise suppressor's look-ahead"
-                                     : "without noise suppression");
+        std::printf(
+            "  echo canceller      ~%5.1f ms  (against --no-echo-cancel; %s)\n",
+            noiseSuppression ? 10.0 : 0.0,
+            noiseSuppression ? "its noise suppressor's look-ahead" : "without noise suppression");
     }
     std::printf(
         "  encoder             %5.1f ms  (a frame filled, %.0f ms; kept until the next chunk, "

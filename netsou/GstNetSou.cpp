@@ -150,9 +150,9 @@ static void gst_net_sou_class_init(GstNetSouClass* klass) {
                              static_cast<GParamFlags>(G_PARAM_READABLE | G_PARAM_STATIC_STRINGS)));
     g_object_class_install_property(
         objectClass, PROP_PULL,
-        g_param_spec_pointer(
-            "pull", "Pull", "An INetSourcePull asked for each PCM chunk as it is sent",
-            static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
+        g_param_spec_pointer("pull", "Pull",
+                             "An INetSourcePull asked for each PCM chunk as it is sent",
+                             static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
 
     gst_element_class_set_static_metadata(
         elementClass, "[Corvo] Video Source", "Source/Video/Audio",

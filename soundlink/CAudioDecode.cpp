@@ -19,13 +19,11 @@ bool CAudioDecode::Build(int sampleRate, int bitsPerSample, int channels,
     // The playback is built for the call's format; the peer's stream may
     // carry another rate or channel count.
     AacUnpackerSetFormat(m_decoder, sampleRate, channels);
-    return m_playback.Build(m_format, options,
-                            [this](const std::uint8_t* frame, int length, std::int16_t* pcm,
-                                   int capacity) {
-                                return Decode(frame, length, reinterpret_cast<std::uint8_t*>(pcm),
-                                              capacity * 2) /
-                                       2;
-                            });
+    return m_playback.Build(
+        m_format, options,
+        [this](const std::uint8_t* frame, int length, std::int16_t* pcm, int capacity) {
+            return Decode(frame, length, reinterpret_cast<std::uint8_t*>(pcm), capacity * 2) / 2;
+        });
 }
 
 bool CAudioDecode::Play() {

@@ -52,10 +52,10 @@ void CVoicePlayout::TakeNext(std::int64_t nowUs, int wanted) {
     const int missing = wanted - m_stretch.HeldFrames();
     switch (m_buffer.Take(nowUs + HeldUs(), &m_frame, &turn)) {
         case CPlayoutBuffer::Next::Frame: {
-            const int samples = m_decoder ? m_decoder(m_frame.data(), static_cast<int>(m_frame.size()),
-                                                      m_decoded.data(),
-                                                      static_cast<int>(m_decoded.size()))
-                                          : 0;
+            const int samples =
+                m_decoder ? m_decoder(m_frame.data(), static_cast<int>(m_frame.size()),
+                                      m_decoded.data(), static_cast<int>(m_decoded.size()))
+                          : 0;
             if (samples >= m_channels) {
                 m_stretch.Append(m_decoded.data(), samples, turn.spliced);
             } else {

@@ -21,8 +21,8 @@
 class CVoicePlayout {
 public:
     // Decodes one frame into pcm (capacity samples); the samples produced, 0 for none.
-    using Decoder = std::function<int(const std::uint8_t* frame, int length, std::int16_t* pcm,
-                                      int capacity)>;
+    using Decoder =
+        std::function<int(const std::uint8_t* frame, int length, std::int16_t* pcm, int capacity)>;
 
     // Samples per channel in one frame of the encoder.
     static constexpr int kFrameSamples = 1024;

@@ -68,8 +68,8 @@ void CVoiceStretch::NextMadeUp(float* out) {
     for (int c = 0; c < m_channels; ++c) {
         m_noiseState = m_noiseState * 1664525u + 1013904223u;
         const double noise = ((m_noiseState >> 8) / double(1u << 24) - 0.5) * 3.4641 * m_noiseRms;
-        out[c] = static_cast<float>(m_cycle[m_cycleAt * m_channels + c] * gain +
-                                    noise * (1.0 - gain));
+        out[c] =
+            static_cast<float>(m_cycle[m_cycleAt * m_channels + c] * gain + noise * (1.0 - gain));
     }
     m_cycleAt = (m_cycleAt + 1) % std::max(cycleFrames, 1);
 }

@@ -164,11 +164,12 @@ private slots:
 
         const Heard heard = Play(network, 60);
         const CVoicePlayout::Figures& f = heard.figures;
-        qInfo("silent %.2f %%, aiming at %d ms, concealed %llu primed %llu shortened %llu "
-              "lengthened %llu made up %llu ms",
-              100.0 * heard.SilentShare(0, heard.silent.size()), f.buffer.delayMs,
-              qulonglong(f.buffer.concealed), qulonglong(f.buffer.primed),
-              qulonglong(f.shortened), qulonglong(f.lengthened), qulonglong(f.madeUpMs));
+        qInfo(
+            "silent %.2f %%, aiming at %d ms, concealed %llu primed %llu shortened %llu "
+            "lengthened %llu made up %llu ms",
+            100.0 * heard.SilentShare(0, heard.silent.size()), f.buffer.delayMs,
+            qulonglong(f.buffer.concealed), qulonglong(f.buffer.primed), qulonglong(f.shortened),
+            qulonglong(f.lengthened), qulonglong(f.madeUpMs));
         QVERIFY(heard.SilentShare(0, heard.silent.size()) <= maxSilent);
         QVERIFY2(f.buffer.delayMs <= maxDelayMs, qPrintable(QString::number(f.buffer.delayMs)));
         // Stretching keeps to the schedule: no drift, whatever the peer's clock.

@@ -80,10 +80,10 @@ private slots:
         std::vector<std::int16_t> heard = played;
         const std::vector<std::int16_t> rest = PopAll(&stretch);
         heard.insert(heard.end(), rest.begin(), rest.end());
-        QVERIFY2(LargestStep(heard) <= LargestStep(voice) * 11 / 10,
-                 qPrintable(QStringLiteral("%1 against %2")
-                                .arg(LargestStep(heard))
-                                .arg(LargestStep(voice))));
+        QVERIFY2(
+            LargestStep(heard) <= LargestStep(voice) * 11 / 10,
+            qPrintable(
+                QStringLiteral("%1 against %2").arg(LargestStep(heard)).arg(LargestStep(voice))));
         const CPitchPeriod pitch(kRate, kChannels);
         const int frames = int(heard.size()) / kChannels;
         for (const int at : {2048 - pitch.Window() / 2, frames - pitch.Window() - 1}) {
