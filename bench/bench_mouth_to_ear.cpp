@@ -184,9 +184,13 @@ int main(int argc, char** argv) {
         "  playout             %5.1f ms  (the schedule's delay %d ms, asked a chunk ahead %d "
         "ms)\n",
         playoutMs + double(CPlaybackGraph::kChunkMs), playoutMs, CPlaybackGraph::kChunkMs);
+    // The canceller's speaker has the roomier buffer.
+    const int period =
+        echoCancel ? CPlaybackGraph::kRoomySinkPeriodUs : CPlaybackGraph::kSinkPeriodUs;
+    const int buffer =
+        echoCancel ? CPlaybackGraph::kRoomySinkBufferUs : CPlaybackGraph::kSinkBufferUs;
     std::printf("  speaker             %5.1f ms  (period %d ms, buffer %d ms)\n",
-                (CPlaybackGraph::kSinkPeriodUs + CPlaybackGraph::kSinkBufferUs) / 1000.0,
-                CPlaybackGraph::kSinkPeriodUs / 1000, CPlaybackGraph::kSinkBufferUs / 1000);
+                (period + buffer) / 1000.0, period / 1000, buffer / 1000);
     std::printf("  B's playout at the end: %s\n", qPrintable(status));
     std::printf("CPU of one call, share of one core: A %.1f %%, B %.1f %% (goal: below 10 %%)\n",
                 100.0 * shareA, 100.0 * shareB);

@@ -16,8 +16,12 @@ class CAudioCapture : public IRenderSampleEvent {
 public:
     static constexpr const char* kDeviceMissing =
         "Audio device is not found! Use the default device!";
-    // The source's buffer and its read period, in microseconds.
-    static constexpr int kSourceBufferUs = 200000;
+    // The source's buffer and its read period, in microseconds. A longer
+    // buffer would keep a stalled thread's sound, but it then arrives with
+    // times that no longer say when it was recorded, and the canceller,
+    // which pairs it with the speaker by those times, lets the echo through
+    // until the backlog is gone; the sound threads run real-time instead.
+    static constexpr int kSourceBufferUs = 20000;
     static constexpr int kSourcePeriodUs = 10000;
 
     CAudioCapture() = default;

@@ -167,8 +167,10 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
         return false;
     }
     // A call wants its sound now: a short device buffer, written in 10 ms periods.
-    g_object_set(speaker, "buffer-time", static_cast<gint64>(kSinkBufferUs), "latency-time",
-                 static_cast<gint64>(kSinkPeriodUs), nullptr);
+    const bool roomy = !probeName.empty();
+    g_object_set(speaker, "buffer-time",
+                 static_cast<gint64>(roomy ? kRoomySinkBufferUs : kSinkBufferUs), "latency-time",
+                 static_cast<gint64>(roomy ? kRoomySinkPeriodUs : kSinkPeriodUs), nullptr);
     if (!speakerName.empty()) {
         g_object_set(speaker, "device", speakerName.c_str(), nullptr);
     }
@@ -196,8 +198,9 @@ bool CPlaybackGraph::BuildPipeline(const Format& format, bool echoProbe,
     m_probeName = probeName;
     m_speaker = speakerName;
     m_resize = std::move(resize);
-    m_roomy = false;
-    m_timeline = CSpeakerTimeline(kSinkPeriodUs + kSinkBufferUs);
+    m_roomy = roomy;
+    m_timeline = roomy ? CSpeakerTimeline(kRoomySinkPeriodUs + kRoomySinkBufferUs)
+                       : CSpeakerTimeline(kSinkPeriodUs + kSinkBufferUs);
     m_underruns = CSpeakerUnderruns(kChunkMs * 1000 + kSinkBufferUs + kSinkPeriodUs);
     return true;
 }
@@ -248,13 +251,18 @@ void CPlaybackGraph::Stop() {
     if (m_source) {
         g_object_set(m_source.get(), kNetSourcePullProperty, nullptr, nullptr);
     }
+    // Released after the lock: the source's last reference takes the
+    // source's own lock, which its streaming thread holds while it pulls.
+    GstOwner<GstElement> source;
+    GstOwner<GstElement> pipeline;
+    std::shared_ptr<Resize> resize;
     std::lock_guard<std::mutex> guard(m_refillLock);
     m_control = nullptr;
     m_chunkPad.reset();
     m_chunkProbe = 0;
-    m_source.reset();
-    m_pipeline.reset();
-    m_resize.reset();
+    source = std::move(m_source);
+    pipeline = std::move(m_pipeline);
+    resize = std::move(m_resize);
     m_probeName.clear();
 }
 

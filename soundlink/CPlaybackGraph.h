@@ -40,9 +40,13 @@ public:
     using Decoder = CVoicePlayout::Decoder;
 
     static constexpr int kChunkMs = 10;
-    // The speaker's buffer and its write period, in microseconds; when the
-    // speaker keeps running dry with them (a busy machine, no real-time
-    // priority), the playback moves to the roomier ones.
+    // The speaker's buffer and its write period, in microseconds. The short
+    // one is for calls without echo cancellation; when the speaker keeps
+    // running dry with it (a busy machine, no real-time priority), the
+    // playback moves to the roomier one. The canceller always gets the
+    // roomier one: the speaker's server runs dry more often with the short
+    // one on a slow machine, each time shifting what the canceller hears
+    // against what it was told, and it then lets the echo through.
     static constexpr int kSinkBufferUs = 10000;
     static constexpr int kSinkPeriodUs = 5000;
     static constexpr int kRoomySinkBufferUs = 20000;

@@ -221,13 +221,15 @@ SoundLinkPriorityResult SoundLinkLowerForVideo(long threadId) {
                    ? SoundLinkPriorityResult{SoundLinkPriority::Unchanged, std::strerror(errno)}
                    : NoThread(threadId);
     }
-    if (current >= kVideoNice) {
+    // Below the process's own level, which a user may have lowered already.
+    const int wanted = std::min(getpriority(PRIO_PROCESS, 0) + kVideoNice, 19);
+    if (current >= wanted) {
         return {SoundLinkPriority::Lowered, "nice " + std::to_string(current)};
     }
-    if (setpriority(PRIO_PROCESS, static_cast<id_t>(id), kVideoNice) != 0) {
+    if (setpriority(PRIO_PROCESS, static_cast<id_t>(id), wanted) != 0) {
         return {SoundLinkPriority::Unchanged, std::strerror(errno)};
     }
-    return {SoundLinkPriority::Lowered, "nice " + std::to_string(kVideoNice)};
+    return {SoundLinkPriority::Lowered, "nice " + std::to_string(wanted)};
 }
 
 std::vector<long> SoundLinkThreadsNamed(const std::string& name) {

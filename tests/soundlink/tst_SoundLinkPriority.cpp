@@ -6,7 +6,6 @@
 #include <QtTest>
 #include <condition_variable>
 #include <fstream>
-#include <future>
 #include <mutex>
 #include <thread>
 
@@ -35,17 +34,17 @@ Scheduling SchedulingOf(long threadId) {
 class CParkedThread {
 public:
     CParkedThread() {
-        std::promise<long> started;
-        m_id = started.get_future();
-        m_thread = std::thread([this, &started] {
-            started.set_value(SoundLinkThreadId());
+        m_thread = std::thread([this] {
             std::unique_lock<std::mutex> lock(m_lock);
+            m_threadId = SoundLinkThreadId();
+            m_wake.notify_all();
             m_wake.wait(lock, [this] { return m_go; });
             if (m_task) {
                 m_task();
             }
         });
-        m_threadId = m_id.get();
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_wake.wait(lock, [this] { return m_threadId != 0; });
     }
     ~CParkedThread() { Run({}); }
     long Id() const { return m_threadId; }
@@ -64,7 +63,6 @@ public:
     }
 
 private:
-    std::future<long> m_id;
     long m_threadId = 0;
     std::mutex m_lock;
     std::condition_variable m_wake;
@@ -73,10 +71,26 @@ private:
     std::thread m_thread;
 };
 
-// The streaming thread's scheduling at its first buffer.
+// The streaming thread's scheduling at its first buffer, handed over under a
+// lock the thread checker sees (a future's wait is hidden from it).
+struct SeenScheduling {
+    std::mutex lock;
+    std::condition_variable arrived;
+    bool seen = false;
+    Scheduling scheduling;
+};
+
 GstPadProbeReturn RecordScheduling(GstPad*, GstPadProbeInfo*, gpointer data) {
-    auto* seen = static_cast<std::promise<Scheduling>*>(data);
-    seen->set_value(SchedulingOf(SoundLinkThreadId()));
+    auto* seen = static_cast<SeenScheduling*>(data);
+    const Scheduling scheduling = SchedulingOf(SoundLinkThreadId());
+    {
+        std::lock_guard<std::mutex> guard(seen->lock);
+        if (!seen->seen) {
+            seen->scheduling = scheduling;
+            seen->seen = true;
+        }
+    }
+    seen->arrived.notify_all();
     return GST_PAD_PROBE_REMOVE;
 }
 
@@ -168,18 +182,21 @@ private slots:
             SoundLinkPrioritizeStreams(pipeline, static_cast<SoundLinkThreadKind>(kind));
             GstElement* out = gst_bin_get_by_name(GST_BIN(pipeline), "out");
             GstPad* pad = gst_element_get_static_pad(out, "sink");
-            std::promise<Scheduling> seen;
+            SeenScheduling seen;
             gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &RecordScheduling, &seen, nullptr);
             gst_object_unref(pad);
             gst_object_unref(out);
-            std::future<Scheduling> scheduling = seen.get_future();
             gst_element_set_state(pipeline, GST_STATE_PLAYING);
-            const bool arrived =
-                scheduling.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+            bool arrived = false;
+            {
+                std::unique_lock<std::mutex> guard(seen.lock);
+                arrived = seen.arrived.wait_for(guard, std::chrono::seconds(20),
+                                                [&seen] { return seen.seen; });
+            }
             gst_element_set_state(pipeline, GST_STATE_NULL);
             gst_object_unref(pipeline);
             QVERIFY(arrived);
-            const Scheduling streaming = scheduling.get();
+            const Scheduling streaming = seen.scheduling;
             if (kind == int(SoundLinkThreadKind::SoundPlayback)) {
                 QVERIFY(streaming.realtime || streaming.nice < ownNice);
             } else {
