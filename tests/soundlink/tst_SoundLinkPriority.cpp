@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QtTest>
+#include <atomic>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -71,25 +72,27 @@ private:
     std::thread m_thread;
 };
 
-// The streaming thread's scheduling at its first buffer, handed over under a
-// lock the thread checker sees (a future's wait is hidden from it).
+// The streaming thread's scheduling at its first buffer, handed over in ways
+// the thread checker sees: GStreamer's pooled streaming threads may be older
+// than the record, which is published through an atomic (GStreamer's own
+// hand-over is hidden from the checker, as is a future's wait).
 struct SeenScheduling {
     std::mutex lock;
     std::condition_variable arrived;
     bool seen = false;
     Scheduling scheduling;
 };
+std::atomic<SeenScheduling*> g_seen{nullptr};
 
-GstPadProbeReturn RecordScheduling(GstPad*, GstPadProbeInfo*, gpointer data) {
-    auto* seen = static_cast<SeenScheduling*>(data);
+GstPadProbeReturn RecordScheduling(GstPad*, GstPadProbeInfo*, gpointer) {
+    SeenScheduling* seen = g_seen.load(std::memory_order_acquire);
     const Scheduling scheduling = SchedulingOf(SoundLinkThreadId());
-    {
-        std::lock_guard<std::mutex> guard(seen->lock);
-        if (!seen->seen) {
-            seen->scheduling = scheduling;
-            seen->seen = true;
-        }
+    std::lock_guard<std::mutex> guard(seen->lock);
+    if (!seen->seen) {
+        seen->scheduling = scheduling;
+        seen->seen = true;
     }
+    // Under the lock, so the record outlives the call.
     seen->arrived.notify_all();
     return GST_PAD_PROBE_REMOVE;
 }
@@ -183,7 +186,8 @@ private slots:
             GstElement* out = gst_bin_get_by_name(GST_BIN(pipeline), "out");
             GstPad* pad = gst_element_get_static_pad(out, "sink");
             SeenScheduling seen;
-            gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &RecordScheduling, &seen, nullptr);
+            g_seen.store(&seen, std::memory_order_release);
+            gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &RecordScheduling, nullptr, nullptr);
             gst_object_unref(pad);
             gst_object_unref(out);
             gst_element_set_state(pipeline, GST_STATE_PLAYING);
