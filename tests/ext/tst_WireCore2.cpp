@@ -100,6 +100,19 @@ int FreePort() {
     return probe.localPort();
 }
 
+// A kernel receiving on a free port into sink, with a 100-byte buffer; null
+// when it does not start.
+std::unique_ptr<IUDPWireCore2> StartKernel(CSink* sink, int* port) {
+    std::unique_ptr<IUDPWireCore2> kernel(A_CreateUDPWireCore2());
+    *port = FreePort();
+    kernel->SetEventSink(sink);
+    kernel->Configure(100, std::uint16_t(*port), 0);
+    if (kernel->Start() < 0) {
+        kernel.reset();
+    }
+    return kernel;
+}
+
 }  // namespace
 
 class tst_WireCore2 : public QObject {
@@ -107,11 +120,9 @@ class tst_WireCore2 : public QObject {
 private slots:
     void receivesAndSendsOnOneSocket() {
         CSink sink;
-        std::unique_ptr<IUDPWireCore2> kernel(A_CreateUDPWireCore2());
-        const int port = FreePort();
-        kernel->SetEventSink(&sink);
-        kernel->Configure(100, std::uint16_t(port), 0);
-        QVERIFY(kernel->Start() >= 0);
+        int port = 0;
+        const std::unique_ptr<IUDPWireCore2> kernel = StartKernel(&sink, &port);
+        QVERIFY(kernel);
 
         QUdpSocket peer;
         QVERIFY(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
@@ -150,11 +161,9 @@ private slots:
     // moment it came, not the one it was read at. None lies in the future.
     void arrivalTimesComeFromTheSystem() {
         CSink sink;
-        std::unique_ptr<IUDPWireCore2> kernel(A_CreateUDPWireCore2());
-        const int port = FreePort();
-        kernel->SetEventSink(&sink);
-        kernel->Configure(100, std::uint16_t(port), 0);
-        QVERIFY(kernel->Start() >= 0);
+        int port = 0;
+        const std::unique_ptr<IUDPWireCore2> kernel = StartKernel(&sink, &port);
+        QVERIFY(kernel);
         QUdpSocket peer;
         QVERIFY(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
 
@@ -182,11 +191,9 @@ private slots:
     // the network says about single datagrams (a refusing peer) is no failure.
     void aFailedSocketIsReportedAndEndsTheThread() {
         CSink sink;
-        std::unique_ptr<IUDPWireCore2> kernel(A_CreateUDPWireCore2());
-        const int port = FreePort();
-        kernel->SetEventSink(&sink);
-        kernel->Configure(100, std::uint16_t(port), 0);
-        QVERIFY(kernel->Start() >= 0);
+        int port = 0;
+        const std::unique_ptr<IUDPWireCore2> kernel = StartKernel(&sink, &port);
+        QVERIFY(kernel);
         QUdpSocket peer;
         QVERIFY(peer.bind(QHostAddress(QHostAddress::LocalHost), 0));
         // Refused by a closed port: ICMP comes back to the kernel's socket.
