@@ -77,11 +77,14 @@ void CPlayoutBuffer::Measure(std::int64_t offsetUs) {
     if (m_deviations.size() > static_cast<std::size_t>(kWindowFrames)) {
         m_deviations.pop_front();
     }
-    std::vector<std::int64_t> sorted(m_deviations.begin(), m_deviations.end());
-    std::sort(sorted.begin(), sorted.end());
     // The jitter is where almost every frame arrived above the floor; a rare
-    // straggler is concealed rather than paid for with delay for the whole window.
-    const std::int64_t high = sorted[(sorted.size() - 1) * 99 / 100];
+    // straggler is concealed rather than paid for with delay for the whole
+    // window. Only that one rank is needed, on the receive thread, per frame.
+    m_ranked.assign(m_deviations.begin(), m_deviations.end());
+    const auto rank =
+        m_ranked.begin() + static_cast<std::ptrdiff_t>((m_ranked.size() - 1) * 99 / 100);
+    std::nth_element(m_ranked.begin(), rank, m_ranked.end());
+    const std::int64_t high = *rank;
     m_delayUs = std::clamp(high + kMarginUs + high / kMarginShare, std::int64_t(kMinDelayMs) * 1000,
                            std::int64_t(kMaxDelayMs) * 1000);
 }

@@ -84,6 +84,8 @@ private:
     std::map<std::int64_t, std::vector<std::uint8_t>> m_frames;
     std::deque<std::int64_t> m_recent;
     std::deque<std::int64_t> m_deviations;
+    // Scratch for ranking the deviations, kept to spare an allocation per frame.
+    std::vector<std::int64_t> m_ranked;
     std::int64_t m_baseUs = 0;
     std::int64_t m_delayUs;
     std::int64_t m_lastArrivalUs = 0;
