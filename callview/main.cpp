@@ -13,10 +13,13 @@
 #include "CallViewVideoWindow.h"
 #include "CallViewWindow.h"
 #include "ISoundLinkSetup.h"
+#include "KivDisplay.h"
 #include "KivWindowMessage.h"
 #include "PictureLink.h"
 
 int main(int argc, char** argv) {
+    // Native Wayland windows in a Wayland session, X11 elsewhere.
+    KivApplyQtPlatform();
     // Scaled by the screen's factor, like the client's windows.
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);

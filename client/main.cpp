@@ -9,6 +9,8 @@
 #include "CKivSession.h"
 #include "KivClientWiring.h"
 #include "KivModelRelease.h"
+#include "KivDisplay.h"
+#include "KivHotKey.h"
 #include "KivNativeEvent.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
@@ -19,6 +21,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
     int exitCode = 0;
     {
+        // Native Wayland windows in a Wayland session, X11 elsewhere.
+        KivApplyQtPlatform();
         // Sharp on high-density screens: the windows scale by the screen's
         // factor and the skins take their twice-as-large pictures.
         QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
@@ -42,6 +46,8 @@ int main(int argc, char* argv[]) {
         KivIMLoginDlg login(nullptr, session);
         login.show();
         app.installNativeEventFilter(&filter);
+        // Presses the desktop reports outside X events (the portal's) take the same road.
+        KivHotKey::SetActivationHandler([&filter](int id) { filter.HandleHotKey(id); });
         KivClientWiring::Connect(&filter, KivIMMainDlg::mainDlg);
         // A lost connection brings a fresh main window; its hot keys reach the same filter.
         QObject::connect(
