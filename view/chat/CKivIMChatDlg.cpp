@@ -596,11 +596,11 @@ void CKivIMChatDlg::VipTabelcellClickedSlot(int row, int column) {
 
 void CKivIMChatDlg::HistoryClick() {
     if (!m_bRecordShown) {
-        resize(width() + kRecordWidth, height());
+        SetWindowSize(QSize(width() + kRecordWidth, height()));
         Record()->show();
         m_pRecord->raise();
     } else {
-        resize(width() - kRecordWidth, height());
+        SetWindowSize(QSize(width() - kRecordWidth, height()));
         Record()->hide();
     }
     m_bRecordShown = !m_bRecordShown;
@@ -661,7 +661,7 @@ void CKivIMChatDlg::CloseChatDlg() {
     m_pInput->clear();
     hide();
     if (m_bRecordShown)
-        resize(width() - kRecordWidth, height());
+        SetWindowSize(QSize(width() - kRecordWidth, height()));
     m_bRecordShown = false;
     if (m_pRecord)
         m_pRecord->hide();
@@ -792,6 +792,8 @@ bool CKivIMChatDlg::eventFilter(QObject* watched, QEvent* event) {
 void CKivIMChatDlg::showEvent(QShowEvent* event) {
     ShowFriendTexts(std::exchange(m_pending, {}));
     QWindowBase::showEvent(event);
+    // Typing goes into the message at once, however the window was opened.
+    m_pInput->setFocus();
     if (m_pMinimize)
         m_pMinimize->move(width() - 65, 0);
     if (m_pClose)

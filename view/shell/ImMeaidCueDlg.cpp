@@ -212,12 +212,20 @@ void ImMeaidCueDlg::paintEvent(QPaintEvent*) {
 }
 
 void ImMeaidCueDlg::mousePressEvent(QMouseEvent* event) {
-    m_dragOffset = event->globalPos() - pos();
+    if (event->button() == Qt::LeftButton && windowHandle())
+        m_drag.Press(windowHandle(), event->globalPos(), pos());
     QDialog::mousePressEvent(event);
 }
 
 void ImMeaidCueDlg::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton)
-        move(event->globalPos() - m_dragOffset);
+    if (event->buttons() & Qt::LeftButton) {
+        if (const std::optional<QPoint> target = m_drag.Move(event->globalPos()))
+            move(*target);
+    }
     QDialog::mouseMoveEvent(event);
+}
+
+void ImMeaidCueDlg::mouseReleaseEvent(QMouseEvent* event) {
+    m_drag.Release();
+    QDialog::mouseReleaseEvent(event);
 }

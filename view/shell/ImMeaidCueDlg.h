@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "KivProtocol.h"
+#include "KivWindowDrag.h"
 
 class KivMessageWindow;
 class KivWindowWatch;
@@ -55,6 +56,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void OnWindowMessage(const KivWindowMessage& message);
@@ -69,7 +71,7 @@ private:
     ptl_sys_send_per_media m_answer;
     QPixmap m_background;
     QLabel* m_text = nullptr;
-    QPoint m_dragOffset;
+    KivWindowDrag m_drag;
     quint64 m_callWindow = 0;
     // The window the program named in its kind 1 (m_callWindow follows once
     // the main window was told).

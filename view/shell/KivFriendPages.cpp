@@ -110,7 +110,8 @@ void KivFriendPages::OnRows(QObject* context, std::function<void(int, bool)> ope
                             std::function<void(QListView*, const QPoint&, bool)> menu) const {
     for (const auto& [page, vip] : {std::pair{FriendPage, false}, std::pair{VipPage, true}}) {
         QListView* view = View(page);
-        QObject::connect(view, &QListView::doubleClicked, context,
+        // A double click, or Enter for keyboard users.
+        QObject::connect(view, &QListView::activated, context,
                          [open, vip = vip](const QModelIndex& index) { open(index.row(), vip); });
         QObject::connect(view, &QListView::customContextMenuRequested, context,
                          [menu, view, vip = vip](const QPoint& pos) { menu(view, pos, vip); });

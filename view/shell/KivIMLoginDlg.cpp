@@ -25,6 +25,7 @@
 #include "KivLog.h"
 #include "KivPrivateProfile.h"
 #include "KivProtocol.h"
+#include "KivTrayClicks.h"
 #include "KivUserSettings.h"
 #include "account/kivRecoverPassworddlg.h"
 #include "account/kivRegisterDlg.h"
@@ -712,7 +713,8 @@ void KivIMLoginDlg::RecoverAcceptDelete() {
 }
 
 void KivIMLoginDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (reason != QSystemTrayIcon::DoubleClick)
+    if (reason != QSystemTrayIcon::DoubleClick &&
+        (reason != QSystemTrayIcon::Trigger || !KivTrayOpensOnSingleClick()))
         return;
     showNormal();
     raise();

@@ -17,6 +17,7 @@
 #include "CKivSession.h"
 #include "KivAreaList.h"
 #include "KivContactQueries.h"
+#include "KivTrayClicks.h"
 #include "KivUserSettings.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/KivChatText.h"
@@ -184,7 +185,8 @@ void KivIMMainDlg::ConnectForm() {
             &MyListModel::getData);
     connect(this, &KivIMMainDlg::vipSndDataToListView, m_pages->Model(VipPage),
             &MyListModel::getData);
-    connect(m_pages->View(ChatPage), &QListView::doubleClicked, this,
+    // Activation is a double click, or Enter for keyboard users.
+    connect(m_pages->View(ChatPage), &QListView::activated, this,
             &KivIMMainDlg::ChatListViewDoubleClicked);
     m_pages->OnRows(
         this, [this](int row, bool vip) { DClickedForRow(row, vip); },
@@ -766,7 +768,8 @@ void KivIMMainDlg::ShowMainDlg() {
 }
 
 void KivIMMainDlg::trayiconActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick)
+    if (reason == QSystemTrayIcon::DoubleClick ||
+        (reason == QSystemTrayIcon::Trigger && KivTrayOpensOnSingleClick()))
         trayDoubleClickshowDlg();
 }
 

@@ -11,6 +11,8 @@
 #include "shell/KivChatMessageWidget.h"
 #include "support/KivHeadPath.h"
 
+#include "KivWindowPlacement.h"
+
 namespace {
 
 const int kFlashIntervalMs = 300;
@@ -117,7 +119,7 @@ void KivMainDlgTray::ToggleWindow() {
 }
 
 void KivMainDlgTray::HideAtEdge() {
-    if (m_pWindow->y() == 0 || m_pWindow->y() == 1)
+    if (KivWindowPlacement::CanPlace() && (m_pWindow->y() == 0 || m_pWindow->y() == 1))
         m_pWindow->move(m_pWindow->x(), 2 - m_pWindow->height());
 }
 
@@ -138,7 +140,9 @@ void KivMainDlgTray::PlacePreview() {
 void KivMainDlgTray::Watch(bool previewable, bool marginHide) {
     const QPoint mouse = QCursor::pos();
     const QRect tray = m_pTray->geometry().adjusted(0, 0, 1, 1);
-    const bool onTray = tray.isValid() && tray.contains(mouse);
+    // Where windows are not placed by us, neither the tray's place nor the
+    // mouse outside our windows is known: no preview by hovering there.
+    const bool onTray = KivWindowPlacement::CanPlace() && tray.isValid() && tray.contains(mouse);
     if (onTray && previewable && m_pPreview->EntryCount() > 0) {
         PlacePreview();
         m_pPreview->show();
@@ -151,7 +155,9 @@ void KivMainDlgTray::Watch(bool previewable, bool marginHide) {
         m_previewTicks = 0;
     }
 
-    if (!marginHide || !m_pWindow->isVisible())
+    // Where the compositor places windows, their position is not known and
+    // the window stays where it is.
+    if (!marginHide || !m_pWindow->isVisible() || !KivWindowPlacement::CanPlace())
         return;
     if (m_pWindow->y() == 0 && !m_pWindow->frameGeometry().contains(mouse)) {
         AnimateTo(3 - m_pWindow->height());

@@ -206,26 +206,16 @@ void QWindowBase::mousePressEvent(QMouseEvent* event) {
             return;
         }
     }
-    if (event->button() == Qt::LeftButton && m_bMovable) {
-        m_bDragging = true;
-        m_bDragMoved = false;
-        m_dragPress = event->globalPos();
-        m_dragOffset = event->globalPos() - pos();
+    if (event->button() == Qt::LeftButton && m_bMovable && windowHandle()) {
+        m_drag.Press(windowHandle(), event->globalPos(), pos());
     }
     QDialog::mousePressEvent(event);
 }
 
 void QWindowBase::mouseMoveEvent(QMouseEvent* event) {
-    if (m_bDragging && (event->buttons() & Qt::LeftButton)) {
-        // The threshold only tells a drag from a click; once passed, the window
-        // follows the mouse exactly.
-        if (m_bDragMoved || (event->globalPos() - m_dragPress).manhattanLength() >
-                                QApplication::startDragDistance()) {
-            m_bDragMoved = true;
-            const QPoint target = event->globalPos() - m_dragOffset;
-            move(target.x(), qMax(0, target.y()));
-            m_dragOffset = event->globalPos() - pos();
-        }
+    if (m_drag.IsPressed() && (event->buttons() & Qt::LeftButton)) {
+        if (const std::optional<QPoint> target = m_drag.Move(event->globalPos()))
+            move(*target);
     } else if (m_bResizable && event->buttons() == Qt::NoButton) {
         UpdateResizeCursor(event->pos());
     }
@@ -233,8 +223,23 @@ void QWindowBase::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void QWindowBase::mouseReleaseEvent(QMouseEvent* event) {
-    m_bDragging = false;
+    m_drag.Release();
     QDialog::mouseReleaseEvent(event);
+}
+
+void QWindowBase::SetWindowSize(const QSize& size) {
+    if (m_bResizable) {
+        resize(size);
+    } else {
+        setFixedSize(size);
+    }
+}
+
+void QWindowBase::showEvent(QShowEvent* event) {
+    if (!m_bResizable && (minimumSize() != size() || maximumSize() != size())) {
+        setFixedSize(size());
+    }
+    QDialog::showEvent(event);
 }
 
 void QWindowBase::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QPoint>
 
+#include "KivWindowDrag.h"
+
 class KivFocusRing;
 class QPushButton;
 
@@ -40,6 +42,11 @@ public:
     // default; a main window turns it off).
     void SetEscapeCloses(bool on) { m_bEscapeCloses = on; }
 
+    // Sizes the window. One the user cannot resize keeps its size fixed,
+    // so that tiling compositors float it at that size instead of
+    // stretching it over a tile.
+    void SetWindowSize(const QSize& size);
+
     static HitZone HitTest(const QPoint& pos, const QSize& size);
     static Qt::Edges EdgesOf(HitZone zone);
 
@@ -48,6 +55,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Esc: the close button's own way out, so the window's bookkeeping runs.
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -59,11 +67,7 @@ private:
     void PlaceTitleButtons();
     void UpdateResizeCursor(const QPoint& pos);
 
-    bool m_bDragging = false;
-    QPoint m_dragOffset;
-    // Where the press was, and whether the drag has passed the start distance.
-    QPoint m_dragPress;
-    bool m_bDragMoved = false;
+    KivWindowDrag m_drag{true};
     bool m_bResizable = false;
     bool m_bMovable = false;
     bool m_bThreeButtons = false;

@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(close->x(), 300 - 34);
         QCOMPARE(minimise->x(), 300 - 98);
         window.show();
-        window.resize(400, 200);
+        window.SetWindowSize(QSize(400, 200));
         QCOMPARE(close->x(), 400 - 34);
         window.SetBtnNumber(false);
         QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("b_Maximize")));
@@ -65,6 +65,28 @@ private slots:
         main.EnableResize(false);
         QCOMPARE(main.minimumSize(), main.size());
         QCOMPARE(main.maximumSize(), main.size());
+    }
+
+    // Tiling compositors float a window whose least and largest sizes agree;
+    // one the user cannot resize must say so, and still follow its own resizes.
+    void fixedWindowsFloatAtTheirSize() {
+        QWindowBase fixed(nullptr);
+        fixed.resize(430, 330);
+        fixed.show();
+        QCOMPARE(fixed.minimumSize(), QSize(430, 330));
+        QCOMPARE(fixed.maximumSize(), QSize(430, 330));
+        fixed.SetWindowSize(QSize(630, 330));
+        QCOMPARE(fixed.size(), QSize(630, 330));
+        QCOMPARE(fixed.maximumSize(), QSize(630, 330));
+
+        QWindowBase resizable(nullptr);
+        resizable.resize(300, 300);
+        resizable.EnableResize(true);
+        resizable.show();
+        QCOMPARE(resizable.minimumSize(), QSize(0, 0));
+        resizable.SetWindowSize(QSize(320, 400));
+        QCOMPARE(resizable.size(), QSize(320, 400));
+        QCOMPARE(resizable.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     }
 
     void dragStopsAtTheTopOfTheScreen() {
