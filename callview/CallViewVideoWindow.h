@@ -3,8 +3,12 @@
 #include <QColor>
 #include <QWidget>
 
-// A plain native child window the video session draws into; the program
-// itself only fills it with one colour.
+class KivVideoTarget;
+
+// The window a call's video is shown in. Under X11 it is a plain native
+// child window the video session draws into, and the program only fills it
+// with one colour; elsewhere it paints the pictures the session hands to its
+// video target.
 class CallViewVideoWindow : public QWidget {
     Q_OBJECT
 public:
@@ -18,4 +22,5 @@ protected:
 
 private:
     QColor m_fill;
+    KivVideoTarget* m_target = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "KivFilterRegistry.h"
 #include "SoundLinkClock.h"
 #include "SoundLinkDeviceName.h"
+#include "SoundLinkDevices.h"
 #include "SoundLinkStreamPriority.h"
 
 namespace {
@@ -42,6 +43,7 @@ void CAudioCapture::SetEchoProbe(const std::string& probeName) {
 }
 
 CAudioCapture::Search CAudioCapture::FindDevice(bool byName, GstOwner<GstDevice>* device) {
+    SoundLinkPrepareDeviceMonitors();
     GstOwner<GstDeviceMonitor> monitor(gst_device_monitor_new());
     if (!monitor) {
         return Search::Failed;

@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 
 #include <memory>
+#include <mutex>
 
 #include "SoundLinkDeviceName.h"
 
@@ -16,6 +17,7 @@ std::vector<SoundLinkDevice> List(const char* deviceClass) {
     std::vector<SoundLinkDevice> result;
     if (!gst_init_check(nullptr, nullptr, nullptr))
         return result;
+    SoundLinkPrepareDeviceMonitors();
     std::unique_ptr<GstDeviceMonitor, GstUnref> monitor(gst_device_monitor_new());
     gst_device_monitor_add_filter(monitor.get(), deviceClass, nullptr);
     if (!gst_device_monitor_start(monitor.get()))
@@ -53,4 +55,17 @@ std::vector<SoundLinkDevice> SoundLinkMicrophones() {
 
 std::vector<SoundLinkDevice> SoundLinkSpeakers() {
     return List("Audio/Sink");
+}
+
+void SoundLinkPrepareDeviceMonitors() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (!gst_init_check(nullptr, nullptr, nullptr))
+            return;
+        // Monitors take providers of at least marginal rank only.
+        std::unique_ptr<GstPluginFeature, GstUnref> provider(
+            gst_registry_lookup_feature(gst_registry_get(), "pipewiredeviceprovider"));
+        if (provider)
+            gst_plugin_feature_set_rank(provider.get(), GST_RANK_NONE);
+    });
 }

@@ -2,11 +2,11 @@
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
-#include <gst/video/videooverlay.h>
 
-#include "KivNativeWindow.h"
 #include "PictureGst.h"
+#include "PictureSink.h"
 #include "PictureStamp.h"
+#include "SoundLinkDevices.h"
 #include "SoundLinkStreamPriority.h"
 
 namespace {
@@ -17,6 +17,7 @@ constexpr int kBitrateKbps = 600;
 
 // The first camera the system knows, or empty.
 std::string FirstCamera() {
+    SoundLinkPrepareDeviceMonitors();
     GstDeviceMonitor* monitor = gst_device_monitor_new();
     gst_device_monitor_add_filter(monitor, "Video/Source", nullptr);
     GList* devices = gst_device_monitor_get_devices(monitor);
@@ -104,19 +105,7 @@ bool CPictureCapture::Run(const std::string& source, int width, int height,
                           std::uintptr_t localWindow, bool testPicture) {
     const std::string size =
         ",width=" + std::to_string(width) + ",height=" + std::to_string(height);
-    std::string preview = "fakesink sync=false";
-    int previewWidth = 0;
-    int previewHeight = 0;
-    if (localWindow != 0) {
-        if (!KivNativeWindowSize(localWindow, &previewWidth, &previewHeight)) {
-            previewWidth = width;
-            previewHeight = height;
-        }
-        preview =
-            "videoscale ! video/x-raw,width=" + std::to_string(previewWidth) +
-            ",height=" + std::to_string(previewHeight) +
-            " ! videoconvert ! ximagesink name=local sync=false qos=false handle-events=false";
-    }
+    const PictureSink preview(localWindow, width, height, "local");
     const std::string description =
         source + " ! video/x-raw,format=I420" + size +
         (testPicture ? ",framerate=" + std::to_string(kFramesPerSecond) + "/1" : std::string()) +
@@ -128,7 +117,7 @@ bool CPictureCapture::Run(const std::string& source, int width, int height,
         " ! video/x-h264,stream-format=byte-stream,alignment=au "
         "! appsink name=encoded sync=false max-buffers=8 drop=true "
         "split. ! queue leaky=downstream max-size-buffers=2 max-size-time=0 max-size-bytes=0 ! " +
-        preview;
+        preview.Description();
     GstPtr<GstElement> pipeline(PictureGstPipeline(description));
     if (!pipeline) {
         return false;
@@ -145,10 +134,7 @@ bool CPictureCapture::Run(const std::string& source, int width, int height,
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &StampPicture, nullptr, nullptr);
         gst_object_unref(pad);
     }
-    if (localWindow != 0) {
-        GstPtr<GstElement> local(gst_bin_get_by_name(GST_BIN(pipeline.get()), "local"));
-        gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(local.get()), localWindow);
-    }
+    preview.Attach(pipeline.get());
     {
         std::lock_guard<std::mutex> guard(m_sinkLock);
         m_delivering = true;

@@ -1,10 +1,8 @@
 #include "CPicturePlayer.h"
 
-#include <gst/video/videooverlay.h>
-
 #include "INetSourceControl.h"
-#include "KivNativeWindow.h"
 #include "PictureGst.h"
+#include "PictureSink.h"
 #include "PictureStamp.h"
 #include "SoundLinkStreamPriority.h"
 
@@ -22,15 +20,7 @@ CPicturePlayer::CPicturePlayer(std::uintptr_t window, int width, int height)
     if (!PictureGstReady()) {
         return;
     }
-    std::string sink = "fakesink sync=false";
-    if (window != 0) {
-        int windowWidth = width;
-        int windowHeight = height;
-        KivNativeWindowSize(window, &windowWidth, &windowHeight);
-        sink = "videoscale ! video/x-raw,width=" + std::to_string(windowWidth) +
-               ",height=" + std::to_string(windowHeight) +
-               " ! ximagesink name=remote sync=false qos=false handle-events=false";
-    }
+    const PictureSink sink(window, width, height, "remote");
     // The source's pad offers pictures only once it is in its video mode, so
     // it is set up before the rest is linked to it.
     GstElement* made = gst_element_factory_make("netsou", "source");
@@ -43,7 +33,7 @@ CPicturePlayer::CPicturePlayer(std::uintptr_t window, int width, int height)
     if (control == nullptr || control->SetVideoMode(kDecodeAtPush, width, height) != 0) {
         return;
     }
-    GstElement* rest = PictureGstBin("videoconvert ! " + sink);
+    GstElement* rest = PictureGstBin("videoconvert ! " + sink.Description());
     if (rest == nullptr) {
         return;
     }
@@ -58,10 +48,7 @@ CPicturePlayer::CPicturePlayer(std::uintptr_t window, int width, int height)
     GstPad* pad = gst_element_get_static_pad(source.get(), "src");
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &CPicturePlayer::OnPicture, this, nullptr);
     gst_object_unref(pad);
-    if (window != 0) {
-        GstPtr<GstElement> remote(gst_bin_get_by_name(GST_BIN(rest), "remote"));
-        gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(remote.get()), window);
-    }
+    sink.Attach(rest);
     if (!PictureGstPlay(pipeline.get())) {
         gst_element_set_state(pipeline.get(), GST_STATE_NULL);
         return;
