@@ -1,5 +1,6 @@
 #include <xcb/xcb.h>
 
+#include <QLabel>
 #include <QX11Info>
 #include <QtTest>
 
@@ -11,6 +12,7 @@
 #include "KivTakenKey.h"
 #include "KivTestRegistry.h"
 #include "KivTestSession.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
 #include "shell/KivIMMainDlg.h"
 
 class tst_KivHotKeys : public QObject {
@@ -63,6 +65,15 @@ private slots:
         qApp->removeNativeEventFilter(&filter);
         // An identifier nobody registered is not consumed.
         QVERIFY(!filter.HandleHotKey(0xC1FF));
+    }
+
+    // On X11 the keys are grabbed as before and the settings page offers them plainly.
+    void x11TakesKeysItself() {
+        QCOMPARE(KivHotKey::Available(), KivHotKey::Grabs);
+        KivDataTree tree;
+        const std::unique_ptr<CKivSession> session = KivNewTestSession();
+        CKivFriendSysSettingDlg dialog(nullptr, *session);
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("labelHotKeyUnavailable")));
     }
 };
 

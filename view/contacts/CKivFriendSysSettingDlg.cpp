@@ -28,6 +28,7 @@
 #include "CKivSession.h"
 #include "KivAutoStart.h"
 #include "KivContactQueries.h"
+#include "KivHotKey.h"
 #include "KivUserSettings.h"
 #include "contacts/KivSoundCheck.h"
 #include "contacts/KivSoundDevices.h"
@@ -250,6 +251,14 @@ QWidget* CKivFriendSysSettingDlg::BuildHotKeyPage() {
     auto* hint = new QLabel(QStringLiteral("在输入框中按下组合键即可设置，按退格键清除。"));
     hint->setWordWrap(true);
     keys->addWidget(hint, HotKeyCount, 0, 1, 2);
+    // A session that takes no global keys says so. The keys stay editable:
+    // the settings serve the user's other sessions too.
+    if (KivHotKey::Available() == KivHotKey::None) {
+        auto* unavailable = new QLabel(QStringLiteral("当前桌面会话不支持全局热键"));
+        unavailable->setObjectName(QStringLiteral("labelHotKeyUnavailable"));
+        unavailable->setWordWrap(true);
+        keys->addWidget(unavailable, HotKeyCount + 1, 0, 1, 2);
+    }
 
     auto* send = new QVBoxLayout(Group(QStringLiteral("发送消息"), page, layout));
     m_pSendEnter = new QRadioButton(QStringLiteral("按 Enter 键发送消息"));

@@ -22,9 +22,11 @@ void KivMainDlgHotKeys::Release(int& id) {
 int KivMainDlgHotKeys::Register(const QMap<QString, QString>& texts) {
     int result = 0;
     m_failed.clear();
-    const std::tuple<const char*, const char*, int*> keys[] = {
-        {"ShowmDlgName", "ShowDlgHotKey", &m_showId}, {"GetmsgName", "GetmsgKey", &m_getMsgId}};
-    for (const auto& [textKey, atomName, held] : keys) {
+    // The descriptions are what a desktop that asks the user shows about the keys.
+    const std::tuple<const char*, const char*, const char*, int*> keys[] = {
+        {"ShowmDlgName", "ShowDlgHotKey", "显示主窗口", &m_showId},
+        {"GetmsgName", "GetmsgKey", "提取消息", &m_getMsgId}};
+    for (const auto& [textKey, atomName, description, held] : keys) {
         Release(*held);
         const KivHotKeyText parsed =
             KivHotKeyText::Parse(texts.value(QString::fromLatin1(textKey)));
@@ -34,7 +36,8 @@ int KivMainDlgHotKeys::Register(const QMap<QString, QString>& texts) {
         *held = KivGlobalAtom::Add(QString::fromLatin1(atomName)) & 0xFFFF;
         if (!parsed.valid)
             continue;
-        if (!KivHotKey::Register(*held, parsed.modifiers, parsed.virtualKey)) {
+        if (!KivHotKey::Register(*held, parsed.modifiers, parsed.virtualKey,
+                                 QString::fromUtf8(description))) {
             result = -1;
             m_failed << QString::fromLatin1(textKey);
         }

@@ -1,3 +1,5 @@
+#include "x11/KivHotKeyGrabs.h"
+
 #include "KivHotKey.h"
 
 #include <xcb/xcb.h>
@@ -63,7 +65,11 @@ void Ungrab(xcb_connection_t* connection, const Grab& grab) {
 
 }  // namespace
 
-bool KivHotKey::Register(int id, unsigned modifiers, unsigned virtualKey) {
+bool KivHotKeyGrabs::Built() {
+    return true;
+}
+
+bool KivHotKeyGrabs::Register(int id, unsigned modifiers, unsigned virtualKey) {
     if (!QX11Info::isPlatformX11())
         return true;
     xcb_connection_t* connection = QX11Info::connection();
@@ -103,7 +109,7 @@ bool KivHotKey::Register(int id, unsigned modifiers, unsigned virtualKey) {
     return true;
 }
 
-void KivHotKey::Unregister(int id) {
+void KivHotKeyGrabs::Unregister(int id) {
     const auto it = Grabs().find(id);
     if (it == Grabs().end())
         return;
@@ -112,7 +118,7 @@ void KivHotKey::Unregister(int id) {
     Grabs().erase(it);
 }
 
-int KivHotKey::FromNativeEvent(const QByteArray& eventType, void* message) {
+int KivHotKeyGrabs::FromNativeEvent(const QByteArray& eventType, void* message) {
     if (eventType != "xcb_generic_event_t" || !message)
         return -1;
     auto* event = static_cast<xcb_generic_event_t*>(message);

@@ -1,0 +1,121 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+
+#include "CKivFriendReadConfigModel.h"
+#include "CKivFriendSqlUtilCommon.h"
+#include "KivDisplay.h"
+#include "KivHotKey.h"
+#include "KivModalCloser.h"
+#include "KivTestRegistry.h"
+#include "KivTestSession.h"
+#include "KivUserSettings.h"
+#include "KivViewTestTree.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
+#include "shell/CKivFriendKeyPressLineEdit.h"
+#include "shell/KivIMMainDlg.h"
+
+// How the session takes global hot keys, and what the settings page says
+// about it. Runs offscreen (no global keys) and in a Wayland desktop whose
+// portal has none (KIV_EXPECT_HOTKEYS=none).
+class tst_KivHotKeyAvailability : public QObject {
+    Q_OBJECT
+    std::unique_ptr<KivViewTestTree> m_tree;
+    std::unique_ptr<CKivSession> m_session;
+    std::unique_ptr<KivIMMainDlg> m_window;
+    std::unique_ptr<KivModalCloser> m_closer;
+    QByteArray m_savedConfigHome;
+
+    CKivFriendSysSettingDlg::HotKeyApplier hotKeys() {
+        return [this] {
+            m_window->InitHotKey();
+            return m_window->FailedHotKeys();
+        };
+    }
+
+private slots:
+    void init() {
+        m_tree = std::make_unique<KivViewTestTree>();
+        m_savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", (m_tree->path() + QStringLiteral("/xdg")).toUtf8());
+        KivUserSettings::EnsureDefaults(QStringLiteral("tester"));
+        m_session = KivNewTestSession();
+        m_window = std::make_unique<KivIMMainDlg>(nullptr, *m_session);
+        KivIMMainDlg::mainDlg = m_window.get();
+        m_window->m_uid = 10001;
+        m_window->m_account = QStringLiteral("tester");
+        m_window->InitMaindlg();
+        m_closer = std::make_unique<KivModalCloser>();
+    }
+    void cleanup() {
+        m_closer.reset();
+        m_window.reset();
+        m_session.reset();
+        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
+        CKivFriendReadConfigModel::ReleaseInstance();
+        qputenv("XDG_CONFIG_HOME", m_savedConfigHome);
+        m_tree.reset();
+        KivViewTestTree::ForgetQuit();
+    }
+
+    void theSessionDecidesHowKeysAreTaken() {
+        const KivHotKey::Availability available = KivHotKey::Available();
+        switch (KivCurrentDisplay()) {
+            case KivDisplayKind::Other:
+                QCOMPARE(available, KivHotKey::None);
+                break;
+            case KivDisplayKind::X11:
+                QCOMPARE(available, KivHotKey::Grabs);
+                break;
+            case KivDisplayKind::Wayland:
+                if (!qEnvironmentVariableIsSet("KIV_EXPECT_HOTKEYS"))
+                    QSKIP("a Wayland desktop whose portal is not known to the test");
+                QCOMPARE(QByteArray(available == KivHotKey::Portal ? "portal" : "none"),
+                         qgetenv("KIV_EXPECT_HOTKEYS"));
+                break;
+        }
+        // Asking again gives the same answer without asking the desktop again.
+        QCOMPARE(KivHotKey::Available(), available);
+    }
+
+    void thePageSaysWhenThereAreNoGlobalKeys() {
+        // Not shown: showing lists the sound devices, which this test has no use for.
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        auto* note = dialog.findChild<QLabel*>(QStringLiteral("labelHotKeyUnavailable"));
+        if (KivHotKey::Available() != KivHotKey::None) {
+            QVERIFY(!note);
+            return;
+        }
+        QVERIFY(note);
+        QCOMPARE(note->text(), QStringLiteral("当前桌面会话不支持全局热键"));
+        QVERIFY(!note->isHidden());
+    }
+
+    void keysAreKeptAndNothingFailsWithoutGlobalKeys() {
+        if (KivHotKey::Available() != KivHotKey::None)
+            QSKIP("this session takes global keys");
+        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        dialog.bHotkey_Clicked();
+        dialog.HotKeyCheck(CKivFriendSysSettingDlg::ShowmDlg)->setChecked(true);
+        QTest::keyClick(dialog.HotKeyEdit(CKivFriendSysSettingDlg::ShowmDlg), Qt::Key_Z,
+                        Qt::ControlModifier | Qt::AltModifier);
+        dialog.findChild<QPushButton*>(QStringLiteral("pushButtonApp"))->click();
+
+        // Kept for the sessions that have global keys, and not reported as taken
+        // by another program.
+        QCOMPARE(QSettings(KivUserSettings::FileFor(QStringLiteral("tester")), QSettings::IniFormat)
+                     .value(QStringLiteral("/HostKeyName/ShowmDlgName"))
+                     .toString(),
+                 QStringLiteral("Ctrl + Alt + Z"));
+        QVERIFY(m_window->FailedHotKeys().isEmpty());
+        QVERIFY(m_window->ShowHotKeyId() != 0);
+        for (const QString& text : m_closer->texts())
+            QVERIFY2(!text.contains(QStringLiteral("冲突")), qPrintable(text));
+        QVERIFY(dialog.HotKeyEdit(CKivFriendSysSettingDlg::ShowmDlg)->isEnabled());
+    }
+};
+
+KIV_TEST_CLASS(tst_KivHotKeyAvailability)
+#include "tst_KivHotKeyAvailability.moc"
