@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include "KivAttachment.h"
+#include "KivScreenGrab.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/KivAttachmentCards.h"
 #include "chat/KivChatInput.h"
@@ -136,32 +137,36 @@ void KivChatAttachments::ChooseFiles() {
 }
 
 void KivChatAttachments::TakeScreenshot() {
-    QPointer<QWidget> window = m_pWindow;
-    window->hide();
-    // The window manager needs a moment to take the window off the screen.
-    QTimer::singleShot(250, this, [this, window] {
-        KivScreenshotPicker* picker = KivScreenshotPicker::OverScreen();
-        const auto back = [window] {
-            if (window) {
-                window->show();
-                window->raise();
-                window->activateWindow();
-            }
-        };
-        if (!picker) {
-            back();
-            emit Refused(QStringLiteral("无法截取屏幕"));
-            return;
-        }
-        connect(picker, &KivScreenshotPicker::Picked, this, [this, back](const QImage& region) {
-            back();
-            AddPicture(region);
-        });
-        connect(picker, &KivScreenshotPicker::Cancelled, this, back);
-        picker->show();
-        picker->activateWindow();
-        picker->setFocus();
+    if (m_pGrab)
+        return;
+    m_pWindow->hide();
+    m_pGrab = new KivScreenGrab(this);
+    connect(m_pGrab, &KivScreenGrab::Grabbed, this, &KivChatAttachments::ScreenGrabbed);
+    connect(m_pGrab, &KivScreenGrab::Failed, this, [this](const QString& reason) {
+        ScreenshotOver();
+        emit Refused(QStringLiteral("截图失败：%1").arg(reason));
     });
+    // The window manager needs a moment to take the window off the screen.
+    QTimer::singleShot(250, m_pGrab, &KivScreenGrab::Start);
+}
+
+void KivChatAttachments::ScreenGrabbed(const QImage& picture, const QRect& screenGeometry) {
+    auto* picker = new KivScreenshotPicker(picture);
+    connect(picker, &KivScreenshotPicker::Picked, this, [this](const QImage& region) {
+        ScreenshotOver();
+        AddPicture(region);
+    });
+    connect(picker, &KivScreenshotPicker::Cancelled, this, &KivChatAttachments::ScreenshotOver);
+    picker->Cover(screenGeometry);
+}
+
+void KivChatAttachments::ScreenshotOver() {
+    // Kept until here, so that no second grab starts while the picker is open.
+    if (m_pGrab)
+        m_pGrab->deleteLater();
+    m_pWindow->show();
+    m_pWindow->raise();
+    m_pWindow->activateWindow();
 }
 
 bool KivChatAttachments::Send(const QVector<KivChatText::Part>& parts,

@@ -13,6 +13,7 @@
 class CChatHistoryList;
 class KivAttachmentCards;
 class KivChatInput;
+class KivScreenGrab;
 class KivTransfers;
 class QWidget;
 
@@ -35,7 +36,8 @@ public:
     // Asks for files with the desktop's file dialog.
     void ChooseFiles();
     // Hides the window, lets the user cut a region of the screen and puts it
-    // in the input; Esc cancels.
+    // in the input; Esc cancels. The desktop may take its time to give the
+    // screen's picture (and ask the user); a second call meanwhile is ignored.
     void TakeScreenshot();
     // Pictures and files waiting in the input.
     int Waiting() const { return m_waiting.size(); }
@@ -64,11 +66,15 @@ private:
         QImage picture;  // or a picture to keep first
     };
     void Insert(const Held& held, const QImage& thumbnail);
+    void ScreenGrabbed(const QImage& picture, const QRect& screenGeometry);
+    void ScreenshotOver();
 
     QWidget* m_pWindow;
     KivChatInput* m_pInput;
     CChatHistoryList* m_pHistory;
     QPointer<KivTransfers> m_pTransfers;
+    // The screen's picture on its way, from the button to the picker.
+    QPointer<KivScreenGrab> m_pGrab;
     KivAttachmentCards* m_pCards = nullptr;
     quint32 m_friendUid = 0;
     QHash<QString, Held> m_waiting;

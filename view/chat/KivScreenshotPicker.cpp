@@ -1,11 +1,11 @@
 #include "chat/KivScreenshotPicker.h"
 
-#include <QCursor>
-#include <QGuiApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
+
+#include "KivDisplay.h"
 
 KivScreenshotPicker::KivScreenshotPicker(const QImage& screen) : m_screen(screen) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
@@ -15,18 +15,23 @@ KivScreenshotPicker::KivScreenshotPicker(const QImage& screen) : m_screen(screen
     setFocusPolicy(Qt::StrongFocus);
 }
 
-KivScreenshotPicker* KivScreenshotPicker::OverScreen() {
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return nullptr;
-    const QImage picture = screen->grabWindow(0).toImage();
-    if (picture.isNull())
-        return nullptr;
-    auto* picker = new KivScreenshotPicker(picture);
-    picker->setGeometry(screen->geometry());
-    return picker;
+void KivScreenshotPicker::Cover(const QRect& screenGeometry) {
+    setGeometry(screenGeometry);
+    // A Wayland desktop gives the keys to a new full-screen window itself.
+    if (KivCurrentDisplay() == KivDisplayKind::Wayland) {
+        showFullScreen();
+    } else {
+        show();
+        activateWindow();
+    }
+    setFocus();
+}
+
+QRect KivScreenshotPicker::Source(const QRect& region) const {
+    const qreal x = qreal(m_screen.width()) / qMax(1, width());
+    const qreal y = qreal(m_screen.height()) / qMax(1, height());
+    return QRect(qRound(region.x() * x), qRound(region.y() * y), qRound(region.width() * x),
+                 qRound(region.height() * y));
 }
 
 void KivScreenshotPicker::paintEvent(QPaintEvent*) {
@@ -35,9 +40,7 @@ void KivScreenshotPicker::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), QColor(0, 0, 0, 110));
     const QRect selection = Selection();
     if (m_dragging && !selection.isEmpty()) {
-        const qreal scale = qreal(m_screen.width()) / qMax(1, width());
-        const QRect source(selection.topLeft() * scale, selection.size() * scale);
-        painter.drawImage(selection, m_screen, source);
+        painter.drawImage(selection, m_screen, Source(selection));
         painter.setPen(QPen(QColor(30, 144, 255), 2));
         painter.drawRect(selection.adjusted(0, 0, -1, -1));
         painter.setPen(Qt::white);
@@ -88,15 +91,17 @@ void KivScreenshotPicker::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void KivScreenshotPicker::closeEvent(QCloseEvent* event) {
+    Finish(false);
+    QWidget::closeEvent(event);
+}
+
 void KivScreenshotPicker::Finish(bool take) {
     if (m_done)
         return;
     m_done = true;
     if (take) {
-        // The picture may be denser than the widget (a scaled screen).
-        const qreal scale = qreal(m_screen.width()) / qMax(1, width());
-        const QRect selection = Selection();
-        emit Picked(m_screen.copy(QRect(selection.topLeft() * scale, selection.size() * scale)));
+        emit Picked(m_screen.copy(Source(Selection())));
     } else {
         emit Cancelled();
     }

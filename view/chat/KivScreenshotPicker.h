@@ -7,15 +7,16 @@
 
 // Lets the user cut a region out of a still picture of the screen: the whole
 // screen is shown dimmed, the region dragged with the mouse shows as it is.
-// Releasing the mouse takes the region, Esc or a right click cancels.
+// Releasing the mouse takes the region; Esc, a right click or closing the
+// window otherwise (the desktop may) cancels.
 class KivScreenshotPicker : public QWidget {
     Q_OBJECT
 public:
     // `screen`: the picture of the screen the picker covers.
     explicit KivScreenshotPicker(const QImage& screen);
-    // Covers the screen the cursor is on with a picture of it; null when no
-    // picture could be taken (no screen, or a desktop that does not allow it).
-    static KivScreenshotPicker* OverScreen();
+    // Shows the picker over the screen at `screenGeometry` and takes the keys.
+    // A Wayland client cannot place its window: there it goes full screen.
+    void Cover(const QRect& screenGeometry);
 
 signals:
     void Picked(const QImage& region);
@@ -27,6 +28,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // From the press to the release, the release's pixel not included.
@@ -34,6 +36,9 @@ private:
         return QRect(QPoint(qMin(m_from.x(), m_to.x()), qMin(m_from.y(), m_to.y())),
                      QSize(qAbs(m_to.x() - m_from.x()), qAbs(m_to.y() - m_from.y())));
     }
+    // The part of the picture a region of the widget shows: the picture is
+    // drawn stretched over the widget and may be denser (a scaled screen).
+    QRect Source(const QRect& region) const;
     void Finish(bool take);
 
     QImage m_screen;

@@ -5,7 +5,7 @@
 #include "chat/KivScreenshotPicker.h"
 
 // The region the user drags is cut from the screen's picture at its own
-// density; Esc, a right click or a mere click give nothing.
+// density; Esc, a right click, a mere click or a closed window give nothing.
 class tst_KivScreenshotPicker : public QObject {
     Q_OBJECT
 
@@ -19,13 +19,15 @@ class tst_KivScreenshotPicker : public QObject {
 
 private slots:
     void dragCutsTheRegion_data() {
-        QTest::addColumn<int>("density");
-        QTest::newRow("plain screen") << 1;
-        QTest::newRow("screen at twice the density") << 2;
+        QTest::addColumn<QSize>("density");
+        QTest::newRow("plain screen") << QSize(1, 1);
+        QTest::newRow("screen at twice the density") << QSize(2, 2);
+        // A picture drawn stretched over the picker: each axis has its own.
+        QTest::newRow("picture of another proportion") << QSize(2, 1);
     }
     void dragCutsTheRegion() {
-        QFETCH(int, density);
-        const QImage screen = Screen(400 * density, 300 * density);
+        QFETCH(QSize, density);
+        const QImage screen = Screen(400 * density.width(), 300 * density.height());
         auto* picker = new KivScreenshotPicker(screen);
         picker->setGeometry(0, 0, 400, 300);
         picker->show();
@@ -35,14 +37,16 @@ private slots:
         QTest::mouseRelease(picker, Qt::LeftButton, {}, QPoint(50, 30));
         QCOMPARE(picked.size(), 1);
         const QImage region = picked.first().first().value<QImage>();
-        QCOMPARE(region.size(), QSize(100, 70) * density);
-        QCOMPARE(region.pixel(0, 0), screen.pixel(50 * density, 30 * density));
+        QCOMPARE(region.size(), QSize(100 * density.width(), 70 * density.height()));
+        QCOMPARE(region.pixel(0, 0), screen.pixel(50 * density.width(), 30 * density.height()));
     }
 
     void nothingIsTakenWithoutADrag_data() {
         QTest::addColumn<int>("how");
         QTest::newRow("Esc") << 0;
         QTest::newRow("right click") << 1;
+        // The desktop closes the window (a key of the compositor's).
+        QTest::newRow("window closed") << 2;
     }
     void nothingIsTakenWithoutADrag() {
         QFETCH(int, how);
@@ -56,8 +60,10 @@ private slots:
         QCOMPARE(picked.size() + cancelled.size(), 0);
         if (how == 0)
             QTest::keyClick(picker, Qt::Key_Escape);
-        else
+        else if (how == 1)
             QTest::mouseClick(picker, Qt::RightButton, {}, QPoint(20, 20));
+        else
+            picker->close();
         QCOMPARE(cancelled.size(), 1);
         QCOMPARE(picked.size(), 0);
     }
