@@ -94,8 +94,12 @@ int CCorvoCaptureSettings::SetCaptureRect(int left, int top, int right, int bott
     bool resized = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (left >= screen.width || top >= screen.height || width <= 0 || height <= 0 ||
-            width > kMaxOutputSide || height > kMaxOutputSide) {
+        // Against an unknown screen a rectangle is taken as given: the grab
+        // clips it to the picture once there is one. The whole screen has no
+        // size then and falls back like an empty screen.
+        const bool offScreen = screen.known && (left >= screen.width || top >= screen.height);
+        if (offScreen || width <= 0 || height <= 0 || width > kMaxOutputSide ||
+            height > kMaxOutputSide) {
             m_state.left = 0;
             m_state.top = 0;
             m_state.right = kDefaultRight;

@@ -4,11 +4,28 @@
 #include <memory>
 
 #include "CCorvoPersistState.h"
+#include "CCorvoPortalScreen.h"
 #include "CCorvoXcbScreen.h"
+#include "CorvoScreenBackend.h"
 
 CCorvoDeskGrab::CCorvoDeskGrab()
-    : m_settings([] { return CCorvoXcbScreen::QuerySize(std::string()); }),
-      m_pin(m_settings, std::make_unique<CCorvoXcbScreen>(std::string())) {}
+    : m_settings([this] { return ScreenSize(); }), m_pin(m_settings, MakeScreen()) {}
+
+std::unique_ptr<ICorvoScreenSource> CCorvoDeskGrab::MakeScreen() {
+    if (CorvoChooseScreenBackend(CorvoSessionEnvironment::FromProcess()) ==
+        CorvoScreenBackend::Portal) {
+        auto portal = std::make_unique<CCorvoPortalScreen>();
+        m_portal = portal.get();
+        return portal;
+    }
+    return std::make_unique<CCorvoXcbScreen>(std::string());
+}
+
+CorvoScreenSize CCorvoDeskGrab::ScreenSize() const {
+    // A portal session is never opened just to learn a size: it would put
+    // the portal's chooser before the user a second time.
+    return m_portal != nullptr ? m_portal->CastSize() : CCorvoXcbScreen::QuerySize(std::string());
+}
 
 bool CCorvoDeskGrab::SetStateFile(const std::string& path, std::string* error) {
     {

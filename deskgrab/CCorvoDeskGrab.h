@@ -1,13 +1,18 @@
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "CCorvoCapturePin.h"
 #include "CCorvoCaptureSettings.h"
 
+class CCorvoPortalScreen;
+class ICorvoScreenSource;
+
 // The capture source behind the element: its parameters, the pin that
-// makes its frames from the X display named by $DISPLAY, and the file its
+// makes its frames (from the X display named by $DISPLAY, or from the
+// desktop portal's screen cast on a Wayland session), and the file its
 // parameters are kept in.
 class CCorvoDeskGrab {
 public:
@@ -23,7 +28,12 @@ public:
     bool SaveState(std::string* error);
 
 private:
+    std::unique_ptr<ICorvoScreenSource> MakeScreen();
+    CorvoScreenSize ScreenSize() const;
+
     CCorvoCaptureSettings m_settings;
+    // The portal screen when the pin has one; the pin owns it.
+    CCorvoPortalScreen* m_portal = nullptr;
     CCorvoCapturePin m_pin;
     mutable std::mutex m_stateLock;
     std::string m_stateFile;

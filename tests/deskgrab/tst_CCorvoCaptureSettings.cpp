@@ -109,6 +109,25 @@ private slots:
             (QVector<int>{0, 0, 320, 240, 320, 240}));
     }
 
+    // A screen cast's size is known only once it runs: a rectangle set before
+    // (or read from the state file) must survive, the whole screen cannot.
+    void beforeTheScreenIsKnownRectanglesAreTakenAsGiven() {
+        CCorvoCaptureSettings settings([] { return CorvoScreenSize::Unknown(); });
+        settings.SetCaptureRect(1500, 900, 2100, 1300, 600, 400);
+        Rect rect = RectOf(settings);
+        QCOMPARE(
+            (QVector<int>{rect.left, rect.top, rect.right, rect.bottom, rect.width, rect.height}),
+            (QVector<int>{1500, 900, 2100, 1300, 600, 400}));
+        settings.SetCaptureRect(0, 0, 100, 100, 9000, 400);
+        rect = RectOf(settings);
+        QCOMPARE((QVector<int>{rect.right, rect.bottom}), (QVector<int>{320, 240}));
+        settings.SetCaptureRect(0, 0, 0, 0, 0, 0);
+        rect = RectOf(settings);
+        QCOMPARE(
+            (QVector<int>{rect.left, rect.top, rect.right, rect.bottom, rect.width, rect.height}),
+            (QVector<int>{0, 0, 320, 240, 600, 400}));
+    }
+
     void frameRateTable_data() {
         QTest::addColumn<int>("requested");
         QTest::addColumn<int>("answered");
