@@ -56,6 +56,7 @@ public:
     bool start(QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel);
     qint64 pid() const { return m_process.processId(); }
     QProcess& process() { return m_process; }
+    QString treePath() const { return m_tree.path(); }
     // Logs in from the login dialog placed at x, y.
     bool login(const QString& account, int x, int y);
 

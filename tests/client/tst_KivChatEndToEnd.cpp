@@ -13,33 +13,12 @@
 #include <memory>
 
 #include "CKivDevServerProcess.h"
+#include "KivChatRows.h"
 #include "KivDataTree.h"
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
 
 namespace {
-
-// One rows count of a client's own database, read while the client runs.
-int CountRows(const QString& tree, const QString& account, const QString& where,
-              const QVariantList& values) {
-    const QString name = QStringLiteral("e2e-chat-%1").arg(account);
-    int count = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(tree + QStringLiteral("/User/%1/DB/CHAT_MESSAGE.db").arg(account));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery query(db);
-            query.prepare(QStringLiteral("select count(*) from chat_message_table where ") + where);
-            for (const QVariant& value : values)
-                query.addBindValue(value);
-            if (query.exec() && query.next())
-                count = query.value(0).toInt();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return count;
-}
 
 // The texts of a client's chat rows that match, oldest first.
 QStringList Messages(const QString& tree, const QString& account, const QString& where) {
@@ -93,7 +72,7 @@ struct Client {
             .value(0);
     }
     int rows(const QString& where, const QVariantList& values = {}) const {
-        return CountRows(tree->path(), account, where, values);
+        return KivChatRows::Count(tree->path(), account, where, values);
     }
 };
 
