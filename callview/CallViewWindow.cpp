@@ -75,8 +75,7 @@ CallViewWindow::CallViewWindow(QWidget* parent) : QWidget(parent) {
     m_security->setAccessibleName(QStringLiteral("通话加密"));
     // The focused button gets a ring, drawn with the strip.
     connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
-    // Fixed, so that tiling compositors float it at its size.
-    setFixedSize(kWidth, kHeight);
+    resize(kWidth, kHeight);
     Layout(kWidth, kHeight);
 }
 

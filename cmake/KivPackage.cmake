@@ -34,8 +34,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt5sql5-sqlite, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-x")
 # Wanted but not needed to run: the font the skins name (fontconfig falls
 # back to another), Qt's Chinese texts of the stock dialogs, xdg-open for
-# web pages.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qttranslations5-l10n, xdg-utils")
+# web pages, and on Wayland desktops Qt's Wayland platform (without it the
+# windows go through XWayland) and PipeWire's elements for screen capture.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk, qttranslations5-l10n, xdg-utils, qtwayland5, gstreamer1.0-pipewire")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -17,6 +17,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextImageFormat>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -793,7 +794,9 @@ void CKivIMChatDlg::showEvent(QShowEvent* event) {
     ShowFriendTexts(std::exchange(m_pending, {}));
     QWindowBase::showEvent(event);
     // Typing goes into the message at once, however the window was opened.
-    m_pInput->setFocus();
+    // Once the dialog has shown: giving it a focus widget earlier makes the
+    // dialog announce that widget as reached by Tab, which rings it.
+    QTimer::singleShot(0, m_pInput, [this] { m_pInput->setFocus(Qt::ActiveWindowFocusReason); });
     if (m_pMinimize)
         m_pMinimize->move(width() - 65, 0);
     if (m_pClose)

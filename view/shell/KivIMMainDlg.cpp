@@ -725,15 +725,25 @@ void KivIMMainDlg::BHead_Clicked() {
 
 void KivIMMainDlg::bClose_Clicked() {
     if (!m_settings.contains(QStringLiteral("CloseMaindlg"))) {
-        hide();
+        PutAway();
         return;
     }
     CloseMainDlgWay(m_settings.value(QStringLiteral("CloseMaindlg")));
 }
 
+void KivIMMainDlg::PutAway() {
+    // Without a tray (a GNOME desktop without its tray extension) a hidden
+    // window could not be brought back: it waits in the task bar instead.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
 void KivIMMainDlg::CloseMainDlgWay(int way) {
     if (way == 0) {
-        hide();
+        PutAway();
     } else if (way == 1) {
         action_quitClicked();
     }

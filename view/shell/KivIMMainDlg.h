@@ -186,6 +186,8 @@ public slots:
     // The server's result of a profile update (on the net model's
     // UpdateUserInfoResult); results nobody awaits are dropped.
     void AlterInfoResult(Uint32 uid, Uint32 result, Uint32 version);
+    // Hides the window to the tray, or minimises it where there is no tray.
+    void PutAway();
     void CloseMainDlgWay(int way);
     void WindowsMarginHide(int enable);
     void ShowMainDlg();
