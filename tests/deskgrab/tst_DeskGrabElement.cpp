@@ -1,12 +1,11 @@
-#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
-#include <gst/video/video.h>
 
 #include <QImage>
 #include <QtTest>
 #include <memory>
 
 #include "CCorvoTestDisplay.h"
+#include "CDeskGrabPipeline.h"
 #include "KivFilterRegistry.h"
 #include "KivTestRegistry.h"
 #include "ScrCapParamOf.h"
@@ -14,82 +13,6 @@
 extern "C" void gst_plugin_deskgrab_register(void);
 
 namespace {
-
-// A pipeline from a launch line; its source is named "src", its app sink "sink".
-class Pipeline {
-public:
-    explicit Pipeline(const QString& description) {
-        GError* error = nullptr;
-        m_pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
-        if (error != nullptr) {
-            m_error = QString::fromUtf8(error->message);
-            g_error_free(error);
-        }
-    }
-    ~Pipeline() {
-        if (m_pipeline != nullptr) {
-            gst_element_set_state(m_pipeline, GST_STATE_NULL);
-            gst_object_unref(m_pipeline);
-        }
-    }
-    Pipeline(const Pipeline&) = delete;
-    Pipeline& operator=(const Pipeline&) = delete;
-
-    bool IsValid() const { return m_pipeline != nullptr && m_error.isEmpty(); }
-    QString Error() const { return m_error; }
-
-    IScrCapParam* Param() {
-        GstElement* source = gst_bin_get_by_name(GST_BIN(m_pipeline), "src");
-        IScrCapParam* param = ScrCapParamOf(source);
-        gst_object_unref(source);
-        return param;
-    }
-
-    GstStateChangeReturn Play() { return gst_element_set_state(m_pipeline, GST_STATE_PLAYING); }
-
-    // The first error on the bus, empty when there is none.
-    QString BusError() {
-        GstBus* bus = gst_element_get_bus(m_pipeline);
-        GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-        gst_object_unref(bus);
-        if (message == nullptr) {
-            return QString();
-        }
-        GError* error = nullptr;
-        gst_message_parse_error(message, &error, nullptr);
-        const QString text = QString::fromUtf8(error->message);
-        g_error_free(error);
-        gst_message_unref(message);
-        return text;
-    }
-
-    // The next frame as a picture; null when none arrives.
-    QImage Pull() {
-        GstElement* sink = gst_bin_get_by_name(GST_BIN(m_pipeline), "sink");
-        GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 10 * GST_SECOND);
-        gst_object_unref(sink);
-        if (sample == nullptr) {
-            return QImage();
-        }
-        GstVideoInfo info;
-        GstVideoFrame frame;
-        QImage picture;
-        if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-            gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-            picture = QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                             GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
-                             GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGB32)
-                          .copy();
-            gst_video_frame_unmap(&frame);
-        }
-        gst_sample_unref(sample);
-        return picture;
-    }
-
-private:
-    GstElement* m_pipeline = nullptr;
-    QString m_error;
-};
 
 QString GrabLine(const QString& format = QStringLiteral("BGRx")) {
     return QStringLiteral(
@@ -261,7 +184,7 @@ private slots:
     void withoutADisplayStartFailsWithAClearError() {
         const QByteArray display = qgetenv("DISPLAY");
         qputenv("DISPLAY", "");
-        Pipeline pipeline(QStringLiteral("deskgrab name=src ! fakesink"));
+        CDeskGrabPipeline pipeline(QStringLiteral("deskgrab name=src ! fakesink"));
         QVERIFY(pipeline.IsValid());
         const GstStateChangeReturn result = pipeline.Play();
         const QString error = pipeline.BusError();
@@ -277,7 +200,7 @@ private slots:
         }
         QVERIFY2(m_display->IsOpen(), qPrintable(m_display->Error()));
         const QRect cursor = m_display->CurrentCursor().area;
-        Pipeline pipeline(GrabLine());
+        CDeskGrabPipeline pipeline(GrabLine());
         pipeline.Param()->SetCaptureRect(0, 0, 0, 0, 0, 0);
         pipeline.Param()->SetFrameRate(-1);
         pipeline.Play();
@@ -298,7 +221,7 @@ private slots:
             QSKIP("needs an X display (run under scripts/with-services)");
         }
         QVERIFY2(m_display->IsOpen(), qPrintable(m_display->Error()));
-        Pipeline pipeline(GrabLine());
+        CDeskGrabPipeline pipeline(GrabLine());
         pipeline.Param()->SetCaptureRect(100, 100, 500, 400, 640, 480);
         pipeline.Param()->SetFrameRate(-1);
         pipeline.Play();
@@ -317,7 +240,7 @@ private slots:
         m_display->MovePointer(300, 250);
         const CCorvoTestDisplay::Cursor cursor = m_display->CurrentCursor();
         QVERIFY(!cursor.pixels.isEmpty());
-        Pipeline pipeline(GrabLine());
+        CDeskGrabPipeline pipeline(GrabLine());
         pipeline.Param()->SetCaptureRect(100, 100, 740, 580, 640, 480);
         pipeline.Param()->SetFrameRate(-1);
         pipeline.Play();
@@ -359,7 +282,7 @@ private slots:
             QSKIP("needs an X display (run under scripts/with-services)");
         }
         QVERIFY2(m_display->IsOpen(), qPrintable(m_display->Error()));
-        Pipeline pipeline(GrabLine(format));
+        CDeskGrabPipeline pipeline(GrabLine(format));
         pipeline.Param()->SetCaptureRect(40, 30, 360, 270, 320, 240);
         pipeline.Param()->SetFrameRate(-1);
         pipeline.Play();
@@ -382,7 +305,7 @@ private slots:
         QImage still(32, 24, QImage::Format_RGB888);
         still.fill(QColor(12, 34, 250));
         QVERIFY(still.save(path, "BMP"));
-        Pipeline pipeline(GrabLine());
+        CDeskGrabPipeline pipeline(GrabLine());
         pipeline.Param()->SetFrameRate(-1);
         pipeline.Param()->SetImage(1, path.toLocal8Bit().constData());
         pipeline.Play();
@@ -397,7 +320,7 @@ private slots:
         if (!PrepareScreen()) {
             QSKIP("needs an X display (run under scripts/with-services)");
         }
-        Pipeline pipeline(GrabLine());
+        CDeskGrabPipeline pipeline(GrabLine());
         pipeline.Param()->SetFrameRate(-1);
         pipeline.Play();
         QCOMPARE(pipeline.Pull().size(), QSize(320, 240));

@@ -1,16 +1,14 @@
-#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
-#include <gst/video/video.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QtTest>
-#include <functional>
 
+#include "CDeskGrabPipeline.h"
+#include "IScrCapParam.h"
 #include "KivTestRegistry.h"
-#include "ScrCapParamOf.h"
 
 extern "C" void gst_plugin_deskgrab_register(void);
 
@@ -20,82 +18,13 @@ namespace {
 constexpr int kOutputWidth = 1280;
 constexpr int kOutputHeight = 800;
 
-// deskgrab into an app sink, playing.
-class Capture {
+// deskgrab into an app sink.
+class Capture : public CDeskGrabPipeline {
 public:
-    Capture() {
-        m_pipeline = gst_parse_launch(
-            "deskgrab name=src ! video/x-raw,format=BGRx ! "
-            "appsink name=sink sync=false max-buffers=2 drop=true",
-            nullptr);
-        GstElement* source = gst_bin_get_by_name(GST_BIN(m_pipeline), "src");
-        m_param = ScrCapParamOf(source);
-        gst_object_unref(source);
-    }
-    ~Capture() {
-        gst_element_set_state(m_pipeline, GST_STATE_NULL);
-        gst_object_unref(m_pipeline);
-    }
-    Capture(const Capture&) = delete;
-    Capture& operator=(const Capture&) = delete;
-
-    IScrCapParam* Param() const { return m_param; }
-    GstStateChangeReturn Play() { return gst_element_set_state(m_pipeline, GST_STATE_PLAYING); }
-
-    QString BusError() {
-        GstBus* bus = gst_element_get_bus(m_pipeline);
-        GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-        gst_object_unref(bus);
-        if (message == nullptr) {
-            return QString();
-        }
-        GError* error = nullptr;
-        gst_message_parse_error(message, &error, nullptr);
-        const QString text = QString::fromUtf8(error->message);
-        g_error_free(error);
-        gst_message_unref(message);
-        return text;
-    }
-
-    QImage Pull(GstClockTime limit = 2 * GST_SECOND) {
-        GstElement* sink = gst_bin_get_by_name(GST_BIN(m_pipeline), "sink");
-        GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), limit);
-        gst_object_unref(sink);
-        if (sample == nullptr) {
-            return QImage();
-        }
-        GstVideoInfo info;
-        GstVideoFrame frame;
-        QImage picture;
-        if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-            gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-            picture = QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                             GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
-                             GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGB32)
-                          .copy();
-            gst_video_frame_unmap(&frame);
-        }
-        gst_sample_unref(sample);
-        return picture;
-    }
-
-    // Pulls frames until one passes the check or the time is up.
-    QImage PullUntil(const std::function<bool(const QImage&)>& wanted, int limitMs) {
-        QElapsedTimer timer;
-        timer.start();
-        QImage frame;
-        while (timer.elapsed() < limitMs) {
-            frame = Pull();
-            if (!frame.isNull() && wanted(frame)) {
-                return frame;
-            }
-        }
-        return QImage();
-    }
-
-private:
-    GstElement* m_pipeline = nullptr;
-    IScrCapParam* m_param = nullptr;
+    Capture()
+        : CDeskGrabPipeline(
+              QStringLiteral("deskgrab name=src ! video/x-raw,format=BGRx ! "
+                             "appsink name=sink sync=false max-buffers=2 drop=true")) {}
 };
 
 bool Near(const QColor& a, const QColor& b) {
