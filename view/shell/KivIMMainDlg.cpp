@@ -17,6 +17,7 @@
 #include "CKivSession.h"
 #include "KivAreaList.h"
 #include "KivContactQueries.h"
+#include "KivDisplay.h"
 #include "KivTrayClicks.h"
 #include "KivUserSettings.h"
 #include "chat/CKivIMChatDlg.h"
@@ -732,12 +733,13 @@ void KivIMMainDlg::bClose_Clicked() {
 }
 
 void KivIMMainDlg::PutAway() {
-    // Without a tray (a GNOME desktop without its tray extension) a hidden
+    // On a desktop without a tray (GNOME without its tray extension) a hidden
     // window could not be brought back: it waits in the task bar instead.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        hide();
-    } else {
+    // Without a windowing system there is neither, and it hides.
+    if (KivCurrentDisplay() != KivDisplayKind::Other && !QSystemTrayIcon::isSystemTrayAvailable()) {
         showMinimized();
+    } else {
+        hide();
     }
 }
 
