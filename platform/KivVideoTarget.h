@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QImage>
-#include <QMutex>
 #include <QObject>
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "KivVideoDelivery.h"
 
@@ -34,7 +34,7 @@ private:
     void Take(QImage picture);
 
     const std::uintptr_t m_id;
-    mutable QMutex m_lock;
+    mutable std::mutex m_lock;
     QImage m_latest;
     std::atomic<bool> m_announced{false};
 };

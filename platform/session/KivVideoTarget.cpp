@@ -1,8 +1,7 @@
 #include "KivVideoTarget.h"
 
-#include <QMutexLocker>
-
 #include <map>
+#include <mutex>
 
 #include "KivDisplay.h"
 
@@ -12,7 +11,7 @@ namespace {
 // threads, so the table and each target's lifetime are guarded together:
 // a target leaves the table before it is destroyed.
 struct Targets {
-    QMutex lock;
+    std::mutex lock;
     std::map<std::uintptr_t, KivVideoTarget*> byId;
     std::uintptr_t next = 1;
 };
@@ -24,7 +23,7 @@ Targets& AllTargets() {
 
 std::uintptr_t Enter(KivVideoTarget* target) {
     Targets& targets = AllTargets();
-    QMutexLocker locker(&targets.lock);
+    std::lock_guard<std::mutex> locker(targets.lock);
     const std::uintptr_t id = targets.next++;
     targets.byId.emplace(id, target);
     return id;
@@ -36,7 +35,7 @@ KivVideoTarget::KivVideoTarget(QObject* parent) : QObject(parent), m_id(Enter(th
 
 KivVideoTarget::~KivVideoTarget() {
     Targets& targets = AllTargets();
-    QMutexLocker locker(&targets.lock);
+    std::lock_guard<std::mutex> locker(targets.lock);
     targets.byId.erase(m_id);
 }
 
@@ -45,7 +44,7 @@ bool KivVideoDrawsNatively() {
 }
 
 QImage KivVideoTarget::Latest() const {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_latest;
 }
 
@@ -58,7 +57,7 @@ bool KivVideoDeliver(std::uintptr_t id, const std::uint8_t* rgbx, int width, int
     QImage picture = QImage(rgbx, width, height, stride, QImage::Format_RGBX8888)
                          .convertToFormat(QImage::Format_RGB32);
     Targets& targets = AllTargets();
-    QMutexLocker locker(&targets.lock);
+    std::lock_guard<std::mutex> locker(targets.lock);
     const auto found = targets.byId.find(id);
     if (found == targets.byId.end()) {
         return false;
@@ -69,7 +68,7 @@ bool KivVideoDeliver(std::uintptr_t id, const std::uint8_t* rgbx, int width, int
 
 void KivVideoTarget::Take(QImage picture) {
     {
-        QMutexLocker locker(&m_lock);
+        std::lock_guard<std::mutex> locker(m_lock);
         m_latest = std::move(picture);
     }
     // One queued announcement at a time: a slow painter sees the newest
