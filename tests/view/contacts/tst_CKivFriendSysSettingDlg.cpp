@@ -13,8 +13,8 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "KivAutoStart.h"
 #include "KivModalCloser.h"
+#include "KivSettingsPageRig.h"
 #include "KivTestRegistry.h"
-#include "KivTestSession.h"
 #include "KivUserSettings.h"
 #include "KivViewTestTree.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
@@ -25,18 +25,7 @@
 
 class tst_CKivFriendSysSettingDlg : public QObject {
     Q_OBJECT
-    std::unique_ptr<KivViewTestTree> m_tree;
-    std::unique_ptr<CKivSession> m_session;
-    std::unique_ptr<KivIMMainDlg> m_window;
-    // The main window applies the dialog's hot keys, as it does for its own dialog.
-    CKivFriendSysSettingDlg::HotKeyApplier hotKeys() {
-        return [this] {
-            m_window->InitHotKey();
-            return m_window->FailedHotKeys();
-        };
-    }
-    std::unique_ptr<KivModalCloser> m_closer;
-    QByteArray m_savedConfigHome;
+    std::unique_ptr<KivSettingsPageRig> m_rig;
 
     template <class W>
     W* child(CKivFriendSysSettingDlg& dialog, const char* name) {
@@ -52,33 +41,14 @@ class tst_CKivFriendSysSettingDlg : public QObject {
     }
 
 private slots:
-    void init() {
-        m_tree = std::make_unique<KivViewTestTree>();
-        m_savedConfigHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", (m_tree->path() + QStringLiteral("/xdg")).toUtf8());
-        KivUserSettings::EnsureDefaults(QStringLiteral("tester"));
-        m_session = KivNewTestSession();
-        m_window = std::make_unique<KivIMMainDlg>(nullptr, *m_session);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = 10001;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->InitMaindlg();
-        m_closer = std::make_unique<KivModalCloser>();
-    }
+    void init() { m_rig = std::make_unique<KivSettingsPageRig>(); }
     void cleanup() {
-        m_closer.reset();
-        m_window.reset();
-        m_session.reset();
+        m_rig.reset();
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
-        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
-        CKivFriendReadConfigModel::ReleaseInstance();
-        qputenv("XDG_CONFIG_HOME", m_savedConfigHome);
-        m_tree.reset();
-        KivViewTestTree::ForgetQuit();
     }
 
     void everyKeyIsWrittenAsTheTableSays() {
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
         child<QCheckBox>(dialog, "checkBoxAutoLogin")->setChecked(true);
         child<QRadioButton>(dialog, "radioButtonCloseHide")->setChecked(true);
@@ -116,19 +86,20 @@ private slots:
         // it serves this run only, and the user is told so.
         QCOMPARE(value("/NetSet/passWd"), QString());
         const bool keyring = KivPasswordKeyring::Available();
-        QCOMPARE(
-            m_closer->texts().count(KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy)),
-            keyring ? 0 : 1);
+        QCOMPARE(m_rig->closer->texts().count(
+                     KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy)),
+                 keyring ? 0 : 1);
         QCOMPARE(value("/History/SaveWay"), QStringLiteral("0"));
         QCOMPARE(value("/History/SavePath"), QStringLiteral("./User/tester/DB"));
 
         // The main window follows at once.
-        QCOMPARE(m_window->m_settings.value(QStringLiteral("CloseMaindlg")), 0);
-        QCOMPARE(m_window->m_hotKeyText.value(QStringLiteral("ShowmDlgName")),
+        QCOMPARE(m_rig->window->m_settings.value(QStringLiteral("CloseMaindlg")), 0);
+        QCOMPARE(m_rig->window->m_hotKeyText.value(QStringLiteral("ShowmDlgName")),
                  QStringLiteral("Ctrl + Alt + M"));
-        QCOMPARE(m_window->m_hotKeyText.value(QStringLiteral("SndmsgKey")), QStringLiteral("E"));
-        QVERIFY(m_window->ShowHotKeyId() != 0);
-        QVERIFY(m_closer->texts().contains(QStringLiteral("修改成功")));
+        QCOMPARE(m_rig->window->m_hotKeyText.value(QStringLiteral("SndmsgKey")),
+                 QStringLiteral("E"));
+        QVERIFY(m_rig->window->ShowHotKeyId() != 0);
+        QVERIFY(m_rig->closer->texts().contains(QStringLiteral("修改成功")));
         // Qt's HTTP traffic now goes through the proxy.
         const QNetworkProxy proxy = QNetworkProxy::applicationProxy();
         QCOMPARE(proxy.type(), QNetworkProxy::HttpProxy);
@@ -137,7 +108,7 @@ private slots:
         QCOMPARE(proxy.password(), QStringLiteral("p w"));
 
         // A fresh dialog shows what was written.
-        CKivFriendSysSettingDlg again(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg again(nullptr, *m_rig->session, m_rig->HotKeys());
         again.show();
         QVERIFY(child<QCheckBox>(again, "checkBoxAutoLogin")->isChecked());
         QVERIFY(child<QRadioButton>(again, "radioButtonCloseHide")->isChecked());
@@ -156,9 +127,9 @@ private slots:
         // Typed and saved again, it is not told twice.
         child<QLineEdit>(again, "lineEditPassWd")->setText(QStringLiteral("p w"));
         child<QPushButton>(again, "pushButtonApp")->click();
-        QCOMPARE(
-            m_closer->texts().count(KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy)),
-            keyring ? 0 : 1);
+        QCOMPARE(m_rig->closer->texts().count(
+                     KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy)),
+                 keyring ? 0 : 1);
         QCOMPARE(value("/NetSet/passWd"), QString());
     }
 
@@ -184,7 +155,7 @@ private slots:
             }
         });
         {
-            CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+            CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
             dialog.show();
             QVERIFY(child<QCheckBox>(dialog, "checkBoxEchoCancel")->isChecked());
             QVERIFY(!child<QCheckBox>(dialog, "checkBoxEncryptedOnly")->isChecked());
@@ -211,7 +182,7 @@ private slots:
 
         QSettings(KivUserSettings::FileFor(QStringLiteral("tester")), QSettings::IniFormat)
             .setValue(QStringLiteral("/Voice/Speaker"), QStringLiteral("kiv_unplugged"));
-        CKivFriendSysSettingDlg again(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg again(nullptr, *m_rig->session, m_rig->HotKeys());
         again.show();
         QVERIFY(!child<QCheckBox>(again, "checkBoxEchoCancel")->isChecked());
         QVERIFY(child<QCheckBox>(again, "checkBoxEncryptedOnly")->isChecked());
@@ -222,7 +193,7 @@ private slots:
     }
 
     void noProxyClearsAndDisablesTheFields() {
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
         auto* kind = child<QComboBox>(dialog, "comboBoxProxy");
         kind->setCurrentIndex(2);
@@ -268,14 +239,14 @@ private slots:
     }
 
     void autostartEntryFollowsTheBox() {
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
-        const QString entry = m_tree->path() + QStringLiteral("/xdg/autostart/kivim.desktop");
+        const QString entry = m_rig->tree->path() + QStringLiteral("/xdg/autostart/kivim.desktop");
         QCOMPARE(KivAutoStart::EntryPath(QStringLiteral("kivim")), entry);
         child<QCheckBox>(dialog, "checkBoxBootStart")->setChecked(true);
         child<QPushButton>(dialog, "pushButtonApp")->click();
         QCOMPARE(value("/BaseSetting/BootStart"), QStringLiteral("1"));
-        QCOMPARE(m_window->m_settings.value(QStringLiteral("BootStart")), 1);
+        QCOMPARE(m_rig->window->m_settings.value(QStringLiteral("BootStart")), 1);
         QFile file(entry);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
@@ -294,7 +265,7 @@ private slots:
 
     void cancelWritesNothing() {
         const QString before = value("/BaseSetting/AutoLogin");
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
         child<QCheckBox>(dialog, "checkBoxAutoLogin")->setChecked(before != QLatin1String("1"));
         child<QPushButton>(dialog, "pushButtonCancel")->click();
@@ -302,7 +273,7 @@ private slots:
     }
 
     void pagesSwitchWithTheirButtons() {
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
         const char* buttons[] = {"bConvent",       "bHotkey",     "bVoice",
                                  "bHistoryrecord", "bNetconnect", "bSoftupdate"};
@@ -359,14 +330,15 @@ private slots:
             KivWriteText(record.text, QByteArray("消息"));
             QVERIFY(db->InsertMsg(reinterpret_cast<const char*>(&record)));
         }
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
         QPushButton* clean = nullptr;
         for (QPushButton* button : dialog.findChildren<QPushButton*>())
             clean = button->text() == QStringLiteral("清理历史记录") ? button : clean;
         QVERIFY(clean);
         clean->click();
-        QCOMPARE(m_closer->texts().value(1), QStringLiteral("清理历史记录完成！共删除 3 条消息。"));
+        QCOMPARE(m_rig->closer->texts().value(1),
+                 QStringLiteral("清理历史记录完成！共删除 3 条消息。"));
         QSqlQuery count(CKivFriendSqlUtilCommon::CreateSqlUtil(db->GetDatabaseFile())->database());
         QVERIFY(count.exec(QStringLiteral("select count(*) from chat_message_table")));
         QVERIFY(count.next());
@@ -376,19 +348,21 @@ private slots:
     void netCheckAsksTheMessagingServer() {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        m_tree->writeFile(QStringLiteral("Config/config.ini"),
-                          QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\n")
-                              .arg(server.serverPort())
-                              .toLatin1());
+        m_rig->tree->writeFile(QStringLiteral("Config/config.ini"),
+                               QStringLiteral("[base]\nipaddr=127.0.0.1\nport=%1\n")
+                                   .arg(server.serverPort())
+                                   .toLatin1());
         CKivFriendReadConfigModel::ReleaseInstance();
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
         dialog.NetCheck();
-        QTRY_VERIFY_WITH_TIMEOUT(m_closer->texts().contains(QStringLiteral("网络正常")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_rig->closer->texts().contains(QStringLiteral("网络正常")),
+                                 10000);
         server.close();
         dialog.SetNetCheckTimeout(3000);
         dialog.NetCheck();
-        QTRY_VERIFY_WITH_TIMEOUT(m_closer->texts().contains(QStringLiteral("网络不可用")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_rig->closer->texts().contains(QStringLiteral("网络不可用")),
+                                 10000);
     }
 };
 

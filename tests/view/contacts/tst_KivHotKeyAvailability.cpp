@@ -4,13 +4,11 @@
 #include <QSettings>
 #include <QtTest>
 
-#include "CKivFriendReadConfigModel.h"
-#include "CKivFriendSqlUtilCommon.h"
 #include "KivDisplay.h"
 #include "KivHotKey.h"
 #include "KivModalCloser.h"
+#include "KivSettingsPageRig.h"
 #include "KivTestRegistry.h"
-#include "KivTestSession.h"
 #include "KivUserSettings.h"
 #include "KivViewTestTree.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
@@ -22,43 +20,11 @@
 // portal has none (KIV_EXPECT_HOTKEYS=none).
 class tst_KivHotKeyAvailability : public QObject {
     Q_OBJECT
-    std::unique_ptr<KivViewTestTree> m_tree;
-    std::unique_ptr<CKivSession> m_session;
-    std::unique_ptr<KivIMMainDlg> m_window;
-    std::unique_ptr<KivModalCloser> m_closer;
-    QByteArray m_savedConfigHome;
-
-    CKivFriendSysSettingDlg::HotKeyApplier hotKeys() {
-        return [this] {
-            m_window->InitHotKey();
-            return m_window->FailedHotKeys();
-        };
-    }
+    std::unique_ptr<KivSettingsPageRig> m_rig;
 
 private slots:
-    void init() {
-        m_tree = std::make_unique<KivViewTestTree>();
-        m_savedConfigHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", (m_tree->path() + QStringLiteral("/xdg")).toUtf8());
-        KivUserSettings::EnsureDefaults(QStringLiteral("tester"));
-        m_session = KivNewTestSession();
-        m_window = std::make_unique<KivIMMainDlg>(nullptr, *m_session);
-        KivIMMainDlg::mainDlg = m_window.get();
-        m_window->m_uid = 10001;
-        m_window->m_account = QStringLiteral("tester");
-        m_window->InitMaindlg();
-        m_closer = std::make_unique<KivModalCloser>();
-    }
-    void cleanup() {
-        m_closer.reset();
-        m_window.reset();
-        m_session.reset();
-        CKivFriendSqlUtilCommon::ReleaseSqlUtil();
-        CKivFriendReadConfigModel::ReleaseInstance();
-        qputenv("XDG_CONFIG_HOME", m_savedConfigHome);
-        m_tree.reset();
-        KivViewTestTree::ForgetQuit();
-    }
+    void init() { m_rig = std::make_unique<KivSettingsPageRig>(); }
+    void cleanup() { m_rig.reset(); }
 
     void theSessionDecidesHowKeysAreTaken() {
         const KivHotKey::Availability available = KivHotKey::Available();
@@ -83,7 +49,7 @@ private slots:
     void thePageSaysWhenThereAreNoGlobalKeys() {
         // Shown as a user sees it: showing also lists the sound devices, which
         // on a PipeWire desktop once crashed in PipeWire's device provider.
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* note = dialog.findChild<QLabel*>(QStringLiteral("labelHotKeyUnavailable"));
@@ -99,7 +65,7 @@ private slots:
     void keysAreKeptAndNothingFailsWithoutGlobalKeys() {
         if (KivHotKey::Available() != KivHotKey::None)
             QSKIP("this session takes global keys");
-        CKivFriendSysSettingDlg dialog(nullptr, *m_session, hotKeys());
+        CKivFriendSysSettingDlg dialog(nullptr, *m_rig->session, m_rig->HotKeys());
         dialog.bHotkey_Clicked();
         dialog.HotKeyCheck(CKivFriendSysSettingDlg::ShowmDlg)->setChecked(true);
         QTest::keyClick(dialog.HotKeyEdit(CKivFriendSysSettingDlg::ShowmDlg), Qt::Key_Z,
@@ -112,9 +78,9 @@ private slots:
                      .value(QStringLiteral("/HostKeyName/ShowmDlgName"))
                      .toString(),
                  QStringLiteral("Ctrl + Alt + Z"));
-        QVERIFY(m_window->FailedHotKeys().isEmpty());
-        QVERIFY(m_window->ShowHotKeyId() != 0);
-        for (const QString& text : m_closer->texts())
+        QVERIFY(m_rig->window->FailedHotKeys().isEmpty());
+        QVERIFY(m_rig->window->ShowHotKeyId() != 0);
+        for (const QString& text : m_rig->closer->texts())
             QVERIFY2(!text.contains(QStringLiteral("冲突")), qPrintable(text));
         QVERIFY(dialog.HotKeyEdit(CKivFriendSysSettingDlg::ShowmDlg)->isEnabled());
     }
