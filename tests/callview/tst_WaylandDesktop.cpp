@@ -19,8 +19,8 @@ const QStringList kOnWayland = {QStringLiteral("QT_QPA_PLATFORM="),
 // Waits for a window of the process whose title matches.
 Window WaitFor(qint64 pid, const QString& title, int timeoutMs = 20000) {
     Window found;
-    (void)QTest::qWaitFor([&] { return !(found = KivSwayDesktop::Find(pid, title)).title.isEmpty(); },
-                    timeoutMs);
+    (void)QTest::qWaitFor(
+        [&] { return !(found = KivSwayDesktop::Find(pid, title)).title.isEmpty(); }, timeoutMs);
     return found;
 }
 
