@@ -6,14 +6,15 @@
 #include "CCorvoPersistState.h"
 #include "CCorvoPortalScreen.h"
 #include "CCorvoXcbScreen.h"
-#include "CorvoScreenBackend.h"
+#include "KivSessionType.h"
 
 CCorvoDeskGrab::CCorvoDeskGrab()
     : m_settings([this] { return ScreenSize(); }), m_pin(m_settings, MakeScreen()) {}
 
 std::unique_ptr<ICorvoScreenSource> CCorvoDeskGrab::MakeScreen() {
-    if (CorvoChooseScreenBackend(CorvoSessionEnvironment::FromProcess()) ==
-        CorvoScreenBackend::Portal) {
+    // On Wayland an X client sees only XWayland's windows: the desktop
+    // portal's screen cast shows the whole screen.
+    if (KivChooseSession(KivSessionVariables::FromProcess()).type == KivSessionType::Wayland) {
         auto portal = std::make_unique<CCorvoPortalScreen>();
         m_portal = portal.get();
         return portal;

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include "KivSessionType.h"
+
 // Which windowing system this process draws on. One build serves X11 and
 // Wayland sessions, so the concerns that differ (window moves and placement,
 // hot keys, screen capture, video drawing) ask this at run time.
@@ -12,11 +14,8 @@ enum class KivDisplayKind { X11, Wayland, Other };
 KivDisplayKind KivCurrentDisplay();
 
 struct KivSessionEnvironment {
-    QByteArray kivPlatform;     // KIV_PLATFORM: "xcb" or "wayland" forces one
-    QByteArray qtPlatform;      // QT_QPA_PLATFORM as the user set it
-    QByteArray sessionType;     // XDG_SESSION_TYPE
-    QByteArray waylandDisplay;  // WAYLAND_DISPLAY
-    QByteArray x11Display;      // DISPLAY
+    KivSessionVariables session;
+    QByteArray qtPlatform;  // QT_QPA_PLATFORM as the user set it
 
     static KivSessionEnvironment FromProcess();
 };

@@ -18,35 +18,22 @@ KivDisplayKind KivCurrentDisplay() {
 }
 
 KivSessionEnvironment KivSessionEnvironment::FromProcess() {
-    KivSessionEnvironment environment;
-    environment.kivPlatform = qgetenv("KIV_PLATFORM");
-    environment.qtPlatform = qgetenv("QT_QPA_PLATFORM");
-    environment.sessionType = qgetenv("XDG_SESSION_TYPE");
-    environment.waylandDisplay = qgetenv("WAYLAND_DISPLAY");
-    environment.x11Display = qgetenv("DISPLAY");
-    return environment;
+    return {KivSessionVariables::FromProcess(), qgetenv("QT_QPA_PLATFORM")};
 }
 
 QByteArray KivChooseQtPlatform(const KivSessionEnvironment& environment) {
-    const QByteArray forced = environment.kivPlatform.trimmed().toLower();
-    if (forced == "xcb" || forced == "x11") {
-        return QByteArrayLiteral("xcb");
-    }
-    if (forced == "wayland") {
-        return QByteArrayLiteral("wayland");
+    const KivSessionChoice choice = KivChooseSession(environment.session);
+    if (choice.forced) {
+        return choice.type == KivSessionType::X11 ? QByteArrayLiteral("xcb")
+                                                  : QByteArrayLiteral("wayland");
     }
     if (!environment.qtPlatform.isEmpty()) {
         return environment.qtPlatform;
     }
-    // A Wayland session names itself; a bare WAYLAND_DISPLAY without an X
-    // display is one too (a compositor started by hand). An X11 session
-    // that also carries WAYLAND_DISPLAY (a nested compositor) stays on X11.
-    const QByteArray type = environment.sessionType.trimmed().toLower();
-    const bool wayland = !environment.waylandDisplay.isEmpty() &&
-                         (type == "wayland" || (type != "x11" && environment.x11Display.isEmpty()));
-    if (wayland) {
-        return environment.x11Display.isEmpty() ? QByteArrayLiteral("wayland")
-                                                : QByteArrayLiteral("wayland;xcb");
+    if (choice.type == KivSessionType::Wayland) {
+        // XWayland, where the session has it, when Qt's Wayland platform cannot start.
+        return environment.session.x11Display.empty() ? QByteArrayLiteral("wayland")
+                                                      : QByteArrayLiteral("wayland;xcb");
     }
     return {};
 }

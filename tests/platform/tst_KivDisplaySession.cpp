@@ -8,7 +8,8 @@
 #include "KivTestRegistry.h"
 #include "KivVideoTarget.h"
 
-// The choice of Qt's platform for a session, and the video targets through
+// The choice of Qt's platform for a session (the screen capture plug-in
+// follows the same session rule), and the video targets through
 // which pictures reach windows where no native window ids can be handed out.
 class tst_KivDisplaySession : public QObject {
     Q_OBJECT
@@ -34,9 +35,16 @@ private slots:
         QTest::newRow("nested compositor in x11")
             << QByteArray() << QByteArray() << QByteArray("x11") << QByteArray("wayland-1")
             << QByteArray(":0") << QByteArray();
-        QTest::newRow("wayland session without its socket")
-            << QByteArray() << QByteArray() << QByteArray("wayland") << QByteArray()
-            << QByteArray(":0") << QByteArray();
+        // Qt's Wayland platform then tries the default socket, X11 after it.
+        QTest::newRow("wayland session, spelt loosely, without its socket")
+            << QByteArray() << QByteArray() << QByteArray(" Wayland\n") << QByteArray()
+            << QByteArray(":0") << QByteArray("wayland;xcb");
+        QTest::newRow("console session with a compositor")
+            << QByteArray() << QByteArray() << QByteArray("tty") << QByteArray("wayland-0")
+            << QByteArray() << QByteArray("wayland");
+        QTest::newRow("forced wayland in x11")
+            << QByteArray("wayland") << QByteArray("xcb") << QByteArray("x11") << QByteArray()
+            << QByteArray(":0") << QByteArray("wayland");
         QTest::newRow("forced x11")
             << QByteArray("xcb") << QByteArray() << QByteArray("wayland") << QByteArray("wayland-0")
             << QByteArray(":0") << QByteArray("xcb");
@@ -57,12 +65,8 @@ private slots:
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, x11);
         QFETCH(QByteArray, expected);
-        KivSessionEnvironment environment;
-        environment.kivPlatform = kiv;
-        environment.qtPlatform = qt;
-        environment.sessionType = type;
-        environment.waylandDisplay = wayland;
-        environment.x11Display = x11;
+        const KivSessionEnvironment environment{
+            {kiv.toStdString(), type.toStdString(), wayland.toStdString(), x11.toStdString()}, qt};
         QCOMPARE(KivChooseQtPlatform(environment), expected);
     }
 

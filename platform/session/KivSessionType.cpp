@@ -1,4 +1,4 @@
-#include "CorvoScreenBackend.h"
+#include "KivSessionType.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,20 +24,21 @@ std::string Normalised(const std::string& text) {
 
 }  // namespace
 
-CorvoSessionEnvironment CorvoSessionEnvironment::FromProcess() {
+KivSessionVariables KivSessionVariables::FromProcess() {
     return {Variable("KIV_PLATFORM"), Variable("XDG_SESSION_TYPE"), Variable("WAYLAND_DISPLAY"),
             Variable("DISPLAY")};
 }
 
-CorvoScreenBackend CorvoChooseScreenBackend(const CorvoSessionEnvironment& environment) {
-    const std::string forced = Normalised(environment.kivPlatform);
+KivSessionChoice KivChooseSession(const KivSessionVariables& variables) {
+    const std::string forced = Normalised(variables.kivPlatform);
     if (forced == "xcb" || forced == "x11") {
-        return CorvoScreenBackend::X11;
+        return {KivSessionType::X11, true};
     }
     if (forced == "wayland") {
-        return CorvoScreenBackend::Portal;
+        return {KivSessionType::Wayland, true};
     }
-    const bool waylandSession = Normalised(environment.sessionType) == "wayland";
-    const bool onlyWayland = !environment.waylandDisplay.empty() && environment.x11Display.empty();
-    return waylandSession || onlyWayland ? CorvoScreenBackend::Portal : CorvoScreenBackend::X11;
+    const std::string type = Normalised(variables.sessionType);
+    const bool onlyWayland = !variables.waylandDisplay.empty() && variables.x11Display.empty();
+    const bool wayland = type == "wayland" || (type != "x11" && onlyWayland);
+    return {wayland ? KivSessionType::Wayland : KivSessionType::X11, false};
 }
