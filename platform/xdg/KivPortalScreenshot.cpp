@@ -8,7 +8,6 @@
 #include <QDBusPendingReply>
 #include <QFile>
 #include <QImageReader>
-#include <QRandomGenerator>
 #include <QUrl>
 
 #include <fcntl.h>
@@ -88,15 +87,8 @@ void KivPortalScreenshot::Start() {
         FinishLater(QStringLiteral("没有会话总线，无法使用桌面的截图服务"));
         return;
     }
-    static quint32 requests = 0;
-    const QString token = QStringLiteral("kiv%1_%2")
-                              .arg(++requests)
-                              .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    // The portal answers on a path made of our name on the bus and the token.
-    // Listen there before asking, or a quick answer would be lost.
-    QString sender = m_bus.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    Listen(QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token));
+    const QString token = KivPortalRequest::NewToken();
+    Listen(KivPortalRequest::PathFor(m_bus, token));
 
     QDBusMessage call = QDBusMessage::createMethodCall(
         kService, QStringLiteral("/org/freedesktop/portal/desktop"),

@@ -151,9 +151,10 @@ void KivShortcutPortal::Bind() {
     if (m_wanted.empty())
         return;
     m_busy = true;
-    const QString token = NextToken();
-    const QVariantMap options{{QStringLiteral("handle_token"), token},
-                              {QStringLiteral("session_handle_token"), NextToken()}};
+    const QString token = KivPortalRequest::NewToken();
+    const QVariantMap options{
+        {QStringLiteral("handle_token"), token},
+        {QStringLiteral("session_handle_token"), KivPortalRequest::NewToken()}};
     Ask(QStringLiteral("CreateSession"), {options}, token,
         [this](uint response, const QVariantMap& results) {
             const QString session = PathText(results.value(QStringLiteral("session_handle")));
@@ -179,7 +180,7 @@ void KivShortcutPortal::BindShortcuts() {
                           {{QStringLiteral("description"), shortcut.description},
                            {QStringLiteral("preferred_trigger"), shortcut.trigger}}});
     }
-    const QString token = NextToken();
+    const QString token = KivPortalRequest::NewToken();
     const QVariantMap options{{QStringLiteral("handle_token"), token}};
     // No parent window: the settings may be applied with no window of ours shown.
     Ask(QStringLiteral("BindShortcuts"),
@@ -212,13 +213,7 @@ void KivShortcutPortal::CloseSession() {
 
 void KivShortcutPortal::Ask(const QString& method, const QVariantList& arguments,
                             const QString& token, Answer answered) {
-    // The portal puts the request at a path made of our bus name and the token;
-    // listening there before calling catches an answer that comes at once.
-    QString sender = m_bus.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString path =
-        kDesktopPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
-    auto* request = new KivPortalRequest(path, m_bus, this);
+    auto* request = new KivPortalRequest(KivPortalRequest::PathFor(m_bus, token), m_bus, this);
     auto finish = std::make_shared<Answer>(std::move(answered));
     const auto once = [request, finish](uint response, const QVariantMap& results) {
         if (!*finish)
@@ -240,8 +235,4 @@ void KivShortcutPortal::Ask(const QString& method, const QVariantList& arguments
                     once(2, {});
                 }
             });
-}
-
-QString KivShortcutPortal::NextToken() {
-    return QStringLiteral("kiv%1").arg(++m_tokens);
 }

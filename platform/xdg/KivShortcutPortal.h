@@ -54,7 +54,6 @@ private:
     // once, with the response or with 2 when the call itself failed.
     void Ask(const QString& method, const QVariantList& arguments, const QString& token,
              Answer answered);
-    QString NextToken();
 
     QDBusConnection m_bus;
     KivGlobalShortcutsProxy* m_proxy = nullptr;
@@ -65,5 +64,4 @@ private:
     // A request is with the portal; changes meanwhile bind again after it.
     bool m_busy = false;
     bool m_changed = false;
-    unsigned m_tokens = 0;
 };
