@@ -14,6 +14,7 @@
 #include "CallViewWindow.h"
 #include "ISoundLinkSetup.h"
 #include "KivDisplay.h"
+#include "KivLanguage.h"
 #include "KivWindowMessage.h"
 #include "PictureLink.h"
 
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
+    // The client's language.
+    KivLanguage::InstallForChild(&app);
     const CallViewCommandLine commandLine(app.arguments());
 
     CallViewWindow window;
@@ -69,7 +72,8 @@ int main(int argc, char** argv) {
     QObject::connect(
         &controller, &CallViewController::Refused, &window,
         [&window](const QString& message) {
-            QMessageBox::warning(&window, QStringLiteral("视频通话"), message);
+            QMessageBox::warning(&window, QCoreApplication::translate("CallViewWindow", "视频通话"),
+                                 message);
             QCoreApplication::exit(0);
         },
         Qt::QueuedConnection);

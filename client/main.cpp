@@ -1,8 +1,5 @@
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include "CKivFriendHearbeatModel.h"
 #include "CKivFriendNetModel.h"
@@ -10,6 +7,7 @@
 #include "KivClientWiring.h"
 #include "KivDisplay.h"
 #include "KivHotKey.h"
+#include "KivLanguage.h"
 #include "KivModelRelease.h"
 #include "KivNativeEvent.h"
 #include "shell/KivIMLoginDlg.h"
@@ -32,13 +30,8 @@ int main(int argc, char* argv[]) {
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setWindowIcon(QIcon(QStringLiteral("Resources/skin/SysIcon.png")));
         KivFonts::Install();
-        // The stock dialogs (about and question boxes) speak the interface's language.
-        auto* qtTexts = new QTranslator(&app);
-        if (qtTexts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
-            QApplication::installTranslator(qtTexts);
-        }
+        // Chinese or English, before the first window.
+        KivLanguage::InstallForClient(&app);
 
         // The one session of this program, handed to every window that needs it.
         CKivSession session(*CKivFriendNetModel::GetInstance(),

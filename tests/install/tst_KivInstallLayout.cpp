@@ -70,6 +70,8 @@ private slots:
         QTest::newRow("chat template") << data + QStringLiteral("DB/CHAT_MESSAGE.db") << false;
         QTest::newRow("area database") << data + QStringLiteral("DB/location_list.db") << false;
         QTest::newRow("configuration") << data + QStringLiteral("Config/config.ini") << false;
+        QTest::newRow("English texts")
+            << data + QStringLiteral("Translations/kivim_en.qm") << false;
         QTest::newRow("fonts") << data + QStringLiteral("fonts.conf") << false;
         QTest::newRow("skin") << data + QStringLiteral("Resources/skin/kivLoginDlg/kivLoginDlg.qss")
                               << false;

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QLocale>
+#include <QTranslator>
 #include <QtTest>
 
 #include "KivTestRegistry.h"
@@ -22,6 +24,17 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // The English entries run the same classes with the English texts.
+    const QString english = qEnvironmentVariable("KIV_TEST_TRANSLATIONS");
+    if (!english.isEmpty()) {
+        auto* texts = new QTranslator(&app);
+        if (!texts->load(QStringLiteral("kivim_en"), english)) {
+            qCritical("no English texts in %s", qPrintable(english));
+            return 1;
+        }
+        QCoreApplication::installTranslator(texts);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
     QStringList named;
     bool excluding = false;
     if (argc > 1 && argv[1][0] != '-') {
