@@ -9,6 +9,7 @@
 
 #include "chat/CChatItem.h"
 #include "chat/CTextDocument.h"
+#include "chat/KivChatTimeText.h"
 #include "chat/KivWidgetRowDelegate.h"
 #include "shell/KivIMMainDlg.h"
 #include "support/KivHeadPath.h"
@@ -22,7 +23,7 @@ CChatHistoryList::CChatHistoryList(QWidget* parent) : QListWidget(parent) {
     // Reached by Tab, where the arrow keys read the bubbles; a click leaves
     // the focus in the input.
     setFocusPolicy(Qt::TabFocus);
-    setAccessibleName(QStringLiteral("聊天消息"));
+    setAccessibleName(tr("聊天消息"));
     setStyleSheet(
         QStringLiteral("QListWidget{border:none;background-color:rgb(255,255,255);}"
                        "QListWidget::item:selected{background-color:transparent;}"));
@@ -154,9 +155,9 @@ CChatItem* CChatHistoryList::AddRow(const QStringList& lines, const QString& tex
     font.setPointSize(16);
     auto* item = new CChatItem(this, row, font);
     item->SetPlainText(text);
-    const QString spoken = QStringLiteral("%1 %2：%3")
+    const QString spoken = tr("%1 %2：%3")
                                .arg(own ? m_ownName : m_friendName,
-                                    QTime::currentTime().toString(QStringLiteral("HH:mm")), text);
+                                    KivChatTimeText::Clock(QTime::currentTime()), text);
     row->setData(Qt::AccessibleTextRole, spoken);
     item->setAccessibleName(spoken);
     item->setHead(QPixmap::fromImage(own ? m_ownHead : m_friendHead));

@@ -149,7 +149,7 @@ void CChatItem::SetFailed(bool failed) {
         m_pFailedMark = new QToolButton(this);
         m_pFailedMark->setObjectName(QStringLiteral("failedMark"));
         m_pFailedMark->setText(QStringLiteral("!"));
-        m_pFailedMark->setToolTip(QStringLiteral("发送失败，点击重新发送"));
+        m_pFailedMark->setToolTip(tr("发送失败，点击重新发送"));
         m_pFailedMark->setCursor(Qt::PointingHandCursor);
         m_pFailedMark->setFixedSize(18, 18);
         m_pFailedMark->setStyleSheet(QStringLiteral(
@@ -158,7 +158,7 @@ void CChatItem::SetFailed(bool failed) {
         connect(m_pFailedMark, &QToolButton::clicked, this, [this] { emit ResendRequested(this); });
     }
     if (m_pFailedMark) {
-        m_pFailedMark->setToolTip(QStringLiteral("发送失败，点击重新发送"));
+        m_pFailedMark->setToolTip(tr("发送失败，点击重新发送"));
         m_pFailedMark->setVisible(failed);
         if (m_pBody)
             Place(m_pBody->size());
@@ -169,9 +169,8 @@ void CChatItem::SetHeld(bool held, bool wasSent) {
     SetFailed(held);
     if (!m_pFailedMark)
         return;
-    m_pFailedMark->setToolTip(
-        wasSent ? QStringLiteral("连接中断，服务器未确认收到，消息将在连接恢复后重新发送")
-                : QStringLiteral("网络已断开，消息将在连接恢复后自动发送"));
+    m_pFailedMark->setToolTip(wasSent ? tr("连接中断，服务器未确认收到，消息将在连接恢复后重新发送")
+                                      : tr("网络已断开，消息将在连接恢复后自动发送"));
     m_pFailedMark->setAccessibleName(m_pFailedMark->toolTip());
 }
 
@@ -208,7 +207,7 @@ void CChatItem::SetSending(bool sending) {
         m_pSendingMark->setObjectName(QStringLiteral("sendingMark"));
         m_pSendingMark->setFixedSize(14, 14);
         m_pSendingMark->setPixmap(ClockPicture(14, devicePixelRatioF()));
-        m_pSendingMark->setToolTip(QStringLiteral("正在发送，等待服务器确认收到"));
+        m_pSendingMark->setToolTip(tr("正在发送，等待服务器确认收到"));
         m_pSendingMark->setAccessibleName(m_pSendingMark->toolTip());
     }
     if (m_pSendingMark) {

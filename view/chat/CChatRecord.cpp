@@ -3,6 +3,7 @@
 #include "chat/CChatRecordItem.h"
 #include "chat/CTextBrowserEx.h"
 #include "chat/KivChatTextDocument.h"
+#include "chat/KivChatTimeText.h"
 #include "chat/KivWidgetRowDelegate.h"
 #include "shell/KivIMMainDlg.h"
 
@@ -34,7 +35,7 @@ Stamp ReadStamp(const QString& text) {
     const QTime clock(number(11, 2), number(14, 2), number(17, 2));
     if (!date.isValid() || !clock.isValid())
         return {QDate(), text};
-    return {date, text.mid(11)};
+    return {date, KivChatTimeText::ClockWithSeconds(clock)};
 }
 
 }  // namespace
@@ -45,7 +46,7 @@ CChatRecord::CChatRecord(QWidget* parent) : QListWidget(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::TabFocus);
-    setAccessibleName(QStringLiteral("消息记录"));
+    setAccessibleName(tr("消息记录"));
     setFrameShape(QFrame::NoFrame);
     setItemDelegate(new KivWidgetRowDelegate(this));
     m_pModel = CChatRecordItem::NewBody(viewport());
@@ -98,7 +99,7 @@ void CChatRecord::InsertRow(int at, const Entry& entry, int height) {
         Qt::AccessibleTextRole,
         entry.kind == CChatRecordItem::DateLine
             ? entry.date
-            : QStringLiteral("%1 %2：%3")
+            : tr("%1 %2：%3")
                   .arg(entry.name, entry.time, entry.text ? entry.text->toPlainText() : QString()));
     insertItem(at, row);
 }
@@ -112,7 +113,7 @@ void CChatRecord::AddMessage(const QString& text, const QString& name, const QSt
     if (date != m_currentDate || count() == 0) {
         Entry line;
         line.kind = CChatRecordItem::DateLine;
-        line.date = date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+        line.date = date.isValid() ? KivChatTimeText::Day(date) : QString();
         InsertRow(0, line, CChatRecordItem::kDateLineHeight);
         m_currentDate = date;
     }

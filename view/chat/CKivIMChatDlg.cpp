@@ -49,7 +49,8 @@ constexpr int kHeaderHeight = 96;
 constexpr int kToolSide = 28;
 
 void Tip(QWidget* parent, const QString& text) {
-    KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(parent, text,
+                                   QCoreApplication::translate("CKivIMChatDlg", "确定"));
 }
 
 }  // namespace
@@ -84,7 +85,7 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent, CKivSession& session)
     auto* input = new KivChatInput(m_pPane);
     m_pInput = input;
     m_pInput->setObjectName(QStringLiteral("textEdit"));
-    m_pInput->setAccessibleName(QStringLiteral("输入消息"));
+    m_pInput->setAccessibleName(tr("输入消息"));
     // Tab leaves the input for the buttons: the window is used without a mouse.
     m_pInput->setTabChangesFocus(true);
     m_pInput->setFixedHeight(110);
@@ -99,6 +100,13 @@ CKivIMChatDlg::CKivIMChatDlg(QWidget* parent, CKivSession& session)
     connect(m_pAttachments, &KivChatAttachments::Refused, this,
             [this](const QString& why) { Tip(this, why); });
 
+    // Tab follows the window from top to bottom and left to right; the
+    // tool buttons were made apart from their places in the row.
+    const QList<QWidget*> order{m_pHead,    m_pHistory,       m_pFaceBtn, m_pVipBtn,
+                                m_pCallBtn, m_pScreenshotBtn, m_pFileBtn, m_pHistoryBtn,
+                                m_pInput,   m_pCloseButton,   m_pSend,    m_pKeyMenuBtn};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     SetBtnNumber(false);
     EnableMove(true);
     SetSkin(kSkin + QStringLiteral("IMChatDlg.qss"));
@@ -152,16 +160,16 @@ QWidget* CKivIMChatDlg::BuildToolBar() {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(10, 5, 12, 5);
     row->setSpacing(8);
-    m_pFaceBtn = ToolButton("b_FaceBtn", QStringLiteral("表情"));
-    m_pVipBtn = ToolButton("b_vipBtn", QStringLiteral("礼物"));
-    m_pFontBtn = ToolButton("b_FontBtn", QStringLiteral("字体"));
-    m_pScreenshotBtn = ToolButton("b_ScreenshotBtn", QStringLiteral("截图"));
+    m_pFaceBtn = ToolButton("b_FaceBtn", tr("表情"));
+    m_pVipBtn = ToolButton("b_vipBtn", tr("礼物"));
+    m_pFontBtn = ToolButton("b_FontBtn", tr("字体"));
+    m_pScreenshotBtn = ToolButton("b_ScreenshotBtn", tr("截图"));
     QPushButton* screenshot = m_pScreenshotBtn;
     QPushButton* shake = ToolButton("b_shakeBtn", QString());
-    m_pFileBtn = ToolButton("bpicBtn", QStringLiteral("发送图片或文件"));
+    m_pFileBtn = ToolButton("bpicBtn", tr("发送图片或文件"));
     QPushButton* picture = m_pFileBtn;
-    m_pCallBtn = ToolButton("b_vidoBtn", QStringLiteral("视频通话"));
-    m_pHistoryBtn = ToolButton("b_historyBtn", QStringLiteral("消息记录"));
+    m_pCallBtn = ToolButton("b_vidoBtn", tr("视频通话"));
+    m_pHistoryBtn = ToolButton("b_historyBtn", tr("消息记录"));
     for (QPushButton* hidden : {m_pFontBtn, shake})
         hidden->hide();
     // The file buttons come after the call button, which keeps its place.
@@ -184,8 +192,8 @@ QWidget* CKivIMChatDlg::BuildFontBar() {
     m_pFontFamily->setObjectName(QStringLiteral("fontComboBox"));
     m_pFontSize = new QComboBox(bar);
     m_pFontSize->setObjectName(QStringLiteral("fontSizeComboBox"));
-    m_pFontFamily->setAccessibleName(QStringLiteral("字体"));
-    m_pFontSize->setAccessibleName(QStringLiteral("字号"));
+    m_pFontFamily->setAccessibleName(tr("字体"));
+    m_pFontSize->setAccessibleName(tr("字号"));
     for (int size = 9; size <= 22; ++size)
         m_pFontSize->addItem(QString::number(size));
     m_pFontSize->setCurrentText(QStringLiteral("12"));
@@ -200,9 +208,9 @@ QWidget* CKivIMChatDlg::BuildFontBar() {
     m_pBold = style("bfontBoldfaceBtn", "fontBoldfaceBtn");
     m_pItalic = style("bfontItalicBtn", "fontItalicBtn");
     m_pUnderline = style("bfontUnderlineBtn", "fontUnderlineBtn");
-    m_pBold->setAccessibleName(QStringLiteral("粗体"));
-    m_pItalic->setAccessibleName(QStringLiteral("斜体"));
-    m_pUnderline->setAccessibleName(QStringLiteral("下划线"));
+    m_pBold->setAccessibleName(tr("粗体"));
+    m_pItalic->setAccessibleName(tr("斜体"));
+    m_pUnderline->setAccessibleName(tr("下划线"));
     row->addWidget(m_pFontFamily, 1);
     row->addWidget(m_pFontSize);
     row->addWidget(m_pBold);
@@ -218,17 +226,17 @@ QWidget* CKivIMChatDlg::BuildSendRow() {
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(10, 8, 12, 0);
     row->setSpacing(0);
-    m_pCloseButton = new QPushButton(QStringLiteral("关闭"), bar);
+    m_pCloseButton = new QPushButton(tr("关闭"), bar);
     m_pCloseButton->setObjectName(QStringLiteral("pushButtonClose"));
     m_pCloseButton->setFixedSize(72, 28);
-    m_pSend = new QPushButton(QStringLiteral("发送"), bar);
+    m_pSend = new QPushButton(tr("发送"), bar);
     m_pSend->setObjectName(QStringLiteral("pushButtonSend"));
     m_pSend->setFixedSize(72, 28);
     m_pKeyMenuBtn = new QPushButton(bar);
     m_pKeyMenuBtn->setObjectName(QStringLiteral("sKeyMenuBtn"));
     m_pKeyMenuBtn->setFixedSize(22, 28);
-    m_pKeyMenuBtn->setToolTip(QStringLiteral("发送快捷键"));
-    m_pKeyMenuBtn->setAccessibleName(QStringLiteral("发送快捷键"));
+    m_pKeyMenuBtn->setToolTip(tr("发送快捷键"));
+    m_pKeyMenuBtn->setAccessibleName(tr("发送快捷键"));
     for (QPushButton* button : {m_pCloseButton, m_pSend, m_pKeyMenuBtn}) {
         button->setCursor(Qt::PointingHandCursor);
         button->setFocusPolicy(Qt::TabFocus);
@@ -275,7 +283,7 @@ void CKivIMChatDlg::initChatDlg(tag_chatdlg_Need& need) {
     setWindowTitle(need.nickName);
     KivPlainText::Show(m_pName, need.nickName);
     KivPlainText::Show(m_pSign, need.sign);
-    m_pHead->setAccessibleName(QStringLiteral("%1的资料").arg(need.nickName));
+    m_pHead->setAccessibleName(tr("%1的资料").arg(need.nickName));
     const CKivSession::Own& own = m_session.User();
     const QString& account = own.account;
     const QString head = KivHeadPath::Friend(account, need.friendUid, int(need.headIndex));
@@ -373,7 +381,7 @@ double CKivIMChatDlg::GiftCost() const {
 
 QString CKivIMChatDlg::RefusalToSend(const QString& plain) const {
     if (plain.toUtf8().size() > kMaxTextBytes)
-        return QStringLiteral("消息过长");
+        return tr("消息过长");
     return KivGifts(m_session).RefusalToSend(plain);
 }
 
@@ -400,7 +408,7 @@ void CKivIMChatDlg::SendMessage() {
 
 void CKivIMChatDlg::SendWithAttachments(const QVector<KivChatText::Part>& parts) {
     if (!m_pAttachments->CanSend()) {
-        Tip(this, QStringLiteral("现在无法发送文件，请稍后再试"));
+        Tip(this, tr("现在无法发送文件，请稍后再试"));
         return;
     }
     // Every text is checked before anything leaves.
@@ -421,7 +429,7 @@ bool CKivIMChatDlg::PostText(const QString& plain) {
     CKivChatOutbox* outbox = &m_session.Outbox();
     const qint64 kept = outbox->Post(m_need.ownUid, m_need.friendUid, plain);
     if (kept == 0) {
-        Tip(this, QStringLiteral("消息无法保存到本机（磁盘已满或无法写入），未发送，请稍后重试"));
+        Tip(this, tr("消息无法保存到本机（磁盘已满或无法写入），未发送，请稍后重试"));
         return false;
     }
     CChatItem* item = m_pHistory->addChatMessage(plain, true);
@@ -493,9 +501,11 @@ void CKivIMChatDlg::setSignText(QString sign) {
 void CKivIMChatDlg::createButton() {
     m_pKeyMenu = new QMenu(this);
     m_pKeyMenu->setObjectName(QStringLiteral("Send_selected_Menu"));
-    m_pKeyMenu->setFixedSize(184, 42);
-    m_pEnterAction = m_pKeyMenu->addAction(QStringLiteral("按Enter键发送消息"));
-    m_pCtrlEnterAction = m_pKeyMenu->addAction(QStringLiteral("按Ctrl+Enter键发送消息"));
+    // As wide as the skin draws it, wider when a text needs it.
+    m_pKeyMenu->setMinimumWidth(184);
+    m_pKeyMenu->setFixedHeight(42);
+    m_pEnterAction = m_pKeyMenu->addAction(tr("按Enter键发送消息"));
+    m_pCtrlEnterAction = m_pKeyMenu->addAction(tr("按Ctrl+Enter键发送消息"));
     connect(m_pEnterAction, &QAction::triggered, this, &CKivIMChatDlg::selected_EnterSlot);
     connect(m_pCtrlEnterAction, &QAction::triggered, this, &CKivIMChatDlg::selected_CEnterSlot);
     m_pKeyMenuBtn->setMenu(m_pKeyMenu);
@@ -630,15 +640,14 @@ void CKivIMChatDlg::OpenMedia() {
         // Shown later: the call window waits for the message that reported it.
         connect(
             m_pCallLink, &KivChatCallLink::RequestNotSent, this,
-            [this] { Tip(this, QStringLiteral("网络已断开，无法发起视频通话，请稍后再试。")); },
+            [this] { Tip(this, tr("网络已断开，无法发起视频通话，请稍后再试。")); },
             Qt::QueuedConnection);
     }
     m_pCallLink->SetUsers(m_need.ownUid, m_need.friendUid);
     SetCallInProgress(true);
     if (!m_pCallLink->Open()) {
         SetCallInProgress(false);
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法启动视频通话程序"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("无法启动视频通话程序"), tr("确定"));
     }
 }
 

@@ -21,14 +21,14 @@ CKivIMfaceDlg::CKivIMfaceDlg(QWidget* parent, bool giftMode) : QDialog(parent), 
     setWindowFlags(Qt::Popup);
     resize(400, 300);
 
-    auto* title = new QLabel(QStringLiteral("默认"), this);
+    auto* title = new QLabel(tr("默认"), this);
     title->setGeometry(15, 5, 100, 20);
     title->setFont(QFont(QStringLiteral("微软雅黑"), 12));
     title->setStyleSheet(QStringLiteral("color: rgb(167,167,167);"));
 
     m_pTable = new QTableWidget(kRows, kColumns, this);
     m_pTable->setObjectName(QStringLiteral("tableWidget"));
-    m_pTable->setAccessibleName(m_bGift ? QStringLiteral("礼物") : QStringLiteral("表情"));
+    m_pTable->setAccessibleName(m_bGift ? tr("礼物") : tr("表情"));
     m_pTable->horizontalHeader()->hide();
     m_pTable->verticalHeader()->hide();
     m_pTable->horizontalHeader()->setMinimumSectionSize(kCell);
@@ -59,7 +59,7 @@ CKivIMfaceDlg::CKivIMfaceDlg(QWidget* parent, bool giftMode) : QDialog(parent), 
     tab->setObjectName(QStringLiteral("bFaceTab"));
     tab->setFlat(true);
     tab->setGeometry(15, 260, 59, 42);
-    tab->setAccessibleName(m_bGift ? QStringLiteral("礼物") : QStringLiteral("表情"));
+    tab->setAccessibleName(m_bGift ? tr("礼物") : tr("表情"));
 
     QFile skin(QStringLiteral("Resources/skin/CKivIMfaceDlg/CKivIMfaceDlg.qss"));
     if (skin.open(QIODevice::ReadOnly))
@@ -78,7 +78,7 @@ QString CKivIMfaceDlg::ToolTipFor(const QString& baseName) {
     bool number = false;
     const double price = baseName.toDouble(&number);
     if (number && price != 0.0)
-        return QString::number(price, 'g') + QStringLiteral("元");
+        return tr("%1元").arg(QString::number(price, 'g'));
     return baseName;
 }
 

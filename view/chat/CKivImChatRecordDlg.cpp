@@ -28,21 +28,22 @@ CKivImChatRecordDlg::CKivImChatRecordDlg(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_StyledBackground);
     resize(358, 405);
 
-    auto* title = new QLabel(QStringLiteral("消息记录"), this);
+    auto* title = new QLabel(tr("消息记录"), this);
     title->setObjectName(QStringLiteral("labelTitle"));
     title->setGeometry(10, 0, 200, kTitleHeight - 1);
 
-    m_pList = new CChatRecord(this);
+    // Made first: the search stands above the list, and Tab meets it first.
     m_pSearch = new KivChatSearchPanel(this);
+    m_pList = new CChatRecord(this);
     connect(m_pSearch, &KivChatSearchPanel::QueryPresenceChanged, this,
             &CKivImChatRecordDlg::PlaceChildren);
     connect(m_pSearch, &KivChatSearchPanel::HitActivated, this,
             [this](const KivChatSearchHit& hit) { GoToMessage(hit.id, hit.time); });
     // Oldest, older, newer, newest from left to right.
-    m_pLeftTopPage = AddPageButton("LeftTopPage", QStringLiteral("第一页"));
-    m_pPrePage = AddPageButton("PrePage", QStringLiteral("上一页"));
-    m_pNextPage = AddPageButton("NextPage", QStringLiteral("下一页"));
-    m_pRightTopPage = AddPageButton("RightTopPage", QStringLiteral("最后一页"));
+    m_pLeftTopPage = AddPageButton("LeftTopPage", tr("第一页"));
+    m_pPrePage = AddPageButton("PrePage", tr("上一页"));
+    m_pNextPage = AddPageButton("NextPage", tr("下一页"));
+    m_pRightTopPage = AddPageButton("RightTopPage", tr("最后一页"));
     connect(m_pPrePage, &QPushButton::clicked, this, &CKivImChatRecordDlg::ClickPrePage);
     connect(m_pNextPage, &QPushButton::clicked, this, &CKivImChatRecordDlg::ClickNextPage);
     connect(m_pLeftTopPage, &QPushButton::clicked, this, &CKivImChatRecordDlg::ClickLeftTopPage);

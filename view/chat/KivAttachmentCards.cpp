@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QUrl>
+#include <initializer_list>
+#include <utility>
 
 #include "chat/CChatHistoryList.h"
 #include "chat/CChatItem.h"
@@ -19,6 +21,18 @@ namespace {
 
 QString Link(const QString& action, const QString& label) {
     return QStringLiteral("<a href=\"kivaction:%1\">%2</a>").arg(action, label);
+}
+
+// The links under a card, "id:label|id:label" (Paint cuts them apart). A
+// label never holds the separators, whatever the language.
+QString Actions(std::initializer_list<std::pair<const char*, QString>> links) {
+    QStringList parts;
+    for (const auto& [id, label] : links) {
+        QString shown = label;
+        shown.remove(QLatin1Char('|')).remove(QLatin1Char(':'));
+        parts << QLatin1String(id) + QLatin1Char(':') + shown;
+    }
+    return parts.join(QLatin1Char('|'));
 }
 
 // Shows a received picture at full size, as far as the screen allows.
@@ -70,23 +84,24 @@ KivAttachmentCards::KivAttachmentCards(CChatHistoryList* history, KivTransfers& 
             [this](qint64 id, quint32, quint64 sent, quint64 total) {
                 const auto card = m_uploads.find(id);
                 if (card != m_uploads.end())
-                    Progressed(card->second, sent, total, QStringLiteral("正在发送"));
+                    Progressed(card->second, sent, total, tr("正在发送"));
             });
     connect(&transfers, &KivTransfers::Failed, this,
             [this](qint64 id, quint32, const QString& reason, bool final) {
                 const auto card = m_uploads.find(id);
                 if (card == m_uploads.end())
                     return;
-                card->second.status = QStringLiteral("发送失败：%1").arg(reason);
-                card->second.actions = final ? QStringLiteral("remove:移除")
-                                             : QStringLiteral("retry:重试|cancel:取消");
+                card->second.status = tr("发送失败：%1").arg(reason);
+                card->second.actions =
+                    final ? Actions({{"remove", tr("移除")}})
+                          : Actions({{"retry", tr("重试")}, {"cancel", tr("取消")}});
                 Paint(card->second);
             });
     connect(&transfers, &KivTransfers::Announced, this, [this](qint64 id) {
         const auto card = m_uploads.find(id);
         if (card == m_uploads.end())
             return;
-        card->second.status = QStringLiteral("已发送");
+        card->second.status = tr("已发送");
         card->second.actions.clear();
         Paint(card->second);
     });
@@ -94,7 +109,7 @@ KivAttachmentCards::KivAttachmentCards(CChatHistoryList* history, KivTransfers& 
         const auto card = m_uploads.find(id);
         if (card == m_uploads.end())
             return;
-        card->second.status = QStringLiteral("已取消");
+        card->second.status = tr("已取消");
         card->second.actions.clear();
         Paint(card->second);
     });
@@ -113,10 +128,10 @@ void KivAttachmentCards::ShowUpload(qint64 id, const QString& name, quint64 size
         QString error;
         card.thumbnail = KivChatThumbnail::Make(path, &error);
     }
-    card.status = QStringLiteral("等待发送");
-    card.actions = QStringLiteral("cancel:取消");
+    card.status = tr("等待发送");
+    card.actions = Actions({{"cancel", tr("取消")}});
     card.clock.start();
-    card.item = m_pHistory->addCard({}, QStringLiteral("发送文件 %1").arg(name), true);
+    card.item = m_pHistory->addCard({}, tr("发送文件 %1").arg(name), true);
     Paint(card);
 }
 
@@ -124,15 +139,14 @@ void KivAttachmentCards::ShowReceived(const KivAttachment& attachment) {
     m_received.emplace_back();
     Card& card = m_received.back();
     card.attachment = attachment;
-    card.item =
-        m_pHistory->addCard({}, QStringLiteral("收到文件 %1").arg(attachment.ShownName()), false);
+    card.item = m_pHistory->addCard({}, tr("收到文件 %1").arg(attachment.ShownName()), false);
     if (attachment.IsPicture() &&
         attachment.size <= quint64(KivFileDownload::kPictureAutoFetchBytes)) {
         // Pictures come by themselves, into the account's own folder.
-        card.status = QStringLiteral("正在接收图片…");
+        card.status = tr("正在接收图片…");
         Fetch(card, m_pictureFolder);
     } else {
-        card.actions = QStringLiteral("receive:接收|saveas:另存为");
+        card.actions = Actions({{"receive", tr("接收")}, {"saveas", tr("另存为")}});
     }
     Paint(card);
 }
@@ -183,11 +197,11 @@ void KivAttachmentCards::Progressed(Card& card, quint64 done, quint64 total, con
     QString status = QStringLiteral("%1 %2 / %3").arg(verb, SizeText(done), SizeText(total));
     if (perSecond > 0) {
         const qint64 left = qint64(double(total - qMin(done, total)) / perSecond);
-        status += QStringLiteral("　%1/秒　剩余 %2 秒").arg(SizeText(quint64(perSecond))).arg(left);
+        status += tr("　%1/秒　剩余 %2 秒").arg(SizeText(quint64(perSecond))).arg(left);
     }
     card.done = done;
     card.status = status;
-    card.actions = QStringLiteral("cancel:取消");
+    card.actions = Actions({{"cancel", tr("取消")}});
     Paint(card);
 }
 
@@ -197,12 +211,12 @@ void KivAttachmentCards::Fetch(Card& card, const QString& folder) {
         KivFileDownload* download = card.download;
         Card* at = &card;
         connect(download, &KivFileDownload::Progress, this, [this, at](qint64 got, qint64 total) {
-            Progressed(*at, quint64(got), quint64(total), QStringLiteral("正在接收"));
+            Progressed(*at, quint64(got), quint64(total), tr("正在接收"));
         });
         connect(download, &KivFileDownload::Finished, this, [this, at](const QString& path) {
             at->localPath = path;
-            at->status = QStringLiteral("已保存：%1").arg(QDir::toNativeSeparators(path));
-            at->actions = QStringLiteral("folder:打开文件夹");
+            at->status = tr("已保存：%1").arg(QDir::toNativeSeparators(path));
+            at->actions = Actions({{"folder", tr("打开文件夹")}});
             if (at->attachment.IsPicture() && at->download &&
                 QFileInfo(path).absolutePath() == QFileInfo(m_pictureFolder).absoluteFilePath()) {
                 QString error;
@@ -213,8 +227,8 @@ void KivAttachmentCards::Fetch(Card& card, const QString& folder) {
                     QFile::remove(path);
                     at->localPath.clear();
                     at->download = nullptr;
-                    at->status = QStringLiteral("无法显示这张图片：%1").arg(error);
-                    at->actions = QStringLiteral("receive:作为文件接收");
+                    at->status = tr("无法显示这张图片：%1").arg(error);
+                    at->actions = Actions({{"receive", tr("作为文件接收")}});
                 } else {
                     at->status.clear();
                 }
@@ -222,8 +236,8 @@ void KivAttachmentCards::Fetch(Card& card, const QString& folder) {
             Paint(*at);
         });
         connect(download, &KivFileDownload::Failed, this, [this, at](const QString& reason) {
-            at->status = QStringLiteral("接收失败：%1").arg(reason);
-            at->actions = QStringLiteral("receive:重试|saveas:另存为");
+            at->status = tr("接收失败：%1").arg(reason);
+            at->actions = Actions({{"receive", tr("重试")}, {"saveas", tr("另存为")}});
             Paint(*at);
         });
     }
@@ -255,8 +269,8 @@ void KivAttachmentCards::Act(CChatItem* item, const QString& action) {
         if (action == QLatin1String("cancel") || action == QLatin1String("remove")) {
             m_transfers.Cancel(id);
         } else if (action == QLatin1String("retry")) {
-            card->status = QStringLiteral("正在重试…");
-            card->actions = QStringLiteral("cancel:取消");
+            card->status = tr("正在重试…");
+            card->actions = Actions({{"cancel", tr("取消")}});
             Paint(*card);
             m_transfers.Retry(id);
         }
@@ -268,17 +282,17 @@ void KivAttachmentCards::Act(CChatItem* item, const QString& action) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(card->localPath).absolutePath()));
     } else if (action == QLatin1String("cancel") && card->download) {
         card->download->Cancel();
-        card->status = QStringLiteral("已暂停");
-        card->actions = QStringLiteral("receive:继续");
+        card->status = tr("已暂停");
+        card->actions = Actions({{"receive", tr("继续")}});
         Paint(*card);
     } else if (action == QLatin1String("receive")) {
-        card->status = QStringLiteral("正在接收…");
-        card->actions = QStringLiteral("cancel:取消");
+        card->status = tr("正在接收…");
+        card->actions = Actions({{"cancel", tr("取消")}});
         Paint(*card);
         Fetch(*card, card->download ? QString() : KivFileDownload::DefaultFolder());
     } else if (action == QLatin1String("saveas")) {
-        const QString folder = QFileDialog::getExistingDirectory(
-            m_pHistory->window(), QStringLiteral("保存到"), KivFileDownload::DefaultFolder());
+        const QString folder = QFileDialog::getExistingDirectory(m_pHistory->window(), tr("保存到"),
+                                                                 KivFileDownload::DefaultFolder());
         if (folder.isEmpty())
             return;
         if (card->download) {

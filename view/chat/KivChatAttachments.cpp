@@ -109,11 +109,11 @@ void KivChatAttachments::AddFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         const QFileInfo file(path);
         if (!file.isFile() || !file.isReadable()) {
-            emit Refused(QStringLiteral("无法读取文件：%1").arg(file.fileName()));
+            emit Refused(tr("无法读取文件：%1").arg(file.fileName()));
             continue;
         }
         if (quint64(file.size()) > KivAttachment::kMaxSize) {
-            emit Refused(QStringLiteral("文件太大，最大 4 GB：%1").arg(file.fileName()));
+            emit Refused(tr("文件太大，最大 4 GB：%1").arg(file.fileName()));
             continue;
         }
         QString error;
@@ -133,7 +133,7 @@ void KivChatAttachments::AddPicture(const QImage& picture) {
 }
 
 void KivChatAttachments::ChooseFiles() {
-    AddFiles(QFileDialog::getOpenFileNames(m_pWindow, QStringLiteral("选择要发送的图片或文件")));
+    AddFiles(QFileDialog::getOpenFileNames(m_pWindow, tr("选择要发送的图片或文件")));
 }
 
 void KivChatAttachments::TakeScreenshot() {
@@ -144,7 +144,7 @@ void KivChatAttachments::TakeScreenshot() {
     connect(m_pGrab, &KivScreenGrab::Grabbed, this, &KivChatAttachments::ScreenGrabbed);
     connect(m_pGrab, &KivScreenGrab::Failed, this, [this](const QString& reason) {
         ScreenshotOver();
-        emit Refused(QStringLiteral("截图失败：%1").arg(reason));
+        emit Refused(tr("截图失败：%1").arg(reason));
     });
     // The window manager needs a moment to take the window off the screen.
     QTimer::singleShot(250, m_pGrab, &KivScreenGrab::Start);

@@ -6,6 +6,7 @@
 
 #include "chat/KivChatSearchHit.h"
 #include "chat/KivChatSearchPanel.h"
+#include "chat/KivChatTimeText.h"
 
 namespace {
 
@@ -46,8 +47,9 @@ void KivChatSearchHitDelegate::paint(QPainter* painter, const QStyleOptionViewIt
     painter->save();
     painter->setPen(option.palette.color(QPalette::Disabled, QPalette::Text));
     painter->drawText(QRect(area.left(), area.top(), area.width(), line), Qt::AlignLeft,
-                      option.fontMetrics.elidedText(hit.time + QLatin1String("  ") + sender,
-                                                    Qt::ElideRight, area.width()));
+                      option.fontMetrics.elidedText(
+                          KivChatTimeText::Stamp(hit.time) + QLatin1String("  ") + sender,
+                          Qt::ElideRight, area.width()));
 
     QVector<QPair<int, int>> spans = hit.spans;
     const QString shown = Excerpt(hit.plain, &spans);

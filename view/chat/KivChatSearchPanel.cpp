@@ -10,6 +10,7 @@
 #include "KivChatHistory.h"
 #include "chat/KivChatSearchHitDelegate.h"
 #include "chat/KivChatSearcher.h"
+#include "chat/KivChatTimeText.h"
 
 namespace {
 
@@ -23,10 +24,9 @@ KivChatSearchPanel::KivChatSearchPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("chatSearchPanel"));
     m_pField = new QLineEdit(this);
     m_pField->setObjectName(QStringLiteral("chatSearchField"));
-    m_pField->setPlaceholderText(QStringLiteral("搜索聊天记录"));
-    m_pField->setAccessibleName(QStringLiteral("搜索聊天记录"));
-    m_pField->setAccessibleDescription(
-        QStringLiteral("回车到下一条结果，Shift+回车到上一条，Esc 清除"));
+    m_pField->setPlaceholderText(tr("搜索聊天记录"));
+    m_pField->setAccessibleName(tr("搜索聊天记录"));
+    m_pField->setAccessibleDescription(tr("回车到下一条结果，Shift+回车到上一条，Esc 清除"));
     m_pField->setClearButtonEnabled(true);
     m_pField->installEventFilter(this);
     m_pStatus = new QLabel(this);
@@ -35,7 +35,7 @@ KivChatSearchPanel::KivChatSearchPanel(QWidget* parent) : QWidget(parent) {
     m_pStatus->hide();
     m_pList = new QListWidget(this);
     m_pList->setObjectName(QStringLiteral("chatSearchHits"));
-    m_pList->setAccessibleName(QStringLiteral("搜索结果"));
+    m_pList->setAccessibleName(tr("搜索结果"));
     m_pList->setItemDelegate(new KivChatSearchHitDelegate(m_pList));
     m_pList->setUniformItemSizes(true);
     m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -129,7 +129,8 @@ void KivChatSearchPanel::TakeHits(int number, const QVector<KivChatSearchHit>& h
         item->setData(SenderRole, m_namer ? m_namer(hit.sender) : QString::number(hit.sender));
         // Read aloud and shown as a tip: the message's text, plain.
         item->setToolTip(hit.plain.left(200).toHtmlEscaped());
-        item->setData(Qt::AccessibleTextRole, hit.time + QLatin1Char(' ') + hit.plain.left(200));
+        item->setData(Qt::AccessibleTextRole,
+                      KivChatTimeText::Stamp(hit.time) + QLatin1Char(' ') + hit.plain.left(200));
     }
     if (m_goToFirst && m_pList->count() > 0) {
         m_goToFirst = false;
@@ -150,21 +151,20 @@ void KivChatSearchPanel::ShowStatus() {
     }
     QString text;
     if (!m_finished) {
-        text = QStringLiteral("正在查找…");
+        text = tr("正在查找…");
     } else if (m_pList->count() == 0) {
-        text = QStringLiteral("没有找到相关的聊天记录");
+        text = tr("没有找到相关的聊天记录");
     } else if (m_pList->count() >= KivChatSearcher::kMaxHits) {
         // The list stops at its cap; older hits need a longer query.
-        text = QStringLiteral("找到 %1 条以上聊天记录，请输入更多文字缩小范围")
-                   .arg(KivChatSearcher::kMaxHits);
+        text = tr("找到 %1 条以上聊天记录，请输入更多文字缩小范围").arg(KivChatSearcher::kMaxHits);
     } else {
-        text = QStringLiteral("找到 %1 条聊天记录").arg(m_pList->count());
+        text = tr("找到 %n 条聊天记录", nullptr, m_pList->count());
     }
     // While the index is built its share shows; the rest is searched directly.
     CKivChatSearchIndex::Coverage coverage;
     if (KivChatHistory().IndexCoverage(&coverage) && !coverage.complete() && coverage.high > 0) {
         const qint64 indexed = coverage.high - coverage.low + 1;
-        text += QStringLiteral("（正在建立搜索索引 %1%）").arg(indexed * 100 / coverage.high);
+        text += tr("（正在建立搜索索引 %1%）").arg(indexed * 100 / coverage.high);
         m_pProgress->start();
     } else {
         m_pProgress->stop();

@@ -126,7 +126,7 @@ QStringList KivChatText::ToHtml(const QString& text) {
     // An announced file shows by its name and size only: the name is text,
     // never a face, a gift or a link.
     if (const std::optional<KivAttachment> attachment = KivAttachment::FromText(text)) {
-        return {QStringLiteral("【附件】%1（%2）")
+        return {tr("【附件】%1（%2）")
                     .arg(attachment->ShownName().toHtmlEscaped(),
                          KivAttachmentCards::SizeText(attachment->size))};
     }
@@ -159,8 +159,8 @@ QString KivChatText::Summary(const QString& text) {
     const std::optional<KivAttachment> attachment = KivAttachment::FromText(text);
     if (!attachment)
         return text;
-    return (attachment->IsPicture() ? QStringLiteral("[图片] ") : QStringLiteral("[文件] ")) +
-           attachment->ShownName();
+    return (attachment->IsPicture() ? tr("[图片] %1") : tr("[文件] %1"))
+        .arg(attachment->ShownName());
 }
 
 double KivChatText::GiftPrice(const QString& path) {

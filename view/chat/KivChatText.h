@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -9,6 +10,8 @@ class QTextDocument;
 // The chat text format: plain UTF-8 lines, a face or gift written as its
 // picture's base name in square brackets. Converts it to and from rich text.
 class KivChatText {
+    Q_DECLARE_TR_FUNCTIONS(KivChatText)
+
 public:
     // The plain text of an input document: faces and gifts become "[name]",
     // other pictures and all formatting are dropped.

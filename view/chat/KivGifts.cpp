@@ -9,7 +9,7 @@
 namespace {
 
 QString NotVip() {
-    return QStringLiteral("您还不是vip，请加入VIP组！");
+    return QCoreApplication::translate("KivGifts", "您还不是vip，请加入VIP组！");
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ QString KivGifts::RefusalToSend(const QString& plain) const {
         return NotVip();
     const double cost = KivChatText::GiftCost(plain);
     if (cost > 0 && cost > BalanceLeft())
-        return QStringLiteral("你的余额不够兑换礼物！");
+        return tr("你的余额不够兑换礼物！");
     return QString();
 }
 
@@ -37,7 +37,7 @@ QString KivGifts::RefusalToPick(const QString& path, const QString& inputPlain) 
         return NotVip();
     // The gifts already in the input and those waiting to leave count as well.
     if (CKivIMfaceDlg::PriceOf(path) + KivChatText::GiftCost(inputPlain) > BalanceLeft())
-        return QStringLiteral("余额不足！请充值。");
+        return tr("余额不足！请充值。");
     return QString();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class CKivSession;
@@ -8,6 +9,8 @@ class CKivSession;
 // every gift in a message is paid for, picked or typed, once, when the
 // message has left; what still waits in the outbox counts against the balance.
 class KivGifts {
+    Q_DECLARE_TR_FUNCTIONS(KivGifts)
+
 public:
     explicit KivGifts(CKivSession& session) : m_session(session) {}
 

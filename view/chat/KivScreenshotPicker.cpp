@@ -11,7 +11,7 @@ KivScreenshotPicker::KivScreenshotPicker(const QImage& screen) : m_screen(screen
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     setAttribute(Qt::WA_DeleteOnClose);
     setCursor(Qt::CrossCursor);
-    setAccessibleName(QStringLiteral("截图：拖动鼠标选择区域，Esc 取消"));
+    setAccessibleName(tr("截图：拖动鼠标选择区域，Esc 取消"));
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -48,8 +48,7 @@ void KivScreenshotPicker::paintEvent(QPaintEvent*) {
                          QStringLiteral("%1 × %2").arg(selection.width()).arg(selection.height()));
     } else {
         painter.setPen(Qt::white);
-        painter.drawText(rect(), Qt::AlignCenter,
-                         QStringLiteral("拖动鼠标选择截图区域，按 Esc 取消"));
+        painter.drawText(rect(), Qt::AlignCenter, tr("拖动鼠标选择截图区域，按 Esc 取消"));
     }
 }
 

@@ -18,11 +18,11 @@ KivTransfers::~KivTransfers() = default;
 qint64 KivTransfers::SendFile(quint32 receiver, const QString& path, QString* error) {
     const QFileInfo file(path);
     if (!file.isFile() || !file.isReadable()) {
-        *error = QStringLiteral("无法读取文件：%1").arg(file.fileName());
+        *error = tr("无法读取文件：%1").arg(file.fileName());
         return 0;
     }
     if (quint64(file.size()) > KivAttachment::kMaxSize) {
-        *error = QStringLiteral("文件太大，最大 4 GB：%1").arg(file.fileName());
+        *error = tr("文件太大，最大 4 GB：%1").arg(file.fileName());
         return 0;
     }
     KivUploadQueries::Upload upload;
@@ -34,7 +34,7 @@ qint64 KivTransfers::SendFile(quint32 receiver, const QString& path, QString* er
     upload.id =
         KivUploadQueries::Add(upload.sender, receiver, upload.path, upload.name, upload.size);
     if (upload.id == 0) {
-        *error = QStringLiteral("无法保存到本机（磁盘已满或无法写入），未发送");
+        *error = tr("无法保存到本机（磁盘已满或无法写入），未发送");
         return 0;
     }
     emit Added(upload.id, receiver);
@@ -52,7 +52,7 @@ qint64 KivTransfers::SendPicture(quint32 receiver, const QImage& picture, QStrin
     QSaveFile file(path);
     if (picture.isNull() || !QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) ||
         !picture.save(&file, "PNG") || !file.commit()) {
-        *error = QStringLiteral("无法保存图片到本机，未发送");
+        *error = tr("无法保存图片到本机，未发送");
         return 0;
     }
     return SendFile(receiver, path, error);
@@ -80,7 +80,7 @@ KivFileUpload* KivTransfers::Launch(const KivUploadQueries::Upload& upload) {
         const qint64 outboxId =
             text.isEmpty() ? 0 : m_session.Outbox().Post(done.sender, done.receiver, text);
         if (outboxId == 0) {
-            emit Failed(done.id, done.receiver, QStringLiteral("无法保存到本机，稍后重试"), false);
+            emit Failed(done.id, done.receiver, tr("无法保存到本机，稍后重试"), false);
             emit RunningChanged(Running());
             return;
         }

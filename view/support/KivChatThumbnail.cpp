@@ -9,11 +9,11 @@
 QImage KivChatThumbnail::Make(const QString& path, QString* error, int maxSide) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("无法打开图片文件");
+        *error = tr("无法打开图片文件");
         return QImage();
     }
     if (file.size() > KivSafeImage::kMaxChatPictureBytes) {
-        *error = QStringLiteral("图片文件过大");
+        *error = tr("图片文件过大");
         return QImage();
     }
     const QImage picture =

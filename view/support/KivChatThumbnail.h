@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 
@@ -7,6 +8,8 @@
 // decoded only as the PNG, JPEG or GIF its first bytes say, within the size
 // and pixel caps, whatever its name claims.
 class KivChatThumbnail {
+    Q_DECLARE_TR_FUNCTIONS(KivChatThumbnail)
+
 public:
     static constexpr int kMaxSide = 240;
 

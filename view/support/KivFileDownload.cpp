@@ -25,12 +25,15 @@ constexpr int kMaxNumber = 9999;
 constexpr int kNumberBytes = 7;
 constexpr qint64 kHashBlockBytes = 1024 * 1024;
 
-const QString kWrongHash = QStringLiteral("文件校验失败，已删除");
-const QString kMoreThanAnnounced =
-    QStringLiteral("服务器发来的数据多于文件声明的大小，已停止并删除");
-const QString kLessThanAnnounced = QStringLiteral("服务器发来的数据少于文件声明的大小，已删除");
-const QString kCutOff = QStringLiteral("网络连接中断，可稍后继续下载");
-const QString kNotWritten = QStringLiteral("无法写入下载的文件，磁盘可能已满");
+// Why a download stopped; translated where they are shown.
+const char* const kWrongHash = QT_TRANSLATE_NOOP("KivFileDownload", "文件校验失败，已删除");
+const char* const kMoreThanAnnounced =
+    QT_TRANSLATE_NOOP("KivFileDownload", "服务器发来的数据多于文件声明的大小，已停止并删除");
+const char* const kLessThanAnnounced =
+    QT_TRANSLATE_NOOP("KivFileDownload", "服务器发来的数据少于文件声明的大小，已删除");
+const char* const kCutOff = QT_TRANSLATE_NOOP("KivFileDownload", "网络连接中断，可稍后继续下载");
+const char* const kNotWritten =
+    QT_TRANSLATE_NOOP("KivFileDownload", "无法写入下载的文件，磁盘可能已满");
 
 // The parts being written by this program: two downloads of files that share
 // a name must not write into one part.
@@ -98,7 +101,7 @@ KivFileDownload::KivFileDownload(const KivAttachment& attachment, const QString&
         stem, kMaxNameBytes - int(kPartSuffix.size()) - kNumberBytes - suffix.toUtf8().size());
     m_pSilence->setSingleShot(true);
     connect(m_pSilence, &QTimer::timeout, this, [this] {
-        Fail(QStringLiteral("服务器 %1 秒没有发来数据，可稍后继续下载")
+        Fail(tr("服务器 %1 秒没有发来数据，可稍后继续下载")
                  .arg(std::max(1, m_silenceLimitMs / 1000)),
              false);
     });
@@ -124,15 +127,15 @@ void KivFileDownload::Start() {
         return;
     if (!KivAttachment::IsValidId(m_attachment.id) || !IsHash(m_attachment.sha256) ||
         m_attachment.size > KivAttachment::kMaxSize) {
-        Fail(QStringLiteral("附件信息无效，无法下载"), false);
+        Fail(tr("附件信息无效，无法下载"), false);
         return;
     }
     if (m_byteCap >= 0 && Total() > m_byteCap) {
-        Fail(QStringLiteral("文件超过自动下载的大小上限"), false);
+        Fail(tr("文件超过自动下载的大小上限"), false);
         return;
     }
     if (!QDir().mkpath(m_folder)) {
-        Fail(QStringLiteral("无法创建下载文件夹 %1").arg(m_folder), false);
+        Fail(tr("无法创建下载文件夹 %1").arg(m_folder), false);
         return;
     }
     m_startedOver = false;
@@ -172,7 +175,7 @@ bool KivFileDownload::OpenPart() {
     m_part.setFileName(m_partPath);
     if (info.isSymLink() || (info.exists() && !info.isFile()) ||
         !m_part.open(QIODevice::ReadWrite)) {
-        Fail(QStringLiteral("无法写入下载的文件 %1").arg(m_partPath), false);
+        Fail(tr("无法写入下载的文件 %1").arg(m_partPath), false);
         return false;
     }
     KeepPlain(m_part);
@@ -187,19 +190,19 @@ bool KivFileDownload::HashPart() {
     if (held > Total()) {
         // Longer than this file: not its part.
         if (!m_part.resize(0)) {
-            Fail(kNotWritten, false);
+            Fail(tr(kNotWritten), false);
             return false;
         }
         return true;
     }
     if (!m_part.seek(0)) {
-        Fail(kNotWritten, false);
+        Fail(tr(kNotWritten), false);
         return false;
     }
     while (m_received < held) {
         const QByteArray block = m_part.read(std::min(kHashBlockBytes, held - m_received));
         if (block.isEmpty()) {
-            Fail(QStringLiteral("无法读取已下载的部分"), false);
+            Fail(tr("无法读取已下载的部分"), false);
             return false;
         }
         m_hash.Add(block);
@@ -213,7 +216,7 @@ void KivFileDownload::Request() {
     const KivDeploymentConfig config;
     const QUrl url = FileUrl(config, m_attachment.id);
     if (!url.isValid() || url.host().isEmpty()) {
-        Fail(QStringLiteral("文件服务器的地址无效"), false);
+        Fail(tr("文件服务器的地址无效"), false);
         return;
     }
     QNetworkRequest request = KivFileServerTls::Request(url, config);
@@ -244,20 +247,21 @@ bool KivFileDownload::AcceptHead(QNetworkReply* reply) {
         const QRegularExpressionMatch range =
             form.match(QString::fromLatin1(reply->rawHeader("Content-Range")).trimmed());
         if (range.hasMatch() && range.captured(3).toLongLong() != Total()) {
-            Fail(range.captured(3).toLongLong() > Total() ? kMoreThanAnnounced : kLessThanAnnounced,
+            Fail(range.captured(3).toLongLong() > Total() ? tr(kMoreThanAnnounced)
+                                                          : tr(kLessThanAnnounced),
                  true);
             return false;
         }
         if (!range.hasMatch() || range.captured(1).toLongLong() != m_requestedFrom ||
             range.captured(2).toLongLong() != Total() - 1) {
-            Fail(QStringLiteral("文件服务器的回应无效"), false);
+            Fail(tr("文件服务器的回应无效"), false);
             return false;
         }
     } else if (status == 200) {
         if (m_received > 0) {
             // The server sends the whole file instead of the rest.
             if (!m_part.resize(0) || !m_part.seek(0)) {
-                Fail(kNotWritten, false);
+                Fail(tr(kNotWritten), false);
                 return false;
             }
             m_hash.Reset();
@@ -270,16 +274,17 @@ bool KivFileDownload::AcceptHead(QNetworkReply* reply) {
         StartOver();
         return false;
     } else if (status == 404 || status == 410) {
-        Fail(QStringLiteral("文件不存在或已过期"), true);
+        Fail(tr("文件不存在或已过期"), true);
         return false;
     } else {
-        Fail(QStringLiteral("文件服务器拒绝了下载（HTTP %1）").arg(status), false);
+        Fail(tr("文件服务器拒绝了下载（HTTP %1）").arg(status), false);
         return false;
     }
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     const qint64 expected = Total() - m_received;
     if (length.isValid() && length.toLongLong() != expected) {
-        Fail(length.toLongLong() > expected ? kMoreThanAnnounced : kLessThanAnnounced, true);
+        Fail(length.toLongLong() > expected ? tr(kMoreThanAnnounced) : tr(kLessThanAnnounced),
+             true);
         return false;
     }
     m_headAccepted = true;
@@ -302,11 +307,11 @@ void KivFileDownload::ReadBody(QNetworkReply* reply) {
             break;
         // Whatever the headers said: the announced size is all we take.
         if (m_received + block.size() > Total()) {
-            Fail(kMoreThanAnnounced, true);
+            Fail(tr(kMoreThanAnnounced), true);
             return;
         }
         if (m_part.write(block) != block.size()) {
-            Fail(kNotWritten, false);
+            Fail(tr(kNotWritten), false);
             return;
         }
         m_hash.Add(block);
@@ -323,12 +328,12 @@ void KivFileDownload::ReplyFinished(QNetworkReply* reply) {
     if (reply != m_reply)
         return;
     if (!reply->property("kivRefused").toString().isEmpty()) {
-        Fail(QStringLiteral("文件服务器未通过安全检查"), false);
+        Fail(tr("文件服务器未通过安全检查"), false);
         return;
     }
     if (!m_headAccepted) {
         if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
-            Fail(kCutOff, false);
+            Fail(tr(kCutOff), false);
             return;
         }
         if (!AcceptHead(reply))
@@ -338,12 +343,12 @@ void KivFileDownload::ReplyFinished(QNetworkReply* reply) {
     if (reply != m_reply)
         return;
     if (reply->error() != QNetworkReply::NoError) {
-        Fail(kCutOff, false);
+        Fail(tr(kCutOff), false);
         return;
     }
     DropReply();
     if (m_received < Total()) {
-        Fail(kLessThanAnnounced, true);
+        Fail(tr(kLessThanAnnounced), true);
         return;
     }
     Complete();
@@ -366,7 +371,7 @@ void KivFileDownload::StartOver() {
     m_startedOver = true;
     m_resumed = false;
     if (!m_part.resize(0) || !m_part.seek(0)) {
-        Fail(kNotWritten, false);
+        Fail(tr(kNotWritten), false);
         return;
     }
     m_hash.Reset();
@@ -376,7 +381,7 @@ void KivFileDownload::StartOver() {
 
 void KivFileDownload::Complete() {
     if (!m_part.flush()) {
-        Fail(kNotWritten, false);
+        Fail(tr(kNotWritten), false);
         return;
     }
     if (m_hash.HexResult() != m_attachment.sha256) {
@@ -386,7 +391,7 @@ void KivFileDownload::Complete() {
             StartOver();
             return;
         }
-        Fail(kWrongHash, true);
+        Fail(tr(kWrongHash), true);
         return;
     }
     m_part.close();
@@ -403,7 +408,7 @@ void KivFileDownload::Complete() {
             break;
     }
     if (m_finalPath.isEmpty()) {
-        Fail(QStringLiteral("无法以 %1 的名字保存文件").arg(NumberedName(0)), false);
+        Fail(tr("无法以 %1 的名字保存文件").arg(NumberedName(0)), false);
         return;
     }
     ReleasePart();

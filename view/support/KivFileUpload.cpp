@@ -42,11 +42,11 @@ void KivFileUpload::Start() {
     m_file.close();
     m_file.setFileName(m_upload.path);
     if (!m_file.open(QIODevice::ReadOnly)) {
-        Fail(QStringLiteral("文件已不存在或无法读取"), true);
+        Fail(tr("文件已不存在或无法读取"), true);
         return;
     }
     if (quint64(m_file.size()) != m_upload.size) {
-        Fail(QStringLiteral("文件在发送前被修改，请重新发送"), true);
+        Fail(tr("文件在发送前被修改，请重新发送"), true);
         return;
     }
     m_running = true;
@@ -75,7 +75,7 @@ void KivFileUpload::AskSession() {
         if (!m_running)
             return;
         if (session == 0) {
-            Fail(QStringLiteral("服务器没有接受上传（空间已满，或连接已断开）"));
+            Fail(tr("服务器没有接受上传（空间已满，或连接已断开）"));
             return;
         }
         m_upload.session = session;
@@ -86,7 +86,7 @@ void KivFileUpload::AskSession() {
         Continue();
     });
     if (!asked)
-        Fail(QStringLiteral("网络连接已断开，连接恢复后继续发送"));
+        Fail(tr("网络连接已断开，连接恢复后继续发送"));
 }
 
 QNetworkReply* KivFileUpload::Request(const QString& path, const QUrlQuery& query,
@@ -131,7 +131,7 @@ void KivFileUpload::Continue() {
         const qint64 block = qMin<qint64>(kChunkBytes, qint64(m_upload.sent - m_hashed));
         QByteArray bytes;
         if (!m_file.seek(qint64(m_hashed)) || (bytes = m_file.read(block)).size() != block) {
-            Fail(QStringLiteral("文件在发送中被修改，请重新发送"), true);
+            Fail(tr("文件在发送中被修改，请重新发送"), true);
             return;
         }
         m_hash.Add(bytes);
@@ -149,7 +149,7 @@ void KivFileUpload::Continue() {
 void KivFileUpload::SendChunk() {
     const qint64 length = qMin<qint64>(kChunkBytes, qint64(m_upload.size - m_upload.sent));
     if (!m_file.seek(qint64(m_upload.sent)) || (m_chunk = m_file.read(length)).size() != length) {
-        Fail(QStringLiteral("文件在发送中被修改，请重新发送"), true);
+        Fail(tr("文件在发送中被修改，请重新发送"), true);
         return;
     }
     const bool last = m_upload.sent + quint64(length) == m_upload.size;
@@ -188,13 +188,12 @@ void KivFileUpload::Answered(QNetworkReply* reply, qint64 chunkBytes) {
         return;
     }
     if (status == 413 || status == 403 || status == 400 || status == 415) {
-        Fail(QStringLiteral("服务器拒绝了这个文件：%1").arg(QString::fromUtf8(body).trimmed()),
-             true);
+        Fail(tr("服务器拒绝了这个文件：%1").arg(QString::fromUtf8(body).trimmed()), true);
         return;
     }
     if ((status != 200 && status != 409) || !TakeAnswer(body)) {
         const QString refused = reply->property("kivRefused").toString();
-        Fail(QStringLiteral("上传中断：%1")
+        Fail(tr("上传中断：%1")
                  .arg(!refused.isEmpty() ? refused
                       : status != 0      ? QStringLiteral("HTTP %1").arg(status)
                                          : reply->errorString()));
@@ -236,7 +235,7 @@ bool KivFileUpload::TakeAnswer(const QByteArray& body) {
 void KivFileUpload::Complete() {
     const QByteArray own = m_hash.HexResult();
     if (own != m_serverHash) {
-        Fail(QStringLiteral("文件在发送中被修改，请重新发送"), true);
+        Fail(tr("文件在发送中被修改，请重新发送"), true);
         return;
     }
     m_running = false;

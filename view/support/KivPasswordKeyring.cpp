@@ -2,6 +2,7 @@
 
 #include <libsecret/secret.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
 #include <memory>
@@ -154,7 +155,10 @@ bool KivPasswordKeyring::FirstMiss(const QString& account, Item item) {
 }
 
 QString KivPasswordKeyring::MissText(Item item) {
-    return item == Item::Proxy
-               ? QStringLiteral("没有可用的系统密钥环，代理密码只用于本次运行，不会被保存。")
-               : QStringLiteral("没有可用的系统密钥环，密码不会被记住，下次登录请重新输入。");
+    return item == Item::Proxy ? QCoreApplication::translate(
+                                     "KivPasswordKeyring",
+                                     "没有可用的系统密钥环，代理密码只用于本次运行，不会被保存。")
+                               : QCoreApplication::translate(
+                                     "KivPasswordKeyring",
+                                     "没有可用的系统密钥环，密码不会被记住，下次登录请重新输入。");
 }

@@ -43,12 +43,12 @@ bool WithinCaps(QSize size) {
 
 QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error, Kinds kinds) {
     if (bytes.isEmpty() || bytes.size() > kMaxFileBytes) {
-        *error = bytes.isEmpty() ? QStringLiteral("图片为空") : QStringLiteral("图片文件过大");
+        *error = bytes.isEmpty() ? tr("图片为空") : tr("图片文件过大");
         return QImage();
     }
     const QByteArray format = FormatOf(bytes, kinds);
     if (format.isEmpty()) {
-        *error = QStringLiteral("无法识别的图片");
+        *error = tr("无法识别的图片");
         return QImage();
     }
     QBuffer buffer;
@@ -59,27 +59,27 @@ QImage KivSafeImage::Decode(const QByteArray& bytes, QString* error, Kinds kinds
     // The header tells the size without decoding the pixels.
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty()) {
-        *error = QStringLiteral("无法识别的图片");
+        *error = tr("无法识别的图片");
         return QImage();
     }
     if (!WithinCaps(size) || (format == "gif" && !WithinCaps(GifScreenSize(bytes)))) {
-        *error = QStringLiteral("图片尺寸过大");
+        *error = tr("图片尺寸过大");
         return QImage();
     }
     QImage image = reader.read();
     if (image.isNull())
-        *error = QStringLiteral("无法识别的图片");
+        *error = tr("无法识别的图片");
     return image;
 }
 
 QImage KivSafeImage::Load(const QString& path, QString* error, Kinds kinds) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("无法打开文件");
+        *error = tr("无法打开文件");
         return QImage();
     }
     if (file.size() > kMaxFileBytes) {
-        *error = QStringLiteral("图片文件过大");
+        *error = tr("图片文件过大");
         return QImage();
     }
     return Decode(file.readAll(), error, kinds);

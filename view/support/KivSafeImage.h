@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -12,6 +13,8 @@
 // guess, so bytes that look like SVG, TIFF or any other plug-in's format
 // never reach that plug-in.
 class KivSafeImage {
+    Q_DECLARE_TR_FUNCTIONS(KivSafeImage)
+
 public:
     static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
     static constexpr qint64 kMaxPixels = 40 * 1000 * 1000;

@@ -13,6 +13,7 @@
 #include "chat/CTextBrowserEx.h"
 #include "chat/KivChatTextDocument.h"
 #include "shell/KivIMMainDlg.h"
+#include "support/KivTestLanguage.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ struct Shown {
 };
 
 }  // namespace
+
+Q_DECLARE_METATYPE(KivLanguage::Language)
 
 // Paging through the chat record: every page must hold exactly the rows of
 // the plain "limit 60 offset N" query, shown oldest first under date lines.
@@ -188,6 +191,32 @@ private slots:
         QCOMPARE(rows, (QStringList{"2026-01-01", "早", "晚安", "2026-01-02", "新年好", "同乐"}));
         QCOMPARE(list->rowAt(1)->kind(), CChatRecordItem::OwnMessage);
         QCOMPARE(list->rowAt(2)->kind(), CChatRecordItem::FriendMessage);
+    }
+
+    // Date lines and clocks are written the interface's way.
+    void datesAndClocksFollowTheLanguage_data() {
+        QTest::addColumn<KivLanguage::Language>("language");
+        QTest::addColumn<QStringList>("dates");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("zh") << KivLanguage::Language::Chinese
+                            << QStringList{"2026-01-01", "2026-01-02"}
+                            << QStringList{"我|23:58:00|早", "李四|00:00:05|新年好"};
+        QTest::newRow("en") << KivLanguage::Language::English
+                            << QStringList{"Jan 1, 2026", "Jan 2, 2026"}
+                            << QStringList{"我|11:58:00 PM|早", "李四|12:00:05 AM|新年好"};
+    }
+    void datesAndClocksFollowTheLanguage() {
+        QFETCH(KivLanguage::Language, language);
+        QFETCH(QStringList, dates);
+        QFETCH(QStringList, messages);
+        const KivTestLanguage texts(language);
+        QVERIFY(texts.Ready());
+        store(kOwn, kFriend, "早", QDateTime(QDate(2026, 1, 1), QTime(23, 58, 0)));
+        store(kFriend, kOwn, "新年好", QDateTime(QDate(2026, 1, 2), QTime(0, 0, 5)));
+        m_record->RefreshRecordList();
+        const Shown page = shown();
+        QCOMPARE(page.dates, dates);
+        QCOMPARE(page.messages, messages);
     }
 
     // A stored time that is not a wall-clock time shows as stored, under the
