@@ -6,8 +6,10 @@
 #include "CKivSession.h"
 #include "KivContactQueries.h"
 #include "KivProtocol.h"
+#include "chat/KivChatTimeText.h"
 #include "contacts/CKivIMaddfriendTipDlg.h"
 #include "shell/KivFriendMyMessageBoxView.h"
+#include "support/KivElidedText.h"
 #include "support/KivPlainText.h"
 #include "support/KivSafeImage.h"
 
@@ -29,11 +31,11 @@ CFriendInfoWnd::CFriendInfoWnd(CKivIMaddfriendTipDlg* owner, QWidget* parent)
     m_pText->setGeometry(12, 60, 152, 40);
     m_pText->setWordWrap(true);
     m_pText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_pAccept = new QPushButton(QStringLiteral("接受"), this);
+    m_pAccept = new QPushButton(tr("接受"), this);
     m_pAccept->setObjectName(QStringLiteral("m_pAccept"));
     m_pAccept->setGeometry(18, 114, 64, 26);
     m_pAccept->setCursor(Qt::PointingHandCursor);
-    m_pRef = new QPushButton(QStringLiteral("拒绝"), this);
+    m_pRef = new QPushButton(tr("拒绝"), this);
     m_pRef->setObjectName(QStringLiteral("m_pRef"));
     m_pRef->setGeometry(94, 114, 64, 26);
     m_pRef->setCursor(Qt::PointingHandCursor);
@@ -48,9 +50,12 @@ void CFriendInfoWnd::SetRequest(qint64 requester, const QString& headPath, const
                                                              Qt::SmoothTransformation));
     KivPlainText::Show(m_pName, fontMetrics().elidedText(name, Qt::ElideRight, m_pName->width()));
     m_pName->setToolTip(KivPlainText::ToolTip(name));
-    KivPlainText::Show(m_pText, text.isEmpty() ? QStringLiteral("请求添加你为好友") : text);
+    KivPlainText::Show(m_pText, text.isEmpty() ? tr("请求添加你为好友") : text);
     m_pText->setToolTip(KivPlainText::ToolTip(text));
-    m_pTime->setText(time);
+    KivElidedText::Apply(m_pTime, KivChatTimeText::Stamp(time));
+    // Several cards share the button texts; the asker tells them apart.
+    m_pAccept->setAccessibleDescription(name);
+    m_pRef->setAccessibleDescription(name);
 }
 
 void CFriendInfoWnd::Accept() {
@@ -59,8 +64,7 @@ void CFriendInfoWnd::Accept() {
     CKivSession& session = m_pOwner->Session();
     if (!session.AnswerFriend(quint32(m_requester), KivFriendAccepted)) {
         // Not answered: the card stays for another try.
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("网络连接已断开，请稍后再试"), tr("确定"));
         return;
     }
     KivContactQueries::AnswerRequests(quint32(m_requester), session.Uid());

@@ -1,6 +1,7 @@
 #include "contacts/CHeadItem.h"
 
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -11,6 +12,8 @@ CHeadItem::CHeadItem(const QString& imagePath, QWidget* parent)
       m_selectedBackground(QStringLiteral("Resources/skin/kivChoiceHeaddlg/HeadBkSel.png")) {
     setFixedSize(kSide, kSide);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("头像 %1").arg(HeadNumberOf(imagePath)));
     const int inner = kSide - 2 * kInset;
     m_head = QPixmap(imagePath).scaled(inner, inner, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
@@ -29,6 +32,7 @@ int CHeadItem::HeadNumberOf(const QString& path) {
 
 void CHeadItem::SetSelected(bool selected) {
     m_selected = selected;
+    setAccessibleDescription(selected ? tr("已选择") : QString());
     update();
 }
 
@@ -40,6 +44,15 @@ void CHeadItem::paintEvent(QPaintEvent*) {
     const QPoint at(inner.x() + (inner.width() - m_head.width()) / 2,
                     inner.y() + (inner.height() - m_head.height()) / 2);
     painter.drawPixmap(at, m_head);
+}
+
+void CHeadItem::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        emit ItemSelected(this);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CHeadItem::mousePressEvent(QMouseEvent* event) {

@@ -3,7 +3,8 @@
 #include <QPixmap>
 #include <QWidget>
 
-// One built-in head in the choice grid; a click selects it.
+// One built-in head in the choice grid; a click, or Space on the focused
+// tile, selects it.
 class CHeadItem : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +25,8 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Space or Enter selects the tile that has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString m_path;

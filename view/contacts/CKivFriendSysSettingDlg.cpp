@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -29,6 +30,7 @@
 #include "KivAutoStart.h"
 #include "KivContactQueries.h"
 #include "KivHotKey.h"
+#include "KivLanguage.h"
 #include "KivUserSettings.h"
 #include "contacts/KivSoundCheck.h"
 #include "contacts/KivSoundDevices.h"
@@ -52,10 +54,10 @@ struct HotKeyKeys {
     const char* label;
 };
 const HotKeyKeys kHotKeys[] = {
-    {"ShowmDlg", "显示主窗口"},
-    {"Getmsg", "提取消息"},
-    {"Sndpic", "截取图片"},
-    {"HideFriend", "隐藏好友列表"},
+    {"ShowmDlg", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "显示主窗口")},
+    {"Getmsg", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "提取消息")},
+    {"Sndpic", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "截取图片")},
+    {"HideFriend", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "隐藏好友列表")},
 };
 
 struct VoiceKey {
@@ -74,21 +76,23 @@ const char* const kSpeakerKey = "/Voice/Speaker";
 void FillDevices(QComboBox* combo, const QList<KivSoundDevices::Device>& devices,
                  const QString& chosen) {
     combo->clear();
-    combo->addItem(QStringLiteral("默认设备"), QString());
+    combo->addItem(QCoreApplication::translate("CKivFriendSysSettingDlg", "默认设备"), QString());
     for (const KivSoundDevices::Device& device : devices) {
         combo->addItem(device.description, device.name);
     }
     if (!chosen.isEmpty() && combo->findData(chosen) < 0) {
-        combo->addItem(QStringLiteral("%1（未连接）").arg(chosen), chosen);
+        combo->addItem(
+            QCoreApplication::translate("CKivFriendSysSettingDlg", "%1（未连接）").arg(chosen),
+            chosen);
     }
     combo->setCurrentIndex(std::max(combo->findData(chosen), 0));
 }
 
 const VoiceKey kVoices[] = {
-    {"/Voice/Friend", "好友上线提示音"},
-    {"/Voice/ChatMsg", "聊天消息提示音"},
-    {"/Voice/SysMsg", "系统消息提示音"},
-    {"/Voice/WndMsg", "窗口消息提示音"},
+    {"/Voice/Friend", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "好友上线提示音")},
+    {"/Voice/ChatMsg", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "聊天消息提示音")},
+    {"/Voice/SysMsg", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "系统消息提示音")},
+    {"/Voice/WndMsg", QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "窗口消息提示音")},
 };
 
 struct ProxyKind {
@@ -96,10 +100,10 @@ struct ProxyKind {
     const char* written;
 };
 const ProxyKind kProxyKinds[] = {
-    {"不使用代理", "NoUse"},
-    {"HTTP代理", "HTTPAgency"},
-    {"SOCKS5代理", "SOCKS5gency"},
-    {"使用浏览器设置", "UseBrowser"},
+    {QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "不使用代理"), "NoUse"},
+    {QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "HTTP代理"), "HTTPAgency"},
+    {QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "SOCKS5代理"), "SOCKS5gency"},
+    {QT_TRANSLATE_NOOP("CKivFriendSysSettingDlg", "使用浏览器设置"), "UseBrowser"},
 };
 const char* const kProxyKeys[] = {"/NetSet/Server", "/NetSet/Port", "/NetSet/UserName"};
 
@@ -107,16 +111,23 @@ QString Key(const char* text) {
     return QString::fromLatin1(text);
 }
 
+QString LanguageFile() {
+    return QString::fromLatin1(KivLanguage::kConfigFile);
+}
+
 QString SkinFile(const char* name) {
     return QString::fromLatin1(kSkin) + QLatin1String(name);
 }
 
 void Warn(QWidget* parent, const QString& text) {
-    KivFriendMyMessageBoxView::Show(parent, QStringLiteral("警告"), text, QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Show(
+        parent, QCoreApplication::translate("CKivFriendSysSettingDlg", "警告"), text,
+        QCoreApplication::translate("CKivFriendSysSettingDlg", "确定"));
 }
 
 void Tip(QWidget* parent, const QString& text) {
-    KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(parent, text,
+                                   QCoreApplication::translate("CKivFriendSysSettingDlg", "确定"));
 }
 
 QGroupBox* Group(const QString& title, QWidget* page, QVBoxLayout* pageLayout) {
@@ -132,14 +143,15 @@ CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent, CKivSession& s
     : QWindowBase(parent), m_session(session), m_applyHotKeys(std::move(applyHotKeys)) {
     setObjectName(QStringLiteral("CKivFriendSysSettingDlg"));
     KivSkinBackground::Apply(this, SkinFile("SysSettingDlgBackImage1.png"), QSize(600, 440));
-    KivSkinBackground::AddTitle(this, QStringLiteral("系统设置"));
+    KivSkinBackground::AddTitle(this, tr("系统设置"));
     SetSkin(SkinFile("SysSettingDlg.qss"));
     m_account = m_session.User().account;
 
     const char* const names[] = {"bConvent",       "bHotkey",     "bVoice",
                                  "bHistoryrecord", "bNetconnect", "bSoftupdate"};
-    const char* const captions[] = {"常规设置", "热键设置", "声音设置",
-                                    "历史记录", "网络连接", "软件更新"};
+    const char* const captions[] = {QT_TR_NOOP("常规设置"), QT_TR_NOOP("热键设置"),
+                                    QT_TR_NOOP("声音设置"), QT_TR_NOOP("历史记录"),
+                                    QT_TR_NOOP("网络连接"), QT_TR_NOOP("软件更新")};
     using PageSlot = void (CKivFriendSysSettingDlg::*)();
     const PageSlot pageSlots[] = {&CKivFriendSysSettingDlg::bConvent_Clicked,
                                   &CKivFriendSysSettingDlg::bHotkey_Clicked,
@@ -148,7 +160,7 @@ CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent, CKivSession& s
                                   &CKivFriendSysSettingDlg::bNetconnect_Clicked,
                                   &CKivFriendSysSettingDlg::bSoftupdate_Clicked};
     for (size_t i = 0; i < m_pageButtons.size(); ++i) {
-        auto* button = new QPushButton(QString::fromUtf8(captions[i]), this);
+        auto* button = new QPushButton(tr(captions[i]), this);
         button->setObjectName(QString::fromLatin1(names[i]));
         button->setGeometry(1, kNavTop + int(i) * kNavHeight, kNavWidth, kNavHeight);
         button->setCursor(Qt::PointingHandCursor);
@@ -167,11 +179,11 @@ CKivFriendSysSettingDlg::CKivFriendSysSettingDlg(QWidget* parent, CKivSession& s
     m_pPages->addWidget(BuildNetPage());
     m_pPages->addWidget(BuildUpdatePage());
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(tr("确定"), this);
     ok->setObjectName(QStringLiteral("pushButtonOk"));
-    auto* apply = new QPushButton(QStringLiteral("应用"), this);
+    auto* apply = new QPushButton(tr("应用"), this);
     apply->setObjectName(QStringLiteral("pushButtonApp"));
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancel = new QPushButton(tr("取消"), this);
     cancel->setObjectName(QStringLiteral("pushButtonCancel"));
     int x = width() - 16 - 80;
     for (QPushButton* button : {cancel, apply, ok}) {
@@ -202,32 +214,58 @@ QWidget* CKivFriendSysSettingDlg::BuildGeneralPage() {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    auto* login = new QVBoxLayout(Group(QStringLiteral("登录"), page, layout));
-    m_pBootStart = new QCheckBox(QStringLiteral("开机时自动启动"));
+    auto* login = new QVBoxLayout(Group(tr("登录"), page, layout));
+    m_pBootStart = new QCheckBox(tr("开机时自动启动"));
     m_pBootStart->setObjectName(QStringLiteral("checkBoxBootStart"));
-    m_pAutoLogin = new QCheckBox(QStringLiteral("启动后自动登录"));
+    m_pAutoLogin = new QCheckBox(tr("启动后自动登录"));
     m_pAutoLogin->setObjectName(QStringLiteral("checkBoxAutoLogin"));
     login->addWidget(m_pBootStart);
     login->addWidget(m_pAutoLogin);
 
-    auto* closing = new QVBoxLayout(Group(QStringLiteral("关闭主面板时"), page, layout));
-    m_pCloseHide = new QRadioButton(QStringLiteral("隐藏到任务栏通知区域，不退出程序"));
+    auto* closing = new QVBoxLayout(Group(tr("关闭主面板时"), page, layout));
+    m_pCloseHide = new QRadioButton(tr("隐藏到任务栏通知区域，不退出程序"));
     m_pCloseHide->setObjectName(QStringLiteral("radioButtonCloseHide"));
-    m_pCloseQuit = new QRadioButton(QStringLiteral("退出程序"));
+    m_pCloseQuit = new QRadioButton(tr("退出程序"));
     m_pCloseQuit->setObjectName(QStringLiteral("radioButtonCloseQuit"));
     closing->addWidget(m_pCloseHide);
     closing->addWidget(m_pCloseQuit);
 
-    auto* window = new QVBoxLayout(Group(QStringLiteral("主面板"), page, layout));
-    m_pMarginHide = new QCheckBox(QStringLiteral("停靠在桌面边缘时自动隐藏"));
+    auto* window = new QVBoxLayout(Group(tr("主面板"), page, layout));
+    m_pMarginHide = new QCheckBox(tr("停靠在桌面边缘时自动隐藏"));
     m_pMarginHide->setObjectName(QStringLiteral("checkBoxMarginHide"));
-    m_pWindowFront = new QCheckBox(QStringLiteral("始终保持在其他窗口前端"));
+    m_pWindowFront = new QCheckBox(tr("始终保持在其他窗口前端"));
     m_pWindowFront->setObjectName(QStringLiteral("checkBoxWindowFront"));
     window->addWidget(m_pMarginHide);
     window->addWidget(m_pWindowFront);
-    m_pDesktopNotify = new QCheckBox(QStringLiteral("新消息桌面通知"));
+    m_pDesktopNotify = new QCheckBox(tr("新消息桌面通知"));
     m_pDesktopNotify->setObjectName(QStringLiteral("checkBoxDesktopNotify"));
     window->addWidget(m_pDesktopNotify);
+
+    // The client's language, not the account's: it goes to the client's
+    // configuration. The languages are named in their own language.
+    auto* language = new QHBoxLayout;
+    auto* languageLabel = new QLabel(tr("界面语言"));
+    m_pLanguage = new QComboBox;
+    m_pLanguage->setObjectName(QStringLiteral("comboBoxLanguage"));
+    m_pLanguage->addItem(tr("跟随系统"), int(KivLanguage::Choice::System));
+    m_pLanguage->addItem(QStringLiteral("中文"), int(KivLanguage::Choice::Chinese));
+    m_pLanguage->addItem(QStringLiteral("English"), int(KivLanguage::Choice::English));
+    m_pLanguage->setAccessibleName(tr("界面语言"));
+    languageLabel->setBuddy(m_pLanguage);
+    m_pLanguageNote = new QLabel(tr("重启客户端后生效"));
+    m_pLanguageNote->setObjectName(QStringLiteral("labelLanguageNote"));
+    language->addWidget(languageLabel);
+    language->addWidget(m_pLanguage);
+    language->addWidget(m_pLanguageNote);
+    language->addStretch();
+    layout->addLayout(language);
+    // Seven choices and the language share the page's height: rows a little closer.
+    for (QVBoxLayout* group : {login, closing, window}) {
+        group->setSpacing(2);
+        group->setContentsMargins(9, 4, 9, 4);
+    }
+    connect(m_pLanguage, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CKivFriendSysSettingDlg::UpdateLanguageNote);
     layout->addStretch();
     return page;
 }
@@ -236,11 +274,11 @@ QWidget* CKivFriendSysSettingDlg::BuildHotKeyPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* keys = new QGridLayout(Group(QStringLiteral("全局热键"), page, layout));
+    auto* keys = new QGridLayout(Group(tr("全局热键"), page, layout));
     keys->setColumnStretch(1, 1);
     for (int row = 0; row < HotKeyCount; ++row) {
         HotKeyControls& controls = m_hotKeys[size_t(row)];
-        controls.check = new QCheckBox(QString::fromUtf8(kHotKeys[row].label));
+        controls.check = new QCheckBox(tr(kHotKeys[row].label));
         controls.check->setObjectName(QStringLiteral("checkBox%1").arg(Key(kHotKeys[row].file)));
         controls.edit = new CKivFriendKeyPressLineEdit;
         controls.edit->setObjectName(QStringLiteral("lineEdit%1").arg(Key(kHotKeys[row].file)));
@@ -248,22 +286,22 @@ QWidget* CKivFriendSysSettingDlg::BuildHotKeyPage() {
         keys->addWidget(controls.edit, row, 1);
         connect(controls.check, &QCheckBox::toggled, controls.edit, &QWidget::setEnabled);
     }
-    auto* hint = new QLabel(QStringLiteral("在输入框中按下组合键即可设置，按退格键清除。"));
+    auto* hint = new QLabel(tr("在输入框中按下组合键即可设置，按退格键清除。"));
     hint->setWordWrap(true);
     keys->addWidget(hint, HotKeyCount, 0, 1, 2);
     // A session that takes no global keys says so. The keys stay editable:
     // the settings serve the user's other sessions too.
     if (KivHotKey::Available() == KivHotKey::None) {
-        auto* unavailable = new QLabel(QStringLiteral("当前桌面会话不支持全局热键"));
+        auto* unavailable = new QLabel(tr("当前桌面会话不支持全局热键"));
         unavailable->setObjectName(QStringLiteral("labelHotKeyUnavailable"));
         unavailable->setWordWrap(true);
         keys->addWidget(unavailable, HotKeyCount + 1, 0, 1, 2);
     }
 
-    auto* send = new QVBoxLayout(Group(QStringLiteral("发送消息"), page, layout));
-    m_pSendEnter = new QRadioButton(QStringLiteral("按 Enter 键发送消息"));
+    auto* send = new QVBoxLayout(Group(tr("发送消息"), page, layout));
+    m_pSendEnter = new QRadioButton(tr("按 Enter 键发送消息"));
     m_pSendEnter->setObjectName(QStringLiteral("radioButtonSendEnter"));
-    m_pSendCtrlEnter = new QRadioButton(QStringLiteral("按 Ctrl + Enter 键发送消息"));
+    m_pSendCtrlEnter = new QRadioButton(tr("按 Ctrl + Enter 键发送消息"));
     m_pSendCtrlEnter->setObjectName(QStringLiteral("radioButtonSendCtrlEnter"));
     send->addWidget(m_pSendEnter);
     send->addWidget(m_pSendCtrlEnter);
@@ -275,38 +313,38 @@ QWidget* CKivFriendSysSettingDlg::BuildVoicePage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* voices = new QVBoxLayout(Group(QStringLiteral("声音提醒"), page, layout));
+    auto* voices = new QVBoxLayout(Group(tr("声音提醒"), page, layout));
     for (size_t i = 0; i < m_voices.size(); ++i) {
-        m_voices[i] = new QCheckBox(QString::fromUtf8(kVoices[i].label));
+        m_voices[i] = new QCheckBox(tr(kVoices[i].label));
         m_voices[i]->setObjectName(
             QStringLiteral("checkBoxVoice%1").arg(Key(kVoices[i].key).section('/', 2)));
         voices->addWidget(m_voices[i]);
     }
-    auto* calls = new QGridLayout(Group(QStringLiteral("语音通话"), page, layout));
-    m_pEchoCancel = new QCheckBox(QStringLiteral("回声消除"));
+    auto* calls = new QGridLayout(Group(tr("语音通话"), page, layout));
+    m_pEchoCancel = new QCheckBox(tr("回声消除"));
     m_pEchoCancel->setObjectName(QStringLiteral("checkBoxEchoCancel"));
-    m_pEchoCancel->setToolTip(QStringLiteral("不戴耳机通话时，消除对方从扬声器传回的自己的声音"));
+    m_pEchoCancel->setToolTip(tr("不戴耳机通话时，消除对方从扬声器传回的自己的声音"));
     m_pMicrophone = new QComboBox;
     m_pMicrophone->setObjectName(QStringLiteral("comboBoxMicrophone"));
     m_pSpeaker = new QComboBox;
     m_pSpeaker->setObjectName(QStringLiteral("comboBoxSpeaker"));
-    m_pSoundTest = new QPushButton(QStringLiteral("测试"));
+    m_pSoundTest = new QPushButton(tr("测试"));
     m_pSoundTest->setObjectName(QStringLiteral("pushButtonSoundTest"));
-    m_pEncryptedOnly = new QCheckBox(QStringLiteral("仅允许加密通话"));
+    m_pEncryptedOnly = new QCheckBox(tr("仅允许加密通话"));
     m_pEncryptedOnly->setObjectName(QStringLiteral("checkBoxEncryptedOnly"));
-    m_pEncryptedOnly->setToolTip(QStringLiteral("对方的程序不能加密通话时，不接通并说明原因"));
+    m_pEncryptedOnly->setToolTip(tr("对方的程序不能加密通话时，不接通并说明原因"));
     calls->addWidget(m_pEchoCancel, 0, 0, 1, 3);
     calls->addWidget(m_pEncryptedOnly, 3, 0, 1, 3);
-    calls->addWidget(new QLabel(QStringLiteral("麦克风")), 1, 0);
+    calls->addWidget(new QLabel(tr("麦克风")), 1, 0);
     calls->addWidget(m_pMicrophone, 1, 1);
     calls->addWidget(m_pSoundTest, 1, 2);
-    calls->addWidget(new QLabel(QStringLiteral("扬声器")), 2, 0);
+    calls->addWidget(new QLabel(tr("扬声器")), 2, 0);
     calls->addWidget(m_pSpeaker, 2, 1);
     calls->setColumnStretch(1, 1);
     m_pSoundCheck = new KivSoundCheck(this);
     connect(m_pSoundTest, &QPushButton::clicked, this, &CKivFriendSysSettingDlg::SoundTestClicked);
     connect(m_pSoundCheck, &KivSoundCheck::Finished, this,
-            [this] { m_pSoundTest->setText(QStringLiteral("测试")); });
+            [this] { m_pSoundTest->setText(tr("测试")); });
     layout->addStretch();
     return page;
 }
@@ -318,9 +356,9 @@ void CKivFriendSysSettingDlg::SoundTestClicked() {
     }
     if (m_pSoundCheck->Start(m_pMicrophone->currentData().toString(),
                              m_pSpeaker->currentData().toString(), kSoundTestMs)) {
-        m_pSoundTest->setText(QStringLiteral("停止"));
+        m_pSoundTest->setText(tr("停止"));
     } else {
-        Tip(this, QStringLiteral("无法打开所选的声音设备"));
+        Tip(this, tr("无法打开所选的声音设备"));
     }
 }
 
@@ -337,14 +375,14 @@ QWidget* CKivFriendSysSettingDlg::BuildHistoryPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* where = new QGridLayout(Group(QStringLiteral("聊天记录保存位置"), page, layout));
-    m_pHistoryDefault = new QRadioButton(QStringLiteral("默认路径"));
+    auto* where = new QGridLayout(Group(tr("聊天记录保存位置"), page, layout));
+    m_pHistoryDefault = new QRadioButton(tr("默认路径"));
     m_pHistoryDefault->setObjectName(QStringLiteral("radioButtonHistoryDefault"));
-    m_pHistoryCustom = new QRadioButton(QStringLiteral("自定义路径"));
+    m_pHistoryCustom = new QRadioButton(tr("自定义路径"));
     m_pHistoryCustom->setObjectName(QStringLiteral("radioButtonHistoryCustom"));
     m_pHistoryPath = new QLineEdit;
     m_pHistoryPath->setObjectName(QStringLiteral("lineEditHistoryPath"));
-    m_pHistoryBrowse = new QPushButton(QStringLiteral("浏览"));
+    m_pHistoryBrowse = new QPushButton(tr("浏览"));
     m_pHistoryBrowse->setObjectName(QStringLiteral("pushButton_7"));
     where->addWidget(m_pHistoryDefault, 0, 0, 1, 2);
     where->addWidget(m_pHistoryCustom, 1, 0, 1, 2);
@@ -360,10 +398,10 @@ QWidget* CKivFriendSysSettingDlg::BuildHistoryPage() {
     connect(m_pHistoryBrowse, &QPushButton::clicked, this,
             &CKivFriendSysSettingDlg::HistoryBrowseClicked);
 
-    auto* clean = new QVBoxLayout(Group(QStringLiteral("清理"), page, layout));
-    auto* text = new QLabel(QStringLiteral("删除本账号保存在本机的全部聊天记录（好友请求保留）。"));
+    auto* clean = new QVBoxLayout(Group(tr("清理"), page, layout));
+    auto* text = new QLabel(tr("删除本账号保存在本机的全部聊天记录（好友请求保留）。"));
     text->setWordWrap(true);
-    auto* button = new QPushButton(QStringLiteral("清理历史记录"));
+    auto* button = new QPushButton(tr("清理历史记录"));
     button->setObjectName(QStringLiteral("pushButton_7"));
     button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     clean->addWidget(text);
@@ -377,14 +415,15 @@ QWidget* CKivFriendSysSettingDlg::BuildNetPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* proxy = new QGridLayout(Group(QStringLiteral("代理设置"), page, layout));
+    auto* proxy = new QGridLayout(Group(tr("代理设置"), page, layout));
     m_pProxyType = new QComboBox;
     m_pProxyType->setObjectName(QStringLiteral("comboBoxProxy"));
     for (const ProxyKind& kind : kProxyKinds)
-        m_pProxyType->addItem(QString::fromUtf8(kind.shown), Key(kind.written));
-    proxy->addWidget(new QLabel(QStringLiteral("类型：")), 0, 0);
+        m_pProxyType->addItem(tr(kind.shown), Key(kind.written));
+    proxy->addWidget(new QLabel(tr("类型：")), 0, 0);
     proxy->addWidget(m_pProxyType, 0, 1, 1, 3);
-    const char* const labels[] = {"地址：", "端口：", "用户名：", "密码："};
+    const char* const labels[] = {QT_TR_NOOP("地址："), QT_TR_NOOP("端口："),
+                                  QT_TR_NOOP("用户名："), QT_TR_NOOP("密码：")};
     const char* const names[] = {"lineEditServer", "lineEditPort", "lineEditUserName",
                                  "lineEditPassWd"};
     for (size_t i = 0; i < m_proxyFields.size(); ++i) {
@@ -392,7 +431,7 @@ QWidget* CKivFriendSysSettingDlg::BuildNetPage() {
         m_proxyFields[i]->setObjectName(QString::fromLatin1(names[i]));
         const int row = 1 + int(i) / 2;
         const int column = int(i) % 2 * 2;
-        proxy->addWidget(new QLabel(QString::fromUtf8(labels[i])), row, column);
+        proxy->addWidget(new QLabel(tr(labels[i])), row, column);
         proxy->addWidget(m_proxyFields[i], row, column + 1);
     }
     m_proxyFields[1]->setValidator(new QIntValidator(1, 65535, m_proxyFields[1]));
@@ -400,19 +439,20 @@ QWidget* CKivFriendSysSettingDlg::BuildNetPage() {
     m_proxyFields[3]->setEchoMode(QLineEdit::Password);
     proxy->setColumnStretch(1, 2);
     proxy->setColumnStretch(3, 1);
-    connect(m_pProxyType, &QComboBox::currentTextChanged, this,
-            &CKivFriendSysSettingDlg::ComboboxChangedText);
+    connect(m_pProxyType, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CKivFriendSysSettingDlg::ProxyTypeChanged);
 
-    auto* lost = new QVBoxLayout(Group(QStringLiteral("断线"), page, layout));
-    m_pAutoReconnect = new QCheckBox(QStringLiteral("断线后自动重新连接"));
+    auto* lost = new QVBoxLayout(Group(tr("断线"), page, layout));
+    m_pAutoReconnect = new QCheckBox(tr("断线后自动重新连接"));
     m_pAutoReconnect->setObjectName(QStringLiteral("checkBoxAutoReconnect"));
     m_pAutoReconnect->setToolTip(
-        QStringLiteral("连接中断时保留主面板和聊天窗口，自动重新登录并发送未发出的消息"));
+        tr("连接中断时保留主面板和聊天窗口，自动重新登录并发送未发出的消息"));
     lost->addWidget(m_pAutoReconnect);
 
-    auto* check = new QHBoxLayout(Group(QStringLiteral("网络检测"), page, layout));
-    auto* text = new QLabel(QStringLiteral("检测能否连接到消息服务器。"));
-    m_pNetCheck = new QPushButton(QStringLiteral("测试"));
+    auto* check = new QHBoxLayout(Group(tr("网络检测"), page, layout));
+    auto* text = new QLabel(tr("检测能否连接到消息服务器。"));
+    text->setWordWrap(true);
+    m_pNetCheck = new QPushButton(tr("测试"));
     m_pNetCheck->setObjectName(QStringLiteral("pushButton_7"));
     check->addWidget(text, 1);
     check->addWidget(m_pNetCheck);
@@ -425,13 +465,13 @@ QWidget* CKivFriendSysSettingDlg::BuildUpdatePage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* update = new QVBoxLayout(Group(QStringLiteral("软件更新"), page, layout));
+    auto* update = new QVBoxLayout(Group(tr("软件更新"), page, layout));
     const int version = CKivFriendReadConfigModel::GetInstance()->GetConfigFile()->version;
-    auto* current = new QLabel(QStringLiteral("当前版本：%1").arg(version));
+    auto* current = new QLabel(tr("当前版本：%1").arg(version));
     current->setObjectName(QStringLiteral("labelVersion"));
-    auto* text = new QLabel(QStringLiteral("每次登录时自动检查新版本，需要更新时会提示您。"));
+    auto* text = new QLabel(tr("每次登录时自动检查新版本，需要更新时会提示您。"));
     text->setWordWrap(true);
-    auto* download = new QPushButton(QStringLiteral("打开下载页面"));
+    auto* download = new QPushButton(tr("打开下载页面"));
     download->setObjectName(QStringLiteral("pushButton_7"));
     download->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     update->addWidget(current);
@@ -494,6 +534,9 @@ void CKivFriendSysSettingDlg::bSoftupdate_Clicked() {
 }
 
 void CKivFriendSysSettingDlg::ReadSettings() {
+    m_pLanguage->setCurrentIndex(
+        std::max(m_pLanguage->findData(int(KivLanguage::ReadChoice(LanguageFile()))), 0));
+    UpdateLanguageNote();
     if (m_account.isEmpty())
         return;
     QSettings ini(SettingsFile(), QSettings::IniFormat);
@@ -544,7 +587,7 @@ void CKivFriendSysSettingDlg::ReadSettings() {
     m_proxyFields[1]->setText(proxy.port);
     m_proxyFields[2]->setText(proxy.userName);
     m_proxyFields[3]->setText(proxy.password);
-    ComboboxChangedText(m_pProxyType->currentText());
+    ProxyTypeChanged(m_pProxyType->currentIndex());
     m_pAutoReconnect->setChecked(
         ini.value(QLatin1String(KivUserSettings::kAutoReconnectKey), 1).toInt() != 0);
 }
@@ -622,16 +665,21 @@ bool CKivFriendSysSettingDlg::SaveSettings() {
     proxy.password = m_proxyFields[3]->text();
     ini.sync();
     if (ini.status() != QSettings::NoError) {
-        Tip(this, QStringLiteral("设置保存失败"));
+        Tip(this, tr("设置保存失败"));
         return false;
     }
+    // Written only when changed, so a deployment's file is not rewritten for nothing.
+    const auto language = KivLanguage::Choice(m_pLanguage->currentData().toInt());
+    if (language != KivLanguage::ReadChoice(LanguageFile()) &&
+        !KivLanguage::WriteChoice(LanguageFile(), language))
+        Tip(this, tr("界面语言设置保存失败"));
     if (!proxy.StorePassword(m_account) &&
         KivPasswordKeyring::FirstMiss(m_account, KivPasswordKeyring::Item::Proxy))
         Tip(this, KivPasswordKeyring::MissText(KivPasswordKeyring::Item::Proxy));
     if (!entryOk)
-        Tip(this, QStringLiteral("开机自动启动设置失败"));
+        Tip(this, tr("开机自动启动设置失败"));
     if (!proxy.Apply())
-        Tip(this, QStringLiteral("代理地址或端口无效，未使用代理"));
+        Tip(this, tr("代理地址或端口无效，未使用代理"));
     ApplyHotKeys(ini, hotKeysChanged);
     return true;
 }
@@ -642,18 +690,18 @@ void CKivFriendSysSettingDlg::ApplyHotKeys(QSettings& ini, bool changed) {
     const QStringList failed = m_applyHotKeys();
     if (failed.isEmpty()) {
         if (changed)
-            Tip(this, QStringLiteral("修改成功"));
+            Tip(this, tr("修改成功"));
         return;
     }
     const bool show = failed.contains(QStringLiteral("ShowmDlgName"));
     const bool get = failed.contains(QStringLiteral("GetmsgName"));
     QString text;
     if (show && get)
-        text = QStringLiteral("\"显示主窗口\"、\"提取消息\"快捷键与系统快捷键冲突");
+        text = tr("\"显示主窗口\"、\"提取消息\"快捷键与系统快捷键冲突");
     else if (show)
-        text = QStringLiteral("\"显示主窗口\"快捷键与系统快捷键冲突");
+        text = tr("\"显示主窗口\"快捷键与系统快捷键冲突");
     else
-        text = QStringLiteral("\"提取消息\"快捷键与系统快捷键冲突");
+        text = tr("\"提取消息\"快捷键与系统快捷键冲突");
     for (int row : {ShowmDlg, Getmsg}) {
         const QString file = Key(kHotKeys[row].file);
         if (!failed.contains(file + QStringLiteral("Name")))
@@ -693,8 +741,9 @@ void CKivFriendSysSettingDlg::bMinimize_Clicked() {
     showMinimized();
 }
 
-void CKivFriendSysSettingDlg::ComboboxChangedText(const QString& text) {
-    const bool none = text == QString::fromUtf8(kProxyKinds[0].shown);
+// Decided by the kind written to the file, never by the shown name.
+void CKivFriendSysSettingDlg::ProxyTypeChanged(int index) {
+    const bool none = m_pProxyType->itemData(index).toString() == Key(kProxyKinds[0].written);
     for (QLineEdit* field : m_proxyFields) {
         if (none)
             field->clear();
@@ -725,26 +774,34 @@ void CKivFriendSysSettingDlg::FinishNetCheck(bool reachable) {
     m_pProbe->deleteLater();
     m_pProbe = nullptr;
     m_pNetCheck->setEnabled(true);
-    Tip(this, reachable ? QStringLiteral("网络正常") : QStringLiteral("网络不可用"));
+    Tip(this, reachable ? tr("网络正常") : tr("网络不可用"));
 }
 
 void CKivFriendSysSettingDlg::pushButton_7ClickedSlot() {
-    if (KivFriendMyMessageBoxView::Ask(this, QStringLiteral("确定要删除本机保存的全部聊天记录吗？"),
-                                       QStringLiteral("确定"), QStringLiteral("取消")) != 1) {
+    if (KivFriendMyMessageBoxView::Ask(this, tr("确定要删除本机保存的全部聊天记录吗？"), tr("确定"),
+                                       tr("取消")) != 1) {
         return;
     }
     const int removed = KivContactQueries::ClearHistory();
     if (removed < 0) {
-        Tip(this, QStringLiteral("清理历史记录失败"));
+        Tip(this, tr("清理历史记录失败"));
         return;
     }
     emit HistoryCleared();
-    Tip(this, QStringLiteral("清理历史记录完成！共删除 %1 条消息。").arg(removed));
+    Tip(this, tr("清理历史记录完成！共删除 %1 条消息。").arg(removed));
+}
+
+void CKivFriendSysSettingDlg::UpdateLanguageNote() {
+    const auto choice = KivLanguage::Choice(m_pLanguage->currentData().toInt());
+    const bool later =
+        KivLanguage::Resolve(choice, &KivLanguage::ProcessEnvironment) != KivLanguage::Current();
+    m_pLanguageNote->setVisible(later);
+    m_pLanguage->setAccessibleDescription(later ? m_pLanguageNote->text() : QString());
 }
 
 void CKivFriendSysSettingDlg::HistoryBrowseClicked() {
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择文件夹"),
-                                                             m_pHistoryPath->text());
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("选择文件夹"), m_pHistoryPath->text());
     if (!folder.isEmpty())
         m_pHistoryPath->setText(folder);
 }

@@ -65,7 +65,7 @@ public slots:
     void bpushButtonCancel_Clicked();
     void bClose_Clicked();
     void bMinimize_Clicked();
-    void ComboboxChangedText(const QString& text);
+    void ProxyTypeChanged(int index);
     void NetCheck();
     void pushButton_7ClickedSlot();
     void HistoryBrowseClicked();
@@ -97,6 +97,8 @@ private:
     QString DefaultHistoryPath() const;
     void FillSoundDevices(const class QSettings& ini);
     void FinishNetCheck(bool reachable);
+    // The language note shows while the chosen language is not the running one.
+    void UpdateLanguageNote();
 
     QString m_account;
     std::array<QPushButton*, 6> m_pageButtons{};
@@ -108,6 +110,8 @@ private:
     QCheckBox* m_pMarginHide = nullptr;
     QCheckBox* m_pWindowFront = nullptr;
     QCheckBox* m_pDesktopNotify = nullptr;
+    QComboBox* m_pLanguage = nullptr;
+    QLabel* m_pLanguageNote = nullptr;
     std::array<HotKeyControls, HotKeyCount> m_hotKeys{};
     QRadioButton* m_pSendEnter = nullptr;
     QRadioButton* m_pSendCtrlEnter = nullptr;

@@ -19,12 +19,14 @@ CKivIMaddfriendTipDlg::CKivIMaddfriendTipDlg(QWidget* parent, CKivSession& sessi
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/KivIMAddFriendTipDlg/TipDlgBackImage.png"),
         QSize(600, 420));
-    KivSkinBackground::AddTitle(this, QStringLiteral("下面联系人请求添加你为好友"));
+    KivSkinBackground::AddTitle(this, tr("下面联系人请求添加你为好友"));
 
     auto* area = new QScrollArea(this);
     area->setGeometry(14, 50, width() - 28, height() - 64);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    // Tab goes to the cards' buttons, which scroll into view themselves.
+    area->setFocusPolicy(Qt::NoFocus);
     area->setStyleSheet(QStringLiteral("border:0px;background:rgba(255,255,255,30%);"));
     auto* cards = new QWidget;
     cards->setObjectName(QStringLiteral("cardsWidget"));
@@ -33,7 +35,7 @@ CKivIMaddfriendTipDlg::CKivIMaddfriendTipDlg(QWidget* parent, CKivSession& sessi
     m_pGrid->setContentsMargins(8, 8, 8, 8);
     m_pGrid->setSpacing(10);
     m_pGrid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_pEmpty = new QLabel(QStringLiteral("没有等待处理的好友请求"), this);
+    m_pEmpty = new QLabel(tr("没有等待处理的好友请求"), this);
     m_pEmpty->setObjectName(QStringLiteral("labelEmpty"));
     m_pEmpty->setAlignment(Qt::AlignCenter);
     m_pEmpty->setGeometry(area->geometry());

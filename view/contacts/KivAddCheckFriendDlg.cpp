@@ -29,14 +29,15 @@ KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent, CKivSession& session
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/KivIMAddFriendTipDlg/AddFriendTipDlgBackImage.png"),
         QSize(460, 320));
-    KivSkinBackground::AddTitle(this, QStringLiteral("查找用户"));
+    KivSkinBackground::AddTitle(this, tr("查找用户"));
 
     m_pEdit = new QLineEdit(this);
     m_pEdit->setObjectName(QStringLiteral("lineEditCheck"));
-    m_pEdit->setPlaceholderText(QStringLiteral("输入账号或手机号"));
+    m_pEdit->setPlaceholderText(tr("输入账号或手机号"));
+    m_pEdit->setAccessibleName(tr("账号或手机号"));
     m_pEdit->setMaxLength(127);
     m_pEdit->setGeometry(20, 52, width() - 40 - 82, 32);
-    auto* check = new QPushButton(QStringLiteral("查找"), this);
+    auto* check = m_pCheck = new QPushButton(tr("查找"), this);
     check->setObjectName(QStringLiteral("bCheckBtn"));
     check->setGeometry(width() - 20 - 72, 52, 72, 32);
     check->setCursor(Qt::PointingHandCursor);
@@ -51,6 +52,8 @@ KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent, CKivSession& session
     area->setGeometry(20, 118, width() - 40, height() - 118 - 20);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    // Tab goes to the rows' buttons, which scroll into view themselves.
+    area->setFocusPolicy(Qt::NoFocus);
     auto* results = new QWidget;
     results->setObjectName(QStringLiteral("resultWidget"));
     results->setStyleSheet(
@@ -65,6 +68,11 @@ KivAddCheckFriendDlg::KivAddCheckFriendDlg(QWidget* parent, CKivSession& session
     SetBtnNumber(false);
     EnableMove(true);
     SetSkin(QStringLiteral("Resources/skin/kivCheckFriendDlg/kivCheckFriendDlg.qss"));
+    // The result row's add button, made later, goes between check and m_pMinimize.
+    setTabOrder(m_pEdit, check);
+    setTabOrder(check, m_pMinimize);
+    setTabOrder(m_pMinimize, m_pClose);
+    m_pEdit->setFocus();
 
     connect(check, &QPushButton::clicked, this, &KivAddCheckFriendDlg::CheckBtnClicked);
     connect(m_pClose, &QPushButton::clicked, this, &KivAddCheckFriendDlg::bClose_Clicked);
@@ -82,8 +90,7 @@ void KivAddCheckFriendDlg::CheckBtnClicked() {
     if (text.isEmpty())
         return;
     if (!m_session.SearchUser(text)) {
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("网络连接已断开，请稍后再试"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("网络连接已断开，请稍后再试"), tr("确定"));
         return;
     }
     m_pendingSearch = text;
@@ -104,7 +111,7 @@ void KivAddCheckFriendDlg::InitCheckFriendDlg(int result, bool, const QByteArray
     }
     m_pendingSearch.clear();
     if (!profile.found) {
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("没有该用户"), QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("没有该用户"), tr("确定"));
         return;
     }
     const QList<QVariant> info = {
@@ -123,9 +130,11 @@ void KivAddCheckFriendDlg::InitCheckFriendDlg(int result, bool, const QByteArray
         m_pGrid->addWidget(m_pItem, 0, 0, Qt::AlignTop);
         m_pGrid->setRowStretch(0, 1);
         m_pGrid->setColumnStretch(0, 1);
+        setTabOrder(m_pCheck, m_pItem->AddButton());
+        setTabOrder(m_pItem->AddButton(), m_pMinimize);
     }
     emit SndFriendInfo(info);
-    m_pCaption->setText(QStringLiteral("找到1联系人个人"));
+    m_pCaption->setText(tr("找到1联系人个人"));
     ++m_resultCount;
 }
 

@@ -40,6 +40,7 @@ protected:
 private:
     CKivSession& m_session;
     QLineEdit* m_pEdit = nullptr;
+    class QPushButton* m_pCheck = nullptr;
     QLabel* m_pCaption = nullptr;
     QGridLayout* m_pGrid = nullptr;
     KivHeadDownload* m_pHeads = nullptr;

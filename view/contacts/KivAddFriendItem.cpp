@@ -30,7 +30,7 @@ KivAddFriendItem::KivAddFriendItem(QWidget* parent, CKivSession& session)
     m_pNick->setObjectName(QStringLiteral("labelNickName"));
     m_pAccount = new QLabel(this);
     m_pAccount->setObjectName(QStringLiteral("labelAccount"));
-    auto* add = new QPushButton(QStringLiteral("添加"), this);
+    auto* add = m_pAdd = new QPushButton(tr("添加"), this);
     add->setObjectName(QStringLiteral("AddBtn"));
     add->setFixedSize(64, 26);
     add->setCursor(Qt::PointingHandCursor);
@@ -53,7 +53,7 @@ KivAddFriendItem::~KivAddFriendItem() = default;
 void KivAddFriendItem::AcceptFriendInfo(const QList<QVariant>& info) {
     m_info.ownId = info.value(0).toUInt();
     m_info.friendId = info.value(1).toUInt();
-    m_info.sex = info.value(2).toInt() == 0 ? QStringLiteral("女") : QStringLiteral("男");
+    m_info.sex = ADDFriendInfo::SexText(info.value(2).toInt());
     m_headIndex = info.value(3).toInt();
     m_info.account = info.value(4).toString();
     m_info.nickName = info.value(6).toString();
@@ -67,6 +67,7 @@ void KivAddFriendItem::AcceptFriendInfo(const QList<QVariant>& info) {
     KivPlainText::Show(m_pNick, m_info.nickName);
     KivPlainText::Show(m_pAccount, m_info.account);
     setToolTip(KivPlainText::ToolTip(m_sign));
+    m_pAdd->setAccessibleDescription(tr("添加%1为好友").arg(m_info.nickName));
 }
 
 void KivAddFriendItem::SetHead(const QString& path) {
@@ -82,8 +83,7 @@ void KivAddFriendItem::ShowCheckFriendInfo(const int&, const QString& account) {
 void KivAddFriendItem::AddBtnClicked() {
     const QString own = QString::fromUtf8(m_session.Net().GetAccount());
     if (m_info.account == own) {
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("不能添加自己为好友"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("不能添加自己为好友"), tr("确定"));
         return;
     }
     if (!m_pRequest) {

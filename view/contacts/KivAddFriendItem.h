@@ -24,6 +24,9 @@ public:
     int HeadIndex() const { return m_headIndex; }
     const ADDFriendInfo& Info() const { return m_info; }
     CKivIMaddfriendDlg* RequestDialog() const { return m_pRequest; }
+    class QPushButton* AddButton() const {
+        return m_pAdd;
+    }
     void SetHead(const QString& path);
 
 public slots:
@@ -40,5 +43,6 @@ private:
     QLabel* m_pHead = nullptr;
     QLabel* m_pNick = nullptr;
     QLabel* m_pAccount = nullptr;
+    class QPushButton* m_pAdd = nullptr;
     QPointer<CKivIMaddfriendDlg> m_pRequest;
 };

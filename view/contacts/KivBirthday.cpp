@@ -24,24 +24,26 @@ QString KivBirthday::StarSign(int month, int day) {
         const char* name;
     };
     static const Range ranges[] = {
-        {321, 419, "白羊座"},   {420, 520, "金牛座"},   {521, 621, "双子座"},
-        {622, 722, "巨蟹座"},   {723, 822, "狮子座"},   {823, 922, "处女座"},
-        {923, 1022, "天秤座"},  {1023, 1122, "天蝎座"}, {1123, 1221, "射手座"},
-        {1222, 1231, "魔羯座"}, {101, 119, "魔羯座"},   {120, 218, "水瓶座"},
+        {321, 419, QT_TR_NOOP("白羊座")},   {420, 520, QT_TR_NOOP("金牛座")},
+        {521, 621, QT_TR_NOOP("双子座")},   {622, 722, QT_TR_NOOP("巨蟹座")},
+        {723, 822, QT_TR_NOOP("狮子座")},   {823, 922, QT_TR_NOOP("处女座")},
+        {923, 1022, QT_TR_NOOP("天秤座")},  {1023, 1122, QT_TR_NOOP("天蝎座")},
+        {1123, 1221, QT_TR_NOOP("射手座")}, {1222, 1231, QT_TR_NOOP("魔羯座")},
+        {101, 119, QT_TR_NOOP("魔羯座")},   {120, 218, QT_TR_NOOP("水瓶座")},
     };
     for (const Range& range : ranges) {
         if (key >= range.from && key <= range.to)
-            return QString::fromUtf8(range.name);
+            return tr(range.name);
     }
-    return QStringLiteral("双鱼座");
+    return tr("双鱼座");
 }
 
 QString KivBirthday::ZodiacAnimal(int year) {
-    static const QStringList animals = {
-        QStringLiteral("猴"), QStringLiteral("鸡"), QStringLiteral("狗"), QStringLiteral("猪"),
-        QStringLiteral("鼠"), QStringLiteral("牛"), QStringLiteral("虎"), QStringLiteral("兔"),
-        QStringLiteral("龙"), QStringLiteral("蛇"), QStringLiteral("马"), QStringLiteral("羊")};
-    return animals.at(((year % 12) + 12) % 12);
+    static const char* const animals[] = {QT_TR_NOOP("猴"), QT_TR_NOOP("鸡"), QT_TR_NOOP("狗"),
+                                          QT_TR_NOOP("猪"), QT_TR_NOOP("鼠"), QT_TR_NOOP("牛"),
+                                          QT_TR_NOOP("虎"), QT_TR_NOOP("兔"), QT_TR_NOOP("龙"),
+                                          QT_TR_NOOP("蛇"), QT_TR_NOOP("马"), QT_TR_NOOP("羊")};
+    return tr(animals[((year % 12) + 12) % 12]);
 }
 
 int KivBirthday::Age(const QDate& birthday, const QDate& today) {

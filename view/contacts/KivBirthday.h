@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QString>
 
 // What a profile derives from the birthday, and the birthday's own checks.
 class KivBirthday {
+    Q_DECLARE_TR_FUNCTIONS(KivBirthday)
+
 public:
     // "YYYY-MM-DD" (also with "/" or "." between, or "YYYYMMDD"); invalid when unreadable.
     static QDate Parse(const QString& text);

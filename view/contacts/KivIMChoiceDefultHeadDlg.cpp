@@ -13,6 +13,8 @@ KivIMChoiceDefultHeadDlg::KivIMChoiceDefultHeadDlg(QWidget* parent) : QWidget(pa
     auto* area = new QScrollArea(this);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    // Tab goes to the tiles, which scroll into view themselves.
+    area->setFocusPolicy(Qt::NoFocus);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setStyleSheet(QStringLiteral("border:none;background-color:rgb(255,255,255);"));
     auto* tiles = new QWidget;

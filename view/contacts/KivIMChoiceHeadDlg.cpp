@@ -1,6 +1,7 @@
 #include "contacts/KivIMChoiceHeadDlg.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -36,7 +37,8 @@ QString Skin(const char* name) {
 }
 
 void Tip(QWidget* parent, const QString& text) {
-    KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(parent, text,
+                                   QCoreApplication::translate("KivIMChoiceHeadDlg", "确定"));
 }
 
 QByteArray Png(const QImage& image) {
@@ -53,12 +55,12 @@ KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent, CKivSession& session)
     : QWindowBase(parent), m_session(session) {
     setObjectName(QStringLiteral("KivIMChoiceHeadDlg"));
     KivSkinBackground::Apply(this, Skin("bkground.png"), QSize(495, 400));
-    KivSkinBackground::AddTitle(this, QStringLiteral("更换头像"));
+    KivSkinBackground::AddTitle(this, tr("更换头像"));
 
-    m_pDefaultTab = new QPushButton(QStringLiteral("经典头像"), this);
+    m_pDefaultTab = new QPushButton(tr("经典头像"), this);
     m_pDefaultTab->setObjectName(QStringLiteral("DefultBt"));
     m_pDefaultTab->setGeometry(16, 40, 96, 32);
-    m_pCustomTab = new QPushButton(QStringLiteral("自定义头像"), this);
+    m_pCustomTab = new QPushButton(tr("自定义头像"), this);
     m_pCustomTab->setObjectName(QStringLiteral("CustomBt"));
     m_pCustomTab->setGeometry(112, 40, 96, 32);
 
@@ -68,7 +70,7 @@ KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent, CKivSession& session)
     m_pCustom = new KivImChoiceCustomHeadDlg(this);
     m_pCustom->setGeometry(16, 76, 463, 243);
 
-    m_pReSel = new QPushButton(QStringLiteral("重新选择"), this);
+    m_pReSel = new QPushButton(tr("重新选择"), this);
     m_pReSel->setObjectName(QStringLiteral("ReSelBt"));
     m_pReSel->setGeometry(159, 319, 91, 31);
     m_pProgress = new QProgressBar(this);
@@ -79,10 +81,10 @@ KivIMChoiceHeadDlg::KivIMChoiceHeadDlg(QWidget* parent, CKivSession& session)
     m_pStatus->setObjectName(QStringLiteral("labelStatus"));
     m_pStatus->setGeometry(172, 358, 120, 26);
 
-    m_pSave = new QPushButton(QStringLiteral("保存"), this);
+    m_pSave = new QPushButton(tr("保存"), this);
     m_pSave->setObjectName(QStringLiteral("SaveBt"));
     m_pSave->setGeometry(width() - 16 - 80 - 10 - 80, height() - 40, 80, 30);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancel = new QPushButton(tr("取消"), this);
     cancel->setObjectName(QStringLiteral("CancelBt"));
     cancel->setGeometry(width() - 16 - 80, height() - 40, 80, 30);
 
@@ -155,19 +157,19 @@ bool KivIMChoiceHeadDlg::SendProfileWithHead(int head) {
     // overwrite the server's with blanks.
     KivContactProfile profile = KivContactQueries::ByUid(uid);
     if (!profile.found) {
-        Tip(this, QStringLiteral("未能读取个人资料，请稍后再试"));
+        Tip(this, tr("未能读取个人资料，请稍后再试"));
         return false;
     }
     profile.uid = uid;
     profile.head = head;
     const QString tooLong = KivProfileUpdate::TooLong(profile);
     if (!tooLong.isEmpty()) {
-        Tip(this, QStringLiteral("%1过长，无法保存，请先在个人资料中删减").arg(tooLong));
+        Tip(this, tr("%1过长，无法保存，请先在个人资料中删减").arg(tooLong));
         return false;
     }
     m_newHead = head;
     if (!m_session.UpdateProfile(profile)) {
-        Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
+        Tip(this, tr("网络连接已断开，请稍后再试"));
         return false;
     }
     m_bAwaitingProfile = true;
@@ -205,7 +207,7 @@ void KivIMChoiceHeadDlg::SaveBtClicked() {
     const bool asked = m_session.Uploads().Ask(
         KivUploadHead, this, [this](quint32 session) { UpLoadFileSlot(QString::number(session)); });
     if (!asked) {
-        Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
+        Tip(this, tr("网络连接已断开，请稍后再试"));
         return;
     }
     m_bBuiltIn = false;
@@ -213,7 +215,7 @@ void KivIMChoiceHeadDlg::SaveBtClicked() {
     m_pSave->setEnabled(false);
     m_pProgress->setRange(0, 0);
     m_pProgress->show();
-    m_pStatus->setText(QStringLiteral("正在上传…"));
+    m_pStatus->setText(tr("正在上传…"));
     m_pWatchdog->start(m_watchdogMs);
 }
 
@@ -271,7 +273,7 @@ void KivIMChoiceHeadDlg::replyFinished(QNetworkReply* reply) {
     if (reply->error() != QNetworkReply::NoError) {
         // The file server did not keep the picture: no profile may name it.
         EndUpload();
-        Tip(this, QStringLiteral("upload error"));
+        Tip(this, tr("upload error"));
         return;
     }
     UpLoadFileRetSlot(QString::number(m_uploadSession));
@@ -284,7 +286,7 @@ void KivIMChoiceHeadDlg::UpLoadFileRetSlot(const QString& text) {
     const int head = text.trimmed().toInt(&ok);
     if (!ok || head < KivHeadPath::kFirstUploadedHead) {
         EndUpload();
-        Tip(this, QStringLiteral("upload error"));
+        Tip(this, tr("upload error"));
         return;
     }
     EndUpload();
@@ -304,7 +306,7 @@ void KivIMChoiceHeadDlg::CheckUpload() {
     }
     EndUpload();
     if (isVisible())
-        Tip(this, QStringLiteral("upload error"));
+        Tip(this, tr("upload error"));
 }
 
 void KivIMChoiceHeadDlg::EndUpload() {

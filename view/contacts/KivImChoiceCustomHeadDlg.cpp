@@ -31,7 +31,7 @@ KivImChoiceCustomHeadDlg::KivImChoiceCustomHeadDlg(QWidget* parent) : QWidget(pa
     editorBack->setGeometry(0, 0, 300, 243);
     m_pEditor = new CImageEditWid(this);
     m_pEditor->setGeometry(0, 0, 300, 243);
-    m_pAdd = new QPushButton(QStringLiteral("上传图片"), this);
+    m_pAdd = new QPushButton(tr("上传图片"), this);
     m_pAdd->setObjectName(QStringLiteral("AddImageBt"));
     m_pAdd->setGeometry(70, 61, 160, 120);
     m_pAdd->setCursor(Qt::PointingHandCursor);
@@ -39,10 +39,10 @@ KivImChoiceCustomHeadDlg::KivImChoiceCustomHeadDlg(QWidget* parent) : QWidget(pa
     const QString folder = QString::fromLatin1(kFolder);
     m_pLarge = new CHeaderView(124, folder + QStringLiteral("HeaderViewLarge.png"), this);
     m_pLarge->move(322, 6);
-    PreviewCaption(QStringLiteral("124×124像素"), this, QRect(312, 132, 144, 18));
+    PreviewCaption(tr("124×124像素"), this, QRect(312, 132, 144, 18));
     m_pSmall = new CHeaderView(53, folder + QStringLiteral("HeaderViewSmall.png"), this);
     m_pSmall->move(357, 160);
-    PreviewCaption(QStringLiteral("53×53像素"), this, QRect(312, 216, 144, 18));
+    PreviewCaption(tr("53×53像素"), this, QRect(312, 216, 144, 18));
 
     connect(m_pAdd, &QPushButton::clicked, this, &KivImChoiceCustomHeadDlg::AddImageBtClicked);
     connect(m_pEditor, &CImageEditWid::mouseRelease, m_pLarge, &CHeaderView::refreshImage);
@@ -50,8 +50,8 @@ KivImChoiceCustomHeadDlg::KivImChoiceCustomHeadDlg(QWidget* parent) : QWidget(pa
 }
 
 void KivImChoiceCustomHeadDlg::AddImageBtClicked() {
-    QFileDialog dialog(this, QStringLiteral("选择图片"), QDir::homePath(),
-                       QStringLiteral("图片文件(*.png *.jpg *.bmp *.jpeg *.gif)"));
+    QFileDialog dialog(this, tr("选择图片"), QDir::homePath(),
+                       tr("图片文件(*.png *.jpg *.bmp *.jpeg *.gif)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setViewMode(QFileDialog::Detail);
     // Wide enough for the file names and their details.
@@ -65,7 +65,7 @@ bool KivImChoiceCustomHeadDlg::LoadImage(const QString& path) {
     QString error;
     const QImage image = KivSafeImage::Load(path, &error, KivSafeImage::Kinds::UserPictures);
     if (image.isNull()) {
-        KivFriendMyMessageBoxView::Tip(this, error, QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, error, tr("确定"));
         return false;
     }
     m_pEditor->SetImage(image);

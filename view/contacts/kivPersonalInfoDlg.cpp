@@ -1,6 +1,7 @@
 #include "contacts/kivPersonalInfoDlg.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -57,7 +58,8 @@ QLabel* Value() {
 }
 
 void Tip(QWidget* parent, const QString& text) {
-    KivFriendMyMessageBoxView::Tip(parent, text, QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(parent, text,
+                                   QCoreApplication::translate("kivPersonalInfoDlg", "确定"));
 }
 
 }  // namespace
@@ -72,6 +74,15 @@ kivPersonalInfoDlg::kivPersonalInfoDlg(QWidget* parent, CKivSession& session)
     SetBtnNumber(false);
     EnableMove(true);
     SetSkin(QStringLiteral("Resources/skin/kivPersonalInfoDlg/PersonalInfoDlg2.qss"));
+    // Down the form as it reads, then the buttons and the title buttons.
+    QWidget* previous = m_pHead;
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             m_pNick, m_pSign, m_pSex, m_pYear, m_pMonth, m_pDay, m_pCountry, m_pProvince, m_pCity,
+             m_pPhone, m_pSave, findChild<QPushButton*>(QStringLiteral("pushButtonClose")),
+             m_pMinimize, m_pClose}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
     connect(m_pClose, &QPushButton::clicked, this, &QWidget::close);
     connect(m_pMinimize, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(m_pHeads, &KivHeadDownload::Stored, this, &kivPersonalInfoDlg::HeadStored);
@@ -84,22 +95,25 @@ kivPersonalInfoDlg::~kivPersonalInfoDlg() {
 }
 
 void kivPersonalInfoDlg::BuildForm() {
-    KivSkinBackground::AddTitle(this, QStringLiteral("好友资料"));
+    KivSkinBackground::AddTitle(this, tr("好友资料"));
     m_pHead = new QPushButton(this);
     m_pHead->setObjectName(QStringLiteral("BHead"));
     m_pHead->setGeometry(22, 44, 64, 64);
     m_pHead->setIconSize(QSize(60, 60));
     m_pHead->setFlat(true);
+    m_pHead->setAccessibleName(tr("头像"));
     m_pHead->setStyleSheet(
         QStringLiteral("QPushButton{border:2px solid rgba(255,255,255,160);"
                        "border-radius:4px;background:rgba(255,255,255,40);}"));
     m_pNick = new QLineEdit(this);
     m_pNick->setObjectName(QStringLiteral("lineEditNickName"));
     m_pNick->setGeometry(100, 46, 180, 30);
+    m_pNick->setAccessibleName(tr("昵称"));
     m_pSign = new QLineEdit(this);
     m_pSign->setObjectName(QStringLiteral("lineEditSign"));
     m_pSign->setGeometry(100, 82, 310, 24);
-    m_pSign->setPlaceholderText(QStringLiteral("编辑个性签名"));
+    m_pSign->setPlaceholderText(tr("编辑个性签名"));
+    m_pSign->setAccessibleName(tr("个性签名"));
     for (QLineEdit* edit : {m_pNick, m_pSign})
         edit->setStyleSheet(QString::fromLatin1(kBandEdit));
 
@@ -112,14 +126,15 @@ void kivPersonalInfoDlg::BuildForm() {
     grid->setColumnStretch(1, 1);
 
     m_pAccount = Value();
-    grid->addWidget(Caption(QStringLiteral("账号")), 0, 0);
+    grid->addWidget(Caption(tr("账号")), 0, 0);
     grid->addWidget(m_pAccount, 0, 1);
 
     m_pSex = new QComboBox;
     m_pSex->setObjectName(QStringLiteral("comboBoxSex"));
-    m_pSex->addItems({QStringLiteral("男"), QStringLiteral("女")});
+    m_pSex->addItems({tr("男"), tr("女")});
     m_pSex->setFixedWidth(80);
-    grid->addWidget(Caption(QStringLiteral("性别")), 1, 0);
+    m_pSex->setAccessibleName(tr("性别"));
+    grid->addWidget(Caption(tr("性别")), 1, 0);
     m_pSexText = Value();
     auto* sex = new QHBoxLayout;
     sex->addWidget(m_pSex);
@@ -139,16 +154,22 @@ void kivPersonalInfoDlg::BuildForm() {
     m_pDay = new QLineEdit;
     m_pDay->setObjectName(QStringLiteral("lineEditDay"));
     m_pDay->setFixedWidth(44);
+    m_pYear->setAccessibleName(tr("出生年份"));
+    m_pMonth->setAccessibleName(tr("出生月份"));
+    m_pDay->setAccessibleName(tr("出生日"));
     auto* birthday = new QHBoxLayout;
     birthday->setSpacing(4);
     birthday->addWidget(m_pYear);
-    birthday->addWidget(new QLabel(QStringLiteral("年")));
+    //: After the year field of the birthday.
+    birthday->addWidget(new QLabel(tr("年")));
     birthday->addWidget(m_pMonth);
-    birthday->addWidget(new QLabel(QStringLiteral("月")));
+    //: After the month field of the birthday.
+    birthday->addWidget(new QLabel(tr("月")));
     birthday->addWidget(m_pDay);
-    birthday->addWidget(new QLabel(QStringLiteral("日")));
+    //: After the day field of the birthday.
+    birthday->addWidget(new QLabel(tr("日")));
     birthday->addStretch();
-    grid->addWidget(Caption(QStringLiteral("生日")), 2, 0);
+    grid->addWidget(Caption(tr("生日")), 2, 0);
     grid->addLayout(birthday, 2, 1);
 
     m_pAge = Value();
@@ -161,13 +182,13 @@ void kivPersonalInfoDlg::BuildForm() {
     derived->setSpacing(8);
     derived->addWidget(m_pAge);
     derived->addSpacing(12);
-    derived->addWidget(Caption(QStringLiteral("星座")));
+    derived->addWidget(Caption(tr("星座")));
     derived->addWidget(m_pStar);
     derived->addSpacing(12);
-    derived->addWidget(Caption(QStringLiteral("生肖")));
+    derived->addWidget(Caption(tr("生肖")));
     derived->addWidget(m_pZodiac);
     derived->addStretch();
-    grid->addWidget(Caption(QStringLiteral("年龄")), 3, 0);
+    grid->addWidget(Caption(tr("年龄")), 3, 0);
     grid->addLayout(derived, 3, 1);
 
     m_pCountry = new QComboBox;
@@ -176,6 +197,9 @@ void kivPersonalInfoDlg::BuildForm() {
     m_pProvince->setObjectName(QStringLiteral("comboBoxProvince"));
     m_pCity = new QComboBox;
     m_pCity->setObjectName(QStringLiteral("comboBoxCity"));
+    m_pCountry->setAccessibleName(tr("国家或地区"));
+    m_pProvince->setAccessibleName(tr("省份"));
+    m_pCity->setAccessibleName(tr("城市"));
     for (const KivAreaList::Entry& country : KivAreaList::Countries())
         m_pCountry->addItem(country.second, country.first);
     auto* area = new QHBoxLayout;
@@ -185,21 +209,22 @@ void kivPersonalInfoDlg::BuildForm() {
     area->addWidget(m_pCity, 1);
     m_pAreaText = Value();
     area->addWidget(m_pAreaText, 1);
-    grid->addWidget(Caption(QStringLiteral("所在地")), 4, 0);
+    grid->addWidget(Caption(tr("所在地")), 4, 0);
     grid->addLayout(area, 4, 1);
 
     m_pPhone = new QLineEdit;
     m_pPhone->setObjectName(QStringLiteral("lineEditPhone"));
     m_pPhone->setValidator(Validator(QString::fromLatin1(kPhonePattern), m_pPhone));
     m_pPhone->setFixedWidth(160);
-    grid->addWidget(Caption(QStringLiteral("手机")), 5, 0);
+    m_pPhone->setAccessibleName(tr("手机"));
+    grid->addWidget(Caption(tr("手机")), 5, 0);
     grid->addWidget(m_pPhone, 5, 1, Qt::AlignLeft);
     grid->setRowStretch(6, 1);
 
-    m_pSave = new QPushButton(QStringLiteral("保存"), this);
+    m_pSave = new QPushButton(tr("保存"), this);
     m_pSave->setObjectName(QStringLiteral("pushButtonSave"));
     m_pSave->setGeometry(width() - 24 - 80 - 10 - 80, height() - 42, 80, 30);
-    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    auto* close = new QPushButton(tr("关闭"), this);
     close->setObjectName(QStringLiteral("pushButtonClose"));
     close->setGeometry(width() - 24 - 80, height() - 42, 80, 30);
 
@@ -227,8 +252,7 @@ void kivPersonalInfoDlg::showType(const int& uid, const int& mode, const QString
     m_uid = quint32(uid);
     m_mode = mode == OwnMode ? OwnMode : FriendMode;
     m_account = account;
-    const QString title =
-        m_mode == OwnMode ? QStringLiteral("我的资料") : QStringLiteral("好友资料");
+    const QString title = m_mode == OwnMode ? tr("我的资料") : tr("好友资料");
     setWindowTitle(title);
     if (auto* label = findChild<QLabel*>(QStringLiteral("labelTitle")))
         label->setText(title);
@@ -319,7 +343,8 @@ void kivPersonalInfoDlg::SetEditable(bool editable) {
     m_pAreaText->setVisible(!editable);
     m_pSave->setVisible(editable);
     m_pHead->setCursor(editable ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    m_pHead->setToolTip(editable ? QStringLiteral("更换头像") : QString());
+    m_pHead->setToolTip(editable ? tr("更换头像") : QString());
+    m_pHead->setAccessibleName(editable ? tr("更换头像") : tr("头像"));
 }
 
 void kivPersonalInfoDlg::UpdateDayRule() {
@@ -412,7 +437,7 @@ void kivPersonalInfoDlg::SaveClicked() {
         return;
     const KivContactProfile profile = EditedProfile();
     if (profile.nickName.trimmed().isEmpty()) {
-        Tip(this, QStringLiteral("昵称不能为空！"));
+        Tip(this, tr("昵称不能为空！"));
         return;
     }
     if (profile.birthday != m_shown.birthday && !profile.birthday.isEmpty()) {
@@ -422,22 +447,22 @@ void kivPersonalInfoDlg::SaveClicked() {
             !Whole(KivBirthday::MonthPattern(), m_pMonth->text()) ||
             !Whole(KivBirthday::DayPattern(year, month), m_pDay->text()) ||
             KivBirthday::Parse(profile.birthday) > QDate::currentDate()) {
-            Tip(this, QStringLiteral("生日格式不正确"));
+            Tip(this, tr("生日格式不正确"));
             return;
         }
     }
     if (profile.phone != m_shown.phone && !profile.phone.isEmpty() &&
         !Whole(QString::fromLatin1(kPhonePattern), profile.phone)) {
-        Tip(this, QStringLiteral("手机号码格式不正确"));
+        Tip(this, tr("手机号码格式不正确"));
         return;
     }
     const QString tooLong = KivProfileUpdate::TooLong(profile);
     if (!tooLong.isEmpty()) {
-        Tip(this, QStringLiteral("%1过长，无法保存，请删减后再试").arg(tooLong));
+        Tip(this, tr("%1过长，无法保存，请删减后再试").arg(tooLong));
         return;
     }
     if (!m_session.UpdateProfile(profile)) {
-        Tip(this, QStringLiteral("网络连接已断开，请稍后再试"));
+        Tip(this, tr("网络连接已断开，请稍后再试"));
         return;
     }
     m_saving = profile;

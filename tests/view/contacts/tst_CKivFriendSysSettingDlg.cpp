@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -11,7 +12,9 @@
 #include "CKivFriendDBModel.h"
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "KivAccessibleAudit.h"
 #include "KivAutoStart.h"
+#include "KivLanguage.h"
 #include "KivModalCloser.h"
 #include "KivSettingsPageRig.h"
 #include "KivTestRegistry.h"
@@ -208,6 +211,59 @@ private slots:
         auto* port = child<QLineEdit>(dialog, "lineEditPort");
         QTest::keyClicks(port, QStringLiteral("1a08x0"));
         QCOMPARE(port->text(), QStringLiteral("1080"));
+        // Decided by the kind, whatever name the interface's language shows.
+        kind->setItemText(0, QStringLiteral("No proxy"));
+        kind->setCurrentIndex(0);
+        QVERIFY(!server->isEnabled());
+    }
+
+    // The interface language belongs to the client's configuration: Apply
+    // changes its one line there, Cancel nothing, and a reopened dialog shows
+    // the choice. The note tells a choice that waits for the next start.
+    void languageChoiceIsKeptInTheClientConfiguration() {
+        const QByteArray config =
+            "; Deployment notes.\n[base]\nipaddr=127.0.0.1\n\n[ui]\n; How the client "
+            "speaks.\nlanguage=system\n\n[media]\nport=6800\n";
+        m_rig->tree->writeFile(QStringLiteral("Config/config.ini"), config);
+        const auto written = [this] {
+            QFile file(m_rig->tree->path() + QStringLiteral("/Config/config.ini"));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        struct LocaleBack {
+            QLocale saved;
+            ~LocaleBack() { QLocale::setDefault(saved); }
+        } back;
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+        const auto choose = [](QComboBox* combo, KivLanguage::Choice choice) {
+            combo->setCurrentIndex(combo->findData(int(choice)));
+        };
+
+        CKivFriendSysSettingDlg cancelled(nullptr, *m_rig->session, m_rig->HotKeys());
+        cancelled.show();
+        auto* language = child<QComboBox>(cancelled, "comboBoxLanguage");
+        QCOMPARE(language->currentData().toInt(), int(KivLanguage::Choice::System));
+        QCOMPARE(language->itemText(2), QStringLiteral("English"));
+        choose(language, KivLanguage::Choice::English);
+        QVERIFY(child<QLabel>(cancelled, "labelLanguageNote")->isVisible());
+        child<QPushButton>(cancelled, "pushButtonCancel")->click();
+        QCOMPARE(written(), config);
+
+        CKivFriendSysSettingDlg applied(nullptr, *m_rig->session, m_rig->HotKeys());
+        applied.show();
+        choose(child<QComboBox>(applied, "comboBoxLanguage"), KivLanguage::Choice::English);
+        child<QPushButton>(applied, "pushButtonApp")->click();
+        QCOMPARE(written(), QByteArray(config).replace("language=system", "language=en"));
+
+        CKivFriendSysSettingDlg again(nullptr, *m_rig->session, m_rig->HotKeys());
+        again.show();
+        language = child<QComboBox>(again, "comboBoxLanguage");
+        QCOMPARE(language->currentData().toInt(), int(KivLanguage::Choice::English));
+        QVERIFY(child<QLabel>(again, "labelLanguageNote")->isVisible());
+        QVERIFY(!KivAccessibleAudit::Description(language).isEmpty());
+        choose(language, KivLanguage::Choice::Chinese);
+        QVERIFY(!child<QLabel>(again, "labelLanguageNote")->isVisible());
+        child<QPushButton>(again, "pushButtonOk")->click();
+        QCOMPARE(written(), QByteArray(config).replace("language=system", "language=zh"));
     }
 
     void proxyKinds_data() {

@@ -6,6 +6,7 @@
 #include "CKivFriendDBModel.h"
 #include "CKivFriendNetModel.h"
 #include "CKivRawClient.h"
+#include "KivAccessibleAudit.h"
 #include "KivLoggedInSession.h"
 #include "KivModalCloser.h"
 #include "KivTestRegistry.h"
@@ -57,6 +58,18 @@ private slots:
         QCOMPARE(m_search->findChild<QLabel*>(QStringLiteral("labelCaption"))->text(),
                  QStringLiteral("找到1联系人个人"));
         QVERIFY(!row->Info().head.isNull());
+        // The row's add button is met by Tab right after the search button.
+        m_search->activateWindow();
+        QTRY_VERIFY(m_search->isActiveWindow());
+        m_search->findChild<QLineEdit*>(QStringLiteral("lineEditCheck"))->setFocus();
+        QStringList order;
+        for (QWidget* widget : KivAccessibleAudit::TabCycle(m_search.get()))
+            order.append(widget->objectName());
+        QCOMPARE(order, QStringList({QStringLiteral("lineEditCheck"), QStringLiteral("bCheckBtn"),
+                                     QStringLiteral("AddBtn"), QStringLiteral("b_Minimize"),
+                                     QStringLiteral("b_Close")}));
+        QCOMPARE(KivAccessibleAudit::Description(row->AddButton()),
+                 QStringLiteral("添加小明为好友"));
     }
 
     void oneReturnSearchesOnce() {
@@ -350,6 +363,9 @@ private slots:
             QCOMPARE(tip.CellOf(tip.Cards()[3]), qMakePair(1, 0));
             QCOMPARE(rows, 2);
         }
+        // Each card's buttons say whose request they answer.
+        QCOMPARE(KivAccessibleAudit::Description(ours.front()->AcceptButton()),
+                 QStringLiteral("请求者30001"));
         // Taking one card out closes the gap.
         tip.Cards().front()->RefuseButton()->click();
         QCOMPARE(tip.CellOf(tip.Cards()[2]), qMakePair(0, 2));
