@@ -272,13 +272,13 @@ QString CallViewController::ShortCode() const {
 QString CallViewController::SecurityText() const {
     switch (CallSecurity()) {
         case Security::Encrypted:
-            return QStringLiteral("已加密  安全码 %1").arg(ShortCode());
+            return tr("已加密  安全码 %1").arg(ShortCode());
         case Security::Plain:
-            return QStringLiteral("未加密");
+            return tr("未加密");
         case Security::Failed:
-            return QStringLiteral("加密失败");
+            return tr("加密失败");
         default:
-            return QStringLiteral("正在建立加密…");
+            return tr("正在建立加密…");
     }
 }
 
@@ -300,11 +300,11 @@ void CallViewController::WatchSecurity() {
 bool CallViewController::RefuseInsecure() {
     const Security security = CallSecurity();
     if (security == Security::Failed) {
-        Refuse(QStringLiteral("无法为这次通话建立加密，通话已结束。"));
+        Refuse(tr("无法为这次通话建立加密，通话已结束。"));
         return true;
     }
     if (security == Security::Plain && m_encryptedOnly) {
-        Refuse(QStringLiteral("对方的通话不能加密。您设置了仅允许加密通话，通话已结束。"));
+        Refuse(tr("对方的通话不能加密。您设置了仅允许加密通话，通话已结束。"));
         return true;
     }
     return false;

@@ -61,18 +61,18 @@ CallViewWindow::CallViewWindow(QWidget* parent) : QWidget(parent) {
     m_local = new CallViewVideoWindow(Qt::black, this);
     m_local->setGeometry(kWidth - 158, kHeight - 120, kLocalWidth, kLocalHeight);
     m_local->raise();
-    setAccessibleName(QStringLiteral("视频通话"));
-    m_remote->setAccessibleName(QStringLiteral("对方画面"));
-    m_local->setAccessibleName(QStringLiteral("本地画面"));
-    m_minimizeKey = MakeKey(this, QStringLiteral("最小化"));
-    m_hangUpKey = MakeKey(this, QStringLiteral("挂断"));
+    setAccessibleName(tr("视频通话"));
+    m_remote->setAccessibleName(tr("对方画面"));
+    m_local->setAccessibleName(tr("本地画面"));
+    m_minimizeKey = MakeKey(this, tr("最小化"));
+    m_hangUpKey = MakeKey(this, tr("挂断"));
     connect(m_hangUpKey, &QPushButton::clicked, this, &CallViewWindow::HangUpClicked);
     connect(m_minimizeKey, &QPushButton::clicked, this, &QWidget::showMinimized);
     m_security = new QLabel(this);
     m_security->setObjectName(QStringLiteral("securityLabel"));
     m_security->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_security->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_security->setAccessibleName(QStringLiteral("通话加密"));
+    m_security->setAccessibleName(tr("通话加密"));
     // The focused button gets a ring, drawn with the strip.
     connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
     resize(kWidth, kHeight);
@@ -120,7 +120,7 @@ void CallViewWindow::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setPen(kTitleText);
     painter.drawText(QRectF(40.0, 6.0, width() - 40.0, 24.0), Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("正在视频通话..."));
+                     tr("正在视频通话..."));
     if (!m_close.isNull()) {
         painter.drawImage(QPoint(m_closeRect.left(), m_closeRect.top()), m_close,
                           QRect(m_closeState * m_buttonWidth, 0, m_buttonWidth, m_buttonHeight));

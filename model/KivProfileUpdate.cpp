@@ -12,17 +12,17 @@ bool Fits(const char (&)[N], const QByteArray& text) {
 QString KivProfileUpdate::TooLong(const KivContactProfile& profile) {
     const UserProfile out{};
     if (!Fits(out.account, profile.account.toUtf8()))
-        return QStringLiteral("账号");
+        return tr("账号");
     if (!Fits(out.nickName, profile.nickName.toUtf8()))
-        return QStringLiteral("昵称");
+        return tr("昵称");
     if (!Fits(out.sign, profile.sign.toUtf8()))
-        return QStringLiteral("个性签名");
+        return tr("个性签名");
     if (!Fits(out.area, profile.area.toUtf8()))
-        return QStringLiteral("所在地");
+        return tr("所在地");
     if (!Fits(out.phone, profile.phone.toUtf8()))
-        return QStringLiteral("手机号码");
+        return tr("手机号码");
     if (!Fits(out.birthday, profile.birthday.toUtf8()))
-        return QStringLiteral("生日");
+        return tr("生日");
     return QString();
 }
 

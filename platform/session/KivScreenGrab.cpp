@@ -23,7 +23,7 @@ void KivScreenGrab::Start() {
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen) {
-        QTimer::singleShot(0, this, [this] { Finish({}, QStringLiteral("没有可以截取的屏幕")); });
+        QTimer::singleShot(0, this, [this] { Finish({}, tr("没有可以截取的屏幕")); });
         return;
     }
     m_desktop = screen->virtualGeometry();
@@ -46,8 +46,7 @@ void KivScreenGrab::Start() {
     // offscreen one) that only read a region they are given.
     const QImage picture =
         screen->grabWindow(0, 0, 0, m_screen.width(), m_screen.height()).toImage();
-    QTimer::singleShot(0, this,
-                       [this, picture] { Finish(picture, QStringLiteral("桌面不允许截取屏幕")); });
+    QTimer::singleShot(0, this, [this, picture] { Finish(picture, tr("桌面不允许截取屏幕")); });
 }
 
 QImage KivScreenGrab::ScreenPart(const QImage& picture, const QRect& desktop, const QRect& screen) {

@@ -140,10 +140,12 @@ void KivDesktopNotifierPrivate::Send(const QString& key) {
     hints.insert(QStringLiteral("category"), QStringLiteral("im.received"));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("kivim"));
     const QString body = bodyMarkup ? entry.body.toHtmlEscaped() : entry.body;
-    const QDBusPendingCall call = proxy->asyncCall(
-        QStringLiteral("Notify"), QCoreApplication::applicationName(), entry.id, entry.icon,
-        entry.title, body, QStringList{QStringLiteral("default"), QStringLiteral("打开")}, hints,
-        int(-1));
+    const QDBusPendingCall call =
+        proxy->asyncCall(QStringLiteral("Notify"), QCoreApplication::applicationName(), entry.id,
+                         entry.icon, entry.title, body,
+                         QStringList{QStringLiteral("default"),
+                                     QCoreApplication::translate("KivDesktopNotifier", "打开")},
+                         hints, int(-1));
     auto* watcher = new QDBusPendingCallWatcher(call, q);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, q,
                      [this, key](QDBusPendingCallWatcher* done) { Answered(key, done); });

@@ -2,6 +2,7 @@
 
 #include "KivPortalRequest.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -24,7 +25,7 @@ QImage LoadAnswer(const QString& uri, QString* why) {
     const QUrl url(uri, QUrl::StrictMode);
     if (!url.isValid() || !url.isLocalFile() ||
         !(url.host().isEmpty() || url.host() == QLatin1String("localhost"))) {
-        *why = QStringLiteral("桌面给出的截图不是本机文件");
+        *why = QCoreApplication::translate("KivPortalScreenshot", "桌面给出的截图不是本机文件");
         return {};
     }
     // Opened without waiting and checked on the open file: a pipe or a
@@ -35,30 +36,30 @@ QImage LoadAnswer(const QString& uri, QString* why) {
     if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         if (fd >= 0)
             ::close(fd);
-        *why = QStringLiteral("找不到桌面写下的截图文件");
+        *why = QCoreApplication::translate("KivPortalScreenshot", "找不到桌面写下的截图文件");
         return {};
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        *why = QStringLiteral("找不到桌面写下的截图文件");
+        *why = QCoreApplication::translate("KivPortalScreenshot", "找不到桌面写下的截图文件");
         return {};
     }
     QImageReader reader(&file);
     const QSize announced = reader.size();
     if (announced.width() > KivPortalScreenshot::kMaxSide ||
         announced.height() > KivPortalScreenshot::kMaxSide) {
-        *why = QStringLiteral("桌面给出的截图太大");
+        *why = QCoreApplication::translate("KivPortalScreenshot", "桌面给出的截图太大");
         return {};
     }
     const QImage picture = reader.read();
     if (picture.isNull()) {
-        *why = QStringLiteral("桌面给出的截图文件不是图片");
+        *why = QCoreApplication::translate("KivPortalScreenshot", "桌面给出的截图文件不是图片");
         return {};
     }
     if (picture.width() > KivPortalScreenshot::kMaxSide ||
         picture.height() > KivPortalScreenshot::kMaxSide) {
-        *why = QStringLiteral("桌面给出的截图太大");
+        *why = QCoreApplication::translate("KivPortalScreenshot", "桌面给出的截图太大");
         return {};
     }
     return picture;
@@ -84,7 +85,7 @@ void KivPortalScreenshot::Start() {
         return;
     m_busy = true;
     if (!m_bus.isConnected()) {
-        FinishLater(QStringLiteral("没有会话总线，无法使用桌面的截图服务"));
+        FinishLater(tr("没有会话总线，无法使用桌面的截图服务"));
         return;
     }
     const QString token = KivPortalRequest::NewToken();
@@ -114,7 +115,7 @@ void KivPortalScreenshot::Called(QDBusPendingCallWatcher* call) {
     if (reply.isError()) {
         qWarning("screenshot portal: %s: %s", qPrintable(reply.error().name()),
                  qPrintable(reply.error().message()));
-        Finish({}, QStringLiteral("桌面没有可用的截图服务"));
+        Finish({}, tr("桌面没有可用的截图服务"));
         return;
     }
     // Portals older than the handle token pick the path themselves.
@@ -127,11 +128,11 @@ void KivPortalScreenshot::Answered(uint response, const QVariantMap& results) {
     if (!m_busy)
         return;
     if (response == 1) {
-        Finish({}, QStringLiteral("截图被取消"));
+        Finish({}, tr("截图被取消"));
         return;
     }
     if (response != 0) {
-        Finish({}, QStringLiteral("桌面没有完成截图"));
+        Finish({}, tr("桌面没有完成截图"));
         return;
     }
     QString why;
@@ -146,7 +147,7 @@ void KivPortalScreenshot::TimedOut() {
         m_bus.send(QDBusMessage::createMethodCall(kService, m_request->path(), kRequestInterface,
                                                   QStringLiteral("Close")));
     }
-    Finish({}, QStringLiteral("桌面的截图服务没有回应"));
+    Finish({}, tr("桌面的截图服务没有回应"));
 }
 
 void KivPortalScreenshot::Finish(const QImage& picture, const QString& reason) {

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
+#include <utility>
 
 #include "CKivFriendNetModel.h"
 #include "CKivSession.h"
@@ -44,7 +45,7 @@ QLineEdit* Field(const char* objectName, const QString& placeholder, QWidget* pa
 KivCheckCodeDlg::KivCheckCodeDlg(const Form& form, QWidget* parent, CKivSession& session)
     : QWindowBase(parent), m_session(session) {
     setObjectName(QString::fromLatin1(form.objectName));
-    setWindowTitle(QString::fromUtf8(form.title));
+    setWindowTitle(tr(form.title));
 
     const QPixmap background(QString::fromLatin1(form.background));
     setFixedSize(background.isNull() ? kFallbackSize : background.size());
@@ -70,7 +71,7 @@ KivCheckCodeDlg::KivCheckCodeDlg(const Form& form, QWidget* parent, CKivSession&
 }
 
 void KivCheckCodeDlg::BuildForm(const Form& form) {
-    auto* title = new QLabel(QString::fromUtf8(form.title), this);
+    auto* title = new QLabel(tr(form.title), this);
     title->setObjectName(QStringLiteral("labelTitle"));
     title->setGeometry(16, 4, 200, 26);
 
@@ -85,15 +86,15 @@ void KivCheckCodeDlg::BuildForm(const Form& form) {
 
     // No length limits on the fields: a pasted text cut short would be sent as
     // something the user never typed. The checks refuse what does not fit.
-    m_pPhone = Field("EditPhoneNumber", QStringLiteral("请输入手机号码"), area);
+    m_pPhone = Field("EditPhoneNumber", tr("请输入手机号码"), area);
     m_pPhone->setInputMethodHints(Qt::ImhDigitsOnly);
-    m_pCode = Field("EditPhoneCode", QStringLiteral("请输入手机验证码"), area);
-    m_pPasswd = Field("EditPasswd", QStringLiteral("请输入密码"), area);
-    m_pPasswd2 = Field("EditPasswd_2", QStringLiteral("请再次输入密码"), area);
+    m_pCode = Field("EditPhoneCode", tr("请输入手机验证码"), area);
+    m_pPasswd = Field("EditPasswd", tr("请输入密码"), area);
+    m_pPasswd2 = Field("EditPasswd_2", tr("请再次输入密码"), area);
     for (QLineEdit* secret : {m_pPasswd, m_pPasswd2})
         secret->setEchoMode(QLineEdit::Password);
     m_passwordBytes = form.passwordBytes;
-    m_pGetCode = new QPushButton(QStringLiteral("获取验证码"), area);
+    m_pGetCode = new QPushButton(tr("获取验证码"), area);
     m_pGetCode->setObjectName(QStringLiteral("b_GetCode"));
     m_pGetCode->setFixedSize(104, 30);
     m_pGetCode->setCursor(Qt::PointingHandCursor);
@@ -105,21 +106,28 @@ void KivCheckCodeDlg::BuildForm(const Form& form) {
     m_pCountdownLabel->setSizePolicy(keepRoom);
 
     // Row 0 is left to the dialog's own fields.
-    m_pGrid->addWidget(FieldLabel("label_2", QStringLiteral("手机号码"), area), 1, 0);
+    // Each field is named as the label beside it.
+    const std::pair<QLineEdit*, QString> named[] = {{m_pPhone, tr("手机号码")},
+                                                    {m_pCode, tr("验证码")},
+                                                    {m_pPasswd, tr("密码")},
+                                                    {m_pPasswd2, tr("确认密码")}};
+    for (const auto& [field, name] : named)
+        field->setAccessibleName(name);
+    m_pGrid->addWidget(FieldLabel("label_2", named[0].second, area), 1, 0);
     m_pGrid->addWidget(m_pPhone, 1, 1, 1, 2);
-    m_pGrid->addWidget(FieldLabel("label_7", QStringLiteral("验证码"), area), 2, 0);
+    m_pGrid->addWidget(FieldLabel("label_7", named[1].second, area), 2, 0);
     m_pGrid->addWidget(m_pCode, 2, 1);
     m_pGrid->addWidget(m_pGetCode, 2, 2);
     m_pGrid->addWidget(m_pCountdownLabel, 3, 1, 1, 2);
-    m_pGrid->addWidget(FieldLabel("label_3", QStringLiteral("密码"), area), 4, 0);
+    m_pGrid->addWidget(FieldLabel("label_3", named[2].second, area), 4, 0);
     m_pGrid->addWidget(m_pPasswd, 4, 1, 1, 2);
-    m_pGrid->addWidget(FieldLabel("label_4", QStringLiteral("确认密码"), area), 5, 0);
+    m_pGrid->addWidget(FieldLabel("label_4", named[3].second, area), 5, 0);
     m_pGrid->addWidget(m_pPasswd2, 5, 1, 1, 2);
     m_pGrid->setRowStretch(6, 1);
 
-    m_pCloseButton = new QPushButton(QStringLiteral("取消"), this);
+    m_pCloseButton = new QPushButton(tr("取消"), this);
     m_pCloseButton->setObjectName(QStringLiteral("bClose"));
-    m_pSubmit = new QPushButton(QString::fromUtf8(form.submitText), this);
+    m_pSubmit = new QPushButton(tr(form.submitText), this);
     m_pSubmit->setObjectName(QString::fromLatin1(form.submitName));
     m_pSubmit->setDefault(true);
     const int left = (width() - 2 * kButtonWidth - 16) / 2;
@@ -135,6 +143,9 @@ void KivCheckCodeDlg::BuildForm(const Form& form) {
     setTabOrder(m_pPasswd, m_pPasswd2);
     setTabOrder(m_pPasswd2, m_pSubmit);
     setTabOrder(m_pSubmit, m_pCloseButton);
+    // The title bar's buttons come last, after the form.
+    setTabOrder(m_pCloseButton, m_pMinimize);
+    setTabOrder(m_pMinimize, m_pClose);
     m_pPhone->setFocus();
 }
 
@@ -159,21 +170,21 @@ void KivCheckCodeDlg::TimerEnd() {
 bool KivCheckCodeDlg::CheckPasswords() {
     const QString password = m_pPasswd->text();
     if (password.isEmpty()) {
-        ShowMessage(QStringLiteral("请输入密码！"), m_pPasswd);
+        ShowMessage(tr("请输入密码！"), m_pPasswd);
         return false;
     }
     if (password.size() > m_passwordBytes) {
-        ShowMessage(QStringLiteral("密码不能超过%1个字符！").arg(m_passwordBytes), m_pPasswd);
+        ShowMessage(tr("密码不能超过%n个字符！", nullptr, m_passwordBytes), m_pPasswd);
         return false;
     }
     for (const QChar c : password) {
         if (c.unicode() > 0xFF || !c.isPrint()) {
-            ShowMessage(QStringLiteral("密码只能由字母、数字和符号组成！"), m_pPasswd);
+            ShowMessage(tr("密码只能由字母、数字和符号组成！"), m_pPasswd);
             return false;
         }
     }
     if (password != m_pPasswd2->text()) {
-        ShowMessage(QStringLiteral("两次输入密码不匹配！"), m_pPasswd2);
+        ShowMessage(tr("两次输入密码不匹配！"), m_pPasswd2);
         return false;
     }
     return true;
@@ -192,7 +203,7 @@ bool KivCheckCodeDlg::ShowMessage(const QString& text, QLineEdit* field) {
     m_pFocusAfterBox = field;
     // On the heap: the box must not outlive a dialog destroyed while it waits.
     QPointer<KivFriendMyMessageBoxView> box = new KivFriendMyMessageBoxView(this);
-    box->SetOneButton(QStringLiteral("提示"), text, QStringLiteral("确定"));
+    box->SetOneButton(tr("提示"), text, tr("确定"));
     connect(box.data(), &KivFriendMyMessageBoxView::bBtn1NameClickedSignal, this,
             &KivCheckCodeDlg::BoxMessageSlot);
     box->exec();
@@ -212,7 +223,7 @@ bool KivCheckCodeDlg::Delivered(bool sent) {
         return true;
     if (!m_session.Net().IsConnected())
         m_session.Net().Connect_Svr();
-    ShowMessage(QStringLiteral("请检查您的网络连接!"));
+    ShowMessage(tr("请检查您的网络连接!"));
     return false;
 }
 
@@ -234,7 +245,7 @@ void KivCheckCodeDlg::reject() {
 bool KivCheckCodeDlg::CheckPhone() {
     if (KivPhoneNumber::IsValid(Phone()))
         return true;
-    ShowMessage(QStringLiteral("手机号码格式输入不正确！"), m_pPhone);
+    ShowMessage(tr("手机号码格式输入不正确！"), m_pPhone);
     return false;
 }
 

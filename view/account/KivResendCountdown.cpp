@@ -43,5 +43,5 @@ void KivResendCountdown::Tick() {
 }
 
 void KivResendCountdown::ShowSeconds() {
-    m_pLabel->setText(QString::number(m_seconds) + QStringLiteral("秒后重新发送"));
+    m_pLabel->setText(tr("%n秒后重新发送", nullptr, m_seconds));
 }

@@ -13,11 +13,11 @@ constexpr Uint32 kPasswordChanged = 1;
 
 const KivCheckCodeDlg::Form kForm = {
     "kivRecoverPassworddlg",
-    "找回密码",
+    QT_TRANSLATE_NOOP("KivCheckCodeDlg", "找回密码"),
     "Resources/skin/kivRecoverPassWdDlg/backImage.png",
     "Resources/skin/kivRecoverPassWdDlg/kivrecoverpassworddlg.qss",
     "bSubmit",
-    "确定",
+    QT_TRANSLATE_NOOP("KivCheckCodeDlg", "确定"),
     kivRecoverPassworddlg::kFirstWait,
     kivRecoverPassworddlg::kLaterWait,
     int(sizeof(NewPasswordRequest::password)) - 1,
@@ -27,7 +27,7 @@ const KivCheckCodeDlg::Form kForm = {
 
 kivRecoverPassworddlg::kivRecoverPassworddlg(QWidget* parent, CKivSession& session)
     : KivCheckCodeDlg(kForm, parent, session) {
-    m_pPasswd->setPlaceholderText(QStringLiteral("请输入新密码"));
+    m_pPasswd->setPlaceholderText(tr("请输入新密码"));
     connect(m_pSubmit, &QPushButton::clicked, this, &kivRecoverPassworddlg::bSubmit_Clicked);
     connect(m_pGetCode, &QPushButton::clicked, this, &kivRecoverPassworddlg::getCodeClicked);
     connect(&m_session.Net(), &CKivFriendNetModel::MsgNewPwd, this,
@@ -53,7 +53,7 @@ void kivRecoverPassworddlg::AcceptMsgNewPwdSlot(QString checkNumber, int uid) {
     m_uid = uid;
     if (uid == 0) {
         ForgetCheckNumber();
-        ShowMessage(QStringLiteral("该手机没有注册！"), m_pPhone);
+        ShowMessage(tr("该手机没有注册！"), m_pPhone);
         return;
     }
     m_checkNumber = checkNumber.trimmed();
@@ -71,11 +71,11 @@ void kivRecoverPassworddlg::bSubmit_Clicked() {
         return;
     // Without a delivered number there is no account to send the password for.
     if (m_checkNumber.isEmpty() || m_uid == 0) {
-        ShowMessage(QStringLiteral("请先获取验证码！"), m_pCode);
+        ShowMessage(tr("请先获取验证码！"), m_pCode);
         return;
     }
     if (TypedCode() != m_checkNumber || phone != m_codePhone) {
-        ShowMessage(QStringLiteral("验证码错误！"), m_pCode);
+        ShowMessage(tr("验证码错误！"), m_pCode);
         return;
     }
     if (Delivered(m_session.SetNewPassword(quint32(m_uid), m_pPasswd->text())))
@@ -89,8 +89,8 @@ void kivRecoverPassworddlg::SetNewPwdSlot(Uint32 result) {
     if (result == kPasswordChanged) {
         // The server takes a check number once.
         ForgetCheckNumber();
-        ShowMessage(QStringLiteral("密码修改成功！"));
+        ShowMessage(tr("密码修改成功！"));
     } else {
-        ShowMessage(QStringLiteral("密码修改失败！"));
+        ShowMessage(tr("密码修改失败！"));
     }
 }

@@ -18,11 +18,11 @@ constexpr int kAccountTaken = 1;
 
 const KivCheckCodeDlg::Form kForm = {
     "kivRegisterDlg",
-    "注册",
+    QT_TRANSLATE_NOOP("KivCheckCodeDlg", "注册"),
     "Resources/skin/kivRegisterDlg/backgroung_Image.png",
     "Resources/skin/kivRegisterDlg/kivRegisterDlg.qss",
     "b_Submit",
-    "注册",
+    QT_TRANSLATE_NOOP("KivCheckCodeDlg", "注册"),
     kivRegisterDlg::kFirstWait,
     kivRegisterDlg::kLaterWait,
     int(sizeof(RegisterRequest::password)) - 1,
@@ -33,11 +33,12 @@ const KivCheckCodeDlg::Form kForm = {
 kivRegisterDlg::kivRegisterDlg(QWidget* parent, CKivSession& session)
     : KivCheckCodeDlg(kForm, parent, session) {
     QWidget* area = m_pGrid->parentWidget();
-    auto* accountLabel = new QLabel(QStringLiteral("账号"), area);
+    auto* accountLabel = new QLabel(tr("账号"), area);
     accountLabel->setObjectName(QStringLiteral("label"));
     m_pAccount = new QLineEdit(area);
     m_pAccount->setObjectName(QStringLiteral("EditAccount"));
-    m_pAccount->setPlaceholderText(QStringLiteral("账号为手机号"));
+    m_pAccount->setPlaceholderText(tr("账号为手机号"));
+    m_pAccount->setAccessibleName(accountLabel->text());
     m_pGrid->addWidget(accountLabel, 0, 0);
     m_pGrid->addWidget(m_pAccount, 0, 1, 1, 2);
     // The account is the phone number; the field is kept but not shown.
@@ -65,7 +66,7 @@ void kivRegisterDlg::AcceptMsgRegistRetSlot(int uResult, QString checkNumber, in
     if (m_requestedPhone.isEmpty())
         return;
     if (uResult == kPhoneRefused) {
-        ShowMessage(QStringLiteral("该手机号码已注册或不存在！"), m_pPhone);
+        ShowMessage(tr("该手机号码已注册或不存在！"), m_pPhone);
         return;
     }
     if (uResult != kCheckNumberIssued)
@@ -83,16 +84,16 @@ void kivRegisterDlg::bSubmit_Clicked() {
     if (!CheckPhone() || !CheckPasswords())
         return;
     if (TypedCode().isEmpty()) {
-        ShowMessage(QStringLiteral("请输入验证码！"), m_pCode);
+        ShowMessage(tr("请输入验证码！"), m_pCode);
         return;
     }
     // A number sent to another phone does not prove this one.
     if (m_checkNumber.isEmpty() || TypedCode() != m_checkNumber || phone != m_codePhone) {
-        ShowMessage(QStringLiteral("验证码输入不正确！"), m_pCode);
+        ShowMessage(tr("验证码输入不正确！"), m_pCode);
         return;
     }
     if (m_uid == 0) {
-        ShowMessage(QStringLiteral("注册失败！"));
+        ShowMessage(tr("注册失败！"));
         return;
     }
     SendRegisterRecord(phone);
@@ -111,14 +112,14 @@ void kivRegisterDlg::NetRegisterResult(int result) {
     if (result == kRegistered) {
         m_phone = Phone().toLatin1();
         emit SetPhoneNumber(QString::fromLatin1(m_phone));
-        if (!ShowMessage(QStringLiteral("注册成功")))
+        if (!ShowMessage(tr("注册成功")))
             return;
         hide();
         emit CloseSignal();
     } else if (result == kAccountTaken) {
-        ShowMessage(QStringLiteral("此账号已注册"), m_pPhone);
+        ShowMessage(tr("此账号已注册"), m_pPhone);
     } else {
         // The server refused the number or the check number; say so rather than nothing.
-        ShowMessage(QStringLiteral("注册失败！"));
+        ShowMessage(tr("注册失败！"));
     }
 }

@@ -7,7 +7,7 @@
 CKivFriendKeyPressLineEdit::CKivFriendKeyPressLineEdit(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);
     setContextMenuPolicy(Qt::NoContextMenu);
-    setPlaceholderText(QStringLiteral("无"));
+    setPlaceholderText(tr("无"));
 }
 
 QString CKivFriendKeyPressLineEdit::TextFor(int key, Qt::KeyboardModifiers modifiers) {

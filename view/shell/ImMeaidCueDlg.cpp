@@ -1,5 +1,6 @@
 #include "shell/ImMeaidCueDlg.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
@@ -29,7 +30,7 @@ constexpr quint32 kAnswerPosted = 2035;
 constexpr int kStartGraceMs = 20000;
 
 QString CallerText(const QString& caller) {
-    return QStringLiteral("%1\n邀请您进行视频通话").arg(caller);
+    return QCoreApplication::translate("ImMeaidCueDlg", "%1\n邀请您进行视频通话").arg(caller);
 }
 
 }  // namespace
@@ -38,7 +39,7 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
                              const QString& account)
     : QDialog(parent), m_account(account), m_media(media) {
     setObjectName(QStringLiteral("ImMediaCueDlg"));
-    setWindowTitle(QStringLiteral("视频通话请求"));
+    setWindowTitle(tr("视频通话请求"));
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     m_answer = KivMediaEmpty();
@@ -51,15 +52,15 @@ ImMeaidCueDlg::ImMeaidCueDlg(const ptl_sys_send_per_media& media, QWidget* paren
 
     // Beside the picture's call badge on the left.
     m_text = new QLabel(this);
-    KivPlainText::Show(m_text, CallerText(QStringLiteral("用户 %1").arg(media.callerUid)));
+    KivPlainText::Show(m_text, CallerText(tr("用户 %1").arg(media.callerUid)));
     m_text->setObjectName(QStringLiteral("labelCueText"));
     m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_text->setWordWrap(true);
     m_text->setGeometry(100, 48, width() - 110, 48);
-    auto* accept = new QPushButton(QStringLiteral("接受"), this);
+    auto* accept = new QPushButton(tr("接受"), this);
     accept->setObjectName(QStringLiteral("b_cueaccept"));
     accept->setGeometry(width() / 2 - 100, height() - 50, 90, 32);
-    auto* decline = new QPushButton(QStringLiteral("拒绝"), this);
+    auto* decline = new QPushButton(tr("拒绝"), this);
     decline->setObjectName(QStringLiteral("b_cuedecline"));
     decline->setGeometry(width() / 2 + 10, height() - 50, 90, 32);
     auto* close = new QPushButton(this);
@@ -95,8 +96,7 @@ void ImMeaidCueDlg::CueAccept() {
     const qint64 pid =
         KivStartCallProgram({QStringLiteral("--device=%1").arg(MessageWindowId())}, m_account);
     if (pid == 0) {
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法启动视频通话程序"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("无法启动视频通话程序"), tr("确定"));
         return;
     }
     ExpectCallWindowFrom(pid);

@@ -15,20 +15,18 @@ KivFriendMenu::KivFriendMenu(QWidget* window, CKivSession& session)
 
 void KivFriendMenu::Show(const QPoint& globalPos, quint32 uid, bool vipRow) {
     QMenu menu(m_pWindow);
-    menu.addAction(QStringLiteral("发送即时消息"), this, [this, uid] { emit ChatRequested(uid); });
-    menu.addAction(QStringLiteral("查看个人资料"), this,
-                   [this, uid] { emit ProfileRequested(uid); });
-    menu.addAction(QStringLiteral("删除好友"), this, [this, uid] { AskDelete(uid); });
+    menu.addAction(tr("发送即时消息"), this, [this, uid] { emit ChatRequested(uid); });
+    menu.addAction(tr("查看个人资料"), this, [this, uid] { emit ProfileRequested(uid); });
+    menu.addAction(tr("删除好友"), this, [this, uid] { AskDelete(uid); });
     if (vipRow) {
-        menu.addAction(QStringLiteral("添加为好友"), this,
-                       [this, uid] { emit FriendshipRequested(uid); });
+        menu.addAction(tr("添加为好友"), this, [this, uid] { emit FriendshipRequested(uid); });
     }
     menu.exec(globalPos);
 }
 
 void KivFriendMenu::AskDelete(quint32 uid) {
-    if (KivFriendMyMessageBoxView::Ask(m_pWindow, QStringLiteral("您确定要删除该好友吗？"),
-                                       QStringLiteral("确定"), QStringLiteral("取消")) != 1) {
+    if (KivFriendMyMessageBoxView::Ask(m_pWindow, tr("您确定要删除该好友吗？"), tr("确定"),
+                                       tr("取消")) != 1) {
         return;
     }
     m_pendingDeletes.append(uid);
@@ -38,8 +36,7 @@ void KivFriendMenu::AskDelete(quint32 uid) {
 void KivFriendMenu::OfferFriendship(quint32 uid, quint32 ownUid, const QString& shownName,
                                     const QString& headPath) {
     if (m_session.Database().GetVipFlag() == 0) {
-        KivFriendMyMessageBoxView::Tip(m_pWindow, QStringLiteral("您还不是vip，请加入VIP组。"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(m_pWindow, tr("您还不是vip，请加入VIP组。"), tr("确定"));
         return;
     }
     KivContactProfile profile = KivContactQueries::ByUid(uid);

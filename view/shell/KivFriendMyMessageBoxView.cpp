@@ -9,7 +9,7 @@
 
 namespace {
 
-const char* const kTipTitle = "提示";
+const char* const kTipTitle = QT_TRANSLATE_NOOP("KivFriendMyMessageBoxView", "提示");
 const QSize kDefaultSize(320, 180);
 
 }  // namespace
@@ -33,7 +33,7 @@ KivFriendMyMessageBoxView::KivFriendMyMessageBoxView(QWidget* parent) : QWindowB
     m_pMinimize->hide();
     EnableMove(true);
     SetSkin(QStringLiteral("Resources/skin/kivMessageBox/kivMessagedlg.qss"));
-    setWindowTitle(QString::fromUtf8(kTipTitle));
+    setWindowTitle(tr(kTipTitle));
 
     m_pTitle = new QLabel(this);
     m_pTitle->setObjectName(QStringLiteral("Title_label"));
@@ -108,13 +108,13 @@ int KivFriendMyMessageBoxView::Show(QWidget* parent, const QString& title, const
 }
 
 int KivFriendMyMessageBoxView::Tip(QWidget* parent, const QString& text, const QString& button) {
-    return Show(parent, QString::fromUtf8(kTipTitle), text, button);
+    return Show(parent, tr(kTipTitle), text, button);
 }
 
 int KivFriendMyMessageBoxView::Ask(QWidget* parent, const QString& text, const QString& first,
                                    const QString& second) {
     QPointer<KivFriendMyMessageBoxView> box = new KivFriendMyMessageBoxView(parent);
-    box->SetTwoButtons(QString::fromUtf8(kTipTitle), text, first, second);
+    box->SetTwoButtons(tr(kTipTitle), text, first, second);
     const int result = box->exec();
     delete box;
     return result;

@@ -1,5 +1,6 @@
 #include "shell/KivFriendPages.h"
 
+#include <QCoreApplication>
 #include <QListView>
 #include <QStackedWidget>
 #include <utility>
@@ -14,7 +15,7 @@ QListView* MakeView(QStackedWidget* stack, const char* objectName, const char* n
                     MyListModel* model) {
     auto* view = new QListView(stack);
     view->setObjectName(QString::fromLatin1(objectName));
-    view->setAccessibleName(QString::fromUtf8(name));
+    view->setAccessibleName(QCoreApplication::translate("KivFriendPages", name));
     view->setModel(model);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -32,7 +33,9 @@ QListView* MakeView(QStackedWidget* stack, const char* objectName, const char* n
 
 KivFriendPages::KivFriendPages(QStackedWidget* stack) {
     const char* const objectNames[] = {"listViewFriend", "listViewChat", "listViewVip"};
-    const char* const names[] = {"好友列表", "最近联系人列表", "VIP好友列表"};
+    const char* const names[] = {QT_TRANSLATE_NOOP("KivFriendPages", "好友列表"),
+                                 QT_TRANSLATE_NOOP("KivFriendPages", "最近联系人列表"),
+                                 QT_TRANSLATE_NOOP("KivFriendPages", "VIP好友列表")};
     for (int page = FriendPage; page <= VipPage; ++page) {
         m_pages[page].model = new MyListModel(stack);
         m_pages[page].view = MakeView(stack, objectNames[page], names[page], m_pages[page].model);

@@ -15,11 +15,11 @@ constexpr int kMargin = 12;
 
 KivHistorySearchDlg::KivHistorySearchDlg(QWidget* parent) : QWindowBase(parent) {
     setObjectName(QStringLiteral("chatSearchWindow"));
-    setWindowTitle(QStringLiteral("搜索聊天记录"));
+    setWindowTitle(tr("搜索聊天记录"));
     KivSkinBackground::Apply(
         this, QStringLiteral("Resources/skin/kivHistorySearch/SearchDlgBackImage.png"),
         QSize(420, 520));
-    KivSkinBackground::AddTitle(this, QStringLiteral("搜索聊天记录"));
+    KivSkinBackground::AddTitle(this, tr("搜索聊天记录"));
     m_pPanel = new KivChatSearchPanel(this);
     SetBtnNumber(false);
     EnableMove(true);

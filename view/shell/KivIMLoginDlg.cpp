@@ -61,7 +61,7 @@ std::unique_ptr<QSettings> LoginList() {
 }
 
 QString Tip() {
-    return QStringLiteral("提示");
+    return QCoreApplication::translate("KivIMLoginDlg", "提示");
 }
 
 }  // namespace
@@ -94,6 +94,7 @@ KivIMLoginDlg::KivIMLoginDlg(QWidget* parent, CKivSession& session)
         setAutoFillBackground(true);
     }
     SetSkin(SkinPath("kivLoginDlg.qss"));
+    FitCheckBoxes();
     m_pEye->setStyleSheet(
         QStringLiteral("border-image:url(Resources/skin/kivLoginDlg/eye_on.png);"));
 
@@ -133,16 +134,16 @@ void KivIMLoginDlg::BuildForm() {
 
     m_pAccount = new QCustomComboBox(this);
     m_pAccount->setGeometry(132, 146, 200, 30);
-    m_pAccount->LineEdit()->setPlaceholderText(QStringLiteral("账号"));
-    m_pAccount->setAccessibleName(QStringLiteral("账号"));
-    m_pAccount->LineEdit()->setAccessibleName(QStringLiteral("账号"));
+    m_pAccount->LineEdit()->setPlaceholderText(tr("账号"));
+    m_pAccount->setAccessibleName(tr("账号"));
+    m_pAccount->LineEdit()->setAccessibleName(tr("账号"));
 
     m_pPassword = new QCustomLineEdit(this);
     m_pPassword->setObjectName(QStringLiteral("lineEditPassWd"));
     m_pPassword->setGeometry(132, 182, 200, 30);
     m_pPassword->setEchoMode(QLineEdit::Password);
-    m_pPassword->setPlaceholderText(QStringLiteral("密码"));
-    m_pPassword->setAccessibleName(QStringLiteral("密码"));
+    m_pPassword->setPlaceholderText(tr("密码"));
+    m_pPassword->setAccessibleName(tr("密码"));
     m_pPassword->setTextMargins(0, 0, 26, 0);
 
     m_pEye = new QPushButton(m_pPassword);
@@ -151,29 +152,29 @@ void KivIMLoginDlg::BuildForm() {
     m_pEye->setCursor(Qt::PointingHandCursor);
     m_pEye->setFocusPolicy(Qt::NoFocus);
 
-    m_pRemember = new QCheckBox(QStringLiteral("记住密码"), this);
+    m_pRemember = new QCheckBox(tr("记住密码"), this);
     m_pRemember->setObjectName(QStringLiteral("checkBoxRemember"));
     m_pRemember->setGeometry(132, 218, 96, 22);
-    m_pAutoLogin = new QCheckBox(QStringLiteral("自动登入"), this);
+    m_pAutoLogin = new QCheckBox(tr("自动登入"), this);
     m_pAutoLogin->setObjectName(QStringLiteral("checkBoxAutoLogin"));
     m_pAutoLogin->setGeometry(236, 218, 96, 22);
 
-    m_pLogin = new QPushButton(QStringLiteral("登  录"), this);
+    m_pLogin = new QPushButton(tr("登  录"), this);
     m_pLogin->setObjectName(QStringLiteral("pushButtonLogin"));
     m_pLogin->setGeometry(132, 252, 200, 36);
     m_pLogin->setDefault(true);
 
-    m_pRegister = new QPushButton(QStringLiteral("注册账号"), this);
+    m_pRegister = new QPushButton(tr("注册账号"), this);
     m_pRegister->setObjectName(QStringLiteral("bRegAccount"));
     m_pRegister->setGeometry(340, 151, 72, 20);
-    m_pForget = new QPushButton(QStringLiteral("找回密码"), this);
+    m_pForget = new QPushButton(tr("找回密码"), this);
     m_pForget->setObjectName(QStringLiteral("bForgetPwd"));
     m_pForget->setGeometry(340, 187, 72, 20);
     for (QPushButton* link : {m_pRegister, m_pForget}) {
         link->setCursor(Qt::PointingHandCursor);
         link->setFocusPolicy(Qt::NoFocus);
     }
-    m_pEye->setAccessibleName(QStringLiteral("显示密码"));
+    m_pEye->setAccessibleName(tr("显示密码"));
     // Tab goes between account and password only; the other controls have
     // keys of their own, which the screen reader names with them.
     const std::pair<QAbstractButton*, const char*> keys[] = {{m_pEye, "Alt+V"},
@@ -183,7 +184,21 @@ void KivIMLoginDlg::BuildForm() {
                                                              {m_pForget, "Alt+F"}};
     for (const auto& [button, key] : keys) {
         button->setShortcut(QKeySequence(QString::fromLatin1(key)));
-        button->setAccessibleDescription(QStringLiteral("快捷键 ") + QLatin1String(key));
+        button->setAccessibleDescription(tr("快捷键 %1").arg(QLatin1String(key)));
+    }
+}
+
+// The skin's places hold the short Chinese texts; a longer text (English)
+// widens its box to the right, the second box moving along.
+void KivIMLoginDlg::FitCheckBoxes() {
+    const int gap = 8;
+    int left = m_pRemember->x();
+    for (QCheckBox* box : {m_pRemember, m_pAutoLogin}) {
+        box->ensurePolished();
+        const QRect skin = box->geometry();
+        const int x = qMax(skin.x(), left);
+        box->setGeometry(x, skin.y(), qMax(skin.width(), box->sizeHint().width()), skin.height());
+        left = box->geometry().right() + 1 + gap;
     }
 }
 
@@ -299,7 +314,7 @@ bool KivIMLoginDlg::CheckUpdate() {
         return true;
     const int mode = ini.Read(QStringLiteral("base"), QStringLiteral("UpdateMode")).toInt();
     if (mode == 1) {
-        if (QMessageBox::question(this, Tip(), QStringLiteral("已有最新版本，是否进行安装？"),
+        if (QMessageBox::question(this, Tip(), tr("已有最新版本，是否进行安装？"),
                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
             const QString folder =
                 QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
@@ -313,7 +328,7 @@ bool KivIMLoginDlg::CheckUpdate() {
             return false;
         }
     } else if (mode == 2) {
-        if (QMessageBox::question(this, Tip(), QStringLiteral("软件有最新版本,请到下载最新版本"),
+        if (QMessageBox::question(this, Tip(), tr("软件有最新版本,请到下载最新版本"),
                                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
             QDesktopServices::openUrl(QUrl(KivDeploymentConfig().DownloadPage()));
             return false;
@@ -328,9 +343,8 @@ void KivIMLoginDlg::onLoginButtonClicked() {
     if (IsLoginPending() || m_bInstalling)
         return;
     if (!m_accountLock.Take(Account())) {
-        KivFriendMyMessageBoxView::Tip(this,
-                                       QStringLiteral("该账号已在本机登录，请使用已打开的客户端"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("该账号已在本机登录，请使用已打开的客户端"),
+                                       tr("确定"));
         return;
     }
     ConnectServer();
@@ -397,15 +411,15 @@ void KivIMLoginDlg::AccountLoginResultSlot(int nSucss, int nErrm, int pHead, QSt
         m_accountLock.Release();
     const QString refusal = RefusalText(nErrm);
     if (!refusal.isEmpty())
-        KivFriendMyMessageBoxView::Tip(this, refusal, QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, refusal, tr("确定"));
 }
 
 QString KivIMLoginDlg::RefusalText(int nErrm) {
     switch (nErrm) {
         case KivLoginBadPassword:
-            return QStringLiteral("账号或密码错误");
+            return tr("账号或密码错误");
         case KivLoginNoUser:
-            return QStringLiteral("用户不存在");
+            return tr("用户不存在");
         default:
             return QString();
     }
@@ -418,8 +432,7 @@ void KivIMLoginDlg::EndSessionElsewhere() {
     m_pLogin->setEnabled(true);
     if (KivIMMainDlg::mainDlg)
         KivIMMainDlg::mainDlg->close();
-    KivFriendMyMessageBoxView::Tip(this, QStringLiteral("已经在其他地方登陆"),
-                                   QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(this, tr("已经在其他地方登陆"), tr("确定"));
     close();
     QApplication::exit(0);
 }
@@ -442,7 +455,7 @@ void KivIMLoginDlg::ReloginResult(int nSucss, int nErrm) {
     // The password changed or the account is gone: only the user can mend that.
     m_session.Reconnect().Disarm();
     m_session.Net().Delete_Socket();
-    KivFriendMyMessageBoxView::Tip(this, refusal, QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(this, refusal, tr("确定"));
     ReturnToLogin();
 }
 
@@ -502,9 +515,8 @@ void KivIMLoginDlg::LoginSucceeded(int uid, int head, const QString& account, co
 
 void KivIMLoginDlg::TellLater(const QString& text) {
     KivIMMainDlg* main = KivIMMainDlg::mainDlg;
-    QTimer::singleShot(0, main, [main, text] {
-        KivFriendMyMessageBoxView::Tip(main, text, QStringLiteral("确定"));
-    });
+    QTimer::singleShot(0, main,
+                       [main, text] { KivFriendMyMessageBoxView::Tip(main, text, tr("确定")); });
 }
 
 void KivIMLoginDlg::SaveCheckBoxes(const QString& account) {
@@ -551,12 +563,12 @@ void KivIMLoginDlg::FaildConnectSlot() {
     m_session.Net().Delete_Socket();
     if (IsLoginPending())
         TimeoutEx();
-    QMessageBox::about(this, Tip(), QStringLiteral("连接失败，请检查您的网络连接!"));
+    QMessageBox::about(this, Tip(), tr("连接失败，请检查您的网络连接!"));
 }
 
 QString KivIMLoginDlg::TlsRefusalText(bool serverWantsTls) {
-    return serverWantsTls ? QStringLiteral("服务器只接受加密连接，已停止连接。")
-                          : QStringLiteral("无法验证服务器的身份，已停止连接。");
+    return serverWantsTls ? tr("服务器只接受加密连接，已停止连接。")
+                          : tr("无法验证服务器的身份，已停止连接。");
 }
 
 void KivIMLoginDlg::TlsRefusedSlot(bool serverWantsTls, QString) {
@@ -575,7 +587,7 @@ void KivIMLoginDlg::TlsRefusedSlot(bool serverWantsTls, QString) {
 void KivIMLoginDlg::CloseConnectSlot() {
     if (HealInPlace())
         return;
-    QMessageBox::about(this, Tip(), QStringLiteral("请检查您的网络连接!"));
+    QMessageBox::about(this, Tip(), tr("请检查您的网络连接!"));
     ReturnToLogin();
 }
 

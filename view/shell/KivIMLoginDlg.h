@@ -76,6 +76,7 @@ protected:
 
 private:
     void BuildForm();
+    void FitCheckBoxes();
     void ConnectSignals();
     void FillAccountList();
     void readConfigInit();

@@ -221,7 +221,7 @@ QString KivIMMainDlg::OnlineToolTip() const {
         QStringLiteral("Lumo\n%1").arg(m_nickName + QStringLiteral("(") + m_account + ')');
     const int running = m_pTransfers ? m_pTransfers->Running() : 0;
     if (running > 0)
-        tip += QStringLiteral("\n%1 个文件正在传输").arg(running);
+        tip += QLatin1Char('\n') + tr("%n 个文件正在传输", nullptr, running);
     return tip;
 }
 
@@ -519,7 +519,7 @@ void KivIMMainDlg::ChatListViewDoubleClicked(const QModelIndex& index) {
 }
 
 void KivIMMainDlg::ShowTip(const QString& text) {
-    KivFriendMyMessageBoxView::Tip(this, text, QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(this, text, tr("确定"));
 }
 
 void KivIMMainDlg::FetchHead(quint32 uid) {
@@ -560,9 +560,9 @@ void KivIMMainDlg::UserAddResultSlots(Uint32 uid, Uint32 result) {
     if (result == kAddAccepted) {
         AddFriendFromProfile(uid);
     } else if (result == kAddExists) {
-        ShowTip(QStringLiteral("已经存在该好友"));
+        ShowTip(tr("已经存在该好友"));
     } else {
-        ShowTip(QStringLiteral("对方拒绝了你的好友添加"));
+        ShowTip(tr("对方拒绝了你的好友添加"));
     }
 }
 
@@ -580,7 +580,7 @@ void KivIMMainDlg::DeleteFriendResultSlot(Uint32 uid, Uint32 result) {
     }
     // A removal started by the other side is shown by the list alone.
     if (asked)
-        ShowTip(result != 0 ? QStringLiteral("删除成功") : QStringLiteral("删除失败"));
+        ShowTip(result != 0 ? tr("删除成功") : tr("删除失败"));
 }
 
 void KivIMMainDlg::ShowFriendMenu(QListView* view, const QPoint& pos, bool vipPage) {
@@ -757,9 +757,8 @@ void KivIMMainDlg::action_quitClicked() {
     if (running > 0 &&
         KivFriendMyMessageBoxView::Ask(
             this,
-            QStringLiteral("还有 %1 个文件正在传输，退出后将在下次登录时继续。确定退出吗？")
-                .arg(running),
-            QStringLiteral("退出"), QStringLiteral("取消")) != 1)
+            tr("还有 %n 个文件正在传输，退出后将在下次登录时继续。确定退出吗？", nullptr, running),
+            tr("退出"), tr("取消")) != 1)
         return;
     // What is on its way gets a moment to be confirmed; the rest goes out next time.
     m_pOutbox->Drain(kQuitDrainMs);

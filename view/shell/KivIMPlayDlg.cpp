@@ -61,8 +61,8 @@ KivIMPlayDlg::KivIMPlayDlg(QWidget* parent) : QWidget(parent) {
     sections->setContentsMargins(0, 4, 0, 4);
     sections->setSpacing(0);
     m_pScrollArea->setWidget(m_pContents);
-    m_pNotDownloaded = AddSection(QStringLiteral("未下载的游戏"));
-    m_pDownloaded = AddSection(QStringLiteral("已下载的游戏"));
+    m_pNotDownloaded = AddSection(tr("未下载的游戏"));
+    m_pDownloaded = AddSection(tr("已下载的游戏"));
     sections->addStretch();
 
     auto* page = new QVBoxLayout(this);
@@ -72,7 +72,7 @@ KivIMPlayDlg::KivIMPlayDlg(QWidget* parent) : QWidget(parent) {
     page->addWidget(m_pScrollArea, 1);
 
     const QPixmap hall(SkinPath("hall.png"));
-    InsertNotDownloadGame(&hall, QStringLiteral("大厅"), QString(), 0);
+    InsertNotDownloadGame(&hall, tr("大厅"), QString(), 0);
 }
 
 QVBoxLayout* KivIMPlayDlg::AddSection(const QString& heading) {

@@ -1,5 +1,6 @@
 #include "shell/KivMainDlgForm.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,10 @@
 
 namespace {
 
+QString Text(const char* source) {
+    return QCoreApplication::translate("KivMainDlgForm", source);
+}
+
 QString BorderImage(const char* name) {
     return QStringLiteral("border-image:url(Resources/skin/kivimmaindlg/%1);")
         .arg(QLatin1String(name));
@@ -25,20 +30,22 @@ QWidget* MakeHeader(KivMainDlgForm& form, QWidget* window) {
     form.head = new kivFriendQPainterLabelView(header);
     form.head->setObjectName(QStringLiteral("BHead"));
     form.head->setGeometry(14, 30, 75, 75);
-    form.head->setAccessibleName(QStringLiteral("我的头像"));
-    form.head->setAccessibleDescription(QStringLiteral("查看和修改个人资料"));
+    form.head->setAccessibleName(QCoreApplication::translate("KivMainDlgForm", "我的头像"));
+    form.head->setAccessibleDescription(
+        QCoreApplication::translate("KivMainDlgForm", "查看和修改个人资料"));
     form.nickName = new QLabel(header);
     form.nickName->setObjectName(QStringLiteral("labelNickName"));
     form.nickName->setGeometry(100, 40, 170, 24);
     form.sign = new QLineEdit(header);
     form.sign->setObjectName(QStringLiteral("lineEditSign"));
-    form.sign->setPlaceholderText(QStringLiteral("编辑个性签名"));
+    form.sign->setPlaceholderText(QCoreApplication::translate("KivMainDlgForm", "编辑个性签名"));
     form.sign->setMaxLength(170);
     form.sign->setGeometry(96, 70, 172, 24);
-    form.sign->setAccessibleName(QStringLiteral("个性签名"));
-    form.stateLine = new QPushButton(QStringLiteral("网络已断开，正在重新连接…"), header);
+    form.sign->setAccessibleName(QCoreApplication::translate("KivMainDlgForm", "个性签名"));
+    form.stateLine = new QPushButton(
+        QCoreApplication::translate("KivMainDlgForm", "网络已断开，正在重新连接…"), header);
     form.stateLine->setObjectName(QStringLiteral("connectionState"));
-    form.stateLine->setToolTip(QStringLiteral("点击立即重新连接"));
+    form.stateLine->setToolTip(QCoreApplication::translate("KivMainDlgForm", "点击立即重新连接"));
     form.stateLine->setFlat(true);
     form.stateLine->setCursor(Qt::PointingHandCursor);
     form.stateLine->setStyleSheet(
@@ -65,10 +72,12 @@ QHBoxLayout* MakeTabs(KivMainDlgForm& form, QWidget* window) {
         tabs->addWidget(*tab);
     }
     const std::pair<QPushButton*, const char*> names[] = {
-        {form.tabChat, "最近联系人"}, {form.tabFriend, "好友"}, {form.tabVip, "VIP"}};
+        {form.tabChat, QT_TRANSLATE_NOOP("KivMainDlgForm", "最近联系人")},
+        {form.tabFriend, QT_TRANSLATE_NOOP("KivMainDlgForm", "好友")},
+        {form.tabVip, QT_TRANSLATE_NOOP("KivMainDlgForm", "VIP")}};
     for (const auto& [tab, name] : names) {
-        tab->setToolTip(QString::fromUtf8(name));
-        tab->setAccessibleName(QString::fromUtf8(name));
+        tab->setToolTip(Text(name));
+        tab->setAccessibleName(Text(name));
     }
     return tabs;
 }
@@ -81,16 +90,16 @@ QWidget* MakeBottom(KivMainDlgForm& form, QWidget* window) {
     layout->setContentsMargins(10, 6, 10, 6);
     layout->setSpacing(8);
     const std::tuple<QPushButton**, const char*, const char*> made[] = {
-        {&form.settings, "b_Set", "系统设置"},
-        {&form.check, "b_Check", "查找好友"},
-        {&form.requests, "b_Request", "好友请求"},
-        {&form.home, "b_Home", "主页"},
-        {&form.search, "b_Search", "搜索聊天记录"}};
+        {&form.settings, "b_Set", QT_TRANSLATE_NOOP("KivMainDlgForm", "系统设置")},
+        {&form.check, "b_Check", QT_TRANSLATE_NOOP("KivMainDlgForm", "查找好友")},
+        {&form.requests, "b_Request", QT_TRANSLATE_NOOP("KivMainDlgForm", "好友请求")},
+        {&form.home, "b_Home", QT_TRANSLATE_NOOP("KivMainDlgForm", "主页")},
+        {&form.search, "b_Search", QT_TRANSLATE_NOOP("KivMainDlgForm", "搜索聊天记录")}};
     for (const auto& [button, name, tip] : made) {
         *button = new QPushButton(bottom);
         (*button)->setObjectName(QString::fromLatin1(name));
-        (*button)->setToolTip(QString::fromUtf8(tip));
-        (*button)->setAccessibleName(QString::fromUtf8(tip));
+        (*button)->setToolTip(Text(tip));
+        (*button)->setAccessibleName(Text(tip));
         (*button)->setFixedSize(32, 32);
         (*button)->setCursor(Qt::PointingHandCursor);
         layout->addWidget(*button);

@@ -1,5 +1,6 @@
 #include "shell/KivMainDlgHotKeys.h"
 
+#include <QCoreApplication>
 #include <tuple>
 
 #include "KivGlobalAtom.h"
@@ -24,8 +25,10 @@ int KivMainDlgHotKeys::Register(const QMap<QString, QString>& texts) {
     m_failed.clear();
     // The descriptions are what a desktop that asks the user shows about the keys.
     const std::tuple<const char*, const char*, const char*, int*> keys[] = {
-        {"ShowmDlgName", "ShowDlgHotKey", "显示主窗口", &m_showId},
-        {"GetmsgName", "GetmsgKey", "提取消息", &m_getMsgId}};
+        {"ShowmDlgName", "ShowDlgHotKey", QT_TRANSLATE_NOOP("KivMainDlgHotKeys", "显示主窗口"),
+         &m_showId},
+        {"GetmsgName", "GetmsgKey", QT_TRANSLATE_NOOP("KivMainDlgHotKeys", "提取消息"),
+         &m_getMsgId}};
     for (const auto& [textKey, atomName, description, held] : keys) {
         Release(*held);
         const KivHotKeyText parsed =
@@ -37,7 +40,7 @@ int KivMainDlgHotKeys::Register(const QMap<QString, QString>& texts) {
         if (!parsed.valid)
             continue;
         if (!KivHotKey::Register(*held, parsed.modifiers, parsed.virtualKey,
-                                 QString::fromUtf8(description))) {
+                                 QCoreApplication::translate("KivMainDlgHotKeys", description))) {
             result = -1;
             m_failed << QString::fromLatin1(textKey);
         }

@@ -49,8 +49,8 @@ void KivMainDlgTray::Show(const QString& toolTip) {
     m_pTray->setToolTip(toolTip);
     if (!m_pTrayMenu) {
         m_pTrayMenu = new QMenu(m_pWindow);
-        m_pTrayMenu->addAction(QStringLiteral("恢复/显示"), this, &KivMainDlgTray::ShowRequested);
-        m_pTrayMenu->addAction(QStringLiteral("退出"), this, &KivMainDlgTray::QuitRequested);
+        m_pTrayMenu->addAction(tr("恢复/显示"), this, &KivMainDlgTray::ShowRequested);
+        m_pTrayMenu->addAction(tr("退出"), this, &KivMainDlgTray::QuitRequested);
         m_pTray->setContextMenu(m_pTrayMenu);
         connect(m_pTray, &QSystemTrayIcon::activated, this, &KivMainDlgTray::Activated);
     }

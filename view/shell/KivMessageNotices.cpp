@@ -73,8 +73,8 @@ void KivMessageNotices::Request(quint32 uid, const QString& text) {
         return;
     const Who who = m_who(uid);
     const QString line = FirstLine(text);
-    const QString body = line.isEmpty() ? QStringLiteral("请求添加您为好友")
-                                        : QStringLiteral("请求添加您为好友：") + line;
+    const QString body =
+        line.isEmpty() ? tr("请求添加您为好友") : tr("请求添加您为好友：%1").arg(line);
     m_pNotifier->Show(RequestKey(uid), who.name, body, IconFor(who.head));
 }
 

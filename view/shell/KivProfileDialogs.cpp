@@ -44,7 +44,5 @@ void KivProfileDialogs::Answered(Uint32 uid, Uint32 result, Uint32 version) {
     // Over the dialog that saved while it is shown; the head dialog hides
     // once it sent, so its answer shows over the main window.
     QWidget* over = awaited.asker && awaited.asker->isVisible() ? awaited.asker.data() : m_pWindow;
-    KivFriendMyMessageBoxView::Tip(
-        over, result == 1 ? QStringLiteral("修改成功") : QStringLiteral("修改失败"),
-        QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(over, result == 1 ? tr("修改成功") : tr("修改失败"), tr("确定"));
 }

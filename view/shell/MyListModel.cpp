@@ -32,8 +32,8 @@ QVariant MyListModel::data(const QModelIndex& index, int role) const {
                 parts.append(row.value(kSecondLine));
             const int waiting = m_waiting.value(row.value(kUidField));
             if (waiting > 0)
-                parts.append(QStringLiteral("%1条未读消息").arg(waiting));
-            return parts.join(QStringLiteral("，"));
+                parts.append(tr("%n条未读消息", nullptr, waiting));
+            return parts.join(tr("，", "between the parts of a row's description"));
         }
         default:
             return {};

@@ -80,9 +80,8 @@ QPlayItem::QPlayItem(const QPixmap& picture, const QString& name, const QString&
 void QPlayItem::SetState(int state, const QString& programPath) {
     m_state = state == Downloaded ? Downloaded : NotDownloaded;
     m_programPath = m_state == Downloaded ? programPath : QString();
-    m_pTooltip->setText(m_state == Downloaded ? QStringLiteral("开始") : QStringLiteral("下载"));
-    m_pTooltip->setToolTip(m_state == Downloaded ? QStringLiteral("开始游戏")
-                                                 : QStringLiteral("下载游戏"));
+    m_pTooltip->setText(m_state == Downloaded ? tr("开始") : tr("下载"));
+    m_pTooltip->setToolTip(m_state == Downloaded ? tr("开始游戏") : tr("下载游戏"));
     m_pTooltip->setStyleSheet(ButtonSheet(m_state == Downloaded ? "Start" : "Down"));
 }
 
@@ -97,8 +96,7 @@ void QPlayItem::m_pTooltip_Clicked() {
 void QPlayItem::OpenWebSite() {
     const QString site = KivDeploymentConfig().WebSite();
     if (site.isEmpty() || !QDesktopServices::openUrl(QUrl(site))) {
-        KivFriendMyMessageBoxView::Tip(this, QStringLiteral("无法打开游戏下载网站"),
-                                       QStringLiteral("确定"));
+        KivFriendMyMessageBoxView::Tip(this, tr("无法打开游戏下载网站"), tr("确定"));
     }
 }
 
@@ -118,13 +116,12 @@ void QPlayItem::processError(QProcess::ProcessError error) {
     const QFileInfo file(m_programPath);
     QString reason = m_pProcess->errorString();
     if (!file.exists()) {
-        reason = QStringLiteral("找不到游戏程序");
+        reason = tr("找不到游戏程序");
     } else if (!file.isFile() || !file.isExecutable()) {
-        reason = QStringLiteral("游戏程序不能运行");
+        reason = tr("游戏程序不能运行");
     }
-    KivFriendMyMessageBoxView::Tip(
-        this, QStringLiteral("游戏启动失败：%1\n%2").arg(reason, m_programPath),
-        QStringLiteral("确定"));
+    KivFriendMyMessageBoxView::Tip(this, tr("游戏启动失败：%1\n%2").arg(reason, m_programPath),
+                                   tr("确定"));
 }
 
 // The style sheet's background comes first, or it would cover the separator.

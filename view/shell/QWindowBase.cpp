@@ -61,10 +61,10 @@ void QWindowBase::SetBtnNumber(bool three) {
     }
     m_pClose = new QPushButton(this);
     m_pClose->setObjectName(QStringLiteral("b_Close"));
-    m_pMinimize->setAccessibleName(QStringLiteral("最小化"));
+    m_pMinimize->setAccessibleName(tr("最小化"));
     if (m_pMaximize)
-        m_pMaximize->setAccessibleName(QStringLiteral("最大化"));
-    m_pClose->setAccessibleName(QStringLiteral("关闭"));
+        m_pMaximize->setAccessibleName(tr("最大化"));
+    m_pClose->setAccessibleName(tr("关闭"));
     for (QPushButton* button : {m_pMinimize, m_pMaximize, m_pClose}) {
         if (!button)
             continue;
