@@ -179,9 +179,12 @@ private slots:
             1, 15000);
         QVERIFY(KivScreen::Save(KivSwayDesktop::Grab(), QStringLiteral("wayland-chat.png")));
 
-        // 张三 calls: Shift+Tab twice from the message reaches the call button.
+        // 张三 calls: Shift+Tab from the message goes back along the tool row
+        // (history, file, screenshot) to the call button.
         QVERIFY(KivSwayDesktop::Focus(KivSwayDesktop::Find(a.pid(), chatA.title)));
         QVERIFY(KivSwayDesktop::Type({QStringLiteral("-M"), QStringLiteral("shift"),
+                                      QStringLiteral("-k"), QStringLiteral("Tab"),
+                                      QStringLiteral("-k"), QStringLiteral("Tab"),
                                       QStringLiteral("-k"), QStringLiteral("Tab"),
                                       QStringLiteral("-k"), QStringLiteral("Tab"),
                                       QStringLiteral("-m"), QStringLiteral("shift"),

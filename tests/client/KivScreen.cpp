@@ -1,6 +1,7 @@
 #include "KivScreen.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -35,5 +36,8 @@ QImage KivScreen::Grab(const QString& window) {
 bool KivScreen::Save(const QImage& image, const QString& name) {
     const QDir folder(QStringLiteral(KIV_SCREENSHOT_DIR));
     folder.mkpath(QStringLiteral("."));
-    return !image.isNull() && image.save(folder.filePath(name), "PNG");
+    // The English run's pictures lie beside the Chinese ones.
+    const QString file =
+        QLocale().language() == QLocale::English ? QStringLiteral("en-") + name : name;
+    return !image.isNull() && image.save(folder.filePath(file), "PNG");
 }

@@ -26,6 +26,16 @@
 #include "shell/KivIMMainDlg.h"
 #include "support/KivFonts.h"
 
+namespace {
+
+// The conversation in the run's language, so the English pictures read as
+// an English user's would.
+QString Sample(const char* chinese, const char* english) {
+    return QString::fromUtf8(QLocale().language() == QLocale::English ? english : chinese);
+}
+
+}  // namespace
+
 // A chat of the VIP demo user on the development server, saved as pictures:
 // bubbles with faces and a gift, the gift picker open, the chat record panel.
 class tst_KivChatScreenshots : public QObject {
@@ -56,9 +66,10 @@ private slots:
         chat->move(120, 60);
         chat->show();
         QVERIFY(QTest::qWaitForWindowExposed(chat));
-        chat->ShowFriendMessage(QStringLiteral("王五，周末一起去爬山吗？[大笑]"));
+        chat->ShowFriendMessage(
+            Sample("王五，周末一起去爬山吗？[大笑]", "Hiking this weekend? [大笑]"));
         QTextEdit* input = chat->Input();
-        input->setPlainText(QStringLiteral("好啊！我带上相机"));
+        input->setPlainText(Sample("好啊！我带上相机", "Sure! I'll bring my camera"));
         QTextCursor cursor = input->textCursor();
         cursor.movePosition(QTextCursor::End);
         QTextImageFormat face;
@@ -67,8 +78,10 @@ private slots:
         face.setHeight(60);
         cursor.insertImage(face);
         chat->SendMessage();
-        chat->ShowFriendMessage(QStringLiteral(
-            "路线我看好了，详情见 www.example.com/hiking 。早上七点在地铁站集合，别迟到哦。"));
+        chat->ShowFriendMessage(
+            Sample("路线我看好了，详情见 www.example.com/hiking 。早上七点在地铁站集合，别迟到哦。",
+                   "I picked the trail, see www.example.com/hiking . Meet at the station at 7, "
+                   "don't be late."));
 
         // A gift from the picker.
         chat->OnVipDialogShow();
@@ -77,7 +90,7 @@ private slots:
         QTest::qWait(200);
         QVERIFY(KivScreen::Save(KivScreen::Grab(), QStringLiteral("chat-gift-picker.png")));
         chat->VipTabelcellClickedSlot(0, 4);
-        input->textCursor().insertText(QStringLiteral("送你一份礼物"));
+        input->textCursor().insertText(Sample("送你一份礼物", "A gift for you"));
         const float before = CKivFriendDBModel::GetInstance()->GetGiftBalance();
         chat->SendMessage();
         QTRY_COMPARE(CKivFriendDBModel::GetInstance()->GetGiftBalance(), before - 5.0f);
@@ -102,7 +115,7 @@ private slots:
         QWidget* search = window.HistorySearch()->Window();
         search->move(60, 60);
         KivChatSearchPanel* panel = window.HistorySearch()->Panel();
-        panel->SetQuery(QStringLiteral("相机"));
+        panel->SetQuery(Sample("相机", "camera"));
         QTRY_VERIFY(panel->Hits().size() >= 1);
         QTest::qWait(300);
         QVERIFY(KivScreen::Save(search->grab().toImage(), QStringLiteral("search-all.png")));

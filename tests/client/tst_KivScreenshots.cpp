@@ -69,8 +69,11 @@ private slots:
         QCOMPARE(window.PageModel(KivIMMainDlg::ChatPage)->rowCount(), 2);
 
         KivFriendMyMessageBoxView box(&window);
-        box.SetTwoButtons(QStringLiteral("提示"), QStringLiteral("您确定要删除该好友吗？"),
-                          QStringLiteral("确定"), QStringLiteral("取消"));
+        // The delete confirmation of the friend menu, in the run's language.
+        box.SetTwoButtons(KivFriendMyMessageBoxView::tr("提示"),
+                          QCoreApplication::translate("KivFriendMenu", "您确定要删除该好友吗？"),
+                          QCoreApplication::translate("KivFriendMenu", "确定"),
+                          QCoreApplication::translate("KivFriendMenu", "取消"));
         box.show();
         QTest::qWait(150);
         QVERIFY(KivScreen::Save(box.grab().toImage(), QStringLiteral("message-box.png")));

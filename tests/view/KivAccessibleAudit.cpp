@@ -3,10 +3,12 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTest>
 #include <QTextEdit>
 #include <QWidget>
 
@@ -71,16 +73,15 @@ bool IsControl(QWidget* widget) {
            qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QTabBar*>(widget);
 }
 
-}  // namespace
-
-QStringList KivAccessibleAudit::Unnamed(QWidget* window) {
-    QStringList unnamed;
-    Walk(QAccessible::queryAccessibleInterface(window), &unnamed, 0);
-    return unnamed;
+QString NameOf(QWidget* widget) {
+    return widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
+                                          : widget->objectName();
 }
 
-QStringList KivAccessibleAudit::OutOfTabOrder(QWidget* window, const QStringList& except) {
-    QStringList out;
+// The controls a keyboard user must be able to reach: shown, enabled, and
+// not one whose group or owner takes the focus for it.
+QList<QWidget*> Controls(QWidget* window) {
+    QList<QWidget*> controls;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         if (!IsControl(widget) || !widget->isVisibleTo(window) || !widget->isEnabled())
             continue;
@@ -92,10 +93,75 @@ QStringList KivAccessibleAudit::OutOfTabOrder(QWidget* window, const QStringList
         auto* radio = qobject_cast<QRadioButton*>(widget);
         if (radio && radio->autoExclusive() && !radio->isChecked())
             continue;
-        const QString name = widget->objectName().isEmpty()
-                                 ? QString::fromLatin1(widget->metaObject()->className())
-                                 : widget->objectName();
+        controls.append(widget);
+    }
+    return controls;
+}
+
+}  // namespace
+
+QStringList KivAccessibleAudit::Unnamed(QWidget* window) {
+    QStringList unnamed;
+    Walk(QAccessible::queryAccessibleInterface(window), &unnamed, 0);
+    return unnamed;
+}
+
+QStringList KivAccessibleAudit::OutOfTabOrder(QWidget* window, const QStringList& except) {
+    QStringList out;
+    for (QWidget* widget : Controls(window)) {
+        const QString name = NameOf(widget);
         if (!(widget->focusPolicy() & Qt::TabFocus) && !except.contains(name))
+            out.append(name);
+    }
+    return out;
+}
+
+QList<QWidget*> KivAccessibleAudit::TabCycle(QWidget* window) {
+    QWidget* first = QApplication::focusWidget();
+    if (!first || first->window() != window) {
+        QTest::keyClick(window, Qt::Key_Tab);
+        first = QApplication::focusWidget();
+    }
+    QList<QWidget*> cycle;
+    if (!first || first->window() != window)
+        return cycle;
+    cycle.append(first);
+    // A widget may keep the focus for some presses (Tab goes through the
+    // links of a text first); one that keeps it longer holds the keyboard.
+    constexpr int kMostInside = 40;
+    const int most = 4 * (window->findChildren<QWidget*>().size() + kMostInside);
+    QWidget* current = first;
+    int inside = 0;
+    for (int press = 0; press < most; ++press) {
+        QTest::keyClick(current, Qt::Key_Tab);
+        QWidget* next = QApplication::focusWidget();
+        if (!next || next->window() != window)
+            break;
+        if (next == current) {
+            if (++inside > kMostInside)
+                break;
+            continue;
+        }
+        inside = 0;
+        if (next == first)
+            break;
+        if (!cycle.contains(next))
+            cycle.append(next);
+        current = next;
+    }
+    return cycle;
+}
+
+QStringList KivAccessibleAudit::OutOfTabCycle(QWidget* window, const QStringList& except) {
+    const QList<QWidget*> cycle = TabCycle(window);
+    QStringList out;
+    for (QWidget* widget : Controls(window)) {
+        // A control that hands its focus to another is reached with it.
+        QWidget* target = widget;
+        while (target->focusProxy())
+            target = target->focusProxy();
+        const QString name = NameOf(widget);
+        if (!cycle.contains(target) && !except.contains(name))
             out.append(name);
     }
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
 
 class QWidget;
@@ -16,6 +17,14 @@ public:
     // Tab, as "<objectName or class>"; `except` names the ones that may
     // (their own keys reach them).
     static QStringList OutOfTabOrder(QWidget* window, const QStringList& except = {});
+    // The widgets real Tab presses visit in the active `window`, in order,
+    // from its focus widget (or the first Tab reaches) until the focus comes
+    // back to it, leaves the window or stays stuck on one widget.
+    static QList<QWidget*> TabCycle(QWidget* window);
+    // The controls of the kinds above that the Tab cycle misses, as
+    // "<objectName or class>"; `except` as for OutOfTabOrder. A focus policy
+    // alone is not enough: the tab chain or a focus proxy may skip a control.
+    static QStringList OutOfTabCycle(QWidget* window, const QStringList& except = {});
     // The name and description of the accessible interface of `widget`.
     static QString Name(QWidget* widget);
     static QString Description(QWidget* widget);

@@ -15,6 +15,7 @@ void KivModalCloser::poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
+    m_titles.append(modal->windowTitle());
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         m_texts.append(box->text());
         box->done(QMessageBox::No);

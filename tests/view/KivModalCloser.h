@@ -10,10 +10,13 @@ class KivModalCloser : public QObject {
 public:
     KivModalCloser();
     QStringList texts() const { return m_texts; }
+    // The boxes' window titles, in the same order.
+    QStringList titles() const { return m_titles; }
 
 private:
     void poll();
 
     QTimer m_timer;
     QStringList m_texts;
+    QStringList m_titles;
 };

@@ -13,19 +13,30 @@
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
 #include "CKivFriendSqlUtilCommon.h"
+#include "CKivSession.h"
 #include "KivAccessibleAudit.h"
 #include "KivModalCloser.h"
 #include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
 #include "KivTestSession.h"
+#include "KivTextFit.h"
 #include "KivUserSettings.h"
 #include "KivViewTestTree.h"
+#include "account/kivRecoverPassworddlg.h"
+#include "account/kivRegisterDlg.h"
 #include "chat/CChatHistoryList.h"
 #include "chat/CChatItem.h"
+#include "chat/CChatRecord.h"
 #include "chat/CKivIMChatDlg.h"
 #include "chat/CKivIMfaceDlg.h"
 #include "chat/CKivImChatRecordDlg.h"
+#include "contacts/CHeadItem.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
+#include "contacts/CKivIMaddfriendDlg.h"
+#include "contacts/KivAddCheckFriendDlg.h"
+#include "contacts/KivIMChoiceDefultHeadDlg.h"
+#include "contacts/KivIMChoiceHeadDlg.h"
+#include "contacts/kivPersonalInfoDlg.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
 #include "shell/MyListModel.h"
@@ -62,6 +73,11 @@ class tst_KivAccessibility : public QObject {
         if (!unnamed.isEmpty())
             qWarning().noquote() << window->objectName() << "unnamed:" << unnamed.join(", ");
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+        // The walk also measures every text, in the language the run has.
+        const QStringList unfit = KivTextFit::Problems(window);
+        if (!unfit.isEmpty())
+            qWarning().noquote() << window->objectName() << "texts that do not fit:" << unfit;
+        QVERIFY2(unfit.isEmpty(), qPrintable(unfit.join(", ")));
     }
     static void expectReachable(QWidget* window, const QStringList& except = {}) {
         const QStringList out = KivAccessibleAudit::OutOfTabOrder(window, except);
@@ -139,13 +155,12 @@ private slots:
         MyListModel* model = m_window->PageModel(KivIMMainDlg::FriendPage);
         const QModelIndex first = model->index(0);
         QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), QStringLiteral("李四"));
+        // In the language the run has.
+        const QString unread = MyListModel::tr("%n条未读消息", nullptr, 3);
         model->SetWaiting(0, 3);
-        QVERIFY(first.data(Qt::AccessibleDescriptionRole)
-                    .toString()
-                    .endsWith(QStringLiteral("3条未读消息")));
+        QVERIFY(first.data(Qt::AccessibleDescriptionRole).toString().endsWith(unread));
         model->SetWaiting(0, 0);
-        QVERIFY(
-            !first.data(Qt::AccessibleDescriptionRole).toString().contains(QStringLiteral("未读")));
+        QVERIFY(!first.data(Qt::AccessibleDescriptionRole).toString().contains(unread));
         auto* view = m_window->findChild<QListView*>(QStringLiteral("listViewFriend"));
         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
         QVERIFY(list && list->childCount() >= 2);
@@ -229,18 +244,47 @@ private slots:
         QTRY_VERIFY(!ring->Target());
     }
 
+    // Tab itself, pressed round the window, reaches every control.
+    static void expectInTabCycle(QWidget* window) {
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        const QStringList out = KivAccessibleAudit::OutOfTabCycle(window);
+        if (!out.isEmpty())
+            qWarning().noquote() << window->objectName() << "missed by Tab:" << out.join(", ");
+        QVERIFY2(out.isEmpty(), qPrintable(out.join(", ")));
+    }
+
     void chatWindow() {
         logIn();
         CKivIMChatDlg* chat = m_window->ChatDialog(10002);
         chat->show();
         QVERIFY(QTest::qWaitForWindowExposed(chat));
         chat->ShowFriendMessage(QStringLiteral("你好"));
+        chat->ShowFriendMessage(QStringLiteral("看 http://example.com 这里"));
+        chat->History()->addChatMessage(QStringLiteral("好的"), true);
         expectNamed(chat);
         expectReachable(chat);
+        expectInTabCycle(chat);
+        // The tool buttons are met from left to right, as they stand.
+        QList<QWidget*> tools;
+        for (QWidget* widget : KivAccessibleAudit::TabCycle(chat)) {
+            if (widget->parentWidget() == chat->CallButton()->parentWidget() &&
+                widget->y() == chat->CallButton()->y())
+                tools << widget;
+        }
+        QVERIFY(tools.contains(chat->CallButton()));
+        for (int i = 1; i < tools.size(); ++i)
+            QVERIFY2(tools[i - 1]->x() < tools[i]->x(), qPrintable(tools[i]->objectName()));
         chat->HistoryClick();
         QTRY_VERIFY(chat->Record()->isVisible());
         expectNamed(chat);
         expectReachable(chat);
+        expectInTabCycle(chat);
+        // The search field stands above the record it searches.
+        const QList<QWidget*> cycle = KivAccessibleAudit::TabCycle(chat);
+        const int field = cycle.indexOf(chat->Record()->findChild<QWidget*>("chatSearchField"));
+        QVERIFY(field >= 0 && field + 1 < cycle.size());
+        QCOMPARE(cycle[field + 1]->objectName(), chat->Record()->List()->objectName());
         chat->onFaceDialogShow();
         QTRY_VERIFY(chat->FacePicker()->isVisible());
         expectNamed(chat->FacePicker());
@@ -258,6 +302,114 @@ private slots:
             expectNamed(&dialog);
             expectReachable(&dialog);
         }
+    }
+
+    // The registration and recovery dialogs: every field named, Tab goes
+    // down the form and then to the title bar, and Esc closes like the close
+    // button, so the login dialog hears of it.
+    void accountDialogs() {
+        const std::unique_ptr<CKivSession> session = KivNewTestSession();
+        kivRegisterDlg registration(nullptr, *session);
+        kivRecoverPassworddlg recovery(nullptr, *session);
+        const std::pair<KivCheckCodeDlg*, const char*> dialogs[] = {{&registration, "b_Submit"},
+                                                                    {&recovery, "bSubmit"}};
+        for (const auto& [dialog, submit] : dialogs) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            expectNamed(dialog);
+            expectReachable(dialog);
+            expectInTabCycle(dialog);
+            dialog->findChild<QLineEdit*>(QStringLiteral("EditPhoneNumber"))->setFocus();
+            QStringList order;
+            for (QWidget* widget : KivAccessibleAudit::TabCycle(dialog))
+                order.append(widget->objectName());
+            const QStringList expected{
+                QStringLiteral("EditPhoneNumber"), QStringLiteral("EditPhoneCode"),
+                QStringLiteral("b_GetCode"),       QStringLiteral("EditPasswd"),
+                QStringLiteral("EditPasswd_2"),    QLatin1String(submit),
+                QStringLiteral("bClose"),          QStringLiteral("b_Minimize"),
+                QStringLiteral("b_Close")};
+            QCOMPARE(order, expected);
+            QSignalSpy closed(dialog, &KivCheckCodeDlg::CloseSignal);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QTRY_VERIFY(!dialog->isVisible());
+            QCOMPARE(closed.count(), 1);
+        }
+    }
+
+    // Named, reached by real Tab presses, and closed by Esc from wherever the
+    // focus is.
+    static void expectKeyboardWalk(QWidget* dialog) {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        expectNamed(dialog);
+        expectReachable(dialog);
+        expectInTabCycle(dialog);
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus && focus->window() == dialog);
+        QTest::keyClick(focus, Qt::Key_Escape);
+        QTRY_VERIFY(!dialog->isVisible());
+    }
+
+    // The search and the request; Tab starts in the field to type in.
+    void addFriendDialogs() {
+        logIn();
+        KivAddCheckFriendDlg search(nullptr, KivTestMainWindow::Session());
+        expectKeyboardWalk(&search);
+        CKivIMaddfriendDlg request(nullptr, KivTestMainWindow::Session());
+        ADDFriendInfo info;
+        info.nickName = QStringLiteral("李四");
+        info.account = QStringLiteral("10002");
+        info.friendId = 10002;
+        request.InitFriendInfo(info);
+        request.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&request));
+        request.activateWindow();
+        QTRY_VERIFY(request.isActiveWindow());
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("lineEditVerify"));
+        expectKeyboardWalk(&request);
+    }
+
+    // Own (every field editable) and a friend's (read-only) profile.
+    void profileDialog() {
+        logIn();
+        for (const int mode : {kivPersonalInfoDlg::OwnMode, kivPersonalInfoDlg::FriendMode}) {
+            kivPersonalInfoDlg dialog(nullptr, KivTestMainWindow::Session());
+            dialog.showType(mode == kivPersonalInfoDlg::OwnMode ? 10001 : 10002, mode, QString());
+            expectKeyboardWalk(&dialog);
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
+    // Both pages: the built-in heads are chosen with Space too.
+    void headChoiceDialog() {
+        logIn();
+        for (int head = 0; head < 3; ++head)
+            m_tree->addPicture(QStringLiteral("image/head/head_%1.png").arg(head));
+        KivIMChoiceHeadDlg builtIn(nullptr, KivTestMainWindow::Session());
+        builtIn.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&builtIn));
+        builtIn.activateWindow();
+        QTRY_VERIFY(builtIn.isActiveWindow());
+        QList<QWidget*> tiles;
+        for (QWidget* widget : KivAccessibleAudit::TabCycle(&builtIn)) {
+            if (qobject_cast<CHeadItem*>(widget))
+                tiles.append(widget);
+        }
+        QCOMPARE(tiles.size(), 3);
+        // Each tile says which head it is, and the chosen one says so.
+        QVERIFY(KivAccessibleAudit::Name(tiles[0]) != KivAccessibleAudit::Name(tiles[1]));
+        QVERIFY(KivAccessibleAudit::Description(tiles[1]).isEmpty());
+        tiles[1]->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(tiles[1], Qt::Key_Space);
+        QCOMPARE(builtIn.DefaultPage()->SelectedItem(), tiles[1]);
+        QVERIFY(!KivAccessibleAudit::Description(tiles[1]).isEmpty());
+        expectKeyboardWalk(&builtIn);
+
+        KivIMChoiceHeadDlg custom(nullptr, KivTestMainWindow::Session());
+        custom.CustomBtClicked();
+        expectKeyboardWalk(&custom);
     }
 };
 
