@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -7,7 +8,10 @@
 #include "CallViewArt.h"
 #include "CallViewVideoWindow.h"
 #include "CallViewWindow.h"
+#include "KivTestLanguage.h"
 #include "KivTestRegistry.h"
+
+Q_DECLARE_METATYPE(KivLanguage::Language)
 
 namespace {
 
@@ -115,6 +119,36 @@ private slots:
         // The mouse still goes to the window, which draws the hover frame.
         Mouse(&window, QEvent::MouseMove, window.CloseRect().center());
         QCOMPARE(window.CloseState(), 1);
+    }
+
+    // The strip holds its title on the left and the call's security on the
+    // right, in either language, without the two running into each other.
+    void stripTextsFit_data() {
+        QTest::addColumn<KivLanguage::Language>("language");
+        QTest::newRow("Chinese") << KivLanguage::Language::Chinese;
+        QTest::newRow("English") << KivLanguage::Language::English;
+    }
+    void stripTextsFit() {
+        QFETCH(KivLanguage::Language, language);
+        const KivTestLanguage installed(language);
+        QVERIFY(installed.Ready());
+        CallViewWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QFont font = QApplication::font();
+        font.setPointSize(10);
+        const int titleEnd = 40 + QFontMetrics(font).horizontalAdvance(QCoreApplication::translate(
+                                      "CallViewWindow", "正在视频通话..."));
+        auto* security = window.findChild<QLabel*>(QStringLiteral("securityLabel"));
+        QVERIFY(security);
+        for (const char* text : {"已加密  安全码 %1", "未加密", "加密失败", "正在建立加密…"}) {
+            const QString shown = QCoreApplication::translate("CallViewController", text)
+                                      .arg(QStringLiteral("081 346"));
+            window.ShowSecurity(shown, true);
+            const int width = security->fontMetrics().horizontalAdvance(shown);
+            QVERIFY2(width <= security->contentsRect().width(), qPrintable(shown));
+            QVERIFY2(titleEnd < security->geometry().right() - width, qPrintable(shown));
+        }
     }
 
     // Only the top 31 pixels outside the buttons drag the window.

@@ -10,6 +10,7 @@
 #include "KivScreen.h"
 #include "KivTestRegistry.h"
 #include "KivTestSession.h"
+#include "contacts/CKivFriendSysSettingDlg.h"
 #include "shell/KivFriendMyMessageBoxView.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
@@ -78,6 +79,15 @@ private slots:
         QTest::qWait(150);
         QVERIFY(KivScreen::Save(box.grab().toImage(), QStringLiteral("message-box.png")));
         box.hide();
+
+        // The settings' first page, with the interface language.
+        window.b_SetClicked();
+        QWidget* settings = window.SettingsDialog();
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        QTest::qWait(150);
+        QVERIFY(
+            KivScreen::Save(settings->grab().toImage(), QStringLiteral("settings-general.png")));
+        settings->hide();
 
         net->Delete_Socket();
         KivIMMainDlg::mainDlg = nullptr;

@@ -8,17 +8,23 @@
 
 #include "CKivFriendNetModel.h"
 #include "CKivFriendReadConfigModel.h"
+#include "KivMediaRecord.h"
 #include "KivModalCloser.h"
 #include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
 #include "KivTestSession.h"
+#include "KivTextFit.h"
 #include "KivUserSettings.h"
 #include "KivViewTestTree.h"
 #include "account/kivRecoverPassworddlg.h"
 #include "account/kivRegisterDlg.h"
 #include "contacts/CKivFriendSysSettingDlg.h"
+#include "shell/ImMeaidCueDlg.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivHistorySearchDlg.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
+#include "shell/KivIMPlayDlg.h"
 
 namespace {
 
@@ -55,6 +61,12 @@ class tst_KivInterfaceTexts : public QObject {
     std::unique_ptr<KivViewTestTree> m_tree;
     std::unique_ptr<KivIMMainDlg> m_window;
 
+    static void expectFit(QWidget* window) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QStringList unfit = KivTextFit::Problems(window);
+        QVERIFY2(unfit.isEmpty(), qPrintable(unfit.join(QStringLiteral(", "))));
+    }
     static void expectTexts(QWidget* window, const QStringList& chinese) {
         const QSet<QString> shown = Texts(window);
         for (const QString& text : chinese) {
@@ -137,6 +149,33 @@ private slots:
         m_window = KivTestMainWindow::LogIn({{10002, QStringLiteral("李四")}});
         expectTexts(m_window.get(), {QStringLiteral("系统设置"), QStringLiteral("查找好友"),
                                      QStringLiteral("好友请求"), QStringLiteral("搜索聊天记录")});
+    }
+
+    // The windows the accessibility walk does not open: the call request,
+    // the game hall, the search over every chat and a message box.
+    void smallWindows() {
+        ptl_sys_send_per_media media;
+        KivInitRecord(media, Media);
+        media.callerUid = 10001;
+        media.calleeUid = 10002;
+        ImMeaidCueDlg cue(media, nullptr);
+        expectFit(&cue);
+        // The desktop tests find the request window by this title.
+        expectTexts(&cue, {QStringLiteral("视频通话请求")});
+        KivIMPlayDlg hall(nullptr);
+        expectFit(&hall);
+        expectTexts(&hall, {QStringLiteral("未下载的游戏"), QStringLiteral("已下载的游戏")});
+        KivHistorySearchDlg search;
+        expectFit(&search);
+        expectTexts(&search, {QStringLiteral("搜索聊天记录")});
+        KivFriendMyMessageBoxView box(nullptr);
+        box.SetTwoButtons(KivFriendMyMessageBoxView::tr("提示"),
+                          QCoreApplication::translate("KivFriendMenu", "您确定要删除该好友吗？"),
+                          QCoreApplication::translate("KivFriendMenu", "确定"),
+                          QCoreApplication::translate("KivFriendMenu", "取消"));
+        expectFit(&box);
+        expectTexts(&box, {QStringLiteral("提示"), QStringLiteral("您确定要删除该好友吗？"),
+                           QStringLiteral("确定"), QStringLiteral("取消")});
     }
 };
 
