@@ -751,6 +751,12 @@ void CKivFriendSysSettingDlg::ProxyTypeChanged(int index) {
     }
 }
 
+void CKivFriendSysSettingDlg::ComboboxChangedText(const QString& shown) {
+    const int index = m_pProxyType->findText(shown);
+    if (index >= 0)
+        ProxyTypeChanged(index);
+}
+
 void CKivFriendSysSettingDlg::NetCheck() {
     if (m_pProbe)
         return;

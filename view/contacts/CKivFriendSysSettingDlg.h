@@ -65,7 +65,10 @@ public slots:
     void bpushButtonCancel_Clicked();
     void bClose_Clicked();
     void bMinimize_Clicked();
+    // The proxy kind by the item's key: fields off for "不使用代理".
     void ProxyTypeChanged(int index);
+    // The same for the kind an item shows; the combo box reports indexes.
+    void ComboboxChangedText(const QString& shown);
     void NetCheck();
     void pushButton_7ClickedSlot();
     void HistoryBrowseClicked();
