@@ -8,6 +8,7 @@
 #include <QStyleOptionComboBox>
 
 #include "support/KivElidedText.h"
+#include "support/KivPlainText.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ QStringList KivTextFit::Problems(QWidget* window) {
                             .arg(room);
         } else if (const QString full = KivElidedText::FullText(widget);
                    !full.isEmpty() && Shown(full) != text) {
-            const bool whole = widget->toolTip() == full;
+            const bool whole = widget->toolTip() == KivPlainText::ToolTip(full);
             if (!whole || !CannotGrow(widget))
                 problems << QStringLiteral("%1 \"%2\": cut%3")
                                 .arg(Name(widget), text,

@@ -48,8 +48,7 @@ void CFriendInfoWnd::SetRequest(qint64 requester, const QString& headPath, const
     m_requester = requester;
     m_pHead->setPixmap(KivSafeImage::Pixmap(headPath).scaled(40, 40, Qt::KeepAspectRatio,
                                                              Qt::SmoothTransformation));
-    KivPlainText::Show(m_pName, fontMetrics().elidedText(name, Qt::ElideRight, m_pName->width()));
-    m_pName->setToolTip(KivPlainText::ToolTip(name));
+    KivElidedText::Apply(m_pName, name);
     KivPlainText::Show(m_pText, text.isEmpty() ? tr("请求添加你为好友") : text);
     m_pText->setToolTip(KivPlainText::ToolTip(text));
     KivElidedText::Apply(m_pTime, KivChatTimeText::Stamp(time));

@@ -11,6 +11,8 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 
+#include "support/KivPlainText.h"
+
 namespace {
 
 const char* const kFullText = "kivFullText";
@@ -35,7 +37,7 @@ template <typename Control>
 void Show(Control* control, const QString& text) {
     const QString shown = Elide(control, text);
     control->setText(shown);
-    control->setToolTip(shown == text ? QString() : text);
+    control->setToolTip(shown == text ? QString() : KivPlainText::ToolTip(text));
 }
 
 // Cuts the text again when the control's width changes (a layout settles).
@@ -64,6 +66,8 @@ void Keep(QWidget* control, const QString& text) {
 }  // namespace
 
 void KivElidedText::Apply(QLabel* label, const QString& text) {
+    // Names and times from peers are shown as they are, never as markup.
+    label->setTextFormat(Qt::PlainText);
     Keep(label, text);
     Show(label, text);
 }

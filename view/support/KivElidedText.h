@@ -9,6 +9,7 @@ class QWidget;
 // Texts on controls whose size the skins fix. A text that fits is shown
 // whole; a longer one (English is often twice as wide as Chinese) is cut with
 // "…" and shown whole in the tool tip, instead of running over the control.
+// Both show the text literally, never as markup.
 class KivElidedText {
 public:
     static void Apply(QLabel* label, const QString& text);
