@@ -660,7 +660,7 @@
     <name>CallViewController</name>
     <message>
         <source>已加密  安全码 %1</source>
-        <translation>Encrypted  Code %1</translation>
+        <translation>Encrypted · safety code %1</translation>
     </message>
     <message>
         <source>未加密</source>
