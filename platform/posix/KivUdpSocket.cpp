@@ -95,12 +95,14 @@ bool Passing(int error) {
     }
 }
 
+// Without digit separators: the translation tools misread them.
+constexpr std::int64_t kNsPerSecond = 1000 * 1000 * 1000;
 // A stamp older than this is taken for a step of the wall clock, not for
 // a datagram that waited.
-constexpr std::int64_t kMaxStampAgeNs = 10'000'000'000;
+constexpr std::int64_t kMaxStampAgeNs = 10 * kNsPerSecond;
 
 std::int64_t Nanoseconds(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    return static_cast<std::int64_t>(time.tv_sec) * kNsPerSecond + time.tv_nsec;
 }
 
 // The system stamps on the wall clock; the playout reckons on the steady
