@@ -38,23 +38,19 @@ QString KivLanguage::ProcessEnvironment(const char* name) {
 }
 
 KivLanguage::Language KivLanguage::FromEnvironment(const Environment& env) {
-    QString locale;
+    // LANGUAGE names the user's languages in order; the first of ours wins.
+    for (const QString& entry : env("LANGUAGE").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (IsEnglish(entry))
+            return Language::English;
+        if (IsChinese(entry))
+            return Language::Chinese;
+    }
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        locale = env(name);
+        const QString locale = env(name);
         if (!locale.isEmpty())
-            break;
+            return IsEnglish(locale) ? Language::English : Language::Chinese;
     }
-    const bool plain = locale.isEmpty() || locale == QLatin1String("C") ||
-                       locale.startsWith(QLatin1String("C.")) || locale == QLatin1String("POSIX");
-    if (!plain) {
-        for (const QString& entry : env("LANGUAGE").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-            if (IsEnglish(entry))
-                return Language::English;
-            if (IsChinese(entry))
-                return Language::Chinese;
-        }
-    }
-    return IsEnglish(locale) ? Language::English : Language::Chinese;
+    return Language::Chinese;
 }
 
 KivLanguage::Language KivLanguage::Resolve(Choice choice, const Environment& env) {

@@ -16,10 +16,9 @@ public:
 
     using Environment = std::function<QString(const char*)>;
 
-    // The desktop's language as gettext would pick between our two: the first
-    // of LANGUAGE's entries that is Chinese or English, then LC_ALL,
-    // LC_MESSAGES or LANG (the first set); English only for "en...".
-    // LANGUAGE is ignored under the C and POSIX locales, as gettext does.
+    // The desktop's language: the first of LANGUAGE's entries that is
+    // Chinese or English, else the first set of LC_ALL, LC_MESSAGES and LANG;
+    // English only for "en...", so C and POSIX are Chinese.
     static Language FromEnvironment(const Environment& env);
     static Language Resolve(Choice choice, const Environment& env);
 

@@ -49,8 +49,9 @@ private slots:
             << Env{{"LANGUAGE", "zh_CN:en"}, {"LANG", "en_US.UTF-8"}} << zh;
         QTest::newRow("LANGUAGE none of ours")
             << Env{{"LANGUAGE", "fr"}, {"LANG", "en_US.UTF-8"}} << en;
-        // gettext ignores LANGUAGE under the C locale.
-        QTest::newRow("LANGUAGE under C") << Env{{"LANGUAGE", "en"}, {"LANG", "C"}} << zh;
+        // A user who names English in LANGUAGE gets it, whatever the locale.
+        QTest::newRow("LANGUAGE over C") << Env{{"LANGUAGE", "en"}, {"LANG", "C.UTF-8"}} << en;
+        QTest::newRow("LANGUAGE alone") << Env{{"LANGUAGE", "en_GB"}} << en;
     }
     void desktopLanguage() {
         QFETCH(Env, env);
