@@ -182,13 +182,12 @@ private slots:
         // 张三 calls: Shift+Tab from the message goes back along the tool row
         // (history, file, screenshot) to the call button.
         QVERIFY(KivSwayDesktop::Focus(KivSwayDesktop::Find(a.pid(), chatA.title)));
-        QVERIFY(KivSwayDesktop::Type({QStringLiteral("-M"), QStringLiteral("shift"),
-                                      QStringLiteral("-k"), QStringLiteral("Tab"),
-                                      QStringLiteral("-k"), QStringLiteral("Tab"),
-                                      QStringLiteral("-k"), QStringLiteral("Tab"),
-                                      QStringLiteral("-k"), QStringLiteral("Tab"),
-                                      QStringLiteral("-m"), QStringLiteral("shift"),
-                                      QStringLiteral("-k"), QStringLiteral("space")}));
+        QVERIFY(KivSwayDesktop::Type(
+            {QStringLiteral("-M"), QStringLiteral("shift"), QStringLiteral("-k"),
+             QStringLiteral("Tab"), QStringLiteral("-k"), QStringLiteral("Tab"),
+             QStringLiteral("-k"), QStringLiteral("Tab"), QStringLiteral("-k"),
+             QStringLiteral("Tab"), QStringLiteral("-m"), QStringLiteral("shift"),
+             QStringLiteral("-k"), QStringLiteral("space")}));
         const Window cue = WaitFor(b.pid(), QStringLiteral("视频通话请求"));
         QVERIFY2(!cue.title.isEmpty(), "李四 was not asked to take the call");
         QVERIFY(KivSwayDesktop::Focus(cue));
