@@ -33,34 +33,30 @@ QString Elide(const QWidget* widget, const QString& text) {
     return widget->fontMetrics().elidedText(text, Qt::ElideRight, room);
 }
 
-template <typename Control>
-void Show(Control* control, const QString& text) {
-    const QString shown = Elide(control, text);
-    control->setText(shown);
-    control->setToolTip(shown == text ? QString() : KivPlainText::ToolTip(text));
+void Show(QLabel* label, const QString& text) {
+    const QString shown = Elide(label, text);
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : KivPlainText::ToolTip(text));
 }
 
-// Cuts the text again when the control's width changes (a layout settles).
+// Cuts the text again when the label's width or font changes (a layout
+// settles, the skin is applied).
 class Refit : public QObject {
 public:
-    explicit Refit(QWidget* control) : QObject(control) { control->installEventFilter(this); }
+    explicit Refit(QLabel* label) : QObject(label) { label->installEventFilter(this); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Resize || event->type() == QEvent::FontChange) {
-            const QString text = watched->property(kFullText).toString();
-            if (auto* label = qobject_cast<QLabel*>(watched))
-                Show(label, text);
-            else if (auto* button = qobject_cast<QAbstractButton*>(watched))
-                Show(button, text);
+            Show(static_cast<QLabel*>(watched), watched->property(kFullText).toString());
         }
         return false;
     }
 };
 
-void Keep(QWidget* control, const QString& text) {
-    if (!control->property(kFullText).isValid())
-        new Refit(control);
-    control->setProperty(kFullText, text);
+void Keep(QLabel* label, const QString& text) {
+    if (!label->property(kFullText).isValid())
+        new Refit(label);
+    label->setProperty(kFullText, text);
 }
 
 }  // namespace
@@ -70,11 +66,6 @@ void KivElidedText::Apply(QLabel* label, const QString& text) {
     label->setTextFormat(Qt::PlainText);
     Keep(label, text);
     Show(label, text);
-}
-
-void KivElidedText::Apply(QAbstractButton* button, const QString& text) {
-    Keep(button, text);
-    Show(button, text);
 }
 
 QString KivElidedText::FullText(const QWidget* widget) {

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class QAbstractButton;
 class QLabel;
 class QWidget;
 
@@ -13,7 +12,6 @@ class QWidget;
 class KivElidedText {
 public:
     static void Apply(QLabel* label, const QString& text);
-    static void Apply(QAbstractButton* button, const QString& text);
 
     // The whole text of a control Apply() cut, else a null string.
     static QString FullText(const QWidget* widget);
