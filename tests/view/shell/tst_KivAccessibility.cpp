@@ -1,8 +1,11 @@
 #include <QAccessible>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTcpServer>
@@ -15,6 +18,7 @@
 #include "CKivFriendSqlUtilCommon.h"
 #include "CKivSession.h"
 #include "KivAccessibleAudit.h"
+#include "KivMediaRecord.h"
 #include "KivModalCloser.h"
 #include "KivTestMainWindow.h"
 #include "KivTestRegistry.h"
@@ -37,8 +41,12 @@
 #include "contacts/KivIMChoiceDefultHeadDlg.h"
 #include "contacts/KivIMChoiceHeadDlg.h"
 #include "contacts/kivPersonalInfoDlg.h"
+#include "shell/ImMeaidCueDlg.h"
+#include "shell/KivFriendMyMessageBoxView.h"
+#include "shell/KivHistorySearchDlg.h"
 #include "shell/KivIMLoginDlg.h"
 #include "shell/KivIMMainDlg.h"
+#include "shell/KivIMPlayDlg.h"
 #include "shell/MyListModel.h"
 #include "support/KivFocusRing.h"
 
@@ -52,6 +60,29 @@ void RecordEvent(QAccessibleEvent* event) {
     if (QAccessibleInterface* item = event->accessibleInterface())
         text = item->text(QAccessible::Name);
     g_events.append({event->type(), text});
+}
+
+// Every text a window shows: title, labels, buttons, placeholders, combo
+// box items, tool tips and the names a screen reader reads.
+QSet<QString> Texts(QWidget* window) {
+    QSet<QString> texts{window->windowTitle()};
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        texts << widget->accessibleName() << widget->toolTip();
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            texts << edit->placeholderText();
+        else if (auto* combo = qobject_cast<QComboBox*>(widget))
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+    }
+    return texts;
+}
+
+bool English() {
+    return QLocale().language() == QLocale::English;
 }
 
 }  // namespace
@@ -78,6 +109,25 @@ class tst_KivAccessibility : public QObject {
         if (!unfit.isEmpty())
             qWarning().noquote() << window->objectName() << "texts that do not fit:" << unfit;
         QVERIFY2(unfit.isEmpty(), qPrintable(unfit.join(", ")));
+    }
+    // The texts users and other programs' checks know a window by: exactly
+    // these in Chinese, with no translation file; in English none of them
+    // left over (a text filed under the wrong context would be).
+    static void expectTexts(QWidget* window, const QStringList& chinese) {
+        const QSet<QString> shown = Texts(window);
+        for (const QString& text : chinese) {
+            if (English())
+                QVERIFY2(!shown.contains(text),
+                         qPrintable(QStringLiteral("untranslated: ") + text));
+            else
+                QVERIFY2(shown.contains(text), qPrintable(QStringLiteral("missing: ") + text));
+        }
+    }
+    static void expectFit(QWidget* window) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QStringList unfit = KivTextFit::Problems(window);
+        QVERIFY2(unfit.isEmpty(), qPrintable(unfit.join(QStringLiteral(", "))));
     }
     static void expectReachable(QWidget* window, const QStringList& except = {}) {
         const QStringList out = KivAccessibleAudit::OutOfTabOrder(window, except);
@@ -135,6 +185,17 @@ private slots:
         const bool was = remember->isChecked();
         QTest::keyClick(&login, Qt::Key_M, Qt::AltModifier);
         QTRY_COMPARE(remember->isChecked(), !was);
+        expectTexts(&login,
+                    {QStringLiteral("账号"), QStringLiteral("密码"), QStringLiteral("记住密码"),
+                     QStringLiteral("自动登入"), QStringLiteral("登  录"),
+                     QStringLiteral("注册账号"), QStringLiteral("找回密码")});
+        // The failure box other programs' checks read: title and text.
+        login.FaildConnectSlot();
+        QTRY_COMPARE(closer.texts().size(), 1);
+        const bool chinese =
+            closer.titles().first() == QStringLiteral("提示") &&
+            closer.texts().first() == QStringLiteral("连接失败，请检查您的网络连接!");
+        QCOMPARE(chinese, !English());
     }
 
     void mainWindow() {
@@ -147,6 +208,8 @@ private slots:
             expectNamed(m_window.get());
             expectReachable(m_window.get());
         }
+        expectTexts(m_window.get(), {QStringLiteral("系统设置"), QStringLiteral("查找好友"),
+                                     QStringLiteral("好友请求"), QStringLiteral("搜索聊天记录")});
     }
 
     // Rows say whom they show, the second line and what waits from them.
@@ -302,6 +365,14 @@ private slots:
             expectNamed(&dialog);
             expectReachable(&dialog);
         }
+        expectTexts(&dialog, {QStringLiteral("常规设置"), QStringLiteral("热键设置"),
+                              QStringLiteral("声音设置"), QStringLiteral("历史记录"),
+                              QStringLiteral("网络连接"), QStringLiteral("软件更新"),
+                              QStringLiteral("界面语言"), QStringLiteral("不使用代理")});
+        // Language names read the same in every language.
+        const QSet<QString> shown = Texts(&dialog);
+        QVERIFY(shown.contains(QStringLiteral("中文")) &&
+                shown.contains(QStringLiteral("English")));
     }
 
     // The registration and recovery dialogs: every field named, Tab goes
@@ -311,6 +382,11 @@ private slots:
         const std::unique_ptr<CKivSession> session = KivNewTestSession();
         kivRegisterDlg registration(nullptr, *session);
         kivRecoverPassworddlg recovery(nullptr, *session);
+        expectTexts(
+            &registration,
+            {QStringLiteral("注册"), QStringLiteral("请输入密码"), QStringLiteral("请再次输入密码"),
+             QStringLiteral("请输入手机号码"), QStringLiteral("请输入手机验证码")});
+        expectTexts(&recovery, {QStringLiteral("找回密码")});
         const std::pair<KivCheckCodeDlg*, const char*> dialogs[] = {{&registration, "b_Submit"},
                                                                     {&recovery, "bSubmit"}};
         for (const auto& [dialog, submit] : dialogs) {
@@ -410,6 +486,33 @@ private slots:
         KivIMChoiceHeadDlg custom(nullptr, KivTestMainWindow::Session());
         custom.CustomBtClicked();
         expectKeyboardWalk(&custom);
+    }
+
+    // The windows the accessibility walk does not open: the call request,
+    // the game hall, the search over every chat and a message box.
+    void smallWindows() {
+        ptl_sys_send_per_media media;
+        KivInitRecord(media, Media);
+        media.callerUid = 10001;
+        media.calleeUid = 10002;
+        ImMeaidCueDlg cue(media, nullptr);
+        expectFit(&cue);
+        // The desktop tests find the request window by this title.
+        expectTexts(&cue, {QStringLiteral("视频通话请求")});
+        KivIMPlayDlg hall(nullptr);
+        expectFit(&hall);
+        expectTexts(&hall, {QStringLiteral("未下载的游戏"), QStringLiteral("已下载的游戏")});
+        KivHistorySearchDlg search;
+        expectFit(&search);
+        expectTexts(&search, {QStringLiteral("搜索聊天记录")});
+        KivFriendMyMessageBoxView box(nullptr);
+        box.SetTwoButtons(KivFriendMyMessageBoxView::tr("提示"),
+                          QCoreApplication::translate("KivFriendMenu", "您确定要删除该好友吗？"),
+                          QCoreApplication::translate("KivFriendMenu", "确定"),
+                          QCoreApplication::translate("KivFriendMenu", "取消"));
+        expectFit(&box);
+        expectTexts(&box, {QStringLiteral("提示"), QStringLiteral("您确定要删除该好友吗？"),
+                           QStringLiteral("确定"), QStringLiteral("取消")});
     }
 };
 
