@@ -59,16 +59,6 @@ private slots:
         QCOMPARE(KivLanguage::FromEnvironment(From(env)), expected);
     }
 
-    void choiceOverridesDesktop() {
-        const auto english = From({{"LANG", "en_US.UTF-8"}});
-        QCOMPARE(KivLanguage::Resolve(KivLanguage::Choice::Chinese, english),
-                 KivLanguage::Language::Chinese);
-        QCOMPARE(KivLanguage::Resolve(KivLanguage::Choice::System, english),
-                 KivLanguage::Language::English);
-        QCOMPARE(KivLanguage::Resolve(KivLanguage::Choice::English, From({})),
-                 KivLanguage::Language::English);
-    }
-
     // The choice takes one line of the deployment's file; its comments and
     // values stay, and an unknown value counts as following the system.
     void choiceKeptInConfiguration() {

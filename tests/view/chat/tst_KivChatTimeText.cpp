@@ -48,16 +48,8 @@ private slots:
         // which form a time takes stay the same.
         const Language en = Language::English;
         QTest::newRow("en today") << en << "2026-12-15 08:05:09" << noon << "8:05 AM";
-        QTest::newRow("en afternoon") << en << "2026-12-15 15:40:00"
-                                      << "2026-12-15 18:00:00"
-                                      << "3:40 PM";
-        QTest::newRow("en midnight") << en << "2026-12-15 00:10:00" << noon << "12:10 AM";
         QTest::newRow("en yesterday") << en << "2026-12-14 23:59:59" << noon << "Yesterday";
-        QTest::newRow("en last day of previous month") << en << "2026-11-30 22:00:00"
-                                                       << "2026-12-01 09:00:00"
-                                                       << "Nov 30, 2026";
         QTest::newRow("en two days ago") << en << "2026-12-13 12:00:00" << noon << "Dec 13, 2026";
-        QTest::newRow("en garbage") << en << "yesterday noon" << noon << "Jan 1, 1990";
     }
     void format() {
         QFETCH(Language, language);
@@ -83,14 +75,9 @@ private slots:
                             << "2026-03-05 08:05:09";
         QTest::newRow("en") << en << "2026-03-05 08:05:09"
                             << "Mar 5, 2026, 8:05:09 AM";
-        QTest::newRow("en evening") << en << "2026-12-31 23:59:59"
-                                    << "Dec 31, 2026, 11:59:59 PM";
-        for (const Language language : {zh, en}) {
-            const char* tag = language == zh ? "zh" : "en";
-            for (const char* bad : {"", "2026-02-31 08:05:09", "2026-03-05 24:00:00",
-                                    "2026-03-05T08:05:09", "2026-03-05 08:05:09 ", "天"})
-                QTest::addRow("%s %s", tag, bad) << language << bad << bad;
-        }
+        for (const char* bad : {"", "2026-02-31 08:05:09", "2026-03-05 24:00:00",
+                                "2026-03-05T08:05:09", "2026-03-05 08:05:09 ", "天"})
+            QTest::addRow("en %s", bad) << en << bad << bad;
     }
     void stamp() {
         QFETCH(Language, language);
